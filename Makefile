@@ -1,0 +1,50 @@
+# Dialminder: the commands a developer needs. See README.md.
+SHELL := /bin/bash
+JOBS ?= 2
+
+# Debian packages the build, the tests, the benchmarks and the fuzzers need.
+PACKAGES := g++ cmake make clang libclang-rt-14-dev \
+	qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev \
+	libgtest-dev libgmock-dev libbenchmark-dev \
+	fonts-liberation fonts-dejavu-core xvfb poppler-utils
+
+BUILD := build
+BENCH_BUILD := build-bench
+FUZZ_BUILD := build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps build test bench fuzz demo demo-network screenshots medium clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		export DEBIAN_FRONTEND=noninteractive; \
+		apt-get update -qq && apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug -DDM_SANITIZE=ON -DCMAKE_CXX_FLAGS="-O1 -g"
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DDM_BENCH=ON -DDM_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j$(JOBS)
+	@set -e; for b in $(BENCH_BUILD)/bin/bench_*; do echo "== $$(basename $$b)"; $$b; done
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDM_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	@set -e; for f in $(FUZZ_BUILD)/bin/fuzz_*; do \
+		name=$$(basename $$f); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus; \
+		seeds=fuzz/corpus/$${name#fuzz_}; [ -d $$seeds ] || seeds=; \
+		echo "== $$name for $(FUZZ_SECONDS) s"; \
+		$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus $$seeds; done
+
+clean:
+	rm -rf $(BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

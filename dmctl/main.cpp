@@ -1,0 +1,64 @@
+// dmctl: the scriptable face of Dialminder's layers.
+
+#include "dmctl/command.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace dmctl {
+
+static std::vector<GroupInfo>& Registry()
+{
+    static std::vector<GroupInfo> groups;
+    return groups;
+}
+
+DmctlGroup::DmctlGroup(std::string name, std::string summary, GroupMain main)
+{
+    Registry().push_back({std::move(name), std::move(summary), std::move(main)});
+}
+
+const std::vector<GroupInfo>& Groups()
+{
+    auto& groups = Registry();
+    std::sort(groups.begin(), groups.end(),
+              [](const GroupInfo& a, const GroupInfo& b) { return a.name < b.name; });
+    return groups;
+}
+
+bool WantsHelp(const std::vector<std::string>& args)
+{
+    return std::any_of(args.begin(), args.end(),
+                       [](const std::string& a) { return a == "--help" || a == "-h"; });
+}
+
+} // namespace dmctl
+
+static void PrintUsage(FILE* out)
+{
+    std::fprintf(out, "Usage: dmctl GROUP COMMAND [ARGS...]\n\n"
+                      "Administers Dialminder's files, registry, RAS ports and emulated network\n"
+                      "from scripts. 'dmctl GROUP --help' explains a group.\n\nGroups:\n");
+    for (const auto& g : dmctl::Groups())
+        std::fprintf(out, "  %-6s %s\n", g.name.c_str(), g.summary.c_str());
+}
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintUsage(stderr);
+        return 1;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintUsage(stdout);
+        return 0;
+    }
+    for (const auto& g : dmctl::Groups()) {
+        if (g.name == args[0])
+            return g.main(std::vector<std::string>(args.begin() + 1, args.end()));
+    }
+    std::fprintf(stderr, "dmctl: unknown group '%s'\n", args[0].c_str());
+    PrintUsage(stderr);
+    return 1;
+}
