@@ -17,7 +17,7 @@ TEST(UserInteraction, SilentAnswersWithTheFirstButtonOfEachSet)
 TEST(UserInteraction, RecorderAnswersFromItsScriptThenWithDefaults)
 {
     test::RecordingInteraction ui;
-    ui.Answer(Answer::No);
+    ui.QueueAnswer(Answer::No);
     EXPECT_EQ(ui.ShowMessage("first", "Dialminder", Buttons::YesNo, Icon::Question), Answer::No);
     EXPECT_EQ(ui.ShowMessage("second", "Dialminder", Buttons::YesNo, Icon::Question), Answer::Yes);
     ASSERT_EQ(ui.m_messages.size(), 2u);

@@ -27,7 +27,7 @@ public:
     void ShowProgress(const std::string& text) override { m_progress.push_back(text); }
 
     // The next messages are answered with these, in order.
-    void Answer(dm::Answer answer) { m_answers.push_back(answer); }
+    void QueueAnswer(dm::Answer answer) { m_answers.push_back(answer); }
 
     std::vector<RecordedMessage> m_messages;
     std::vector<std::pair<unsigned, unsigned>> m_beeps;
