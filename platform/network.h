@@ -1,0 +1,77 @@
+#pragma once
+// The emulated Windows network: a directory holding one folder per computer.
+//
+//   <root>/network.ini                   providers, domains, browse list
+//   <root>/machines/<NAME>/registry.reg  the computer's HKEY_LOCAL_MACHINE
+//   <root>/machines/<NAME>/accounts.ini  users, groups, RAS permissions
+//   <root>/machines/<NAME>/ras.ini       RAS ports (when RAS is installed)
+//   <root>/machines/<NAME>/shares.ini    [Shares] NAME=local directory
+//   <root>/machines/<NAME>/services.ini  [Services] RemoteAccess=4
+//   <root>/machines/<NAME>/machine.ini   [Machine] Reachable=0 marks it offline
+//   <root>/machines/<NAME>/windows/      its Windows directory
+//   <root>/machines/<NAME>/messages.log  pop-up messages delivered to it
+//   <root>/messages.log                  messages for nobody in particular
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dm {
+
+namespace winerr {
+// Windows error numbers, shown in the system's messages.
+constexpr unsigned long Success = 0;
+constexpr unsigned long FileNotFound = 2;
+constexpr unsigned long PathNotFound = 3;
+constexpr unsigned long AccessDenied = 5;
+constexpr unsigned long InvalidHandle = 6;
+constexpr unsigned long NotEnoughMemory = 8;
+constexpr unsigned long BadNetPath = 53;
+constexpr unsigned long BadNetName = 67;
+constexpr unsigned long InvalidParameter = 87;
+constexpr unsigned long InsufficientBuffer = 122;
+constexpr unsigned long InvalidName = 123;
+constexpr unsigned long MoreData = 234;
+constexpr unsigned long NoMoreItems = 259;
+constexpr unsigned long ServiceDoesNotExist = 1060;
+constexpr unsigned long NoSuchDomain = 1355;
+constexpr unsigned long NoSuchUser = 1317;
+constexpr unsigned long NoSuchGroup = 1319;
+constexpr unsigned long NerrBase = 2100;
+constexpr unsigned long NerrDCNotFound = 2453;
+constexpr unsigned long NerrUserNotFound = 2221;
+constexpr unsigned long NerrGroupNotFound = 2220;
+} // namespace winerr
+
+// Short name of an error number ("ERROR_BAD_NETPATH"), for dmctl and traces.
+std::string WinErrorName(unsigned long error);
+
+class Network {
+public:
+    // The network root: $DIALMIND_NETWORK, else $XDG_DATA_HOME/dialminder/network
+    // (else ~/.local/share/dialminder/network). Created on first use holding
+    // just the local computer.
+    static std::filesystem::path Root();
+    // $DIALMIND_COMPUTERNAME, else the host name in upper case, at most 15 characters.
+    static std::string LocalComputerName();
+
+    // "\\NAME", "NAME" or "" / "." (the local computer) -> "NAME" in upper case.
+    static std::string NormalizeComputerName(std::string_view name);
+    // The computer's folder when it exists (matched without regard to case).
+    static std::optional<std::filesystem::path> ComputerDir(std::string_view name);
+    // 0 when the computer exists and is reachable, else 53.
+    static unsigned long CheckReachable(std::string_view name);
+    static bool IsReachable(std::string_view name) { return CheckReachable(name) == 0; }
+    static void SetReachable(std::string_view name, bool reachable);
+
+    // Creates machines/NAME with an empty hive, Windows directory and files.
+    static std::filesystem::path AddComputer(std::string_view name);
+    static std::vector<std::string> Computers();
+    // The local computer's Windows directory (created when missing).
+    static std::filesystem::path LocalWindowsDir();
+    static std::filesystem::path WindowsDir(std::string_view computer);
+};
+
+} // namespace dm

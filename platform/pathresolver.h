@@ -1,0 +1,42 @@
+#pragma once
+// The one resolver every file access goes through. It turns the system's
+// paths into paths of this machine:
+//
+// - "\\NAME\SHARE\rest" maps through machines/NAME/shares.ini of the
+//   emulated network; an unknown or unreachable computer or an unknown share
+//   fails like a missing network path (error 53 / 67).
+// - "C:\dir\file": the drive letter is dropped and the rest taken from "/"
+//   ("C:\Dialmind" -> "/Dialmind") unless the local computer's shares name it;
+//   a path already absolute in POSIX form ("/tmp/x") is taken as it is.
+// - A bare file name (no directory) lies in the local computer's Windows
+//   directory (machines/<LOCAL>/windows); relative paths with a directory are
+//   relative to the current working directory.
+// - Backslashes become slashes; each component of an existing path is matched
+//   without regard to case ("LogData" finds "logdata"); components that do
+//   not exist yet keep the spelling given.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace dm {
+
+struct ResolvedPath {
+    std::filesystem::path path; // valid when error == 0
+    unsigned long error = 0;    // Windows error number: 53 bad network path, 67 bad net name
+    bool ok() const { return error == 0; }
+};
+
+ResolvedPath ResolvePath(std::string_view systemPath);
+
+// Convenience: the resolved path, or an empty path when resolution failed.
+std::filesystem::path ResolvePathOrEmpty(std::string_view systemPath);
+
+// Matches each component of an existing POSIX path without regard to case.
+std::filesystem::path MatchCaseInsensitive(const std::filesystem::path& path);
+
+// Resolution of a bare file name relative to the current working directory
+// instead of the Windows directory (dmreport's script lookup needs both).
+ResolvedPath ResolveInDirectory(const std::filesystem::path& dir, std::string_view name);
+
+} // namespace dm
