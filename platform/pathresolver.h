@@ -5,9 +5,10 @@
 // - "\\NAME\SHARE\rest" maps through machines/NAME/shares.ini of the
 //   emulated network; an unknown or unreachable computer or an unknown share
 //   fails like a missing network path (error 53 / 67).
-// - "C:\dir\file": the drive letter is dropped and the rest taken from "/"
-//   ("C:\Dialmind" -> "/Dialmind") unless the local computer's shares name it;
-//   a path already absolute in POSIX form ("/tmp/x") is taken as it is.
+// - "C:\dir\file" lies on the local computer's own disk:
+//   machines/<LOCAL>/drives/C/dir/file. A share whose directory is a drive
+//   path lies on the sharing computer's disk the same way. A path already
+//   absolute in POSIX form ("/tmp/x") is taken as it is.
 // - A bare file name (no directory) lies in the local computer's Windows
 //   directory (machines/<LOCAL>/windows); relative paths with a directory are
 //   relative to the current working directory.
@@ -28,6 +29,8 @@ struct ResolvedPath {
 };
 
 ResolvedPath ResolvePath(std::string_view systemPath);
+// The same, with drive paths and bare names taken on the given computer.
+ResolvedPath ResolvePathOn(std::string_view computer, std::string_view systemPath);
 
 // Convenience: the resolved path, or an empty path when resolution failed.
 std::filesystem::path ResolvePathOrEmpty(std::string_view systemPath);
