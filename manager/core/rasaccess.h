@@ -1,0 +1,51 @@
+#pragma once
+// The port and account operations of the RAS administration library, over
+// the entry points bound once at start-up. An operation whose entry point is
+// missing is not performed and reports failure (the views then show the port
+// as not available).
+
+#include "common/userinteraction.h"
+#include "manager/core/serverentry.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace dm {
+
+struct RasAdminFunctions;
+struct PortLiveData;
+
+class RasAccess {
+public:
+    // functions may be null (the library could not be loaded).
+    RasAccess(const RasAdminFunctions* functions, UserInteraction& ui);
+    ~RasAccess();
+
+    // Reads the master share (when the server names one) into
+    // databaseDirectory, then enumerates the server's ports and re-reads their
+    // users. Sets changed when the number of ports or of busy ports differs
+    // from before.
+    bool RefreshServerPorts(ServerEntry& server, std::string& databaseDirectory, bool& changed);
+    bool RefreshPortUsers(ServerEntry& server);
+    bool GetPortLiveData(std::string_view server, std::string_view port, PortLiveData& data);
+    PortCondition GetPortCondition(std::string_view server, std::string_view port,
+                                   std::string& user, std::uint32_t& sessionStart);
+    void DisconnectPort(std::string_view server, std::string_view port);
+    void ClearPortStatistics(std::string_view server, std::string_view port);
+    // The privilege bits (8 dial-in, 1 no call-back, 2 preset number, 4 set
+    // by caller), 0 on failure. server is passed as given.
+    std::uint8_t GetUserRasPermission(std::string_view server, std::string_view account,
+                                      std::string& callbackNumber);
+    bool SetUserRasPermission(std::string_view server, std::string_view account,
+                              std::uint8_t privilege, std::string_view callbackNumber);
+    // Total ports and ports in use of a server.
+    bool GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse);
+
+private:
+    const RasAdminFunctions* m_functions;
+    UserInteraction& m_ui;
+};
+
+} // namespace dm

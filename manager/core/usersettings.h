@@ -1,0 +1,82 @@
+#pragma once
+// The user settings file Dialmind.usr: the account table the document keeps,
+// the edit record the user pages fill, and the change detection that lets the
+// refresh cycle reload only when the file changed.
+//
+// The server components write usage counters into the same file while the
+// manager runs. A save therefore writes, per account, only the values that
+// differ from what the manager last loaded (or last wrote) for it, so that a
+// counter the server component changed in between survives unless the
+// manager changed that same value. A new account writes all its values.
+
+#include "common/userinteraction.h"
+#include "manager/core/userrecord.h"
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace dm {
+
+class UserSettings {
+public:
+    // "%s\Dialmind.usr" of a database directory.
+    static std::string FileNameIn(std::string_view databaseDirectory);
+
+    // Changing the file forgets the remembered modification time.
+    void SetFile(std::string file);
+    const std::string& File() const { return m_file; }
+
+    // Reloads the table when the file changed since the last load (always the
+    // first time); false when nothing was reloaded. Shows "Loading User Data
+    // (%d%%, %d records). Processing %s." per section and "Ready".
+    bool Load(const ProgressSink& progress = {});
+    // Forget the remembered modification time, so that the next Load reloads.
+    void Invalidate() { m_seenStamp.reset(); }
+    // Writes the changed values of every record (see above).
+    bool Save();
+    // Copies the edit record to the edit index (appending when the index is
+    // the table's size) and saves.
+    bool CommitEditedUser();
+    // 1 expired, 2 total time above its maximum, else 0.
+    int UserLimitState(std::size_t index, std::time_t now) const;
+    // Removes the account's whole section from the file.
+    bool DeleteAccountSection(std::string_view accountKey);
+
+    // The index of an account (compared without regard to case), or -1.
+    int FindAccount(std::string_view accountKey) const;
+
+    std::vector<UserRecord>& Records() { return m_records; }
+    const std::vector<UserRecord>& Records() const { return m_records; }
+    UserRecord& EditRecord() { return m_edit; }
+    int EditIndex() const { return m_editIndex; }
+    void SetEditIndex(int index) { m_editIndex = index; }
+
+private:
+    struct FileStamp {
+        std::int64_t modified = 0; // nanoseconds; 0 when the file cannot be examined
+        std::uintmax_t size = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    FileStamp CurrentStamp() const;
+
+    std::string m_file;
+    std::vector<UserRecord> m_records;
+    // What the file held for each account (lower-case key) at the last load or
+    // save: the base against which a save finds the manager's own changes.
+    std::unordered_map<std::string, UserRecord> m_base;
+    UserRecord m_edit;
+    int m_editIndex = 0;
+    std::optional<FileStamp> m_seenStamp;
+};
+
+// 1 when the account has an expiry, has connected, and now is later than its
+// first connection plus the expiry in days; 2 when it has a maximum total
+// time and its total time (unsigned) exceeds it; else 0.
+int UserLimitState(const UserRecord& record, std::time_t now);
+
+} // namespace dm
