@@ -1,0 +1,79 @@
+#pragma once
+// The account database of one emulated computer (machines/NAME/accounts.ini,
+// docs/network-ras.md): its user accounts with their RAS permission, its
+// global groups and its local groups with their members. A domain
+// controller's database is the domain's.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dm {
+
+enum class AccountType { Normal, TempDuplicate, Workstation, Server, InterdomainTrust };
+
+struct UserAccount {
+    std::string name;
+    std::string fullName;
+    std::string comment;
+    AccountType type = AccountType::Normal;
+    bool disabled = false;
+    std::uint32_t rid = 0; // 0: assigned from the position when loaded
+    // RAS permission: 8 dial-in, 1 no call-back, 2 preset call-back, 4 set by caller.
+    std::uint8_t rasPrivilege = 1;
+    std::string callbackNumber;
+};
+
+struct GroupAccount {
+    std::string name;
+    std::string comment;
+    std::vector<std::string> members; // user names; a local group may hold DOMAIN\name
+};
+
+class AccountDatabase {
+public:
+    explicit AccountDatabase(std::string_view computer);
+
+    // Reads the file: 0, or 53 when the computer is unknown or unreachable.
+    // A computer without accounts.ini has an empty database.
+    unsigned long Load();
+
+    const std::string& DomainName() const { return m_domain; }
+    const std::vector<UserAccount>& Users() const { return m_users; }
+    const std::vector<GroupAccount>& GlobalGroups() const { return m_globalGroups; }
+    const std::vector<GroupAccount>& LocalGroups() const { return m_localGroups; }
+    // Names compare without regard to case; null when there is none.
+    const UserAccount* FindUser(std::string_view name) const;
+    const GroupAccount* FindGlobalGroup(std::string_view name) const;
+    const GroupAccount* FindLocalGroup(std::string_view name) const;
+
+    // Writes one user's RAS permission: 0, 53, 2221 unknown user, 5 unwritable.
+    unsigned long SetRasPermission(std::string_view user, std::uint8_t privilege,
+                                   std::string_view callbackNumber);
+
+    // Tool operations, each one locked write of the file: create or replace
+    // accounts (a group's member list is replaced), name the domain.
+    unsigned long Store(const std::vector<UserAccount>& users,
+                        const std::vector<GroupAccount>& globalGroups,
+                        const std::vector<GroupAccount>& localGroups);
+    unsigned long SetDomainName(std::string_view domain);
+    // Adds a member to a group (created when missing); 0, 53, 2221 unknown user.
+    unsigned long AddMember(std::string_view group, std::string_view member, bool local);
+
+    std::string IniPath() const;
+
+    static std::string TypeName(AccountType type);
+    static AccountType ParseType(std::string_view text);
+
+private:
+    unsigned long Reachable() const;
+
+    std::string m_computer;
+    std::string m_domain;
+    std::vector<UserAccount> m_users;
+    std::vector<GroupAccount> m_globalGroups;
+    std::vector<GroupAccount> m_localGroups;
+};
+
+} // namespace dm
