@@ -1,0 +1,283 @@
+#include "common/inifile.h"
+
+#include <algorithm>
+
+namespace dm {
+
+// Fills the line table and the indexes in one parse.
+class IniFile::Builder : public IniHandler {
+public:
+    explicit Builder(IniFile& file) : m_file(file) {}
+
+    bool OnSection(std::string_view name, const IniLine& line) override
+    {
+        Section section;
+        section.name = std::string(name);
+        section.lines.push_back({std::string(line.text), line.end, false});
+        m_file.m_sections.push_back(std::move(section));
+        m_file.m_sectionIndex.try_emplace(ToLowerName(name), m_file.m_sections.size() - 1);
+        return true;
+    }
+    bool OnKey(std::string_view key, std::string_view, const IniLine& line) override
+    {
+        Section& section = m_file.m_sections.back();
+        section.lines.push_back({std::string(line.text), line.end, true});
+        section.lastKey = section.lines.size() - 1;
+        section.keys.try_emplace(ToLowerName(key), section.lastKey);
+        return true;
+    }
+    bool OnOther(const IniLine& line) override
+    {
+        Line copy{std::string(line.text), line.end, false};
+        if (m_file.m_sections.empty())
+            m_file.m_preamble.push_back(std::move(copy));
+        else
+            m_file.m_sections.back().lines.push_back(std::move(copy));
+        return true;
+    }
+
+private:
+    IniFile& m_file;
+};
+
+IniFile::IniFile(std::string_view text)
+{
+    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        m_bom = std::string(kUtf8Bom);
+    Builder builder(*this);
+    ParseIni(text, builder);
+}
+
+std::string IniFile::Text() const
+{
+    std::size_t size = m_bom.size();
+    auto measure = [&size](const std::vector<Line>& lines) {
+        for (const Line& line : lines)
+            size += line.text.size() + 2;
+    };
+    measure(m_preamble);
+    for (const Section& section : m_sections)
+        measure(section.lines);
+    std::string text;
+    text.reserve(size);
+    text += m_bom;
+    auto append = [&text](const std::vector<Line>& lines) {
+        for (const Line& line : lines) {
+            text += line.text;
+            text += LineEndText(line.end);
+        }
+    };
+    append(m_preamble);
+    for (const Section& section : m_sections)
+        append(section.lines);
+    return text;
+}
+
+const IniFile::Section* IniFile::FindSection(std::string_view section) const
+{
+    auto it = m_sectionIndex.find(ToLowerName(TrimBlanks(section)));
+    return it == m_sectionIndex.end() ? nullptr : &m_sections[it->second];
+}
+
+IniFile::Section* IniFile::FindSection(std::string_view section)
+{
+    return const_cast<Section*>(std::as_const(*this).FindSection(section));
+}
+
+std::optional<std::string_view> IniFile::Value(std::string_view section,
+                                               std::string_view key) const
+{
+    const Section* s = FindSection(section);
+    if (!s)
+        return std::nullopt;
+    auto it = s->keys.find(ToLowerName(TrimBlanks(key)));
+    if (it == s->keys.end())
+        return std::nullopt;
+    return ClassifyIniLine(s->lines[it->second].text, true).value;
+}
+
+bool IniFile::HasSection(std::string_view section) const
+{
+    return FindSection(section) != nullptr;
+}
+
+std::vector<std::string> IniFile::SectionNames() const
+{
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < m_sections.size(); ++i) {
+        // Only the first section of a name is listed.
+        auto it = m_sectionIndex.find(ToLowerName(m_sections[i].name));
+        if (it != m_sectionIndex.end() && it->second == i)
+            names.push_back(m_sections[i].name);
+    }
+    return names;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::Entries(std::string_view section) const
+{
+    std::vector<std::pair<std::string, std::string>> entries;
+    const Section* s = FindSection(section);
+    if (!s)
+        return entries;
+    for (std::size_t i = 1; i < s->lines.size(); ++i) {
+        if (!s->lines[i].isKey)
+            continue;
+        IniLineKind kind = ClassifyIniLine(s->lines[i].text, true);
+        auto it = s->keys.find(ToLowerName(kind.name));
+        if (it != s->keys.end() && it->second == i)
+            entries.emplace_back(std::string(kind.name), std::string(kind.value));
+    }
+    return entries;
+}
+
+std::vector<std::string> IniFile::KeyNames(std::string_view section) const
+{
+    std::vector<std::string> names;
+    for (auto& entry : Entries(section))
+        names.push_back(std::move(entry.first));
+    return names;
+}
+
+bool IniFile::IsValidSectionName(std::string_view section)
+{
+    return section.find_first_of("]\r\n") == std::string_view::npos;
+}
+
+bool IniFile::IsValidKeyName(std::string_view key)
+{
+    key = TrimBlanks(key);
+    return !key.empty() && key.front() != '[' && key.front() != ';' &&
+           key.find_first_of("=\r\n") == std::string_view::npos;
+}
+
+std::string IniFile::SanitizeValue(std::string_view value)
+{
+    std::string clean(value);
+    std::replace_if(
+        clean.begin(), clean.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return clean;
+}
+
+std::string IniFile::QuoteForReadBack(std::string_view value)
+{
+    if (TrimBlanks(value) == value && RemoveOuterQuotes(value) == value)
+        return std::string(value);
+    return "\"" + std::string(value) + "\"";
+}
+
+void IniFile::Section::Reindex()
+{
+    keys.clear();
+    lastKey = 0;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (!lines[i].isKey)
+            continue;
+        keys.try_emplace(ToLowerName(ClassifyIniLine(lines[i].text, true).name), i);
+        lastKey = i;
+    }
+}
+
+void IniFile::ReindexSections()
+{
+    m_sectionIndex.clear();
+    for (std::size_t i = 0; i < m_sections.size(); ++i)
+        m_sectionIndex.try_emplace(ToLowerName(m_sections[i].name), i);
+}
+
+// A line that gets a successor must end first.
+void IniFile::EndLastLine()
+{
+    std::vector<Line>* lines = m_sections.empty() ? &m_preamble : &m_sections.back().lines;
+    if (!lines->empty() && lines->back().end == LineEnd::None)
+        lines->back().end = LineEnd::CrLf;
+}
+
+bool IniFile::Write(std::string_view section, std::string_view key, std::string_view value)
+{
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
+    if (!IsValidSectionName(section) || !IsValidKeyName(key))
+        return false;
+    std::string clean = SanitizeValue(value);
+
+    Section* s = FindSection(section);
+    if (!s) {
+        EndLastLine();
+        Section added;
+        added.name = std::string(section);
+        added.lines.push_back({"[" + added.name + "]", LineEnd::CrLf, false});
+        added.lines.push_back({std::string(key) + "=" + clean, LineEnd::CrLf, true});
+        added.lastKey = 1;
+        added.keys.emplace(ToLowerName(key), 1);
+        m_sections.push_back(std::move(added));
+        m_sectionIndex.try_emplace(ToLowerName(section), m_sections.size() - 1);
+        m_modified = true;
+        return true;
+    }
+
+    auto it = s->keys.find(ToLowerName(key));
+    if (it != s->keys.end()) {
+        Line& line = s->lines[it->second];
+        std::size_t pos = line.text.find('=') + 1;
+        while (pos < line.text.size() && (line.text[pos] == ' ' || line.text[pos] == '\t'))
+            ++pos;
+        if (line.text.compare(pos, std::string::npos, clean) != 0) {
+            line.text.replace(pos, std::string::npos, clean);
+            m_modified = true;
+        }
+        return true;
+    }
+
+    std::size_t at = s->lastKey + 1;
+    if (s->lines[at - 1].end == LineEnd::None)
+        s->lines[at - 1].end = LineEnd::CrLf;
+    s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at),
+                    Line{std::string(key) + "=" + clean, LineEnd::CrLf, true});
+    if (at != s->lines.size() - 1) {
+        for (auto& entry : s->keys) {
+            if (entry.second >= at)
+                ++entry.second;
+        }
+    }
+    s->keys.emplace(ToLowerName(key), at);
+    s->lastKey = at;
+    m_modified = true;
+    return true;
+}
+
+bool IniFile::DeleteKey(std::string_view section, std::string_view key)
+{
+    section = TrimBlanks(section);
+    if (!IsValidSectionName(section) || !IsValidKeyName(key))
+        return false;
+    Section* s = FindSection(section);
+    if (!s)
+        return true;
+    std::string lower = ToLowerName(TrimBlanks(key));
+    if (s->keys.find(lower) == s->keys.end())
+        return true;
+    auto removed = std::remove_if(s->lines.begin() + 1, s->lines.end(), [&lower](const Line& l) {
+        return l.isKey && NamesEqual(ClassifyIniLine(l.text, true).name, lower);
+    });
+    s->lines.erase(removed, s->lines.end());
+    s->Reindex();
+    m_modified = true;
+    return true;
+}
+
+bool IniFile::DeleteSection(std::string_view section)
+{
+    section = TrimBlanks(section);
+    if (!IsValidSectionName(section))
+        return false;
+    auto removed = std::remove_if(m_sections.begin(), m_sections.end(),
+                                  [section](const Section& s) { return NamesEqual(s.name, section); });
+    if (removed == m_sections.end())
+        return true;
+    m_sections.erase(removed, m_sections.end());
+    ReindexSections();
+    m_modified = true;
+    return true;
+}
+
+} // namespace dm

@@ -1,0 +1,310 @@
+#include "common/inistore.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace dm {
+
+namespace {
+
+// Closes a descriptor when the scope ends.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    int release()
+    {
+        int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t mtimeNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::int64_t MtimeNs(const struct stat& st)
+{
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+FileIdentity IdentityOf(const struct stat& st)
+{
+    return {st.st_dev, st.st_ino, st.st_size, MtimeNs(st)};
+}
+
+// Parsed files by path, least recently used evicted first.
+class IniCache {
+public:
+    std::shared_ptr<const IniFile> Find(const std::string& path, const FileIdentity& id)
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_entries.find(path);
+        if (it == m_entries.end() || !(it->second.id == id))
+            return nullptr;
+        it->second.lastUse = ++m_clock;
+        return it->second.file;
+    }
+    void Store(const std::string& path, const FileIdentity& id, std::shared_ptr<const IniFile> file)
+    {
+        std::lock_guard lock(m_mutex);
+        auto& entry = m_entries[path];
+        m_bytes -= static_cast<std::uint64_t>(entry.id.size);
+        entry = {id, std::move(file), ++m_clock};
+        m_bytes += static_cast<std::uint64_t>(id.size);
+        while (m_entries.size() > 1 && (m_entries.size() > kMaxEntries || m_bytes > kMaxBytes))
+            EvictOldest();
+    }
+    void Clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_entries.clear();
+        m_bytes = 0;
+    }
+
+private:
+    static constexpr std::size_t kMaxEntries = 128;
+    static constexpr std::uint64_t kMaxBytes = 256ull << 20;
+
+    struct Entry {
+        FileIdentity id;
+        std::shared_ptr<const IniFile> file;
+        std::uint64_t lastUse = 0;
+    };
+    void EvictOldest()
+    {
+        auto oldest = m_entries.begin();
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if (it->second.lastUse < oldest->second.lastUse)
+                oldest = it;
+        }
+        m_bytes -= static_cast<std::uint64_t>(oldest->second.id.size);
+        m_entries.erase(oldest);
+    }
+
+    std::mutex m_mutex;
+    std::map<std::string, Entry> m_entries;
+    std::uint64_t m_bytes = 0;
+    std::uint64_t m_clock = 0;
+};
+
+IniCache& Cache()
+{
+    static IniCache cache;
+    return cache;
+}
+
+bool ReadAll(int fd, std::size_t expected, std::string& text)
+{
+    text.clear();
+    text.resize(expected);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == text.size())
+            text.resize(text.size() + 65536); // the file grew since fstat
+        ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    text.resize(done);
+    return true;
+}
+
+bool WriteAll(int fd, std::string_view text)
+{
+    while (!text.empty()) {
+        ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Opens the file for reading; on success fills st and returns the descriptor.
+// Returns -1 with errno set otherwise (EISDIR for anything but a regular file).
+int OpenRegular(const std::filesystem::path& path, struct stat& st)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return -1;
+    }
+    return fd;
+}
+
+// The parsed file behind an open descriptor, through the cache.
+std::shared_ptr<const IniFile> ParseOpenFile(const std::string& key, int fd, const struct stat& st)
+{
+    FileIdentity id = IdentityOf(st);
+    if (auto cached = Cache().Find(key, id))
+        return cached;
+    std::string text;
+    if (!ReadAll(fd, static_cast<std::size_t>(st.st_size), text))
+        return nullptr;
+    auto file = std::make_shared<const IniFile>(text);
+    Cache().Store(key, id, file);
+    return file;
+}
+
+std::filesystem::path WriteTarget(const std::filesystem::path& path)
+{
+    // Replacing a symbolic link would cut it; write through to its target.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        auto target = std::filesystem::canonical(path, ec);
+        if (!ec)
+            return target;
+    }
+    return path;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::filesystem::path& path, std::string& text)
+{
+    struct stat st {};
+    FileDescriptor fd(OpenRegular(path, st));
+    if (fd.get() < 0)
+        return false;
+    return ReadAll(fd.get(), static_cast<std::size_t>(st.st_size), text);
+}
+
+std::shared_ptr<const IniFile> LoadIniFile(const std::filesystem::path& path)
+{
+    struct stat st {};
+    FileDescriptor fd(OpenRegular(path, st));
+    if (fd.get() < 0)
+        return nullptr;
+    return ParseOpenFile(path.string(), fd.get(), st);
+}
+
+bool UpdateIniFile(const std::filesystem::path& requested,
+                   const std::function<bool(IniFile&)>& edit)
+{
+    const std::filesystem::path path = WriteTarget(requested);
+    std::filesystem::path dir = path.parent_path();
+    if (dir.empty())
+        dir = ".";
+    const std::string name = path.filename().string();
+    if (name.empty())
+        return false;
+
+    FileDescriptor lock(::open((dir / ("." + ToLowerName(name) + ".lock")).c_str(),
+                               O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    if (lock.get() < 0)
+        return false;
+    while (::flock(lock.get(), LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return false;
+    }
+
+    // The file as it is now, under the lock.
+    IniFile file;
+    struct stat old {};
+    bool existed = false;
+    {
+        FileDescriptor fd(OpenRegular(path, old));
+        if (fd.get() >= 0) {
+            auto current = ParseOpenFile(path.string(), fd.get(), old);
+            if (!current)
+                return false;
+            file = *current;
+            file.MarkSaved();
+            existed = true;
+        } else if (errno != ENOENT) {
+            return false;
+        }
+    }
+
+    if (!edit(file))
+        return false;
+    if (!file.Modified())
+        return true;
+
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path temp;
+    FileDescriptor out;
+    for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
+        temp = dir / ("." + name + "." + std::to_string(::getpid()) + "." +
+                      std::to_string(counter.fetch_add(1)) + ".tmp");
+        out.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (out.get() < 0 && errno != EEXIST)
+            return false;
+    }
+    if (out.get() < 0)
+        return false;
+
+    const std::string text = file.Text();
+    bool ok = WriteAll(out.get(), text);
+    if (ok && existed)
+        ok = ::fchmod(out.get(), old.st_mode & 07777) == 0;
+    struct stat written {};
+    if (ok)
+        ok = ::fsync(out.get()) == 0 && ::fstat(out.get(), &written) == 0;
+    if (ok && existed && MtimeNs(written) <= MtimeNs(old)) {
+        // Same clock tick as the file it replaces: move the time on by one
+        // nanosecond so that size and time never repeat for this path.
+        std::int64_t ns = MtimeNs(old) + 1;
+        struct timespec times[2] = {{0, UTIME_OMIT}, {ns / 1000000000, ns % 1000000000}};
+        ok = ::futimens(out.get(), times) == 0 && ::fstat(out.get(), &written) == 0;
+    }
+    if (::close(out.release()) != 0)
+        ok = false;
+    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+
+    file.MarkSaved();
+    Cache().Store(path.string(), IdentityOf(written),
+                  std::make_shared<const IniFile>(std::move(file)));
+    return true;
+}
+
+void ClearIniCache()
+{
+    Cache().Clear();
+}
+
+} // namespace dm

@@ -1,0 +1,44 @@
+#pragma once
+// Profile files on disk: a cache of parsed files and the one way to change
+// a file.
+//
+// Reads go through a process-wide cache keyed by path and checked against
+// the file's device, inode, size and modification time, so reading value
+// after value from an unchanged file parses it once.
+//
+// Writes are safe for several processes and threads. Each write takes an
+// exclusive lock on a separate lock file beside the file (".<name>.lock",
+// the name in lower case, never replaced or removed), reads the file as it
+// is at that moment, applies the edits, writes a temporary file in the same
+// directory, flushes it to disk and renames it over the file. A reader
+// therefore sees the old or the new file, never a half-written one, and two
+// writers never lose each other's changes. The directory is never created.
+// Each replace gives the file a modification time later than the one it
+// replaces, so that no cache can mistake the new file for the old one.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "common/inifile.h"
+
+namespace dm {
+
+// The parsed file, or null when it does not exist, is not a regular file or
+// cannot be read.
+std::shared_ptr<const IniFile> LoadIniFile(const std::filesystem::path& path);
+
+// One locked read-modify-write. edit receives the current file (empty when
+// it does not exist yet) and returns false to abandon the change. Returns
+// false when edit refused, or the file could not be read, locked or written.
+// Nothing is written when the edit changed nothing.
+bool UpdateIniFile(const std::filesystem::path& path, const std::function<bool(IniFile&)>& edit);
+
+// Reads a whole file into text; false when it is missing, not a regular
+// file or unreadable.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& text);
+
+// Forgets every cached file (tests, and programs that free memory).
+void ClearIniCache();
+
+} // namespace dm

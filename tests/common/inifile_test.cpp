@@ -1,0 +1,186 @@
+#include "common/inifile.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+using namespace dm;
+
+namespace {
+
+std::vector<std::string> Names(std::initializer_list<const char*> names)
+{
+    return {names.begin(), names.end()};
+}
+
+} // namespace
+
+TEST(IniReadTest, NamesCompareWithoutCaseAndTheFirstOfANameWins)
+{
+    IniFile ini("[Ports]\r\nCOM1=a\r\ncom1=b\r\n[PORTS]\r\nCOM2=c\r\n[Other]\r\nx=1\r\n");
+    EXPECT_EQ(ini.Value("ports", "Com1"), "a");
+    // The second section of the same name is never read.
+    EXPECT_FALSE(ini.Value("Ports", "COM2"));
+    EXPECT_EQ(ini.SectionNames(), Names({"Ports", "Other"}));
+    EXPECT_EQ(ini.KeyNames("PORTS"), Names({"COM1"}));
+}
+
+TEST(IniReadTest, TrimsBlanksAndOneOuterPairOfQuotes)
+{
+    IniFile ini("[ s ]\n \tk 1 \t=  \"  two blanks  \"  \nq='single'\nmixed=\"a'\nnested=\"\"x\"\"\n"
+                "lonely=\"\n");
+    EXPECT_EQ(ini.Value("s", "k 1"), "  two blanks  ");
+    EXPECT_EQ(ini.Value("s", "q"), "single");
+    EXPECT_EQ(ini.Value("s", "mixed"), "\"a'");
+    EXPECT_EQ(ini.Value("s", "nested"), "\"x\"");
+    EXPECT_EQ(ini.Value("s", "lonely"), "\"");
+}
+
+TEST(IniReadTest, CommentsLinesWithoutEqualsAndPreambleAreNotKeys)
+{
+    IniFile ini("k=before\n[s]\n;c=comment\n  ; also=comment\nnoequals\n=nokey\na=b=c\n[t] trailing\nx=1\n");
+    EXPECT_EQ(ini.KeyNames("s"), Names({"a"}));
+    EXPECT_EQ(ini.Value("s", "a"), "b=c");
+    EXPECT_EQ(ini.SectionNames(), Names({"s", "t"}));
+    EXPECT_EQ(ini.Value("t", "x"), "1");
+}
+
+TEST(IniReadTest, AcceptsEveryLineEndAndAByteOrderMark)
+{
+    IniFile ini("\xEF\xBB\xBF[a]\r\nx=1\ry=2\nz=3");
+    EXPECT_EQ(ini.SectionNames(), Names({"a"}));
+    EXPECT_EQ(ini.KeyNames("a"), Names({"x", "y", "z"}));
+    EXPECT_EQ(ini.Value("a", "z"), "3");
+}
+
+TEST(IniReadTest, SectionNameEndsAtFirstBracket)
+{
+    IniFile ini("[srv\\port]x]\nk=v\n[unclosed\nk=w\n");
+    EXPECT_EQ(ini.SectionNames(), Names({"srv\\port", "unclosed"}));
+    EXPECT_EQ(ini.Value("unclosed", "k"), "w");
+}
+
+TEST(IniReadTest, BinaryAndNulBytesAreOrdinaryText)
+{
+    std::string text("[a\0b]\nk\0=v\xff\0\n", 14);
+    IniFile ini(text);
+    EXPECT_EQ(ini.SectionNames().at(0), std::string("a\0b", 3));
+    EXPECT_EQ(ini.Value(std::string_view("a\0b", 3), std::string_view("k\0", 2)),
+              std::string_view("v\xff\0", 3));
+    EXPECT_EQ(ini.Text(), text);
+}
+
+TEST(IniReadTest, AtoiRules)
+{
+    EXPECT_EQ(AtoiValue("  -42abc"), -42);
+    EXPECT_EQ(AtoiValue("+7"), 7);
+    EXPECT_EQ(AtoiValue(""), 0);
+    EXPECT_EQ(AtoiValue("x12"), 0);
+    EXPECT_EQ(AtoiValue("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(AtoiValue("-99999999999999999999"), INT_MIN);
+    EXPECT_EQ(AtoiWrapped32("-1062731775"), 3232235521u);
+    EXPECT_EQ(AtoiWrapped32("3232235521"), 3232235521u);
+    EXPECT_EQ(AtoiWrapped32("4294967296"), 0u);
+}
+
+TEST(IniEditTest, LoadingAndWritingOneValueKeepsEveryOtherByte)
+{
+    const std::string original = "; header comment\r\n"
+                                 "[Ports]\r\n"
+                                 "COM1 = 5\r\n"
+                                 "; keep me\r\n"
+                                 "COM2=7\n"
+                                 "\r\n"
+                                 "[Users]\r\n"
+                                 "DOM\\joe=1";
+    IniFile ini(original);
+    EXPECT_EQ(ini.Text(), original);
+    ASSERT_TRUE(ini.Write("ports", "com1", "12"));
+    std::string expected = original;
+    expected.replace(expected.find("COM1 = 5"), 8, "COM1 = 12");
+    EXPECT_EQ(ini.Text(), expected);
+}
+
+TEST(IniEditTest, WritingTheSameValueChangesNothing)
+{
+    IniFile ini("[a]\r\nk=v\r\n");
+    ASSERT_TRUE(ini.Write("A", "K", "v"));
+    EXPECT_FALSE(ini.Modified());
+}
+
+TEST(IniEditTest, NewKeysGoAfterTheLastKeyAndNewSectionsAtTheEnd)
+{
+    IniFile ini("[a]\nk=1\n; trailing comment\n\n[b]\nx=2");
+    ASSERT_TRUE(ini.Write("a", "New", "3"));
+    ASSERT_TRUE(ini.Write("c", "y", "4"));
+    ASSERT_TRUE(ini.Write("a", "later", "5"));
+    EXPECT_EQ(ini.Text(), "[a]\nk=1\nNew=3\r\nlater=5\r\n; trailing comment\n\n[b]\nx=2\r\n"
+                          "[c]\r\ny=4\r\n");
+    EXPECT_EQ(ini.Value("a", "later"), "5");
+    EXPECT_EQ(ini.Value("a", "k"), "1");
+    // The index follows the lines that moved.
+    ASSERT_TRUE(ini.Write("a", "k", "9"));
+    EXPECT_EQ(ini.Value("a", "k"), "9");
+    EXPECT_EQ(ini.KeyNames("a"), Names({"k", "New", "later"}));
+}
+
+TEST(IniEditTest, WritingIntoAnEmptyFileUsesCrLf)
+{
+    IniFile ini;
+    ASSERT_TRUE(ini.Write("s", "k", "v"));
+    EXPECT_EQ(ini.Text(), "[s]\r\nk=v\r\n");
+}
+
+TEST(IniEditTest, RefusesNamesThatWouldBreakTheStructure)
+{
+    IniFile ini("[a]\r\nk=v\r\n");
+    const std::string before = ini.Text();
+    EXPECT_FALSE(ini.Write("a]\r\n[evil", "k", "v"));
+    EXPECT_FALSE(ini.Write("a", "k=1", "v"));
+    EXPECT_FALSE(ini.Write("a", "k\nx", "v"));
+    EXPECT_FALSE(ini.Write("a", "[x]", "v"));
+    EXPECT_FALSE(ini.Write("a", ";x", "v"));
+    EXPECT_FALSE(ini.Write("a", "  ", "v"));
+    EXPECT_FALSE(ini.DeleteSection("a]"));
+    EXPECT_EQ(ini.Text(), before);
+    EXPECT_FALSE(ini.Modified());
+}
+
+TEST(IniEditTest, LineBreaksInAValueCannotInjectKeysOrSections)
+{
+    IniFile ini;
+    ASSERT_TRUE(ini.Write("s", "k", "one\r\n[t]\r\ninjected=1"));
+    IniFile reread(ini.Text());
+    EXPECT_EQ(reread.SectionNames(), Names({"s"}));
+    EXPECT_EQ(reread.KeyNames("s"), Names({"k"}));
+    EXPECT_EQ(reread.Value("s", "k"), "one  [t]  injected=1");
+}
+
+TEST(IniEditTest, DeleteKeyRemovesEveryLineOfTheKeyAndKeepsTheRest)
+{
+    IniFile ini("[a]\r\nk=1\r\n;c\r\nK=2\r\nz=3\r\n[b]\r\nk=4\r\n");
+    ASSERT_TRUE(ini.DeleteKey("A", "k"));
+    EXPECT_EQ(ini.Text(), "[a]\r\n;c\r\nz=3\r\n[b]\r\nk=4\r\n");
+    EXPECT_FALSE(ini.Value("a", "k"));
+    ASSERT_TRUE(ini.Write("a", "n", "5"));
+    EXPECT_EQ(ini.Text(), "[a]\r\n;c\r\nz=3\r\nn=5\r\n[b]\r\nk=4\r\n");
+}
+
+TEST(IniEditTest, DeleteSectionRemovesAllSectionsOfTheNameWithTheirLines)
+{
+    IniFile ini(";top\r\n[a]\r\nk=1\r\n;in a\r\n[b]\r\nx=2\r\n[A]\r\nk=3\r\n");
+    ASSERT_TRUE(ini.DeleteSection("a"));
+    EXPECT_EQ(ini.Text(), ";top\r\n[b]\r\nx=2\r\n");
+    EXPECT_EQ(ini.SectionNames(), Names({"b"}));
+    EXPECT_FALSE(ini.Value("a", "k"));
+    EXPECT_EQ(ini.Value("b", "x"), "2");
+}
+
+TEST(IniEditTest, QuoteForReadBackMakesAnyValueReadBackAsGiven)
+{
+    for (std::string value : {"plain", "  blanks  ", "\"quoted\"", "'x'", "\"", "", "\t"}) {
+        IniFile ini;
+        ASSERT_TRUE(ini.Write("s", "k", IniFile::QuoteForReadBack(value)));
+        EXPECT_EQ(IniFile(ini.Text()).Value("s", "k"), value) << value;
+    }
+}
