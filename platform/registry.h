@@ -151,6 +151,7 @@ public:
     struct State;
 
 private:
+    friend struct RegKeyAccess;
     explicit RegKey(std::shared_ptr<const State> state);
     std::shared_ptr<const State> m_state;
 };
