@@ -124,7 +124,7 @@ ResolvedPath ResolvePathOn(std::string_view computer, std::string_view systemPat
         systemPath[0] == '\\')
         return ResolveUnc(systemPath.substr(2));
     if (!systemPath.empty() && systemPath[0] == '/')
-        return {MatchCaseInsensitive(fs::path(std::string(systemPath))), 0};
+        return {MatchCaseInsensitive(Join("/", SplitComponents(systemPath), 0)), 0};
     if (HasDrive(systemPath)) {
         ResolvedPath root = DriveRoot(computer, systemPath[0]);
         if (!root.ok())
