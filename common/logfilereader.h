@@ -1,0 +1,31 @@
+#pragma once
+// Reads one activity log file in a single pass and appends its events, in
+// the order the file lists them (section by section, key by key). Every key
+// line is read once with its own value, so two events of one port in the
+// same second, or a section that appears twice, lose nothing.
+
+#include <filesystem>
+#include <vector>
+
+#include "common/logrecord.h"
+#include "common/userinteraction.h"
+
+namespace dm {
+
+enum class LogFileRules {
+    Day,    // the day files: every field (DecodeLogValue)
+    Legacy, // the legacy single file: DecodeLegacyLogValue
+};
+
+// Appends the events of the file to records. For every section that holds
+// at least one key, progress (when set) receives "Processing logs from
+// <section>, please wait...". Returns false when the file does not exist,
+// is not a regular file or cannot be read (records are then unchanged).
+bool ReadLogFile(const std::filesystem::path& path, LogFileRules rules,
+                 std::vector<LogRecord>& records, const ProgressSink& progress = {});
+
+// The same for text already in memory.
+void ReadLogText(std::string_view text, LogFileRules rules, std::vector<LogRecord>& records,
+                 const ProgressSink& progress = {});
+
+} // namespace dm

@@ -1,0 +1,101 @@
+#include "common/timeformat.h"
+
+#include <locale.h>
+
+#include <limits>
+
+namespace dm {
+
+namespace {
+
+// The user's LC_TIME locale, created once.
+locale_t UserTimeLocale()
+{
+    static locale_t locale = [] {
+        locale_t l = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
+        if (!l)
+            l = ::newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
+        return l;
+    }();
+    return locale;
+}
+
+} // namespace
+
+std::uint32_t NowTime()
+{
+    return static_cast<std::uint32_t>(std::time(nullptr));
+}
+
+std::tm LocalFields(std::uint32_t time)
+{
+    std::time_t t = static_cast<std::time_t>(time);
+    std::tm fields{};
+    ::localtime_r(&t, &fields);
+    return fields;
+}
+
+std::uint32_t FromLocalFields(std::tm fields)
+{
+    fields.tm_isdst = -1;
+    std::time_t t = std::mktime(&fields);
+    if (t < 0)
+        return 0;
+    if (t > static_cast<std::time_t>(std::numeric_limits<std::uint32_t>::max()))
+        return std::numeric_limits<std::uint32_t>::max();
+    return static_cast<std::uint32_t>(t);
+}
+
+std::uint32_t StartOfLocalDay(std::uint32_t time)
+{
+    std::tm fields = LocalFields(time);
+    fields.tm_hour = fields.tm_min = fields.tm_sec = 0;
+    return FromLocalFields(fields);
+}
+
+std::uint32_t EndOfLocalDay(std::uint32_t time)
+{
+    std::tm fields = LocalFields(time);
+    fields.tm_hour = 23;
+    fields.tm_min = fields.tm_sec = 59;
+    return FromLocalFields(fields);
+}
+
+std::uint32_t AddLocalDays(std::uint32_t time, int days)
+{
+    std::tm fields = LocalFields(time);
+    fields.tm_mday += days;
+    fields.tm_hour = 12;
+    fields.tm_min = fields.tm_sec = 0;
+    return FromLocalFields(fields);
+}
+
+std::string FormatLocalTime(const char* picture, std::uint32_t time)
+{
+    std::tm fields = LocalFields(time);
+    char buffer[256];
+    std::size_t n = ::strftime_l(buffer, sizeof buffer, picture, &fields, UserTimeLocale());
+    return std::string(buffer, n);
+}
+
+std::string FormatShortDate(std::uint32_t time)
+{
+    return FormatLocalTime("%x", time);
+}
+
+std::string FormatTimeOfDay(std::uint32_t time)
+{
+    return FormatLocalTime("%X", time);
+}
+
+std::string FormatTime24(std::uint32_t time)
+{
+    return FormatLocalTime("%H:%M", time);
+}
+
+std::string FormatDayLogDate(std::uint32_t time)
+{
+    return FormatLocalTime("%Y-%b-%d", time);
+}
+
+} // namespace dm
