@@ -183,10 +183,12 @@ private:
     struct Platform;
     ProgressSink Progress();
     void ResetForNewDocument();
-    void ReadServerList();
+    bool ReadServerList();
     void DiscoverDatabaseDirectory();
     void LoadManagerSettings();
     void ApplyDatabaseDirectory();
+    void AttachLogDirectory();
+    void SwitchPane(int kind);
 
     UserInteraction& m_ui;
     std::unique_ptr<Platform> m_platform;
@@ -216,6 +218,7 @@ private:
     bool m_introDrawn = false;
     bool m_changed = false;
     bool m_logReloadNeeded = false;
+    std::uint32_t m_historyDate = 0;
 };
 
 } // namespace dm

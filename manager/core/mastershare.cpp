@@ -1,0 +1,26 @@
+#include "manager/core/mastershare.h"
+
+#include "manager/core/remoteconfig.h"
+#include "platform/network.h"
+#include "platform/registry.h"
+
+namespace dm {
+
+MasterShareResult ReadMasterShare(std::string_view server, std::string& databaseDirectory)
+{
+    RegKey hive, key;
+    if (RegConnectRegistry("\\\\" + std::string(server), hive) != winerr::Success ||
+        hive.OpenKey(RemoteConfig::ComponentKey, key) != winerr::Success)
+        return MasterShareResult::Unreachable;
+    // Only whether Master can be read counts, not its value.
+    RegValue master;
+    if (key.QueryValue("Master", master, 100) != winerr::Success)
+        return MasterShareResult::NotMaster;
+    std::string share;
+    if (key.QueryString("MasterShare", share, 600) != winerr::Success)
+        return MasterShareResult::ShareMissing;
+    databaseDirectory = std::move(share);
+    return MasterShareResult::Found;
+}
+
+} // namespace dm

@@ -1,0 +1,20 @@
+#pragma once
+// Reading a monitored server's master share from its server component key,
+// shared by the start-up discovery and the port refresh.
+
+#include <string>
+#include <string_view>
+
+namespace dm {
+
+enum class MasterShareResult {
+    NotMaster,    // no Master value: the directory is left as it was
+    Found,        // the directory was set to the server's MasterShare
+    ShareMissing, // Master without a readable MasterShare
+    Unreachable,  // the registry or the component key could not be opened
+};
+
+// Connects to "\\" + server and reads Software\Microsoft\Ras\AdminDLL.
+MasterShareResult ReadMasterShare(std::string_view server, std::string& databaseDirectory);
+
+} // namespace dm

@@ -1,0 +1,236 @@
+// The user settings file: change detection, saves that keep the server
+// component's counters, the limit state and the group sections.
+
+#include "manager/core/groupsettings.h"
+#include "manager/core/usersettings.h"
+#include "platform/profile.h"
+#include "tests/manager/corefixture.h"
+
+using namespace dm;
+using dm::test::WriteFile;
+
+namespace {
+
+class UserSettingsTest : public dm::test::CoreFixture {
+protected:
+    void SetUp() override
+    {
+        CoreFixture::SetUp();
+        m_users.SetFile(UserFile());
+    }
+    void Write(const std::string& contents) { WriteFile(m_db / "Dialmind.usr", contents); }
+    std::string Value(const std::string& section, const std::string& key)
+    {
+        return GetPrivateProfileString(section, key, "<missing>", UserFile());
+    }
+    // Another writer (a server component) changes one value.
+    void WriteAsServer(const std::string& section, const std::string& key, const std::string& value)
+    {
+        ASSERT_TRUE(WritePrivateProfileString(section, key, value, UserFile()));
+    }
+    UserSettings m_users;
+};
+
+TEST_F(UserSettingsTest, GroupSectionsAreNamedInProgressButNotLoaded)
+{
+    Write("[+DOM\\Sales]\r\nMaxTotalTime=5\r\n[+DOM\\Staff]\r\nPeriodType=1\r\n");
+    std::vector<std::string> progress;
+    EXPECT_TRUE(m_users.Load([&](const std::string& text) { progress.push_back(text); }));
+    EXPECT_TRUE(m_users.Records().empty());
+    const std::vector<std::string> expected = {
+        "Loading User Data (0%, 0 records). Processing +DOM\\Sales.",
+        "Loading User Data (0%, 0 records). Processing +DOM\\Staff.", "Ready"};
+    EXPECT_EQ(progress, expected);
+}
+
+TEST_F(UserSettingsTest, ProgressCountsAccountBytesOfTheWholeList)
+{
+    // List: "DOM\ann" (8 bytes with its end), "+DOM\G" (7), "DOM\bob" (8): 23 bytes.
+    Write("[DOM\\ann]\r\nTotalTime=1\r\n[+DOM\\G]\r\n[DOM\\bob]\r\nTotalTime=2\r\n");
+    std::vector<std::string> progress;
+    m_users.Load([&](const std::string& text) { progress.push_back(text); });
+    ASSERT_EQ(progress.size(), 4u);
+    EXPECT_EQ(progress[0], "Loading User Data (34%, 1 records). Processing DOM\\ann.");
+    EXPECT_EQ(progress[1], "Loading User Data (34%, 1 records). Processing +DOM\\G.");
+    EXPECT_EQ(progress[2], "Loading User Data (69%, 2 records). Processing DOM\\bob.");
+}
+
+TEST_F(UserSettingsTest, ReloadsOnlyWhenTheFileChanged)
+{
+    Write("[DOM\\ann]\r\nTotalTime=60\r\nStaticIP=-1062731775\r\nNoDuplicate=1\r\n");
+    ASSERT_TRUE(m_users.Load());
+    ASSERT_EQ(m_users.Records().size(), 1u);
+    EXPECT_EQ(m_users.Records()[0].totalTime, 60);
+    EXPECT_EQ(m_users.Records()[0].staticIP, 0xC0A80001u);
+    EXPECT_TRUE(m_users.Records()[0].noDuplicate);
+    EXPECT_FALSE(m_users.Load());
+
+    // Changes within the same second are still seen.
+    WriteAsServer("DOM\\ann", "TotalTime", "61");
+    EXPECT_TRUE(m_users.Load());
+    EXPECT_EQ(m_users.Records()[0].totalTime, 61);
+}
+
+TEST_F(UserSettingsTest, MissingFileLoadsOnceAsEmpty)
+{
+    EXPECT_TRUE(m_users.Load());
+    EXPECT_TRUE(m_users.Records().empty());
+    EXPECT_FALSE(m_users.Load());
+}
+
+TEST_F(UserSettingsTest, SaveKeepsCountersAnotherWriterChanged)
+{
+    Write("[DOM\\ann]\r\nTotalTime=100\r\nTotalConnects=4\r\nMaxTotalTime=0\r\n");
+    m_users.Load();
+    WriteAsServer("DOM\\ann", "TotalTime", "250");
+    WriteAsServer("DOM\\ann", "TotalConnects", "5");
+
+    // The manager edits a limit only.
+    m_users.Records()[0].maxTotalTime = 36000;
+    ASSERT_TRUE(m_users.Save());
+    EXPECT_EQ(Value("DOM\\ann", "TotalTime"), "250");
+    EXPECT_EQ(Value("DOM\\ann", "TotalConnects"), "5");
+    EXPECT_EQ(Value("DOM\\ann", "MaxTotalTime"), "36000");
+
+    // A reset is the manager's own change and is written; a second save of
+    // the same table does not write it again over newer counts.
+    m_users.Records()[0].totalTime = 0;
+    ASSERT_TRUE(m_users.Save());
+    EXPECT_EQ(Value("DOM\\ann", "TotalTime"), "0");
+    WriteAsServer("DOM\\ann", "TotalTime", "30");
+    m_users.Records()[0].periodMax = 600;
+    ASSERT_TRUE(m_users.Save());
+    EXPECT_EQ(Value("DOM\\ann", "TotalTime"), "30");
+}
+
+TEST_F(UserSettingsTest, ConnectionTimesAreOnlyWrittenAsAReset)
+{
+    Write("[DOM\\ann]\r\nFirstConnection=1000000\r\nLastConnection=2000000\r\n");
+    m_users.Load();
+    m_users.Records()[0].maxSessionTime = 60;
+    m_users.Save();
+    EXPECT_EQ(Value("DOM\\ann", "FirstConnection"), "1000000");
+
+    // A server component sets a newer last connection; the manager resets the first.
+    WriteAsServer("DOM\\ann", "LastConnection", "2000500");
+    m_users.Records()[0].firstConnection = 0;
+    m_users.Save();
+    EXPECT_EQ(Value("DOM\\ann", "FirstConnection"), "0");
+    EXPECT_EQ(Value("DOM\\ann", "LastConnection"), "2000500");
+}
+
+TEST_F(UserSettingsTest, NewAccountWritesAllItsValues)
+{
+    m_users.Load();
+    m_users.SetEditIndex(0);
+    UserRecord& edit = m_users.EditRecord();
+    edit.accountKey = "DOM\\new";
+    edit.maxSessionTime = 1800;
+    edit.staticIP = 0x0A000001;
+    ASSERT_TRUE(m_users.CommitEditedUser());
+    ASSERT_EQ(m_users.Records().size(), 1u);
+    const std::vector<std::string> keys = GetPrivateProfileKeyNames("DOM\\new", UserFile());
+    const std::vector<std::string> expected = {
+        "StaticIP", "MaxSessionTime", "TotalTime", "TotalConnects", "MaxTotalTime", "ExpiryTime",
+        "PeriodMax", "PeriodUsage", "PeriodStamp", "PeriodType", "NoDuplicate", "FirstConnection",
+        "LastConnection"};
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(Value("DOM\\new", "MaxSessionTime"), "1800");
+    EXPECT_EQ(Value("DOM\\new", "StaticIP"), "167772161");
+
+    // An index past the end is refused rather than written out of bounds.
+    m_users.SetEditIndex(5);
+    EXPECT_FALSE(m_users.CommitEditedUser());
+    EXPECT_EQ(m_users.Records().size(), 1u);
+}
+
+TEST_F(UserSettingsTest, TotalDeniedsAndLastedAreNeverWritten)
+{
+    Write("[DOM\\ann]\r\nTotalDenieds=3\r\nLasted=50\r\n");
+    m_users.Load();
+    m_users.Records()[0].totalDenieds = 0;
+    m_users.Records()[0].lasted = 0;
+    m_users.Records()[0].totalConnects = 9;
+    m_users.Save();
+    EXPECT_EQ(Value("DOM\\ann", "TotalDenieds"), "3");
+    EXPECT_EQ(Value("DOM\\ann", "Lasted"), "50");
+}
+
+TEST_F(UserSettingsTest, LimitStateCountsExpiryFromFirstConnection)
+{
+    UserRecord r;
+    const std::time_t now = 1700000000;
+    r.expiryTime = 10;
+    EXPECT_EQ(UserLimitState(r, now), 0) << "never connected: not expired";
+    r.firstConnection = static_cast<std::uint32_t>(now - 10 * 86400);
+    EXPECT_EQ(UserLimitState(r, now), 0) << "exactly at the end: not yet";
+    r.firstConnection -= 1;
+    EXPECT_EQ(UserLimitState(r, now), 1);
+
+    r.expiryTime = 0;
+    r.maxTotalTime = 3600;
+    r.totalTime = 3600;
+    EXPECT_EQ(UserLimitState(r, now), 0);
+    r.totalTime = 3601;
+    EXPECT_EQ(UserLimitState(r, now), 2);
+    r.totalTime = -1; // reads as a huge unsigned total
+    EXPECT_EQ(UserLimitState(r, now), 2);
+    r.expiryTime = 1;
+    EXPECT_EQ(UserLimitState(r, now), 1) << "expiry is tested first";
+}
+
+TEST_F(UserSettingsTest, DeletedSectionDisappearsOnNextLoad)
+{
+    Write("[DOM\\ann]\r\nTotalTime=1\r\n[DOM\\bob]\r\nTotalTime=2\r\n");
+    m_users.Load();
+    ASSERT_TRUE(m_users.DeleteAccountSection("DOM\\ann"));
+    EXPECT_TRUE(m_users.Load());
+    ASSERT_EQ(m_users.Records().size(), 1u);
+    EXPECT_EQ(m_users.Records()[0].accountKey, "DOM\\bob");
+}
+
+TEST_F(UserSettingsTest, GroupPageReadsAndWritesByItsRules)
+{
+    Write("[+DOM\\Sales]\r\nMaxSessionTime=0\r\nMaxTotalTime=7200\r\nNoDuplicate=0\r\n"
+          "PeriodType=2\r\nPeriodMax=3600\r\n");
+    const std::string section = GroupSectionName("DOM", "Sales");
+    EXPECT_EQ(section, "+DOM\\Sales");
+    GroupSettings g = LoadGroupSettings(UserFile(), section);
+    EXPECT_FALSE(g.sessionLimitOn);
+    EXPECT_EQ(g.maxSessionTime, "");
+    EXPECT_TRUE(g.totalLimitOn);
+    EXPECT_EQ(g.maxTotalTime, "7200");
+    EXPECT_TRUE(g.allowMultiplePorts);
+    EXPECT_TRUE(g.periodLimitOn);
+    EXPECT_EQ(g.periodChoice, 1); // "Week"
+    EXPECT_EQ(g.periodMax, "3600");
+
+    // Period on with an empty amount: empty PeriodMax and no period type.
+    g.periodMax = "";
+    g.sessionLimitOn = true;
+    g.maxSessionTime = "0";
+    g.allowMultiplePorts = false;
+    ASSERT_TRUE(SaveGroupSettings(UserFile(), section, g));
+    EXPECT_EQ(Value(section, "PeriodMax"), "");
+    EXPECT_EQ(Value(section, "PeriodType"), "0");
+    EXPECT_EQ(Value(section, "MaxSessionTime"), "0");
+    EXPECT_EQ(Value(section, "NoDuplicate"), "1");
+
+    g.periodMax = "900";
+    g.periodChoice = 2;
+    g.totalLimitOn = false;
+    SaveGroupSettings(UserFile(), section, g);
+    EXPECT_EQ(Value(section, "PeriodType"), "3");
+    EXPECT_EQ(Value(section, "MaxTotalTime"), "0");
+
+    g.periodLimitOn = false;
+    SaveGroupSettings(UserFile(), section, g);
+    EXPECT_EQ(Value(section, "PeriodMax"), "0");
+    EXPECT_EQ(Value(section, "PeriodType"), "0");
+
+    // Group sections never enter the account table.
+    m_users.Load();
+    EXPECT_TRUE(m_users.Records().empty());
+}
+
+} // namespace
