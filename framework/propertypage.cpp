@@ -9,7 +9,7 @@ void CPropertyPage::SetModified(bool modified)
     if (m_modified == modified)
         return;
     m_modified = modified;
-    emit modifiedChanged(modified);
+    Q_EMIT modifiedChanged(modified);
 }
 
 void CPropertyPage::EnsureInitialized()

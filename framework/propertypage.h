@@ -36,7 +36,7 @@ public:
 
     CPropertySheet* Sheet() const { return m_sheet; }
 
-signals:
+Q_SIGNALS:
     void modifiedChanged(bool modified);
 
 protected:

@@ -45,7 +45,7 @@ public:
     QPushButton* ApplyButton() const { return m_apply; }
     QPushButton* HelpButton() const { return m_help; }
 
-public slots:
+public Q_SLOTS:
     void accept() override;
 
 protected:
