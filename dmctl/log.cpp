@@ -1,0 +1,156 @@
+// dmctl log: the activity log as the loaders see it.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "common/activitylog.h"
+#include "dmctl/command.h"
+#include "platform/pathresolver.h"
+
+namespace {
+
+const char kLogHelp[] =
+    "Usage: dmctl log list DBDIR (--scope N --date TIME | --from TIME --to TIME | --legacy)\n\n"
+    "Loads the activity log of the database directory DBDIR (a system path such as\n"
+    "\"\\\\MASTER\\DM_NT_DB\" or a path of this machine) and prints the records in time\n"
+    "order, one CSV line each:\n"
+    "  time,server,port,kind,user,duration,ip,reason,ipx,netbios\n"
+    "time and ip are unsigned decimal numbers; kind is 0 session end, 1 connect,\n"
+    "2 denied; reason 255 means none. TIME is seconds since 1970.\n\n"
+    "  --scope N --date TIME   the browse scope: 1 the day of TIME, 2 seven days,\n"
+    "                          3 thirty days from it, 4 every day file\n"
+    "  --from TIME --to TIME   every day from the day of the first to that of the second\n"
+    "  --legacy                the single legacy file Dialmind.log\n";
+
+int Usage(const std::string& error)
+{
+    std::fprintf(stderr, "dmctl log: %s\n\n%s", error.c_str(), kLogHelp);
+    return 2;
+}
+
+bool ParseUnsigned32(const std::string& text, std::uint32_t& value)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    errno = 0;
+    unsigned long long n = std::strtoull(text.c_str(), nullptr, 10);
+    if (errno != 0 || n > 0xFFFFFFFFull)
+        return false;
+    value = static_cast<std::uint32_t>(n);
+    return true;
+}
+
+// A CSV field, quoted when it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+void PrintRecord(const dm::LogRecord& r)
+{
+    std::string line = std::to_string(r.time) + "," + CsvField(r.server) + "," + CsvField(r.port) +
+                       "," + std::to_string(r.kind) + "," + CsvField(r.user) + "," +
+                       std::to_string(r.duration) + "," + std::to_string(r.ip) + "," +
+                       std::to_string(r.reason) + "," + CsvField(r.ipx) + "," +
+                       CsvField(r.netbios) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
+int RunList(const std::vector<std::string>& args)
+{
+    std::string dbdir;
+    std::string scopeText, dateText, fromText, toText;
+    bool legacy = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& target) {
+            if (i + 1 >= args.size())
+                return false;
+            target = args[++i];
+            return true;
+        };
+        if (a == "--scope" || a == "--date" || a == "--from" || a == "--to") {
+            std::string& target = a == "--scope" ? scopeText
+                                  : a == "--date" ? dateText
+                                  : a == "--from" ? fromText
+                                                  : toText;
+            if (!value(target))
+                return Usage(a + " needs a value");
+        } else if (a == "--legacy") {
+            legacy = true;
+        } else if (!a.empty() && a[0] == '-') {
+            return Usage("unknown option '" + a + "'");
+        } else if (dbdir.empty()) {
+            dbdir = a;
+        } else {
+            return Usage("unexpected argument '" + a + "'");
+        }
+    }
+    if (dbdir.empty())
+        return Usage("DBDIR is missing");
+    const bool byScope = !scopeText.empty() || !dateText.empty();
+    const bool byRange = !fromText.empty() || !toText.empty();
+    if (static_cast<int>(byScope) + static_cast<int>(byRange) + static_cast<int>(legacy) != 1)
+        return Usage("choose one of --scope/--date, --from/--to, --legacy");
+
+    dm::ResolvedPath resolved = dm::ResolvePath(dbdir);
+    if (!resolved.ok()) {
+        std::fprintf(stderr, "dmctl log: cannot reach '%s' (error %lu)\n", dbdir.c_str(),
+                     resolved.error);
+        return 1;
+    }
+    dm::ActivityLog log(dm::ResolvePathOrEmpty);
+    log.SetDatabaseDirectory(dbdir);
+
+    if (byScope) {
+        std::uint32_t date = 0;
+        if (scopeText.empty() || dateText.empty())
+            return Usage("--scope and --date go together");
+        char* end = nullptr;
+        long scope = std::strtol(scopeText.c_str(), &end, 10);
+        if (*end != '\0' || end == scopeText.c_str())
+            return Usage("--scope takes a number");
+        if (!ParseUnsigned32(dateText, date))
+            return Usage("--date takes seconds since 1970");
+        if (!log.LoadScope(static_cast<int>(scope), date)) {
+            std::fprintf(stderr, "dmctl log: no day files in '%s\\LogData'\n", dbdir.c_str());
+            return 1;
+        }
+    } else if (byRange) {
+        std::uint32_t from = 0, to = 0;
+        if (!ParseUnsigned32(fromText, from) || !ParseUnsigned32(toText, to))
+            return Usage("--from and --to take seconds since 1970");
+        log.LoadRange(from, to);
+    } else {
+        log.LoadLegacy();
+    }
+    for (const auto& record : log.Records())
+        PrintRecord(record);
+    return 0;
+}
+
+int RunLog(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        return Usage("a command is needed");
+    if (dmctl::WantsHelp(args)) {
+        std::printf("%s", kLogHelp);
+        return 0;
+    }
+    if (args[0] == "list")
+        return RunList(args);
+    return Usage("unknown command '" + args[0] + "'");
+}
+
+dmctl::DmctlGroup logGroup("log", "the activity log: list records as the loaders see them", RunLog);
+
+} // namespace
