@@ -112,10 +112,43 @@ bool ActivityLog::LoadLegacy()
     return true;
 }
 
+// Sorts by time, equal times in table order. Sorts (time, position) pairs
+// and then moves each record once along the cycles of the permutation, so
+// that no second table of records is needed.
+void SortRecordsByTime(std::vector<LogRecord>& records)
+{
+    const std::size_t n = records.size();
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> order(n);
+    bool sorted = true;
+    for (std::size_t i = 0; i < n; ++i) {
+        order[i] = {records[i].time, static_cast<std::uint32_t>(i)};
+        sorted = sorted && (i == 0 || records[i - 1].time <= records[i].time);
+    }
+    if (sorted)
+        return;
+    std::sort(order.begin(), order.end());
+    // order[i].second is the record that belongs at i.
+    for (std::size_t start = 0; start < n; ++start) {
+        if (order[start].second == start)
+            continue;
+        LogRecord moving = std::move(records[start]);
+        std::size_t at = start;
+        for (;;) {
+            const std::size_t from = order[at].second;
+            order[at].second = static_cast<std::uint32_t>(at);
+            if (from == start) {
+                records[at] = std::move(moving);
+                break;
+            }
+            records[at] = std::move(records[from]);
+            at = from;
+        }
+    }
+}
+
 void ActivityLog::Finish(bool showReady)
 {
-    std::stable_sort(m_records.begin(), m_records.end(),
-                     [](const LogRecord& a, const LogRecord& b) { return a.time < b.time; });
+    SortRecordsByTime(m_records);
     const std::uint32_t now = m_now();
     m_todayStart = StartOfLocalDay(now);
     m_todayEnd = EndOfLocalDay(now);

@@ -38,6 +38,9 @@
 
 namespace dm {
 
+// Sorts a table by time; equal times keep their order.
+void SortRecordsByTime(std::vector<LogRecord>& records);
+
 using PathResolver = std::function<std::filesystem::path(std::string_view systemPath)>;
 
 class ActivityLog {

@@ -162,7 +162,12 @@ std::string IniFile::QuoteForReadBack(std::string_view value)
 {
     if (TrimBlanks(value) == value && RemoveOuterQuotes(value) == value)
         return std::string(value);
-    return "\"" + std::string(value) + "\"";
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted.push_back('"');
+    quoted.append(value);
+    quoted.push_back('"');
+    return quoted;
 }
 
 void IniFile::Section::Reindex()

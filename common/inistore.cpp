@@ -230,8 +230,10 @@ bool UpdateIniFile(const std::filesystem::path& requested,
     if (name.empty())
         return false;
 
-    FileDescriptor lock(::open((dir / ("." + ToLowerName(name) + ".lock")).c_str(),
-                               O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    std::string lockName = ".";
+    lockName += ToLowerName(name);
+    lockName += ".lock";
+    FileDescriptor lock(::open((dir / lockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
     if (lock.get() < 0)
         return false;
     while (::flock(lock.get(), LOCK_EX) != 0) {

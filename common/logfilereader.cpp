@@ -1,5 +1,7 @@
 #include "common/logfilereader.h"
 
+#include <algorithm>
+
 #include "common/iniparser.h"
 #include "common/inistore.h"
 
@@ -54,6 +56,14 @@ private:
 void ReadLogText(std::string_view text, LogFileRules rules, std::vector<LogRecord>& records,
                  const ProgressSink& progress)
 {
+    // Room for one record a line, so that a large file is not copied while
+    // the table grows; the table still grows geometrically over many files.
+    std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    if (lines == 0)
+        lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
+    const std::size_t needed = records.size() + lines;
+    if (needed > records.capacity())
+        records.reserve(std::max(needed, records.capacity() + records.capacity() / 2));
     LogHandler handler(rules, records, progress);
     ParseIni(text, handler);
 }

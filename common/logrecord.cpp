@@ -148,14 +148,19 @@ std::string FormatLogKey(std::uint32_t time)
 
 std::string FormatConnectValue(std::string_view user)
 {
-    return "C_" + std::string(user);
+    std::string value = "C_";
+    value += user;
+    return value;
 }
 
 std::string FormatDeniedValue(std::string_view user, std::int32_t reason)
 {
-    std::string value = "N_" + Replace(user, "?");
-    if (reason >= 0 && reason <= 9)
-        value += "?" + std::to_string(reason);
+    std::string value = "N_";
+    value += Replace(user, "?");
+    if (reason >= 0 && reason <= 9) {
+        value += '?';
+        value += static_cast<char>('0' + reason);
+    }
     return value;
 }
 
@@ -163,9 +168,19 @@ std::string FormatSessionEndValue(std::int32_t duration, std::string_view user, 
                                   std::int32_t reason, std::string_view ipx,
                                   std::string_view netbios)
 {
-    return "H" + std::to_string(duration) + "_" + Replace(user, "?:") + "?" +
-           std::to_string(static_cast<std::int32_t>(ip)) + "?" + std::to_string(reason) + ":" +
-           Replace(ipx, ":") + ":" + Replace(netbios, ":");
+    std::string value = "H";
+    value += std::to_string(duration);
+    value += '_';
+    value += Replace(user, "?:");
+    value += '?';
+    value += std::to_string(static_cast<std::int32_t>(ip));
+    value += '?';
+    value += std::to_string(reason);
+    value += ':';
+    value += Replace(ipx, ":");
+    value += ':';
+    value += Replace(netbios, ":");
+    return value;
 }
 
 std::string FormatLogValue(const LogRecord& record)

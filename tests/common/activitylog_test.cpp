@@ -214,3 +214,19 @@ TEST_F(ActivityLogTest, BadFilesNeverCrashTheLoader)
     std::filesystem::create_directories(Slashes(DayLogPath(m_dir.str(), kDec05Noon + kDay)));
     ASSERT_TRUE(m_log.LoadScope(2, kDec05Noon));
 }
+
+TEST(SortRecordsByTimeTest, MatchesAStableSortOnManyTies)
+{
+    std::vector<LogRecord> records(5000);
+    std::uint32_t seed = 12345;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        records[i].time = (seed >> 16) % 300; // many equal times
+        records[i].user = std::to_string(i);
+    }
+    std::vector<LogRecord> expected = records;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const LogRecord& a, const LogRecord& b) { return a.time < b.time; });
+    SortRecordsByTime(records);
+    EXPECT_EQ(records, expected);
+}
