@@ -1,0 +1,137 @@
+#include "reports/reportcsv.h"
+
+#include "platform/profile.h"
+#include "reports/reportextraction.h"
+#include "reports/reportformat.h"
+#include "reports/reportperiod.h"
+#include "reports/reportreading.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace dm {
+
+namespace {
+
+const char* CsvHeading(int reportType)
+{
+    switch (reportType) {
+    case ReportUsagePerUser:
+        return "Report of usage time per UserID";
+    case ReportUsagePerPort:
+        return "Report of usage time per port";
+    case ReportDeniedConnections:
+        return "Report of Denied Connections";
+    case ReportBusyPortsPerHour:
+        return "Report of Busy Ports per Hour";
+    default:
+        return nullptr;
+    }
+}
+
+class CsvWriter {
+public:
+    explicit CsvWriter(std::FILE* file) : m_file(file) {}
+    void Line(std::string_view text)
+    {
+        std::fwrite(text.data(), 1, text.size(), m_file);
+        std::fwrite("\r\n", 1, 2, m_file);
+    }
+    void Row(std::string_view a, std::string_view b, std::string_view c)
+    {
+        std::string line;
+        line.reserve(a.size() + b.size() + c.size() + 2);
+        line.append(a).append(",").append(b).append(",").append(c);
+        Line(line);
+    }
+
+private:
+    std::FILE* m_file;
+};
+
+void WriteUsageRows(CsvWriter& out, const std::string& dmtemp, const char* totals,
+                    const char* counts)
+{
+    const SectionKeys sessions(counts, dmtemp);
+    const SectionKeys rows(totals, dmtemp);
+    for (const auto& [key, total] : rows.Entries()) {
+        const std::string* count = sessions.Find(key);
+        out.Row(key, total, count != nullptr ? *count : "0");
+    }
+}
+
+void WriteDeniedRows(CsvWriter& out, const std::string& dmtemp)
+{
+    const SectionKeys records("Denied Connections", dmtemp);
+    for (int n = 0;; ++n) {
+        const std::string* value = records.Find("REC" + std::to_string(n));
+        if (value == nullptr)
+            break;
+        const DeniedEntry entry = SplitDeniedValue(*value);
+        out.Row(FormatReportTime(entry.time), entry.port, entry.user);
+    }
+}
+
+void WriteBusyRows(CsvWriter& out, const std::string& dmtemp)
+{
+    const std::vector<std::string> sections = UniqueSectionNames(dmtemp);
+    // The first section is Format; every other one is a server's statistics.
+    for (std::size_t i = 1; i < sections.size(); ++i) {
+        out.Line(sections[i]);
+        const SectionKeys entries(sections[i], dmtemp);
+        for (const auto& [key, value] : entries.Entries()) {
+            if (value.empty() || value == "*")
+                continue;
+            std::uint32_t time = 0;
+            ParseCalendarTime(key, time);
+            out.Line(FormatReportTime(time) + "," + std::to_string(ReadInt(value)));
+        }
+    }
+}
+
+} // namespace
+
+bool WriteReportCsv(const std::string& dmtempFile, const std::filesystem::path& outputFile)
+{
+    std::error_code ec;
+    std::filesystem::remove(outputFile, ec);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(outputFile.c_str(), "wb"),
+                                                              &std::fclose);
+    if (!file)
+        return false;
+    CsvWriter out(file.get());
+
+    const int reportType = GetPrivateProfileInt("Format", "ReportType", 0, dmtempFile);
+    const char* heading = CsvHeading(reportType);
+    if (heading == nullptr)
+        return true;
+    out.Line(heading);
+
+    const int periodType = GetPrivateProfileInt("Format", "TimePeriodType", 0, dmtempFile);
+    if (periodType == 0)
+        return true;
+    if (periodType == PeriodAllRecords) {
+        out.Line("Using all records available - no time period specified.");
+    } else {
+        out.Line("Data from " + GetPrivateProfileString("Format", "From", "n/a", dmtempFile) + ".");
+        out.Line("Data until " + GetPrivateProfileString("Format", "To", "n/a", dmtempFile) + ".");
+    }
+
+    switch (reportType) {
+    case ReportUsagePerUser:
+        WriteUsageRows(out, dmtempFile, "Users", "Users2");
+        break;
+    case ReportUsagePerPort:
+        WriteUsageRows(out, dmtempFile, "Ports", "Ports2");
+        break;
+    case ReportDeniedConnections:
+        WriteDeniedRows(out, dmtempFile);
+        break;
+    case ReportBusyPortsPerHour:
+        WriteBusyRows(out, dmtempFile);
+        break;
+    }
+    return std::ferror(file.get()) == 0;
+}
+
+} // namespace dm

@@ -1,0 +1,50 @@
+#pragma once
+// The four extraction steps: each fills the intermediate file with the
+// Format section and its result sections.
+
+#include "common/logrecord.h"
+#include "common/userinteraction.h"
+#include "reports/reportintermediate.h"
+#include "reports/reportperiod.h"
+
+#include <atomic>
+#include <span>
+#include <string>
+
+namespace dm {
+
+// What the caller of a run can watch and stop. The cancel flag is polled
+// before every record of the usage and denied-connection steps; the progress
+// sink, when set, gets "Checking record %d of %d" before every record.
+struct ExtractionControl {
+    const std::atomic<bool>* cancel = nullptr;
+    ProgressSink progress;
+
+    bool Cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
+};
+
+// Format/ReportType, Format/TimePeriodType, Format/From and Format/To
+// ("First available record" and "Last available record" for period type 4).
+void WriteFormatSection(ReportIntermediate& file, int reportType, int periodType,
+                        const ReportPeriod& period);
+
+// Each step returns false when it was cancelled (the file is then incomplete
+// and must not be written). `records` are sorted by time.
+bool ExtractUsagePerUser(std::span<const LogRecord> records, const ReportPeriod& period,
+                         ReportIntermediate& file, const ExtractionControl& control);
+bool ExtractUsagePerPort(std::span<const LogRecord> records, const ReportPeriod& period,
+                         ReportIntermediate& file, const ExtractionControl& control);
+bool ExtractDeniedConnections(std::span<const LogRecord> records, const ReportPeriod& period,
+                              ReportIntermediate& file, const ExtractionControl& control);
+// Copies the entries of the statistics file whose time key lies in the
+// period; sections and keys keep their spelling, values are copied verbatim.
+// A missing file contributes nothing. Cannot be cancelled.
+void ExtractBusyPorts(const std::string& portStatFile, const ReportPeriod& period,
+                      ReportIntermediate& file);
+
+// The decimal value of a time key or a stored time: leading digits after
+// optional blanks; nullopt-like 0 with `ok` false when there are none or the
+// number does not fit 32 bits.
+bool ParseCalendarTime(std::string_view text, std::uint32_t& time);
+
+} // namespace dm

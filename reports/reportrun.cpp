@@ -1,0 +1,106 @@
+#include "reports/reportrun.h"
+
+#include "platform/pathresolver.h"
+#include "reports/reportcsv.h"
+#include "reports/reportextraction.h"
+#include "reports/reportintermediate.h"
+
+namespace dm {
+
+namespace {
+
+void Progress(const ReportRunControl& control, const std::string& text)
+{
+    if (control.progress)
+        control.progress(text);
+}
+
+void Percent(const ReportRunControl& control, int value)
+{
+    if (control.percent)
+        control.percent(value);
+}
+
+std::filesystem::path ResolveOutputFile(const std::filesystem::path& directory,
+                                        const std::string& name)
+{
+    // A full name (POSIX, drive or share path) stands for itself; a bare or
+    // relative name lies in the working directory, as a C library open would
+    // take it.
+    const bool full = (!name.empty() && name[0] == '/') || name.starts_with("\\\\") ||
+                      (name.size() >= 2 && name[1] == ':');
+    const ResolvedPath resolved = full ? ResolvePath(name) : ResolveInDirectory(directory, name);
+    return resolved.ok() ? resolved.path : std::filesystem::path();
+}
+
+} // namespace
+
+ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& control)
+{
+    ReportRunResult result;
+    const std::filesystem::path directory =
+        request.workingDirectory.empty() ? std::filesystem::current_path() : request.workingDirectory;
+    result.intermediateFile = directory / "dmtemp.dat";
+    const std::string dmtemp = result.intermediateFile.string();
+    std::error_code ec;
+    std::filesystem::remove(result.intermediateFile, ec);
+
+    const std::time_t now = request.now ? *request.now : std::time(nullptr);
+    result.period = ComputeReportPeriod(request.periodType, now, request.custom);
+
+    const bool usesRecords = request.reportType >= ReportUsagePerUser &&
+                             request.reportType <= ReportDeniedConnections;
+    std::vector<LogRecord> records;
+    if (usesRecords) {
+        Progress(control, "Loading and sorting data");
+        records = LoadReportRecords(request, result.period, control.progress);
+        result.records = records.size();
+    }
+    Percent(control, 60);
+
+    ReportIntermediate file;
+    const bool known = request.reportType >= ReportUsagePerUser &&
+                       request.reportType <= ReportBusyPortsPerHour;
+    if (known)
+        WriteFormatSection(file, request.reportType, request.periodType, result.period);
+    const ExtractionControl extraction{control.cancel, control.progress};
+    bool completed = true;
+    switch (request.reportType) {
+    case ReportUsagePerUser:
+        completed = ExtractUsagePerUser(records, result.period, file, extraction);
+        break;
+    case ReportUsagePerPort:
+        completed = ExtractUsagePerPort(records, result.period, file, extraction);
+        break;
+    case ReportDeniedConnections:
+        completed = ExtractDeniedConnections(records, result.period, file, extraction);
+        break;
+    case ReportBusyPortsPerHour:
+        ExtractBusyPorts(request.databaseDirectory + "\\portstat.log", result.period, file);
+        break;
+    default:
+        break;
+    }
+    if (!completed) {
+        result.cancelled = true;
+        return result;
+    }
+    // A report type outside 1 to 4 leaves no file behind, as no step wrote one.
+    if (known)
+        result.intermediateWritten = file.WriteFile(result.intermediateFile);
+    Percent(control, 100);
+
+    if (request.print) {
+        Progress(control, "Printing Report");
+        if (control.print)
+            control.print(dmtemp);
+    } else {
+        Progress(control, "Saving Report");
+        result.outputFile = ResolveOutputFile(directory, request.outputFile);
+        result.outputFailed =
+            result.outputFile.empty() || !WriteReportCsv(dmtemp, result.outputFile);
+    }
+    return result;
+}
+
+} // namespace dm

@@ -1,0 +1,67 @@
+#pragma once
+// A report run: extraction into dmtemp.dat, then the comma-separated file or
+// the printed report. Shared by the manager (on a worker thread behind its
+// progress dialog) and dmreport.
+
+#include "common/logrecord.h"
+#include "common/userinteraction.h"
+#include "reports/reportperiod.h"
+
+#include <atomic>
+#include <cstddef>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dm {
+
+struct ReportRequest {
+    int reportType = ReportUsagePerUser; // 1 to 4; any other gives an empty result
+    int periodType = PeriodAllRecords;   // 1 to 5
+    ReportPeriod custom;                 // the bounds of period type 5
+    std::string databaseDirectory;       // whose LogData, Dialmind.log and portstat.log are read
+    bool print = false;                  // print, otherwise write outputFile
+    std::string outputFile = "dmreport.csv"; // a bare or relative name lies in workingDirectory
+    // Also take the records of the legacy single log Dialmind.log when it
+    // still lies in the database directory (dmreport).
+    bool includeLegacyLog = false;
+    std::optional<std::time_t> now;      // the current time; unset = the clock
+    std::filesystem::path workingDirectory; // where dmtemp.dat lies; empty = the current directory
+};
+
+struct ReportRunControl {
+    // Polled before every record of report types 1 to 3; a set flag stops the
+    // run with no output.
+    const std::atomic<bool>* cancel = nullptr;
+    // "Loading and sorting data", the loaders' texts, "Checking record %d of
+    // %d", "Saving Report", "Printing Report".
+    ProgressSink progress;
+    // dmreport's progress bar: 60 when the records are loaded, 100 when
+    // extraction is done.
+    std::function<void(int)> percent;
+    // The printing half (Qt, in dm_reports_print); unset means no printer.
+    std::function<void(const std::string& dmtempFile)> print;
+};
+
+struct ReportRunResult {
+    bool cancelled = false;
+    bool intermediateWritten = false; // dmtemp.dat
+    bool outputFailed = false;        // the comma-separated file could not be created
+    ReportPeriod period;
+    std::size_t records = 0;          // log records the run walked
+    std::filesystem::path intermediateFile;
+    std::filesystem::path outputFile; // the comma-separated file as resolved
+};
+
+ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& control = {});
+
+// The log records of a run, sorted by time: the day files that cover the
+// period (every day file for period type 4), plus the legacy single log when
+// the request asks for it.
+std::vector<LogRecord> LoadReportRecords(const ReportRequest& request, const ReportPeriod& period,
+                                         const ProgressSink& progress);
+
+} // namespace dm

@@ -1,0 +1,226 @@
+// The report run's behaviour beyond the golden files: key matching, record
+// numbering, the output's stop points, cancelling, and the equivalence of the
+// one write with per-record profile reads and writes.
+
+#include "platform/profile.h"
+#include "reports/reportcsv.h"
+#include "reports/reportrun.h"
+#include "tests/reports/reportdatabase.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace dm;
+using namespace dm::test;
+using ::testing::ElementsAre;
+
+namespace {
+
+class ReportRun : public ::testing::Test {
+protected:
+    void SetUp() override { m_db.FillStandard(); }
+
+    ReportRequest Request(int reportType, int periodType)
+    {
+        ReportRequest request;
+        request.reportType = reportType;
+        request.periodType = periodType;
+        request.databaseDirectory = m_db.Directory();
+        request.outputFile = "out.csv";
+        request.now = GoldenNow();
+        request.workingDirectory = m_db.WorkDirectory();
+        return request;
+    }
+    std::string Dmtemp() const { return (m_db.WorkDirectory() / "dmtemp.dat").string(); }
+    std::string Csv() const { return ReadFile(m_db.WorkDirectory() / "out.csv"); }
+
+    ReportDatabase m_db;
+};
+
+} // namespace
+
+TEST_F(ReportRun, UserKeysMatchWithoutRegardToCaseSpelledAsTheFirstRecord)
+{
+    RunReport(Request(ReportUsagePerUser, PeriodAllRecords));
+    // DOM\Smith (10th), DOM\SMITH (16th) and DOM\smith (18th) are one user.
+    EXPECT_THAT(GetPrivateProfileKeyNames("Users", Dmtemp()),
+                ElementsAre("DOM\\joe", "DOM\\ann", "DOM\\Smith", "DOM\\zed"));
+    EXPECT_EQ(GetPrivateProfileString("Users", "dom\\SMITH", "", Dmtemp()), "9125");
+    EXPECT_EQ(GetPrivateProfileString("Users2", "DOM\\Smith", "", Dmtemp()), "3");
+    // The legacy log belongs to dmreport's runs only.
+    EXPECT_EQ(GetPrivateProfileString("Users", "DOM\\legacy", "none", Dmtemp()), "none");
+}
+
+TEST_F(ReportRun, PortKeysJoinServerAndPort)
+{
+    RunReport(Request(ReportUsagePerPort, PeriodThisMonth));
+    EXPECT_THAT(GetPrivateProfileKeyNames("Ports", Dmtemp()),
+                ElementsAre("RAS1\\COM2", "RAS2\\COM1", "RAS1\\COM1"));
+    EXPECT_EQ(GetPrivateProfileString("Ports", "RAS1\\COM2", "", Dmtemp()), "259"); // 200 + 59
+    EXPECT_EQ(GetPrivateProfileString("Ports2", "ras1\\com2", "", Dmtemp()), "2");
+}
+
+TEST_F(ReportRun, TodayCountsFromOneMinutePastMidnight)
+{
+    RunReport(Request(ReportUsagePerUser, PeriodToday));
+    // 00:00:30 (30 s) is outside, 00:01:01 (61 s) inside.
+    EXPECT_EQ(GetPrivateProfileString("Users", "DOM\\joe", "", Dmtemp()), "61");
+    EXPECT_EQ(GetPrivateProfileString("Users2", "DOM\\joe", "", Dmtemp()), "1");
+}
+
+TEST_F(ReportRun, DeniedKeysRunWithoutGapsInTimeOrder)
+{
+    RunReport(Request(ReportDeniedConnections, PeriodAllRecords));
+    const auto keys = GetPrivateProfileKeyNames("Denied Connections", Dmtemp());
+    ASSERT_EQ(keys.size(), 6u);
+    std::uint32_t previous = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(keys[i], "REC" + std::to_string(i));
+        const std::string value = GetPrivateProfileString("Denied Connections", keys[i], "", Dmtemp());
+        const auto time = static_cast<std::uint32_t>(std::stoul(value));
+        EXPECT_LE(previous, time);
+        previous = time;
+    }
+    EXPECT_EQ(GetPrivateProfileString("Denied Connections", "REC1", "", Dmtemp()),
+              std::to_string(LocalTime(2026, 3, 1, 9, 0, 0)) + "?RAS1\\COM2?DOM\\bob");
+}
+
+TEST_F(ReportRun, DeniedCsvStopsAtTheFirstMissingKey)
+{
+    RunReport(Request(ReportDeniedConnections, PeriodAllRecords));
+    ASSERT_TRUE(DeletePrivateProfileKey("Denied Connections", "REC2", Dmtemp()));
+    ASSERT_TRUE(WriteReportCsv(Dmtemp(), m_db.WorkDirectory() / "out.csv"));
+    EXPECT_EQ(Csv(), "Report of Denied Connections\r\n"
+                     "Using all records available - no time period specified.\r\n"
+                     "02/27/26 11:00,RAS1\\COM1,DOM\\eve\r\n"
+                     "03/01/26 09:00,RAS1\\COM2,DOM\\bob\r\n");
+}
+
+TEST_F(ReportRun, CsvStopPointsAndReplacement)
+{
+    const std::filesystem::path out = m_db.WorkDirectory() / "out.csv";
+    const std::string dmtemp = (m_db.WorkDirectory() / "hand.dat").string();
+    WriteFile(out, std::string(5000, 'x')); // an older, longer report
+
+    WriteFile(dmtemp, "[Format]\r\nTimePeriodType=4\r\n[Users]\r\nDOM\\joe=5\r\n");
+    ASSERT_TRUE(WriteReportCsv(dmtemp, out));
+    EXPECT_EQ(Csv(), ""); // no ReportType: the file is created and stays empty
+
+    WriteFile(dmtemp, "[Format]\r\nReportType=9\r\nTimePeriodType=4\r\n");
+    ASSERT_TRUE(WriteReportCsv(dmtemp, out));
+    EXPECT_EQ(Csv(), "");
+
+    WriteFile(dmtemp, "[Format]\r\nReportType=1\r\n[Users]\r\nDOM\\joe=5\r\n");
+    ASSERT_TRUE(WriteReportCsv(dmtemp, out));
+    EXPECT_EQ(Csv(), "Report of usage time per UserID\r\n"); // no TimePeriodType
+
+    WriteFile(dmtemp, "[Format]\r\nReportType=1\r\nTimePeriodType=2\r\n[Users]\r\nDOM\\joe=3725\r\n");
+    ASSERT_TRUE(WriteReportCsv(dmtemp, out));
+    EXPECT_EQ(Csv(), "Report of usage time per UserID\r\nData from n/a.\r\nData until n/a.\r\n"
+                     "DOM\\joe,3725,0\r\n");
+
+    EXPECT_FALSE(WriteReportCsv(dmtemp, m_db.WorkDirectory() / "missing-dir" / "x.csv"));
+}
+
+TEST_F(ReportRun, BusyPortsWithNothingInThePeriodKeepOnlyFormat)
+{
+    ReportRequest request = Request(ReportBusyPortsPerHour, PeriodCustom);
+    request.custom = {LocalTime(2026, 3, 18, 9, 30, 0), LocalTime(2026, 3, 18, 11, 30, 0)};
+    RunReport(request); // only the empty and the "*" value lie in this period
+    EXPECT_THAT(GetPrivateProfileSectionNames(Dmtemp()), ElementsAre("Format"));
+    EXPECT_EQ(Csv(), "Report of Busy Ports per Hour\r\nData from 03/18/26 09:30.\r\n"
+                     "Data until 03/18/26 11:30.\r\n");
+}
+
+TEST_F(ReportRun, CancelStopsWithoutAnyOutput)
+{
+    std::atomic<bool> cancel{false};
+    std::vector<std::string> progress;
+    ReportRunControl control;
+    control.cancel = &cancel;
+    control.progress = [&](const std::string& text) {
+        progress.push_back(text);
+        if (text == "Checking record 3 of 20")
+            cancel = true;
+    };
+    bool printed = false;
+    control.print = [&](const std::string&) { printed = true; };
+    WriteFile(m_db.WorkDirectory() / "dmtemp.dat", "[Format]\r\nReportType=1\r\n");
+
+    const ReportRunResult result = RunReport(Request(ReportUsagePerUser, PeriodAllRecords), control);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(std::filesystem::exists(m_db.WorkDirectory() / "dmtemp.dat"));
+    EXPECT_FALSE(std::filesystem::exists(m_db.WorkDirectory() / "out.csv"));
+    EXPECT_FALSE(printed);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), "Loading and sorting data");
+    EXPECT_EQ(progress.back(), "Checking record 3 of 20");
+}
+
+TEST_F(ReportRun, PrintingHandsTheIntermediateFileToThePrinter)
+{
+    ReportRequest request = Request(ReportUsagePerUser, PeriodToday);
+    request.print = true;
+    std::vector<int> percents;
+    std::vector<std::string> progress;
+    std::string printedFile;
+    ReportRunControl control;
+    control.percent = [&](int p) { percents.push_back(p); };
+    control.progress = [&](const std::string& text) { progress.push_back(text); };
+    control.print = [&](const std::string& file) {
+        printedFile = file;
+        // The file is complete when printing starts.
+        EXPECT_EQ(GetPrivateProfileString("Users", "DOM\\smith", "", file), "3600");
+    };
+    RunReport(request, control);
+    EXPECT_EQ(printedFile, Dmtemp());
+    EXPECT_THAT(percents, ElementsAre(60, 100));
+    EXPECT_EQ(progress.back(), "Printing Report");
+    EXPECT_FALSE(std::filesystem::exists(m_db.WorkDirectory() / "out.csv"));
+}
+
+TEST_F(ReportRun, OneWriteEqualsPerRecordProfileWrites)
+{
+    // Adds names that only a profile file's rules merge or refuse.
+    m_db.AddDayFile("2026-Mar-17", "[RAS1\\COM1]\r\n" +
+                                       std::to_string(LocalTime(2026, 3, 17, 9, 0, 0)) +
+                                       "=H10_DOM\\Joe ?0\r\n" +
+                                       std::to_string(LocalTime(2026, 3, 17, 9, 1, 0)) +
+                                       "=H10_;comment?0\r\n" +
+                                       std::to_string(LocalTime(2026, 3, 17, 9, 2, 0)) +
+                                       "=H10_a=b?0\r\n" +
+                                       std::to_string(LocalTime(2026, 3, 17, 9, 3, 0)) + "=H10_\r\n");
+    for (int type : {ReportUsagePerUser, ReportUsagePerPort, ReportDeniedConnections}) {
+        ReportRequest request = Request(type, PeriodAllRecords);
+        request.includeLegacyLog = true;
+        RunReport(request);
+        const std::string engine = ReadFile(Dmtemp());
+
+        // The same result through the profile operations, record by record.
+        const std::string reference = (m_db.WorkDirectory() / "reference.dat").string();
+        std::filesystem::remove(reference);
+        WritePrivateProfileString("Format", "ReportType", std::to_string(type), reference);
+        WritePrivateProfileString("Format", "TimePeriodType", "4", reference);
+        WritePrivateProfileString("Format", "From", "First available record", reference);
+        WritePrivateProfileString("Format", "To", "Last available record", reference);
+        int n = 0;
+        for (const LogRecord& record : LoadReportRecords(request, {0, UINT32_MAX}, {})) {
+            const std::string port = std::string(record.server) + "\\" + std::string(record.port);
+            if (type != ReportDeniedConnections && record.kind == 0) {
+                const std::string key = type == ReportUsagePerUser ? std::string(record.user) : port;
+                const char* totals = type == ReportUsagePerUser ? "Users" : "Ports";
+                const char* counts = type == ReportUsagePerUser ? "Users2" : "Ports2";
+                const int total = GetPrivateProfileInt(totals, key, 0, reference) + record.duration;
+                WritePrivateProfileString(totals, key, std::to_string(total), reference);
+                const int count = GetPrivateProfileInt(counts, key, 0, reference) + 1;
+                WritePrivateProfileString(counts, key, std::to_string(count), reference);
+            } else if (type == ReportDeniedConnections && record.kind == 2) {
+                WritePrivateProfileString("Denied Connections", "REC" + std::to_string(n++),
+                                          std::to_string(record.time) + "?" + port + "?" +
+                                              std::string(record.user),
+                                          reference);
+            }
+        }
+        EXPECT_EQ(engine, ReadFile(reference)) << "report type " << type;
+    }
+}
