@@ -1,0 +1,140 @@
+// The dmreport program itself, run the way a scheduler runs it.
+
+#include "tests/dmreport/scriptfixture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+using namespace dm::test;
+using ::testing::HasSubstr;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs build/bin/dmreport with the arguments in the current directory,
+// without a display, with extra "NAME=value" environment settings.
+Outcome RunDmreport(const std::vector<std::string>& args,
+                    const std::vector<std::string>& environment = {})
+{
+    const TempDir capture;
+    const std::string outFile = (capture / "out").string();
+    const std::string errFile = (capture / "err").string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, 1);
+        dup2(err, 2);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        for (const std::string& setting : environment)
+            putenv(const_cast<char*>(setting.c_str()));
+        const std::string program = std::string(DM_BIN_DIR) + "/dmreport";
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    Outcome outcome;
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.out = ReadFile(outFile);
+    outcome.err = ReadFile(errFile);
+    return outcome;
+}
+
+class DmreportProgram : public ::testing::Test {
+protected:
+    ScriptFixture m_fixture;
+};
+
+} // namespace
+
+TEST_F(DmreportProgram, ErrorsGoToStandardErrorWithStatusOne)
+{
+    Outcome none = RunDmreport({});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "ERROR: No scripting file supplied.\n");
+    EXPECT_EQ(none.out, "");
+
+    m_fixture.WriteScript("s.dat", "MasterShare=" + m_fixture.Db().Directory() +
+                                       "\r\nReportType=2\r\nTimePeriodType=1\r\n");
+    Outcome missing = RunDmreport({"--console", "s.dat"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "ERROR: No PrintReport in scriptfile.\n");
+    EXPECT_EQ(missing.out, "Progress: 20%\n");
+}
+
+TEST_F(DmreportProgram, ConsoleRunWritesTheReport)
+{
+    m_fixture.WriteScript("my script.dat", m_fixture.Settings(2, 4));
+    // The script name is the rest of the command line, blanks included.
+    Outcome run = RunDmreport({"my", "script.dat"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "Progress: 20%\nProgress: 40%\nGenerating Report...\nProgress: 60%\n"
+                       "Progress: 100%\nReport created ok.\n");
+    EXPECT_EQ(ReadFile(m_fixture.Work() / "out.csv"), Golden("type2-period4.csv", ""));
+    EXPECT_EQ(ReadFile(m_fixture.Work() / "dmtemp.dat"), Golden("type2-period4.dmtemp.dat", ""));
+}
+
+TEST_F(DmreportProgram, PrintReportTwoPrints)
+{
+    m_fixture.WriteScript("s.dat", m_fixture.Settings(3, 4, 2));
+    const std::string pdf = (m_fixture.Work() / "report.pdf").string();
+    Outcome run = RunDmreport({"--console", "s.dat"}, {"DIALMIND_PRINTER=pdf:" + pdf});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    EXPECT_FALSE(std::filesystem::exists(m_fixture.Work() / "out.csv"));
+    FILE* text = popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r");
+    ASSERT_NE(text, nullptr);
+    std::string contents;
+    char buffer[4096];
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, text))
+        contents.append(buffer, n);
+    pclose(text);
+    EXPECT_THAT(contents, HasSubstr("Dialminder Report: Denied Connections."));
+    EXPECT_THAT(contents, HasSubstr("DOM\\mallory"));
+}
+
+TEST_F(DmreportProgram, HelpAndUnknownOptions)
+{
+    Outcome help = RunDmreport({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_THAT(help.out, HasSubstr("--console"));
+    EXPECT_THAT(help.out, HasSubstr("--window"));
+    EXPECT_THAT(help.out, HasSubstr("dmscript.dat"));
+
+    Outcome unknown = RunDmreport({"--fast", "s.dat"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_THAT(unknown.err, HasSubstr("unknown option --fast"));
+}
+
+TEST_F(DmreportProgram, TheProgramLinksNoQt)
+{
+    // Qt is loaded only for the window and for printing.
+    FILE* deps = popen(("ldd '" + std::string(DM_BIN_DIR) + "/dmreport'").c_str(), "r");
+    ASSERT_NE(deps, nullptr);
+    std::string libraries;
+    char buffer[4096];
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, deps))
+        libraries.append(buffer, n);
+    pclose(deps);
+    EXPECT_THAT(libraries, HasSubstr("libc.so"));
+    EXPECT_THAT(libraries, ::testing::Not(HasSubstr("Qt")));
+}
