@@ -1,0 +1,82 @@
+#pragma once
+// The installation run: creates the target directory, expands the files of
+// the installation medium, installs the two runtime files by version, writes
+// the server component's registry values, shares the database directory on a
+// master, registers the uninstall entries and creates the program group.
+//
+// Every step goes through ShowInstallStep, which the progress dialog (or the
+// console of an unattended install) shows. A registry failure aborts the
+// run; everything else is reported, or not, and the run continues.
+
+#include "common/userinteraction.h"
+#include "setup/setupchoices.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace dm {
+
+class InstallProgress {
+public:
+    virtual ~InstallProgress() = default;
+    // Sets the step text, the detail text and the bar (0 to 100).
+    virtual void SetStep(const std::string& step, const std::string& detail, int position) = 0;
+};
+
+// What an installed file is, for the questions and the locked-file loop.
+enum class InstalledFile { Plain, ServerComponent, UserSettings, HardwareSettings };
+
+class Installer {
+public:
+    // sourceDir is the installation medium (setup's working directory);
+    // pauseMs the pause after each step (200 for a person, 0 unattended).
+    Installer(const SetupChoices& choices, UserInteraction& ui, InstallProgress& progress,
+              std::filesystem::path sourceDir, unsigned pauseMs = 200);
+
+    // Runs every step. False when a registry failure aborted the run.
+    bool Run();
+
+    // The single steps, public for the tests of each.
+    void ShowInstallStep(const std::string& step, const std::string& detail, int position);
+    // name: the installed name; a trailing '*' installs into the Windows
+    // directory instead of the target directory.
+    void InstallFile(std::string name, bool askBeforeOverwrite, InstalledFile kind);
+    void ShareDatabaseDirectory();
+    void CreateProgramGroup();
+    void InstallRuntimeFile(const std::string& name, int position);
+
+    // The Windows directory as the system names it in paths it writes.
+    const std::string& WindowsDirectory() const { return m_windowsDir; }
+    // The compressed source name of an installed name ("DIALMIND.EX_").
+    static std::string SourceName(std::string_view installedName);
+
+private:
+    void CreateTargetDirectory();
+    void CopyManagerFiles();
+    void CopyServerFiles();
+    bool WriteServerRegistry();
+    bool WriteManagerRegistry();
+    bool Abort(const std::string& reason);
+    void Error(const std::string& reason);
+    bool RemoveLockedComponent(const std::filesystem::path& destination);
+    // The running RAS service holds the server component's file.
+    bool IsComponentLocked() const;
+    std::filesystem::path SourcePath(std::string_view installedName) const;
+
+    const SetupChoices& m_choices;
+    UserInteraction& m_ui;
+    InstallProgress& m_progress;
+    std::filesystem::path m_sourceDir;
+    unsigned m_pauseMs;
+    std::string m_windowsDir;
+};
+
+// A path in double quotes when it holds a blank, as program group items want.
+std::string QuoteIfBlank(const std::string& path);
+
+// dir and name joined by a backslash, or by a slash when dir is a path of
+// this machine (the Windows directory of the emulated network is one).
+std::string JoinSystemPath(const std::string& dir, std::string_view name);
+
+} // namespace dm

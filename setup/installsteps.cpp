@@ -1,0 +1,192 @@
+// The single steps of the installation run: one file, the runtime files,
+// the share of the database directory and the program group.
+
+#include "setup/installer.h"
+
+#include "platform/pathresolver.h"
+#include "platform/progman.h"
+#include "platform/registry.h"
+#include "platform/verinstall.h"
+#include "platform/lzexpand.h"
+#include "platform/network.h"
+#include "setup/setupchecks.h"
+#include "setup/setupplatform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace dm {
+
+namespace {
+
+std::string Lower(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+bool IsProgram(std::string_view name)
+{
+    return name.size() > 4 && Lower(name.substr(name.size() - 4)) == ".exe";
+}
+
+} // namespace
+
+std::string JoinSystemPath(const std::string& dir, std::string_view name)
+{
+    const char separator = !dir.empty() && dir.front() == '/' ? '/' : '\\';
+    return dir + separator + std::string(name);
+}
+
+std::string QuoteIfBlank(const std::string& path)
+{
+    return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
+
+std::string Installer::SourceName(std::string_view installedName)
+{
+    if (Lower(installedName) == "dialmind.hw")
+        return "Dialmind.hw_";
+    std::string name(installedName);
+    if (!name.empty())
+        name.back() = '_';
+    return name;
+}
+
+fs::path Installer::SourcePath(std::string_view installedName) const
+{
+    return MatchCaseInsensitive(m_sourceDir / SourceName(installedName));
+}
+
+bool Installer::IsComponentLocked() const { return IsRasServiceRunning(); }
+
+bool Installer::RemoveLockedComponent(const fs::path& destination)
+{
+    std::error_code ec;
+    while (fs::exists(destination, ec)) {
+        if (!IsComponentLocked() && (fs::remove(destination, ec) || !fs::exists(destination)))
+            return true;
+        const Answer answer = m_ui.ShowMessage(
+            "Unable to update the file 'DIALMIND.DLL' in the destination\ndirectory. Please "
+            "verify that the RAS Service is stopped, before clicking 'Retry'.",
+            setupnames::SetupCaption, Buttons::RetryCancel, Icon::Warning);
+        if (answer != Answer::Retry && fs::exists(destination, ec)) {
+            m_ui.ShowMessage("You must re-run SETUP at a later time to properly update the\n"
+                             "Dialminder server component on this system",
+                             setupnames::SetupCaption, Buttons::Ok, Icon::Information);
+            return false;
+        }
+    }
+    return true;
+}
+
+void Installer::InstallFile(std::string name, bool askBeforeOverwrite, InstalledFile kind)
+{
+    std::string dir = m_choices.targetDirectory;
+    if (!name.empty() && name.back() == '*') {
+        name.pop_back();
+        dir = m_windowsDir;
+    }
+    const fs::path destination = ResolvePathOrEmpty(JoinSystemPath(dir, name));
+    if (destination.empty())
+        return;
+    std::error_code ec;
+    if (askBeforeOverwrite && fs::exists(destination, ec)) {
+        const char* question = nullptr;
+        if (kind == InstalledFile::HardwareSettings)
+            question = "File Dialmind.hw exists in target directory. This file contains\nall port "
+                       "and server settings. Would you like to overwrite it?";
+        else
+            question = "File Dialmind.usr exists in target directory. This file contains\nall "
+                       "user and group settings as well as usage information.\nWould you like to "
+                       "overwrite it?";
+        if (m_ui.ShowMessage(question, setupnames::SetupCaption, Buttons::YesNo, Icon::Question) ==
+            Answer::No)
+            return;
+    }
+    if (!askBeforeOverwrite) {
+        if (kind == InstalledFile::ServerComponent) {
+            if (!RemoveLockedComponent(destination))
+                return;
+        } else {
+            fs::remove(destination, ec);
+        }
+    }
+    // Errors of the copy itself are not reported, as a missing file of the
+    // medium simply stays missing.
+    if (LZCopyFile(SourcePath(name), destination) == 0 && IsProgram(name))
+        fs::permissions(destination,
+                        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                        fs::perm_options::add, ec);
+}
+
+void Installer::InstallRuntimeFile(const std::string& name, int position)
+{
+    ShowInstallStep("Copying Files", name, position);
+    const VerFindResult found =
+        VerFindFile(true, name, m_windowsDir, m_choices.targetDirectory);
+    if (!found.destDir.empty()) {
+        VerInstallFile(true, SourceName(name), name, m_sourceDir.string(), found.destDir);
+        return;
+    }
+    for (int twice = 0; twice < 2; ++twice) {
+        m_ui.Beep(120, 40);
+        m_ui.Beep(280, 30);
+        m_ui.Beep(170, 40);
+    }
+}
+
+void Installer::ShareDatabaseDirectory()
+{
+    RunCommandLine(std::string("NET SHARE ") + setupnames::ShareName + "=\"" +
+                       m_choices.targetDirectory + "\"",
+                   false);
+
+    RegKey hive, parameters;
+    unsigned long error = RegOpenLocalMachine(hive);
+    if (error == 0) {
+        error = hive.OpenKey(setupnames::LanManKey, parameters);
+        // A computer of the emulated network may not have the server
+        // service's key yet; every real one has it.
+        if (error == winerr::FileNotFound)
+            error = hive.CreateKey(setupnames::LanManKey, parameters);
+    }
+    if (error != 0) {
+        Error("Could not open LanManServer key.");
+        return;
+    }
+    std::vector<std::string> shares;
+    error = parameters.QueryMultiString("NullSessionShares", shares, 10000);
+    if (error == winerr::FileNotFound) {
+        shares.clear();
+        error = 0;
+    }
+    if (error != 0) {
+        Error("Could not open NullSessionShares key.");
+        return;
+    }
+    if (std::find(shares.begin(), shares.end(), setupnames::ShareName) != shares.end())
+        return;
+    shares.push_back(setupnames::ShareName);
+    if (parameters.SetMultiString("NullSessionShares", shares) != 0)
+        Error("Could not create NullSessionShare.");
+}
+
+void Installer::CreateProgramGroup()
+{
+    const std::string& dir = m_choices.targetDirectory;
+    ProgmanConversation progman;
+    progman.Execute(std::string("[CreateGroup(") + setupnames::ProgramGroup + ")]");
+    progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, "Dialmind.exe")) + ",Dialminder Manager)]");
+    progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, "DMQUICK.EXE")) + ",Dialminder LiveGlance)]");
+    progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, "DM.HLP")) + ",Dialminder for Windows NT)]");
+    progman.Execute("[AddItem(" + JoinSystemPath(m_windowsDir, "NT_PURGE.EXE C") +
+                    ",Uninstall Dialminder Manager)]");
+}
+
+} // namespace dm

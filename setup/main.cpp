@@ -1,0 +1,81 @@
+// setup: installs the Dialminder manager and server component from the
+// installation medium in the current working directory.
+
+#include "framework/qtuserinteraction.h"
+#include "setup/setupdoc.h"
+#include "setup/unattended.h"
+#include "setup/wizard/mainframe.h"
+#include "setup/wizard/screenshots.h"
+
+#include <QApplication>
+#include <QStatusBar>
+
+#include <clocale>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: setup                       the installation wizard\n"
+    "       setup --unattended ANSWERS  install without questions, as ANSWERS says\n"
+    "       setup --help                this text\n"
+    "\n"
+    "setup installs the Dialminder Manager and the RAS Server Component on the local\n"
+    "computer of the emulated network ($DIALMIND_NETWORK, $DIALMIND_COMPUTERNAME).\n"
+    "The compressed files (DIALMIND.EX_, ...) are read from the current directory.\n"
+    "\n"
+    "ANSWERS is a profile file with a section [Setup]:\n"
+    "  InstallManager=1               copy the manager, help, LiveGlance and DMReport\n"
+    "  InstallServer=1                install the server component\n"
+    "  TargetDirectory=C:\\Dialmind    default: ProgramFilesDir\\Dialmind\n"
+    "  Master=1                       this server holds the central database\n"
+    "  MasterComputer=\\\\CENTRAL       the master's computer when Master=0\n"
+    "  OverwriteHardwareSettings=No   replace an existing Dialmind.hw\n"
+    "  OverwriteUserSettings=No       replace an existing Dialmind.usr\n"
+    "Flags take 1/0, Yes/No or True/False. Every step and message is printed.\n"
+    "\n"
+    "Exit status: 0 installed; 1 bad arguments or answers; 2 a check stopped setup\n"
+    "(no RAS, master not found); 3 the installation aborted; 4 the log conversion failed.\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1) {
+        const std::string option = argv[1];
+        if (option == "--help" || option == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (option == "--unattended" && argc == 3) {
+            std::setlocale(LC_ALL, "");
+            dm::UnattendedAnswers answers;
+            std::string error;
+            if (!dm::ReadUnattendedAnswers(argv[2], answers, error)) {
+                std::cerr << "setup: " << error << "\n";
+                return 1;
+            }
+            return dm::RunUnattended(answers, std::filesystem::current_path(), std::cout);
+        }
+        // Pictures of every window, for review (make screenshots).
+        if (option == "--screenshots" && argc == 3) {
+            QApplication app(argc, argv);
+            const int written = dm::WriteSetupScreenshots(argv[2]);
+            std::cout << "setup: wrote " << written << " pictures to " << argv[2] << "\n";
+            return written == 11 ? 0 : 1;
+        }
+        std::cerr << "setup: unknown arguments; try setup --help\n";
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Dialminder Setup");
+    dm::QtUserInteraction ui;
+    dm::CSetupDoc doc(ui);
+    dm::CMainFrame frame(doc, ui, std::filesystem::current_path());
+    ui.SetParent(&frame);
+    frame.show();
+    app.exec();
+    return 0;
+}

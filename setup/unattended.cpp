@@ -1,0 +1,163 @@
+#include "setup/unattended.h"
+
+#include "platform/profile.h"
+#include "setup/wizardflow.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ostream>
+#include <system_error>
+
+namespace dm {
+
+namespace {
+
+bool ReadFlag(const std::string& file, const char* key, bool defaultValue, std::string& error)
+{
+    std::string text = GetPrivateProfileString("Setup", key, defaultValue ? "1" : "0", file);
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (text == "1" || text == "yes" || text == "true")
+        return true;
+    if (text == "0" || text == "no" || text == "false")
+        return false;
+    error = std::string("[Setup] ") + key + "=" + text + ": expected 1/0, Yes/No or True/False";
+    return defaultValue;
+}
+
+const char* IconName(Icon icon)
+{
+    switch (icon) {
+    case Icon::Information: return "information";
+    case Icon::Warning: return "warning";
+    case Icon::Error: return "error";
+    case Icon::Question: return "question";
+    case Icon::None: break;
+    }
+    return "message";
+}
+
+const char* AnswerName(Answer answer)
+{
+    switch (answer) {
+    case Answer::Ok: return "OK";
+    case Answer::Cancel: return "Cancel";
+    case Answer::Abort: return "Abort";
+    case Answer::Retry: return "Retry";
+    case Answer::Ignore: return "Ignore";
+    case Answer::Yes: return "Yes";
+    case Answer::No: return "No";
+    }
+    return "?";
+}
+
+} // namespace
+
+bool ReadUnattendedAnswers(const std::filesystem::path& file, UnattendedAnswers& answers,
+                           std::string& error)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        error = "cannot read the answers file " + file.string();
+        return false;
+    }
+    const std::string path = std::filesystem::absolute(file, ec).string();
+    if (GetPrivateProfileSectionNames(path).empty()) {
+        error = file.string() + " has no [Setup] section";
+        return false;
+    }
+    answers.installManager = ReadFlag(path, "InstallManager", true, error);
+    answers.installServer = ReadFlag(path, "InstallServer", true, error);
+    answers.isMaster = ReadFlag(path, "Master", true, error);
+    answers.overwriteHardware = ReadFlag(path, "OverwriteHardwareSettings", false, error);
+    answers.overwriteUsers = ReadFlag(path, "OverwriteUserSettings", false, error);
+    answers.targetDirectory = GetPrivateProfileString("Setup", "TargetDirectory", "", path);
+    answers.masterComputer = GetPrivateProfileString("Setup", "MasterComputer", "", path);
+    if (!error.empty())
+        return false;
+    if (!answers.installManager && !answers.installServer) {
+        error = "choose at least one of InstallManager and InstallServer";
+        return false;
+    }
+    if (answers.installServer && !answers.isMaster && answers.masterComputer.empty()) {
+        error = "Master=0 needs MasterComputer";
+        return false;
+    }
+    return true;
+}
+
+Answer ConsoleInteraction::ShowMessage(const std::string& text, const std::string& caption,
+                                       Buttons buttons, Icon icon)
+{
+    Answer answer = DefaultAnswer(buttons);
+    if (buttons == Buttons::YesNo) {
+        const bool hardware = text.find("Dialmind.hw") != std::string::npos;
+        answer = (hardware ? m_answers.overwriteHardware : m_answers.overwriteUsers) ? Answer::Yes
+                                                                                     : Answer::No;
+    } else if (buttons == Buttons::RetryCancel) {
+        answer = Answer::Cancel;
+    }
+    m_out << caption << " (" << IconName(icon) << "): " << text << "\n";
+    if (buttons != Buttons::Ok)
+        m_out << "  -> " << AnswerName(answer) << "\n";
+    return answer;
+}
+
+void ConsoleInteraction::ShowProgress(const std::string& text) { m_out << text << "\n"; }
+
+void ConsoleInteraction::SetStep(const std::string& step, const std::string& detail, int position)
+{
+    m_out << "[" << position << "%] " << step << ": " << detail << "\n";
+}
+
+void ConsoleInteraction::SetStatus(const std::string& text)
+{
+    // One line per record would flood a terminal; print when the percentage moves.
+    const std::string percent = text.substr(0, text.find('('));
+    if (percent != m_lastStatus.substr(0, m_lastStatus.find('(')))
+        m_out << text << "\n";
+    m_lastStatus = text;
+}
+
+int RunUnattended(const UnattendedAnswers& answers, const std::filesystem::path& sourceDir,
+                  std::ostream& out)
+{
+    ConsoleInteraction console(out, answers);
+    WizardFlow flow(console);
+    while (flow.Page() != WizardPage::Directory)
+        flow.Next();
+    if (!answers.targetDirectory.empty())
+        flow.m_directoryField = answers.targetDirectory;
+    flow.Choices().installManager = answers.installManager;
+    flow.Choices().installServer = answers.installServer;
+    flow.m_masterYes = answers.isMaster;
+    flow.m_computerField = answers.masterComputer;
+    while (flow.Page() != WizardPage::Confirm) {
+        const WizardPage page = flow.Page();
+        if (!flow.Next()) {
+            out << "Setup stopped on the page \"" << PageCaption(page) << "\".\n";
+            return unattendedexit::CheckStopped;
+        }
+    }
+    const SetupChoices& choices = flow.Choices();
+    out << "Installing into " << choices.targetDirectory << "\n";
+
+    Installer installer(choices, console, console, sourceDir, 0);
+    if (!installer.Run()) {
+        out << "Setup failed: the installation was aborted.\n";
+        return unattendedexit::Aborted;
+    }
+    int status = unattendedexit::Completed;
+    if (choices.installServer && LogMigration::HasLegacyLog(choices.masterShare)) {
+        out << "Converting Data, Please Wait...\n";
+        LogMigration migration(choices.masterShare, console, console);
+        if (!migration.Run())
+            status = unattendedexit::MigrationFailed;
+        out << "Converted " << migration.RecordsCopied() << " records.\n";
+    }
+    console.ShowMessage("Setup has completed!", setupnames::SetupCaption, Buttons::Ok,
+                        Icon::Information);
+    return status;
+}
+
+} // namespace dm

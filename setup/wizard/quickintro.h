@@ -1,0 +1,11 @@
+#pragma once
+// The quick introduction: the help page quickintro.html in the help window.
+
+class QWidget;
+
+namespace dm {
+
+// Opens the page and returns at once. False when the page cannot be found.
+bool OpenQuickIntro(QWidget* parent);
+
+} // namespace dm
