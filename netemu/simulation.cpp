@@ -34,8 +34,7 @@ Simulation::Simulation(std::vector<ServerSetup> servers, std::uint64_t seed, std
         SimServer& server = m_servers[i];
         if (!server.ports.empty() && !server.setup.callers.empty())
             Schedule(m_model.NextArrival(server.rng, start, server.ports.size()), EventKind::Arrival, i);
-        if (server.setup.database)
-            Schedule(start - start % 3600 + 3600, EventKind::Sample, i);
+        Schedule(start - start % 3600 + 3600, EventKind::Sample, i);
     }
 }
 
@@ -85,7 +84,8 @@ void Simulation::Handle(const Event& event)
     case EventKind::Sample:
         if (m_draining)
             return;
-        server.setup.database->Log().AddPortSample(server.setup.name, m_now, int(server.BusyPorts()));
+        if (server.setup.database)
+            server.setup.database->Log().AddPortSample(server.setup.name, m_now, int(server.BusyPorts()));
         Schedule(m_now + 3600, EventKind::Sample, event.server);
         return;
     default:
@@ -112,7 +112,7 @@ void Simulation::Handle(const Event& event)
     case EventKind::Notice:
         if (event.extra == session.planVersion && m_messages && server.setup.database) {
             const Notice& notice = server.setup.database->Hardware().notices[event.notice];
-            m_messages(server.setup.callers[session.caller].computerName, notice.text, m_now);
+            m_messages(server.setup.name, server.setup.callers[session.caller].computerName, notice.text, m_now);
         }
         break;
     default:
@@ -273,7 +273,7 @@ void Simulation::Admit(SimServer& server, std::uint32_t serverIndex, std::uint32
         values.userMaxTotal = s.effective.maxTotalTime;
         values.userCurrentTotal = record ? record->totalTime : 0;
         if (auto greeting = GreetingFor(db->Hardware().rules, s.effective, values))
-            m_messages(caller.computerName, *greeting, m_now);
+            m_messages(server.setup.name, caller.computerName, *greeting, m_now);
     }
     PlanAccount(s.account, db);
 }
@@ -417,6 +417,19 @@ void Simulation::PoliciesChanged(const Database& database)
             Plan(s, p);
         }
     }
+}
+
+void Simulation::SetDatabase(std::size_t server, Database* database)
+{
+    if (server >= m_servers.size() || m_servers[server].setup.database == database)
+        return;
+    for (std::uint32_t p = 0; p < m_servers[server].ports.size(); ++p) {
+        SimPort& port = m_servers[server].ports[p];
+        if (port.session)
+            EndSession(std::uint32_t(server), p, EndNoReason);
+        port.condition = LineCondition::Listening;
+    }
+    m_servers[server].setup.database = database;
 }
 
 void Simulation::SetIdleMinutes(std::size_t server, std::uint32_t minutes)

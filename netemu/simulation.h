@@ -67,8 +67,9 @@ struct SimServer {
     std::size_t BusyPorts() const;
 };
 
-// Where the server component's pop-up messages go: (computer, text, time).
-using MessageSink = std::function<void(const std::string&, const std::string&, std::uint32_t)>;
+// Where the server component's pop-up messages go: (server, computer, text, time).
+using MessageSink =
+    std::function<void(const std::string&, const std::string&, const std::string&, std::uint32_t)>;
 
 class Simulation {
 public:
@@ -90,6 +91,9 @@ public:
     // automatic disconnects of the sessions on the servers of `database`.
     void PoliciesChanged(const Database& database);
     void SetIdleMinutes(std::size_t server, std::uint32_t minutes);
+    // The server component was installed, removed or given another database:
+    // the RAS service restarts, which ends the sessions on the server first.
+    void SetDatabase(std::size_t server, Database* database);
 
     const std::vector<SimServer>& Servers() const { return m_servers; }
     std::uint64_t Events() const { return m_eventCount; }

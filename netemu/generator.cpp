@@ -1,0 +1,106 @@
+#include "netemu/generator.h"
+
+#include "netemu/simulation.h"
+
+#include <ctime>
+#include <map>
+#include <memory>
+
+namespace dm::netemu {
+
+bool ParseDate(const std::string& text, int& year, int& month, int& day)
+{
+    int y = 0, m = 0, d = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3 || text.size() != 10)
+        return false;
+    static const int lengths[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1971 || y > 2105 || m < 1 || m > 12 || d < 1 || d > lengths[m - 1])
+        return false;
+    if (m == 2 && d == 29 && !(y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)))
+        return false;
+    year = y;
+    month = m;
+    day = d;
+    return true;
+}
+
+std::uint32_t LocalMidnight(int year, int month, int day)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_isdst = -1;
+    return static_cast<std::uint32_t>(std::mktime(&local));
+}
+
+bool GenerateHistory(const std::vector<ScannedServer>& servers, const GenerateOptions& options,
+                     GenerateReport& report, std::string& error)
+{
+    if (options.days < 1) {
+        error = "the number of days must be at least 1";
+        return false;
+    }
+    int year = options.endYear, month = options.endMonth, day = options.endDay;
+    if (year == 0) {
+        std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        year = local.tm_year + 1900;
+        month = local.tm_mon + 1;
+        day = local.tm_mday - 1; // yesterday; mktime normalises day 0
+    }
+    report.to = LocalMidnight(year, month, day + 1);
+    report.from = LocalMidnight(year, month, day + 1 - options.days);
+
+    std::map<std::string, std::unique_ptr<Database>> databases;
+    std::vector<ServerSetup> setups;
+    for (const ScannedServer& scanned : servers) {
+        ServerSetup setup;
+        setup.name = scanned.name;
+        for (std::size_t i = 0; i < scanned.ports.size(); ++i)
+            setup.ports.push_back({scanned.ports[i].name, PoolAddress(scanned.name, i)});
+        setup.callers = scanned.callers;
+        setup.idleMinutes = scanned.component.idleMinutes;
+        if (scanned.component.installed && !scanned.component.databaseDir.empty()) {
+            auto& db = databases[scanned.component.databaseDir];
+            if (!db) {
+                db = std::make_unique<Database>(scanned.component.databaseDir, options.legacy);
+                db->Load();
+                report.databases.push_back(scanned.component.databaseDir);
+            }
+            setup.database = db.get();
+            ++report.servers;
+        }
+        setups.push_back(std::move(setup));
+    }
+    if (setups.empty()) {
+        error = "no computer of the network has RAS installed";
+        return false;
+    }
+
+    Simulation simulation(std::move(setups), options.seed, report.from, options.model);
+    bool ok = true;
+    for (std::uint32_t dayEnd = report.from; dayEnd < report.to;) {
+        // Day by day, so that each finished day file is written once and leaves memory.
+        std::tm local{};
+        std::time_t t = dayEnd;
+        localtime_r(&t, &local);
+        dayEnd = LocalMidnight(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday + 1);
+        simulation.RunUntil(dayEnd - 1);
+        for (auto& [dir, db] : databases)
+            ok = db->Log().Flush(dayEnd) && ok;
+    }
+    simulation.Drain();
+    for (auto& [dir, db] : databases) {
+        ok = db->FlushAll() && ok;
+        report.records += db->Log().Written();
+    }
+    report.events = simulation.Events();
+    if (!ok)
+        error = "some database files could not be written";
+    return ok;
+}
+
+} // namespace dm::netemu

@@ -1,0 +1,243 @@
+#include "netemu/liveservice.h"
+
+#include "platform/rasportstore.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+namespace dm::netemu {
+namespace {
+
+std::vector<std::string> SplitTabs(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+} // namespace
+
+LiveService::LiveService(std::vector<ScannedServer> servers, const LiveOptions& options, std::uint32_t start)
+    : m_scanned(std::move(servers)), m_lastConfigRead(start)
+{
+    std::vector<ServerSetup> setups;
+    for (const ScannedServer& scanned : m_scanned) {
+        ServerSetup setup;
+        setup.name = scanned.name;
+        for (std::size_t i = 0; i < scanned.ports.size(); ++i)
+            setup.ports.push_back({scanned.ports[i].name, PoolAddress(scanned.name, i)});
+        setup.callers = scanned.callers;
+        setup.idleMinutes = scanned.component.idleMinutes;
+        setup.database = DatabaseFor(scanned.component);
+        setups.push_back(std::move(setup));
+        m_views.emplace_back(scanned.ports.size());
+        // Requests made before the start belong to sessions of an earlier run.
+        std::error_code error;
+        const auto size = std::filesystem::file_size(RasPortStore(scanned.name).RequestLogPath(), error);
+        m_requestOffsets.push_back(error ? 0 : size);
+    }
+    m_simulation = std::make_unique<Simulation>(std::move(setups), options.seed, start, options.model);
+    m_simulation->SetMessageSink([this](const std::string& server, const std::string& computer,
+                                        const std::string& text, std::uint32_t time) {
+        DeliverMessage(server, computer, text, time);
+    });
+    for (std::size_t s = 0; s < m_scanned.size(); ++s)
+        ShowPorts(s, start, true);
+}
+
+Database* LiveService::DatabaseFor(const ComponentConfig& config)
+{
+    if (!config.installed || config.databaseDir.empty())
+        return nullptr;
+    auto& db = m_databases[config.databaseDir];
+    if (!db) {
+        db = std::make_unique<Database>(config.databaseDir);
+        db->Load();
+    }
+    return db.get();
+}
+
+void LiveService::RefreshConfiguration()
+{
+    for (std::size_t s = 0; s < m_scanned.size(); ++s) {
+        const ComponentConfig config = ReadComponentConfig(m_scanned[s].name);
+        if (config == m_scanned[s].component)
+            continue;
+        m_simulation->SetDatabase(s, DatabaseFor(config));
+        m_simulation->SetIdleMinutes(s, config.idleMinutes);
+        m_scanned[s].component = config;
+    }
+}
+
+void LiveService::TakeRequests(std::size_t server)
+{
+    const ScannedServer& scanned = m_scanned[server];
+    std::ifstream in(RasPortStore(scanned.name).RequestLogPath(), std::ios::binary);
+    if (!in)
+        return;
+    in.seekg(0, std::ios::end);
+    const std::uint64_t size = static_cast<std::uint64_t>(in.tellg());
+    if (size < m_requestOffsets[server])
+        m_requestOffsets[server] = 0; // the log was started afresh
+    in.seekg(static_cast<std::streamoff>(m_requestOffsets[server]));
+    std::string chunk(size - m_requestOffsets[server], '\0');
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    // Only whole lines: a line still being written is taken on the next tick.
+    const std::size_t lastNewline = chunk.rfind('\n');
+    if (lastNewline == std::string::npos)
+        return;
+    m_requestOffsets[server] += lastNewline + 1;
+    std::size_t start = 0;
+    while (start <= lastNewline) {
+        const std::size_t end = chunk.find('\n', start);
+        const std::vector<std::string> fields = SplitTabs(chunk.substr(start, end - start));
+        start = end + 1;
+        if (fields.size() < 3)
+            continue;
+        const auto& ports = m_simulation->Servers()[server].ports;
+        for (std::size_t p = 0; p < ports.size(); ++p) {
+            if (UpperKey(ports[p].setup.name) != UpperKey(fields[2]))
+                continue;
+            const SimSession* session = ports[p].session ? &*ports[p].session : nullptr;
+            if (fields[1] == "Disconnect") {
+                // The request names the session it ended; an older session's request changes nothing.
+                const std::uint32_t started = fields.size() > 4 ? std::uint32_t(std::strtoul(fields[4].c_str(), nullptr, 10)) : 0;
+                if (session && (started == 0 || started == session->start))
+                    m_simulation->Disconnect(server, p, m_simulation->Now());
+            } else if (fields[1] == "ClearStatistics" && session) {
+                const std::uint32_t now = m_simulation->Now();
+                const std::uint32_t until = session->idleFrom && session->idleFrom < now ? session->idleFrom : now;
+                m_views[server][p].clearedAt = CountersAfter(session->traffic, double(until) - session->start);
+                m_views[server][p].clearedSession = session->id;
+            }
+        }
+    }
+}
+
+void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
+{
+    RasPortStore store(m_scanned[server].name);
+    const SimServer& sim = m_simulation->Servers()[server];
+    for (std::size_t p = 0; p < sim.ports.size(); ++p) {
+        const SimPort& port = sim.ports[p];
+        PortView& view = m_views[server][p];
+        const std::uint64_t sessionId = port.session ? port.session->id : 0;
+        if (!all && !port.session && view.shownSession == 0 && view.shownCondition == port.condition)
+            continue;
+        RasPortRecord record;
+        if (store.Find(port.setup.name, record) != 0)
+            continue;
+        if (view.shownSession != 0 && view.shownSession == sessionId && !record.HasSession())
+            continue; // the RAS library ended it; its request is taken on the next tick
+        record.lineCondition = port.condition == LineCondition::Authenticated    ? 6
+                               : port.condition == LineCondition::Authenticating ? 5
+                                                                                  : 4;
+        if (port.session) {
+            const SimSession& session = *port.session;
+            const CallerProfile& caller = sim.setup.callers[session.caller];
+            const std::size_t slash = session.account.find('\\');
+            record.user = slash == std::string::npos ? session.account : session.account.substr(slash + 1);
+            record.logonDomain = slash == std::string::npos ? std::string() : session.account.substr(0, slash);
+            record.computer = caller.computerName;
+            record.sessionStart = session.start;
+            record.flags = 0x1 | 0x2 | 0x4;
+            record.nbfError = 0;
+            record.nbfName = caller.computerName;
+            record.nbfWorkstation = caller.computerName;
+            record.ip = {0, FormatAddress(session.ip)};
+            record.ipx = caller.ipxAddress.empty() ? RasProjection{} : RasProjection{0, caller.ipxAddress};
+            const std::uint32_t until = session.idleFrom && session.idleFrom < now ? session.idleFrom : now;
+            PortCounters counters = CountersAfter(session.traffic, double(until) - session.start);
+            if (view.clearedSession == session.id)
+                for (std::size_t i = 0; i < counters.size(); ++i)
+                    counters[i] -= std::min(counters[i], view.clearedAt[i]);
+            for (std::size_t i = 0; i < counters.size(); ++i)
+                record.counters[i] = counters[i];
+        } else {
+            // Counters stay as the session left them, as the service keeps them.
+            record.user.clear();
+            record.logonDomain.clear();
+            record.computer.clear();
+            record.sessionStart = 0;
+            record.flags = 0;
+            record.nbfError = kProtocolNotProjected;
+            record.nbfName.clear();
+            record.nbfWorkstation.clear();
+            record.ip = {};
+            record.ipx = {};
+        }
+        if (port.session && view.shownSession != sessionId)
+            record.counters.fill(0);
+        if (store.SavePort(record) == 0) {
+            view.shownSession = sessionId;
+            view.shownCondition = port.condition;
+        }
+    }
+}
+
+void LiveService::Tick(std::uint32_t now)
+{
+    if (now >= m_lastConfigRead + 2) {
+        RefreshConfiguration();
+        m_lastConfigRead = now;
+    }
+    for (auto& [dir, db] : m_databases) {
+        const Database::Changes changes = db->ReloadChanged();
+        if (changes.hardware || changes.users)
+            m_simulation->PoliciesChanged(*db);
+    }
+    for (std::size_t s = 0; s < m_scanned.size(); ++s)
+        TakeRequests(s);
+    m_simulation->RunUntil(now);
+    for (auto& [dir, db] : m_databases)
+        db->FlushAll();
+    for (std::size_t s = 0; s < m_scanned.size(); ++s)
+        ShowPorts(s, now, false);
+}
+
+void LiveService::Stop(std::uint32_t now)
+{
+    for (std::size_t s = 0; s < m_scanned.size(); ++s)
+        TakeRequests(s);
+    m_simulation->RunUntil(now);
+    m_simulation->HangUpAll(now);
+    for (auto& [dir, db] : m_databases)
+        db->FlushAll();
+    for (std::size_t s = 0; s < m_scanned.size(); ++s)
+        ShowPorts(s, now, true);
+}
+
+int RunLive(const LiveOptions& options, const std::atomic<bool>& stop)
+{
+    std::vector<ScannedServer> servers = ScanNetwork();
+    if (servers.empty()) {
+        std::fprintf(stderr, "dmsim: no computer of the network has RAS installed (no machines/NAME/ras.ini)\n");
+        return 1;
+    }
+    const auto realStart = std::chrono::steady_clock::now();
+    const std::uint32_t start = static_cast<std::uint32_t>(std::time(nullptr));
+    LiveService service(std::move(servers), options, start);
+    std::printf("dmsim: running the RAS service of %zu computer(s) at %g times real time\n", service.Servers(),
+                options.speed);
+    std::fflush(stdout);
+    std::uint32_t now = start;
+    while (!stop.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - realStart).count();
+        now = start + static_cast<std::uint32_t>(elapsed * options.speed);
+        service.Tick(now);
+    }
+    service.Stop(now);
+    std::printf("dmsim: stopped\n");
+    return 0;
+}
+
+} // namespace dm::netemu

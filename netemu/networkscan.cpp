@@ -1,0 +1,211 @@
+#include "netemu/networkscan.h"
+
+#include "platform/accountdatabase.h"
+#include "platform/network.h"
+#include "platform/pathresolver.h"
+#include "platform/profile.h"
+#include "platform/rasportstore.h"
+#include "platform/registry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+namespace dm::netemu {
+namespace {
+
+std::string Upper(const std::string& text) { return UpperKey(text); }
+
+bool SameName(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
+
+std::vector<std::string> SplitList(const std::string& text)
+{
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string item = text.substr(start, end - start);
+        item.erase(0, item.find_first_not_of(" \t"));
+        item.erase(item.find_last_not_of(" \t") + 1);
+        if (!item.empty())
+            items.push_back(item);
+        start = end + 1;
+    }
+    return items;
+}
+
+double HashUnit(const std::string& text, std::uint64_t salt)
+{
+    const std::uint64_t h = HashText(text.data(), text.size()) ^ (salt * 0x9e3779b97f4a7c15ULL);
+    Random rng(h);
+    return rng.Uniform();
+}
+
+bool IsMember(const GroupAccount& group, const std::string& domain, const std::string& user,
+              const std::vector<std::string>& userGlobalGroups)
+{
+    for (const std::string& member : group.members) {
+        if (SameName(member, user) || SameName(member, domain + "\\" + user))
+            return true;
+        for (const std::string& global : userGlobalGroups)
+            if (SameName(member, global) || SameName(member, global.substr(global.find('\\') + 1)))
+                return true;
+    }
+    return false;
+}
+
+} // namespace
+
+ComponentConfig ReadComponentConfig(const std::string& computer)
+{
+    ComponentConfig config;
+    RegKey hive, key;
+    if (RegOpenHive(computer, hive) != 0 || hive.OpenKey("Software\\Microsoft\\RAS\\AdminDLL", key) != 0)
+        return config;
+    std::string dllPath;
+    if (key.QueryString("DLLPath", dllPath) == 0 && !dllPath.empty()) {
+        const ResolvedPath dll = ResolvePathOn(computer, dllPath);
+        std::error_code error;
+        config.installed = dll.ok() && std::filesystem::is_regular_file(dll.path, error);
+    }
+    key.QueryString("MasterShare", config.masterShare);
+    std::uint32_t idle = 0;
+    if (key.QueryDword("IdleTimer", idle) == 0)
+        config.idleMinutes = idle;
+    if (!config.masterShare.empty()) {
+        const ResolvedPath dir = ResolvePathOn(computer, config.masterShare);
+        if (dir.ok())
+            config.databaseDir = dir.path.lexically_normal().string();
+    }
+    return config;
+}
+
+std::string DomainOf(const std::string& computer)
+{
+    const std::string networkIni = (Network::Root() / "network.ini").string();
+    for (const std::string& section : GetPrivateProfileSectionNames(networkIni)) {
+        if (Upper(section).rfind("DOMAIN:", 0) != 0)
+            continue;
+        for (const std::string& server : SplitList(GetPrivateProfileString(section, "Servers", "", networkIni)))
+            if (SameName(server, computer))
+                return section.substr(7);
+    }
+    return {};
+}
+
+std::vector<CallerProfile> LoadCallers(const std::string& computer)
+{
+    std::string domain = DomainOf(computer);
+    std::string controller = computer;
+    if (!domain.empty()) {
+        const std::string networkIni = (Network::Root() / "network.ini").string();
+        const std::string dc = GetPrivateProfileString("Domain:" + domain, "Controller", "", networkIni);
+        if (!dc.empty())
+            controller = dc;
+    }
+    AccountDatabase accounts(controller);
+    if (accounts.Load() != 0)
+        return {};
+    if (!accounts.DomainName().empty())
+        domain = accounts.DomainName();
+    if (domain.empty())
+        domain = Network::NormalizeComputerName(computer);
+    AccountDatabase local(computer);
+    const bool separateLocal = !SameName(controller, computer) && local.Load() == 0;
+
+    std::vector<CallerProfile> callers;
+    for (const UserAccount& user : accounts.Users()) {
+        // The RAS service itself turns away accounts without dial-in permission.
+        if (user.type != AccountType::Normal || user.disabled || (user.rasPrivilege & 8) == 0)
+            continue;
+        CallerProfile caller;
+        caller.identity.account = domain + "\\" + user.name;
+        for (const GroupAccount& group : accounts.GlobalGroups())
+            if (std::any_of(group.members.begin(), group.members.end(),
+                            [&](const std::string& m) { return SameName(m, user.name); }))
+                caller.identity.globalGroups.push_back(domain + "\\" + group.name);
+        for (const GroupAccount& group : accounts.LocalGroups())
+            if (IsMember(group, domain, user.name, caller.identity.globalGroups))
+                caller.identity.localGroups.push_back(domain + "\\" + group.name);
+        if (separateLocal)
+            for (const GroupAccount& group : local.LocalGroups())
+                if (IsMember(group, domain, user.name, caller.identity.globalGroups))
+                    caller.identity.localGroups.push_back(Network::NormalizeComputerName(computer) + "\\" + group.name);
+        // A few heavy users, many occasional ones.
+        caller.weight = 0.2 + 3.0 * std::pow(HashUnit(caller.identity.account, 1), 3.0);
+        caller.trafficFactor = 0.5 + 1.5 * HashUnit(caller.identity.account, 2);
+        std::string name = Upper(user.name).substr(0, 12);
+        caller.computerName = name + (HashUnit(caller.identity.account, 3) < 0.4 ? "-NB" : "-PC");
+        if (HashUnit(caller.identity.account, 4) < 0.25) {
+            const std::uint64_t node = HashText(caller.identity.account.data(), caller.identity.account.size());
+            char ipx[32];
+            std::snprintf(ipx, sizeof ipx, "%08X.%012llX", 0x0A, static_cast<unsigned long long>(node & 0xffffffffffffULL));
+            caller.ipxAddress = ipx;
+        }
+        callers.push_back(std::move(caller));
+    }
+    return callers;
+}
+
+std::vector<ScannedServer> ScanNetwork()
+{
+    std::vector<std::string> names = Network::Computers();
+    std::sort(names.begin(), names.end());
+    std::vector<ScannedServer> servers;
+    for (const std::string& name : names) {
+        RasPortStore store(name);
+        std::vector<RasPortRecord> ports;
+        std::error_code error;
+        if (!std::filesystem::exists(store.IniPath(), error) || store.List(ports) != 0)
+            continue;
+        ScannedServer server;
+        server.name = Network::NormalizeComputerName(name);
+        for (const RasPortRecord& port : ports)
+            server.ports.push_back({port.name, port.lineSpeed});
+        server.component = ReadComponentConfig(name);
+        server.callers = LoadCallers(name);
+        servers.push_back(std::move(server));
+    }
+    return servers;
+}
+
+std::uint32_t PoolAddress(const std::string& server, std::size_t index)
+{
+    const std::string upper = Upper(server);
+    const std::uint32_t subnet = 16 + std::uint32_t(HashText(upper.data(), upper.size()) % 200);
+    return (10u << 24) | (subnet << 16) | (std::uint32_t(index / 200) << 8) | std::uint32_t(10 + index % 200);
+}
+
+std::string FormatAddress(std::uint32_t address)
+{
+    char text[20];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 255, (address >> 8) & 255,
+                  address & 255);
+    return text;
+}
+
+void DeliverMessage(const std::string& from, const std::string& computer, const std::string& text,
+                    std::uint32_t time)
+{
+    std::filesystem::path file = Network::Root() / "messages.log";
+    if (auto dir = Network::ComputerDir(computer))
+        file = *dir / "messages.log";
+    std::string line = std::to_string(time) + "\t" + from + "\t" + computer + "\t";
+    for (char c : text)
+        line += (c == '\n' || c == '\r' || c == '\t') ? ' ' : c;
+    line += '\n';
+    // One write of a whole line with O_APPEND, so that concurrent senders never interleave.
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    const ssize_t written = ::write(fd, line.data(), line.size());
+    (void)written;
+    ::close(fd);
+}
+
+} // namespace dm::netemu
