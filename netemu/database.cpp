@@ -1,5 +1,6 @@
 #include "netemu/database.h"
 
+#include "netemu/logformat.h"
 #include "platform/pathresolver.h"
 #include "platform/profile.h"
 
@@ -8,6 +9,9 @@
 namespace dm::netemu {
 
 Database::Database(std::string dir, bool legacyLog) : m_dir(std::move(dir)), m_log(m_dir, legacyLog) {}
+
+std::string Database::HardwareFile() const { return JoinPath(m_dir, "Dialmind.hw"); }
+std::string Database::UserFile() const { return JoinPath(m_dir, "Dialmind.usr"); }
 
 Database::Stamp Database::StampOf(const std::string& file) const
 {

@@ -19,8 +19,8 @@ public:
     Database(std::string dir, bool legacyLog = false);
 
     const std::string& Dir() const { return m_dir; }
-    std::string HardwareFile() const { return m_dir + "\\Dialmind.hw"; }
-    std::string UserFile() const { return m_dir + "\\Dialmind.usr"; }
+    std::string HardwareFile() const;
+    std::string UserFile() const;
 
     HardwarePolicies& Hardware() { return m_hw; }
     UserPolicies& Users() { return m_usr; }

@@ -1,5 +1,6 @@
 #include "netemu/generator.h"
 
+#include "netemu/addresses.h"
 #include "netemu/simulation.h"
 
 #include <ctime>

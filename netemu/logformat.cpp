@@ -20,6 +20,14 @@ std::string EncodeLogValue(const LogEvent& event)
            + event.ipx + ":" + event.netbios;
 }
 
+std::string JoinPath(const std::string& dir, const std::string& name)
+{
+    if (dir.empty())
+        return name;
+    const char separator = dir.front() == '/' ? '/' : '\\';
+    return dir.back() == separator ? dir + name : dir + separator + name;
+}
+
 std::string DayFileName(const std::string& dbDir, std::uint32_t time)
 {
     static const char* const months[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -29,7 +37,7 @@ std::string DayFileName(const std::string& dbDir, std::uint32_t time)
     localtime_r(&t, &local);
     char date[32];
     std::snprintf(date, sizeof date, "%04d-%s-%02d", local.tm_year + 1900, months[local.tm_mon], local.tm_mday);
-    return dbDir + "\\LogData\\" + date + ".log";
+    return JoinPath(JoinPath(dbDir, "LogData"), std::string(date) + ".log");
 }
 
 } // namespace dm::netemu

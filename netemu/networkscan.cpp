@@ -174,21 +174,6 @@ std::vector<ScannedServer> ScanNetwork()
     return servers;
 }
 
-std::uint32_t PoolAddress(const std::string& server, std::size_t index)
-{
-    const std::string upper = Upper(server);
-    const std::uint32_t subnet = 16 + std::uint32_t(HashText(upper.data(), upper.size()) % 200);
-    return (10u << 24) | (subnet << 16) | (std::uint32_t(index / 200) << 8) | std::uint32_t(10 + index % 200);
-}
-
-std::string FormatAddress(std::uint32_t address)
-{
-    char text[20];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 255, (address >> 8) & 255,
-                  address & 255);
-    return text;
-}
-
 void DeliverMessage(const std::string& from, const std::string& computer, const std::string& text,
                     std::uint32_t time)
 {

@@ -3,6 +3,7 @@
 // their ports, whether the server component is installed and where its
 // database directory lies, and the domain accounts that may dial in.
 
+#include "netemu/addresses.h"
 #include "netemu/callermodel.h"
 
 #include <cstdint>
@@ -44,11 +45,6 @@ std::vector<CallerProfile> LoadCallers(const std::string& computer);
 
 // Every computer of the network whose ras.ini exists, in name order.
 std::vector<ScannedServer> ScanNetwork();
-
-// The address port `index` of `server` hands out from the RAS address pool.
-std::uint32_t PoolAddress(const std::string& server, std::size_t index);
-
-std::string FormatAddress(std::uint32_t address);
 
 // Appends a pop-up message to machines/<computer>/messages.log, or to the
 // network's messages.log when no such computer exists.

@@ -25,8 +25,11 @@ Simulation::Simulation(std::vector<ServerSetup> servers, std::uint64_t seed, std
             total += std::max(0.0, caller.weight);
             server.cumulativeWeight.push_back(total);
         }
-        for (const PortSetup& port : setup.ports)
-            server.ports.push_back(SimPort{port});
+        for (const PortSetup& port : setup.ports) {
+            SimPort simPort;
+            simPort.setup = port;
+            server.ports.push_back(std::move(simPort));
+        }
         server.setup = std::move(setup);
         m_servers.push_back(std::move(server));
     }
@@ -34,7 +37,7 @@ Simulation::Simulation(std::vector<ServerSetup> servers, std::uint64_t seed, std
         SimServer& server = m_servers[i];
         if (!server.ports.empty() && !server.setup.callers.empty())
             Schedule(m_model.NextArrival(server.rng, start, server.ports.size()), EventKind::Arrival, i);
-        Schedule(start - start % 3600 + 3600, EventKind::Sample, i);
+        Schedule(start % 3600 == 0 ? start : start - start % 3600 + 3600, EventKind::Sample, i);
     }
 }
 
