@@ -1,6 +1,7 @@
 #include "netemu/activitywriter.h"
 
 #include "netemu/logformat.h"
+#include "common/logrecord.h"
 #include "platform/pathresolver.h"
 #include "platform/profile.h"
 
@@ -15,7 +16,7 @@ ActivityWriter::ActivityWriter(std::string dbDir, bool legacy) : m_dbDir(std::mo
 ActivityWriter::FileBuffer& ActivityWriter::BufferFor(std::uint32_t time)
 {
     if (m_legacy)
-        return m_files[JoinPath(m_dbDir, "Dialmind.log")];
+        return m_files[LegacyLogPath(m_dbDir)];
     if (time < m_dayStart || time > m_dayEnd) {
         std::time_t t = time;
         std::tm local{};
@@ -64,7 +65,7 @@ bool ActivityWriter::Flush(std::uint32_t completeBefore)
     bool ok = true;
     if (!m_legacy && !m_logDirReady && !m_files.empty()) {
         // The profile layer never creates directories; the day files need LogData.
-        const std::filesystem::path dir = ResolvePathOrEmpty(JoinPath(m_dbDir, "LogData"));
+        const std::filesystem::path dir = ResolvePathOrEmpty(DatabaseFile(m_dbDir, "LogData"));
         std::error_code error;
         if (!dir.empty())
             std::filesystem::create_directories(dir, error);
@@ -82,7 +83,7 @@ bool ActivityWriter::Flush(std::uint32_t completeBefore)
         it = m_files.erase(it);
     }
     if (all && !m_portSamples.empty()) {
-        if (!WriteFile(JoinPath(m_dbDir, "portstat.log"), m_portSamples))
+        if (!WriteFile(DatabaseFile(m_dbDir, "portstat.log"), m_portSamples))
             ok = false;
         m_pendingCount -= m_portSamples.size();
         m_portSamples.clear();

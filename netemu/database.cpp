@@ -10,8 +10,8 @@ namespace dm::netemu {
 
 Database::Database(std::string dir, bool legacyLog) : m_dir(std::move(dir)), m_log(m_dir, legacyLog) {}
 
-std::string Database::HardwareFile() const { return JoinPath(m_dir, "Dialmind.hw"); }
-std::string Database::UserFile() const { return JoinPath(m_dir, "Dialmind.usr"); }
+std::string Database::HardwareFile() const { return DatabaseFile(m_dir, "Dialmind.hw"); }
+std::string Database::UserFile() const { return DatabaseFile(m_dir, "Dialmind.usr"); }
 
 Database::Stamp Database::StampOf(const std::string& file) const
 {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <unistd.h>
@@ -180,9 +181,16 @@ void DeliverMessage(const std::string& from, const std::string& computer, const 
     std::filesystem::path file = Network::Root() / "messages.log";
     if (auto dir = Network::ComputerDir(computer))
         file = *dir / "messages.log";
-    std::string line = std::to_string(time) + "\t" + from + "\t" + computer + "\t";
+    // The line form of "net send": local time, sender, recipient, text; a line
+    // break in the text continues on a line that begins with a tab.
+    std::time_t t = time;
+    std::tm local{};
+    localtime_r(&t, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    std::string line = std::string(stamp) + "\t" + from + "\t" + computer + "\t";
     for (char c : text)
-        line += (c == '\n' || c == '\r' || c == '\t') ? ' ' : c;
+        line += c == '\n' ? std::string("\n\t") : std::string(1, c == '\r' ? ' ' : c);
     line += '\n';
     // One write of a whole line with O_APPEND, so that concurrent senders never interleave.
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
