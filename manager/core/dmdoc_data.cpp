@@ -1,0 +1,146 @@
+// The document's operations on the settings files and the RAS library: thin
+// delegations that supply the document's state (database directory, progress
+// window, server table) to the components.
+
+#include "manager/core/dmdoc.h"
+
+#include "manager/core/messagecaption.h"
+#include "manager/core/portlivedata.h"
+#include "manager/core/rasaccess.h"
+
+#include <cstdio>
+
+namespace dm {
+
+void CDMDoc::LoadHardwareSettings() { m_hardware.Load(Progress()); }
+void CDMDoc::SaveHardwareSettings() { m_hardware.Save(); }
+void CDMDoc::SaveDefaultProfile() { m_hardware.SaveDefaultProfile(); }
+
+int CDMDoc::AddPortSettings(std::string_view server, std::string_view port)
+{
+    return m_hardware.AddPortSettings(server, port);
+}
+
+bool CDMDoc::LoadPortAccessLists(std::string_view server, std::string_view port)
+{
+    return m_hardware.LoadPortAccessLists(server, port);
+}
+
+void CDMDoc::SavePortAccessLists(std::string_view server, std::string_view port)
+{
+    m_hardware.SavePortAccessLists(server, port);
+}
+
+bool CDMDoc::LoadUserSettings() { return m_users.Load(Progress()); }
+void CDMDoc::SaveUserSettings() { m_users.Save(); }
+void CDMDoc::CommitEditedUser() { m_users.CommitEditedUser(); }
+
+int CDMDoc::UserLimitState(int index) const
+{
+    return index < 0 ? 0 : m_users.UserLimitState(static_cast<std::size_t>(index), std::time(nullptr));
+}
+
+int CDMDoc::DeleteUserAccounts(const std::vector<std::string>& accounts)
+{
+    int removed = 0;
+    for (const std::string& account : accounts) {
+        char text[400];
+        std::snprintf(text, sizeof text,
+                      "Are you sure you want to permanently delete data and settings\nfor user %s?",
+                      account.c_str());
+        if (m_ui.ShowMessage(text, kMessageCaption, Buttons::YesNo, Icon::Question) != Answer::Yes)
+            continue;
+        if (m_users.DeleteAccountSection(account))
+            ++removed;
+    }
+    RefreshDocument();
+    return removed;
+}
+
+GroupSettings CDMDoc::LoadGroupSettings(std::string_view source, std::string_view group)
+{
+    if (m_users.File().empty())
+        return GroupSettings();
+    return dm::LoadGroupSettings(m_users.File(), GroupSectionName(source, group));
+}
+
+bool CDMDoc::SaveGroupSettings(std::string_view source, std::string_view group,
+                               const GroupSettings& settings)
+{
+    if (m_users.File().empty())
+        return false;
+    return dm::SaveGroupSettings(m_users.File(), GroupSectionName(source, group), settings);
+}
+
+int CDMDoc::FindServer(std::string_view name) const
+{
+    for (std::size_t i = 0; i < m_servers.size(); ++i)
+        if (m_servers[i].name == name)
+            return static_cast<int>(i);
+    return kNoServer;
+}
+
+bool CDMDoc::RefreshServerPorts(int serverIndex)
+{
+    if (serverIndex < 0 || static_cast<std::size_t>(serverIndex) >= m_servers.size())
+        return false;
+    const std::string before = m_databaseDirectory;
+    const bool ok =
+        m_ras->RefreshServerPorts(m_servers[static_cast<std::size_t>(serverIndex)], m_databaseDirectory, m_changed);
+    // A server may name another master share than the one found at start-up;
+    // the database files follow the directory.
+    if (m_databaseDirectory != before)
+        ApplyDatabaseDirectory();
+    return ok;
+}
+
+bool CDMDoc::RefreshPortUsers(int serverIndex)
+{
+    if (serverIndex < 0 || static_cast<std::size_t>(serverIndex) >= m_servers.size())
+        return false;
+    return m_ras->RefreshPortUsers(m_servers[static_cast<std::size_t>(serverIndex)]);
+}
+
+bool CDMDoc::GetPortLiveData(int serverIndex, std::string_view port)
+{
+    if (serverIndex < 0 || static_cast<std::size_t>(serverIndex) >= m_servers.size()) {
+        *m_liveData = PortLiveData();
+        return false;
+    }
+    return m_ras->GetPortLiveData(m_servers[static_cast<std::size_t>(serverIndex)].name, port, *m_liveData);
+}
+
+int CDMDoc::GetPortCondition(std::string_view server, std::string_view port, std::string& user,
+                             std::uint32_t& sessionStart)
+{
+    return static_cast<int>(m_ras->GetPortCondition(server, port, user, sessionStart));
+}
+
+void CDMDoc::DisconnectPort(std::string_view server, std::string_view port)
+{
+    m_ras->DisconnectPort(server, port);
+}
+
+void CDMDoc::ClearPortStatistics(std::string_view server, std::string_view port)
+{
+    m_ras->ClearPortStatistics(server, port);
+}
+
+std::uint8_t CDMDoc::GetUserRasPermission(std::string_view server, std::string_view account,
+                                          std::string& callbackNumber)
+{
+    return m_ras->GetUserRasPermission(server, account, callbackNumber);
+}
+
+bool CDMDoc::SetUserRasPermission(std::string_view server, std::string_view account,
+                                  std::uint8_t privilege, std::string_view callbackNumber)
+{
+    return m_ras->SetUserRasPermission(server, account, privilege, callbackNumber);
+}
+
+bool CDMDoc::GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse)
+{
+    return m_ras->GetServerPortTotals(server, totalPorts, portsInUse);
+}
+
+} // namespace dm

@@ -1,0 +1,261 @@
+// The document: start-up from the registry, the refresh cycle, the selection
+// and the pane, and the facade operations on a temporary network.
+
+#include "common/activitylog.h"
+#include "manager/core/dmdoc.h"
+#include "platform/network.h"
+#include "platform/pathresolver.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
+#include "tests/manager/corefixture.h"
+
+#include <filesystem>
+
+using namespace dm;
+using dm::test::ReadFile;
+using dm::test::WriteFile;
+
+namespace {
+
+class FakeFrame : public FrameInterface {
+public:
+    void SwitchView(int kind) override { m_switches.push_back(kind); }
+    std::vector<int> m_switches;
+};
+
+class RecordingObserver : public DocumentObserver {
+public:
+    void OnDocumentUpdate(DocumentObserver*, int hint) override { m_hints.push_back(hint); }
+    std::vector<int> m_hints;
+};
+
+class DocumentTest : public dm::test::CoreFixture {
+protected:
+    void SetUp() override
+    {
+        CoreFixture::SetUp();
+        setenv("DIALMIND_TRACE", (m_dir / "trace.txt").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        unsetenv("DIALMIND_TRACE");
+        CoreFixture::TearDown();
+    }
+    // A master server sharing the test's database directory.
+    void AddMaster(const std::string& name = "MASTER")
+    {
+        AddServer(name, true, DatabaseDir());
+        MonitorServer(name);
+    }
+    std::unique_ptr<CDMDoc> NewDocument(const std::string& commandLine = {})
+    {
+        auto doc = std::make_unique<CDMDoc>(m_ui);
+        doc->SetFrame(&m_frame);
+        doc->AddObserver(&m_view);
+        doc->SetCommandLine(commandLine);
+        doc->OnNewDocument();
+        return doc;
+    }
+    std::string Trace() { return ReadFile(m_dir / "trace.txt"); }
+
+    FakeFrame m_frame;
+    RecordingObserver m_view;
+};
+
+TEST_F(DocumentTest, ServerListKeyFromTheCommandLine)
+{
+    AddServer("HQ1");
+    AddServer("BR1");
+    AddServer("BR2");
+    MonitorServer("HQ1");
+    MonitorServer("BR1", "Branch");
+    MonitorServer("BR2", "Branch");
+
+    auto branch = NewDocument("/s=Branch");
+    EXPECT_EQ(branch->ServerListKeyName(), "Branch");
+    ASSERT_EQ(branch->Servers().size(), 2u);
+    EXPECT_EQ(branch->Servers()[0].name, "BR1");
+    EXPECT_EQ(branch->FindServer("BR2"), 1);
+    EXPECT_EQ(branch->FindServer("br2"), kNoServer) << "names compare exactly";
+
+    auto plain = NewDocument("/S=");
+    EXPECT_EQ(plain->ServerListKeyName(), "Servers");
+    ASSERT_EQ(plain->Servers().size(), 1u);
+    EXPECT_EQ(plain->Servers()[0].name, "HQ1");
+}
+
+TEST_F(DocumentTest, WithoutServerListTheDocumentIsEmptyButLoaded)
+{
+    auto doc = NewDocument();
+    EXPECT_TRUE(doc->Servers().empty());
+    EXPECT_EQ(doc->FindServer("ANY"), kNoServer);
+    EXPECT_FALSE(doc->DatabaseAvailable());
+    EXPECT_EQ(m_view.m_hints, std::vector<int>{hint::DocumentLoaded});
+    EXPECT_TRUE(m_ui.m_messages.empty());
+}
+
+TEST_F(DocumentTest, LaterMasterWinsAndUnreachableServerGetsStateOne)
+{
+    AddServer("FIRST", true, "C:\\Other");
+    AddServer("OFF", true, "C:\\never");
+    AddServer("SECOND", true, DatabaseDir());
+    AddServer("PLAIN");
+    for (const char* name : {"FIRST", "OFF", "SECOND", "PLAIN"})
+        MonitorServer(name);
+    Network::SetReachable("OFF", false);
+    WriteFile(m_db / "Dialmind.hw", "[SECOND\\COM1]\r\nMaxSessionTime=60\r\n");
+
+    auto doc = NewDocument();
+    ASSERT_EQ(doc->Servers().size(), 4u);
+    EXPECT_EQ(doc->DatabaseDirectory(), DatabaseDir());
+    EXPECT_TRUE(doc->DatabaseAvailable());
+    EXPECT_EQ(doc->Servers()[1].state, ServerState::RegistryUnavailable);
+    EXPECT_EQ(doc->Servers()[0].state, ServerState::Reachable);
+    EXPECT_EQ(doc->Servers()[3].state, ServerState::Reachable);
+    ASSERT_EQ(doc->PortSettingsTable().size(), 1u);
+    EXPECT_EQ(doc->PortSettingsTable()[0].maxSessionTime, 60);
+}
+
+TEST_F(DocumentTest, MasterShareThroughTheNetworkShare)
+{
+    AddServer("MASTER", true, "\\\\MASTER\\DM_NT_DB");
+    MonitorServer("MASTER");
+    WriteFile(Network::ComputerDir("MASTER").value() / "shares.ini",
+              "[Shares]\r\nDM_NT_DB=" + DatabaseDir() + "\r\n");
+    // The share names a directory of the master's own drive.
+    const ResolvedPath shared = ResolvePath("\\\\MASTER\\DM_NT_DB");
+    ASSERT_TRUE(shared.ok());
+    std::filesystem::create_directories(shared.path);
+    WriteFile(shared.path / "Dialmind.hw", "[Greetings]\r\nRuleMask=2\r\n");
+    auto doc = NewDocument();
+    EXPECT_EQ(doc->DatabaseDirectory(), "\\\\MASTER\\DM_NT_DB");
+    EXPECT_TRUE(doc->Greetings().rules[1].active);
+}
+
+TEST_F(DocumentTest, ManagerSettingsAreReadAtStartAndSavedWithNotices)
+{
+    AddMaster();
+    SetDword(Network::LocalComputerName(), ManagerSettings::KeyPath, "BrowseScope", 7);
+    SetDword(Network::LocalComputerName(), ManagerSettings::KeyPath, "Interval", 0);
+    WriteFile(m_db / "Dialmind.hw", "[General]\r\nNotify1=60\r\nNotify1Text=\"Bye\"\r\n");
+    auto doc = NewDocument();
+    EXPECT_EQ(doc->BrowseScope(), 1);
+    EXPECT_EQ(doc->Settings().interval, 30);
+    EXPECT_EQ(doc->Notifications().notices[0].text, "Bye");
+
+    doc->Notifications().notices[0].seconds = 0;
+    doc->Settings().interval = 45;
+    doc->SaveManagerSettings();
+    EXPECT_EQ(GetPrivateProfileString("General", "Notify1Text", "?", HardwareFile()), "");
+    ManagerSettings stored;
+    stored.Load();
+    EXPECT_EQ(stored.interval, 45);
+}
+
+TEST_F(DocumentTest, RefreshUpdatesViewsUnlessNothingLoaded)
+{
+    AddMaster();
+    auto doc = NewDocument();
+    m_view.m_hints.clear();
+
+    // Scope 1 reads its day file (missing or not) and so always has news.
+    doc->RefreshDocument();
+    EXPECT_EQ(m_view.m_hints, std::vector<int>{hint::DataChanged});
+    EXPECT_EQ(Trace(), "Refresh: Read all Logs\nRefresh: Found new log entries\nRefresh: Read all Users\n"
+                       "Refresh: Found new user settings data\nRefresh: New data therefore Update views\n");
+
+    // Scope 4 without day files fails, and the users did not change: no update.
+    doc->SetBrowseScope(4);
+    m_view.m_hints.clear();
+    std::filesystem::remove(m_dir / "trace.txt");
+    doc->RefreshDocument();
+    EXPECT_TRUE(m_view.m_hints.empty());
+    EXPECT_EQ(Trace(), "Refresh: Read all Logs\nRefresh: Read all Users\n");
+
+    // Another writer changes the user file: the next refresh reloads it.
+    ASSERT_TRUE(WritePrivateProfileString("DOM\\ann", "TotalTime", "5", UserFile()));
+    doc->RefreshDocument();
+    EXPECT_EQ(m_view.m_hints, std::vector<int>{hint::DataChanged});
+    ASSERT_EQ(doc->UserTable().size(), 1u);
+    EXPECT_EQ(doc->UserTable()[0].totalTime, 5);
+}
+
+TEST_F(DocumentTest, ProgressOnlyWithAProgressWindow)
+{
+    AddMaster();
+    WriteFile(m_db / "Dialmind.usr", "[DOM\\ann]\r\nTotalTime=1\r\n");
+    auto doc = NewDocument();
+    doc->LoadUserSettings();
+    EXPECT_TRUE(m_ui.m_progress.empty());
+    doc->SetProgressWindow(true);
+    doc->Users().Invalidate();
+    doc->LoadUserSettings();
+    const std::vector<std::string> expected = {"Loading User Data (100%, 1 records). Processing DOM\\ann.",
+                                               "Ready"};
+    EXPECT_EQ(m_ui.m_progress, expected);
+}
+
+TEST_F(DocumentTest, SelectionFollowsKindAndMode)
+{
+    auto doc = NewDocument();
+    RecordingObserver tree;
+    doc->AddObserver(&tree);
+    m_view.m_hints.clear();
+
+    doc->SelectItem(&tree, KindServer);
+    doc->SelectItem(&tree, KindPort);
+    doc->SelectItem(&tree, KindPort); // another port: same pane, re-read names
+    EXPECT_EQ(m_frame.m_switches, (std::vector<int>{KindServer, KindPort}));
+    EXPECT_EQ(m_view.m_hints, std::vector<int>{hint::DataChanged});
+    EXPECT_TRUE(tree.m_hints.empty()) << "the sender is not told";
+
+    doc->SetViewMode(ModeHistory);
+    EXPECT_EQ(m_frame.m_switches.back(), KindPort);
+    doc->SelectItem(&tree, KindAccount);
+    EXPECT_EQ(m_view.m_hints.back(), hint::SelectionChanged);
+    EXPECT_EQ(m_frame.m_switches.size(), 3u);
+
+    doc->SelectItem(&tree, KindNone);
+    EXPECT_EQ(m_frame.m_switches.back(), KindNone);
+    doc->SelectItem(&tree, KindServer); // from none in history mode: rebuild
+    EXPECT_EQ(m_frame.m_switches.back(), KindServer);
+    EXPECT_EQ(doc->CurrentKind(), KindServer);
+
+    doc->SetViewMode(ModeStatus);
+    EXPECT_TRUE(doc->PreviousModeWasHistory());
+    doc->RemoveObserver(&tree);
+}
+
+TEST_F(DocumentTest, DeleteAccountsAsksForEach)
+{
+    AddMaster();
+    WriteFile(m_db / "Dialmind.usr", "[DOM\\ann]\r\nTotalTime=1\r\n[DOM\\bob]\r\nTotalTime=2\r\n");
+    auto doc = NewDocument();
+    doc->RefreshDocument();
+    m_ui.QueueAnswer(Answer::No);
+    m_ui.QueueAnswer(Answer::Yes);
+    EXPECT_EQ(doc->DeleteUserAccounts({"DOM\\ann", "DOM\\bob"}), 1);
+    ASSERT_EQ(m_ui.m_messages.size(), 2u);
+    EXPECT_EQ(m_ui.m_messages[0].text,
+              "Are you sure you want to permanently delete data and settings\nfor user DOM\\ann?");
+    EXPECT_EQ(m_ui.m_messages[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(m_ui.m_messages[0].icon, Icon::Question);
+    ASSERT_EQ(doc->UserTable().size(), 1u) << "the refresh reloaded the table";
+    EXPECT_EQ(doc->UserTable()[0].accountKey, "DOM\\ann");
+}
+
+TEST_F(DocumentTest, RemovingAServerRerunsTheNewDocumentStep)
+{
+    AddMaster();
+    AddServer("RAS2");
+    MonitorServer("RAS2");
+    auto doc = NewDocument();
+    ASSERT_EQ(doc->Servers().size(), 2u);
+    m_view.m_hints.clear();
+    EXPECT_TRUE(doc->RemoveMonitoredServer("RAS2"));
+    ASSERT_EQ(doc->Servers().size(), 1u);
+    EXPECT_EQ(doc->Servers()[0].name, "MASTER");
+    EXPECT_EQ(m_view.m_hints.back(), hint::DocumentLoaded);
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+// Port tables, port conditions and account permissions through the loaded
+// RAS library, on servers of a temporary network.
+
+#include "manager/core/dmdoc.h"
+#include "manager/core/portlivedata.h"
+#include "platform/accountdatabase.h"
+#include "platform/network.h"
+#include "platform/rasportstore.h"
+#include "tests/manager/corefixture.h"
+
+using namespace dm;
+
+namespace {
+
+class RasAccessTest : public dm::test::CoreFixture {
+protected:
+    // A port waiting for a call, or in the given line condition with a caller.
+    void AddPort(const std::string& server, const std::string& port, std::uint32_t line = 4,
+                 const std::string& user = {}, std::uint32_t start = 0)
+    {
+        RasPortRecord record;
+        record.name = port;
+        record.deviceType = "modem";
+        record.deviceName = "Modem on " + port;
+        record.mediaName = "rasser";
+        record.lineCondition = line;
+        record.lineSpeed = 28800;
+        if (!user.empty()) {
+            record.user = user;
+            record.logonDomain = "DOM";
+            record.computer = "PC1";
+            record.sessionStart = start;
+        }
+        record.counters[0] = 1234;
+        ASSERT_EQ(RasPortStore(server).SavePort(record), 0u);
+    }
+    std::unique_ptr<CDMDoc> NewDocument()
+    {
+        auto doc = std::make_unique<CDMDoc>(m_ui);
+        doc->OnNewDocument();
+        return doc;
+    }
+};
+
+TEST_F(RasAccessTest, RefreshFillsSlotsAndCountsBusyPorts)
+{
+    AddServer("RAS1", true, DatabaseDir());
+    MonitorServer("RAS1");
+    AddPort("RAS1", "COM1");
+    AddPort("RAS1", "COM2", 6, "ann", 1700000000);
+    // Authenticating: busy for the ports list, but no user in the slot yet.
+    AddPort("RAS1", "COM3", 5, "bob", 1700000100);
+    auto doc = NewDocument();
+    ASSERT_TRUE(doc->RasLibraryLoaded());
+    ASSERT_TRUE(m_ui.m_messages.empty());
+
+    ASSERT_TRUE(doc->RefreshServerPorts(0));
+    const ServerEntry& server = doc->Servers()[0];
+    EXPECT_EQ(server.state, ServerState::Reachable);
+    ASSERT_EQ(server.portCount, 3);
+    EXPECT_EQ(server.busyCount, 2);
+    EXPECT_TRUE(doc->Changed());
+    EXPECT_EQ(server.slots[0].portName, "COM1");
+    EXPECT_EQ(server.slots[0].user, "");
+    EXPECT_EQ(server.slots[1].user, "DOM\\ann");
+    EXPECT_EQ(server.slots[1].sessionStart, 1700000000u);
+    EXPECT_EQ(server.slots[1].state, SlotState::Authenticated);
+    EXPECT_EQ(server.slots[2].state, SlotState::NoUser);
+    EXPECT_EQ(server.slots[2].user, "");
+    EXPECT_EQ(server.slots[2].sessionStart, 0u);
+    EXPECT_EQ(m_ui.m_waitDepth, 0);
+
+    std::string user;
+    std::uint32_t start = 1;
+    EXPECT_EQ(doc->GetPortCondition("RAS1", "COM3", user, start), 1);
+    EXPECT_EQ(user, "");
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(doc->GetPortCondition("RAS1", "COM2", user, start), 1);
+    EXPECT_EQ(user, "DOM\\ann");
+    EXPECT_EQ(start, 1700000000u);
+    EXPECT_EQ(doc->GetPortCondition("RAS1", "COM1", user, start), 0);
+    EXPECT_EQ(doc->GetPortCondition("RAS1", "COM9", user, start), 2);
+
+    // The same counts again: no change noted.
+    doc->SetChanged(false);
+    doc->RefreshServerPorts(0);
+    EXPECT_FALSE(doc->Changed());
+}
+
+TEST_F(RasAccessTest, ServerStatesForEachFailure)
+{
+    AddServer("MASTER", true, DatabaseDir());
+    AddServer("NORAS");
+    AddServer("EMPTY");
+    AddServer("GONE");
+    for (const char* name : {"MASTER", "NORAS", "EMPTY", "GONE"})
+        MonitorServer(name);
+    AddPort("MASTER", "COM1");
+    AddPort("EMPTY", "COM1");
+    ASSERT_EQ(RasPortStore("EMPTY").RemovePort("COM1"), 0u);
+    Network::SetReachable("GONE", false);
+    auto doc = NewDocument();
+
+    EXPECT_FALSE(doc->RefreshServerPorts(3));
+    EXPECT_EQ(doc->Servers()[3].state, ServerState::RegistryUnavailable);
+    EXPECT_TRUE(doc->RefreshServerPorts(0));
+    EXPECT_EQ(doc->Servers()[0].portCount, 1);
+    EXPECT_TRUE(doc->RefreshServerPorts(1));
+    EXPECT_EQ(doc->Servers()[1].state, ServerState::EnumerationFailed);
+    EXPECT_TRUE(doc->RefreshServerPorts(2));
+    EXPECT_EQ(doc->Servers()[2].state, ServerState::NoPorts);
+    EXPECT_EQ(doc->Servers()[2].portCount, 0);
+    EXPECT_FALSE(doc->RefreshServerPorts(4)) << "no such server";
+    EXPECT_TRUE(m_ui.m_messages.empty()) << "refresh failures show no message";
+}
+
+TEST_F(RasAccessTest, LiveDataDisconnectAndClear)
+{
+    AddServer("RAS1", true, DatabaseDir());
+    MonitorServer("RAS1");
+    AddPort("RAS1", "COM2", 6, "ann", 1700000000);
+    auto doc = NewDocument();
+    ASSERT_TRUE(doc->GetPortLiveData(0, "COM2"));
+    EXPECT_EQ(doc->LiveData().port.LineCondition, 6u);
+    EXPECT_EQ(doc->LiveData().port.LineSpeed, 28800u);
+    EXPECT_EQ(doc->LiveData().statistics.dwBytesXmited, 1234u);
+
+    doc->ClearPortStatistics("RAS1", "COM2");
+    doc->DisconnectPort("RAS1", "COM2");
+    ASSERT_TRUE(doc->GetPortLiveData(0, "COM2"));
+    EXPECT_EQ(doc->LiveData().statistics.dwBytesXmited, 0u);
+    EXPECT_NE(doc->LiveData().port.LineCondition, 6u);
+    EXPECT_TRUE(m_ui.m_messages.empty());
+
+    EXPECT_FALSE(doc->GetPortLiveData(0, "COM7"));
+    doc->DisconnectPort("RAS1", "COM7");
+    doc->ClearPortStatistics("RAS1", "COM7");
+    const std::vector<std::string> expected = {
+        "Unable to disconnect session. The RAS server returned error#615.",
+        "Unable to reset the statistic counters. The RAS server returned error#615."};
+    EXPECT_EQ(m_ui.Texts(), expected);
+    EXPECT_EQ(m_ui.m_messages[0].icon, Icon::Error);
+}
+
+TEST_F(RasAccessTest, AccountPermissionRoundTrip)
+{
+    AddServer("DC1");
+    UserAccount ann;
+    ann.name = "ann";
+    ASSERT_EQ(AccountDatabase("DC1").Store({ann}, {}, {}), 0u);
+    auto doc = NewDocument();
+    ASSERT_TRUE(doc->SetUserRasPermission("\\\\DC1", "ann", 8 | 2, "555-0100"));
+    std::string number = "stale";
+    EXPECT_EQ(doc->GetUserRasPermission("\\\\DC1", "ann", number), 10);
+    EXPECT_EQ(number, "555-0100");
+    EXPECT_EQ(doc->GetUserRasPermission("\\\\DC1", "nobody", number), 0);
+    EXPECT_EQ(number, "");
+    EXPECT_FALSE(doc->SetUserRasPermission("\\\\DC1", "nobody", 8, ""));
+}
+
+TEST_F(RasAccessTest, ServerTotals)
+{
+    AddServer("RAS1");
+    AddPort("RAS1", "COM1");
+    AddPort("RAS1", "COM2", 6, "ann", 1700000000);
+    auto doc = NewDocument();
+    int total = 0, inUse = 0;
+    ASSERT_TRUE(doc->GetServerPortTotals("RAS1", total, inUse));
+    EXPECT_EQ(total, 2);
+    EXPECT_EQ(inUse, 1);
+    EXPECT_FALSE(doc->GetServerPortTotals("NOWHERE", total, inUse));
+    EXPECT_EQ(total, 0);
+}
+
+} // namespace
