@@ -173,3 +173,60 @@ TEST_F(RasAccessTest, ServerTotals)
 }
 
 } // namespace
+
+namespace {
+
+// Runs the document with another build of the RAS library.
+class LibraryOverride {
+public:
+    explicit LibraryOverride(const std::string& path) { setenv("DIALMIND_RASSAPI", path.c_str(), 1); }
+    ~LibraryOverride() { unsetenv("DIALMIND_RASSAPI"); }
+};
+
+TEST_F(RasAccessTest, WithoutTheLibraryPortsAreNotAvailable)
+{
+    AddServer("RAS1", true, DatabaseDir());
+    MonitorServer("RAS1");
+    AddPort("RAS1", "COM1", 6, "ann", 1700000000);
+    LibraryOverride use((m_dir / "missing.so").string());
+    auto doc = NewDocument();
+    EXPECT_FALSE(doc->RasLibraryLoaded());
+    EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{
+                                "Error when loading Rassapi.dll. Verify that the file exists in your search path."});
+
+    EXPECT_TRUE(doc->RefreshServerPorts(0));
+    EXPECT_EQ(doc->Servers()[0].state, ServerState::EnumerationFailed);
+    EXPECT_EQ(doc->Servers()[0].portCount, 0);
+    std::string user;
+    std::uint32_t start = 0;
+    EXPECT_EQ(doc->GetPortCondition("RAS1", "COM1", user, start), 2);
+    EXPECT_FALSE(doc->GetPortLiveData(0, "COM1"));
+    std::string number;
+    EXPECT_EQ(doc->GetUserRasPermission("\\\\RAS1", "ann", number), 0);
+    // Operations that cannot be made show nothing beyond the start-up message.
+    doc->DisconnectPort("RAS1", "COM1");
+    EXPECT_EQ(m_ui.m_messages.size(), 1u);
+}
+
+TEST_F(RasAccessTest, WithoutFreeBufferNoBufferIsTakenFromTheLibrary)
+{
+    AddServer("RAS1", true, DatabaseDir());
+    MonitorServer("RAS1");
+    AddPort("RAS1", "COM1", 6, "ann", 1700000000);
+    LibraryOverride use(std::string(DM_LIB_DIR) + "/librassapi_nofree.so");
+    auto doc = NewDocument();
+    ASSERT_TRUE(doc->RasLibraryLoaded());
+    // Buffers that could not be freed would leak (the sanitizer's leak check
+    // fails the run); the port is shown as not available instead.
+    doc->RefreshServerPorts(0);
+    EXPECT_EQ(doc->Servers()[0].state, ServerState::EnumerationFailed);
+    std::string user;
+    std::uint32_t start = 0;
+    EXPECT_EQ(doc->GetPortCondition("RAS1", "COM1", user, start), 2);
+    // Calls that return no buffer still work.
+    int total = 0, inUse = 0;
+    EXPECT_TRUE(doc->GetServerPortTotals("RAS1", total, inUse));
+    EXPECT_EQ(inUse, 1);
+}
+
+} // namespace
