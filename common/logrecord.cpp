@@ -177,9 +177,9 @@ std::string FormatSessionEndValue(std::int32_t duration, std::string_view user, 
     value += '?';
     value += std::to_string(reason);
     value += ':';
-    value += Replace(ipx, ":");
+    value += Replace(ipx, "?:");
     value += ':';
-    value += Replace(netbios, ":");
+    value += Replace(netbios, "?:");
     return value;
 }
 

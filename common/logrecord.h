@@ -13,8 +13,8 @@
 //   Hduration_user?ip?reason:ipx:netbios     a session ended (duration in seconds,
 //                                            ip as signed decimal, first octet highest)
 //
-// User names never hold '?' or ':'; IPX addresses and NetBIOS names never
-// hold ':'. The encoders below replace such characters with '_' so that what
+// User names, IPX addresses and NetBIOS names never hold '?' or ':'. The
+// encoders below replace such characters with '_' so that what
 // they write always decodes into the same fields.
 
 #include <cstdint>

@@ -130,11 +130,11 @@ TEST(LogValueTest, EncodersWriteWhatTheDecoderReadsBack)
     }
     // Characters that would shift fields are replaced, never passed through.
     LogRecord back;
-    ASSERT_TRUE(DecodeLogValue(FormatSessionEndValue(1, "a?b:c", 0, 2, "x:y", "n:b"), back));
+    ASSERT_TRUE(DecodeLogValue(FormatSessionEndValue(1, "a?b:c", 0, 2, "x:y?", "n:b?"), back));
     EXPECT_EQ(back.user, "a_b_c");
     EXPECT_EQ(back.reason, 2);
-    EXPECT_EQ(back.ipx, "x_y");
-    EXPECT_EQ(back.netbios, "n_b");
+    EXPECT_EQ(back.ipx, "x_y_");
+    EXPECT_EQ(back.netbios, "n_b_");
     EXPECT_EQ(FormatDeniedValue("x?", 12), "N_x_");
 }
 
