@@ -192,11 +192,14 @@ unsigned long AccountDatabase::SetRasPermission(std::string_view user, std::uint
 
 unsigned long AccountDatabase::Store(const std::vector<UserAccount>& users,
                                      const std::vector<GroupAccount>& globalGroups,
-                                     const std::vector<GroupAccount>& localGroups)
+                                     const std::vector<GroupAccount>& localGroups,
+                                     std::string_view domain)
 {
     if (unsigned long error = Reachable())
         return error;
     ProfileBatch batch(IniPath());
+    if (!domain.empty())
+        batch.Write("Accounts", "Domain", domain);
     for (const auto& u : users) {
         if (!ValidName(u.name))
             return winerr::InvalidParameter;

@@ -54,9 +54,11 @@ public:
 
     // Tool operations, each one locked write of the file: create or replace
     // accounts (a group's member list is replaced), name the domain.
+    // A domain name, when given, is written in the same write.
     unsigned long Store(const std::vector<UserAccount>& users,
                         const std::vector<GroupAccount>& globalGroups,
-                        const std::vector<GroupAccount>& localGroups);
+                        const std::vector<GroupAccount>& localGroups,
+                        std::string_view domain = {});
     unsigned long SetDomainName(std::string_view domain);
     // Adds a member to a group (created when missing); 0, 53, 2221 unknown user.
     unsigned long AddMember(std::string_view group, std::string_view member, bool local);

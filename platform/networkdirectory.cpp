@@ -161,6 +161,30 @@ bool NetworkDirectory::AddDomain(std::string_view domain, std::string_view contr
     return batch.Commit();
 }
 
+bool NetworkDirectory::Store(const std::vector<ProviderEntry>& providers,
+                             const std::vector<DomainEntry>& domains)
+{
+    ProfileBatch batch(IniPath());
+    std::vector<std::string> names;
+    for (const auto& p : providers)
+        names.push_back(p.name);
+    batch.Write("Network", "Providers", JoinList(names));
+    for (const auto& p : providers) {
+        if (!ValidName(p.name))
+            return false;
+        batch.Write(std::string(kProviderPrefix) + p.name, "Domains", JoinList(p.domains));
+    }
+    for (const auto& d : domains) {
+        if (!ValidName(d.name))
+            return false;
+        const std::string section = std::string(kDomainPrefix) + d.name;
+        batch.Write(section, "Controller", d.controller);
+        batch.Write(section, "Comment", d.comment);
+        batch.Write(section, "Servers", JoinList(d.servers));
+    }
+    return batch.Commit();
+}
+
 bool NetworkDirectory::AddServer(std::string_view domain, std::string_view server)
 {
     if (!ValidName(domain) || !ValidName(server))

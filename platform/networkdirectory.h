@@ -42,6 +42,10 @@ public:
                           std::string_view provider, std::string_view comment);
     static bool AddServer(std::string_view domain, std::string_view server);
     static bool AddProvider(std::string_view provider);
+    // Writes the providers (in this order, replacing the list) and the
+    // domains in one write.
+    static bool Store(const std::vector<ProviderEntry>& providers,
+                      const std::vector<DomainEntry>& domains);
 
     static std::string IniPath();
     // The provider that holds the domains of the Windows network.

@@ -303,31 +303,38 @@ unsigned long RasPortStore::StartSession(std::string_view port, const RasSession
     return batch.Commit() ? winerr::Success : winerr::AccessDenied;
 }
 
+bool RasPortStore::ValidPortName(const std::string& name)
+{
+    return !name.empty() && name.find_first_of("[]\r\n\\") == std::string::npos;
+}
+
 unsigned long RasPortStore::SavePort(const RasPortRecord& record)
+{
+    return SavePorts({record});
+}
+
+unsigned long RasPortStore::SavePorts(const std::vector<RasPortRecord>& records)
 {
     fs::path dir;
     if (unsigned long error = Locate(dir))
         return error;
-    if (record.name.empty() || record.name.find_first_of("[]\r\n\\") != std::string::npos)
-        return winerr::InvalidParameter;
-    return Write(record);
-}
-
-unsigned long RasPortStore::Write(const RasPortRecord& r) const
-{
     ProfileBatch batch(IniPath().string());
-    const std::string& s = r.name;
-    batch.Write(s, "DeviceType", r.deviceType);
-    batch.Write(s, "DeviceName", r.deviceName);
-    batch.Write(s, "MediaName", r.mediaName);
-    batch.Write(s, "MediaType", std::to_string(r.mediaType));
-    batch.Write(s, "HardwareCondition", std::to_string(r.hardwareCondition));
-    batch.Write(s, "LineSpeed", std::to_string(r.lineSpeed));
-    batch.Write(s, "AdvancedServer", r.advancedServer ? "1" : "0");
-    WriteSession(batch, r);
-    WriteCounters(batch, r);
-    for (const auto& [key, value] : r.mediaParams)
-        batch.Write(s, std::string(kParamPrefix) + key, value);
+    for (const auto& r : records) {
+        if (!ValidPortName(r.name))
+            return winerr::InvalidParameter;
+        const std::string& s = r.name;
+        batch.Write(s, "DeviceType", r.deviceType);
+        batch.Write(s, "DeviceName", r.deviceName);
+        batch.Write(s, "MediaName", r.mediaName);
+        batch.Write(s, "MediaType", std::to_string(r.mediaType));
+        batch.Write(s, "HardwareCondition", std::to_string(r.hardwareCondition));
+        batch.Write(s, "LineSpeed", std::to_string(r.lineSpeed));
+        batch.Write(s, "AdvancedServer", r.advancedServer ? "1" : "0");
+        WriteSession(batch, r);
+        WriteCounters(batch, r);
+        for (const auto& [key, value] : r.mediaParams)
+            batch.Write(s, std::string(kParamPrefix) + key, value);
+    }
     return batch.Commit() ? winerr::Success : winerr::AccessDenied;
 }
 

@@ -59,6 +59,8 @@ public:
     // Tool operations (dmctl, demo network): they need only a reachable
     // computer and create ras.ini (so installing RAS) when it is missing.
     unsigned long SavePort(const RasPortRecord& record);
+    // Many ports in one write of the file.
+    unsigned long SavePorts(const std::vector<RasPortRecord>& records);
     unsigned long RemovePort(std::string_view port);
 
     // machines/NAME/ras.ini and machines/NAME/rasrequests.log.
@@ -67,7 +69,7 @@ public:
 
 private:
     unsigned long Locate(std::filesystem::path& dir) const;
-    unsigned long Write(const RasPortRecord& record) const;
+    static bool ValidPortName(const std::string& name);
     void AppendRequest(std::string_view verb, const RasPortRecord& record) const;
 
     std::string m_computer;

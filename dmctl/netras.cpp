@@ -1,0 +1,291 @@
+// dmctl net subcommands that build domains, accounts, RAS ports and sessions,
+// and the demo network.
+
+#include "dmctl/command.h"
+#include "dmctl/netcommands.h"
+#include "platform/accountdatabase.h"
+#include "platform/computersetup.h"
+#include "platform/demonetwork.h"
+#include "platform/network.h"
+#include "platform/networkdirectory.h"
+#include "platform/rasportstore.h"
+#include "platform/services.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <set>
+
+namespace {
+
+// Positional arguments and --options; flags take no value.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+    std::string error;
+
+    Arguments(const std::vector<std::string>& args, const std::set<std::string>& valued,
+              const std::set<std::string>& flags)
+    {
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            if (a.rfind("--", 0) != 0) {
+                positional.push_back(a);
+            } else if (flags.count(a) != 0) {
+                options[a] = "1";
+            } else if (valued.count(a) != 0 && i + 1 < args.size()) {
+                options[a] = args[++i];
+            } else {
+                error = valued.count(a) != 0 ? a + " needs a value" : "unknown option " + a;
+                return;
+            }
+        }
+    }
+    bool Has(const std::string& name) const { return options.count(name) != 0; }
+    std::string Get(const std::string& name, const std::string& fallback = {}) const
+    {
+        auto it = options.find(name);
+        return it == options.end() ? fallback : it->second;
+    }
+};
+
+int Fail(const std::string& text)
+{
+    std::fprintf(stderr, "dmctl net: %s\n", text.c_str());
+    return 1;
+}
+
+bool ParseNumber(const std::string& text, unsigned long max, unsigned long& value)
+{
+    char* end = nullptr;
+    value = std::strtoul(text.c_str(), &end, 0);
+    return !text.empty() && *end == '\0' && value <= max && text[0] != '-';
+}
+
+// The computer holding a domain's accounts: its controller, or a computer of
+// that name (a server's own accounts).
+std::string AccountHolder(const std::string& domain, std::string& error)
+{
+    dm::NetworkDirectory directory;
+    directory.Load();
+    if (const dm::DomainEntry* d = directory.FindDomain(domain)) {
+        if (d->controller.empty())
+            error = "the domain " + domain + " has no controller";
+        return d->controller;
+    }
+    if (dm::Network::ComputerDir(domain))
+        return domain;
+    error = "no domain or computer '" + domain + "'";
+    return {};
+}
+
+int RunAddDomain(const std::vector<std::string>& raw)
+{
+    Arguments args(raw, {"--provider", "--comment"}, {});
+    if (!args.error.empty() || args.positional.size() != 2)
+        return Fail(args.error.empty() ? "add-domain takes DOMAIN CONTROLLER (- for none)" : args.error);
+    const std::string& domain = args.positional[0];
+    const std::string controller = args.positional[1] == "-" ? std::string() : args.positional[1];
+    if (!controller.empty() && dm::PrepareComputer(controller).empty())
+        return Fail("'" + controller + "' cannot be a computer name");
+    if (!dm::NetworkDirectory::AddDomain(domain, controller,
+                                         args.Get("--provider", dm::NetworkDirectory::kWindowsProvider),
+                                         args.Get("--comment")))
+        return Fail("cannot add the domain '" + domain + "' to network.ini");
+    if (!controller.empty())
+        if (unsigned long error = dm::AccountDatabase(controller).SetDomainName(domain))
+            return dmctl::FailWithWinError("net", "cannot write the accounts of " + controller, error);
+    return 0;
+}
+
+int RunAddUser(const std::vector<std::string>& raw)
+{
+    Arguments args(raw, {"--full-name", "--comment", "--rights", "--callback", "--type"}, {"--disabled"});
+    if (!args.error.empty() || args.positional.size() != 2)
+        return Fail(args.error.empty() ? "add-user takes DOMAIN NAME [options]" : args.error);
+    std::string error;
+    const std::string holder = AccountHolder(args.positional[0], error);
+    if (!error.empty())
+        return Fail(error);
+    dm::UserAccount user;
+    user.name = args.positional[1];
+    user.fullName = args.Get("--full-name");
+    user.comment = args.Get("--comment");
+    user.disabled = args.Has("--disabled");
+    user.callbackNumber = args.Get("--callback");
+    unsigned long rights = 1;
+    if (args.Has("--rights") && !ParseNumber(args.Get("--rights"), 255, rights))
+        return Fail("--rights must be a number from 0 to 255");
+    user.rasPrivilege = static_cast<std::uint8_t>(rights);
+    if (args.Has("--type")) {
+        user.type = dm::AccountDatabase::ParseType(args.Get("--type"));
+        if (!dm::SameText(dm::AccountDatabase::TypeName(user.type), args.Get("--type")))
+            return Fail("--type is one of Normal, TempDuplicate, Workstation, Server, InterdomainTrust");
+    }
+    dm::AccountDatabase accounts(holder);
+    if (unsigned long e = accounts.Load())
+        return dmctl::FailWithWinError("net", "cannot read the accounts of " + holder, e);
+    if (const dm::UserAccount* existing = accounts.FindUser(user.name))
+        user.rid = existing->rid;
+    if (unsigned long e = accounts.Store({user}, {}, {}))
+        return dmctl::FailWithWinError("net", "cannot add the user '" + user.name + "'", e);
+    return 0;
+}
+
+int RunAddGroup(const std::vector<std::string>& raw)
+{
+    Arguments args(raw, {"--comment"}, {"--local"});
+    if (!args.error.empty() || args.positional.size() < 2)
+        return Fail(args.error.empty() ? "add-group takes DOMAIN GROUP [--local] [MEMBER...]" : args.error);
+    std::string error;
+    const std::string holder = AccountHolder(args.positional[0], error);
+    if (!error.empty())
+        return Fail(error);
+    const bool local = args.Has("--local");
+    const std::string& name = args.positional[1];
+    dm::AccountDatabase accounts(holder);
+    if (unsigned long e = accounts.Load())
+        return dmctl::FailWithWinError("net", "cannot read the accounts of " + holder, e);
+    dm::GroupAccount group;
+    if (const dm::GroupAccount* existing = local ? accounts.FindLocalGroup(name) : accounts.FindGlobalGroup(name))
+        group = *existing;
+    group.name = name;
+    if (args.Has("--comment") || group.comment.empty())
+        group.comment = args.Get("--comment", group.comment);
+    std::vector<dm::GroupAccount> groups{group};
+    unsigned long e = local ? accounts.Store({}, {}, groups) : accounts.Store({}, groups, {});
+    if (e != 0)
+        return dmctl::FailWithWinError("net", "cannot add the group '" + name + "'", e);
+    for (std::size_t i = 2; i < args.positional.size(); ++i)
+        if (unsigned long m = accounts.AddMember(name, args.positional[i], local))
+            return dmctl::FailWithWinError("net", "cannot add '" + args.positional[i] + "' to " + name, m);
+    return 0;
+}
+
+int RunAddPort(const std::vector<std::string>& raw)
+{
+    Arguments args(raw, {"--device-type", "--device-name", "--media", "--speed", "--condition"}, {});
+    if (!args.error.empty() || args.positional.size() != 2)
+        return Fail(args.error.empty() ? "add-port takes COMPUTER PORT [options]" : args.error);
+    const std::string& computer = args.positional[0];
+    if (!dm::Network::ComputerDir(computer))
+        return dmctl::FailWithWinError("net", "no computer '" + computer + "'", dm::winerr::BadNetPath);
+    dm::RasPortStore store(computer);
+    dm::RasPortRecord port;
+    const bool exists = store.Check() == 0 && store.Find(args.positional[1], port) == 0;
+    if (!exists)
+        port.name = args.positional[1];
+    const std::string media = args.Get("--media", exists ? "" : "serial");
+    if (media == "serial") {
+        port.mediaType = 1;
+        port.mediaName = "rasser";
+        port.deviceType = "Modem";
+        port.lineSpeed = 115200;
+    } else if (media == "isdn") {
+        port.mediaType = 4;
+        port.mediaName = "isdn";
+        port.deviceType = "ISDN";
+        port.lineSpeed = 64000;
+    } else if (!media.empty()) {
+        return Fail("--media is serial or isdn");
+    }
+    port.deviceType = args.Get("--device-type", port.deviceType);
+    port.deviceName = args.Get("--device-name", port.deviceName.empty() ? port.deviceType : port.deviceName);
+    unsigned long number = 0;
+    if (args.Has("--speed")) {
+        if (!ParseNumber(args.Get("--speed"), 0xFFFFFFFF, number))
+            return Fail("--speed must be a number of bits per second");
+        port.lineSpeed = static_cast<std::uint32_t>(number);
+    }
+    if (args.Has("--condition")) {
+        if (!ParseNumber(args.Get("--condition"), 7, number) || number == 0)
+            return Fail("--condition must be a line condition from 1 to 7");
+        port.lineCondition = static_cast<std::uint32_t>(number);
+    }
+    if (unsigned long e = store.SavePort(port))
+        return dmctl::FailWithWinError("net", "cannot add the port '" + port.name + "'", e);
+    unsigned long state = 0;
+    if (dm::QueryServiceState("RemoteAccess", state, computer) != 0)
+        dm::SetServiceState(computer, "RemoteAccess", dm::service::Running);
+    return 0;
+}
+
+int RunSession(const std::vector<std::string>& raw)
+{
+    Arguments args(raw, {"--domain", "--computer", "--ip", "--start"}, {"--end"});
+    if (!args.error.empty())
+        return Fail(args.error);
+    const bool end = args.Has("--end");
+    if (args.positional.size() != (end ? 2u : 3u))
+        return Fail("session takes COMPUTER PORT USER [options], or COMPUTER PORT --end");
+    dm::RasPortStore store(args.positional[0]);
+    if (end) {
+        if (unsigned long e = store.EndSession(args.positional[1]))
+            return dmctl::FailWithWinError("net", "cannot end the session on " + args.positional[1], e);
+        return 0;
+    }
+    dm::RasSession session;
+    session.user = args.positional[2];
+    session.logonDomain = args.Get("--domain");
+    session.computer = args.Get("--computer");
+    session.ipAddress = args.Get("--ip");
+    unsigned long start = static_cast<unsigned long>(std::time(nullptr));
+    if (args.Has("--start") && !ParseNumber(args.Get("--start"), 0xFFFFFFFF, start))
+        return Fail("--start must be seconds since 1970");
+    session.start = static_cast<std::uint32_t>(start);
+    if (unsigned long e = store.StartSession(args.positional[1], session))
+        return dmctl::FailWithWinError("net", "cannot start a session on " + args.positional[1], e);
+    return 0;
+}
+
+int RunDemo(const std::vector<std::string>& raw)
+{
+    Arguments args(raw, {"--seed", "--time"}, {});
+    if (!args.error.empty() || args.positional.size() != 1)
+        return Fail(args.error.empty() ? "demo takes DIR [--seed N] [--time SECONDS]" : args.error);
+    dm::DemoNetworkOptions options;
+    unsigned long number = 0;
+    if (args.Has("--seed")) {
+        if (!ParseNumber(args.Get("--seed"), 0xFFFFFFFF, number))
+            return Fail("--seed must be a number");
+        options.seed = static_cast<std::uint32_t>(number);
+    }
+    if (args.Has("--time")) {
+        if (!ParseNumber(args.Get("--time"), 0xFFFFFFFF, number) || number == 0)
+            return Fail("--time must be seconds since 1970");
+        options.now = static_cast<std::int64_t>(number);
+    }
+    dm::DemoNetworkSummary summary;
+    const std::string error = dm::CreateDemoNetwork(args.positional[0], options, &summary);
+    if (!error.empty())
+        return Fail(error);
+    std::printf("demo network in %s: %d people, %d ports, %d in session; database %s; "
+                "local computer %s\n",
+                args.positional[0].c_str(), summary.users, summary.ports, summary.sessions,
+                summary.databaseDirectory.c_str(), summary.localComputer.c_str());
+    return 0;
+}
+
+dmctl::NetCommand addDomain("add-domain", "DOMAIN CONTROLLER [--provider NAME] [--comment TEXT]",
+                            "add a domain with its controller (- for none) to the browse list",
+                            RunAddDomain);
+dmctl::NetCommand addUser("add-user",
+                          "DOMAIN NAME [--full-name T] [--comment T] [--rights BITS] "
+                          "[--callback NUMBER] [--type TYPE] [--disabled]",
+                          "add or change a user account in a domain (or a computer's own accounts)",
+                          RunAddUser);
+dmctl::NetCommand addGroup("add-group", "DOMAIN GROUP [--local] [--comment TEXT] [MEMBER...]",
+                           "add a global (or local) group, or members to it", RunAddGroup);
+dmctl::NetCommand addPort("add-port",
+                          "COMPUTER PORT [--media serial|isdn] [--device-type T] [--device-name T] "
+                          "[--speed BPS] [--condition 1-7]",
+                          "add or change a RAS port (installs RAS on the computer)", RunAddPort);
+dmctl::NetCommand session("session",
+                          "COMPUTER PORT USER [--domain D] [--computer C] [--ip A] [--start SECONDS] | "
+                          "COMPUTER PORT --end",
+                          "put a user in session on a port, or end the session", RunSession);
+dmctl::NetCommand demo("demo", "DIR [--seed N] [--time SECONDS]",
+                       "create the demo network in DIR (same seed and time, same network)", RunDemo);
+
+} // namespace

@@ -1,0 +1,90 @@
+// The port and account stores as dmctl and dmsim use them.
+
+#include "platform/accountdatabase.h"
+#include "platform/rasportstore.h"
+#include "tests/platform/ras/rasnetworkfixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace dm;
+using namespace dm::test;
+
+namespace {
+
+class PortStoreTest : public RasNetworkFixture {};
+
+TEST_F(PortStoreTest, ASessionStartsWithFreshCountersAndEndsWithOneRequest)
+{
+    Machine("RAS1");
+    RasPortStore store("RAS1");
+    EXPECT_EQ(1060u, store.Check()); // no RAS until a port exists
+    RasPortRecord port;
+    port.name = "COM1";
+    port.counters.fill(77);
+    ASSERT_EQ(0u, store.SavePort(port));
+    ASSERT_EQ(0u, store.Check());
+
+    RasSession session;
+    session.user = "jdoe";
+    session.logonDomain = "DOM";
+    session.computer = "JDOE-NB";
+    session.start = 1000;
+    session.ipAddress = "10.0.0.7";
+    ASSERT_EQ(0u, store.StartSession("com1", session));
+    RasPortRecord read;
+    ASSERT_EQ(0u, store.Find("COM1", read));
+    EXPECT_EQ(6u, read.lineCondition);
+    EXPECT_EQ("jdoe", read.user);
+    EXPECT_EQ(0u, read.ip.error);
+    EXPECT_EQ(0u, read.nbfError);
+    EXPECT_NE(0u, read.ipx.error);
+    EXPECT_EQ(0u, read.counters[0]);
+
+    ASSERT_EQ(0u, store.EndSession("COM1"));
+    ASSERT_EQ(0u, store.EndSession("COM1"));
+    const std::string log = ReadMachineFile("RAS1", "rasrequests.log");
+    EXPECT_EQ(1, std::count(log.begin(), log.end(), '\n'));
+    EXPECT_EQ(87u, store.StartSession("COM1", RasSession()));
+}
+
+TEST_F(PortStoreTest, PortNamesThatWouldBreakTheFileAreRefused)
+{
+    Machine("RAS1");
+    RasPortStore store("RAS1");
+    for (const char* bad : {"", "COM]1", "COM\n1", "A\\B"}) {
+        RasPortRecord port;
+        port.name = bad;
+        EXPECT_EQ(87u, store.SavePort(port)) << bad;
+    }
+    RasPortRecord port;
+    port.name = "COM1";
+    port.user = "x\r\n[COM2]";
+    ASSERT_EQ(0u, store.SavePort(port));
+    std::vector<RasPortRecord> ports;
+    ASSERT_EQ(0u, store.List(ports));
+    EXPECT_EQ(1u, ports.size());
+}
+
+TEST_F(PortStoreTest, GroupMembersMustBeAccountsUnlessQualifiedInALocalGroup)
+{
+    Machine("DC1");
+    AccountDatabase db("DC1");
+    UserAccount user;
+    user.name = "jdoe";
+    ASSERT_EQ(0u, db.Store({user}, {}, {}, "DOM"));
+    EXPECT_EQ(2221u, db.AddMember("Sales", "nobody", false));
+    ASSERT_EQ(0u, db.AddMember("Sales", "JDOE", false));
+    ASSERT_EQ(0u, db.AddMember("Sales", "jdoe", false)); // already there: once only
+    ASSERT_EQ(0u, db.AddMember("Dial-in", "OTHER\\Sales", true));
+    EXPECT_EQ(87u, db.AddMember("Sales", "a,b", false));
+    ASSERT_EQ(0u, db.Load());
+    EXPECT_EQ("DOM", db.DomainName());
+    ASSERT_NE(nullptr, db.FindGlobalGroup("sales"));
+    EXPECT_EQ(std::vector<std::string>{"JDOE"}, db.FindGlobalGroup("sales")->members);
+    EXPECT_EQ(std::vector<std::string>{"OTHER\\Sales"}, db.FindLocalGroup("Dial-in")->members);
+    EXPECT_EQ(0u, db.SetRasPermission("jdoe", 10, "555"));
+    EXPECT_EQ(2221u, db.SetRasPermission("ghost", 10, "555"));
+    EXPECT_EQ(53u, AccountDatabase("NOWHERE").Load());
+}
+
+} // namespace
