@@ -86,7 +86,10 @@ TEST_F(DocumentTest, ServerListKeyFromTheCommandLine)
 
 TEST_F(DocumentTest, WithoutServerListTheDocumentIsEmptyButLoaded)
 {
+    // Stored settings are still read, so that the save at closing keeps them.
+    SetDword(Network::LocalComputerName(), ManagerSettings::KeyPath, "Interval", 45);
     auto doc = NewDocument();
+    EXPECT_EQ(doc->Settings().interval, 45);
     EXPECT_TRUE(doc->Servers().empty());
     EXPECT_EQ(doc->FindServer("ANY"), kNoServer);
     EXPECT_FALSE(doc->DatabaseAvailable());
