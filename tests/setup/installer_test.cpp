@@ -295,3 +295,18 @@ TEST_F(InstallerTest, RuntimeFilesAreVersionChecked)
     EXPECT_EQ(ReadFile(windows / "MFC42.DLL"), m_contents["MFC42.DLL"]);
     EXPECT_TRUE(m_ui.m_beeps.empty());
 }
+
+TEST_F(InstallerTest, RegistryFailureAbortsTheRun)
+{
+    BreakLocalRegistry();
+    EXPECT_FALSE(Install());
+    const auto texts = m_ui.Texts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[texts.size() - 2],
+              "ERROR: An error occured during the installation.\n\nUnable to Open Registry.");
+    EXPECT_EQ(texts.back(), "Installation will abort!");
+    // Files were copied before the failure; nothing after it ran.
+    EXPECT_TRUE(std::filesystem::exists(Target("DIALMIND.DLL")));
+    EXPECT_TRUE(ReadProgmanCommands().empty());
+    EXPECT_NE(m_steps.m_steps.back(), "Finishing|Clean up|100");
+}

@@ -78,6 +78,15 @@ public:
             SetRegString("TESTHOST", "Software\\Microsoft\\Ras\\CurrentVersion", "PathName", "x");
     }
 
+    // A hive that can be read but not written: a directory where its lock
+    // file should be.
+    static void BreakLocalRegistry()
+    {
+        const auto lock = Network::ComputerDir("TESTHOST").value() / ".registry.reg.lock";
+        std::filesystem::remove_all(lock);
+        std::filesystem::create_directory(lock);
+    }
+
     // An installation medium: every source file of the table, compressed,
     // with contents unique to each file. Returns the expanded contents by
     // installed name.

@@ -86,6 +86,24 @@ TEST_F(UnattendedTest, ManagerOnlyNeedsNoRas)
     EXPECT_TRUE(std::filesystem::exists(Local("C:\\Program Files\\Dialmind\\DIALMIND.EXE")));
 }
 
+TEST_F(UnattendedTest, AbortedRunReportsFailureAndSkipsMigration)
+{
+    InstallRas();
+    const auto target = Local("C:\\Dialmind");
+    std::filesystem::create_directories(target);
+    WriteFile(target / "Dialmind.log", "[TESTHOST\\COM1]\r\n881280000=C_DOM\\joe\r\n");
+    BreakLocalRegistry();
+    EXPECT_EQ(Run("[Setup]\r\nTargetDirectory=C:\\Dialmind\r\n"), unattendedexit::Aborted);
+    const std::string out = m_out.str();
+    EXPECT_NE(out.find("ERROR: An error occured during the installation.\n\nUnable to "),
+              std::string::npos) << out;
+    EXPECT_NE(out.find("Installation will abort!"), std::string::npos);
+    EXPECT_NE(out.find("Setup failed"), std::string::npos);
+    EXPECT_EQ(out.find("Setup has completed!"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(target / "Dialmind.log"));
+    EXPECT_FALSE(std::filesystem::exists(target / "LogData" / "1997-Dec-04.log"));
+}
+
 TEST_F(UnattendedTest, BadAnswersAreRefused)
 {
     EXPECT_EQ(Run("[Setup]\r\nInstallServer=maybe\r\n"), -1);
