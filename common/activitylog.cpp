@@ -127,11 +127,24 @@ void SortRecordsByTime(std::vector<LogRecord>& records)
     if (sorted)
         return;
     std::sort(order.begin(), order.end());
-    // order[i].second is the record that belongs at i.
+    // order[i].second is the record that belongs at i. The records of a
+    // cycle lie far apart; a second pointer runs a few steps ahead along the
+    // cycle and prefetches them, so that the moves do not wait on memory.
+    constexpr int kLookahead = 16;
+    auto prefetch = [&records](std::size_t i) {
+        const char* p = reinterpret_cast<const char*>(&records[i]);
+        for (std::size_t offset = 0; offset < sizeof(LogRecord); offset += 64)
+            __builtin_prefetch(p + offset, 1);
+    };
     for (std::size_t start = 0; start < n; ++start) {
         if (order[start].second == start)
             continue;
         LogRecord moving = std::move(records[start]);
+        std::size_t ahead = order[start].second;
+        for (int k = 0; k < kLookahead && ahead != start; ++k) {
+            prefetch(ahead);
+            ahead = order[ahead].second;
+        }
         std::size_t at = start;
         for (;;) {
             const std::size_t from = order[at].second;
@@ -142,6 +155,10 @@ void SortRecordsByTime(std::vector<LogRecord>& records)
             }
             records[at] = std::move(records[from]);
             at = from;
+            if (ahead != start) {
+                prefetch(ahead);
+                ahead = order[ahead].second;
+            }
         }
     }
 }
