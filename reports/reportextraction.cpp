@@ -11,19 +11,29 @@ namespace dm {
 
 namespace {
 
-// Totals of one key, kept in the order in which keys first appeared.
+// Totals per key, kept in the order in which keys first appeared. Keys
+// match as profile keys do; each interned spelling is folded once.
 class UsageTally {
 public:
-    void Add(std::string_view key, std::int64_t duration)
+    void Add(std::uint32_t name, std::string_view key, std::int64_t duration)
     {
-        if (!ReportIntermediate::IsWritableKey(key))
-            return; // a profile write would refuse it: the report lacks it
-        auto [it, inserted] = m_index.emplace(FoldProfileName(key), m_rows.size());
-        if (inserted)
-            m_rows.push_back({std::string(TrimBlanks(key)), 0, 0});
-        Row& row = m_rows[it->second];
-        row.total += duration;
-        ++row.sessions;
+        if (name >= m_rowOfName.size())
+            m_rowOfName.resize(name + 1, Unknown);
+        std::size_t& row = m_rowOfName[name];
+        if (row == Unknown) {
+            if (!ReportIntermediate::IsWritableKey(key)) {
+                row = Refused; // a profile write would refuse it: the report lacks it
+            } else {
+                auto [it, inserted] = m_index.emplace(FoldProfileName(key), m_rows.size());
+                if (inserted)
+                    m_rows.push_back({std::string(TrimBlanks(key)), 0, 0});
+                row = it->second;
+            }
+        }
+        if (row == Refused)
+            return;
+        m_rows[row].total += duration;
+        ++m_rows[row].sessions;
     }
 
     void WriteTo(ReportIntermediate& file, std::string_view totals, std::string_view counts) const
@@ -35,37 +45,33 @@ public:
     }
 
 private:
+    static constexpr std::size_t Unknown = static_cast<std::size_t>(-1);
+    static constexpr std::size_t Refused = static_cast<std::size_t>(-2);
     struct Row {
         std::string key;
         std::int64_t total;
         std::int64_t sessions;
     };
     std::vector<Row> m_rows;
-    std::unordered_map<std::string, std::size_t> m_index;
+    std::unordered_map<std::string, std::size_t> m_index; // folded key -> row
+    std::vector<std::size_t> m_rowOfName;                 // interned name -> row
 };
 
-// Runs `visit` on every record, telling the caller's progress sink and
+// Runs `visit` on every event, telling the caller's progress sink and
 // polling its cancel flag before each one.
 template <typename Visit>
-bool WalkRecords(std::span<const LogRecord> records, const ExtractionControl& control, Visit visit)
+bool WalkEvents(const ReportEvents& events, const ExtractionControl& control, Visit visit)
 {
-    const std::size_t count = records.size();
+    const std::span<const ReportEvents::Event> all = events.Events();
+    const std::size_t count = all.size();
     for (std::size_t i = 0; i < count; ++i) {
         if (control.progress)
             control.progress("Checking record " + std::to_string(i) + " of " + std::to_string(count));
         if (control.Cancelled())
             return false;
-        visit(records[i]);
+        visit(all[i]);
     }
     return true;
-}
-
-std::string PortKey(const LogRecord& record)
-{
-    std::string key(record.server);
-    key += '\\';
-    key += record.port;
-    return key;
 }
 
 } // namespace
@@ -102,44 +108,44 @@ void WriteFormatSection(ReportIntermediate& file, int reportType, int periodType
     }
 }
 
-bool ExtractUsagePerUser(std::span<const LogRecord> records, const ReportPeriod& period,
+bool ExtractUsagePerUser(const ReportEvents& events, const ReportPeriod& period,
                          ReportIntermediate& file, const ExtractionControl& control)
 {
     UsageTally tally;
-    const bool done = WalkRecords(records, control, [&](const LogRecord& record) {
-        if (record.kind == kLogSessionEnd && period.Contains(record.time))
-            tally.Add(record.user, record.duration);
+    const bool done = WalkEvents(events, control, [&](const ReportEvents::Event& event) {
+        if (event.kind == kLogSessionEnd && period.Contains(event.time))
+            tally.Add(event.user, events.UserName(event.user), event.duration);
     });
     if (done)
         tally.WriteTo(file, "Users", "Users2");
     return done;
 }
 
-bool ExtractUsagePerPort(std::span<const LogRecord> records, const ReportPeriod& period,
+bool ExtractUsagePerPort(const ReportEvents& events, const ReportPeriod& period,
                          ReportIntermediate& file, const ExtractionControl& control)
 {
     UsageTally tally;
-    const bool done = WalkRecords(records, control, [&](const LogRecord& record) {
-        if (record.kind == kLogSessionEnd && period.Contains(record.time))
-            tally.Add(PortKey(record), record.duration);
+    const bool done = WalkEvents(events, control, [&](const ReportEvents::Event& event) {
+        if (event.kind == kLogSessionEnd && period.Contains(event.time))
+            tally.Add(event.port, events.PortName(event.port), event.duration);
     });
     if (done)
         tally.WriteTo(file, "Ports", "Ports2");
     return done;
 }
 
-bool ExtractDeniedConnections(std::span<const LogRecord> records, const ReportPeriod& period,
+bool ExtractDeniedConnections(const ReportEvents& events, const ReportPeriod& period,
                               ReportIntermediate& file, const ExtractionControl& control)
 {
     std::size_t n = 0;
-    return WalkRecords(records, control, [&](const LogRecord& record) {
-        if (record.kind != kLogDenied || !period.Contains(record.time))
+    return WalkEvents(events, control, [&](const ReportEvents::Event& event) {
+        if (event.kind != kLogDenied || !period.Contains(event.time))
             return;
-        std::string value = std::to_string(record.time);
+        std::string value = std::to_string(event.time);
         value += '?';
-        value += PortKey(record);
+        value += events.PortName(event.port);
         value += '?';
-        value += record.user;
+        value += events.UserName(event.user);
         file.Set("Denied Connections", "REC" + std::to_string(n), value);
         ++n;
     });

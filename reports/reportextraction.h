@@ -2,14 +2,15 @@
 // The four extraction steps: each fills the intermediate file with the
 // Format section and its result sections.
 
-#include "common/logrecord.h"
 #include "common/userinteraction.h"
+#include "reports/reportevents.h"
 #include "reports/reportintermediate.h"
 #include "reports/reportperiod.h"
 
 #include <atomic>
-#include <span>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace dm {
 
@@ -28,13 +29,13 @@ struct ExtractionControl {
 void WriteFormatSection(ReportIntermediate& file, int reportType, int periodType,
                         const ReportPeriod& period);
 
-// Each step returns false when it was cancelled (the file is then incomplete
-// and must not be written). `records` are sorted by time.
-bool ExtractUsagePerUser(std::span<const LogRecord> records, const ReportPeriod& period,
+// Each step walks the events in time order and returns false when it was
+// cancelled (the file is then incomplete and must not be written).
+bool ExtractUsagePerUser(const ReportEvents& events, const ReportPeriod& period,
                          ReportIntermediate& file, const ExtractionControl& control);
-bool ExtractUsagePerPort(std::span<const LogRecord> records, const ReportPeriod& period,
+bool ExtractUsagePerPort(const ReportEvents& events, const ReportPeriod& period,
                          ReportIntermediate& file, const ExtractionControl& control);
-bool ExtractDeniedConnections(std::span<const LogRecord> records, const ReportPeriod& period,
+bool ExtractDeniedConnections(const ReportEvents& events, const ReportPeriod& period,
                               ReportIntermediate& file, const ExtractionControl& control);
 // Copies the entries of the statistics file whose time key lies in the
 // period; sections and keys keep their spelling, values are copied verbatim.
@@ -42,9 +43,9 @@ bool ExtractDeniedConnections(std::span<const LogRecord> records, const ReportPe
 void ExtractBusyPorts(const std::string& portStatFile, const ReportPeriod& period,
                       ReportIntermediate& file);
 
-// The decimal value of a time key or a stored time: leading digits after
-// optional blanks; nullopt-like 0 with `ok` false when there are none or the
-// number does not fit 32 bits.
+// The decimal value of a time key or a stored time: the digits after
+// optional blanks. False when there are none or the number does not fit in
+// 32 bits.
 bool ParseCalendarTime(std::string_view text, std::uint32_t& time);
 
 } // namespace dm

@@ -2,6 +2,7 @@
 
 #include "platform/pathresolver.h"
 #include "reports/reportcsv.h"
+#include "reports/reportevents.h"
 #include "reports/reportextraction.h"
 #include "reports/reportintermediate.h"
 
@@ -50,11 +51,14 @@ ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& 
 
     const bool usesRecords = request.reportType >= ReportUsagePerUser &&
                              request.reportType <= ReportDeniedConnections;
-    std::vector<LogRecord> records;
+    ReportEvents records;
     if (usesRecords) {
         Progress(control, "Loading and sorting data");
-        records = LoadReportRecords(request, result.period, control.progress);
-        result.records = records.size();
+        const ReportEventSource source{request.databaseDirectory,
+                                       request.periodType == PeriodAllRecords,
+                                       request.includeLegacyLog};
+        records = LoadReportEvents(source, result.period, control.progress);
+        result.records = records.Size();
     }
     Percent(control, 60);
 

@@ -3,7 +3,6 @@
 // the printed report. Shared by the manager (on a worker thread behind its
 // progress dialog) and dmreport.
 
-#include "common/logrecord.h"
 #include "common/userinteraction.h"
 #include "reports/reportperiod.h"
 
@@ -51,17 +50,11 @@ struct ReportRunResult {
     bool intermediateWritten = false; // dmtemp.dat
     bool outputFailed = false;        // the comma-separated file could not be created
     ReportPeriod period;
-    std::size_t records = 0;          // log records the run walked
+    std::size_t records = 0;          // log events the run walked
     std::filesystem::path intermediateFile;
     std::filesystem::path outputFile; // the comma-separated file as resolved
 };
 
 ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& control = {});
-
-// The log records of a run, sorted by time: the day files that cover the
-// period (every day file for period type 4), plus the legacy single log when
-// the request asks for it.
-std::vector<LogRecord> LoadReportRecords(const ReportRequest& request, const ReportPeriod& period,
-                                         const ProgressSink& progress);
 
 } // namespace dm

@@ -2,8 +2,11 @@
 // numbering, the output's stop points, cancelling, and the equivalence of the
 // one write with per-record profile reads and writes.
 
+#include "common/activitylog.h"
+#include "platform/pathresolver.h"
 #include "platform/profile.h"
 #include "reports/reportcsv.h"
+#include "reports/reportevents.h"
 #include "reports/reportrun.h"
 #include "tests/reports/reportdatabase.h"
 
@@ -33,6 +36,23 @@ protected:
     }
     std::string Dmtemp() const { return (m_db.WorkDirectory() / "dmtemp.dat").string(); }
     std::string Csv() const { return ReadFile(m_db.WorkDirectory() / "out.csv"); }
+
+    // The activity log's own loaders: every day file, then the legacy log,
+    // one table sorted by time with day-file events first among equal times.
+    std::vector<LogRecord> ActivityLogRecords(bool legacy) const
+    {
+        ActivityLog log([](std::string_view path) { return ResolvePathOrEmpty(path); });
+        log.SetDatabaseDirectory(m_db.Directory());
+        log.LoadScope(4, 0);
+        std::vector<LogRecord> records = log.Records();
+        if (legacy) {
+            log.LoadLegacy();
+            records.insert(records.end(), log.Records().begin(), log.Records().end());
+            std::stable_sort(records.begin(), records.end(),
+                             [](const LogRecord& a, const LogRecord& b) { return a.time < b.time; });
+        }
+        return records;
+    }
 
     ReportDatabase m_db;
 };
@@ -204,7 +224,7 @@ TEST_F(ReportRun, OneWriteEqualsPerRecordProfileWrites)
         WritePrivateProfileString("Format", "From", "First available record", reference);
         WritePrivateProfileString("Format", "To", "Last available record", reference);
         int n = 0;
-        for (const LogRecord& record : LoadReportRecords(request, {0, UINT32_MAX}, {})) {
+        for (const LogRecord& record : ActivityLogRecords(true)) {
             const std::string port = std::string(record.server) + "\\" + std::string(record.port);
             if (type != ReportDeniedConnections && record.kind == 0) {
                 const std::string key = type == ReportUsagePerUser ? std::string(record.user) : port;
@@ -223,4 +243,40 @@ TEST_F(ReportRun, OneWriteEqualsPerRecordProfileWrites)
         }
         EXPECT_EQ(engine, ReadFile(reference)) << "report type " << type;
     }
+}
+
+TEST_F(ReportRun, EventsAreTheActivityLogsRecords)
+{
+    const auto check = [](const ReportEvents& events, const std::vector<LogRecord>& records) {
+        ASSERT_EQ(events.Size(), records.size());
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const ReportEvents::Event& event = events.Events()[i];
+            EXPECT_EQ(event.time, records[i].time) << i;
+            EXPECT_EQ(event.kind, records[i].kind) << i;
+            if (records[i].kind == kLogConnect)
+                continue;
+            EXPECT_EQ(event.duration, records[i].duration) << i;
+            EXPECT_EQ(events.UserName(event.user), records[i].user) << i;
+            EXPECT_EQ(events.PortName(event.port), records[i].server + "\\" + records[i].port) << i;
+        }
+    };
+    check(LoadReportEvents({m_db.Directory(), true, true}, {0, UINT32_MAX}, {}),
+          ActivityLogRecords(true));
+    check(LoadReportEvents({m_db.Directory(), true, false}, {0, UINT32_MAX}, {}),
+          ActivityLogRecords(false));
+
+    // A range reads the days it covers, as the range loader does.
+    ActivityLog log([](std::string_view path) { return ResolvePathOrEmpty(path); });
+    log.SetDatabaseDirectory(m_db.Directory());
+    const ReportPeriod week{LocalTime(2026, 3, 16, 0, 1, 0), LocalTime(2026, 3, 18, 23, 59, 59)};
+    log.LoadRange(week.from, week.to);
+    std::vector<std::string> progress;
+    const ReportEvents events = LoadReportEvents({m_db.Directory(), false, false}, week,
+                                                 [&](const std::string& t) { progress.push_back(t); });
+    check(events, log.Records());
+    EXPECT_EQ(events.Size(), 11u); // the 16th and the 18th
+    EXPECT_THAT(progress, ElementsAre("Processing logs from RAS1\\COM1, please wait...",
+                                      "Processing logs from ras1\\com2, please wait...",
+                                      "Processing logs from RAS1\\COM1, please wait...",
+                                      "Processing logs from RAS2\\COM1, please wait..."));
 }

@@ -1,0 +1,73 @@
+#pragma once
+// The log events a report run walks, held compactly: a year of activity is a
+// million events, so each is a few numbers, with the user and port names
+// stored once. Loaded from the same files, by the same rules, as the activity
+// log's loaders (common/activitylog.h): the day files of a range or every day
+// file, and optionally the legacy single log; sorted by time, equal times in
+// load order.
+
+#include "common/logrecord.h"
+#include "common/userinteraction.h"
+#include "reports/reportperiod.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace dm {
+
+class ReportEvents {
+public:
+    struct Event {
+        std::uint32_t time;
+        std::int32_t duration; // session end only
+        std::int32_t kind;     // kLogSessionEnd, kLogConnect, kLogDenied
+        std::uint32_t user;    // index of UserName
+        std::uint32_t port;    // index of PortName
+    };
+
+    void Append(const LogRecord& record);
+    // Sorts by time; equal times keep the order of appending.
+    void Sort();
+
+    std::span<const Event> Events() const { return m_events; }
+    std::size_t Size() const { return m_events.size(); }
+    std::string_view UserName(std::uint32_t index) const { return m_users.Name(index); }
+    // "server\port".
+    std::string_view PortName(std::uint32_t index) const { return m_ports.Name(index); }
+
+private:
+    // Each distinct text once, by exact spelling.
+    class Names {
+    public:
+        std::uint32_t Intern(std::string_view name);
+        std::string_view Name(std::uint32_t index) const { return m_names[index]; }
+
+    private:
+        std::deque<std::string> m_names; // stable addresses for the index's views
+        std::unordered_map<std::string_view, std::uint32_t> m_index;
+    };
+
+    std::vector<Event> m_events;
+    Names m_users;
+    Names m_ports;
+    std::string m_portScratch;
+};
+
+struct ReportEventSource {
+    std::string databaseDirectory;
+    bool allDayFiles = false;   // every "*.log" of LogData, else the days of the period
+    bool includeLegacyLog = false;
+};
+
+// Loads and sorts the events. Progress receives the loaders' texts
+// ("Processing logs from %s, please wait...").
+ReportEvents LoadReportEvents(const ReportEventSource& source, const ReportPeriod& period,
+                              const ProgressSink& progress);
+
+} // namespace dm
