@@ -43,7 +43,7 @@ using PortCounters = std::array<std::uint32_t, StatCount>;
 PortCounters CountersAfter(const TrafficProfile& traffic, double activeSeconds);
 
 struct CallerModel {
-    double callsPerPortPerPeakHour = 1.6;
+    double callsPerPortPerPeakHour = 1.8;
     double sessionMedianSeconds = 540;
     double sessionSigma = 1.0;
     double idleShare = 0.06;        // sessions the user leaves idle and forgets
