@@ -11,7 +11,9 @@
 // progress texts go through the UserInteraction it is given, the pane switch
 // through the FrameInterface, redraws through the registered observers.
 // All calls come from the user-interface thread, except Lock/Unlock, which
-// serialise walks of the server tables across threads and processes.
+// serialise walks of the server tables across threads and processes, and
+// GetServerPortTotals, which only calls the library and may run on the
+// tree's port-total thread.
 
 #include "common/userinteraction.h"
 #include "manager/core/documentobserver.h"
