@@ -1,19 +1,13 @@
 #include "platform/registry.h"
 
 #include "platform/hivestore.h"
+#include "platform/regkeystate.h"
 #include "platform/network.h"
 #include "platform/regeditformat.h"
 
 namespace fs = std::filesystem;
 
 namespace dm {
-
-struct RegKey::State {
-    fs::path hiveFile;
-    std::string computer;
-    KeyPath path; // as spelled in the hive when the handle was opened
-    bool remote = false;
-};
 
 namespace {
 
@@ -46,15 +40,6 @@ KeyPath Join(const KeyPath& base, const KeyPath& rest)
     full.insert(full.end(), rest.begin(), rest.end());
     return full;
 }
-
-} // namespace
-
-struct RegKeyAccess {
-    static RegKey Make(std::shared_ptr<const RegKey::State> state) { return RegKey(std::move(state)); }
-    static const RegKey::State& StateOf(const RegKey& key) { return *key.m_state; }
-};
-
-namespace {
 
 unsigned long OpenHiveOf(std::string_view computer, bool checkNetwork, RegKey& hive)
 {
@@ -368,38 +353,6 @@ unsigned long RegOpenLocalMachine(RegKey& hive)
 unsigned long RegOpenHive(std::string_view computer, RegKey& hive)
 {
     return OpenHiveOf(computer, false, hive);
-}
-
-unsigned long RegExportText(const RegKey& key, std::string& text)
-{
-    if (!key.IsOpen())
-        return winerr::InvalidHandle;
-    const RegKey::State& state = RegKeyAccess::StateOf(key);
-    const KeyPath& path = state.path;
-    auto hive = HiveStore::Load(state.hiveFile);
-    if (!hive->FindKey(path))
-        return winerr::KeyDeleted;
-    text = hive->Export(path);
-    return winerr::Success;
-}
-
-unsigned long RegImportText(const RegKey& key, std::string_view text, std::size_t* imported)
-{
-    if (!key.IsOpen())
-        return winerr::InvalidHandle;
-    const RegHive import = RegHive::Parse(text);
-    std::size_t count = 0;
-    const RegKey::State& state = RegKeyAccess::StateOf(key);
-    unsigned long error = HiveStore::Modify(state.hiveFile, [&](RegHive& hive, bool& changed) {
-        if (key.IsRemote() && import.TouchesDeniedKey(hive))
-            return winerr::AccessDenied;
-        count = hive.Apply(import);
-        changed = count > 0;
-        return winerr::Success;
-    });
-    if (imported)
-        *imported = error == winerr::Success ? count : 0;
-    return error;
 }
 
 } // namespace dm

@@ -36,6 +36,8 @@
 // - Handles close themselves (RAII); a closed or default handle answers 6.
 //   Handles are cheap to copy by Duplicate and safe to use from any thread.
 
+#include "platform/network.h" // winerr: the error numbers
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>

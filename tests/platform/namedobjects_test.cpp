@@ -4,6 +4,7 @@
 #include "platform/profile.h"
 #include "tests/platform/networkfixture.h"
 
+#include <atomic>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -130,6 +131,54 @@ TEST_F(ServiceTest, StatesComeFromServicesIniAndAMissingEntryIsNotInstalled)
     EXPECT_EQ(QueryServiceState("RemoteAccess", state, "\\\\NOWHERE"), winerr::BadNetPath);
     ASSERT_TRUE(RemoveService("", "RemoteAccess"));
     EXPECT_EQ(QueryServiceState("RemoteAccess", state), winerr::ServiceDoesNotExist);
+}
+
+} // namespace
+
+namespace {
+
+TEST(NamedMutex, ThreadsWithHandlesOfTheirOwnNeverOverlap)
+{
+    const std::string name = UniqueName("Counter");
+    int counter = 0;
+    int inside = 0;
+    bool overlapped = false;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            NamedMutex mutex(name);
+            for (int i = 0; i < 200; ++i) {
+                NamedMutexLock hold(mutex);
+                if (++inside != 1)
+                    overlapped = true;
+                int value = counter;
+                std::this_thread::yield();
+                counter = value + 1;
+                --inside;
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(counter, 800);
+}
+
+TEST(NamedEvent, SettingAManualResetEventWakesEveryWaiter)
+{
+    NamedEvent event(UniqueName("Many"));
+    std::atomic<int> woken{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 3; ++i)
+        waiters.emplace_back([&] {
+            if (NamedEvent(UniqueName("Many")).Wait(5000ms))
+                ++woken;
+        });
+    std::this_thread::sleep_for(20ms);
+    event.Set();
+    for (auto& t : waiters)
+        t.join();
+    EXPECT_EQ(woken.load(), 3);
 }
 
 } // namespace

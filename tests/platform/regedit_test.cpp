@@ -166,3 +166,36 @@ TEST_F(RegeditFileTest, AHiveFileWithBadLinesKeepsThemWhenWritten)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RegeditFormat, ByteListsContinueEvenWhenTheNameHoldsAnEqualsSign)
+{
+    const RegHive hive = RegHive::Parse(
+        "[HKLM\\K]\n\"a=b\"=hex:01,\\\n   02\n\"s\"=\"ends in \\\\\"\n\"next\"=dword:1f\n"
+        "\"exp\"=hex(2):25,00\n\"wide\"=dword:123456789\n\"odd\"=hex:1\n");
+    ASSERT_TRUE(hive.FindValue({"K"}, "a=b"));
+    EXPECT_EQ(hive.FindValue({"K"}, "a=b")->data, std::string("\x01\x02", 2));
+    std::uint32_t number = 0;
+    ASSERT_TRUE(hive.FindValue({"K"}, "next")->AsDword(number));
+    EXPECT_EQ(number, 0x1fu);
+    std::string text;
+    ASSERT_TRUE(hive.FindValue({"K"}, "exp")->AsString(text));
+    EXPECT_EQ(text, "%");
+    EXPECT_FALSE(hive.FindValue({"K"}, "wide")); // more than eight digits
+    EXPECT_FALSE(hive.FindValue({"K"}, "odd"));
+    ASSERT_TRUE(hive.FindValue({"K"}, "s")->AsString(text));
+    EXPECT_EQ(text, "ends in \\");
+}
+
+TEST(RegeditFormat, DeletingTheOnlyKeyBelowAParentKeepsTheParent)
+{
+    RegHive hive = RegHive::Parse("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A\\B\\C]\r\n\"v\"=\"1\"\r\n");
+    ASSERT_TRUE(hive.FindKey({"a", "b"}));
+    ASSERT_TRUE(hive.DeleteTree({"A", "B", "C"}));
+    EXPECT_TRUE(hive.FindKey({"A", "B"}));
+    EXPECT_TRUE(hive.SubKeys({"A", "B"}).empty());
+    EXPECT_EQ(RegHive::Parse(hive.Serialize()).SubKeys({"A"}), std::vector<std::string>{"B"});
+}
+
+} // namespace

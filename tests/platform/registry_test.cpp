@@ -242,3 +242,46 @@ TEST_F(RegistryTest, TwoProcessesWritingOneHiveAtOnceLoseNothing)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RegistryTest, ChangesByAnotherProcessAreSeenAtOnceEvenAtTheSameSize)
+{
+    RegKey hive, key;
+    ASSERT_EQ(RegOpenHive("BRANCH", hive), 0u);
+    ASSERT_EQ(hive.CreateKey("Software", key), 0u);
+    ASSERT_EQ(key.SetDword("Counter", 0), 0u);
+    for (std::uint32_t round = 1; round <= 20; ++round) {
+        std::uint32_t seen = 99;
+        ASSERT_EQ(key.QueryDword("Counter", seen), 0u); // cached here
+        pid_t writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            RegKey h, k;
+            ::_exit(RegOpenHive("BRANCH", h) + h.OpenKey("Software", k) + k.SetDword("Counter", round) == 0 ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+        ASSERT_EQ(key.QueryDword("Counter", seen), 0u);
+        ASSERT_EQ(seen, round);
+    }
+}
+
+TEST_F(RegistryTest, AValueMayChangeItsTypeAndDwordsRespectTheCapacity)
+{
+    RegKey hive, key;
+    ASSERT_EQ(RegOpenHive("MASTER", hive), 0u);
+    ASSERT_EQ(hive.OpenKey("Software\\Microsoft\\RAS\\AdminDLL", key), 0u);
+    RegValue value;
+    EXPECT_EQ(key.QueryValue("Master", value, 2), winerr::MoreData);
+    EXPECT_EQ(key.QueryValue("Master", value, 4), 0u);
+    ASSERT_EQ(key.SetString("Master", "yes"), 0u);
+    std::uint32_t number = 0;
+    EXPECT_EQ(key.QueryDword("Master", number), winerr::UnsupportedType);
+    ASSERT_EQ(key.SetDword("master", 7), 0u);
+    EXPECT_EQ(key.QueryDword("Master", number), 0u);
+    EXPECT_EQ(number, 7u);
+    EXPECT_EQ(key.EnumValue(2, value), winerr::NoMoreItems);
+}
+
+} // namespace
