@@ -25,6 +25,7 @@ Simulation::Simulation(std::vector<ServerSetup> servers, std::uint64_t seed, std
             total += std::max(0.0, caller.weight);
             server.cumulativeWeight.push_back(total);
         }
+        server.quietUntil.assign(setup.callers.size(), 0);
         for (const PortSetup& port : setup.ports) {
             SimPort simPort;
             simPort.setup = port;
@@ -123,9 +124,10 @@ void Simulation::Handle(const Event& event)
     }
 }
 
-std::size_t Simulation::PickCaller(SimServer& server)
+std::optional<std::size_t> Simulation::PickCaller(SimServer& server)
 {
     if (server.rng.Chance(m_model.secondLineShare)) {
+        // Someone already connected dials a second line.
         std::vector<std::size_t> connected;
         for (const SimPort& port : server.ports)
             if (port.session)
@@ -136,7 +138,12 @@ std::size_t Simulation::PickCaller(SimServer& server)
     const double total = server.cumulativeWeight.back();
     const double pick = server.rng.Uniform() * total;
     auto it = std::upper_bound(server.cumulativeWeight.begin(), server.cumulativeWeight.end(), pick);
-    return std::min<std::size_t>(it - server.cumulativeWeight.begin(), server.cumulativeWeight.size() - 1);
+    const std::size_t caller =
+        std::min<std::size_t>(it - server.cumulativeWeight.begin(), server.cumulativeWeight.size() - 1);
+    // People who are online already, or who were just turned away for good, do not call.
+    if (server.quietUntil[caller] > m_now || PortsHeld(server.setup.callers[caller].identity.account) > 0)
+        return std::nullopt;
+    return caller;
 }
 
 void Simulation::OnArrival(std::uint32_t serverIndex)
@@ -145,7 +152,9 @@ void Simulation::OnArrival(std::uint32_t serverIndex)
         return;
     SimServer& server = m_servers[serverIndex];
     Schedule(m_model.NextArrival(server.rng, m_now, server.ports.size()), EventKind::Arrival, serverIndex);
-    const std::size_t caller = PickCaller(server);
+    const std::optional<std::size_t> caller = PickCaller(server);
+    if (!caller)
+        return;
     std::vector<std::uint32_t> free;
     for (std::uint32_t p = 0; p < server.ports.size(); ++p)
         if (server.ports[p].condition == LineCondition::Listening && server.ports[p].freeAt <= m_now)
@@ -157,7 +166,7 @@ void Simulation::OnArrival(std::uint32_t serverIndex)
     port.condition = LineCondition::Authenticating;
     port.busySince = m_now;
     port.attemptId = m_nextId++;
-    port.attemptCaller = caller;
+    port.attemptCaller = *caller;
     Schedule(m_now + m_model.AuthenticationDelay(server.rng), EventKind::Authenticated, serverIndex, p, port.attemptId);
 }
 
@@ -198,6 +207,10 @@ void Simulation::OnAuthenticated(SimServer& server, std::uint32_t serverIndex, s
     if (record) {
         ++record->totalDenieds;
         db->MarkUsage(*record);
+    }
+    if (admission.reason != DenyAlreadyConnected && admission.reason != DenyPortAccess) {
+        // A reason that will not go away by itself: the person tries again in a day or so.
+        server.quietUntil[port.attemptCaller] = m_now + 3600 + std::uint32_t(server.rng.Exponential(86400));
     }
     port.condition = LineCondition::Listening;
     port.freeAt = m_now + m_model.LineResetDelay(server.rng);

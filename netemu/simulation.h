@@ -63,6 +63,8 @@ struct SimServer {
     ServerSetup setup;
     std::vector<SimPort> ports;
     std::vector<double> cumulativeWeight;
+    // Per caller: a person turned away for good reasons calls again only later.
+    std::vector<std::uint32_t> quietUntil;
     Random rng{0};
     std::size_t BusyPorts() const;
 };
@@ -121,7 +123,8 @@ private:
     void Plan(std::uint32_t serverIndex, std::uint32_t portIndex);
     void PlanAccount(const std::string& account, const Database* database);
     void Log(SimServer& server, SimPort& port, const LogEvent& event);
-    std::size_t PickCaller(SimServer& server);
+    // The caller of a new call, or nullopt when the person drawn does not call.
+    std::optional<std::size_t> PickCaller(SimServer& server);
     std::uint32_t AssignAddress(SimServer& server, SimPort& port, const AccountRecord* record) const;
     int PortsHeld(const std::string& account) const;
     AccountRecord* RecordOf(const SimServer& server, const std::string& account);
