@@ -1,7 +1,7 @@
 #include "reports/printedreport.h"
 
 #include "platform/profile.h"
-#include "reports/reportextraction.h"
+#include "common/iniparser.h"
 #include "reports/reportformat.h"
 #include "reports/reportperiod.h"
 #include "reports/reportreading.h"
@@ -74,9 +74,7 @@ void ReadBusyRows(PrintedReport& report, const std::string& dmtemp)
         for (const auto& [key, value] : entries.Entries()) {
             if (value.empty() || value == "*")
                 continue;
-            std::uint32_t time = 0;
-            ParseCalendarTime(key, time);
-            report.rows.push_back({sections[i], FormatReportTime(time), value});
+            report.rows.push_back({sections[i], FormatReportTime(AtoiWrapped32(key)), value});
         }
     }
 }

@@ -1,7 +1,7 @@
 #include "reports/reportcsv.h"
 
+#include "common/iniparser.h"
 #include "platform/profile.h"
-#include "reports/reportextraction.h"
 #include "reports/reportformat.h"
 #include "reports/reportperiod.h"
 #include "reports/reportreading.h"
@@ -82,9 +82,7 @@ void WriteBusyRows(CsvWriter& out, const std::string& dmtemp)
         for (const auto& [key, value] : entries.Entries()) {
             if (value.empty() || value == "*")
                 continue;
-            std::uint32_t time = 0;
-            ParseCalendarTime(key, time);
-            out.Line(FormatReportTime(time) + "," + std::to_string(ReadInt(value)));
+            out.Line(FormatReportTime(AtoiWrapped32(key)) + "," + std::to_string(AtoiValue(value)));
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "reports/reportextraction.h"
 
+#include "common/iniparser.h"
 #include "platform/profile.h"
 #include "reports/reportformat.h"
 
@@ -76,24 +77,6 @@ bool WalkEvents(const ReportEvents& events, const ExtractionControl& control, Vi
 
 } // namespace
 
-bool ParseCalendarTime(std::string_view text, std::uint32_t& time)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    std::uint64_t value = 0;
-    const std::size_t first = i;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
-        if (value > UINT32_MAX)
-            return false;
-    }
-    if (i == first)
-        return false;
-    time = static_cast<std::uint32_t>(value);
-    return true;
-}
-
 void WriteFormatSection(ReportIntermediate& file, int reportType, int periodType,
                         const ReportPeriod& period)
 {
@@ -163,8 +146,8 @@ void ExtractBusyPorts(const std::string& portStatFile, const ReportPeriod& perio
         for (const auto& [key, value] : GetPrivateProfileSection(section, portStatFile)) {
             if (!seenKeys.insert(FoldProfileName(key)).second)
                 continue;
-            std::uint32_t time = 0;
-            if (!ParseCalendarTime(key, time) || !period.Contains(time))
+            // Keys read as the log's time keys are read.
+            if (!period.Contains(AtoiWrapped32(key)))
                 continue;
             if (value.empty() || value == "*")
                 continue;

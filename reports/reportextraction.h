@@ -43,9 +43,4 @@ bool ExtractDeniedConnections(const ReportEvents& events, const ReportPeriod& pe
 void ExtractBusyPorts(const std::string& portStatFile, const ReportPeriod& period,
                       ReportIntermediate& file);
 
-// The decimal value of a time key or a stored time: the digits after
-// optional blanks. False when there are none or the number does not fit in
-// 32 bits.
-bool ParseCalendarTime(std::string_view text, std::uint32_t& time);
-
 } // namespace dm

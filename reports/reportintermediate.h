@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,13 +24,6 @@ public:
     {
         return m_file.Write(section, key, value);
     }
-    // The value, or nothing when the section or key is missing.
-    std::optional<std::string_view> Find(std::string_view section, std::string_view key) const
-    {
-        return m_file.Value(section, key);
-    }
-    std::size_t SectionCount() const { return m_file.SectionNames().size(); }
-
     // The file's text: "[Section]" and "key=value" lines with CRLF ends.
     std::string Text() const { return m_file.Text(); }
     // Replaces `path` with the file in one locked, atomic write.

@@ -1,10 +1,9 @@
 #include "reports/reportreading.h"
 
 #include "platform/profile.h"
-#include "reports/reportextraction.h"
+#include "common/iniparser.h"
 #include "reports/reportintermediate.h"
 
-#include <climits>
 #include <unordered_set>
 
 namespace dm {
@@ -34,35 +33,11 @@ std::vector<std::string> UniqueSectionNames(const std::string& file)
     return names;
 }
 
-int ReadInt(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
-                               text[i] == '\r' || text[i] == '\v' || text[i] == '\f'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            break;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
 DeniedEntry SplitDeniedValue(std::string_view value)
 {
     DeniedEntry entry;
     const std::size_t first = value.find('?');
-    ParseCalendarTime(value.substr(0, first), entry.time);
+    entry.time = AtoiWrapped32(value.substr(0, first));
     if (first == std::string_view::npos)
         return entry;
     const std::string_view rest = value.substr(first + 1);

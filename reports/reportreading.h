@@ -26,10 +26,6 @@ private:
 // The section names of the file in file order, each name once.
 std::vector<std::string> UniqueSectionNames(const std::string& file);
 
-// A number read by the C library's atoi rules (blanks, sign, digits),
-// clamped to the int range instead of overflowing.
-int ReadInt(std::string_view text);
-
 // A stored denied-connection value "time?server\port?user" split at '?'.
 struct DeniedEntry {
     std::uint32_t time = 0;

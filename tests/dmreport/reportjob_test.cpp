@@ -100,16 +100,6 @@ TEST_F(ReportJob, BareNameIsLookedForInTheWindowsDirectoryFirst)
     std::filesystem::remove(Network::LocalWindowsDir() / "DMSCRIPT.DAT");
 }
 
-TEST_F(ReportJob, RunReportsProgressAndStatus)
-{
-    m_fixture.WriteScript("s.dat", m_fixture.Settings(1, 4));
-    EXPECT_EQ(Run("s.dat"), 0);
-    EXPECT_THAT(m_feedback.progress, ElementsAre(20, 40, 60, 100));
-    EXPECT_THAT(m_feedback.status, ElementsAre("Generating Report...", "Report created ok."));
-    // Day files and the legacy log together, as in the golden file.
-    EXPECT_EQ(ReadFile(m_fixture.Work() / "out.csv"), Golden("type1-period4.csv", ""));
-}
-
 TEST_F(ReportJob, CustomPeriodComesFromTheScript)
 {
     m_fixture.WriteScript("s.dat", m_fixture.Settings(1, 5) + "TimePeriodFrom=" +

@@ -71,23 +71,6 @@ TEST_F(ReportRun, UserKeysMatchWithoutRegardToCaseSpelledAsTheFirstRecord)
     EXPECT_EQ(GetPrivateProfileString("Users", "DOM\\legacy", "none", Dmtemp()), "none");
 }
 
-TEST_F(ReportRun, PortKeysJoinServerAndPort)
-{
-    RunReport(Request(ReportUsagePerPort, PeriodThisMonth));
-    EXPECT_THAT(GetPrivateProfileKeyNames("Ports", Dmtemp()),
-                ElementsAre("RAS1\\COM2", "RAS2\\COM1", "RAS1\\COM1"));
-    EXPECT_EQ(GetPrivateProfileString("Ports", "RAS1\\COM2", "", Dmtemp()), "259"); // 200 + 59
-    EXPECT_EQ(GetPrivateProfileString("Ports2", "ras1\\com2", "", Dmtemp()), "2");
-}
-
-TEST_F(ReportRun, TodayCountsFromOneMinutePastMidnight)
-{
-    RunReport(Request(ReportUsagePerUser, PeriodToday));
-    // 00:00:30 (30 s) is outside, 00:01:01 (61 s) inside.
-    EXPECT_EQ(GetPrivateProfileString("Users", "DOM\\joe", "", Dmtemp()), "61");
-    EXPECT_EQ(GetPrivateProfileString("Users2", "DOM\\joe", "", Dmtemp()), "1");
-}
-
 TEST_F(ReportRun, DeniedKeysRunWithoutGapsInTimeOrder)
 {
     RunReport(Request(ReportDeniedConnections, PeriodAllRecords));
