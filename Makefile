@@ -48,3 +48,7 @@ fuzz: deps
 
 clean:
 	rm -rf $(BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+
+# The installation medium: build/medium with setup and every compressed file it installs.
+medium: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target medium
