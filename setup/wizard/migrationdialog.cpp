@@ -25,6 +25,7 @@ CMigrationDialog::CMigrationDialog(std::string databaseDirectory, UserInteractio
     m_bar = new QProgressBar(this);
     m_bar->setRange(1, 100);
     m_bar->reset();
+    m_bar->setFormat("%v%");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(m_status);

@@ -6,7 +6,9 @@
 #include "setup/wizard/confirm.h"
 #include "setup/wizard/finishsequence.h"
 #include "setup/wizard/installdialog.h"
+#include "framework/helpwindow.h"
 #include "setup/wizard/migrationdialog.h"
+#include "setup/wizard/quickintro.h"
 #include "setup/wizard/setupview.h"
 #include "setup/wizard/setupwizard.h"
 #include "setup/wizard/whichmaster.h"
@@ -20,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBrowser>
 
 using namespace dm;
 using dm::test::SetupFixture;
@@ -260,6 +263,19 @@ TEST_F(WizardTest, ProgressDialogsShowTheirTexts)
     migration.SetPosition(5);
     EXPECT_EQ(migration.StatusLine()->text(), "Processed 5% (0 records)");
     EXPECT_EQ(migration.Bar()->value(), 5);
+}
+
+TEST_F(WizardTest, QuickIntroOpensItsHelpPage)
+{
+    ASSERT_TRUE(OpenQuickIntro(nullptr));
+    CHelpWindow* shown = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* help = qobject_cast<CHelpWindow*>(w); help && help->isVisible())
+            shown = help;
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(shown->Browser()->source().toLocalFile().endsWith("quickintro.html"));
+    EXPECT_TRUE(shown->Browser()->toPlainText().contains("central database"));
+    shown->close();
 }
 
 int main(int argc, char** argv)
