@@ -126,6 +126,16 @@ void QtUserInteraction::EndWaitCursor()
     QGuiApplication::restoreOverrideCursor();
 }
 
+void QtUserInteraction::SetProgressWindow(QStatusBar* statusBar)
+{
+    m_statusBar = statusBar;
+}
+
+QStatusBar* QtUserInteraction::ProgressWindow() const
+{
+    return m_statusBar.data();
+}
+
 void QtUserInteraction::ShowProgress(const std::string& text)
 {
     if (!m_statusBar)

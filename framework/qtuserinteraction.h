@@ -29,8 +29,8 @@ public:
 
     void SetParent(QWidget* parent) { m_parent = parent; }
     // The progress window; none means progress texts are dropped.
-    void SetProgressWindow(QStatusBar* statusBar) { m_statusBar = statusBar; }
-    QStatusBar* ProgressWindow() const { return m_statusBar; }
+    void SetProgressWindow(QStatusBar* statusBar);
+    QStatusBar* ProgressWindow() const;
     int WaitDepth() const { return m_waitDepth; }
 
     // Builds the box ShowMessage runs; kept apart so that its look can be

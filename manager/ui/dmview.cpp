@@ -1,0 +1,288 @@
+#include "manager/ui/dmview.h"
+
+#include "framework/icons.h"
+#include "manager/core/dmdoc.h"
+#include "manager/ui/portcounters.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTimer>
+
+namespace dm {
+
+CDMView::CDMView(CDMDoc& doc, ManagerExtensions& extensions, PortCounters& counters, QWidget* parent)
+    : QTreeWidget(parent), m_doc(doc), m_extensions(extensions), m_counters(counters)
+{
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(true);
+    setItemsExpandable(true);
+    setUniformRowHeights(true);
+    setIconSize(QSize(18, 18));
+    setIndentation(18);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setMinimumWidth(160);
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("TreeTimer10"));
+    connect(this, &QTreeWidget::itemExpanded, this, &CDMView::OnItemExpanded);
+    connect(this, &QTreeWidget::currentItemChanged, this, &CDMView::OnCurrentItemChanged);
+    m_doc.AddObserver(this);
+}
+
+CDMView::~CDMView()
+{
+    m_doc.RemoveObserver(this);
+}
+
+int CDMView::ImageOf(const QTreeWidgetItem* item)
+{
+    return item ? item->data(0, kImageRole).toInt() : -1;
+}
+
+QTreeWidgetItem* CDMView::AddNode(QTreeWidgetItem* parent, const QString& text, int image)
+{
+    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    item->setText(0, text);
+    item->setData(0, kImageRole, image);
+    item->setIcon(0, Icons::TreeImage(image));
+    return item;
+}
+
+QTreeWidgetItem* CDMView::AddPlaceholder(QTreeWidgetItem* server, int image)
+{
+    QTreeWidgetItem* item = AddNode(server, QStringLiteral("No ports available"), image);
+    item->setData(0, kPlaceholderRole, true);
+    return item;
+}
+
+QTreeWidgetItem* CDMView::FindNode(const QString& text, QTreeWidgetItem* parent) const
+{
+    const auto found = findItems(text, Qt::MatchExactly | Qt::MatchRecursive | Qt::MatchCaseSensitive);
+    for (QTreeWidgetItem* item : found)
+        if (!parent || item->parent() == parent)
+            return item;
+    return nullptr;
+}
+
+void CDMView::ArmTimer(int milliseconds)
+{
+    m_timer->start(milliseconds);
+}
+
+int CDMView::TimerInterval() const
+{
+    return m_timer->isActive() ? m_timer->interval() : 0;
+}
+
+void CDMView::OnDocumentUpdate(DocumentObserver*, int hintValue)
+{
+    if (hintValue != hint::DocumentLoaded)
+        return;
+    Rebuild();
+    // The interval is kept in seconds, so at start-up only an interval of
+    // 5000 seconds or more arms the timer with it; the Options command re-arms
+    // it with the interval in seconds. The tick does no work either way.
+    const int interval = m_doc.Settings().interval;
+    ArmTimer(interval >= 5000 ? interval * 1000 : 30000);
+}
+
+void CDMView::DeleteChildren(QTreeWidgetItem* item)
+{
+    qDeleteAll(item->takeChildren());
+}
+
+void CDMView::Rebuild()
+{
+    if (topLevelItemCount() > 0) {
+        // Clearing moves the current item; that is no selection by the person.
+        const QSignalBlocker blocker(this);
+        clear();
+        m_serversRoot = nullptr;
+        m_accountsRoot = nullptr;
+        viewport()->update();
+    }
+    m_serversRoot = AddNode(nullptr, QStringLiteral("Servers"), 0);
+    m_accountsRoot = AddNode(nullptr, QStringLiteral("Accounts"), 6);
+    m_counters.Reset();
+    m_doc.Lock();
+    InsertServers();
+    AddNode(m_accountsRoot, QStringLiteral("DEFAULT PROFILE"), 12);
+    InsertDomains();
+    m_doc.Unlock();
+    m_serversRoot->setExpanded(false);
+    m_built = true;
+    if (m_rebuilds++ > 0 && window())
+        window()->update();
+    Q_EMIT countersChanged();
+}
+
+// Servers and their ports from the document's tables, as the last refresh
+// left them. The caller holds the document's lock.
+void CDMView::InsertServers()
+{
+    for (const ServerEntry& server : m_doc.Servers()) {
+        ++m_counters.servers;
+        QTreeWidgetItem* node = AddNode(m_serversRoot, QString::fromStdString(server.name), 1);
+        if (server.portCount < 1) {
+            AddPlaceholder(node, 5);
+            continue;
+        }
+        const int count = std::min<int>(server.portCount, static_cast<int>(server.slots.size()));
+        for (int i = 0; i < count; ++i) {
+            const PortSlot& slot = server.slots[static_cast<size_t>(i)];
+            ++m_counters.ports;
+            int image = 3;
+            if (slot.sessionStart != 0) {
+                image = 4;
+                ++m_counters.busyPorts;
+            } else if (static_cast<int>(slot.state) > 1) {
+                image = 5;
+            }
+            AddNode(node, QString::fromStdString(slot.portName), image);
+        }
+    }
+}
+
+void CDMView::OnItemExpanded(QTreeWidgetItem* item)
+{
+    switch (ImageOf(item)) {
+    case 1: ExpandServer(item); break;
+    case 0:
+        if (item != m_serversRoot)
+            break;
+        // Re-insert every server from the tables, with the counters recounted.
+        {
+            const QSignalBlocker blocker(this);
+            DeleteChildren(m_serversRoot);
+        }
+        m_counters.Reset();
+        m_doc.Lock();
+        InsertServers();
+        m_doc.Unlock();
+        Q_EMIT countersChanged();
+        break;
+    case 9: ExpandDomain(item); break;
+    default: break;
+    }
+}
+
+void CDMView::ExpandServer(QTreeWidgetItem* item)
+{
+    {
+        const QSignalBlocker blocker(this);
+        DeleteChildren(item);
+    }
+    const int index = m_doc.FindServer(item->text(0).toStdString());
+    bool any = false;
+    if (index != kNoServer) {
+        m_doc.RefreshServerPorts(index);
+        m_doc.RefreshPortUsers(index);
+        const ServerEntry& server = m_doc.Servers()[static_cast<size_t>(index)];
+        const int count = std::min<int>(server.portCount, static_cast<int>(server.slots.size()));
+        for (int i = 0; i < count; ++i) {
+            const PortSlot& slot = server.slots[static_cast<size_t>(i)];
+            const int state = static_cast<int>(slot.state);
+            AddNode(item, QString::fromStdString(slot.portName), state == 0 ? 3 : state == 1 ? 4 : 5);
+            any = true;
+        }
+    }
+    if (!any)
+        AddPlaceholder(item, 13);
+}
+
+void CDMView::OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
+{
+    if (m_accountsRoot && (current == m_accountsRoot || previous == m_accountsRoot)) {
+        const int image = current == m_accountsRoot ? 7 : 6;
+        m_accountsRoot->setData(0, kImageRole, image);
+        m_accountsRoot->setIcon(0, Icons::TreeImage(image));
+    }
+    if (current)
+        ReportSelection(current);
+}
+
+void CDMView::mousePressEvent(QMouseEvent* event)
+{
+    QTreeWidgetItem* before = currentItem();
+    QTreeWidget::mousePressEvent(event);
+    // A click on the node that is already current, while the document has no
+    // selection (after "About"), selects it again.
+    QTreeWidgetItem* hit = itemAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && hit && hit == before && m_doc.CurrentKind() == KindNone)
+        ReportSelection(hit);
+}
+
+void CDMView::SelectNode(QTreeWidgetItem* item)
+{
+    if (item == currentItem())
+        ReportSelection(item);
+    else
+        setCurrentItem(item);
+}
+
+void CDMView::ReportSelection(QTreeWidgetItem* item)
+{
+    // Until the intro view has been drawn the frame is not ready for a pane.
+    if (!m_doc.IntroDrawn())
+        return;
+    Selection& selection = m_doc.CurrentSelection();
+    const int image = ImageOf(item);
+    const std::string text = item->text(0).toStdString();
+    const std::string parentText = item->parent() ? item->parent()->text(0).toStdString() : std::string();
+    const bool wasAccountsRoot = selection.accountsRootSelected;
+    selection.Clear();
+    selection.image = image;
+    int kind = KindNone;
+    if (item->data(0, kPlaceholderRole).toBool()) {
+        // "No ports available" is no port: it stands for its server.
+        selection.server = parentText;
+        m_doc.SelectItem(this, KindServer);
+        Q_EMIT selectionChanged();
+        return;
+    }
+    switch (image) {
+    case 3: case 4: case 5:
+        selection.port = text;
+        selection.server = parentText;
+        kind = KindPort;
+        break;
+    case 1: case 2:
+        selection.server = text;
+        kind = KindServer;
+        break;
+    case 0:
+        kind = KindServer;
+        break;
+    case 8: case 14:
+        selection.user = text;
+        selection.domain = parentText;
+        kind = KindAccount;
+        break;
+    case 12:
+        selection.user = "DEFAULT";
+        selection.domain = "DEFAULT";
+        kind = KindAccount;
+        break;
+    case 9:
+        selection.domain = text;
+        kind = KindAccount;
+        break;
+    case 10:
+        selection.group = text;
+        selection.domain = parentText;
+        kind = KindAccount;
+        break;
+    case 6: case 7:
+        selection.accountsRootSelected = true;
+        kind = KindAccount;
+        break;
+    default:
+        // Placeholders select nothing.
+        selection.accountsRootSelected = wasAccountsRoot;
+        return;
+    }
+    m_doc.SelectItem(this, kind);
+    Q_EMIT selectionChanged();
+}
+
+} // namespace dm

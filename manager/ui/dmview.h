@@ -1,0 +1,97 @@
+#pragma once
+// The server tree in the left pane. It shows the monitored servers with their
+// ports and the network's domains with their groups and accounts, tells the
+// document which node is selected, offers a context menu per node and opens
+// the property sheets. Node types are told apart by their image index:
+//
+//   0 servers root (and a domain's "DUMMY" placeholder)  1, 2 server
+//   3 port without session  4 port in session  5 unreadable port or placeholder
+//   6 accounts root (7 while selected)  8 user  9 domain  10 global group
+//   12 default profile  13 "No ports available" after expanding a server
+//   14 user without the RAS dial-in permission (while UserIcons is on)
+
+#include "manager/core/documentobserver.h"
+
+#include <QTreeWidget>
+
+#include <memory>
+
+class QMenu;
+class QTimer;
+
+namespace dm {
+
+class CDMDoc;
+struct ManagerExtensions;
+struct PortCounters;
+
+class CDMView : public QTreeWidget, public DocumentObserver {
+    Q_OBJECT
+public:
+    static constexpr int kImageRole = Qt::UserRole + 1;
+    // Set on the "No ports available" placeholders.
+    static constexpr int kPlaceholderRole = Qt::UserRole + 2;
+
+    CDMView(CDMDoc& doc, ManagerExtensions& extensions, PortCounters& counters, QWidget* parent = nullptr);
+    ~CDMView() override;
+
+    void OnDocumentUpdate(DocumentObserver* sender, int hint) override;
+
+    static int ImageOf(const QTreeWidgetItem* item);
+    QTreeWidgetItem* ServersRoot() const { return m_serversRoot; }
+    QTreeWidgetItem* AccountsRoot() const { return m_accountsRoot; }
+    bool IsBuilt() const { return m_built; }
+    // The first node with this text below parent (or anywhere when null).
+    QTreeWidgetItem* FindNode(const QString& text, QTreeWidgetItem* parent = nullptr) const;
+
+    // The timer (number 10) that the document's interval arms; its tick does
+    // no work.
+    void ArmTimer(int milliseconds);
+    int TimerInterval() const;
+
+    // Selects a node as a click does, reporting it to the document.
+    void SelectNode(QTreeWidgetItem* item);
+    // The context menu of a node, or null for nodes without one.
+    std::unique_ptr<QMenu> CreateContextMenu(QTreeWidgetItem* item);
+
+    bool CanDeleteServer() const;
+    // Asks, then removes the selected server from the monitored servers.
+    void DeleteSelectedServer();
+    bool CanShowProperties() const;
+    void ShowProperties();
+
+Q_SIGNALS:
+    void selectionChanged();
+    void countersChanged();
+    void addServerRequested();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& text, int image);
+    QTreeWidgetItem* AddPlaceholder(QTreeWidgetItem* server, int image);
+    void Rebuild();
+    void InsertServers();
+    void InsertDomains();
+    void OnItemExpanded(QTreeWidgetItem* item);
+    void ExpandServer(QTreeWidgetItem* item);
+    void ExpandDomain(QTreeWidgetItem* item);
+    void OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void ReportSelection(QTreeWidgetItem* item);
+    void DeleteChildren(QTreeWidgetItem* item);
+    void ShowPortProperties();
+    void ShowUserProperties();
+
+    CDMDoc& m_doc;
+    ManagerExtensions& m_extensions;
+    PortCounters& m_counters;
+    QTreeWidgetItem* m_serversRoot = nullptr;
+    QTreeWidgetItem* m_accountsRoot = nullptr;
+    QTimer* m_timer = nullptr;
+    bool m_built = false;
+    int m_rebuilds = 0;
+};
+
+} // namespace dm

@@ -1,0 +1,275 @@
+#include "manager/ui/mainframe.h"
+
+#include "framework/helpwindow.h"
+#include "framework/icons.h"
+#include "framework/qtuserinteraction.h"
+#include "manager/core/dmdoc.h"
+#include "manager/ui/addserverdialog.h"
+#include "manager/ui/captionbar.h"
+#include "manager/ui/dmview.h"
+#include "manager/ui/flattoolbar.h"
+#include "manager/ui/introview.h"
+#include "manager/ui/newport.h"
+#include "manager/ui/optionssheet.h"
+#include "manager/ui/panecommands.h"
+#include "manager/ui/portsview.h"
+#include "manager/ui/porttotalthread.h"
+#include "manager/ui/viewswitchbar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPrinter>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace dm {
+
+CMainFrame::CMainFrame(CDMDoc& doc, QtUserInteraction& ui, ManagerExtensions extensions, QWidget* parent)
+    : QMainWindow(parent), m_doc(doc), m_ui(ui), m_extensions(std::move(extensions))
+{
+    setWindowTitle(QStringLiteral("Dialminder"));
+    setWindowIcon(Icons::Application());
+    m_ui.SetParent(this);
+
+    // 1. The status bar; its message pane is the document's progress window.
+    CreateStatusBar();
+
+    // 2./3. Caption, menus, the toolbar and the view-switch bar.
+    auto* top = new QWidget(this);
+    auto* topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->setSpacing(0);
+    topLayout->addWidget(new CCaptionBar(top));
+    auto* menus = new QMenuBar(top);
+    topLayout->addWidget(menus);
+    setMenuWidget(top);
+    CreateMenus();
+
+    auto* bar = new QToolBar(QStringLiteral("Toolbar"), this);
+    bar->setObjectName(QStringLiteral("FrameToolbar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    m_toolBar = new CFlatToolBar(bar);
+    bar->addWidget(m_toolBar);
+    m_switchBar = new CViewSwitchBar(m_counters, bar);
+    bar->addSeparator();
+    bar->addWidget(m_switchBar);
+    addToolBar(Qt::TopToolBarArea, bar);
+    connect(m_toolBar, &CFlatToolBar::commandTriggered, this, &CMainFrame::OnToolbarCommand);
+    connect(m_switchBar, &CViewSwitchBar::modeSelected, this, &CMainFrame::OnViewMode);
+
+    // 4. The splitter: the tree on the left, the intro view on the right.
+    auto* central = new QWidget(this);
+    auto* centralLayout = new QVBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->setSpacing(0);
+    m_splitter = new QSplitter(Qt::Horizontal, central);
+    m_splitter->setChildrenCollapsible(false);
+    m_tree = new CDMView(m_doc, m_extensions, m_counters, m_splitter);
+    m_rightPane = new CIntroView(m_doc, m_splitter);
+    m_splitter->addWidget(m_tree);
+    m_splitter->addWidget(m_rightPane);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({kTreeWidth, 700});
+    centralLayout->addWidget(m_splitter, 1);
+    m_historyHolder = new QWidget(central);
+    auto* holderLayout = new QVBoxLayout(m_historyHolder);
+    holderLayout->setContentsMargins(0, 0, 0, 0);
+    m_historyHolder->hide();
+    centralLayout->addWidget(m_historyHolder);
+    setCentralWidget(central);
+
+    connect(m_tree, &CDMView::selectionChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(m_tree, &CDMView::countersChanged, m_switchBar, qOverload<>(&QWidget::update));
+    connect(m_tree, &CDMView::addServerRequested, this, &CMainFrame::OnAddServer);
+
+    auto* next = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(next, &QShortcut::activated, this, [this] { MoveFocusBetweenPanes(false); });
+    auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
+    connect(previous, &QShortcut::activated, this, [this] { MoveFocusBetweenPanes(true); });
+    qApp->installEventFilter(this);
+
+    resize(1180, 760);
+    UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame()
+{
+    qApp->removeEventFilter(this);
+    // The thread asks this window to repaint; it stops before the window goes.
+    m_portTotals.reset();
+    m_ui.SetProgressWindow(nullptr);
+    m_doc.SetProgressWindow(false);
+    m_ui.SetParent(nullptr);
+    // The right pane and the tree deregister from the document in their
+    // destructors; delete them while the document is certainly alive.
+    delete m_rightPane;
+    delete m_historyBar;
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    static const char* const names[] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        m_lockLabels[i] = new QLabel(QString::fromLatin1(names[i]), bar);
+        m_lockLabels[i]->setAlignment(Qt::AlignCenter);
+        m_lockLabels[i]->setMinimumWidth(44);
+        m_lockLabels[i]->setEnabled(false);
+        bar->addPermanentWidget(m_lockLabels[i]);
+    }
+    bar->showMessage(QStringLiteral("Ready"));
+    m_ui.SetProgressWindow(bar);
+    m_doc.SetProgressWindow(true);
+}
+
+void CMainFrame::StartPortTotals()
+{
+    if (m_portTotals)
+        return;
+    m_portTotals = std::make_unique<PortTotalThread>(m_doc, m_counters, [this] {
+        QMetaObject::invokeMethod(m_switchBar, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    });
+    m_portTotals->Start();
+}
+
+QAction* CMainFrame::Action(Command command) const
+{
+    auto it = m_actions.find(command);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+int CMainFrame::HelpContext() const
+{
+    return m_doc.CurrentKind() == KindPort && m_doc.ViewMode() == ModeStatus ? 100 : 1;
+}
+
+QWidget* CMainFrame::CreatePane(PaneKind pane)
+{
+    ManagerExtensions::PaneFactory factory;
+    switch (pane) {
+    case PaneKind::Intro: return new CIntroView(m_doc, m_splitter);
+    case PaneKind::Ports: return new CPortsView(m_doc, m_extensions, m_splitter);
+    case PaneKind::PortStatus: return new CNewPort(m_doc, m_extensions, m_splitter);
+    case PaneKind::Users: factory = m_extensions.usersView; break;
+    case PaneKind::History: factory = m_extensions.historyView; break;
+    case PaneKind::Graphs: factory = m_extensions.graphView; break;
+    }
+    if (factory)
+        return factory(m_doc, m_splitter);
+    auto* notice = new QLabel(m_splitter);
+    notice->setObjectName(QStringLiteral("UnavailablePane"));
+    notice->setAlignment(Qt::AlignCenter);
+    notice->setWordWrap(true);
+    notice->setText(QStringLiteral("The %1 view is not part of this version of Dialminder.")
+                        .arg(QString::fromLatin1(PaneName(pane))));
+    return notice;
+}
+
+void CMainFrame::SwitchView(int kind)
+{
+    // The status bar is the progress window of whatever the new view loads.
+    m_ui.SetProgressWindow(statusBar());
+    m_doc.SetProgressWindow(true);
+
+    const PaneKind pane = ChoosePane(m_doc.ViewMode(), kind, m_doc.CurrentSelection().port);
+    const QList<int> sizes = m_splitter->sizes();
+    // The old view goes first, so that it leaves the document's observers
+    // before the new one registers.
+    delete m_rightPane;
+    QWidget* view = CreatePane(pane);
+    m_rightPane = view;
+    m_paneKind = pane;
+    m_splitter->insertWidget(1, view);
+    if (sizes.size() == 2)
+        m_splitter->setSizes(sizes);
+    if (auto* observer = dynamic_cast<DocumentObserver*>(view))
+        observer->OnDocumentUpdate(nullptr, hint::DocumentLoaded);
+    view->show();
+    ShowHistoryBar(m_doc.ViewMode() == ModeHistory && pane != PaneKind::Intro);
+
+    const bool saves = PaneSavesData(pane) && view->objectName() != QLatin1String("UnavailablePane");
+    m_toolBar->EnableButton(3, saves);
+    m_toolBar->EnableButton(4, saves);
+    UpdateCommandStates();
+    Q_EMIT paneSwitched(pane);
+}
+
+void CMainFrame::ShowHistoryBar(bool show)
+{
+    if (show && !m_historyBar && m_extensions.historyBar) {
+        m_historyBar = m_extensions.historyBar(m_doc, m_historyHolder);
+        m_historyHolder->layout()->addWidget(m_historyBar);
+    }
+    m_historyHolder->setVisible(show && m_historyBar);
+}
+
+void CMainFrame::OnViewMode(int mode)
+{
+    m_switchBar->SetMode(mode);
+    m_doc.SetViewMode(mode);
+}
+
+void CMainFrame::OnToolbarCommand(int command)
+{
+    const int index = command - CFlatToolBar::kFirstCommand;
+    if (index < 0 || index >= CFlatToolBar::kButtons || !m_toolBar->IsButtonEnabled(index))
+        return;
+    const Command which = ToolbarCommand(index);
+    if (which == Command::SaveAs || which == Command::Print)
+        OnSaveOrPrint(which, true);
+    else
+        RunCommand(which);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    m_doc.SaveManagerSettings();
+    if (CHelpWindow* help = CHelpWindow::SharedWindow())
+        help->close();
+    event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // Lock keys toggle their indicator; the desktop does not report the state
+    // at start, so the indicators begin off.
+    if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat() &&
+        watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int index = key == Qt::Key_CapsLock ? 0 : key == Qt::Key_NumLock ? 1 : key == Qt::Key_ScrollLock ? 2 : -1;
+        if (index >= 0) {
+            m_lockStates[index] = !m_lockStates[index];
+            m_lockLabels[index]->setEnabled(m_lockStates[index]);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool CMainFrame::RightPaneIsActive() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    return focus && m_rightPane && (focus == m_rightPane || m_rightPane->isAncestorOf(focus));
+}
+
+void CMainFrame::MoveFocusBetweenPanes(bool backwards)
+{
+    (void)backwards; // two panes: either direction reaches the other one
+    if (RightPaneIsActive() || !m_rightPane) {
+        m_tree->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    m_rightPane->setFocus(Qt::OtherFocusReason);
+    if (!m_rightPane->hasFocus())
+        m_rightPane->nextInFocusChain()->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace dm

@@ -1,0 +1,100 @@
+#pragma once
+// The port status panel: everything the RAS library reports about one port
+// (current session, device data, session statistics, session errors) as a
+// tree of lines, the IN and OUT meters and four tool buttons: disconnect the
+// session, send a message, open the user's properties, reset the statistics.
+// It refreshes itself every 5 seconds (timer 77) until a query fails.
+
+#include "manager/core/documentobserver.h"
+#include "manager/ui/meterrates.h"
+#include "manager/ui/portstatuslines.h"
+
+#include <QWidget>
+
+#include <array>
+#include <string>
+
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace dm {
+
+class CDMDoc;
+struct ManagerExtensions;
+
+class CNewPort : public QWidget, public DocumentObserver {
+    Q_OBJECT
+public:
+    enum ToolButton { Disconnect, SendMessage, UserProperties, ResetStatistics, ButtonCount };
+    // 0 flat, 1 raised (cursor over it), 2 pressed.
+    enum ButtonState { Flat = 0, Raised = 1, Pressed = 2 };
+    static constexpr int kRefreshMs = 5000;
+    static constexpr int kBandHeight = 96;
+
+    CNewPort(CDMDoc& doc, ManagerExtensions& extensions, QWidget* parent = nullptr);
+    ~CNewPort() override;
+
+    void OnDocumentUpdate(DocumentObserver* sender, int hint) override;
+    // One tick of timer 77.
+    void OnTimerTick();
+
+    QString LineText(PortStatusLines::Line line) const;
+    QTreeWidget* Lines() const { return m_tree; }
+    bool UserConnected() const { return m_userConnected; }
+    bool HasFailed() const { return m_error; }
+    int TimerInterval() const;
+    const MeterRates& Rates() const { return m_rates; }
+    int Rewrites() const { return m_rewrites; }
+    QString Title() const;
+
+    // The tool buttons, as the mouse drives them.
+    QRect ButtonRect(int button) const;
+    ButtonState StateOf(int button) const { return m_buttonStates[static_cast<size_t>(button)]; }
+    QString ToolTipText() const { return m_toolTip; }
+    bool ToolTipActive() const { return m_toolTipActive; }
+    void OnCursorAt(const QPoint& pos);
+    void OnLeftDown(const QPoint& pos);
+    void OnLeftUp(const QPoint& pos);
+    QRect MeterRect(bool incoming) const;
+
+Q_SIGNALS:
+    // After an action of a tool button ran (for tests and the status bar).
+    void actionRan(int button);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void BuildTree();
+    bool QueryPort();
+    void Fill();
+    void SetLine(PortStatusLines::Line line, const std::string& text);
+    void SetConnected(bool connected);
+    void RunAction(int button);
+    bool ButtonInert(int button) const;
+    void PlaceTree();
+    void DrawMeter(QPainter& painter, bool incoming) const;
+    void DrawButton(QPainter& painter, int button) const;
+
+    CDMDoc& m_doc;
+    ManagerExtensions& m_extensions;
+    QTreeWidget* m_tree = nullptr;
+    std::array<QTreeWidgetItem*, PortStatusLines::LineCount> m_lines{};
+    QTimer* m_timer = nullptr;
+    std::array<ButtonState, ButtonCount> m_buttonStates{};
+    QString m_toolTip = QStringLiteral("Button ToolTips");
+    bool m_toolTipActive = false;
+    bool m_userConnected = false;
+    std::string m_userName;
+    MeterRates m_rates;
+    bool m_error = false;
+    int m_rewrites = 0;
+};
+
+} // namespace dm

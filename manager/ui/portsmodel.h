@@ -1,0 +1,62 @@
+#pragma once
+// The rows of the ports list: one per (server, port), in the order in which
+// they were first seen. Rows are updated in place, never sorted, so that the
+// list does not flicker and keeps its selection.
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace dm {
+
+class PortsModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { ColPort, ColServer, ColUser, ColStarted, ColumnCount };
+    // The row's image index (3 idle, 4 in session, 5 fault).
+    static constexpr int kImageRole = Qt::UserRole + 1;
+    // 1 once the row was seen in the current full refresh.
+    static constexpr int kSeenRole = Qt::UserRole + 2;
+
+    struct Row {
+        QString port;
+        QString server;
+        QString user;
+        QString started;
+        int image = 3;
+        bool seen = false;
+    };
+
+    explicit PortsModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Finds the row of (server, port), exact and case-sensitive, or appends
+    // one; the icon is 3, 5 when the state is above 1, 4 when a session start
+    // is known. A new row of a connected port shows date and time, an update
+    // the time of day only; without a session an updated row shows " ".
+    void ApplyRowUpdate(const QString& port, const QString& server, const QString& user,
+                        std::uint32_t sessionStart, int state);
+    void ClearSeenMarks();
+    // Deletes, from the last row to the first, every row not seen since
+    // ClearSeenMarks.
+    void RemoveUnseenRows();
+    int FindRow(const QString& server, const QString& port) const;
+    const Row& RowAt(int row) const { return m_rows.at(static_cast<size_t>(row)); }
+
+    // The texts of a session start: for a new row (locale short date, a blank,
+    // locale time) and for an updated one ("%H:%M:%S"), in local time.
+    static QString DateAndTimeText(std::uint32_t time);
+    static QString TimeOfDayText(std::uint32_t time);
+
+private:
+    std::vector<Row> m_rows;
+};
+
+} // namespace dm

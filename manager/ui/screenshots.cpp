@@ -1,0 +1,149 @@
+#include "manager/ui/screenshots.h"
+
+#include "framework/propertysheet.h"
+#include "manager/core/dmdoc.h"
+#include "manager/ui/addserverdialog.h"
+#include "manager/ui/dmview.h"
+#include "manager/ui/mainframe.h"
+#include "manager/ui/newport.h"
+#include "manager/ui/optionssheet.h"
+#include "manager/ui/sendmessagedialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <cstdio>
+
+namespace dm {
+
+namespace {
+
+void Settle(int milliseconds = 50)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    } while (clock.elapsed() < milliseconds);
+}
+
+bool Save(QWidget* widget, const QDir& dir, const QString& name)
+{
+    Settle();
+    const QString path = dir.filePath(name);
+    const bool ok = widget->grab().save(path);
+    std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+// The first port with a session, after every server's ports were read.
+bool FindBusyPort(CDMDoc& doc, std::string& server, std::string& port)
+{
+    for (int i = 0; i < static_cast<int>(doc.Servers().size()); ++i) {
+        doc.RefreshServerPorts(i);
+        const ServerEntry& entry = doc.Servers()[static_cast<size_t>(i)];
+        for (int p = 0; p < entry.portCount && p < static_cast<int>(entry.slots.size()); ++p) {
+            if (entry.slots[static_cast<size_t>(p)].sessionStart != 0) {
+                server = entry.name;
+                port = entry.slots[static_cast<size_t>(p)].portName;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
+{
+    QDir dir(directory);
+    if (!dir.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "dialmind: cannot create %s\n", qPrintable(directory));
+        return 1;
+    }
+    bool ok = true;
+    frame.resize(1280, 800);
+    frame.show();
+    ok &= Save(&frame, dir, QStringLiteral("intro.png"));
+    doc.SetIntroDrawn();
+
+    CDMView* tree = frame.TreeView();
+    tree->ServersRoot()->setExpanded(true);
+    for (int i = 0; i < tree->ServersRoot()->childCount(); ++i)
+        tree->ServersRoot()->child(i)->setExpanded(true);
+    tree->AccountsRoot()->setExpanded(true);
+    for (int i = 0; i < tree->AccountsRoot()->childCount(); ++i) {
+        if (CDMView::ImageOf(tree->AccountsRoot()->child(i)) == 9) {
+            tree->AccountsRoot()->child(i)->setExpanded(true);
+            break;
+        }
+    }
+    tree->SelectNode(tree->ServersRoot());
+    ok &= Save(&frame, dir, QStringLiteral("main-tree-expanded.png"));
+
+    std::string server, port;
+    const bool busy = FindBusyPort(doc, server, port);
+    if (QTreeWidgetItem* node = tree->FindNode(QString::fromStdString(server), tree->ServersRoot())) {
+        tree->SelectNode(node);
+        tree->scrollToItem(node);
+        ok &= Save(&frame, dir, QStringLiteral("ports-list.png"));
+        QTreeWidgetItem* portNode = tree->FindNode(QString::fromStdString(port), node);
+        if (busy && portNode) {
+            tree->SelectNode(portNode);
+            // Two fills a moment apart give the meters a rate.
+            if (auto* panel = qobject_cast<CNewPort*>(frame.RightPane())) {
+                Settle(1200);
+                panel->OnTimerTick();
+            }
+            ok &= Save(&frame, dir, QStringLiteral("port-status.png"));
+        }
+    } else {
+        std::fprintf(stderr, "dialmind: no port in session found for the screenshots\n");
+        ok = false;
+    }
+
+    CPropertySheet* options = CreateOptionsSheet(doc, &frame);
+    options->show();
+    ok &= Save(options, dir, QStringLiteral("options-display.png"));
+    options->SetActivePage(1);
+    ok &= Save(options, dir, QStringLiteral("options-history-view.png"));
+    options->reject();
+    delete options;
+
+    {
+        CAddServerDialog addServer(doc.Interaction(), doc.ServerListKeyPath(), &frame);
+        addServer.resize(420, 460);
+        addServer.show();
+        QEventLoop loop;
+        QObject::connect(&addServer, &CAddServerDialog::enumerationFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        addServer.StartEnumeration();
+        if (addServer.EnumerationRunning())
+            loop.exec();
+        addServer.NetworkTree()->expandAll();
+        const auto servers = addServer.NetworkTree()->findItems(QString::fromStdString(server),
+                                                                Qt::MatchExactly | Qt::MatchRecursive);
+        if (!servers.isEmpty())
+            addServer.NetworkTree()->setCurrentItem(servers.first());
+        ok &= Save(&addServer, dir, QStringLiteral("add-server.png"));
+        addServer.reject();
+    }
+    {
+        CSendMessageDialog message(QStringLiteral("ANNA-LAPTOP"), doc.Interaction(), &frame);
+        message.TextField()->setPlainText(
+            QStringLiteral("The server restarts at 18:00 for maintenance. Please save your work and hang up."));
+        message.show();
+        ok &= Save(&message, dir, QStringLiteral("send-message.png"));
+        message.reject();
+    }
+    frame.hide();
+    return ok ? 0 : 1;
+}
+
+} // namespace dm

@@ -1,0 +1,95 @@
+#include "manager/ui/viewswitchbar.h"
+
+#include "manager/ui/portcounters.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace dm {
+
+namespace {
+const char* const kLabels[] = {"Status", "History", "Graphs"};
+constexpr int kTop = 6;
+constexpr int kLeft = 8;
+} // namespace
+
+CViewSwitchBar::CViewSwitchBar(const PortCounters& counters, QWidget* parent)
+    : QWidget(parent), m_counters(counters)
+{
+    setToolTip(QStringLiteral("Switch type of view"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize CViewSwitchBar::sizeHint() const
+{
+    return {kLeft + 3 * kTabWidth + 420, 46};
+}
+
+QRect CViewSwitchBar::TabRect(int index) const
+{
+    return {kLeft + index * kTabWidth, kTop, kTabWidth, height() - 2 * kTop};
+}
+
+QString CViewSwitchBar::CountersText() const
+{
+    return QString::fromStdString(m_counters.Text());
+}
+
+void CViewSwitchBar::SetMode(int mode)
+{
+    if (mode == m_mode)
+        return;
+    m_mode = mode;
+    update();
+}
+
+void CViewSwitchBar::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    for (int i = 0; i < 3; ++i) {
+        if (TabRect(i).contains(event->position().toPoint())) {
+            SetMode(i);
+            Q_EMIT modeSelected(i);
+            return;
+        }
+    }
+}
+
+void CViewSwitchBar::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& pal = palette();
+    // A segmented control: one rounded frame, the chosen segment filled.
+    const QRectF all = QRectF(TabRect(0).united(TabRect(2))).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(pal.color(QPalette::Mid), 1));
+    painter.setBrush(pal.color(QPalette::Base));
+    painter.drawRoundedRect(all, 7, 7);
+    QFont bold = font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    for (int i = 0; i < 3; ++i) {
+        const QRectF r = QRectF(TabRect(i)).adjusted(2.5, 2.5, -2.5, -2.5);
+        if (i == m_mode) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(pal.color(QPalette::Highlight));
+            painter.drawRoundedRect(r, 5, 5);
+            painter.setPen(pal.color(QPalette::HighlightedText));
+        } else {
+            if (i > 0) {
+                painter.setPen(QPen(pal.color(QPalette::Midlight), 1));
+                painter.drawLine(QPointF(TabRect(i).left() + 0.5, r.top() + 4),
+                                 QPointF(TabRect(i).left() + 0.5, r.bottom() - 4));
+            }
+            painter.setPen(pal.color(QPalette::ButtonText));
+        }
+        painter.drawText(r, Qt::AlignCenter, QString::fromLatin1(kLabels[i]));
+    }
+    painter.setFont(font());
+    painter.setPen(pal.color(QPalette::WindowText));
+    const QRect text(TabRect(2).right() + 16, 0, width() - TabRect(2).right() - 16, height());
+    painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, CountersText());
+}
+
+} // namespace dm

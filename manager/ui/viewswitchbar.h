@@ -1,0 +1,37 @@
+#pragma once
+// The strip that chooses the view mode: three tabs "Status", "History" and
+// "Graphs" of 80 pixels each, and beside them the counters of servers, ports
+// and busy ports.
+
+#include <QWidget>
+
+namespace dm {
+
+struct PortCounters;
+
+class CViewSwitchBar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kTabWidth = 80;
+
+    CViewSwitchBar(const PortCounters& counters, QWidget* parent = nullptr);
+
+    void SetMode(int mode);
+    int Mode() const { return m_mode; }
+    QRect TabRect(int index) const;
+    QString CountersText() const;
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void modeSelected(int mode);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    const PortCounters& m_counters;
+    int m_mode = 0;
+};
+
+} // namespace dm
