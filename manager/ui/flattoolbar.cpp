@@ -91,7 +91,7 @@ void CFlatToolBar::TrackCursor(const QPoint& localPos)
     // While a modal dialog runs, the main window is disabled: nothing lights up.
     QWidget* top = window();
     const bool enabled = top && top->isEnabled() && !QApplication::activeModalWidget();
-    const int under = enabled && rect().contains(localPos) ? ButtonAt(localPos) : -1;
+    const int under = enabled ? ButtonAt(localPos) : -1;
     for (int i = 0; i < kButtons; ++i) {
         Button& button = m_buttons[static_cast<size_t>(i)];
         if (button.state == State::Disabled)
