@@ -49,7 +49,8 @@ bool PortTotalThread::CountOnce()
     for (unsigned long index = 0; servers.EnumKey(index, name) == 0; ++index) {
         int ports = 0;
         int inUse = 0;
-        if (m_doc.GetServerPortTotals("\\\\" + name.substr(0, 60), ports, inUse)) {
+        // The document names the server "\\NAME" at the call, at most 60 characters.
+        if (m_doc.GetServerPortTotals(name.substr(0, 58), ports, inUse)) {
             total += ports;
             busy += inUse;
             // Both totals at once, as each server adds to them.

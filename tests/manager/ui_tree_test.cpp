@@ -2,6 +2,7 @@
 
 #include "manager/ui/dmview.h"
 #include "manager/ui/portcounters.h"
+#include "manager/ui/porttotalthread.h"
 #include "platform/network.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QTest>
 
 using namespace dm;
 using namespace dm::test;
@@ -214,4 +216,22 @@ TEST_F(TreeTest, TimerFollowsTheInterval)
     OpenManager();
     EXPECT_EQ(m_doc->Settings().interval, 60);
     EXPECT_EQ(Tree().TimerInterval(), 30000) << "seconds below 5000 arm the default";
+}
+
+TEST_F(TreeTest, PortTotalsOfAllListedServers)
+{
+    OpenManager();
+    PortCounters counters;
+    int repaints = 0;
+    PortTotalThread thread(*m_doc, counters, [&repaints] { ++repaints; });
+    ASSERT_TRUE(thread.CountOnce());
+    EXPECT_EQ(counters.ports.load(), 3) << "EAST's three ports; WEST has none";
+    EXPECT_EQ(counters.busyPorts.load(), 1);
+    EXPECT_EQ(repaints, 1);
+    StartSession("EAST", "COM1", "bert", 1765000500);
+    thread.Start();
+    for (int i = 0; i < 200 && thread.Passes() < 2; ++i)
+        QTest::qWait(10);
+    EXPECT_GE(thread.Passes(), 2);
+    EXPECT_EQ(counters.busyPorts.load(), 2);
 }
