@@ -49,8 +49,33 @@ LiveService::LiveService(std::vector<ScannedServer> servers, const LiveOptions& 
                                         const std::string& text, std::uint32_t time) {
         DeliverMessage(server, computer, text, time);
     });
+    AdoptRunningSessions();
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, start, true);
+}
+
+void LiveService::AdoptRunningSessions()
+{
+    for (std::size_t s = 0; s < m_scanned.size(); ++s) {
+        std::vector<RasPortRecord> records;
+        if (RasPortStore(m_scanned[s].name).List(records) != 0)
+            continue;
+        const auto& ports = m_simulation->Servers()[s].ports;
+        for (const RasPortRecord& record : records) {
+            if (record.lineCondition != 6 || record.user.empty())
+                continue;
+            for (std::size_t p = 0; p < ports.size(); ++p) {
+                if (UpperKey(ports[p].setup.name) != UpperKey(record.name))
+                    continue;
+                const std::string account = record.logonDomain.empty() ? record.user : record.logonDomain + "\\" + record.user;
+                const std::uint64_t id =
+                    m_simulation->AdoptSession(s, p, account, record.sessionStart, record.computer);
+                // The counters go on from what the port shows.
+                if (id != 0)
+                    m_views[s][p].shownSession = id;
+            }
+        }
+    }
 }
 
 Database* LiveService::DatabaseFor(const ComponentConfig& config)

@@ -46,6 +46,7 @@ private:
     };
     Database* DatabaseFor(const ComponentConfig& config);
     void RefreshConfiguration();
+    void AdoptRunningSessions();
     void TakeRequests(std::size_t server);
     void ShowPorts(std::size_t server, std::uint32_t now, bool all);
     void Deliver(const std::string& computer, const std::string& text, std::uint32_t time);

@@ -338,9 +338,10 @@ void Simulation::EndSession(std::uint32_t serverIndex, std::uint32_t portIndex, 
     PlanAccount(session.account, db);
 }
 
-void Simulation::Log(SimServer& server, SimPort& port, const LogEvent& event)
+void Simulation::Log(SimServer& server, SimPort& port, const LogEvent& event, std::uint32_t time)
 {
-    const std::uint32_t key = m_now > port.lastLogKey ? m_now : port.lastLogKey + 1;
+    const std::uint32_t at = time ? time : m_now;
+    const std::uint32_t key = at > port.lastLogKey ? at : port.lastLogKey + 1;
     port.lastLogKey = key;
     server.setup.database->Log().Add(server.setup.name, port.setup.name, key, event);
 }
@@ -394,6 +395,63 @@ void Simulation::Plan(std::uint32_t serverIndex, std::uint32_t portIndex)
         if (at > m_now && at > session.start)
             Schedule(at, EventKind::Notice, serverIndex, portIndex, session.id, session.planVersion, n);
     }
+}
+
+std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t portIndex, const std::string& account,
+                                       std::uint32_t start, const std::string& computer)
+{
+    if (serverIndex >= m_servers.size() || portIndex >= m_servers[serverIndex].ports.size() || account.empty())
+        return 0;
+    SimServer& server = m_servers[serverIndex];
+    SimPort& port = server.ports[portIndex];
+    if (port.condition != LineCondition::Listening)
+        return 0;
+    std::size_t caller = 0;
+    while (caller < server.setup.callers.size() && UpperKey(server.setup.callers[caller].identity.account) != UpperKey(account))
+        ++caller;
+    if (caller == server.setup.callers.size()) {
+        // Someone the account list does not offer as a caller: known for this session only.
+        CallerProfile stranger;
+        stranger.identity.account = account;
+        stranger.weight = 0;
+        stranger.computerName = computer;
+        server.setup.callers.push_back(stranger);
+        server.cumulativeWeight.push_back(server.cumulativeWeight.empty() ? 0.0 : server.cumulativeWeight.back());
+        server.quietUntil.push_back(0);
+    }
+    Database* db = server.setup.database;
+    AccountRecord* record = RecordOf(server, account);
+    SimSession session;
+    session.id = m_nextId++;
+    session.caller = caller;
+    session.account = server.setup.callers[caller].identity.account;
+    session.start = std::min(start, m_now);
+    session.hangup = std::max(m_now + 60, session.start + m_model.SessionLength(server.rng));
+    session.traffic = m_model.DrawTraffic(server.rng, server.setup.callers[caller].trafficFactor);
+    if (db && record) {
+        session.logged = true;
+        session.effective = db->Engine().EffectiveLimits(*record, server.setup.callers[caller].identity);
+        const PortPolicy* policy = db->Hardware().FindPort(server.setup.name, port.setup.name);
+        session.portMaxSession = policy ? policy->maxSessionTime : 0;
+        ++record->totalConnects;
+        if (record->firstConnection == 0)
+            record->firstConnection = session.start;
+        record->lastConnection = session.start;
+        db->MarkUsage(*record);
+        LogEvent connect;
+        connect.kind = LogEvent::Connect;
+        connect.user = session.account;
+        Log(server, port, connect, session.start);
+    }
+    session.ip = AssignAddress(server, port, record);
+    port.condition = LineCondition::Authenticated;
+    port.session = std::move(session);
+    const SimSession& s = *port.session;
+    m_active[UpperKey(s.account)].emplace_back(std::uint32_t(serverIndex), std::uint32_t(portIndex));
+    Schedule(s.hangup, EventKind::HangUp, std::uint32_t(serverIndex), std::uint32_t(portIndex), s.id);
+    if (s.logged)
+        PlanAccount(s.account, db);
+    return s.id;
 }
 
 bool Simulation::Disconnect(std::size_t server, std::size_t port, std::uint32_t now)

@@ -87,6 +87,12 @@ public:
     void HangUpAll(std::uint32_t now);
     std::uint32_t Now() const { return m_now; }
 
+    // A session the RAS service finds running when it starts (ras.ini of an
+    // earlier run or of the demo network): it goes on, is logged from its
+    // start where the account has a record, and ends as any other. Returns
+    // the session's id, 0 when the port is busy or unknown.
+    std::uint64_t AdoptSession(std::size_t server, std::size_t port, const std::string& account,
+                               std::uint32_t start, const std::string& computer);
     // An administrator's disconnect: the session ends without a reason.
     bool Disconnect(std::size_t server, std::size_t port, std::uint32_t now);
     // Limits changed (a re-read of the policy files): plans again the
@@ -122,7 +128,7 @@ private:
     void EndSession(std::uint32_t serverIndex, std::uint32_t portIndex, int reason);
     void Plan(std::uint32_t serverIndex, std::uint32_t portIndex);
     void PlanAccount(const std::string& account, const Database* database);
-    void Log(SimServer& server, SimPort& port, const LogEvent& event);
+    void Log(SimServer& server, SimPort& port, const LogEvent& event, std::uint32_t time = 0);
     // The caller of a new call, or nullopt when the person drawn does not call.
     std::optional<std::size_t> PickCaller(SimServer& server);
     std::uint32_t AssignAddress(SimServer& server, SimPort& port, const AccountRecord* record) const;

@@ -168,4 +168,34 @@ TEST_F(LiveNetworkTest, LiveServiceShowsSessionsAndLogsADisconnectFromTheLibrary
     EXPECT_TRUE(fs::exists(DbDir() / "portstat.log"));
 }
 
+TEST_F(LiveNetworkTest, SessionsFoundRunningAtTheStartGoOnAndAreLogged)
+{
+    dm::test::WriteFile(DbDir() / "Dialmind.usr", "[DOM\\joe]\r\nMaxSessionTime=600\r\n");
+    const std::uint32_t start = 1772438400;
+    RasSession running;
+    running.user = "joe";
+    running.logonDomain = "DOM";
+    running.computer = "JOE-PC";
+    running.start = start - 300;
+    ASSERT_EQ(RasPortStore("RAS1").StartSession("COM2", running), 0u);
+
+    LiveOptions options;
+    options.model.callsPerPortPerPeakHour = 0.0001; // nobody else calls
+    LiveService service(ScanNetwork(), options, start);
+    RasPortRecord shown;
+    ASSERT_EQ(RasPortStore("RAS1").Find("COM2", shown), 0u);
+    EXPECT_EQ(shown.lineCondition, 6u);
+    EXPECT_EQ(shown.sessionStart, start - 300);
+    for (std::uint32_t t = start; t <= start + 400; t += 20)
+        service.Tick(t);
+    service.Stop(start + 400);
+
+    const auto sessions = dm::netemu::test::PairSessions(dm::netemu::test::ReadHistory(DbDir()));
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0].user, "DOM\\joe");
+    EXPECT_EQ(sessions[0].start, start - 300);
+    EXPECT_EQ(sessions[0].reason, EndUserMaxSession) << "its limit counts from its real start";
+    EXPECT_EQ(sessions[0].duration, 600);
+}
+
 } // namespace
