@@ -426,7 +426,8 @@ std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t port
     session.caller = caller;
     session.account = server.setup.callers[caller].identity.account;
     session.start = std::min(start, m_now);
-    session.hangup = std::max(m_now + 60, session.start + m_model.SessionLength(server.rng));
+    // When the person means to hang up is unknown: a session's length from now on.
+    session.hangup = m_now + m_model.SessionLength(server.rng);
     session.traffic = m_model.DrawTraffic(server.rng, server.setup.callers[caller].trafficFactor);
     if (db && record) {
         session.logged = true;

@@ -181,6 +181,7 @@ TEST_F(LiveNetworkTest, SessionsFoundRunningAtTheStartGoOnAndAreLogged)
 
     LiveOptions options;
     options.model.callsPerPortPerPeakHour = 0.0001; // nobody else calls
+    options.model.minSession = 3600;                 // and joe would stay long
     LiveService service(ScanNetwork(), options, start);
     RasPortRecord shown;
     ASSERT_EQ(RasPortStore("RAS1").Find("COM2", shown), 0u);
