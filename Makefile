@@ -39,7 +39,7 @@ bench: deps
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDM_FUZZ=ON
-	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
 	@set -e; for f in $(FUZZ_BUILD)/bin/fuzz_*; do \
 		name=$$(basename $$f); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus; \
 		seeds=fuzz/corpus/$${name#fuzz_}; [ -d $$seeds ] || seeds=; \
