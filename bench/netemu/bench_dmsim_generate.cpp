@@ -67,6 +67,7 @@ void BM_GenerateYear(benchmark::State& state)
         options.endMonth = 11;
         options.endDay = 30;
         options.seed = 42;
+        options.model.callsPerPortPerPeakHour = 2.1; // about half a million records
         state.ResumeTiming();
         GenerateReport report;
         std::string error;
