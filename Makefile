@@ -52,3 +52,29 @@ clean:
 # The installation medium: build/medium with setup and every compressed file it installs.
 medium: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target medium
+
+# A fresh demo network with history, the emulated RAS service live beside the
+# manager, and the manager on that network; the service stops with the manager.
+DEMO_NETWORK := $(abspath $(BUILD))/demo-network
+SCREENSHOTS := $(BUILD)/screenshots
+SCREENSHOT_NETWORK := $(abspath $(BUILD))/screenshots-network
+
+demo: build
+	rm -rf $(DEMO_NETWORK)
+	$(BUILD)/bin/dmctl net demo $(DEMO_NETWORK)
+	@export DIALMIND_NETWORK=$(DEMO_NETWORK); sim=; \
+	if [ -x $(BUILD)/bin/dmsim ]; then \
+		$(BUILD)/bin/dmsim generate --network $(DEMO_NETWORK) --days 60 || exit 1; \
+		$(BUILD)/bin/dmsim run --network $(DEMO_NETWORK) & sim=$$!; \
+	fi; \
+	$(BUILD)/bin/dialmind; status=$$?; \
+	if [ -n "$$sim" ]; then kill $$sim 2>/dev/null; wait $$sim 2>/dev/null; fi; \
+	exit $$status
+
+# A PNG of every window of the manager on a fresh demo network (its sessions
+# as the demo places them), drawn headless.
+screenshots: build
+	rm -rf $(SCREENSHOT_NETWORK) $(SCREENSHOTS)
+	$(BUILD)/bin/dmctl net demo $(SCREENSHOT_NETWORK)
+	DIALMIND_NETWORK=$(SCREENSHOT_NETWORK) QT_QPA_PLATFORM=offscreen \
+		$(BUILD)/bin/dialmind --screenshots $(SCREENSHOTS)

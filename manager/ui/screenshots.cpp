@@ -68,6 +68,8 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
         return 1;
     }
     bool ok = true;
+    // The switch bar's totals come from the port-total thread's first pass.
+    frame.StartPortTotals();
     frame.resize(1280, 800);
     frame.show();
     ok &= Save(&frame, dir, QStringLiteral("intro.png"));
