@@ -78,3 +78,5 @@ screenshots: build
 	$(BUILD)/bin/dmctl net demo $(SCREENSHOT_NETWORK)
 	DIALMIND_NETWORK=$(SCREENSHOT_NETWORK) QT_QPA_PLATFORM=offscreen \
 		$(BUILD)/bin/dialmind --screenshots $(SCREENSHOTS)
+	DIALMIND_NETWORK=$(SCREENSHOT_NETWORK) QT_QPA_PLATFORM=offscreen \
+		$(BUILD)/bin/setup --screenshots $(SCREENSHOTS)/setup
