@@ -11,8 +11,9 @@ namespace {
 
 class LogHandler : public IniHandler {
 public:
-    LogHandler(LogFileRules rules, std::vector<LogRecord>& records, const ProgressSink& progress)
-        : m_rules(rules), m_records(records), m_progress(progress)
+    LogHandler(LogFileRules rules, const std::function<void(const LogRecord&)>& onRecord,
+               const ProgressSink& progress)
+        : m_rules(rules), m_onRecord(onRecord), m_progress(progress)
     {
     }
 
@@ -31,24 +32,24 @@ public:
             if (m_progress)
                 m_progress("Processing logs from " + std::string(m_section) + ", please wait...");
         }
-        LogRecord& record = m_records.emplace_back(m_template);
-        bool decoded = m_rules == LogFileRules::Day ? DecodeLogValue(value, record)
-                                                    : DecodeLegacyLogValue(value, record);
-        if (!decoded) {
-            m_records.pop_back();
-            return true;
+        m_record = m_template;
+        const bool decoded = m_rules == LogFileRules::Day ? DecodeLogValue(value, m_record)
+                                                          : DecodeLegacyLogValue(value, m_record);
+        if (decoded) {
+            m_record.time = AtoiWrapped32(key);
+            m_onRecord(m_record);
         }
-        record.time = AtoiWrapped32(key);
         return true;
     }
 
 private:
     LogFileRules m_rules;
-    std::vector<LogRecord>& m_records;
+    const std::function<void(const LogRecord&)>& m_onRecord;
     const ProgressSink& m_progress;
     std::string_view m_section;
     bool m_announced = false;
     LogRecord m_template; // server and port of the current section
+    LogRecord m_record;
 };
 
 } // namespace
@@ -64,7 +65,14 @@ void ReadLogText(std::string_view text, LogFileRules rules, std::vector<LogRecor
     const std::size_t needed = records.size() + lines;
     if (needed > records.capacity())
         records.reserve(std::max(needed, records.capacity() + records.capacity() / 2));
-    LogHandler handler(rules, records, progress);
+    VisitLogText(
+        text, rules, [&records](const LogRecord& record) { records.push_back(record); }, progress);
+}
+
+void VisitLogText(std::string_view text, LogFileRules rules,
+                  const std::function<void(const LogRecord&)>& onRecord, const ProgressSink& progress)
+{
+    LogHandler handler(rules, onRecord, progress);
     ParseIni(text, handler);
 }
 

@@ -5,6 +5,7 @@
 // same second, or a section that appears twice, lose nothing.
 
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "common/logrecord.h"
@@ -23,6 +24,12 @@ enum class LogFileRules {
 // is not a regular file or cannot be read (records are then unchanged).
 bool ReadLogFile(const std::filesystem::path& path, LogFileRules rules,
                  std::vector<LogRecord>& records, const ProgressSink& progress = {});
+
+// Calls onRecord with every event of the text, in file order, with the same
+// progress texts. The record passed is reused between calls: copy what you keep.
+void VisitLogText(std::string_view text, LogFileRules rules,
+                  const std::function<void(const LogRecord&)>& onRecord,
+                  const ProgressSink& progress = {});
 
 // The same for text already in memory.
 void ReadLogText(std::string_view text, LogFileRules rules, std::vector<LogRecord>& records,

@@ -42,60 +42,15 @@ void ReportEvents::Sort()
 
 namespace {
 
-// Reads one log file the way the activity log's reader does (every key line
-// once, with the day or the legacy decoding rules), straight into the
-// compact table through one reused record.
-class EventHandler : public IniHandler {
-public:
-    EventHandler(LogFileRules rules, ReportEvents& events, const ProgressSink& progress)
-        : m_rules(rules), m_events(events), m_progress(progress)
-    {
-    }
-
-    bool OnSection(std::string_view name, const IniLine&) override
-    {
-        m_section = name;
-        m_announced = false;
-        SetLogSection(name, m_record);
-        return true;
-    }
-
-    bool OnKey(std::string_view key, std::string_view value, const IniLine&) override
-    {
-        if (!m_announced) {
-            m_announced = true;
-            if (m_progress)
-                m_progress("Processing logs from " + std::string(m_section) + ", please wait...");
-        }
-        m_record.user.clear();
-        m_record.duration = 0;
-        m_record.kind = kLogConnect;
-        const bool decoded = m_rules == LogFileRules::Day ? DecodeLogValue(value, m_record)
-                                                          : DecodeLegacyLogValue(value, m_record);
-        if (decoded) {
-            m_record.time = AtoiWrapped32(key);
-            m_events.Append(m_record);
-        }
-        return true;
-    }
-
-private:
-    LogFileRules m_rules;
-    ReportEvents& m_events;
-    const ProgressSink& m_progress;
-    std::string_view m_section;
-    bool m_announced = false;
-    LogRecord m_record;
-};
-
 void ReadFile(const std::filesystem::path& path, LogFileRules rules, ReportEvents& events,
               const ProgressSink& progress)
 {
     std::string text;
     if (path.empty() || !ReadWholeFile(path, text))
         return;
-    EventHandler handler(rules, events, progress);
-    ParseIni(text, handler);
+    // The activity log's own reader, straight into the compact table.
+    VisitLogText(
+        text, rules, [&events](const LogRecord& record) { events.Append(record); }, progress);
 }
 
 void ReadSystemFile(const std::string& systemPath, LogFileRules rules, ReportEvents& events,
