@@ -3,8 +3,8 @@
 #include "common/userinteraction.h"
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
-#include "manager/ui/mainframe.h"
-#include "manager/ui/screenshots.h"
+#include "manager/ui/frame/mainframe.h"
+#include "manager/ui/frame/screenshots.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "tests/manager/ui_fixture.h"
 
-#include "manager/ui/dmview.h"
+#include "manager/ui/tree/dmview.h"
 #include "platform/accountdatabase.h"
 #include "platform/network.h"
 #include "platform/networkdirectory.h"

@@ -5,8 +5,8 @@
 
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
-#include "manager/ui/mainframe.h"
-#include "manager/ui/managerextensions.h"
+#include "manager/ui/frame/mainframe.h"
+#include "manager/ui/frame/managerextensions.h"
 #include "platform/rasportrecord.h"
 #include "tests/manager/corefixture.h"
 

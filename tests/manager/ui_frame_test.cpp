@@ -1,11 +1,11 @@
 #include "tests/manager/ui_fixture.h"
 
-#include "manager/ui/dmview.h"
-#include "manager/ui/flattoolbar.h"
-#include "manager/ui/introview.h"
-#include "manager/ui/newport.h"
-#include "manager/ui/portsview.h"
-#include "manager/ui/viewswitchbar.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/ui/frame/flattoolbar.h"
+#include "manager/ui/views/introview.h"
+#include "manager/ui/views/newport.h"
+#include "manager/ui/views/portsview.h"
+#include "manager/ui/frame/viewswitchbar.h"
 #include "platform/registry.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
 #include "tests/manager/ui_fixture.h"
 
-#include "manager/ui/dmview.h"
-#include "manager/ui/newport.h"
-#include "manager/ui/portsmodel.h"
-#include "manager/ui/portsview.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/ui/views/newport.h"
+#include "manager/ui/views/portsmodel.h"
+#include "manager/ui/views/portsview.h"
 #include "platform/rasportstore.h"
 
 #include <QAbstractItemModelTester>

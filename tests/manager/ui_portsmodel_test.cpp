@@ -1,5 +1,5 @@
-#include "manager/ui/panechoice.h"
-#include "manager/ui/portsmodel.h"
+#include "manager/ui/frame/panechoice.h"
+#include "manager/ui/views/portsmodel.h"
 
 #include "manager/core/selection.h"
 

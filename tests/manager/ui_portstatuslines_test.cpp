@@ -1,5 +1,5 @@
-#include "manager/ui/meterrates.h"
-#include "manager/ui/portstatuslines.h"
+#include "manager/ui/views/meterrates.h"
+#include "manager/ui/views/portstatuslines.h"
 
 #include "platform/widetext.h"
 

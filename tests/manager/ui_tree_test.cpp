@@ -1,8 +1,8 @@
 #include "tests/manager/ui_fixture.h"
 
-#include "manager/ui/dmview.h"
-#include "manager/ui/portcounters.h"
-#include "manager/ui/porttotalthread.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/ui/frame/portcounters.h"
+#include "manager/ui/tree/porttotalthread.h"
 #include "platform/network.h"
 
 #include <QCoreApplication>

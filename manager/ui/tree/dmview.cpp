@@ -1,8 +1,8 @@
-#include "manager/ui/dmview.h"
+#include "manager/ui/tree/dmview.h"
 
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
-#include "manager/ui/portcounters.h"
+#include "manager/ui/frame/portcounters.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

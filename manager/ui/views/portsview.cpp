@@ -1,8 +1,8 @@
-#include "manager/ui/portsview.h"
+#include "manager/ui/views/portsview.h"
 
 #include "manager/core/dmdoc.h"
-#include "manager/ui/managerextensions.h"
-#include "manager/ui/portsmodel.h"
+#include "manager/ui/frame/managerextensions.h"
+#include "manager/ui/views/portsmodel.h"
 
 #include <QHeaderView>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "manager/ui/flattoolbar.h"
+#include "manager/ui/frame/flattoolbar.h"
 
 #include "framework/icons.h"
 

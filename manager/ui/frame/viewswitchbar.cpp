@@ -1,6 +1,6 @@
-#include "manager/ui/viewswitchbar.h"
+#include "manager/ui/frame/viewswitchbar.h"
 
-#include "manager/ui/portcounters.h"
+#include "manager/ui/frame/portcounters.h"
 
 #include <QMouseEvent>
 #include <QPainter>

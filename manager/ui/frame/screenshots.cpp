@@ -1,13 +1,13 @@
-#include "manager/ui/screenshots.h"
+#include "manager/ui/frame/screenshots.h"
 
 #include "framework/propertysheet.h"
 #include "manager/core/dmdoc.h"
-#include "manager/ui/addserverdialog.h"
-#include "manager/ui/dmview.h"
-#include "manager/ui/mainframe.h"
-#include "manager/ui/newport.h"
-#include "manager/ui/optionssheet.h"
-#include "manager/ui/sendmessagedialog.h"
+#include "manager/ui/dialogs/addserverdialog.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/ui/frame/mainframe.h"
+#include "manager/ui/views/newport.h"
+#include "manager/ui/sheets/optionssheet.h"
+#include "manager/ui/dialogs/sendmessagedialog.h"
 
 #include <QApplication>
 #include <QDir>

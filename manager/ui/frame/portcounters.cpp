@@ -1,4 +1,4 @@
-#include "manager/ui/portcounters.h"
+#include "manager/ui/frame/portcounters.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "manager/ui/optionsdisplay.h"
+#include "manager/ui/sheets/optionsdisplay.h"
 
 #include "common/userinteraction.h"
 #include "manager/core/messagecaption.h"

@@ -1,4 +1,4 @@
-#include "manager/ui/networkenumerator.h"
+#include "manager/core/networkenumerator.h"
 
 #include "platform/wnet.h"
 

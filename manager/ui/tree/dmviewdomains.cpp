@@ -2,9 +2,9 @@
 // domain's global groups and user accounts.
 
 #include "manager/core/dmdoc.h"
-#include "manager/ui/dmview.h"
-#include "manager/ui/networkaccounts.h"
-#include "manager/ui/networkenumerator.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/core/networkaccounts.h"
+#include "manager/core/networkenumerator.h"
 
 #include <QSignalBlocker>
 

@@ -1,10 +1,10 @@
-#include "manager/ui/optionssheet.h"
+#include "manager/ui/sheets/optionssheet.h"
 
 #include "framework/propertysheet.h"
 #include "manager/core/dmdoc.h"
-#include "manager/ui/dmview.h"
-#include "manager/ui/optionsdisplay.h"
-#include "manager/ui/optionshistoryview.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/ui/sheets/optionsdisplay.h"
+#include "manager/ui/sheets/optionshistoryview.h"
 
 namespace dm {
 

@@ -1,4 +1,4 @@
-#include "manager/ui/networkaccounts.h"
+#include "manager/core/networkaccounts.h"
 
 #include "common/userinteraction.h"
 #include "manager/core/messagecaption.h"

@@ -1,4 +1,4 @@
-#include "manager/ui/panechoice.h"
+#include "manager/ui/frame/panechoice.h"
 
 #include "manager/core/selection.h"
 

@@ -1,4 +1,4 @@
-#include "manager/ui/newport.h"
+#include "manager/ui/views/newport.h"
 
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"

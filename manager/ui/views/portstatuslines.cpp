@@ -1,4 +1,4 @@
-#include "manager/ui/portstatuslines.h"
+#include "manager/ui/views/portstatuslines.h"
 
 #include "platform/widetext.h"
 

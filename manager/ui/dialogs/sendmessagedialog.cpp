@@ -1,4 +1,4 @@
-#include "manager/ui/sendmessagedialog.h"
+#include "manager/ui/dialogs/sendmessagedialog.h"
 
 #include "common/userinteraction.h"
 #include "platform/execute.h"

@@ -1,7 +1,7 @@
-#include "manager/ui/porttotalthread.h"
+#include "manager/ui/tree/porttotalthread.h"
 
 #include "manager/core/dmdoc.h"
-#include "manager/ui/portcounters.h"
+#include "manager/ui/frame/portcounters.h"
 #include "platform/registry.h"
 
 namespace dm {

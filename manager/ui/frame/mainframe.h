@@ -5,10 +5,10 @@
 // the document's progress window.
 
 #include "manager/core/frameinterface.h"
-#include "manager/ui/commands.h"
-#include "manager/ui/managerextensions.h"
-#include "manager/ui/panechoice.h"
-#include "manager/ui/portcounters.h"
+#include "manager/ui/frame/commands.h"
+#include "manager/ui/frame/managerextensions.h"
+#include "manager/ui/frame/panechoice.h"
+#include "manager/ui/frame/portcounters.h"
 
 #include <QMainWindow>
 #include <QPointer>

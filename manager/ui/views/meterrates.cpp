@@ -1,4 +1,4 @@
-#include "manager/ui/meterrates.h"
+#include "manager/ui/views/meterrates.h"
 
 #include <limits>
 

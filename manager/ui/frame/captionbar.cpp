@@ -1,4 +1,4 @@
-#include "manager/ui/captionbar.h"
+#include "manager/ui/frame/captionbar.h"
 
 #include "framework/icons.h"
 

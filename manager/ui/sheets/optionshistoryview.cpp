@@ -1,4 +1,4 @@
-#include "manager/ui/optionshistoryview.h"
+#include "manager/ui/sheets/optionshistoryview.h"
 
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"

@@ -6,8 +6,8 @@
 // It refreshes itself every 5 seconds (timer 77) until a query fails.
 
 #include "manager/core/documentobserver.h"
-#include "manager/ui/meterrates.h"
-#include "manager/ui/portstatuslines.h"
+#include "manager/ui/views/meterrates.h"
+#include "manager/ui/views/portstatuslines.h"
 
 #include <QWidget>
 

@@ -5,9 +5,9 @@
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/messagecaption.h"
-#include "manager/ui/managerextensions.h"
-#include "manager/ui/newport.h"
-#include "manager/ui/sendmessagedialog.h"
+#include "manager/ui/frame/managerextensions.h"
+#include "manager/ui/views/newport.h"
+#include "manager/ui/dialogs/sendmessagedialog.h"
 
 #include <QMouseEvent>
 #include <QPainter>

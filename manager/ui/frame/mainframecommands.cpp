@@ -4,12 +4,12 @@
 #include "framework/printerchoice.h"
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
-#include "manager/ui/addserverdialog.h"
-#include "manager/ui/dmview.h"
-#include "manager/ui/flattoolbar.h"
-#include "manager/ui/mainframe.h"
-#include "manager/ui/optionssheet.h"
-#include "manager/ui/panecommands.h"
+#include "manager/ui/dialogs/addserverdialog.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/ui/frame/flattoolbar.h"
+#include "manager/ui/frame/mainframe.h"
+#include "manager/ui/sheets/optionssheet.h"
+#include "manager/ui/frame/panecommands.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "manager/ui/portsmodel.h"
+#include "manager/ui/views/portsmodel.h"
 
 #include "framework/icons.h"
 

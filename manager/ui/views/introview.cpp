@@ -1,4 +1,4 @@
-#include "manager/ui/introview.h"
+#include "manager/ui/views/introview.h"
 
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"

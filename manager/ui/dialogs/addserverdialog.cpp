@@ -1,10 +1,10 @@
-#include "manager/ui/addserverdialog.h"
+#include "manager/ui/dialogs/addserverdialog.h"
 
 #include "common/userinteraction.h"
 #include "manager/core/messagecaption.h"
 #include "framework/helpwindow.h"
 #include "framework/icons.h"
-#include "manager/ui/networkenumerator.h"
+#include "manager/core/networkenumerator.h"
 #include "platform/namedevent.h"
 #include "platform/network.h"
 #include "platform/registry.h"

@@ -3,8 +3,8 @@
 #include "common/userinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/messagecaption.h"
-#include "manager/ui/dmview.h"
-#include "manager/ui/managerextensions.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/ui/frame/managerextensions.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
