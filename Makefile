@@ -23,8 +23,11 @@ deps:
 		apt-get update -qq && apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
+# ccache, where a developer has it, shares compiled objects between work trees.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug -DDM_SANITIZE=ON -DCMAKE_CXX_FLAGS="-O1 -g"
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug -DDM_SANITIZE=ON -DCMAKE_CXX_FLAGS="-O1 -g" $(LAUNCHER)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
