@@ -5,6 +5,7 @@
 #include "platform/networkdirectory.h"
 #include "platform/widetext.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -149,6 +150,29 @@ std::uint32_t FilterOf(AccountType type)
     return FILTER_NORMAL_ACCOUNT;
 }
 
+// The users a listing shows. When it shows every user (the usual case) no
+// list is built, so a batch does not cost a pass that copies the whole table.
+class Selection {
+public:
+    template <typename Keep>
+    Selection(const std::vector<UserAccount>& users, Keep keep) : m_users(users)
+    {
+        m_everyone = std::all_of(users.begin(), users.end(), keep);
+        if (!m_everyone) {
+            for (const auto& u : users)
+                if (keep(u))
+                    m_listed.push_back(&u);
+        }
+    }
+    std::size_t Size() const { return m_everyone ? m_users.size() : m_listed.size(); }
+    const UserAccount& operator[](std::size_t i) const { return m_everyone ? m_users[i] : *m_listed[i]; }
+
+private:
+    const std::vector<UserAccount>& m_users;
+    bool m_everyone = true;
+    std::vector<const UserAccount*> m_listed;
+};
+
 std::uint32_t FlagsOf(const UserAccount& user)
 {
     std::uint32_t flags = UF_SCRIPT;
@@ -229,14 +253,11 @@ NET_API_STATUS NetUserEnum(const char16_t* servername, std::uint32_t level, std:
     if (NET_API_STATUS error =
             OpenAccounts(servername, level, bufptr, entriesread, totalentries, accounts))
         return error;
-    const auto& users = accounts.Users();
-    std::vector<const UserAccount*> listed;
-    listed.reserve(users.size());
-    for (const auto& u : users)
-        if (filter == 0 || (filter & FilterOf(u.type)) != 0)
-            listed.push_back(&u);
+    const Selection listed(accounts.Users(), [filter](const UserAccount& u) {
+        return filter == 0 || (filter & FilterOf(u.type)) != 0;
+    });
     return Enumerate<USER_INFO_0>(
-        listed.size(), [&](std::size_t i) { return listed[i]->name; }, bufptr, prefmaxlen,
+        listed.Size(), [&](std::size_t i) { return listed[i].name; }, bufptr, prefmaxlen,
         entriesread, totalentries, resume_handle);
 }
 
@@ -272,18 +293,16 @@ NET_API_STATUS NetQueryDisplayInformation(const char16_t* servername, std::uint3
     AccountDatabase accounts(FromWide(servername));
     if (NET_API_STATUS error = accounts.Load())
         return error;
-    std::vector<const UserAccount*> listed;
-    for (const auto& u : accounts.Users()) {
-        if (u.type == AccountType::Normal || u.type == AccountType::TempDuplicate)
-            listed.push_back(&u);
-    }
-    if (index >= listed.size())
+    const Selection listed(accounts.Users(), [](const UserAccount& u) {
+        return u.type == AccountType::Normal || u.type == AccountType::TempDuplicate;
+    });
+    if (index >= listed.Size())
         return winerr::Success;
     const std::uint32_t limit = entriesRequested == 0 ? 1 : entriesRequested;
     const std::vector<Row> rows = Batch<NET_DISPLAY_USER>(
-        listed.size(),
+        listed.Size(),
         [&](std::size_t i) {
-            const UserAccount& u = *listed[i];
+            const UserAccount& u = listed[i];
             return Row{{ToWide(u.name), ToWide(u.comment), ToWide(u.fullName)}, FlagsOf(u), u.rid};
         },
         index, preferredMaximumLength, limit);
@@ -303,7 +322,7 @@ NET_API_STATUS NetQueryDisplayInformation(const char16_t* servername, std::uint3
         return winerr::NotEnoughMemory;
     *sortedBuffer = block;
     *returnedEntryCount = static_cast<std::uint32_t>(count);
-    return index + count < listed.size() ? winerr::MoreData : winerr::Success;
+    return index + count < listed.Size() ? winerr::MoreData : winerr::Success;
 }
 
 NET_API_STATUS NetApiBufferFree(void* buffer)
