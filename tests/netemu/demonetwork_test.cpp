@@ -4,6 +4,7 @@
 
 #include "historyfixture.h"
 
+#include "database/profilevalues.h"
 #include "netemu/database.h"
 #include "netemu/generator.h"
 #include "netemu/networkscan.h"
@@ -60,7 +61,7 @@ TEST_F(DemoNetworkTest, StartingCountersAreConsistent)
     for (const auto& [key, record] : db.Users().accounts) {
         EXPECT_LE(record.periodUsage, record.totalTime) << key;
         EXPECT_LE(record.firstConnection, record.lastConnection) << key;
-        const std::int32_t type = record.limits.periodType != PeriodNone ? record.limits.periodType : PeriodWeek;
+        const std::int32_t type = record.periodType != PeriodNone ? record.periodType : PeriodWeek;
         EXPECT_EQ(record.periodStamp, PeriodStart(std::uint32_t(kNow), type)) << key << " stamped at its period's start";
         EXPECT_LE(record.periodUsage, kNow - std::int64_t(record.periodStamp)) << key;
     }
@@ -82,10 +83,10 @@ TEST_F(DemoNetworkTest, SessionsPlacedAtTheStartObeyTheDemosPolicies)
             if (port.lineCondition != 6)
                 continue;
             const std::string account = port.logonDomain + "\\" + port.user;
-            EXPECT_TRUE(inSession.insert(UpperKey(account)).second) << account << " on two ports";
+            EXPECT_TRUE(inSession.insert(UpperAscii(account)).second) << account << " on two ports";
             const CallerProfile* caller = nullptr;
             for (const CallerProfile& c : server.callers)
-                if (UpperKey(c.identity.account) == UpperKey(account))
+                if (UpperAscii(c.identity.account) == UpperAscii(account))
                     caller = &c;
             ASSERT_NE(caller, nullptr) << account;
             // Admitted now, as if the person had just dialled in ...
@@ -93,9 +94,8 @@ TEST_F(DemoNetworkTest, SessionsPlacedAtTheStartObeyTheDemosPolicies)
                 db.Engine().Admit(caller->identity, server.name, port.name, std::uint32_t(kNow), 0);
             EXPECT_EQ(admission.reason, Admitted) << account << " on " << server.name << "\\" << port.name;
             // ... and no limit has run out since the session began.
-            const PortPolicy* policy = db.Hardware().FindPort(server.name, port.name);
-            const auto cut =
-                PolicyEngine::SessionCut(port.sessionStart, policy ? policy->maxSessionTime : 0, admission.effective);
+            const auto cut = PolicyEngine::SessionCut(
+                port.sessionStart, db.Engine().PortMaxSession(server.name, port.name), admission.effective);
             if (cut) {
                 EXPECT_GT(std::int64_t(cut->at), kNow + 60) << account << " would be cut at once";
             }
@@ -121,7 +121,7 @@ TEST_F(DemoNetworkTest, GeneratedHistoryAgreesWithTheCounters)
         Database before(dbDir);
         before.Load();
         for (const auto& [key, record] : before.Users().accounts)
-            ASSERT_TRUE(WritePrivateProfileString(record.key, "FirstConnection", std::to_string(kNow - 3600),
+            ASSERT_TRUE(WritePrivateProfileString(record.accountKey, "FirstConnection", std::to_string(kNow - 3600),
                                                   before.UserFile()));
     }
     GenerateReport report;
@@ -132,7 +132,7 @@ TEST_F(DemoNetworkTest, GeneratedHistoryAgreesWithTheCounters)
     for (const ReadRecord& record : ReadHistory(dbDir)) {
         if (record.kind != 1)
             continue;
-        auto [it, added] = connects.emplace(UpperKey(record.user), std::make_pair(record.time, record.time));
+        auto [it, added] = connects.emplace(UpperAscii(record.user), std::make_pair(record.time, record.time));
         it->second.first = std::min(it->second.first, record.time);
         it->second.second = std::max(it->second.second, record.time);
     }
@@ -140,7 +140,7 @@ TEST_F(DemoNetworkTest, GeneratedHistoryAgreesWithTheCounters)
     Database db(dbDir);
     db.Load();
     for (const auto& [account, times] : connects) {
-        const AccountRecord* record = db.Users().FindAccount(account);
+        const UserRecord* record = db.Users().FindAccount(account);
         ASSERT_NE(record, nullptr) << account;
         EXPECT_LE(record->firstConnection, times.first) << account << ": FirstConnection after a logged connect";
         EXPECT_GE(record->lastConnection, times.second) << account;
