@@ -183,6 +183,9 @@ int RunAddPort(const std::vector<std::string>& raw)
         if (!ParseNumber(args.Get("--condition"), 7, number) || number == 0)
             return Fail("--condition must be a line condition from 1 to 7");
         port.lineCondition = static_cast<std::uint32_t>(number);
+        // A line that works again has working hardware: the port is back in service.
+        if (number != 1)
+            port.hardwareCondition = 1;
     }
     if (unsigned long e = store.SavePort(port))
         return dmctl::FailWithWinError("net", "cannot add the port '" + port.name + "'", e);
