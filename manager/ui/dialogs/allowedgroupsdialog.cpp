@@ -66,6 +66,7 @@ CAllowedGroupsDialog::CAllowedGroupsDialog(UserInteraction& ui, NetworkBrowsing&
     m_add->setEnabled(false);
     m_add->setDefault(true);
     layout->addWidget(buttons);
+    resize(340, 460);
 
     CHelpWindow::InstallWhatsThis(m_domainBox, 40);
     CHelpWindow::InstallWhatsThis(m_list, 41);

@@ -51,6 +51,7 @@ LimitRow AddLimitRow(QGridLayout* grid, int row, const QString& text, const QStr
     limit.box = new QCheckBox(text, parent);
     limit.field = AmountField(digits, parent);
     auto* line = new QHBoxLayout;
+    line->setSpacing(6);
     line->addWidget(limit.field);
     line->addWidget(new QLabel(unit, parent));
     line->addStretch(1);

@@ -105,7 +105,6 @@ bool ShootPortSheet(CDMDoc& doc, QWidget* parent, const QDir& dir)
 bool ShootAllowedGroups(CDMDoc& doc, QWidget* parent, const QDir& dir)
 {
     CAllowedGroupsDialog dialog(doc.Interaction(), NetworkBrowsing::System(), parent);
-    dialog.resize(340, 420);
     dialog.show();
     dialog.OnTimer();
     QTreeWidget* list = dialog.List();

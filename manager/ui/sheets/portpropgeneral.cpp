@@ -46,6 +46,7 @@ CPortPropGeneral::CPortPropGeneral(CDMDoc& doc, std::string port, std::string se
     // Nine digits: a limit of some thirty years, and never beyond 32 bits.
     m_seconds = DigitsField(this, 9, 90);
     auto* secondsRow = new QHBoxLayout;
+    secondsRow->setSpacing(6);
     secondsRow->addWidget(m_seconds);
     secondsRow->addWidget(new QLabel(QStringLiteral("seconds"), this));
     secondsRow->addStretch(1);
