@@ -53,19 +53,6 @@ TEST(AllowedAccountsTest, EntriesGoToTheirListInEntryOrder)
     EXPECT_TRUE(FormatAllowedAccounts({}).allowedGroups.empty());
 }
 
-TEST(AllowedAccountsTest, KindLettersSemicolonsAndDuplicates)
-{
-    EXPECT_EQ(AccountKindFromLetter('U'), Kind::User);
-    EXPECT_EQ(AccountKindFromLetter('G'), Kind::GlobalGroup);
-    EXPECT_EQ(AccountKindFromLetter('L'), Kind::LocalGroup);
-    EXPECT_FALSE(AccountKindFromLetter('g').has_value());
-    EXPECT_FALSE(StorableAccountName("DOM\\a;b"));
-    EXPECT_TRUE(StorableAccountName("DOM\\Domain Users"));
-    const std::vector<AllowedAccount> listed{{Kind::GlobalGroup, "DOM\\Sales"}};
-    EXPECT_TRUE(ContainsAccount(listed, "dom\\SALES"));
-    EXPECT_FALSE(ContainsAccount(listed, "DOM\\Sales2"));
-}
-
 // The provider calls with one of the four failing; counts the handles it
 // opened and closed.
 class FailingBrowsing : public NetworkBrowsing {

@@ -1,6 +1,6 @@
 // What the sheets write is what the server component enforces: the limits
-// and lists saved through the sheets, read back by the emulated service's
-// own readers and rules.
+// and lists saved through the sheets, read back by the readers and rules
+// that dmsim and `dmctl policy` use.
 
 #include "tests/manager/ui_sheetfixture.h"
 
@@ -11,7 +11,7 @@
 #include "manager/ui/sheets/policysheets.h"
 #include "manager/ui/sheets/portpropgeneral.h"
 #include "manager/ui/sheets/portproppolicies.h"
-#include "netemu/policyengine.h"
+#include "database/policyengine.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -43,11 +43,11 @@ protected:
         sheet->accept();
         ASSERT_EQ(sheet->result(), QDialog::Accepted);
     }
-    netemu::Admission Admit(const std::string& account, const std::vector<std::string>& groups)
+    Admission Admit(const std::string& account, const std::vector<std::string>& groups)
     {
-        const netemu::HardwarePolicies hw = netemu::LoadHardwarePolicies(HardwareFile());
-        netemu::UserPolicies usr = netemu::LoadUserPolicies(UserFile());
-        netemu::PolicyEngine engine(hw, usr);
+        const HardwareDatabase hw = LoadHardwareDatabase(HardwareFile());
+        UserDatabase usr = LoadUserDatabase(UserFile());
+        PolicyEngine engine(hw, usr);
         return engine.Admit({account, groups, {}}, "EAST", "COM1", 1765000000, 0);
     }
 };
@@ -59,13 +59,14 @@ TEST_F(PolicyEffectTest, APortLimitSetOnTheSheetCutsTheSession)
         page->SessionBox()->click();
         page->SecondsField()->setText("900");
     });
-    const netemu::HardwarePolicies hw = netemu::LoadHardwarePolicies(HardwareFile());
-    const netemu::PortPolicy* port = hw.FindPort("EAST", "COM1");
-    ASSERT_NE(port, nullptr);
-    const auto cut = netemu::PolicyEngine::SessionCut(1765000000, port->maxSessionTime, {});
+    const HardwareDatabase hw = LoadHardwareDatabase(HardwareFile());
+    UserDatabase usr;
+    const std::int32_t portLimit = PolicyEngine(hw, usr).PortMaxSession("EAST", "COM1");
+    EXPECT_EQ(portLimit, 900);
+    const auto cut = PolicyEngine::SessionCut(1765000000, portLimit, {});
     ASSERT_TRUE(cut.has_value());
     EXPECT_EQ(cut->at, 1765000000u + 900u);
-    EXPECT_EQ(cut->reason, netemu::EndPortMaxTime);
+    EXPECT_EQ(cut->reason, EndPortMaxTime);
 }
 
 TEST_F(PolicyEffectTest, OnlyMembersOfTheAllowedGroupGetOnThePort)
@@ -75,8 +76,8 @@ TEST_F(PolicyEffectTest, OnlyMembersOfTheAllowedGroupGetOnThePort)
         page->OnlyBox()->click();
         page->AddChosen({"GSales"}, "OSTERHALL");
     });
-    EXPECT_EQ(Admit("OSTERHALL\\anna", {"OSTERHALL\\Sales"}).reason, netemu::Admitted);
-    EXPECT_EQ(Admit("OSTERHALL\\bert", {"OSTERHALL\\Staff"}).reason, netemu::DenyPortAccess);
+    EXPECT_EQ(Admit("OSTERHALL\\anna", {"OSTERHALL\\Sales"}).reason, Admitted);
+    EXPECT_EQ(Admit("OSTERHALL\\bert", {"OSTERHALL\\Staff"}).reason, DenyPortAccess);
 }
 
 TEST_F(PolicyEffectTest, TheDefaultProfileDecidesAboutAccountsWithoutSettings)
@@ -89,16 +90,16 @@ TEST_F(PolicyEffectTest, TheDefaultProfileDecidesAboutAccountsWithoutSettings)
         if (!page->MultiplePortsBox()->isChecked())
             page->MultiplePortsBox()->click();
     });
-    const netemu::HardwarePolicies hw = netemu::LoadHardwarePolicies(HardwareFile());
-    EXPECT_EQ(hw.defaultProfile.limits.maxSessionTime, 1200);
-    EXPECT_FALSE(hw.defaultProfile.limits.noDuplicate);
-    EXPECT_EQ(Admit("OSTERHALL\\carl", {}).reason, netemu::DenyNotDefined);
+    const HardwareDatabase hw = LoadHardwareDatabase(HardwareFile());
+    EXPECT_EQ(hw.defaultProfile.maxSessionTime, 1200);
+    EXPECT_FALSE(hw.defaultProfile.noDuplicate);
+    EXPECT_EQ(Admit("OSTERHALL\\carl", {}).reason, DenyNotDefined);
 
     Edit(CreateDefaultProfileSheet(*m_doc, nullptr), 0, [](CPropertySheet& sheet) {
         static_cast<CDefault1*>(sheet.Page(0))->AllowButton()->click();
     });
-    const netemu::Admission admitted = Admit("OSTERHALL\\carl", {});
-    EXPECT_EQ(admitted.reason, netemu::Admitted);
+    const Admission admitted = Admit("OSTERHALL\\carl", {});
+    EXPECT_EQ(admitted.reason, Admitted);
     EXPECT_EQ(admitted.effective.maxSessionTime, 1200);
 }
 
@@ -109,8 +110,8 @@ TEST_F(PolicyEffectTest, AMoreGenerousGroupLimitWidensTheMembersOwn)
         page->SessionRow().box->click();
         page->SessionRow().field->setText("0600");
     });
-    const netemu::Admission member = Admit("OSTERHALL\\anna", {"OSTERHALL\\Sales"});
-    EXPECT_EQ(member.reason, netemu::Admitted);
+    const Admission member = Admit("OSTERHALL\\anna", {"OSTERHALL\\Sales"});
+    EXPECT_EQ(member.reason, Admitted);
     EXPECT_EQ(member.effective.maxSessionTime, 600);
     EXPECT_EQ(Admit("OSTERHALL\\anna", {}).effective.maxSessionTime, 300);
 }
