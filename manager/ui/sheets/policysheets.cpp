@@ -1,0 +1,83 @@
+#include "manager/ui/sheets/policysheets.h"
+
+#include "framework/propertysheet.h"
+#include "manager/ui/frame/managerextensions.h"
+#include "manager/ui/sheets/default1.h"
+#include "manager/ui/sheets/default2.h"
+#include "manager/ui/sheets/groupproperties.h"
+#include "manager/ui/sheets/portpropgeneral.h"
+#include "manager/ui/sheets/portproppolicies.h"
+
+#include <memory>
+
+namespace dm {
+
+namespace {
+
+void Run(CPropertySheet* created)
+{
+    std::unique_ptr<CPropertySheet> sheet(created);
+    sheet->exec();
+}
+
+} // namespace
+
+CPropertySheet* CreatePortSheet(CDMDoc& doc, const std::string& port, const std::string& server,
+                                QWidget* parent)
+{
+    const QString title = QStringLiteral("Properties for %1 on %2")
+                              .arg(QString::fromStdString(port), QString::fromStdString(server));
+    auto* sheet = new CPropertySheet(title, parent);
+    sheet->AddPage(new CPortPropGeneral(doc, port, server));
+    sheet->AddPage(new CPortPropPolicies(doc, port, server));
+    sheet->resize(440, 380);
+    return sheet;
+}
+
+CPropertySheet* CreateGroupSheet(CDMDoc& doc, const std::string& domain, const std::string& group,
+                                 QWidget* parent)
+{
+    const QString title = QStringLiteral("Properties for %1\\%2")
+                              .arg(QString::fromStdString(domain), QString::fromStdString(group));
+    auto* sheet = new CPropertySheet(title, parent);
+    sheet->AddPage(new CGroupProperties(doc, domain, group));
+    sheet->resize(560, 330);
+    return sheet;
+}
+
+CPropertySheet* CreateDefaultProfileSheet(CDMDoc& doc, QWidget* parent)
+{
+    auto* sheet = new CPropertySheet(QStringLiteral("Default Profile"), parent);
+    sheet->AddPage(new CDefault1(doc));
+    sheet->AddPage(new CDefault2(doc));
+    sheet->resize(640, 360);
+    return sheet;
+}
+
+void RunPortSheet(CDMDoc& doc, QWidget* parent, const std::string& port, const std::string& server)
+{
+    Run(CreatePortSheet(doc, port, server, parent));
+}
+
+void RunGroupSheet(CDMDoc& doc, QWidget* parent, const std::string& domain, const std::string& group)
+{
+    Run(CreateGroupSheet(doc, domain, group, parent));
+}
+
+void RunDefaultProfileSheet(CDMDoc& doc, QWidget* parent)
+{
+    Run(CreateDefaultProfileSheet(doc, parent));
+}
+
+void AddPolicySheets(ManagerExtensions& extensions, CDMDoc& doc)
+{
+    extensions.portProperties = [&doc](QWidget* parent, const std::string& port, const std::string& server) {
+        RunPortSheet(doc, parent, port, server);
+    };
+    extensions.groupProperties = [&doc](QWidget* parent, const std::string& domain, const std::string& group) {
+        RunGroupSheet(doc, parent, domain, group);
+    };
+    extensions.defaultProperties = [&doc](QWidget* parent) { RunDefaultProfileSheet(doc, parent); };
+}
+
+} // namespace dm

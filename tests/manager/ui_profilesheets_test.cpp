@@ -1,0 +1,268 @@
+// The group sheet, the default profile sheet and the openers of all three
+// policy sheets, with the values read back through dmctl.
+
+#include "tests/manager/ui_sheetfixture.h"
+
+#include "database/profilevalues.h"
+#include "framework/propertysheet.h"
+#include "manager/ui/sheets/default1.h"
+#include "manager/ui/sheets/default2.h"
+#include "manager/ui/sheets/groupproperties.h"
+#include "manager/ui/sheets/policysheets.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/ui/views/portsmodel.h"
+#include "manager/ui/views/portsview.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+
+#include <memory>
+
+using namespace dm;
+using namespace dm::test;
+
+namespace {
+
+const std::string kSales = "+OSTERHALL\\Sales";
+
+class GroupSheetTest : public SheetFixture {
+protected:
+    void SetUp() override
+    {
+        SheetFixture::SetUp();
+        OpenManager();
+    }
+    std::unique_ptr<CPropertySheet> Open(const std::string& group = "Sales")
+    {
+        std::unique_ptr<CPropertySheet> sheet(CreateGroupSheet(*m_doc, "OSTERHALL", group, nullptr));
+        Show(*sheet);
+        return sheet;
+    }
+    static CGroupProperties* Page(CPropertySheet& sheet) { return static_cast<CGroupProperties*>(sheet.Page(0)); }
+};
+
+TEST_F(GroupSheetTest, AGroupWithoutSectionOnlyAllowsSeveralPorts)
+{
+    auto sheet = Open();
+    EXPECT_EQ(sheet->windowTitle(), "Properties for OSTERHALL\\Sales");
+    ASSERT_EQ(sheet->PageCount(), 1);
+    EXPECT_EQ(sheet->Page(0)->Title(), "Settings");
+    EXPECT_TRUE(sheet->HasContextHelpButton());
+    CGroupProperties* page = Page(*sheet);
+    for (const LimitRow* row : {&page->SessionRow(), &page->TotalRow(), &page->PeriodRow()}) {
+        EXPECT_FALSE(row->box->isChecked());
+        EXPECT_FALSE(row->field->isEnabled());
+        EXPECT_TRUE(row->field->text().isEmpty());
+    }
+    EXPECT_FALSE(page->PeriodRow().period->isEnabled());
+    EXPECT_TRUE(page->MultiplePortsBox()->isChecked());
+    sheet->reject();
+    EXPECT_EQ(UsrValue(kSales, "NoDuplicate"), "<missing>") << "cancel writes nothing";
+}
+
+TEST_F(GroupSheetTest, TextsAreWrittenAsTyped)
+{
+    auto sheet = Open();
+    CGroupProperties* page = Page(*sheet);
+    page->SessionRow().box->click();
+    EXPECT_TRUE(page->SessionRow().field->isEnabled());
+    page->SessionRow().field->setText("0120");
+    page->TotalRow().box->click();
+    page->TotalRow().field->setText("0"); // on, but no amount
+    page->MultiplePortsBox()->click();
+    sheet->accept();
+    ASSERT_EQ(sheet->result(), QDialog::Accepted);
+    EXPECT_EQ(UsrValue(kSales, "MaxSessionTime"), "0120");
+    EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "0");
+    EXPECT_EQ(UsrValue(kSales, "NoDuplicate"), "1");
+    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "0");
+    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "0");
+
+    auto again = Open();
+    EXPECT_TRUE(Page(*again)->SessionRow().box->isChecked());
+    EXPECT_EQ(Page(*again)->SessionRow().field->text().toInt(), 120);
+    EXPECT_FALSE(Page(*again)->TotalRow().box->isChecked());
+    EXPECT_FALSE(Page(*again)->MultiplePortsBox()->isChecked());
+}
+
+TEST_F(GroupSheetTest, PeriodTypeFollowsTheChoiceOnlyWithAnAmount)
+{
+    auto sheet = Open();
+    CGroupProperties* page = Page(*sheet);
+    page->PeriodRow().period->setCurrentIndex(2);
+    page->PeriodRow().box->click();
+    EXPECT_EQ(page->PeriodRow().period->currentText(), "24 Hours") << "switching on starts at a day";
+    EXPECT_TRUE(page->PeriodRow().period->isEnabled());
+    // On with an empty field: the text as typed, and no period.
+    ASSERT_TRUE(sheet->ApplyShownPages());
+    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "");
+    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "0");
+
+    page->PeriodRow().field->setText("3600");
+    page->PeriodRow().period->setCurrentIndex(1);
+    ASSERT_TRUE(sheet->ApplyShownPages());
+    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "3600");
+    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "2");
+
+    auto again = Open();
+    EXPECT_TRUE(Page(*again)->PeriodRow().box->isChecked());
+    EXPECT_EQ(Page(*again)->PeriodRow().period->currentText(), "Week");
+    EXPECT_EQ(Page(*again)->PeriodRow().field->text(), "3600");
+}
+
+TEST_F(GroupSheetTest, TextThatIsNoNumberIsRefused)
+{
+    SetUsr(kSales, "MaxTotalTime", "7200");
+    auto sheet = Open();
+    CGroupProperties* page = Page(*sheet);
+    EXPECT_EQ(page->TotalRow().field->text(), "7200");
+    for (const char* bad : {"12a", "-5", "1.5", "99999999999"}) {
+        SCOPED_TRACE(bad);
+        m_ui.m_messages.clear();
+        page->TotalRow().field->setText(bad);
+        sheet->OkButton()->click();
+        EXPECT_TRUE(sheet->isVisible());
+        EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{"Please enter a number of seconds."});
+        EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "7200");
+    }
+    // Leading blanks before the digits are a number, kept as typed.
+    page->TotalRow().field->setText("  45");
+    ASSERT_TRUE(sheet->ApplyShownPages());
+    EXPECT_EQ(ParseInt32(UsrValue(kSales, "MaxTotalTime")), 45);
+    // A field whose limit is off is not looked at.
+    page->TotalRow().box->click();
+    sheet->OkButton()->click();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "0");
+}
+
+class NoDatabaseTest : public UiFixture {};
+
+TEST_F(NoDatabaseTest, TheGroupSheetSaysWhenItCannotSave)
+{
+    AddRasServer("EAST", {"COM1"});
+    OpenManager();
+    ASSERT_FALSE(m_doc->DatabaseAvailable());
+    std::unique_ptr<CPropertySheet> sheet(CreateGroupSheet(*m_doc, "OSTERHALL", "Sales", nullptr));
+    sheet->show();
+    auto* page = static_cast<CGroupProperties*>(sheet->Page(0));
+    page->SessionRow().box->click();
+    page->SessionRow().field->setText("600");
+    sheet->OkButton()->click();
+    EXPECT_TRUE(sheet->isVisible()) << "nothing may look saved that was not";
+    EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{"The settings of group OSTERHALL\\Sales could not be saved."});
+}
+
+class DefaultProfileTest : public SheetFixture {
+protected:
+    void SetUp() override
+    {
+        SheetFixture::SetUp();
+        SetHw("Default", "AssignDefault", "1");
+        SetHw("Default", "NoDuplicate", "1");
+        SetHw("Default", "MaxSessionTime", "7200");
+        SetHw("Default", "PeriodMax", "72000");
+        SetHw("Default", "PeriodType", "2");
+        OpenManager();
+    }
+    std::unique_ptr<CPropertySheet> Open(int page = 0)
+    {
+        std::unique_ptr<CPropertySheet> sheet(CreateDefaultProfileSheet(*m_doc, nullptr));
+        Show(*sheet);
+        sheet->SetActivePage(page);
+        return sheet;
+    }
+    static CDefault1* Policy(CPropertySheet& sheet) { return static_cast<CDefault1*>(sheet.Page(0)); }
+    static CDefault2* Settings(CPropertySheet& sheet) { return static_cast<CDefault2*>(sheet.Page(1)); }
+};
+
+TEST_F(DefaultProfileTest, TheDenyButtonWritesAssignDefaultZero)
+{
+    auto sheet = Open();
+    EXPECT_EQ(sheet->windowTitle(), "Default Profile");
+    ASSERT_EQ(sheet->PageCount(), 2);
+    EXPECT_EQ(sheet->Page(0)->Title(), "Policy");
+    EXPECT_EQ(sheet->Page(1)->Title(), "Default Settings");
+    EXPECT_TRUE(sheet->HasContextHelpButton());
+    EXPECT_TRUE(Policy(*sheet)->AllowButton()->isChecked());
+    Policy(*sheet)->DenyButton()->click();
+    EXPECT_TRUE(sheet->ApplyButton()->isEnabled());
+    sheet->accept();
+    EXPECT_EQ(HwValue("Default", "AssignDefault"), "0");
+    // The other keys of the section are written with it, unchanged.
+    EXPECT_EQ(HwValue("Default", "MaxSessionTime"), "7200");
+    EXPECT_EQ(HwValue("Default", "NoDuplicate"), "1");
+    EXPECT_EQ(HwValue("Default", "PeriodType"), "2");
+
+    auto again = Open();
+    EXPECT_TRUE(Policy(*again)->DenyButton()->isChecked());
+}
+
+TEST_F(DefaultProfileTest, SettingsAreShownAndWritten)
+{
+    auto sheet = Open(1);
+    CDefault2* page = Settings(*sheet);
+    EXPECT_FALSE(page->MultiplePortsBox()->isChecked()) << "NoDuplicate 1: one port at a time";
+    EXPECT_TRUE(page->SessionRow().box->isChecked());
+    EXPECT_EQ(page->SessionRow().field->text(), "7200");
+    EXPECT_FALSE(page->TotalRow().box->isChecked());
+    EXPECT_FALSE(page->ExpiryRow().field->isEnabled());
+    EXPECT_TRUE(page->PeriodRow().box->isChecked());
+    EXPECT_EQ(page->PeriodRow().period->currentText(), "Week");
+    EXPECT_EQ(page->PeriodRow().field->text(), "72000");
+
+    page->MultiplePortsBox()->click();
+    page->SessionRow().box->click();
+    page->ExpiryRow().box->click();
+    page->ExpiryRow().field->setText("30");
+    page->TotalRow().box->click();
+    page->TotalRow().field->setText("360000");
+    page->PeriodRow().field->setText("0");
+    sheet->accept();
+    EXPECT_EQ(HwValue("Default", "NoDuplicate"), "0");
+    EXPECT_EQ(HwValue("Default", "MaxSessionTime"), "0");
+    EXPECT_EQ(HwValue("Default", "MaxTotalTime"), "360000");
+    EXPECT_EQ(HwValue("Default", "ExpiryTime"), "30");
+    EXPECT_EQ(HwValue("Default", "PeriodMax"), "0");
+    EXPECT_EQ(HwValue("Default", "PeriodType"), "0") << "a period without an amount is none";
+    EXPECT_EQ(HwValue("Default", "AssignDefault"), "1") << "the Policy page was shown and kept its choice";
+
+    auto again = Open(1);
+    EXPECT_TRUE(Settings(*again)->MultiplePortsBox()->isChecked());
+    EXPECT_FALSE(Settings(*again)->PeriodRow().box->isChecked());
+}
+
+class OpenersTest : public SheetFixture {};
+
+TEST_F(OpenersTest, PortsListDoubleClickAndTreeMenusOpenTheirSheets)
+{
+    OpenWithSheets();
+    Tree().SelectNode(Tree().FindNode("EAST"));
+    auto* view = qobject_cast<CPortsView*>(m_frame->RightPane());
+    ASSERT_NE(view, nullptr);
+    view->List()->selectionModel()->select(view->Model()->index(1, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(CatchModal([&] { view->OpenPortProperties(); }), "Properties for COM2 on EAST");
+    EXPECT_EQ(HwValue("EAST\\COM2", "MaxSessionTime"), "0") << "the sheet really opened the port";
+
+    // The tree's context menus, each through its one action.
+    auto trigger = [&](QTreeWidgetItem* node) {
+        Tree().SelectNode(node);
+        std::unique_ptr<QMenu> menu = Tree().CreateContextMenu(node);
+        EXPECT_TRUE(menu && menu->actions().value(0)->isEnabled());
+        return CatchModal([&] { menu->actions().value(0)->trigger(); });
+    };
+    Tree().FindNode("EAST")->setExpanded(true);
+    EXPECT_EQ(trigger(Tree().FindNode("COM1", Tree().FindNode("EAST"))), "Properties for COM1 on EAST");
+    Tree().FindNode("OSTERHALL")->setExpanded(true);
+    EXPECT_EQ(trigger(Tree().FindNode("Staff", Tree().FindNode("OSTERHALL"))), "Properties for OSTERHALL\\Staff");
+    EXPECT_EQ(trigger(Tree().FindNode("DEFAULT PROFILE")), "Default Profile");
+}
+
+} // namespace
