@@ -154,12 +154,6 @@ void SortHistoryRows(std::vector<std::uint32_t>& rows, const std::vector<LogReco
         rows[i] = ~static_cast<std::uint32_t>(keys[i]);
 }
 
-int& SharedSortDirection()
-{
-    static int direction = 1;
-    return direction;
-}
-
 void HistorySortState::Reset()
 {
     m_column = 0;

@@ -21,6 +21,7 @@
 
 #include "common/logrecord.h"
 #include "manager/core/historycolumns.h"
+#include "manager/core/sortdirection.h"
 
 #include <cstdint>
 #include <optional>
@@ -39,10 +40,6 @@ int CompareLogRecords(const LogRecord& a, const LogRecord& b, HistoryColumn colu
 // in a fraction of a second.
 void SortHistoryRows(std::vector<std::uint32_t>& rows, const std::vector<LogRecord>& records,
                      HistoryColumn column, int d);
-
-// The direction d that the history and users lists share for the life of
-// the program: +1 at start.
-int& SharedSortDirection();
 
 // A list's sort: the column (display index) and whether the last sort came
 // from a header click. A click sorts with the shared d and then negates it,
