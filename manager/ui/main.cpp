@@ -7,6 +7,7 @@
 #include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/screenshots.h"
 #include "manager/ui/sheets/policysheets.h"
+#include "manager/ui/views/historypanes.h"
 
 #include <QApplication>
 
@@ -70,6 +71,7 @@ int main(int argc, char** argv)
     doc.SetCommandLine(commandLine);
     dm::ManagerExtensions extensions;
     dm::AddPolicySheets(extensions, doc);
+    dm::AddHistoryPanes(extensions);
     dm::CMainFrame frame(doc, ui, extensions);
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {

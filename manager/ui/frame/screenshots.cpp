@@ -9,6 +9,7 @@
 #include "manager/ui/sheets/optionssheet.h"
 #include "manager/ui/sheets/policysheetshots.h"
 #include "manager/ui/dialogs/sendmessagedialog.h"
+#include "manager/ui/views/historyscreenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -146,6 +147,7 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
         message.reject();
     }
     ok &= TakePolicySheetScreenshots(doc, &frame, dir);
+    ok &= TakeHistoryScreenshots(doc, frame, dir);
     frame.hide();
     return ok ? 0 : 1;
 }
