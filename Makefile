@@ -79,6 +79,7 @@ demo: build
 screenshots: build
 	rm -rf $(SCREENSHOT_NETWORK) $(SCREENSHOTS)
 	$(BUILD)/bin/dmctl net demo $(SCREENSHOT_NETWORK)
+	if [ -x $(BUILD)/bin/dmsim ]; then $(BUILD)/bin/dmsim generate --network $(SCREENSHOT_NETWORK) --days 14; fi
 	DIALMIND_NETWORK=$(SCREENSHOT_NETWORK) QT_QPA_PLATFORM=offscreen \
 		$(BUILD)/bin/dialmind --screenshots $(SCREENSHOTS)
 	DIALMIND_NETWORK=$(SCREENSHOT_NETWORK) QT_QPA_PLATFORM=offscreen \

@@ -48,6 +48,16 @@ bool CsvExport::WriteFile(const QString& path, const std::string& header, const 
     return file.commit();
 }
 
+bool CsvExport::WriteText(const QString& path, const std::string& text)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+        return false;
+    return file.commit();
+}
+
 std::string CsvExport::ClipboardText(const std::vector<Row>& rows)
 {
     std::string text;

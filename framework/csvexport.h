@@ -28,6 +28,9 @@ public:
     // The header line (written as given, then "\n") and the rows; false when
     // the file cannot be written. Texts are written as UTF-8.
     static bool WriteFile(const QString& path, const std::string& header, const std::vector<Row>& rows);
+    // Text formed by the caller, written whole or not at all; false when the
+    // file cannot be written.
+    static bool WriteText(const QString& path, const std::string& text);
     // Rows as the clipboard takes them: no header, lines ended by "\r\n".
     static std::string ClipboardText(const std::vector<Row>& rows);
 

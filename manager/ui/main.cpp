@@ -5,6 +5,7 @@
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/mainframe.h"
 #include "manager/ui/frame/screenshots.h"
+#include "manager/ui/views/useview.h"
 
 #include <QApplication>
 
@@ -66,7 +67,9 @@ int main(int argc, char** argv)
     dm::UserInteraction& docUi = screenshotDir.isEmpty() ? static_cast<dm::UserInteraction&>(ui) : silent;
     dm::CDMDoc doc(docUi);
     doc.SetCommandLine(commandLine);
-    dm::CMainFrame frame(doc, ui);
+    dm::ManagerExtensions extensions;
+    extensions.graphView = [](dm::CDMDoc& d, QWidget* parent) -> QWidget* { return new dm::CUseView(d, parent); };
+    dm::CMainFrame frame(doc, ui, std::move(extensions));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {
         doc.OnNewDocument();

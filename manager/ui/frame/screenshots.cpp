@@ -8,6 +8,7 @@
 #include "manager/ui/views/newport.h"
 #include "manager/ui/sheets/optionssheet.h"
 #include "manager/ui/dialogs/sendmessagedialog.h"
+#include "manager/ui/views/useviewscreenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -144,6 +145,7 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
         ok &= Save(&message, dir, QStringLiteral("send-message.png"));
         message.reject();
     }
+    ok &= TakeUsageScreenshots(doc, frame, dir);
     frame.hide();
     return ok ? 0 : 1;
 }
