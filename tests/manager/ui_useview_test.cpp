@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
@@ -274,4 +275,23 @@ TEST_F(UseViewTest, TheProgressDialogShowsEachRowAsItIsFinished)
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(seen[1], std::make_pair(QString("EAST\\COM2"), 50));
     EXPECT_EQ(seen[3], std::make_pair(QString("WEST\\COM2"), 100));
+}
+
+TEST_F(UseViewTest, TheGraphHeaderDrawsItsArrowsAndTheWindow)
+{
+    UsageHeader* header = View()->Header();
+    const QImage image = header->grab().toImage();
+    const int left = header->GraphLeft();
+    // The arrows' dark outlines lie within a header height of each end.
+    auto darkPixels = [&](int from, int to) {
+        int count = 0;
+        for (int x = std::max(from, 0); x < std::min(to, image.width()); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                count += qGray(image.pixel(x, y)) < 110 ? 1 : 0;
+        return count;
+    };
+    const int h = header->height();
+    EXPECT_GT(darkPixels(left + 4, left + h + 1), 10);
+    EXPECT_GT(darkPixels(left + header->GraphWidth() - h - 1, left + header->GraphWidth() - 4), 10);
+    EXPECT_GT(darkPixels(left + 2 * h, left + header->GraphWidth() - 2 * h), 20);
 }

@@ -22,11 +22,12 @@ Q_SIGNALS:
     void stepRequested(bool forward);
 
 protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void OnSectionClicked(int logicalIndex);
+    void PaintGraphSection(QPainter& painter, const QRect& rect) const;
 
     int m_graphSection;
     QString m_text;
