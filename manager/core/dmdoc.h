@@ -25,6 +25,7 @@
 #include "manager/core/reportsettings.h"
 #include "manager/core/selection.h"
 #include "manager/core/serverentry.h"
+#include "manager/core/usagewindow.h"
 #include "manager/core/usersettings.h"
 
 #include <cstdint>
@@ -129,6 +130,9 @@ public:
     // history view when it reloads.
     bool LogReloadNeeded() const { return m_logReloadNeeded; }
     void SetLogReloadNeeded(bool needed) { m_logReloadNeeded = needed; }
+    // The usage graph's time window; every load of the log sets it to today,
+    // zoomed by day, with the scope starting at the earliest loaded record.
+    UsageWindow& GraphWindow() { return m_graphWindow; }
 
     // --- Servers and the RAS library -----------------------------------------------
     std::vector<ServerEntry>& Servers() { return m_servers; }
@@ -191,6 +195,7 @@ private:
     void ApplyDatabaseDirectory();
     void AttachLogDirectory();
     void SwitchPane(int kind);
+    void AfterLogLoad();
 
     UserInteraction& m_ui;
     std::unique_ptr<Platform> m_platform;
@@ -221,6 +226,7 @@ private:
     bool m_changed = false;
     bool m_logReloadNeeded = false;
     std::uint32_t m_historyDate = 0;
+    UsageWindow m_graphWindow;
 };
 
 } // namespace dm

@@ -18,12 +18,22 @@ bool CDMDoc::LoadActivityLog()
 {
     // A scope outside 1 to 4 is corrected and kept as 1.
     m_settings.browseScope = ActivityLog::NormalizeBrowseScope(m_settings.browseScope);
-    return m_log->LoadScope(m_settings.browseScope, m_historyDate);
+    if (!m_log->LoadScope(m_settings.browseScope, m_historyDate))
+        return false;
+    AfterLogLoad();
+    return true;
 }
 
 bool CDMDoc::LoadActivityLogRange(std::uint32_t from, std::uint32_t to)
 {
-    return m_log->LoadRange(from, to);
+    const bool loaded = m_log->LoadRange(from, to);
+    AfterLogLoad();
+    return loaded;
+}
+
+void CDMDoc::AfterLogLoad()
+{
+    m_graphWindow.ResetAfterLoad(m_log->TodayStart(), m_log->TodayEnd(), m_log->FirstRecordTime());
 }
 
 int CDMDoc::BrowseScope() const { return m_settings.browseScope; }

@@ -8,6 +8,7 @@
 #include "manager/ui/frame/screenshots.h"
 #include "manager/ui/sheets/policysheets.h"
 #include "manager/ui/views/historypanes.h"
+#include "manager/ui/views/useview.h"
 
 #include <QApplication>
 
@@ -72,7 +73,8 @@ int main(int argc, char** argv)
     dm::ManagerExtensions extensions;
     dm::AddPolicySheets(extensions, doc);
     dm::AddHistoryPanes(extensions);
-    dm::CMainFrame frame(doc, ui, extensions);
+    extensions.graphView = [](dm::CDMDoc& d, QWidget* parent) -> QWidget* { return new dm::CUseView(d, parent); };
+    dm::CMainFrame frame(doc, ui, std::move(extensions));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {
         doc.OnNewDocument();

@@ -10,6 +10,7 @@
 #include "manager/ui/sheets/policysheetshots.h"
 #include "manager/ui/dialogs/sendmessagedialog.h"
 #include "manager/ui/views/historyscreenshots.h"
+#include "manager/ui/views/useviewscreenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -148,6 +149,7 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
     }
     ok &= TakePolicySheetScreenshots(doc, &frame, dir);
     ok &= TakeHistoryScreenshots(doc, frame, dir);
+    ok &= TakeUsageScreenshots(doc, frame, dir);
     frame.hide();
     return ok ? 0 : 1;
 }
