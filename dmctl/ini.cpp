@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "dmctl/command.h"
+#include "platform/network.h"
 #include "platform/pathresolver.h"
 #include "platform/profile.h"
 
@@ -12,7 +13,9 @@ const char kIniHelp[] =
     "Usage: dmctl ini COMMAND ARGS...\n\n"
     "Reads and writes profile files with the rules all Dialminder programs share.\n"
     "FILE is a system path (\"\\\\MASTER\\DM_NT_DB\\Dialmind.hw\", \"C:\\Dialmind\\x.ini\",\n"
-    "a bare name in the Windows directory) or a path of this machine.\n\n"
+    "a bare name in the Windows directory) or a path of this machine. A system path\n"
+    "never leaves the network: \"..\" above a share or a drive, or a link in the\n"
+    "network that leads out of it, fails with error 161 and writes nothing.\n\n"
     "Commands:\n"
     "  get FILE SECTION KEY [--default TEXT]   print the value; a missing key prints TEXT,\n"
     "                                          or is an error without --default\n"
@@ -27,14 +30,17 @@ int Usage(const char* error)
     return 2;
 }
 
-// The resolved path, or an error message when the file name cannot be resolved.
-bool CheckResolvable(const std::string& file)
+// True when the file name resolves (and, for a write, may be written);
+// otherwise an error message with the system's error number.
+bool CheckResolvable(const std::string& file, bool forWrite = false)
 {
     dm::ResolvedPath resolved = dm::ResolvePath(file);
+    if (resolved.ok() && forWrite)
+        resolved = dm::ResolveWriteTarget(resolved.path);
     if (resolved.ok())
         return true;
-    std::fprintf(stderr, "dmctl ini: cannot reach '%s' (error %lu)\n", file.c_str(),
-                 resolved.error);
+    std::fprintf(stderr, "dmctl ini: cannot reach '%s' (error %lu, %s)\n", file.c_str(),
+                 resolved.error, dm::WinErrorName(resolved.error).c_str());
     return false;
 }
 
@@ -82,7 +88,7 @@ int RunSet(const std::vector<std::string>& args)
 {
     if (args.size() != 5)
         return Usage("set takes FILE SECTION KEY VALUE");
-    if (!CheckResolvable(args[1]))
+    if (!CheckResolvable(args[1], true))
         return 1;
     if (!dm::WritePrivateProfileString(args[2], args[3], args[4], args[1])) {
         std::fprintf(stderr, "dmctl ini: cannot write '%s' (a name holds ']', '=' or a line "
@@ -97,7 +103,7 @@ int RunDelete(const std::vector<std::string>& args)
 {
     if (args.size() != 3 && args.size() != 4)
         return Usage("delete takes FILE SECTION [KEY]");
-    if (!CheckResolvable(args[1]))
+    if (!CheckResolvable(args[1], true))
         return 1;
     bool ok = args.size() == 4 ? dm::DeletePrivateProfileKey(args[2], args[3], args[1])
                                : dm::DeletePrivateProfileSection(args[2], args[1]);
