@@ -74,15 +74,12 @@ bool XServerAnswers()
     return answers;
 }
 
-// Whether a window can be shown: a platform that needs no display, or a
-// display that is really there. A DISPLAY naming no server must not reach
-// the window system, which would abort the process.
-bool HasDisplay()
+// Whether a display is really there: the X server that DISPLAY names
+// answers, or the Wayland socket exists. A DISPLAY naming no server must not
+// reach the window system, which would abort the process.
+bool DisplayAnswers()
 {
-    const std::string platform = NonEmptyEnv("QT_QPA_PLATFORM") ? NonEmptyEnv("QT_QPA_PLATFORM") : "";
-    if (!platform.empty() && platform.rfind("xcb", 0) != 0 && platform.rfind("wayland", 0) != 0)
-        return true; // offscreen, minimal, vnc ...
-    if (platform.rfind("wayland", 0) != 0 && NonEmptyEnv("DISPLAY"))
+    if (NonEmptyEnv("DISPLAY"))
         return XServerAnswers();
     if (const char* wayland = NonEmptyEnv("WAYLAND_DISPLAY")) {
         const char* runtime = NonEmptyEnv("XDG_RUNTIME_DIR");
@@ -93,6 +90,14 @@ bool HasDisplay()
         return !socket.empty() && ::stat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
     }
     return false;
+}
+
+// A window platform chosen by hand that needs no display (offscreen, vnc ...).
+bool PlatformNeedsNoDisplay()
+{
+    const char* platform = NonEmptyEnv("QT_QPA_PLATFORM");
+    return platform != nullptr && std::strncmp(platform, "xcb", 3) != 0 &&
+           std::strncmp(platform, "wayland", 7) != 0;
 }
 
 } // namespace
@@ -129,7 +134,8 @@ int main(int argc, char** argv)
     }
 
     dm::QtModule qt;
-    const bool display = mode != Mode::Console && HasDisplay();
+    const bool display = mode == Mode::Window ? PlatformNeedsNoDisplay() || DisplayAnswers()
+                         : mode == Mode::Automatic && DisplayAnswers();
     if (mode == Mode::Window && !display) {
         std::fprintf(stderr, "ERROR: Cannot show the window: no display can be reached.\n");
         return 1;
