@@ -67,8 +67,10 @@ bool LogMigration::Run()
     } else {
         std::ifstream in(resolved.path, std::ios::binary);
         const int error = in ? 0 : errno;
+        // A missing file in a directory that exists is "file not found" (2).
+        const bool missingFile = error == ENOENT && fs::is_directory(resolved.path.parent_path(), ec);
         if (!in || !fs::is_regular_file(resolved.path, ec))
-            ReportError(1, WinErrorOfErrno(error != 0 ? error : EACCES),
+            ReportError(1, missingFile ? 2 : WinErrorOfErrno(error != 0 ? error : EACCES),
                         "The source directory was in error");
     }
 

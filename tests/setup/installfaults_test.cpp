@@ -147,7 +147,8 @@ TEST_F(InstallFaultsTest, FailedDayFileWritesEndTheRunAsAFailedConversion)
     // The day file cannot be written: a directory holds its name.
     fs::create_directories(ResolvePathOrEmpty(DayLogPath("C:\\Dialmind", 881280000)) / "sub");
 
-    EXPECT_EQ(Unattended("[Setup]\r\nInstallManager=0\r\n"), unattendedexit::MigrationFailed);
+    EXPECT_EQ(Unattended("[Setup]\r\nInstallManager=0\r\nTargetDirectory=C:\\Dialmind\r\n"),
+              unattendedexit::MigrationFailed);
     EXPECT_EQ(m_out.str().find("Converted 2 records."), std::string::npos) << m_out.str();
     EXPECT_EQ(LastLine(), "Setup failed: the log conversion did not complete (0 of 2 records "
                           "written); Dialmind.log was kept.");
