@@ -235,7 +235,8 @@ bool UpdateIniFile(const std::filesystem::path& requested,
     std::string lockName = ".";
     lockName += ToLowerName(name);
     lockName += ".lock";
-    FileDescriptor lock(::open((dir / lockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    // A lock file is never a link: one planted there must not create its target.
+    FileDescriptor lock(::open((dir / lockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (lock.get() < 0)
         return false;
     while (::flock(lock.get(), LOCK_EX) != 0) {

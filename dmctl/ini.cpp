@@ -4,6 +4,7 @@
 
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "platform/network.h"
 #include "platform/pathresolver.h"
 #include "platform/profile.h"
 
@@ -13,7 +14,9 @@ const char kIniHelp[] =
     "Usage: dmctl ini COMMAND ARGS...\n\n"
     "Reads and writes profile files with the rules all Dialminder programs share.\n"
     "FILE is a system path (\"\\\\MASTER\\DM_NT_DB\\Dialmind.hw\", \"C:\\Dialmind\\x.ini\",\n"
-    "a bare name in the Windows directory) or a path of this machine.\n\n"
+    "a bare name in the Windows directory) or a path of this machine. A system path\n"
+    "never leaves the network: \"..\" above a share or a drive, or a link in the\n"
+    "network that leads out of it, fails with error 161 and writes nothing.\n\n"
     "Commands:\n"
     "  get FILE SECTION KEY [--default TEXT]   print the value; a missing key prints TEXT,\n"
     "                                          or is an error without --default\n"
@@ -30,14 +33,17 @@ int Usage(const char* error)
     return 2;
 }
 
-// The resolved path, or an error message when the file name cannot be resolved.
-bool CheckResolvable(const std::string& file)
+// True when the file name resolves (and, for a write, may be written);
+// otherwise an error message with the system's error number.
+bool CheckResolvable(const std::string& file, bool forWrite = false)
 {
     dm::ResolvedPath resolved = dm::ResolvePath(file);
+    if (resolved.ok() && forWrite)
+        resolved = dm::ResolveWriteTarget(resolved.path);
     if (resolved.ok())
         return true;
-    std::fprintf(stderr, "dmctl ini: cannot reach '%s' (error %lu)\n", file.c_str(),
-                 resolved.error);
+    std::fprintf(stderr, "dmctl ini: cannot reach '%s' (error %lu, %s)\n", file.c_str(),
+                 resolved.error, dm::WinErrorName(resolved.error).c_str());
     return false;
 }
 
@@ -72,7 +78,7 @@ int RunGet(const dmctl::Words& args)
 int RunSet(const dmctl::Words& args)
 {
     const auto& a = args.positional;
-    if (!CheckResolvable(a[0]))
+    if (!CheckResolvable(a[0], true))
         return 1;
     if (!dm::WritePrivateProfileString(a[1], a[2], a[3], a[0])) {
         std::fprintf(stderr, "dmctl ini: cannot write '%s' (a name holds ']', '=' or a line "
@@ -86,7 +92,7 @@ int RunSet(const dmctl::Words& args)
 int RunDelete(const dmctl::Words& args)
 {
     const auto& a = args.positional;
-    if (!CheckResolvable(a[0]))
+    if (!CheckResolvable(a[0], true))
         return 1;
     bool ok = a.size() == 3 ? dm::DeletePrivateProfileKey(a[1], a[2], a[0])
                             : dm::DeletePrivateProfileSection(a[1], a[0]);

@@ -1,6 +1,7 @@
 // dmctl: the scriptable face of Dialminder's layers.
 
 #include "dmctl/command.h"
+#include "platform/network.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -55,8 +56,15 @@ int main(int argc, char** argv)
         return 0;
     }
     for (const auto& g : dmctl::Groups()) {
-        if (g.name == args[0])
-            return g.main(std::vector<std::string>(args.begin() + 1, args.end()));
+        if (g.name != args[0])
+            continue;
+        // No path may be formed from a local computer name that cannot be one.
+        std::string problem;
+        if (!dmctl::WantsHelp(args) && dm::Network::CheckLocalComputerName(&problem) != 0) {
+            std::fprintf(stderr, "dmctl: %s\n", problem.c_str());
+            return 1;
+        }
+        return g.main(std::vector<std::string>(args.begin() + 1, args.end()));
     }
     std::fprintf(stderr, "dmctl: unknown group '%s'\n", args[0].c_str());
     PrintUsage(stderr);

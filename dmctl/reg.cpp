@@ -4,6 +4,7 @@
 #include "dmctl/command.h"
 #include "dmctl/netcommands.h"
 #include "platform/network.h"
+#include "platform/pathresolver.h"
 #include "platform/registry.h"
 
 #include <algorithm>
@@ -35,7 +36,8 @@ const char kRegHelp[] =
     "  delete COMPUTER KEY [VALUE]     delete a value, or the key with everything below it\n"
     "  deny COMPUTER KEY on|off        mark the key as denied to remote callers, or lift it\n"
     "  export COMPUTER [KEY]           print the hive, or the key, as REGEDIT4 text\n"
-    "  import COMPUTER FILE            apply a REGEDIT4 file (\"-\" reads stdin)\n\n"
+    "  import COMPUTER FILE            apply a REGEDIT4 file (\"-\" reads stdin; a system path\n"
+    "                                  such as \\\\MASTER\\SHARE\\x.reg goes through the resolver)\n\n"
     "A word in the place of an argument, and every word after --multi, is that\n"
     "argument even when it starts with \"-\"; \"--\" ends the options. --remote stands\n"
     "before the command or after the arguments (before --multi).\n"
@@ -222,7 +224,15 @@ int RunCommand(const std::string& command, const dmctl::Words& words, const Targ
         if (args[0] == "-") {
             text << std::cin.rdbuf();
         } else {
-            std::ifstream in(args[0], std::ios::binary);
+            // A name in the system's form ("\\MASTER\SHARE\x.reg", "C:\x.reg")
+            // goes through the resolver; any other is a path of this machine.
+            const bool systemForm = args[0].find('\\') != std::string::npos ||
+                                    (args[0].size() >= 2 && args[0][1] == ':');
+            const dm::ResolvedPath file =
+                systemForm ? dm::ResolvePath(args[0]) : dm::ResolvedPath{args[0], 0};
+            if (!file.ok())
+                return dmctl::FailWithWinError("reg", "cannot reach '" + args[0] + "'", file.error);
+            std::ifstream in(file.path, std::ios::binary);
             if (!in) {
                 std::fprintf(stderr, "dmctl reg: cannot read '%s'\n", args[0].c_str());
                 return 1;

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -32,7 +34,7 @@ const char* const HelpText =
     "  --window   show the DMReport window with its progress bar and status\n"
     "             line; after the run it waits 4 seconds (10 seconds and a beep\n"
     "             after an error) and ends. The default when a display is\n"
-    "             available (DISPLAY or WAYLAND_DISPLAY).\n"
+    "             available (DISPLAY or WAYLAND_DISPLAY naming one that answers).\n"
     "  --console  no window and no pauses: status texts and progress\n"
     "             percentages on standard output, ERROR: texts on standard\n"
     "             error. The default without a display, e.g. under a scheduler.\n"
@@ -42,14 +44,60 @@ const char* const HelpText =
     "print job to FILE as PDF. Exit status: 0 after a report run, 1 after an\n"
     "error.\n";
 
-bool HasDisplay()
+const char* NonEmptyEnv(const char* name)
 {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0')
-            return true;
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// Whether the X server that DISPLAY names answers, asked the way the
+// window system's own connection would (through libxcb, loaded only here).
+bool XServerAnswers()
+{
+    void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (xcb == nullptr)
+        return false;
+    using Connect = void* (*)(const char*, int*);
+    using HasError = int (*)(void*);
+    using Disconnect = void (*)(void*);
+    const auto connect = reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect"));
+    const auto hasError = reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error"));
+    const auto disconnect = reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect"));
+    bool answers = false;
+    if (connect != nullptr && hasError != nullptr && disconnect != nullptr) {
+        void* connection = connect(nullptr, nullptr);
+        answers = connection != nullptr && hasError(connection) == 0;
+        if (connection != nullptr)
+            disconnect(connection);
+    }
+    dlclose(xcb);
+    return answers;
+}
+
+// Whether a display is really there: the X server that DISPLAY names
+// answers, or the Wayland socket exists. A DISPLAY naming no server must not
+// reach the window system, which would abort the process.
+bool DisplayAnswers()
+{
+    if (NonEmptyEnv("DISPLAY"))
+        return XServerAnswers();
+    if (const char* wayland = NonEmptyEnv("WAYLAND_DISPLAY")) {
+        const char* runtime = NonEmptyEnv("XDG_RUNTIME_DIR");
+        const std::string socket = wayland[0] == '/' ? std::string(wayland)
+                                   : runtime ? std::string(runtime) + "/" + wayland
+                                             : std::string();
+        struct stat st {};
+        return !socket.empty() && ::stat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
     }
     return false;
+}
+
+// A window platform chosen by hand that needs no display (offscreen, vnc ...).
+bool PlatformNeedsNoDisplay()
+{
+    const char* platform = NonEmptyEnv("QT_QPA_PLATFORM");
+    return platform != nullptr && std::strncmp(platform, "xcb", 3) != 0 &&
+           std::strncmp(platform, "wayland", 7) != 0;
 }
 
 } // namespace
@@ -86,11 +134,17 @@ int main(int argc, char** argv)
     }
 
     dm::QtModule qt;
-    if (mode == Mode::Window || (mode == Mode::Automatic && HasDisplay())) {
+    const bool display = mode == Mode::Window ? PlatformNeedsNoDisplay() || DisplayAnswers()
+                         : mode == Mode::Automatic && DisplayAnswers();
+    if (mode == Mode::Window && !display) {
+        std::fprintf(stderr, "ERROR: Cannot show the window: no display can be reached.\n");
+        return 1;
+    }
+    if (display) {
         if (qt.Load())
             return qt.RunWindow(argc, argv, commandText);
         if (mode == Mode::Window) {
-            std::fprintf(stderr, "dmreport: cannot show the window: %s\n", qt.Error().c_str());
+            std::fprintf(stderr, "ERROR: Cannot show the window: %s\n", qt.Error().c_str());
             return 1;
         }
     }

@@ -333,7 +333,7 @@ std::string CreateDemoNetwork(const fs::path& root, const DemoNetworkOptions& op
     fs::create_directories(root / "machines", ec);
     if (ec)
         return "cannot create '" + root.string() + "': " + ec.message();
-    NetworkRootGuard guard(fs::absolute(root));
+    NetworkRootGuard guard(fs::absolute(root, ec));
     const std::int64_t now = options.now != 0 ? options.now : static_cast<std::int64_t>(std::time(nullptr));
     DemoRandom random(options.seed);
 

@@ -21,7 +21,8 @@ std::filesystem::path LockFileOf(const std::filesystem::path& file)
 FileLock::FileLock(const std::filesystem::path& file)
 {
     const std::string lockPath = LockFileOf(file).string();
-    m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A lock file is never a link: one planted there must not create its target.
+    m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (m_fd < 0)
         return;
     while (::flock(m_fd, LOCK_EX) != 0) {

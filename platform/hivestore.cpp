@@ -1,6 +1,7 @@
 #include "platform/hivestore.h"
 
 #include "platform/filelock.h"
+#include "platform/pathresolver.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -180,7 +181,12 @@ unsigned long HiveStore::Load(const std::filesystem::path& file, std::shared_ptr
 
 unsigned long HiveStore::Modify(const std::filesystem::path& file, const Edit& edit)
 {
-    FileLock lock(file);
+    // A hive that is a link is written through to its target, never out of
+    // the network; the link itself stays.
+    const ResolvedPath target = ResolveWriteTarget(file);
+    if (!target.ok())
+        return target.error;
+    FileLock lock(target.path);
     if (!lock.IsHeld())
         return WinErrorOfErrno(errno);
     ReadResult current = ReadHive(file);
@@ -194,7 +200,7 @@ unsigned long HiveStore::Modify(const std::filesystem::path& file, const Edit& e
     if (result != 0 || !changed)
         return result;
     const std::string text = hive.Serialize();
-    if (int error = ReplaceFileAtomically(file, text))
+    if (int error = ReplaceFileAtomically(target.path, text))
         return WinErrorOfErrno(error);
     // The text just written is what the file holds: cache it without a parse.
     auto written = std::make_shared<const RegHive>(std::move(hive));

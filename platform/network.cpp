@@ -1,5 +1,6 @@
 #include "platform/network.h"
 
+#include "platform/computersetup.h"
 #include "platform/profile.h"
 
 #include <algorithm>
@@ -31,9 +32,13 @@ fs::path MachinesDir(const fs::path& root) { return root / "machines"; }
 
 fs::path MachineIni(const fs::path& dir) { return dir / "machine.ini"; }
 
-// Creates a computer's folder and the parts every computer has.
+// Creates a computer's folder and the parts every computer has. A name that
+// cannot be a computer's ("..", "../../x", too long) forms no path at all:
+// the result is empty and nothing is created.
 fs::path CreateComputerDir(const fs::path& root, const std::string& name)
 {
+    if (!IsValidComputerName(name) || name.front() == '\\')
+        return {};
     fs::path dir = MachinesDir(root) / name;
     std::error_code ec;
     fs::create_directories(dir / "windows", ec);
@@ -50,6 +55,7 @@ std::string WinErrorName(unsigned long error)
     case 2: return "ERROR_FILE_NOT_FOUND";
     case 3: return "ERROR_PATH_NOT_FOUND";
     case 5: return "ERROR_ACCESS_DENIED";
+    case 4: return "ERROR_TOO_MANY_OPEN_FILES";
     case 6: return "ERROR_INVALID_HANDLE";
     case 8: return "ERROR_NOT_ENOUGH_MEMORY";
     case 11: return "ERROR_BAD_FORMAT";
@@ -57,20 +63,28 @@ std::string WinErrorName(unsigned long error)
     case 50: return "ERROR_NOT_SUPPORTED";
     case 53: return "ERROR_BAD_NETPATH";
     case 67: return "ERROR_BAD_NET_NAME";
+    case 17: return "ERROR_NOT_SAME_DEVICE";
+    case 32: return "ERROR_SHARING_VIOLATION";
     case 87: return "ERROR_INVALID_PARAMETER";
     case 112: return "ERROR_DISK_FULL";
     case 122: return "ERROR_INSUFFICIENT_BUFFER";
     case 123: return "ERROR_INVALID_NAME";
+    case 145: return "ERROR_DIR_NOT_EMPTY";
+    case 161: return "ERROR_BAD_PATHNAME";
+    case 183: return "ERROR_ALREADY_EXISTS";
     case 193: return "ERROR_BAD_EXE_FORMAT";
+    case 206: return "ERROR_FILENAME_EXCED_RANGE";
     case 234: return "ERROR_MORE_DATA";
     case 259: return "ERROR_NO_MORE_ITEMS";
     case 1016: return "ERROR_REGISTRY_IO_FAILED";
     case 1018: return "ERROR_KEY_DELETED";
     case 1060: return "ERROR_SERVICE_DOES_NOT_EXIST";
+    case 1117: return "ERROR_IO_DEVICE";
     case 1317: return "ERROR_NO_SUCH_USER";
     case 1319: return "ERROR_NO_SUCH_GROUP";
     case 1355: return "ERROR_NO_SUCH_DOMAIN";
     case 1630: return "ERROR_UNSUPPORTED_TYPE";
+    case 1921: return "ERROR_CANT_RESOLVE_FILENAME";
     case 2220: return "NERR_GroupNotFound";
     case 2221: return "NERR_UserNotFound";
     case 2453: return "NERR_DCNotFound";
@@ -87,22 +101,26 @@ fs::path Network::Root()
         root = fs::path(data) / "dialminder" / "network";
     else if (const char* home = NonEmptyEnv("HOME"))
         root = fs::path(home) / ".local" / "share" / "dialminder" / "network";
-    else
-        root = fs::temp_directory_path() / "dialminder-network";
+    std::error_code ec;
+    if (root.empty()) {
+        root = fs::temp_directory_path(ec);
+        root = (ec ? fs::path("/tmp") : root) / "dialminder-network";
+    }
 
     // A network that does not exist yet starts out holding the local computer.
-    std::error_code ec;
     if (!fs::exists(MachinesDir(root), ec)) {
         fs::create_directories(MachinesDir(root), ec);
-        CreateComputerDir(root, LocalComputerName());
+        CreateComputerDir(root, LocalComputerName()); // nothing for an invalid name
     }
     return root;
 }
 
 std::string Network::LocalComputerName()
 {
+    // A name set by hand is taken whole, so that a name that cannot be a
+    // computer's stays invalid instead of being cut into a valid one.
     if (const char* name = NonEmptyEnv("DIALMIND_COMPUTERNAME"))
-        return Upper(name).substr(0, 15);
+        return Upper(name);
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0')
         return "LOCALHOST";
@@ -111,6 +129,18 @@ std::string Network::LocalComputerName()
     if (auto dot = name.find('.'); dot != std::string::npos)
         name.resize(dot);
     return name.substr(0, 15);
+}
+
+unsigned long Network::CheckLocalComputerName(std::string* message)
+{
+    const std::string name = LocalComputerName();
+    if (IsValidComputerName(name) && name.front() != '\\')
+        return winerr::Success;
+    if (message != nullptr)
+        *message = "the local computer's name '" + name +
+                   "' is invalid (1 to 15 characters, no \\ / : * ? \" < > |, blanks or \"..\"); "
+                   "set DIALMIND_COMPUTERNAME to a valid name";
+    return winerr::InvalidName;
 }
 
 std::string Network::NormalizeComputerName(std::string_view name)
@@ -185,7 +215,10 @@ std::vector<std::string> Network::Computers()
 fs::path Network::WindowsDir(std::string_view computer)
 {
     auto dir = ComputerDir(computer);
-    fs::path windows = (dir ? *dir : MachinesDir(Root()) / NormalizeComputerName(computer)) / "windows";
+    const std::string name = NormalizeComputerName(computer);
+    if (!dir && !IsValidComputerName(name))
+        return {};
+    fs::path windows = (dir ? *dir : MachinesDir(Root()) / name) / "windows";
     std::error_code ec;
     fs::create_directories(windows, ec);
     return windows;

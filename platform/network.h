@@ -33,6 +33,7 @@ constexpr unsigned long BadNetName = 67;
 constexpr unsigned long InvalidParameter = 87;
 constexpr unsigned long InsufficientBuffer = 122;
 constexpr unsigned long InvalidName = 123;
+constexpr unsigned long BadPathName = 161;
 constexpr unsigned long MoreData = 234;
 constexpr unsigned long NoMoreItems = 259;
 constexpr unsigned long ServiceDoesNotExist = 1060;
@@ -54,8 +55,13 @@ public:
     // (else ~/.local/share/dialminder/network). Created on first use holding
     // just the local computer.
     static std::filesystem::path Root();
-    // $DIALMIND_COMPUTERNAME, else the host name in upper case, at most 15 characters.
+    // $DIALMIND_COMPUTERNAME in upper case, else the host name in upper case
+    // cut to 15 characters. A name set by hand that cannot be a computer's
+    // (IsValidComputerName) is returned as it is, but no path is ever formed
+    // from it: resolving, creating and opening on it fail (123).
     static std::string LocalComputerName();
+    // 0 when the local computer's name is usable, else 123 with a message.
+    static unsigned long CheckLocalComputerName(std::string* message = nullptr);
 
     // "\\NAME", "NAME" or "" / "." (the local computer) -> "NAME" in upper case.
     static std::string NormalizeComputerName(std::string_view name);
@@ -69,10 +75,12 @@ public:
     static void SetReachable(std::string_view name, bool reachable);
 
     // Creates machines/NAME with an empty hive, Windows directory and files.
+    // Empty, creating nothing, when the name cannot be a computer's.
     static std::filesystem::path AddComputer(std::string_view name);
     // Every computer once, in upper case and sorted.
     static std::vector<std::string> Computers();
-    // The local computer's Windows directory (created when missing).
+    // The local computer's Windows directory (created when missing); empty
+    // when the computer's name is invalid.
     static std::filesystem::path LocalWindowsDir();
     static std::filesystem::path WindowsDir(std::string_view computer);
 };

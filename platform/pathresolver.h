@@ -10,11 +10,17 @@
 //   path lies on the sharing computer's disk the same way. A path already
 //   absolute in POSIX form ("/tmp/x") is taken as it is.
 // - A bare file name (no directory) lies in the local computer's Windows
-//   directory (machines/<LOCAL>/windows); relative paths with a directory are
-//   relative to the current working directory.
+//   directory (machines/<LOCAL>/windows), which the system names "C:\WINNT";
+//   relative paths with a directory are relative to the current working
+//   directory.
 // - Backslashes become slashes; each component of an existing path is matched
 //   without regard to case ("LogData" finds "logdata"); components that do
 //   not exist yet keep the spelling given.
+// - "." and ".." count as on a real file system, but ".." never climbs above
+//   a share's directory or a drive's root: such a path fails with 161 ("The
+//   specified path is invalid.") and nothing is touched.
+// - Writes go through ResolveWriteTarget, so that a symbolic link inside the
+//   network never carries a write outside the network root.
 
 #include <filesystem>
 #include <string>
@@ -22,9 +28,14 @@
 
 namespace dm {
 
+// The Windows directory as the system names it in the paths it writes
+// (UninstallString, program items). It resolves to machines/NAME/windows.
+inline constexpr std::string_view WindowsDirectoryName = "C:\\WINNT";
+
 struct ResolvedPath {
     std::filesystem::path path; // valid when error == 0
-    unsigned long error = 0;    // Windows error number: 53 bad network path, 67 bad net name
+    unsigned long error = 0;    // Windows error number: 53 bad network path, 67 bad net name,
+                                // 161 a path that would leave its share or the network
     bool ok() const { return error == 0; }
 };
 
@@ -37,6 +48,13 @@ std::filesystem::path ResolvePathOrEmpty(std::string_view systemPath);
 
 // Matches each component of an existing POSIX path without regard to case.
 std::filesystem::path MatchCaseInsensitive(const std::filesystem::path& path);
+
+// Where a write to a resolved path lands: the path itself, or, when its last
+// component is a symbolic link, the link's target. A path inside the network
+// root whose links (of the file or of any directory above it) lead outside
+// the root fails with 161: nothing may be written there. A path outside the
+// network root (a host path the user named) is written as before.
+ResolvedPath ResolveWriteTarget(const std::filesystem::path& path);
 
 // Resolution of a bare file name relative to the current working directory
 // instead of the Windows directory (dmreport's script lookup needs both).

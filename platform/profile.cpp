@@ -27,8 +27,11 @@ std::string Cut(std::string_view text, std::size_t capacity)
 
 bool Update(std::string_view file, const std::function<bool(IniFile&)>& edit)
 {
-    std::filesystem::path path = ResolvePathOrEmpty(file);
-    return !path.empty() && UpdateIniFile(path, edit);
+    const ResolvedPath resolved = ResolvePath(file);
+    if (!resolved.ok())
+        return false;
+    const ResolvedPath target = ResolveWriteTarget(resolved.path);
+    return target.ok() && UpdateIniFile(target.path, edit);
 }
 
 } // namespace

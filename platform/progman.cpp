@@ -46,6 +46,19 @@ std::string EntryValue(std::string_view text)
     return out;
 }
 
+// A string value as a desktop entry file holds it: a backslash is written
+// twice (the Exec key's own quoting is applied before this).
+std::string EscapeStringValue(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        out += c;
+        if (c == '\\')
+            out += '\\';
+    }
+    return out;
+}
+
 // One argument of an Exec key, quoted by the desktop entry rules.
 std::string ExecArgument(const std::string& arg)
 {
@@ -157,8 +170,10 @@ std::string GroupFileBase(const std::string& group) { return "dialminder-" + Men
 
 void RecordCommand(std::string_view command)
 {
-    const fs::path dir = Network::LocalWindowsDir().parent_path();
-    std::ofstream log(dir / "progman.log", std::ios::app | std::ios::binary);
+    const fs::path windows = Network::LocalWindowsDir();
+    if (windows.empty())
+        return; // an invalid local computer has no folder to keep the log in
+    std::ofstream log(windows.parent_path() / "progman.log", std::ios::app | std::ios::binary);
     log << EntryValue(command) << "\n";
 }
 
@@ -194,7 +209,7 @@ unsigned long AddItem(const std::string& group, const std::string& command,
     const fs::path file =
         DesktopApplicationsDir() / (GroupFileBase(group) + "-" + MenuSlug(title) + ".desktop");
     const std::string text = "[Desktop Entry]\nType=Application\nName=" + EntryValue(title) +
-                             "\nExec=" + EntryValue(ExecLine(command)) +
+                             "\nExec=" + EscapeStringValue(EntryValue(ExecLine(command))) +
                              "\nCategories=X-Dialminder-" + MenuSlug(group) +
                              ";\nX-Dialminder-Command=" + EntryValue(command) + "\n";
     return WriteText(file, text) ? 0 : 5;

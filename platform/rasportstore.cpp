@@ -5,6 +5,7 @@
 #include "platform/network.h"
 #include "platform/profile.h"
 #include "platform/widetext.h"
+#include "platform/rasinstall.h"
 
 #include <algorithm>
 #include <cctype>
@@ -354,7 +355,10 @@ unsigned long RasPortStore::SavePorts(const std::vector<RasPortRecord>& records)
         for (const auto& [key, value] : r.mediaParams)
             batch.Write(s, std::string(kParamPrefix) + key, value);
     }
-    return batch.Commit() ? winerr::Success : winerr::AccessDenied;
+    if (!batch.Commit())
+        return winerr::AccessDenied;
+    // ras.ini is there now: the registry says so too.
+    return MarkRasInstalled(m_computer);
 }
 
 unsigned long RasPortStore::RemovePort(std::string_view port)

@@ -47,8 +47,11 @@ unsigned long OpenHiveOf(std::string_view computer, bool checkNetwork, RegKey& h
     const std::string name = Network::NormalizeComputerName(computer);
     const bool local = name == Network::LocalComputerName();
     std::optional<fs::path> dir = Network::ComputerDir(name);
-    if (!dir && local)
+    if (!dir && local) {
+        if (unsigned long error = Network::CheckLocalComputerName())
+            return error;
         dir = Network::AddComputer(name);
+    }
     if (!dir)
         return winerr::BadNetPath;
     if (checkNetwork && !local && Network::CheckReachable(name) != winerr::Success)

@@ -88,7 +88,7 @@ unsigned VerInstallFile(bool force, const std::string& srcName, const std::strin
     if (LZCopyFile(source, temporary) != 0) {
         std::error_code ec;
         fs::remove(temporary, ec);
-        return fs::exists(source) ? verinstall::WriteFailed : verinstall::CannotRead;
+        return fs::exists(source, ec) ? verinstall::WriteFailed : verinstall::CannotRead;
     }
     std::error_code ec;
     if (!force && fs::exists(destination, ec)) {

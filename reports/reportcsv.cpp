@@ -4,6 +4,7 @@
 #include "platform/profile.h"
 #include "reports/reportformat.h"
 #include "reports/reportperiod.h"
+#include "reports/reportfile.h"
 #include "reports/reportreading.h"
 
 #include <cstdio>
@@ -29,13 +30,13 @@ const char* CsvHeading(int reportType)
     }
 }
 
+// Collects the report's text; the file is written once, whole, at the end.
 class CsvWriter {
 public:
-    explicit CsvWriter(std::FILE* file) : m_file(file) {}
     void Line(std::string_view text)
     {
-        std::fwrite(text.data(), 1, text.size(), m_file);
-        std::fwrite("\r\n", 1, 2, m_file);
+        m_text.append(text);
+        m_text.append("\r\n");
     }
     void Row(std::string_view a, std::string_view b, std::string_view c)
     {
@@ -44,10 +45,14 @@ public:
         line.append(a).append(",").append(b).append(",").append(c);
         Line(line);
     }
+    const std::string& Text() const { return m_text; }
 
 private:
-    std::FILE* m_file;
+    std::string m_text;
 };
+
+// The report's rows and lines, stopping where a missing format value says so.
+void WriteReport(CsvWriter& out, const std::string& dmtempFile);
 
 void WriteUsageRows(CsvWriter& out, const std::string& dmtemp, const char* totals,
                     const char* counts)
@@ -89,25 +94,32 @@ void WriteBusyRows(CsvWriter& out, const std::string& dmtemp)
 
 } // namespace
 
-bool WriteReportCsv(const std::string& dmtempFile, const std::filesystem::path& outputFile)
+bool WriteReportCsv(const std::string& dmtempFile, const std::filesystem::path& outputFile,
+                    std::string* failure)
 {
-    std::error_code ec;
-    std::filesystem::remove(outputFile, ec);
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(outputFile.c_str(), "wb"),
-                                                              &std::fclose);
-    if (!file)
-        return false;
-    CsvWriter out(file.get());
+    CsvWriter out;
+    WriteReport(out, dmtempFile);
+    std::string reason;
+    if (WriteReportFile(outputFile, out.Text(), reason))
+        return true;
+    if (failure != nullptr)
+        *failure = reason;
+    return false;
+}
 
+namespace {
+
+void WriteReport(CsvWriter& out, const std::string& dmtempFile)
+{
     const int reportType = GetPrivateProfileInt("Format", "ReportType", 0, dmtempFile);
     const char* heading = CsvHeading(reportType);
     if (heading == nullptr)
-        return true;
+        return;
     out.Line(heading);
 
     const int periodType = GetPrivateProfileInt("Format", "TimePeriodType", 0, dmtempFile);
     if (periodType == 0)
-        return true;
+        return;
     if (periodType == PeriodAllRecords) {
         out.Line("Using all records available - no time period specified.");
     } else {
@@ -129,7 +141,8 @@ bool WriteReportCsv(const std::string& dmtempFile, const std::filesystem::path& 
         WriteBusyRows(out, dmtempFile);
         break;
     }
-    return std::ferror(file.get()) == 0;
 }
+
+} // namespace
 
 } // namespace dm

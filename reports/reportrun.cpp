@@ -1,9 +1,11 @@
 #include "reports/reportrun.h"
 
+#include "platform/network.h"
 #include "platform/pathresolver.h"
 #include "reports/reportcsv.h"
 #include "reports/reportevents.h"
 #include "reports/reportextraction.h"
+#include "reports/reportfile.h"
 #include "reports/reportintermediate.h"
 
 namespace dm {
@@ -22,16 +24,31 @@ void Percent(const ReportRunControl& control, int value)
         control.percent(value);
 }
 
-std::filesystem::path ResolveOutputFile(const std::filesystem::path& directory,
-                                        const std::string& name)
+ResolvedPath ResolveOutputFile(const std::filesystem::path& directory, const std::string& name)
 {
     // A full name (POSIX, drive or share path) stands for itself; a bare or
     // relative name lies in the working directory, as a C library open would
     // take it.
     const bool full = (!name.empty() && name[0] == '/') || name.starts_with("\\\\") ||
                       (name.size() >= 2 && name[1] == ':');
-    const ResolvedPath resolved = full ? ResolvePath(name) : ResolveInDirectory(directory, name);
-    return resolved.ok() ? resolved.path : std::filesystem::path();
+    if (full) {
+        const ResolvedPath resolved = ResolvePath(name);
+        return resolved.ok() ? ResolveWriteTarget(resolved.path) : resolved;
+    }
+    if (directory.empty())
+        return {{}, winerr::PathNotFound};
+    return ResolveInDirectory(directory, name);
+}
+
+std::string DescribeError(unsigned long error)
+{
+    switch (error) {
+    case winerr::BadPathName: return "The specified path is invalid";
+    case winerr::PathNotFound: return "The system cannot find the path specified";
+    case winerr::BadNetPath: return "The network path was not found";
+    case winerr::BadNetName: return "The network name cannot be found";
+    default: return "error " + std::to_string(error);
+    }
 }
 
 } // namespace
@@ -39,12 +56,18 @@ std::filesystem::path ResolveOutputFile(const std::filesystem::path& directory,
 ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& control)
 {
     ReportRunResult result;
+    std::error_code ec;
     const std::filesystem::path directory =
-        request.workingDirectory.empty() ? std::filesystem::current_path() : request.workingDirectory;
+        request.workingDirectory.empty() ? std::filesystem::current_path(ec) : request.workingDirectory;
+    if (directory.empty()) {
+        // dmtemp.dat lies in the working directory; there is none.
+        result.intermediateFailed = true;
+        result.failure = "the current directory no longer exists";
+        return result;
+    }
     result.intermediateFile = directory / "dmtemp.dat";
     const std::string dmtemp = result.intermediateFile.string();
-    std::error_code ec;
-    std::filesystem::remove(result.intermediateFile, ec);
+    RemoveReportFile(result.intermediateFile);
 
     const std::time_t now = request.now ? *request.now : std::time(nullptr);
     result.period = ComputeReportPeriod(request.periodType, now, request.custom);
@@ -90,8 +113,16 @@ ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& 
         return result;
     }
     // A report type outside 1 to 4 leaves no file behind, as no step wrote one.
-    if (known)
+    if (known) {
         result.intermediateWritten = file.WriteFile(result.intermediateFile);
+        // The lock that serialised the write is of no use once it is done.
+        RemoveReportFile(directory / ".dmtemp.dat.lock");
+        if (!result.intermediateWritten) {
+            result.intermediateFailed = true;
+            result.failure = "Could not write " + dmtemp;
+            return result;
+        }
+    }
     Percent(control, 100);
 
     if (request.print) {
@@ -100,9 +131,14 @@ ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& 
             control.print(dmtemp);
     } else {
         Progress(control, "Saving Report");
-        result.outputFile = ResolveOutputFile(directory, request.outputFile);
-        result.outputFailed =
-            result.outputFile.empty() || !WriteReportCsv(dmtemp, result.outputFile);
+        const ResolvedPath output = ResolveOutputFile(directory, request.outputFile);
+        result.outputFile = output.path;
+        if (!output.ok()) {
+            result.outputFailed = true;
+            result.failure = DescribeError(output.error);
+        } else {
+            result.outputFailed = !WriteReportCsv(dmtemp, result.outputFile, &result.failure);
+        }
     }
     return result;
 }

@@ -48,7 +48,9 @@ struct ReportRunControl {
 struct ReportRunResult {
     bool cancelled = false;
     bool intermediateWritten = false; // dmtemp.dat
-    bool outputFailed = false;        // the comma-separated file could not be created
+    bool intermediateFailed = false;  // dmtemp.dat could not be written: no output was made
+    bool outputFailed = false;        // the comma-separated file could not be written whole
+    std::string failure;              // why, for the messages ("it is a directory")
     ReportPeriod period;
     std::size_t records = 0;          // log events the run walked
     std::filesystem::path intermediateFile;

@@ -26,7 +26,7 @@ std::string UnableToCreate(const char* value)
 Installer::Installer(const SetupChoices& choices, UserInteraction& ui, InstallProgress& progress,
                      fs::path sourceDir, unsigned pauseMs)
     : m_choices(choices), m_ui(ui), m_progress(progress), m_sourceDir(std::move(sourceDir)),
-      m_pauseMs(pauseMs), m_windowsDir(Network::LocalWindowsDir().string())
+      m_pauseMs(pauseMs), m_windowsDir(WindowsDirectoryName)
 {
 }
 
@@ -68,23 +68,44 @@ bool Installer::Run()
     return true;
 }
 
+// Creates the directory (and the directories above it) unless it exists.
+// False for a path that does not resolve, that would leave the network, or
+// that this machine refuses (a name too long, a loop of links, no room).
+namespace {
+bool CreateSystemDirectory(const std::string& systemPath)
+{
+    ResolvedPath target = ResolvePath(systemPath);
+    if (target.ok())
+        target = ResolveWriteTarget(target.path);
+    if (!target.ok())
+        return false;
+    std::error_code ec;
+    fs::create_directories(target.path, ec);
+    return fs::is_directory(target.path, ec);
+}
+} // namespace
+
 void Installer::CreateTargetDirectory()
 {
     ShowInstallStep("Creating Target Directory", m_choices.targetDirectory, 10);
-    const ResolvedPath target = ResolvePath(m_choices.targetDirectory);
-    std::error_code ec;
     // The whole path is created: a computer of the emulated network may lack
     // directories ("Program Files") that every real one has.
-    if (!target.ok() || (!fs::create_directories(target.path, ec) && !fs::is_directory(target.path)))
+    if (!CreateSystemDirectory(m_choices.targetDirectory)) {
         Error("Unable to create target directory!");
+        m_problems.push_back("the target directory " + m_choices.targetDirectory +
+                             " could not be created");
+    }
     if (m_choices.installServer)
-        fs::create_directory(ResolvePathOrEmpty(JoinSystemPath(m_choices.targetDirectory, "LogData")), ec);
+        CreateSystemDirectory(JoinSystemPath(m_choices.targetDirectory, "LogData"));
 }
 
 void Installer::CopyManagerFiles()
 {
     ShowInstallStep("Copying Files", "DIALMIND.EXE", 20);
     InstallFile("DIALMIND.EXE", false, InstalledFile::Plain);
+    // The RAS administration library the manager and LiveGlance load from
+    // beside themselves ("RASSAPI.DLL").
+    InstallFile(kRasLibraryFile, false, InstalledFile::Plain);
     ShowInstallStep("Copying Files", "Help files", 21);
     InstallFile("DM.HLP", false, InstalledFile::Plain);
     InstallFile("DM.CNT", false, InstalledFile::Plain);
@@ -92,6 +113,8 @@ void Installer::CopyManagerFiles()
     InstallFile("DMQUICK.EXE", false, InstalledFile::Plain);
     ShowInstallStep("Copying Files", "DMReport", 23);
     InstallFile("DMReport.Exe", false, InstalledFile::Plain);
+    // DMReport's window and printing, loaded from beside the program.
+    InstallFile(kReportWindowFile, false, InstalledFile::Plain);
 }
 
 void Installer::CopyServerFiles()
@@ -101,7 +124,7 @@ void Installer::CopyServerFiles()
     const std::string& dir = m_choices.targetDirectory;
     const fs::path old = ResolvePathOrEmpty(JoinSystemPath(dir, "dialmind.old.dll"));
     const fs::path current = ResolvePathOrEmpty(JoinSystemPath(dir, "dialmind.dll"));
-    if (!IsComponentLocked()) {
+    if (!IsComponentLocked() && !old.empty() && !current.empty()) {
         std::error_code ec;
         fs::remove(old, ec);
         if (fs::exists(current, ec))

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dm {
 
@@ -23,6 +24,11 @@ public:
     // Sets the step text, the detail text and the bar (0 to 100).
     virtual void SetStep(const std::string& step, const std::string& detail, int position) = 0;
 };
+
+// The shared objects installed beside the programs (file names of this
+// machine, which the programs' loaders look for as they are).
+inline constexpr const char* kRasLibraryFile = "librassapi.so";
+inline constexpr const char* kReportWindowFile = "libdmreport_window.so";
 
 // What an installed file is, for the questions and the locked-file loop.
 enum class InstalledFile { Plain, ServerComponent, UserSettings, HardwareSettings };
@@ -36,6 +42,9 @@ public:
 
     // Runs every step. False when a registry failure aborted the run.
     bool Run();
+    // What a run that went on after a failure left undone ("DIALMIND.DLL was
+    // not updated"), for the last line of an unattended install.
+    const std::vector<std::string>& Problems() const { return m_problems; }
 
     // The single steps, public for the tests of each.
     void ShowInstallStep(const std::string& step, const std::string& detail, int position);
@@ -70,6 +79,7 @@ private:
     std::filesystem::path m_sourceDir;
     unsigned m_pauseMs;
     std::string m_windowsDir;
+    std::vector<std::string> m_problems;
 };
 
 // A path in double quotes when it holds a blank, as program group items want.

@@ -68,17 +68,19 @@ bool Installer::IsComponentLocked() const { return IsRasServiceRunning(); }
 bool Installer::RemoveLockedComponent(const fs::path& destination)
 {
     std::error_code ec;
-    while (fs::exists(destination, ec)) {
-        if (!IsComponentLocked() && (fs::remove(destination, ec) || !fs::exists(destination)))
+    while (fs::exists(fs::symlink_status(destination, ec))) {
+        if (!IsComponentLocked() &&
+            (fs::remove(destination, ec) || !fs::exists(fs::symlink_status(destination, ec))))
             return true;
         const Answer answer = m_ui.ShowMessage(
             "Unable to update the file 'DIALMIND.DLL' in the destination\ndirectory. Please "
             "verify that the RAS Service is stopped, before clicking 'Retry'.",
             setupnames::SetupCaption, Buttons::RetryCancel, Icon::Warning);
-        if (answer != Answer::Retry && fs::exists(destination, ec)) {
+        if (answer != Answer::Retry && fs::exists(fs::symlink_status(destination, ec))) {
             m_ui.ShowMessage("You must re-run SETUP at a later time to properly update the\n"
                              "Dialminder server component on this system",
                              setupnames::SetupCaption, Buttons::Ok, Icon::Information);
+            m_problems.push_back("DIALMIND.DLL was not updated (the RAS service holds it)");
             return false;
         }
     }
@@ -92,9 +94,14 @@ void Installer::InstallFile(std::string name, bool askBeforeOverwrite, Installed
         name.pop_back();
         dir = m_windowsDir;
     }
-    const fs::path destination = ResolvePathOrEmpty(JoinSystemPath(dir, name));
-    if (destination.empty())
+    ResolvedPath resolved = ResolvePath(JoinSystemPath(dir, name));
+    if (resolved.ok())
+        resolved = ResolveWriteTarget(resolved.path);
+    if (!resolved.ok()) {
+        m_problems.push_back(name + " was not installed (error " + std::to_string(resolved.error) + ")");
         return;
+    }
+    const fs::path& destination = resolved.path;
     std::error_code ec;
     if (askBeforeOverwrite && fs::exists(destination, ec)) {
         const char* question = nullptr;

@@ -1,6 +1,7 @@
 #include "setup/logmigration.h"
 
 #include "common/logrecord.h"
+#include "platform/hosterror.h"
 #include "platform/pathresolver.h"
 #include "platform/profile.h"
 
@@ -28,16 +29,6 @@ std::string Lower(std::string text)
     return text;
 }
 
-unsigned long ErrnoToWinError(int error)
-{
-    switch (error) {
-    case ENOENT: return 2;
-    case ENOTDIR: return 3;
-    case EACCES:
-    case EPERM: return 5;
-    default: return 31; // a device attached to the system is not functioning
-    }
-}
 
 } // namespace
 
@@ -46,8 +37,9 @@ bool LogMigration::HasLegacyLog(const std::string& databaseDirectory)
     const ResolvedPath source = ResolvePath(LegacyLogPath(databaseDirectory));
     if (!source.ok())
         return false;
+    std::error_code ec;
     std::ifstream in(source.path, std::ios::binary);
-    return static_cast<bool>(in) && fs::is_regular_file(source.path);
+    return static_cast<bool>(in) && fs::is_regular_file(source.path, ec);
 }
 
 void LogMigration::ReportError(int step, unsigned long error, const std::string& reason)
@@ -69,22 +61,31 @@ bool LogMigration::Run()
 
     // Step 1: the source can be read.
     const ResolvedPath resolved = ResolvePath(source);
+    std::error_code ec;
     if (!resolved.ok()) {
         ReportError(1, resolved.error, "The source directory was in error");
     } else {
         std::ifstream in(resolved.path, std::ios::binary);
-        if (!in || !fs::is_regular_file(resolved.path))
-            ReportError(1, ErrnoToWinError(fs::exists(resolved.path) ? EACCES : ENOENT),
+        const int error = in ? 0 : errno;
+        // A missing file in a directory that exists is "file not found" (2).
+        const bool missingFile = error == ENOENT && fs::is_directory(resolved.path.parent_path(), ec);
+        if (!in || !fs::is_regular_file(resolved.path, ec))
+            ReportError(1, missingFile ? 2 : WinErrorOfErrno(error != 0 ? error : EACCES),
                         "The source directory was in error");
     }
 
     // Step 2: LogData exists.
-    const ResolvedPath logData = ResolvePath(m_dir + "\\LogData");
-    std::error_code ec;
+    ResolvedPath logData = ResolvePath(m_dir + "\\LogData");
+    if (logData.ok())
+        logData = ResolveWriteTarget(logData.path);
     if (!logData.ok()) {
         ReportError(2, logData.error, "The target directory could not be created");
-    } else if (!fs::create_directory(logData.path, ec) && !fs::is_directory(logData.path)) {
-        ReportError(2, ErrnoToWinError(ec.value()), "The target directory could not be created");
+    } else if (!fs::create_directory(logData.path, ec)) {
+        const std::error_code created = ec;
+        // A plain file of that name is "already exists" (183), not success.
+        if (!fs::is_directory(logData.path, ec))
+            ReportError(2, WinErrorOf(created ? created : std::make_error_code(std::errc::file_exists)),
+                        "The target directory could not be created");
     }
 
     // Step 3: the records.
@@ -141,8 +142,12 @@ bool LogMigration::Convert()
         }
     }
     bool ok = true;
-    for (auto& [name, batch] : days)
-        ok = batch.Commit() && ok;
+    for (auto& [name, batch] : days) {
+        if (batch.Commit())
+            m_written += batch.Size();
+        else
+            ok = false;
+    }
     return ok;
 }
 

@@ -30,7 +30,10 @@ public:
     // Runs the three steps and the rename. True when everything was moved.
     bool Run();
 
+    // Records read from the old file for conversion, and of those the records
+    // that reached their day files.
     std::uint64_t RecordsCopied() const { return m_records; }
+    std::uint64_t RecordsWritten() const { return m_written; }
 
 private:
     void ReportError(int step, unsigned long error, const std::string& reason);
@@ -40,6 +43,7 @@ private:
     UserInteraction& m_ui;
     MigrationProgress& m_progress;
     std::uint64_t m_records = 0;
+    std::uint64_t m_written = 0;
     bool m_failed = false;
 };
 

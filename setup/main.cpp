@@ -2,6 +2,7 @@
 // installation medium in the current working directory.
 
 #include "framework/qtuserinteraction.h"
+#include "platform/network.h"
 #include "setup/setupdoc.h"
 #include "setup/unattended.h"
 #include "setup/wizard/mainframe.h"
@@ -20,6 +21,7 @@ namespace {
 const char* const kUsage =
     "Usage: setup                       the installation wizard\n"
     "       setup --unattended ANSWERS  install without questions, as ANSWERS says\n"
+    "       setup --screenshots DIR     a picture of every page and dialog, into DIR\n"
     "       setup --help                this text\n"
     "\n"
     "setup installs the Dialminder Manager and the RAS Server Component on the local\n"
@@ -36,8 +38,13 @@ const char* const kUsage =
     "  OverwriteUserSettings=No       replace an existing Dialmind.usr\n"
     "Flags take 1/0, Yes/No or True/False. Every step and message is printed.\n"
     "\n"
-    "Exit status: 0 installed; 1 bad arguments or answers; 2 a check stopped setup\n"
-    "(no RAS, master not found); 3 the installation aborted; 4 the log conversion failed.\n";
+    "Unknown sections and keys are refused; nothing is installed then.\n"
+    "\n"
+    "Exit status: 0 installed; 1 bad arguments or answers; 2 an unknown section or\n"
+    "key in ANSWERS, or a check stopped setup (no RAS, master not found); 3 the\n"
+    "installation aborted; 4 the log conversion failed; 5 installed, but a step was\n"
+    "refused (a file not updated, no target directory). The last line printed says\n"
+    "which.\n";
 
 } // namespace
 
@@ -51,13 +58,24 @@ int main(int argc, char** argv)
         }
         if (option == "--unattended" && argc == 3) {
             std::setlocale(LC_ALL, "");
-            dm::UnattendedAnswers answers;
             std::string error;
-            if (!dm::ReadUnattendedAnswers(argv[2], answers, error)) {
+            if (dm::Network::CheckLocalComputerName(&error) != 0) {
                 std::cerr << "setup: " << error << "\n";
                 return 1;
             }
-            return dm::RunUnattended(answers, std::filesystem::current_path(), std::cout);
+            dm::UnattendedAnswers answers;
+            int status = 0;
+            if (!dm::ReadUnattendedAnswers(argv[2], answers, error, &status)) {
+                std::cerr << "setup: " << error << "\n";
+                return status;
+            }
+            std::error_code ec;
+            const std::filesystem::path medium = std::filesystem::current_path(ec);
+            if (ec) {
+                std::cerr << "setup: the current directory (the installation medium) is gone\n";
+                return 1;
+            }
+            return dm::RunUnattended(answers, medium, std::cout);
         }
         // Pictures of every window, for review (make screenshots).
         if (option == "--screenshots" && argc == 3) {
@@ -73,7 +91,9 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Dialminder Setup");
     dm::QtUserInteraction ui;
     dm::CSetupDoc doc(ui);
-    dm::CMainFrame frame(doc, ui, std::filesystem::current_path());
+    std::error_code ec;
+    // Without a working directory there is no medium: nothing will be found to copy.
+    dm::CMainFrame frame(doc, ui, std::filesystem::current_path(ec));
     ui.SetParent(&frame);
     frame.show();
     app.exec();

@@ -4,6 +4,7 @@
 #include "platform/registry.h"
 #include "setup/installer.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iterator>
 #include "setup/setupplatform.h"
@@ -35,7 +36,12 @@ std::string DefaultTargetDirectory()
 
 std::string NormalizeTargetDirectory(std::string_view typed)
 {
-    std::string dir(typed.substr(0, kTargetCapacity));
+    // The cut never splits a UTF-8 character: it backs off to the character's start.
+    std::size_t length = std::min(typed.size(), kTargetCapacity);
+    while (length > 0 && length < typed.size() &&
+           (static_cast<unsigned char>(typed[length]) & 0xC0) == 0x80)
+        --length;
+    std::string dir(typed.substr(0, length));
     if (!dir.empty() && dir.back() == '\\')
         dir.pop_back();
     return dir;

@@ -14,8 +14,8 @@ namespace dm {
 // ProgramFilesDir of the local computer followed by "\Dialmind".
 std::string DefaultTargetDirectory();
 
-// The target directory as stored: at most 500 characters, one trailing
-// backslash removed.
+// The target directory as stored: at most 500 bytes, cut at the start of a
+// UTF-8 character, one trailing backslash removed.
 std::string NormalizeTargetDirectory(std::string_view typed);
 
 // The target directory for a folder picked in the folder browser: "Dialmind"

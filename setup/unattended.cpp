@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <ostream>
+#include <strings.h>
 #include <system_error>
 
 namespace dm {
@@ -51,17 +53,49 @@ const char* AnswerName(Answer answer)
     return "?";
 }
 
+// Every section and key of the file that is not one of the answers.
+std::string UnknownNames(const std::string& path)
+{
+    static const char* const known[] = {"InstallManager", "InstallServer", "TargetDirectory",
+                                        "Master", "MasterComputer", "OverwriteHardwareSettings",
+                                        "OverwriteUserSettings"};
+    std::string unknown;
+    const auto add = [&unknown](const std::string& name) {
+        unknown += (unknown.empty() ? "" : ", ") + name;
+    };
+    for (const std::string& section : GetPrivateProfileSectionNames(path)) {
+        if (strcasecmp(section.c_str(), "Setup") != 0) {
+            add("section [" + section + "]");
+            continue;
+        }
+        for (const std::string& key : GetPrivateProfileKeyNames(section, path)) {
+            const auto match = [&key](const char* name) { return strcasecmp(key.c_str(), name) == 0; };
+            if (std::none_of(std::begin(known), std::end(known), match))
+                add("key " + key + " in [Setup]");
+        }
+    }
+    return unknown;
+}
+
 } // namespace
 
 bool ReadUnattendedAnswers(const std::filesystem::path& file, UnattendedAnswers& answers,
-                           std::string& error)
+                           std::string& error, int* status)
 {
+    int ignored = 0;
+    int& result = status != nullptr ? *status : ignored;
+    result = unattendedexit::BadAnswers;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
         error = "cannot read the answers file " + file.string();
         return false;
     }
     const std::string path = std::filesystem::absolute(file, ec).string();
+    if (const std::string unknown = UnknownNames(path); !unknown.empty()) {
+        error = file.string() + ": unknown " + unknown + "; nothing was installed";
+        result = unattendedexit::UnknownAnswers;
+        return false;
+    }
     if (GetPrivateProfileSectionNames(path).empty()) {
         error = file.string() + " has no [Setup] section";
         return false;
@@ -148,15 +182,31 @@ int RunUnattended(const UnattendedAnswers& answers, const std::filesystem::path&
         return unattendedexit::Aborted;
     }
     int status = unattendedexit::Completed;
+    std::string summary = "Setup completed.";
+    if (!installer.Problems().empty()) {
+        status = unattendedexit::Incomplete;
+        summary = "Setup completed with errors:";
+        for (std::size_t i = 0; i < installer.Problems().size(); ++i)
+            summary += (i ? "; " : " ") + installer.Problems()[i];
+        summary += ".";
+    }
     if (choices.installServer && LogMigration::HasLegacyLog(choices.masterShare)) {
         out << "Converting Data, Please Wait...\n";
         LogMigration migration(choices.masterShare, console, console);
-        if (!migration.Run())
+        if (migration.Run()) {
+            out << "Converted " << migration.RecordsWritten() << " records.\n";
+        } else {
             status = unattendedexit::MigrationFailed;
-        out << "Converted " << migration.RecordsCopied() << " records.\n";
+            summary = "Setup failed: the log conversion did not complete (" +
+                      std::to_string(migration.RecordsWritten()) + " of " +
+                      std::to_string(migration.RecordsCopied()) +
+                      " records written); Dialmind.log was kept.";
+        }
     }
     console.ShowMessage("Setup has completed!", setupnames::SetupCaption, Buttons::Ok,
                         Icon::Information);
+    // The last line says what happened, for whoever reads only that.
+    out << summary << "\n";
     return status;
 }
 

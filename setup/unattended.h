@@ -26,9 +26,11 @@ namespace dm {
 namespace unattendedexit {
 constexpr int Completed = 0;
 constexpr int BadAnswers = 1;
+constexpr int UnknownAnswers = 2; // a section or key the answers file cannot hold
 constexpr int CheckStopped = 2;
 constexpr int Aborted = 3;
 constexpr int MigrationFailed = 4;
+constexpr int Incomplete = 5;     // installed, but a step was refused (a file not updated)
 } // namespace unattendedexit
 
 struct UnattendedAnswers {
@@ -41,9 +43,12 @@ struct UnattendedAnswers {
     bool overwriteUsers = false;
 };
 
-// Reads the answers; false with a reason in error when the file cannot be used.
+// Reads the answers; false with a reason in error when the file cannot be
+// used, and the exit status for that in *status: UnknownAnswers when it
+// names a section or key that is not one of the above (a misspelling must not
+// install with defaults), BadAnswers otherwise.
 bool ReadUnattendedAnswers(const std::filesystem::path& file, UnattendedAnswers& answers,
-                           std::string& error);
+                           std::string& error, int* status = nullptr);
 
 // Prints messages and steps; answers the two overwrite questions from the
 // answers file, Retry/Cancel with Cancel, everything else with its default.

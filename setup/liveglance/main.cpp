@@ -3,6 +3,7 @@
 #include "framework/qtuserinteraction.h"
 #include "platform/rasbind/sharedlibrary.h"
 #include "setup/liveglance/liveglancewindow.h"
+#include "setup/liveglance/portglance.h"
 
 #include <QApplication>
 #include <QStatusBar>
@@ -10,14 +11,57 @@
 #include <cstring>
 #include <iostream>
 
+namespace {
+
+// The binding's messages on standard error, for a run without a window.
+class ConsoleMessages : public dm::UserInteraction {
+public:
+    dm::Answer ShowMessage(const std::string& text, const std::string&, dm::Buttons buttons,
+                           dm::Icon) override
+    {
+        std::cerr << "DMQUICK: " << text << "\n";
+        return dm::DefaultAnswer(buttons);
+    }
+    void Beep(unsigned, unsigned) override {}
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+    void ShowProgress(const std::string&) override {}
+};
+
+// What the window shows, once, as text: "SERVER busy/ports" a line.
+int ListOnce()
+{
+    ConsoleMessages ui;
+    dm::SharedLibrary library;
+    dm::RasAdminFunctions ras;
+    if (!dm::BindRasAdminLibrary(library, ras, ui))
+        return 1;
+    int status = 0;
+    for (const dm::ServerGlance& glance : dm::GlanceAtServers(ras, dm::MonitoredServers())) {
+        if (glance.error != 0) {
+            std::cout << glance.server << " error " << glance.error << "\n";
+            status = 1;
+        } else {
+            std::cout << glance.server << " " << glance.busy << "/" << glance.ports << "\n";
+        }
+    }
+    return status;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::cout << "Usage: DMQUICK.EXE\n"
+        std::cout << "Usage: DMQUICK.EXE [--list]\n"
                      "Dialminder LiveGlance: shows the busy RAS ports of each server in the\n"
-                     "manager's server list (or of this computer), refreshed every 5 seconds.\n";
+                     "manager's server list (or of this computer), refreshed every 5 seconds.\n"
+                     "  --list   print each server's busy and total ports once, without a window\n"
+                     "           (exit status 1 when the RAS library or a server cannot be read)\n";
         return 0;
     }
+    if (argc > 1 && std::strcmp(argv[1], "--list") == 0)
+        return ListOnce();
     QApplication app(argc, argv);
     dm::QtUserInteraction ui;
     dm::SharedLibrary library;

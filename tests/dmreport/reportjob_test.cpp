@@ -131,6 +131,7 @@ TEST_F(ReportJob, AnUnwritableReportFileIsAnError)
 {
     m_fixture.WriteScript("s.dat", m_fixture.Settings(1, 4, 0, "nodir/out.csv"));
     EXPECT_EQ(Run("s.dat"), 1);
-    EXPECT_THAT(m_feedback.errors, ElementsAre("ERROR: Could not create report file nodir/out.csv."));
+    EXPECT_THAT(m_feedback.errors,
+                ElementsAre("ERROR: Could not create report file nodir/out.csv: No such file or directory."));
     EXPECT_THAT(m_feedback.status, ElementsAre("Generating Report..."));
 }

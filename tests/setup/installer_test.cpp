@@ -97,11 +97,13 @@ TEST_F(InstallerTest, FullMasterInstall)
     const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     EXPECT_EQ(RegString(uninstall + "Dialminder Server", "DisplayName"),
               "Dialminder Server Component");
+    // The system's own form, as a real registry holds it.
     EXPECT_EQ(RegString(uninstall + "Dialminder Server", "UninstallString"),
-              (windows / "NT_PURGE.EXE").string() + " S");
+              "C:\\WINNT\\NT_PURGE.EXE S");
     EXPECT_EQ(RegString(uninstall + "Dialminder Manager", "DisplayName"), "Dialminder Manager");
     EXPECT_EQ(RegString(uninstall + "Dialminder Manager", "UninstallString"),
-              (windows / "NT_PURGE.EXE").string() + " C");
+              "C:\\WINNT\\NT_PURGE.EXE C");
+    EXPECT_EQ(Local("C:\\WINNT\\NT_PURGE.EXE"), windows / "NT_PURGE.EXE");
     EXPECT_EQ(RegString("Software\\Osterhall Software\\Dialminder", "Directory"), dir);
 
     // The share reaches the target directory, and null sessions may open it.
@@ -114,7 +116,7 @@ TEST_F(InstallerTest, FullMasterInstall)
         "[AddItem(\"C:\\Program Files\\Dialmind\\Dialmind.exe\",Dialminder Manager)]",
         "[AddItem(\"C:\\Program Files\\Dialmind\\DMQUICK.EXE\",Dialminder LiveGlance)]",
         "[AddItem(\"C:\\Program Files\\Dialmind\\DM.HLP\",Dialminder for Windows NT)]",
-        "[AddItem(" + (windows / "NT_PURGE.EXE").string() + " C,Uninstall Dialminder Manager)]"};
+        "[AddItem(C:\\WINNT\\NT_PURGE.EXE C,Uninstall Dialminder Manager)]"};
     EXPECT_EQ(ReadProgmanCommands(), commands);
     const std::string manager = Desktop("dialminder-dialminder-for-windows-nt-dialminder-manager.desktop");
     EXPECT_NE(manager.find("Name=Dialminder Manager\n"), std::string::npos);
