@@ -107,10 +107,10 @@ int RunReportJob(const std::string& commandText, ReportJobFeedback& feedback,
     control.percent = [&feedback](int percent) { feedback.SetProgress(percent); };
     control.print = print;
     const ReportRunResult result = RunReport(request, control);
-    if (result.outputFailed) {
-        // Under a scheduler nobody looks at the window: a report that could
-        // not be written must not end as a success.
-        feedback.ShowError("ERROR: Could not create report file " + script.fileName + ".");
+    // Under a scheduler nobody looks at the window: a report that could not
+    // be written or printed must not end as a success.
+    if (const std::string error = ReportRunError(result, script.fileName); !error.empty()) {
+        feedback.ShowError(error);
         return 1;
     }
     feedback.SetStatus("Report created ok.");

@@ -80,7 +80,9 @@ ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& 
         completed = ExtractDeniedConnections(records, result.period, file, extraction);
         break;
     case ReportBusyPortsPerHour:
-        ExtractBusyPorts(request.databaseDirectory + "\\portstat.log", result.period, file);
+        Progress(control, "Loading and sorting data");
+        completed = ExtractBusyPorts(request.databaseDirectory + "\\portstat.log", result.period, file,
+                                     extraction);
         break;
     default:
         break;
@@ -96,8 +98,7 @@ ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& 
 
     if (request.print) {
         Progress(control, "Printing Report");
-        if (control.print)
-            control.print(dmtemp);
+        result.printFailed = !control.print || !control.print(dmtemp);
     } else {
         Progress(control, "Saving Report");
         result.outputFile = ResolveOutputFile(directory, request.outputFile);
@@ -105,6 +106,15 @@ ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& 
             result.outputFile.empty() || !WriteReportCsv(dmtemp, result.outputFile);
     }
     return result;
+}
+
+std::string ReportRunError(const ReportRunResult& result, const std::string& fileName)
+{
+    if (result.outputFailed)
+        return "ERROR: Could not create report file " + fileName + ".";
+    if (result.printFailed)
+        return "ERROR: Could not print the report: no printer is available.";
+    return {};
 }
 
 } // namespace dm
