@@ -4,6 +4,8 @@
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/mainframe.h"
+#include "manager/ui/dialogs/reportdialogs.h"
+#include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/screenshots.h"
 
 #include <QApplication>
@@ -66,7 +68,9 @@ int main(int argc, char** argv)
     dm::UserInteraction& docUi = screenshotDir.isEmpty() ? static_cast<dm::UserInteraction&>(ui) : silent;
     dm::CDMDoc doc(docUi);
     doc.SetCommandLine(commandLine);
-    dm::CMainFrame frame(doc, ui);
+    dm::ManagerExtensions extensions;
+    extensions.reports = [&doc](QWidget* parent) { dm::RunReportsCommand(doc, parent); };
+    dm::CMainFrame frame(doc, ui, std::move(extensions));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {
         doc.OnNewDocument();
