@@ -151,9 +151,9 @@ int main(int argc, char** argv)
     dm::ConsoleFeedback feedback;
     const dm::PrintFunction print = [&qt](const std::string& dmtempFile) {
         if (qt.Load())
-            qt.PrintWithoutWindow(dmtempFile);
-        else
-            std::fprintf(stderr, "dmreport: cannot print: %s\n", qt.Error().c_str());
+            return qt.PrintWithoutWindow(dmtempFile);
+        std::fprintf(stderr, "dmreport: cannot print: %s\n", qt.Error().c_str());
+        return false;
     };
     return dm::RunReportJob(commandText, feedback, print);
 }

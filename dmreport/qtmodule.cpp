@@ -57,9 +57,9 @@ int QtModule::RunWindow(int argc, char** argv, const std::string& commandText)
     return m_runWindow(argc, argv, commandText.c_str());
 }
 
-void QtModule::PrintWithoutWindow(const std::string& dmtempFile)
+bool QtModule::PrintWithoutWindow(const std::string& dmtempFile)
 {
-    m_print(dmtempFile.c_str());
+    return m_print(dmtempFile.c_str()) >= 0;
 }
 
 } // namespace dm

@@ -16,12 +16,13 @@ public:
 
     // The window run: shows the window, runs the job, returns the exit status.
     int RunWindow(int argc, char** argv, const std::string& commandText);
-    // Prints the report of dmtemp.dat without a window (offscreen platform).
-    void PrintWithoutWindow(const std::string& dmtempFile);
+    // Prints the report of dmtemp.dat without a window (offscreen platform);
+    // false when no printer could be opened.
+    bool PrintWithoutWindow(const std::string& dmtempFile);
 
 private:
     using RunWindowFn = int (*)(int, char**, const char*);
-    using PrintFn = void (*)(const char*);
+    using PrintFn = int (*)(const char*);
     void* m_handle = nullptr;
     RunWindowFn m_runWindow = nullptr;
     PrintFn m_print = nullptr;

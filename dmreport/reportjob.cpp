@@ -142,17 +142,9 @@ int RunReportJob(const std::string& commandText, ReportJobFeedback& feedback,
     control.print = print;
     const ReportRunResult result = RunReport(request, control);
     // Under a scheduler nobody looks at the window: a report that could not
-    // be written must not end as a success.
-    if (result.intermediateFailed) {
-        feedback.ShowError("ERROR: " + result.failure + ".");
-        return 1;
-    }
-    if (result.outputFailed) {
-        if (script.fileName.empty())
-            feedback.ShowError("ERROR: Could not create report file: the script's FileName is empty.");
-        else
-            feedback.ShowError("ERROR: Could not create report file " + script.fileName + ": " +
-                               result.failure + ".");
+    // be written or printed must not end as a success.
+    if (const std::string error = ReportRunError(result, script.fileName); !error.empty()) {
+        feedback.ShowError(error);
         return 1;
     }
     feedback.SetStatus("Report created ok.");

@@ -3,6 +3,8 @@
 // how it went. Qt-free; the window and the console each show the feedback
 // their own way.
 
+#include "reports/reportscript.h"
+
 #include <functional>
 #include <string>
 
@@ -18,19 +20,8 @@ public:
     virtual void ShowError(const std::string& text) = 0;
 };
 
-// The settings of a report script (section Settings).
-struct ReportScript {
-    std::string path;              // the file that answered
-    std::string masterShare;       // MasterShare: the database directory
-    int reportType = 0;            // ReportType
-    int periodType = 0;            // TimePeriodType
-    bool print = false;            // PrintReport, any non-zero number
-    std::string fileName;          // FileName
-    std::uint32_t from = 0;        // TimePeriodFrom (period type 5)
-    std::uint32_t to = 0;          // TimePeriodTo (period type 5)
-};
-
-using PrintFunction = std::function<void(const std::string& dmtempFile)>;
+// Prints the report of dmtemp.dat; false when no printer could be opened.
+using PrintFunction = std::function<bool(const std::string& dmtempFile)>;
 
 // Runs the job for the script named by `commandText` (the command line after
 // the program name). Returns the exit status: 0 after a report run, 1 after

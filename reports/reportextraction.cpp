@@ -134,11 +134,13 @@ bool ExtractDeniedConnections(const ReportEvents& events, const ReportPeriod& pe
     });
 }
 
-void ExtractBusyPorts(const std::string& portStatFile, const ReportPeriod& period,
-                      ReportIntermediate& file)
+bool ExtractBusyPorts(const std::string& portStatFile, const ReportPeriod& period,
+                      ReportIntermediate& file, const ExtractionControl& control)
 {
     std::unordered_set<std::string> seenSections;
     for (const std::string& section : GetPrivateProfileSectionNames(portStatFile)) {
+        if (control.Cancelled())
+            return false;
         // A section listed twice is read as its first occurrence: visit it once.
         if (!seenSections.insert(FoldProfileName(section)).second)
             continue;
@@ -154,6 +156,7 @@ void ExtractBusyPorts(const std::string& portStatFile, const ReportPeriod& perio
             file.Set(section, key, value);
         }
     }
+    return true;
 }
 
 } // namespace dm

@@ -40,7 +40,9 @@ bool ExtractDeniedConnections(const ReportEvents& events, const ReportPeriod& pe
 // Copies the entries of the statistics file whose time key lies in the
 // period; sections and keys keep their spelling, values are copied verbatim.
 // A missing file contributes nothing. Cannot be cancelled.
-void ExtractBusyPorts(const std::string& portStatFile, const ReportPeriod& period,
-                      ReportIntermediate& file);
+// The hourly counts of portstat.log inside the period; false when cancelled
+// (tested before each section).
+bool ExtractBusyPorts(const std::string& portStatFile, const ReportPeriod& period,
+                      ReportIntermediate& file, const ExtractionControl& control = {});
 
 } // namespace dm

@@ -103,7 +103,9 @@ ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& 
         completed = ExtractDeniedConnections(records, result.period, file, extraction);
         break;
     case ReportBusyPortsPerHour:
-        ExtractBusyPorts(request.databaseDirectory + "\\portstat.log", result.period, file);
+        Progress(control, "Loading and sorting data");
+        completed = ExtractBusyPorts(request.databaseDirectory + "\\portstat.log", result.period, file,
+                                     extraction);
         break;
     default:
         break;
@@ -127,8 +129,7 @@ ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& 
 
     if (request.print) {
         Progress(control, "Printing Report");
-        if (control.print)
-            control.print(dmtemp);
+        result.printFailed = !control.print || !control.print(dmtemp);
     } else {
         Progress(control, "Saving Report");
         const ResolvedPath output = ResolveOutputFile(directory, request.outputFile);
@@ -141,6 +142,20 @@ ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& 
         }
     }
     return result;
+}
+
+std::string ReportRunError(const ReportRunResult& result, const std::string& fileName)
+{
+    if (result.intermediateFailed)
+        return "ERROR: " + result.failure + ".";
+    if (result.outputFailed) {
+        if (fileName.empty())
+            return "ERROR: Could not create report file: the script's FileName is empty.";
+        return "ERROR: Could not create report file " + fileName + ": " + result.failure + ".";
+    }
+    if (result.printFailed)
+        return "ERROR: Could not print the report: no printer is available.";
+    return {};
 }
 
 } // namespace dm

@@ -32,6 +32,8 @@ struct ReportRequest {
 };
 
 struct ReportRunControl {
+    using PrintFunction = std::function<bool(const std::string& dmtempFile)>;
+
     // Polled before every record of report types 1 to 3; a set flag stops the
     // run with no output.
     const std::atomic<bool>* cancel = nullptr;
@@ -41,8 +43,9 @@ struct ReportRunControl {
     // dmreport's progress bar: 60 when the records are loaded, 100 when
     // extraction is done.
     std::function<void(int)> percent;
-    // The printing half (Qt, in dm_reports_print); unset means no printer.
-    std::function<void(const std::string& dmtempFile)> print;
+    // The printing half (Qt, in dm_reports_print): false when no printer
+    // could be opened. Unset means no printer.
+    PrintFunction print;
 };
 
 struct ReportRunResult {
@@ -51,6 +54,7 @@ struct ReportRunResult {
     bool intermediateFailed = false;  // dmtemp.dat could not be written: no output was made
     bool outputFailed = false;        // the comma-separated file could not be written whole
     std::string failure;              // why, for the messages ("it is a directory")
+    bool printFailed = false;         // no printer took the report
     ReportPeriod period;
     std::size_t records = 0;          // log events the run walked
     std::filesystem::path intermediateFile;
@@ -58,5 +62,11 @@ struct ReportRunResult {
 };
 
 ReportRunResult RunReport(const ReportRequest& request, const ReportRunControl& control = {});
+
+// The "ERROR: ..." line of a run that produced nothing where it was asked to
+// (fileName as the script or the dialog gave it), or empty when the report
+// was written or printed (or the run was cancelled). dmreport prints it, the
+// manager shows it in a message box.
+std::string ReportRunError(const ReportRunResult& result, const std::string& fileName);
 
 } // namespace dm

@@ -29,11 +29,12 @@ dm_dmreport_run_window(int argc, char** argv, const char* commandText)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("DMReport"));
     return dm::RunReportWindow(commandText, [](const std::string& dmtemp) {
-        dm::PrintReportFile(dmtemp);
+        return dm::PrintReportFile(dmtemp) >= 0;
     });
 }
 
-extern "C" __attribute__((visibility("default"))) void dm_dmreport_print(const char* dmtempFile)
+// The pages printed, or -1 when no printer could be opened.
+extern "C" __attribute__((visibility("default"))) int dm_dmreport_print(const char* dmtempFile)
 {
     // A console run has no display: print through the offscreen platform.
     std::unique_ptr<QGuiApplication> app;
@@ -45,5 +46,5 @@ extern "C" __attribute__((visibility("default"))) void dm_dmreport_print(const c
         static char* argv[] = {name, nullptr};
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
-    dm::PrintReportFile(dmtempFile);
+    return dm::PrintReportFile(dmtempFile);
 }

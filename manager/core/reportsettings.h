@@ -14,6 +14,8 @@ struct ReportSettings {
     bool print = true;            // print on the printer, otherwise write the file
     bool detail = true;           // second report flag
     std::string outputFileName = "dmreport.csv";
+    // The printer chosen in Send To; empty = the user's default printer.
+    std::string printerName;
 };
 
 } // namespace dm

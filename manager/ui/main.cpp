@@ -4,6 +4,7 @@
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/mainframe.h"
+#include "manager/ui/dialogs/reportdialogs.h"
 #include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/screenshots.h"
 #include "manager/ui/sheets/policysheets.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv)
     dm::AddPolicySheets(extensions, doc);
     dm::AddHistoryPanes(extensions);
     extensions.graphView = [](dm::CDMDoc& d, QWidget* parent) -> QWidget* { return new dm::CUseView(d, parent); };
+    extensions.reports = [&doc](QWidget* parent) { dm::RunReportsCommand(doc, parent); };
     dm::CMainFrame frame(doc, ui, std::move(extensions));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {

@@ -39,7 +39,7 @@ void DrawTop(QPainter& painter, int x, int y, const std::string& text)
 
 } // namespace
 
-std::unique_ptr<QPrinter> OpenReportPrinter()
+std::unique_ptr<QPrinter> OpenReportPrinter(const std::string& printerName)
 {
     std::unique_ptr<QPrinter> printer;
     if (const QString pdf = PrinterChoice::PdfTarget(); !pdf.isEmpty()) {
@@ -47,7 +47,9 @@ std::unique_ptr<QPrinter> OpenReportPrinter()
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(pdf);
     } else {
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromStdString(printerName));
+        if (printerName.empty() || info.isNull())
+            info = QPrinterInfo::defaultPrinter();
         if (info.isNull())
             return nullptr;
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
@@ -104,14 +106,14 @@ int PrintReport(const PrintedReport& report, QPrinter& printer)
     return static_cast<int>(pages.size());
 }
 
-int PrintReportFile(const std::string& dmtempFile)
+int PrintReportFile(const std::string& dmtempFile, const std::string& printerName)
 {
     const std::optional<PrintedReport> report = ReadPrintedReport(dmtempFile);
     if (!report || report->rows.empty())
         return 0;
-    const std::unique_ptr<QPrinter> printer = OpenReportPrinter();
+    const std::unique_ptr<QPrinter> printer = OpenReportPrinter(printerName);
     if (!printer)
-        return 0;
+        return -1;
     return PrintReport(*report, *printer);
 }
 

@@ -32,12 +32,14 @@ protected:
         m_feedback = RecordingFeedback();
         return RunReportJob(commandText, m_feedback, [this](const std::string& file) {
             m_printed.push_back(file);
+            return m_printerAvailable;
         });
     }
 
     ScriptFixture m_fixture;
     RecordingFeedback m_feedback;
     std::vector<std::string> m_printed;
+    bool m_printerAvailable = true;
 };
 
 } // namespace
@@ -133,5 +135,15 @@ TEST_F(ReportJob, AnUnwritableReportFileIsAnError)
     EXPECT_EQ(Run("s.dat"), 1);
     EXPECT_THAT(m_feedback.errors,
                 ElementsAre("ERROR: Could not create report file nodir/out.csv: No such file or directory."));
+    EXPECT_THAT(m_feedback.status, ElementsAre("Generating Report..."));
+}
+
+TEST_F(ReportJob, NoPrinterIsAnError)
+{
+    m_printerAvailable = false;
+    m_fixture.WriteScript("s.dat", m_fixture.Settings(3, 4, 1));
+    EXPECT_EQ(Run("s.dat"), 1);
+    EXPECT_THAT(m_feedback.errors,
+                ElementsAre("ERROR: Could not print the report: no printer is available."));
     EXPECT_THAT(m_feedback.status, ElementsAre("Generating Report..."));
 }

@@ -147,7 +147,7 @@ TEST_F(ReportRun, CancelStopsWithoutAnyOutput)
             cancel = true;
     };
     bool printed = false;
-    control.print = [&](const std::string&) { printed = true; };
+    control.print = [&](const std::string&) { return printed = true; };
     WriteFile(m_db.WorkDirectory() / "dmtemp.dat", "[Format]\r\nReportType=1\r\n");
 
     const ReportRunResult result = RunReport(Request(ReportUsagePerUser, PeriodAllRecords), control);
@@ -158,6 +158,46 @@ TEST_F(ReportRun, CancelStopsWithoutAnyOutput)
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.front(), "Loading and sorting data");
     EXPECT_EQ(progress.back(), "Checking record 3 of 20");
+}
+
+TEST_F(ReportRun, CancelStopsEveryReportTypeBusyPortsIncluded)
+{
+    for (int type = ReportUsagePerUser; type <= ReportBusyPortsPerHour; ++type) {
+        SCOPED_TRACE(type);
+        std::atomic<bool> cancel{true};
+        ReportRunControl control;
+        control.cancel = &cancel;
+        std::filesystem::remove(m_db.WorkDirectory() / "out.csv");
+        const ReportRunResult result = RunReport(Request(type, PeriodAllRecords), control);
+        EXPECT_TRUE(result.cancelled);
+        EXPECT_EQ(ReportRunError(result, "out.csv"), "");
+        EXPECT_FALSE(std::filesystem::exists(m_db.WorkDirectory() / "dmtemp.dat"));
+        EXPECT_FALSE(std::filesystem::exists(m_db.WorkDirectory() / "out.csv"));
+    }
+}
+
+TEST_F(ReportRun, AReportThatReachedNoPrinterOrFileIsAFailure)
+{
+    ReportRequest request = Request(ReportUsagePerPort, PeriodAllRecords);
+    request.print = true;
+    ReportRunResult result = RunReport(request); // no printing half at all
+    EXPECT_TRUE(result.printFailed);
+    EXPECT_EQ(ReportRunError(result, "out.csv"),
+              "ERROR: Could not print the report: no printer is available.");
+
+    ReportRunControl control;
+    control.print = [](const std::string&) { return false; };
+    EXPECT_TRUE(RunReport(request, control).printFailed);
+    control.print = [](const std::string&) { return true; };
+    result = RunReport(request, control);
+    EXPECT_FALSE(result.printFailed);
+    EXPECT_EQ(ReportRunError(result, "out.csv"), "");
+
+    request.print = false;
+    request.outputFile = "missing-dir/out.csv";
+    result = RunReport(request);
+    EXPECT_EQ(ReportRunError(result, "missing-dir/out.csv"),
+              "ERROR: Could not create report file missing-dir/out.csv: No such file or directory.");
 }
 
 TEST_F(ReportRun, PrintingHandsTheIntermediateFileToThePrinter)
@@ -174,6 +214,7 @@ TEST_F(ReportRun, PrintingHandsTheIntermediateFileToThePrinter)
         printedFile = file;
         // The file is complete when printing starts.
         EXPECT_EQ(GetPrivateProfileString("Users", "DOM\\smith", "", file), "3600");
+        return true;
     };
     RunReport(request, control);
     EXPECT_EQ(printedFile, Dmtemp());

@@ -43,7 +43,7 @@ void CMainFrame::CreateMenus()
     add(system, Command::PrintPreview, QStringLiteral("Print Pre&view"));
     add(system, Command::PrintSetup, QStringLiteral("P&rint Setup..."));
     system->addSeparator();
-    add(system, Command::Reports, QStringLiteral("&Reports..."));
+    add(system, Command::Reports, QStringLiteral("R&eports..."));
     system->addSeparator();
     add(system, Command::Exit, QStringLiteral("E&xit"));
 
