@@ -4,7 +4,10 @@
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/mainframe.h"
+#include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/screenshots.h"
+#include "manager/ui/sheets/usersheet.h"
+#include "manager/ui/views/usersview.h"
 
 #include <QApplication>
 
@@ -66,7 +69,12 @@ int main(int argc, char** argv)
     dm::UserInteraction& docUi = screenshotDir.isEmpty() ? static_cast<dm::UserInteraction&>(ui) : silent;
     dm::CDMDoc doc(docUi);
     doc.SetCommandLine(commandLine);
-    dm::CMainFrame frame(doc, ui);
+    dm::ManagerExtensions extensions;
+    extensions.usersView = [](dm::CDMDoc& d, QWidget* parent) { return new dm::CUsersView(d, parent); };
+    extensions.userProperties = [&doc](QWidget* parent, const std::string& account) {
+        return dm::RunUserSheet(doc, account, QString::fromStdString(account), dm::UserSheetPages::All, parent);
+    };
+    dm::CMainFrame frame(doc, ui, std::move(extensions));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {
         doc.OnNewDocument();

@@ -21,9 +21,7 @@
 
 namespace dm {
 
-namespace {
-
-void Settle(int milliseconds = 50)
+void SettleEvents(int milliseconds)
 {
     QElapsedTimer clock;
     clock.start();
@@ -32,14 +30,16 @@ void Settle(int milliseconds = 50)
     } while (clock.elapsed() < milliseconds);
 }
 
-bool Save(QWidget* widget, const QDir& dir, const QString& name)
+bool SaveScreenshot(QWidget* widget, const QDir& dir, const QString& name)
 {
-    Settle();
+    SettleEvents();
     const QString path = dir.filePath(name);
     const bool ok = widget->grab().save(path);
     std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
     return ok;
 }
+
+namespace {
 
 // The first port with a session, after every server's ports were read.
 bool FindBusyPort(CDMDoc& doc, std::string& server, std::string& port)
@@ -72,7 +72,7 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
     frame.StartPortTotals();
     frame.resize(1280, 800);
     frame.show();
-    ok &= Save(&frame, dir, QStringLiteral("intro.png"));
+    ok &= SaveScreenshot(&frame, dir, QStringLiteral("intro.png"));
     doc.SetIntroDrawn();
 
     CDMView* tree = frame.TreeView();
@@ -87,23 +87,23 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
         }
     }
     tree->SelectNode(tree->ServersRoot());
-    ok &= Save(&frame, dir, QStringLiteral("main-tree-expanded.png"));
+    ok &= SaveScreenshot(&frame, dir, QStringLiteral("main-tree-expanded.png"));
 
     std::string server, port;
     const bool busy = FindBusyPort(doc, server, port);
     if (QTreeWidgetItem* node = tree->FindNode(QString::fromStdString(server), tree->ServersRoot())) {
         tree->SelectNode(node);
         tree->scrollToItem(node);
-        ok &= Save(&frame, dir, QStringLiteral("ports-list.png"));
+        ok &= SaveScreenshot(&frame, dir, QStringLiteral("ports-list.png"));
         QTreeWidgetItem* portNode = tree->FindNode(QString::fromStdString(port), node);
         if (busy && portNode) {
             tree->SelectNode(portNode);
             // Two fills a moment apart give the meters a rate.
             if (auto* panel = qobject_cast<CNewPort*>(frame.RightPane())) {
-                Settle(1200);
+                SettleEvents(1200);
                 panel->OnTimerTick();
             }
-            ok &= Save(&frame, dir, QStringLiteral("port-status.png"));
+            ok &= SaveScreenshot(&frame, dir, QStringLiteral("port-status.png"));
         }
     } else {
         std::fprintf(stderr, "dialmind: no port in session found for the screenshots\n");
@@ -112,9 +112,9 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
 
     CPropertySheet* options = CreateOptionsSheet(doc, &frame);
     options->show();
-    ok &= Save(options, dir, QStringLiteral("options-display.png"));
+    ok &= SaveScreenshot(options, dir, QStringLiteral("options-display.png"));
     options->SetActivePage(1);
-    ok &= Save(options, dir, QStringLiteral("options-history-view.png"));
+    ok &= SaveScreenshot(options, dir, QStringLiteral("options-history-view.png"));
     options->reject();
     delete options;
 
@@ -133,7 +133,7 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
                                                                 Qt::MatchExactly | Qt::MatchRecursive);
         if (!servers.isEmpty())
             addServer.NetworkTree()->setCurrentItem(servers.first());
-        ok &= Save(&addServer, dir, QStringLiteral("add-server.png"));
+        ok &= SaveScreenshot(&addServer, dir, QStringLiteral("add-server.png"));
         addServer.reject();
     }
     {
@@ -141,9 +141,10 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
         message.TextField()->setPlainText(
             QStringLiteral("The server restarts at 18:00 for maintenance. Please save your work and hang up."));
         message.show();
-        ok &= Save(&message, dir, QStringLiteral("send-message.png"));
+        ok &= SaveScreenshot(&message, dir, QStringLiteral("send-message.png"));
         message.reject();
     }
+    ok &= TakeUsersScreenshots(doc, frame, dir);
     frame.hide();
     return ok ? 0 : 1;
 }

@@ -7,11 +7,22 @@
 
 #include <QString>
 
+class QDir;
+class QWidget;
+
 namespace dm {
 
 class CDMDoc;
 class CMainFrame;
 
 int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory);
+
+// For the screenshot functions of each part of the manager: lets pending
+// events run for a while, and draws a widget to DIR/name (true when written).
+void SettleEvents(int milliseconds = 50);
+bool SaveScreenshot(QWidget* widget, const QDir& dir, const QString& name);
+
+// The users view and the user sheet's pages.
+bool TakeUsersScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir);
 
 } // namespace dm
