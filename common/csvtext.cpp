@@ -1,0 +1,33 @@
+#include "common/csvtext.h"
+
+namespace dm {
+
+void AppendCsvLine(std::string& out, const CsvFields& fields, std::string_view lineEnd,
+                   std::string_view emptyField)
+{
+    for (const std::string& field : fields) {
+        out += field.empty() ? emptyField : std::string_view(field);
+        out += ',';
+    }
+    out += lineEnd;
+}
+
+std::string CsvLine(const CsvFields& fields, std::string_view lineEnd, std::string_view emptyField)
+{
+    std::string line;
+    AppendCsvLine(line, fields, lineEnd, emptyField);
+    return line;
+}
+
+std::string_view CutCsvField(std::string_view text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    std::size_t end = maxBytes;
+    // Step back over continuation bytes so that no character is split.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+} // namespace dm

@@ -1,0 +1,27 @@
+#pragma once
+// Comma-separated text as the list panes write it, without Qt, so that the
+// windows and dmctl form the same bytes.
+//
+// Every field, the last one included, is followed by a comma, and an empty
+// field is written as `emptyField` (one blank by default), so that a reader
+// that splits on commas always sees the same number of fields. Fields are
+// written as they are: the panes' texts hold no commas of their own.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dm {
+
+using CsvFields = std::vector<std::string>;
+
+// Appends "a,b, ,<lineEnd>" for fields {"a", "b", ""}.
+void AppendCsvLine(std::string& out, const CsvFields& fields, std::string_view lineEnd = "\n",
+                   std::string_view emptyField = " ");
+std::string CsvLine(const CsvFields& fields, std::string_view lineEnd = "\n",
+                    std::string_view emptyField = " ");
+
+// At most maxBytes of text, cut before a UTF-8 sequence rather than inside it.
+std::string_view CutCsvField(std::string_view text, std::size_t maxBytes);
+
+} // namespace dm
