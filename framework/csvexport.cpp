@@ -1,6 +1,10 @@
 #include "framework/csvexport.h"
 
+#include "common/csvtext.h"
+
 #include <QAbstractItemModel>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFileDialog>
 #include <QSaveFile>
 
@@ -16,13 +20,7 @@ CsvExport::FileNameProvider& Provider()
 
 std::string CsvExport::FormatRow(const Row& cells, const std::string& lineEnd, const std::string& emptyCell)
 {
-    std::string line;
-    for (const std::string& cell : cells) {
-        line += cell.empty() ? emptyCell : cell;
-        line += ',';
-    }
-    line += lineEnd;
-    return line;
+    return CsvLine(cells, lineEnd, emptyCell);
 }
 
 CsvExport::Row CsvExport::ModelRow(const QAbstractItemModel& model, int row, const std::vector<int>& columns)
@@ -36,13 +34,18 @@ CsvExport::Row CsvExport::ModelRow(const QAbstractItemModel& model, int row, con
 
 bool CsvExport::WriteFile(const QString& path, const std::string& header, const std::vector<Row>& rows)
 {
+    std::string text = header + "\n";
+    for (const Row& row : rows)
+        AppendCsvLine(text, row);
+    return WriteText(path, text);
+}
+
+bool CsvExport::WriteText(const QString& path, const std::string& text)
+{
     // Written whole or not at all: a failed export never leaves half a file.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    std::string text = header + "\n";
-    for (const Row& row : rows)
-        text += FormatRow(row);
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
         return false;
     return file.commit();
@@ -52,8 +55,17 @@ std::string CsvExport::ClipboardText(const std::vector<Row>& rows)
 {
     std::string text;
     for (const Row& row : rows)
-        text += FormatRow(row, "\r\n");
+        AppendCsvLine(text, row, "\r\n");
     return text;
+}
+
+bool CsvExport::CopyToClipboard(const std::string& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setText(QString::fromStdString(text));
+    return true;
 }
 
 QString CsvExport::AskSaveFileName(QWidget* parent)
