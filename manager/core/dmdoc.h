@@ -175,10 +175,6 @@ public:
     int ViewMode() const { return m_viewMode; }
     bool PreviousModeWasHistory() const { return m_previousModeHistory; }
     Selection& CurrentSelection() { return m_selection; }
-    // The sort direction (+1 or -1) that the history and users views share:
-    // each header click sorts with it and then reverses it.
-    int SortDirection() const { return m_sortDirection; }
-    void SetSortDirection(int direction) { m_sortDirection = direction < 0 ? -1 : 1; }
 
     // --- Locking -----------------------------------------------------------------
     // "CriticalMutex": waits without time limit; recursive for the holder.
@@ -225,7 +221,6 @@ private:
     bool m_changed = false;
     bool m_logReloadNeeded = false;
     std::uint32_t m_historyDate = 0;
-    int m_sortDirection = 1;
 };
 
 } // namespace dm

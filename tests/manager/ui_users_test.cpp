@@ -5,6 +5,7 @@
 
 #include "framework/icons.h"
 #include "framework/propertysheet.h"
+#include "manager/core/sortdirection.h"
 #include "manager/ui/sheets/userpages.h"
 #include "manager/ui/sheets/usersheet.h"
 #include "manager/ui/tree/dmview.h"
@@ -130,16 +131,16 @@ TEST_F(UsersTest, DomainGroupAndUserSelectionsFilterTheRows)
 TEST_F(UsersTest, HeaderClicksShareOneDirectionWithTheHistoryView)
 {
     OpenUsersView();
-    EXPECT_EQ(m_doc->SortDirection(), 1);
+    SharedSortDirection() = 1;
     m_view->SortByColumn(1);
     EXPECT_EQ(Column(1), (QStringList{"30", "12", "3", "0"}));
     m_view->SortByColumn(1);
     EXPECT_EQ(Column(1), (QStringList{"0", "3", "12", "30"}));
     // Another view reversed the shared direction meanwhile.
-    m_doc->SetSortDirection(-1);
+    SharedSortDirection() = -1;
     m_view->SortByColumn(0);
     EXPECT_EQ(Column(0), (QStringList{"OSTERHALL\\dora", "OSTERHALL\\bert", "OSTERHALL\\anna", "FIELD\\carl"}));
-    EXPECT_EQ(m_doc->SortDirection(), 1);
+    EXPECT_EQ(SharedSortDirection(), 1);
 }
 
 TEST_F(UsersTest, DeletingTwoAccountsAsksTwiceAndReloadsOnce)

@@ -3,6 +3,7 @@
 
 #include "framework/propertysheet.h"
 #include "manager/core/dmdoc.h"
+#include "manager/core/sortdirection.h"
 #include "manager/ui/frame/mainframe.h"
 #include "manager/ui/frame/screenshots.h"
 #include "manager/ui/sheets/userpages.h"
@@ -29,7 +30,7 @@ bool TakeUsersScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir)
     if (!view)
         return false;
     // The busiest accounts first.
-    doc.SetSortDirection(1);
+    SharedSortDirection() = 1;
     view->SortByColumn(1);
     ok &= SaveScreenshot(&frame, dir, QStringLiteral("users-view.png"));
     if (view->Model()->rowCount() == 0)

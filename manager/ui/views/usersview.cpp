@@ -6,15 +6,13 @@
 #include "manager/core/dmdoc.h"
 #include "manager/core/messagecaption.h"
 #include "manager/core/networkaccounts.h"
+#include "manager/core/sortdirection.h"
 #include "manager/core/userstable.h"
 #include "manager/ui/sheets/usersheet.h"
 #include "manager/ui/views/usersmodel.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHeaderView>
 #include <QMenu>
-#include <QSaveFile>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -116,9 +114,9 @@ void CUsersView::Refill()
 
 void CUsersView::SortByColumn(int column)
 {
-    const int direction = m_doc.SortDirection();
+    int& direction = SharedSortDirection();
     m_model->Sort(m_doc.UserTable(), column, direction);
-    m_doc.SetSortDirection(-direction);
+    direction = -direction;
 }
 
 std::vector<std::string> CUsersView::SelectedAccounts() const
@@ -197,8 +195,7 @@ void CUsersView::CopySelection()
     std::vector<int> records;
     for (int row : selected)
         records.push_back(m_model->RecordIndex(row));
-    QApplication::clipboard()->setText(
-        QString::fromStdString(UsersClipboardText(m_doc.UserTable(), records)));
+    CsvExport::CopyToClipboard(UsersClipboardText(m_doc.UserTable(), records));
 }
 
 void CUsersView::SaveAs(const QString& chosen)
@@ -206,11 +203,7 @@ void CUsersView::SaveAs(const QString& chosen)
     const QString path = chosen.isEmpty() ? CsvExport::AskSaveFileName(this) : chosen;
     if (path.isEmpty())
         return;
-    const std::string text = UsersCsv(m_doc.UserTable(), m_model->Rows());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-        !file.commit())
+    if (!CsvExport::WriteText(path, UsersCsv(m_doc.UserTable(), m_model->Rows())))
         m_doc.Interaction().ShowMessage("Error opening file for output.", kMessageCaption, Buttons::Ok, Icon::Error);
 }
 
