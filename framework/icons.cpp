@@ -158,9 +158,11 @@ QIcon Icons::PanelImage(int index)
 QIcon Icons::HistoryImage(int index)
 {
     switch (index) {
+    case 2: return FromDrawing(QStringLiteral("user.svg"));
     case 5: return FromDrawing(QStringLiteral("ball-green.svg"));
     case 6: return FromDrawing(QStringLiteral("ball-grey.svg"));
     case 7: return FromDrawing(QStringLiteral("hand.svg"));
+    case 13: return FromDrawing(QStringLiteral("user-alert.svg"));
     case 14: return FromDrawing(QStringLiteral("ball-red.svg"));
     default: return QIcon();
     }

@@ -30,7 +30,8 @@ public:
     // 2 document, 3 person, 4 small arrow.
     static QIcon PanelImage(int index);
     // The history list's event icons: 5 connect, 6 hang up, 7 denied,
-    // 14 disconnected.
+    // 14 disconnected; and the users list's: 2 account, 13 account over its
+    // limits.
     static QIcon HistoryImage(int index);
 
     // Renders one drawing ("server.svg") at a pixel size; null when unknown.

@@ -8,7 +8,9 @@
 #include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/screenshots.h"
 #include "manager/ui/sheets/policysheets.h"
+#include "manager/ui/sheets/usersheet.h"
 #include "manager/ui/views/historypanes.h"
+#include "manager/ui/views/usersview.h"
 #include "manager/ui/views/useview.h"
 
 #include <QApplication>
@@ -76,6 +78,10 @@ int main(int argc, char** argv)
     dm::AddHistoryPanes(extensions);
     extensions.graphView = [](dm::CDMDoc& d, QWidget* parent) -> QWidget* { return new dm::CUseView(d, parent); };
     extensions.reports = [&doc](QWidget* parent) { dm::RunReportsCommand(doc, parent); };
+    extensions.usersView = [](dm::CDMDoc& d, QWidget* parent) { return new dm::CUsersView(d, parent); };
+    extensions.userProperties = [&doc](QWidget* parent, const std::string& account) {
+        return dm::RunUserSheet(doc, account, QString::fromStdString(account), dm::UserSheetPages::All, parent);
+    };
     dm::CMainFrame frame(doc, ui, std::move(extensions));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {

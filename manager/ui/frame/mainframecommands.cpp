@@ -93,7 +93,8 @@ void CMainFrame::UpdateCommandStates()
     // server while the right pane has the focus.
     m_actions[Command::Delete]->setEnabled(RightPaneIsActive() ? pane && pane->CanDeleteSelection()
                                                                : m_tree->CanDeleteServer());
-    m_actions[Command::Properties]->setEnabled(m_tree->CanShowProperties());
+    m_actions[Command::Properties]->setEnabled((RightPaneIsActive() && pane && pane->CanShowProperties()) ||
+                                               m_tree->CanShowProperties());
     m_actions[Command::ExportPermissions]->setEnabled(static_cast<bool>(m_extensions.exportPermissions));
     m_actions[Command::ImportPermissions]->setEnabled(static_cast<bool>(m_extensions.importPermissions));
     m_actions[Command::Refresh]->setEnabled(m_tree->currentItem() != nullptr);
@@ -123,7 +124,14 @@ void CMainFrame::RunCommand(Command command)
     case Command::Reports: m_extensions.reports(this); break;
     case Command::Exit: close(); break;
     case Command::Delete: OnDelete(); break;
-    case Command::Properties: m_tree->ShowProperties(); break;
+    case Command::Properties: {
+        auto* pane = dynamic_cast<PaneCommands*>(m_rightPane.data());
+        if (RightPaneIsActive() && pane && pane->CanShowProperties())
+            pane->ShowProperties();
+        else
+            m_tree->ShowProperties();
+        break;
+    }
     case Command::ExportPermissions: m_extensions.exportPermissions(this); break;
     case Command::ImportPermissions: m_extensions.importPermissions(this); break;
     case Command::StatusBar: statusBar()->setVisible(!statusBar()->isVisible()); break;

@@ -151,6 +151,7 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
     ok &= TakeHistoryScreenshots(doc, frame, dir);
     ok &= TakeUsageScreenshots(doc, frame, dir);
     ok &= TakeReportScreenshots(doc, &frame, dir);
+    ok &= TakeUsersScreenshots(doc, frame, dir);
     frame.hide();
     return ok ? 0 : 1;
 }

@@ -24,5 +24,7 @@ bool SaveScreenshot(QWidget* widget, const QDir& dir, const QString& name);
 
 // The report dialogs, and the progress dialog while a run is under way.
 bool TakeReportScreenshots(CDMDoc& doc, QWidget* parent, const QDir& dir);
+// The users view and the user sheet's pages.
+bool TakeUsersScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir);
 
 } // namespace dm

@@ -1,0 +1,96 @@
+// dmctl users: the accounts of Dialmind.usr as the users view's Save As writes them.
+
+#include "common/userinteraction.h"
+#include "dmctl/command.h"
+#include "manager/core/userstable.h"
+#include "manager/core/usersettings.h"
+#include "platform/pathresolver.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+const char kUsersHelp[] =
+    "Usage: dmctl users DBDIR [--domain D] [--group DOMAIN\\G] [--user U]\n\n"
+    "Prints the accounts of DBDIR\\Dialmind.usr exactly as the manager's users view\n"
+    "saves them: the line \"User,Sessions,Denials,Last Session,Lasted,Total Time\",\n"
+    "then one line per account in the view's order.\n\n"
+    "  --domain D          only accounts of domain D\n"
+    "  --group DOMAIN\\G    only accounts whose user name is a member of the global\n"
+    "                      group G, as the domain's controller lists it\n"
+    "  --user U            only accounts with the user name U\n";
+
+// Messages of the group lookup go to stderr.
+class ConsoleInteraction : public dm::SilentInteraction {
+public:
+    dm::Answer ShowMessage(const std::string& text, const std::string&, dm::Buttons buttons,
+                           dm::Icon) override
+    {
+        std::fprintf(stderr, "dmctl users: %s\n", text.c_str());
+        m_failed = true;
+        return dm::DefaultAnswer(buttons);
+    }
+    bool m_failed = false;
+};
+
+int Usage(const std::string& error)
+{
+    std::fprintf(stderr, "dmctl users: %s\n\n%s", error.c_str(), kUsersHelp);
+    return 2;
+}
+
+int RunUsers(const std::vector<std::string>& args)
+{
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kUsersHelp, stdout);
+        return 0;
+    }
+    if (args.empty())
+        return Usage("no database directory given");
+    dm::UsersFilter filter;
+    std::string directory;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--domain" && hasValue) {
+            filter.domain = args[++i];
+        } else if (arg == "--user" && hasValue) {
+            filter.user = args[++i];
+        } else if (arg == "--group" && hasValue) {
+            const std::string& name = args[++i];
+            const std::size_t slash = name.find('\\');
+            if (slash == std::string::npos || slash == 0 || slash + 1 == name.size())
+                return Usage("--group takes DOMAIN\\GROUP");
+            filter.domain = name.substr(0, slash);
+            filter.group = name.substr(slash + 1);
+        } else if (directory.empty() && (arg.empty() || arg[0] != '-')) {
+            directory = arg;
+        } else {
+            return Usage("unexpected argument '" + arg + "'");
+        }
+    }
+    if (directory.empty())
+        return Usage("no database directory given");
+
+    dm::UserSettings users;
+    users.SetFile(dm::UserSettings::FileNameIn(directory));
+    const dm::ResolvedPath file = dm::ResolvePath(users.File());
+    std::error_code error;
+    if (!file.ok() || !std::filesystem::is_regular_file(file.path, error)) {
+        std::fprintf(stderr, "dmctl users: cannot read %s\n", users.File().c_str());
+        return 1;
+    }
+    users.Load();
+    ConsoleInteraction ui;
+    filter.members = dm::UsersFilterMembers(filter, ui);
+    if (ui.m_failed)
+        return 1;
+    const std::string text = dm::UsersCsv(users.Records(), dm::FilterUserRows(users.Records(), filter));
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+dmctl::DmctlGroup users("users", "the accounts of Dialmind.usr as the users view saves them", RunUsers);
+
+} // namespace

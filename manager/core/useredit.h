@@ -1,0 +1,70 @@
+#pragma once
+// The user property sheet's rules without Qt: finding the account to edit,
+// the statistics rows and their reset, the time limits taken from the page,
+// the static address and the RAS permission bits.
+
+#include "manager/core/userrecord.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dm {
+
+class UserSettings;
+
+// Prepares the settings' edit record for account: a copy of its record when
+// the table holds it (names compared without regard to case), else a new
+// record of that key with every value 0 at the end of the table. Returns true
+// when the account is new.
+bool BeginUserEdit(UserSettings& users, const std::string& account);
+
+// The rows of the General page's statistics list, in order.
+enum UserStatisticRow : int {
+    StatTotalUsage = 0,
+    StatSessions,
+    StatFirstSession,
+    StatLastSession,
+    StatLastLasted,
+    StatPeriodUsage,
+    StatRowCount
+};
+struct UserStatistic {
+    std::string label;
+    std::string value;
+};
+std::vector<UserStatistic> UserStatistics(const UserRecord& record);
+// Reset may act on a selection that does not hold "Last session lasted".
+bool CanResetStatistics(const std::vector<int>& selectedRows);
+// Puts the counter of a row back to 0 (total usage, sessions, first and last
+// connection, period usage); the last session's length is not reset.
+void ResetStatistic(UserRecord& record, int row);
+
+// The Time Restrictions page's four limits as typed (empty when the check
+// box is off) and the period combo box's index.
+struct TimeLimitEntries {
+    std::optional<std::string> maxSession;
+    std::optional<std::string> maxTotal;
+    std::optional<std::string> expiryDays;
+    std::optional<std::string> periodMax;
+    int periodIndex = 0; // 0 "24 Hours", 1 "Week", 2 "Month"
+};
+// Sets the four limits and the period type: 0 where a box is off; a period
+// limit of 0 leaves the period type 0.
+void ApplyTimeLimits(UserRecord& record, const TimeLimitEntries& entries);
+
+// a.b.c.d packed as a*2^24 + b*2^16 + c*2^8 + d; none when a part is not a
+// number from 0 to 255 (packing 300 would change the next part).
+std::optional<std::uint32_t> PackAddress(const std::array<std::string, 4>& octets);
+std::array<std::string, 4> UnpackAddress(std::uint32_t address);
+extern const char kOctetRangeMessage[];
+
+// RAS permission bits: 8 dial-in allowed; call-back 1 none, 4 set by the
+// caller, 2 preset number.
+enum CallbackChoice : int { CallbackNone = 0, CallbackByCaller = 1, CallbackPreset = 2, CallbackUnset = -1 };
+CallbackChoice CallbackOf(std::uint8_t bits);
+std::uint8_t PermissionBits(bool dialIn, CallbackChoice callback);
+
+} // namespace dm

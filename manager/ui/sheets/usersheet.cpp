@@ -1,0 +1,30 @@
+#include "manager/ui/sheets/usersheet.h"
+
+#include "framework/propertysheet.h"
+#include "manager/ui/sheets/userpages.h"
+
+#include <memory>
+
+namespace dm {
+
+CPropertySheet* CreateUserSheet(CDMDoc& doc, const std::string& account, const QString& title,
+                                UserSheetPages pages, QWidget* parent)
+{
+    auto* sheet = new CPropertySheet(QStringLiteral("Properties for %1").arg(title), parent);
+    sheet->AddPage(new CUserPropGeneral(doc, account));
+    sheet->AddPage(new CUserTime(doc));
+    sheet->AddPage(new CUserPropIP(doc));
+    if (pages == UserSheetPages::All)
+        sheet->AddPage(new CUserNTPrivs(doc, account));
+    sheet->resize(480, 400);
+    return sheet;
+}
+
+bool RunUserSheet(CDMDoc& doc, const std::string& account, const QString& title, UserSheetPages pages,
+                  QWidget* parent)
+{
+    std::unique_ptr<CPropertySheet> sheet(CreateUserSheet(doc, account, title, pages, parent));
+    return sheet->exec() == QDialog::Accepted;
+}
+
+} // namespace dm

@@ -1,0 +1,244 @@
+#include "manager/ui/views/usersview.h"
+
+#include "common/userinteraction.h"
+#include "framework/csvexport.h"
+#include "framework/icons.h"
+#include "manager/core/dmdoc.h"
+#include "manager/core/messagecaption.h"
+#include "manager/core/networkaccounts.h"
+#include "manager/core/sortdirection.h"
+#include "manager/core/userstable.h"
+#include "manager/ui/sheets/usersheet.h"
+#include "manager/ui/views/usersmodel.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <map>
+#include <optional>
+#include <set>
+
+namespace dm {
+
+CUsersView::CUsersView(CDMDoc& doc, QWidget* parent) : QWidget(parent), m_doc(doc)
+{
+    m_model = new UsersModel(this);
+    m_list = new QTreeView(this);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAlternatingRowColors(true);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->setModel(m_model);
+    m_list->header()->setSectionsClickable(true);
+    m_list->header()->setSortIndicatorShown(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list);
+    setFocusProxy(m_list);
+    connect(m_list->header(), &QHeaderView::sectionClicked, this, &CUsersView::SortByColumn);
+    connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            OpenSheetOfRow(index.row());
+    });
+    connect(m_list, &QTreeView::customContextMenuRequested, this, &CUsersView::ShowPopupMenu);
+    m_doc.AddObserver(this);
+}
+
+CUsersView::~CUsersView()
+{
+    m_doc.RemoveObserver(this);
+}
+
+void CUsersView::SetUp()
+{
+    for (int column = 0; column < UsersColumnCount; ++column)
+        m_list->header()->resizeSection(column, UsersColumns()[static_cast<std::size_t>(column)].width);
+    m_setUp = true;
+    m_doc.LoadUserSettings();
+}
+
+void CUsersView::OnDocumentUpdate(DocumentObserver*, int hintValue)
+{
+    switch (hintValue) {
+    case hint::SaveAs: SaveAs(); return;
+    case hint::Print: ListPrinter::PrintWithDialog(Printout(), this); return;
+    default:
+        // Hint 10 too: the account icons follow the display option.
+        if (!m_setUp)
+            SetUp();
+        Refill();
+    }
+}
+
+void CUsersView::Refill()
+{
+    WaitCursor wait(m_doc.Interaction());
+    const Selection& selection = m_doc.CurrentSelection();
+    UsersFilter filter;
+    filter.domain = selection.domain;
+    filter.group = selection.group;
+    filter.user = selection.user;
+    filter.members = UsersFilterMembers(filter, m_doc.Interaction());
+
+    const std::vector<UserRecord>& records = m_doc.UserTable();
+    std::vector<int> rows = FilterUserRows(records, filter);
+    std::vector<QIcon> icons;
+    icons.reserve(rows.size());
+    const bool dialInIcons = m_doc.Settings().userIcons;
+    // One controller lookup per domain, not per account.
+    std::map<std::string, std::optional<std::string>> controllers;
+    for (int index : rows) {
+        if (const int state = m_doc.UserLimitState(index); state != 0 || !dialInIcons) {
+            icons.push_back(Icons::HistoryImage(UserRowIcon(state)));
+            continue;
+        }
+        const std::string& key = records[static_cast<std::size_t>(index)].accountKey;
+        const std::string domain = key.substr(0, key.find('\\'));
+        auto found = controllers.find(domain);
+        if (found == controllers.end())
+            found = controllers.emplace(domain, NetworkAccounts::FindDomainController(domain)).first;
+        std::string callback;
+        const std::uint8_t bits = found->second
+                                      ? m_doc.GetUserRasPermission(*found->second, key.substr(key.rfind('\\') + 1),
+                                                                   callback)
+                                      : 0;
+        icons.push_back(Icons::TreeImage((bits & 8) != 0 ? 8 : 14));
+    }
+    m_model->Fill(records, std::move(rows), std::move(icons));
+}
+
+void CUsersView::SortByColumn(int column)
+{
+    int& direction = SharedSortDirection();
+    m_model->Sort(m_doc.UserTable(), column, direction);
+    direction = -direction;
+}
+
+std::vector<std::string> CUsersView::SelectedAccounts() const
+{
+    std::set<int> rows;
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
+        rows.insert(index.row());
+    std::vector<std::string> accounts;
+    for (int row : rows)
+        accounts.push_back(m_model->Texts(row)[UsersColumnUser]);
+    return accounts;
+}
+
+void CUsersView::ReloadAfterChange()
+{
+    WaitCursor wait(m_doc.Interaction());
+    // A reload even when the save changed nothing in the file; the document
+    // then tells every view, this one included.
+    m_doc.Users().Invalidate();
+    m_doc.RefreshDocument();
+}
+
+void CUsersView::OpenSheetOfRow(int row)
+{
+    if (!m_doc.DatabaseAvailable() || row < 0 || row >= m_model->rowCount())
+        return;
+    const std::string account = m_model->Texts(row)[UsersColumnUser];
+    if (!RunUserSheet(m_doc, account, QString::fromStdString(account), UserSheetPages::All, window()))
+        return;
+    m_doc.SaveUserSettings();
+    ReloadAfterChange();
+}
+
+bool CUsersView::CanShowProperties() const
+{
+    return m_list->selectionModel()->hasSelection();
+}
+
+void CUsersView::ShowProperties()
+{
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return;
+    const std::string account = m_model->Texts(rows.last().row())[UsersColumnUser];
+    if (!RunUserSheet(m_doc, account, QString::fromStdString(account), UserSheetPages::WithoutNtRas, window()))
+        return;
+    m_doc.SaveUserSettings();
+    ReloadAfterChange();
+}
+
+bool CUsersView::CanDeleteSelection() const
+{
+    return m_list->selectionModel()->hasSelection();
+}
+
+void CUsersView::DeleteSelection()
+{
+    const std::vector<std::string> accounts = SelectedAccounts();
+    if (accounts.empty())
+        return;
+    // One question per account, one reload after all of them, which tells
+    // the views.
+    m_doc.DeleteUserAccounts(accounts);
+}
+
+bool CUsersView::CanCopySelection() const
+{
+    return m_list->selectionModel()->hasSelection();
+}
+
+void CUsersView::CopySelection()
+{
+    std::set<int> selected;
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
+        selected.insert(index.row());
+    std::vector<int> records;
+    for (int row : selected)
+        records.push_back(m_model->RecordIndex(row));
+    CsvExport::CopyToClipboard(UsersClipboardText(m_doc.UserTable(), records));
+}
+
+void CUsersView::SaveAs(const QString& chosen)
+{
+    const QString path = chosen.isEmpty() ? CsvExport::AskSaveFileName(this) : chosen;
+    if (path.isEmpty())
+        return;
+    if (!CsvExport::WriteText(path, UsersCsv(m_doc.UserTable(), m_model->Rows())))
+        m_doc.Interaction().ShowMessage("Error opening file for output.", kMessageCaption, Buttons::Ok, Icon::Error);
+}
+
+ListPrintout CUsersView::Printout() const
+{
+    ListPrintout out;
+    out.title = QStringLiteral("User Accounts in Dialminder");
+    for (int column = 0; column < UsersColumnCount; ++column) {
+        out.headers << QString::fromLatin1(UsersColumns()[static_cast<std::size_t>(column)].printHeader);
+        out.screenWidths.push_back(m_list->header()->sectionSize(column));
+    }
+    out.clientWidth = m_list->viewport()->width();
+    out.rowCount = m_model->rowCount();
+    const UsersModel* model = m_model;
+    out.cell = [model](int row, int column) {
+        return QString::fromStdString(model->Texts(row)[static_cast<std::size_t>(column)]);
+    };
+    return out;
+}
+
+void CUsersView::PrintPreview()
+{
+    ListPrinter::Preview(Printout(), this);
+}
+
+void CUsersView::ShowPopupMenu(const QPoint& position)
+{
+    const bool selected = m_list->selectionModel()->hasSelection();
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&Copy to Clipboard"), this, &CUsersView::CopySelection)->setEnabled(selected);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&Delete"), this, &CUsersView::DeleteSelection)->setEnabled(selected);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&Properties"), this, &CUsersView::ShowProperties)->setEnabled(selected);
+    menu.exec(m_list->viewport()->mapToGlobal(position));
+}
+
+} // namespace dm

@@ -1,0 +1,296 @@
+// The users view and the user property sheet, headless: the rows of the
+// tree's selection with their icons, the shared sort direction, delete,
+// Save As and the clipboard, and the four pages with their refusals, read
+// back from Dialmind.usr and the domain's account database.
+
+#include "framework/icons.h"
+#include "framework/propertysheet.h"
+#include "manager/core/sortdirection.h"
+#include "manager/ui/sheets/userpages.h"
+#include "manager/ui/sheets/usersheet.h"
+#include "manager/ui/tree/dmview.h"
+#include "manager/ui/views/usersmodel.h"
+#include "manager/ui/views/usersview.h"
+#include "platform/accountdatabase.h"
+#include "platform/profile.h"
+#include "tests/manager/ui_fixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace dm;
+using namespace dm::test;
+using ::testing::ElementsAre;
+
+namespace {
+
+class UsersTest : public UiFixture {
+protected:
+    void SetUp() override
+    {
+        UiFixture::SetUp();
+        AddRasServer("EAST", {"COM1"}, true);
+        AddDomain("OSTERHALL", "OSTERDC", {{"anna", 10}, {"bert", 1}, {"carl", 0}}, {"Drivers"});
+        // Drivers holds anna and carl.
+        AccountDatabase database("OSTERDC");
+        std::vector<UserAccount> users;
+        for (const auto& [name, bits] : std::vector<std::pair<std::string, std::uint8_t>>{
+                 {"anna", 10}, {"bert", 1}, {"carl", 0}}) {
+            UserAccount account;
+            account.name = name;
+            account.rasPrivilege = bits;
+            if (name == "anna")
+                account.callbackNumber = "555-0101";
+            users.push_back(account);
+        }
+        ASSERT_EQ(database.Store(users, {{"Drivers", "", {"anna", "carl"}}}, {}), 0u);
+        WriteUsers("[OSTERHALL\\anna]\r\nTotalConnects=12\r\nTotalDenieds=1\r\nTotalTime=90061\r\n"
+                   "LastConnection=1000000000\r\nLasted=4000\r\nFirstConnection=999000000\r\n"
+                   "[OSTERHALL\\bert]\r\nTotalConnects=3\r\nTotalTime=7200\r\nMaxTotalTime=7200\r\n"
+                   "[FIELD\\carl]\r\nTotalConnects=30\r\nTotalTime=60\r\n"
+                   "[OSTERHALL\\dora]\r\nTotalConnects=0\r\n");
+    }
+    void WriteUsers(const std::string& text) { WriteFile(m_db / "Dialmind.usr", text); }
+    std::string Value(const std::string& account, const std::string& key)
+    {
+        return GetPrivateProfileString(account, key, "*", UserFile());
+    }
+
+    void OpenUsersView()
+    {
+        ManagerExtensions extensions;
+        extensions.usersView = [](CDMDoc& doc, QWidget* parent) { return new CUsersView(doc, parent); };
+        OpenManager(std::move(extensions));
+        Tree().SelectNode(Tree().AccountsRoot());
+        m_view = qobject_cast<CUsersView*>(m_frame->RightPane());
+        ASSERT_NE(m_view, nullptr);
+    }
+    QStringList Column(int column)
+    {
+        QStringList texts;
+        for (int row = 0; row < m_view->Model()->rowCount(); ++row)
+            texts << m_view->Model()->index(row, column).data().toString();
+        return texts;
+    }
+    void SelectRows(const std::vector<int>& rows)
+    {
+        m_view->List()->clearSelection();
+        for (int row : rows)
+            m_view->List()->selectionModel()->select(
+                m_view->Model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    CUsersView* m_view = nullptr;
+};
+
+} // namespace
+
+TEST_F(UsersTest, TheAccountsRootListsEveryAccountBackwardsWithItsTexts)
+{
+    OpenUsersView();
+    QAbstractItemModelTester tester(m_view->Model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    EXPECT_EQ(Column(0), (QStringList{"OSTERHALL\\dora", "FIELD\\carl", "OSTERHALL\\bert", "OSTERHALL\\anna"}));
+    EXPECT_EQ(Column(4), (QStringList{"", "", "", "01:06"}));
+    EXPECT_EQ(Column(5), (QStringList{"00:00", "00:01", "02:00", "25:01"}));
+    EXPECT_EQ(m_view->Model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "Lasted (hh:mm)");
+    EXPECT_EQ(m_view->List()->header()->sectionSize(3), 135);
+    // bert has used up his total time (7200 of 7200): the alert picture.
+    const QIcon alert = m_view->Model()->index(2, 0).data(Qt::DecorationRole).value<QIcon>();
+    EXPECT_EQ(alert.pixmap(16).toImage(), Icons::HistoryImage(13).pixmap(16).toImage());
+}
+
+TEST_F(UsersTest, DomainGroupAndUserSelectionsFilterTheRows)
+{
+    OpenUsersView();
+    QTreeWidgetItem* domain = Tree().FindNode("OSTERHALL");
+    domain->setExpanded(true);
+    Tree().SelectNode(domain);
+    m_view = qobject_cast<CUsersView*>(m_frame->RightPane());
+    ASSERT_NE(m_view, nullptr);
+    EXPECT_EQ(Column(0), (QStringList{"OSTERHALL\\dora", "OSTERHALL\\bert", "OSTERHALL\\anna"}));
+    Tree().SelectNode(Tree().FindNode("Drivers", domain));
+    m_view = qobject_cast<CUsersView*>(m_frame->RightPane());
+    EXPECT_EQ(Column(0), (QStringList{"FIELD\\carl", "OSTERHALL\\anna"})) << "members by their user part";
+    Tree().SelectNode(Tree().FindNode("bert", domain));
+    m_view = qobject_cast<CUsersView*>(m_frame->RightPane());
+    EXPECT_EQ(Column(0), (QStringList{"OSTERHALL\\bert"}));
+}
+
+TEST_F(UsersTest, HeaderClicksShareOneDirectionWithTheHistoryView)
+{
+    OpenUsersView();
+    SharedSortDirection() = 1;
+    m_view->SortByColumn(1);
+    EXPECT_EQ(Column(1), (QStringList{"30", "12", "3", "0"}));
+    m_view->SortByColumn(1);
+    EXPECT_EQ(Column(1), (QStringList{"0", "3", "12", "30"}));
+    // Another view reversed the shared direction meanwhile.
+    SharedSortDirection() = -1;
+    m_view->SortByColumn(0);
+    EXPECT_EQ(Column(0), (QStringList{"OSTERHALL\\dora", "OSTERHALL\\bert", "OSTERHALL\\anna", "FIELD\\carl"}));
+    EXPECT_EQ(SharedSortDirection(), 1);
+}
+
+TEST_F(UsersTest, DeletingTwoAccountsAsksTwiceAndReloadsOnce)
+{
+    OpenUsersView();
+    SelectRows({0, 2});
+    ASSERT_TRUE(m_view->CanDeleteSelection());
+    m_ui.QueueAnswer(Answer::Yes);
+    m_ui.QueueAnswer(Answer::No);
+    const int progressBefore = static_cast<int>(m_ui.m_progress.size());
+    m_view->DeleteSelection();
+    EXPECT_THAT(m_ui.Texts(),
+                ElementsAre("Are you sure you want to permanently delete data and settings\nfor user OSTERHALL\\dora?",
+                            "Are you sure you want to permanently delete data and settings\nfor user OSTERHALL\\bert?"));
+    EXPECT_EQ(Value("OSTERHALL\\dora", "TotalConnects"), "*");
+    EXPECT_EQ(Value("OSTERHALL\\bert", "TotalConnects"), "3");
+    EXPECT_EQ(Column(0), (QStringList{"FIELD\\carl", "OSTERHALL\\bert", "OSTERHALL\\anna"}));
+    const auto loads = std::count_if(m_ui.m_progress.begin() + progressBefore, m_ui.m_progress.end(),
+                                     [](const std::string& text) { return text.starts_with("Loading User Data"); });
+    EXPECT_GE(loads, 1);
+    EXPECT_LE(loads, 3) << "one load of the file (one progress text per section)";
+}
+
+TEST_F(UsersTest, SaveAsWritesEveryRowCopyOnlyTheSelected)
+{
+    OpenUsersView();
+    SelectRows({3});
+    const std::string path = (m_dir / "users.csv").string();
+    m_view->SaveAs(QString::fromStdString(path));
+    const std::string csv = ReadFile(path);
+    EXPECT_TRUE(csv.starts_with("User,Sessions,Denials,Last Session,Lasted,Total Time\nOSTERHALL\\dora,0,0, , ,00:00,\n"))
+        << csv;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5);
+    m_view->CopySelection();
+    const QString clip = QApplication::clipboard()->text();
+    EXPECT_TRUE(clip.startsWith("OSTERHALL\\anna,12,1,")) << clip.toStdString();
+    EXPECT_TRUE(clip.endsWith(",01:06,25:01,\r\n"));
+    EXPECT_EQ(clip.count('\n'), 1);
+
+    m_view->SaveAs(QString::fromStdString((m_dir / "no-such-dir" / "x.csv").string()));
+    EXPECT_THAT(m_ui.Texts(), ElementsAre("Error opening file for output."));
+}
+
+TEST_F(UsersTest, TheGeneralPageFindsTheAccountByCaseAndResetsCounters)
+{
+    OpenManager();
+    m_doc->LoadUserSettings();
+    std::unique_ptr<CPropertySheet> sheet(
+        CreateUserSheet(*m_doc, "osterhall\\ANNA", "osterhall\\ANNA", UserSheetPages::All, nullptr));
+    EXPECT_EQ(sheet->windowTitle(), "Properties for osterhall\\ANNA");
+    ASSERT_EQ(sheet->PageCount(), 4);
+    sheet->show();
+    auto* general = static_cast<CUserPropGeneral*>(sheet->Page(0));
+    EXPECT_FALSE(general->IsNewAccount());
+    QTreeWidget* list = general->Statistics();
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "90061 secs");
+    EXPECT_FALSE(general->ResetButton()->isEnabled());
+    list->topLevelItem(0)->setSelected(true);
+    list->topLevelItem(1)->setSelected(true);
+    EXPECT_TRUE(general->ResetButton()->isEnabled());
+    list->topLevelItem(4)->setSelected(true);
+    EXPECT_FALSE(general->ResetButton()->isEnabled()) << "the last session's length cannot be reset";
+    list->topLevelItem(4)->setSelected(false);
+    general->ResetButton()->click();
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "0 secs");
+    EXPECT_TRUE(general->MultiplePorts()->isChecked());
+    general->MultiplePorts()->click();
+    sheet->OkButton()->click();
+    EXPECT_EQ(Value("OSTERHALL\\anna", "TotalTime"), "0");
+    EXPECT_EQ(Value("OSTERHALL\\anna", "TotalConnects"), "0");
+    EXPECT_EQ(Value("OSTERHALL\\anna", "NoDuplicate"), "1");
+    EXPECT_EQ(Value("OSTERHALL\\anna", "TotalDenieds"), "1") << "carried through";
+}
+
+TEST_F(UsersTest, TimeAndAddressPagesWriteTheirLimitsAndRefuseBadOctets)
+{
+    OpenManager();
+    m_doc->LoadUserSettings();
+    std::unique_ptr<CPropertySheet> sheet(
+        CreateUserSheet(*m_doc, "OSTERHALL\\erik", "OSTERHALL\\erik", UserSheetPages::WithoutNtRas, nullptr));
+    ASSERT_EQ(sheet->PageCount(), 3);
+    sheet->show();
+    EXPECT_TRUE(static_cast<CUserPropGeneral*>(sheet->Page(0))->IsNewAccount());
+    sheet->SetActivePage(1);
+    auto* time = static_cast<CUserTime*>(sheet->Page(1));
+    time->Box(CUserTime::Session)->click();
+    EXPECT_TRUE(time->Field(CUserTime::Session)->isEnabled());
+    time->Field(CUserTime::Session)->setText("3600");
+    time->Box(CUserTime::Period)->click();
+    EXPECT_EQ(time->PeriodCombo()->currentText(), "24 Hours");
+    time->Field(CUserTime::Period)->setText("0");
+    sheet->SetActivePage(2);
+    auto* ip = static_cast<CUserPropIP*>(sheet->Page(2));
+    ip->AssignBox()->click();
+    const char* parts[] = {"10", "300", "0", "1"};
+    for (int i = 0; i < 4; ++i)
+        ip->Octet(i)->setText(parts[i]);
+    sheet->OkButton()->click();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_THAT(m_ui.Texts(), ElementsAre("Each part of an IP address must be a number from 0 to 255."));
+    ip->Octet(1)->setText("0");
+    sheet->OkButton()->click();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(Value("OSTERHALL\\erik", "MaxSessionTime"), "3600");
+    EXPECT_EQ(Value("OSTERHALL\\erik", "PeriodType"), "0");
+    EXPECT_EQ(Value("OSTERHALL\\erik", "StaticIP"), std::to_string(0x0A000001));
+}
+
+TEST_F(UsersTest, TheNtRasPageShowsPresetCallbackAndRefusesAMissingNumber)
+{
+    OpenManager();
+    m_doc->LoadUserSettings();
+    std::unique_ptr<CPropertySheet> sheet(
+        CreateUserSheet(*m_doc, "OSTERHALL\\anna", "OSTERHALL\\anna", UserSheetPages::All, nullptr));
+    sheet->show();
+    sheet->SetActivePage(3);
+    auto* nt = static_cast<CUserNTPrivs*>(sheet->Page(3));
+    EXPECT_TRUE(nt->DialIn()->isChecked());
+    EXPECT_TRUE(nt->Callback(CallbackPreset)->isChecked());
+    EXPECT_TRUE(nt->PhoneField()->isEnabled());
+    EXPECT_EQ(nt->PhoneField()->text(), "555-0101");
+    nt->PhoneField()->clear();
+    sheet->OkButton()->click();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_THAT(m_ui.Texts(), ElementsAre("You have set the Call Back option to 'Preset To' without\n"
+                                          "supplying a preset phone number."));
+    nt->Callback(CallbackByCaller)->click();
+    EXPECT_FALSE(nt->PhoneField()->isEnabled());
+    sheet->OkButton()->click();
+    EXPECT_FALSE(sheet->isVisible());
+    std::string callback;
+    EXPECT_EQ(m_doc->GetUserRasPermission("\\\\OSTERDC", "anna", callback), 12);
+}
+
+TEST_F(UsersTest, WithoutAControllerTheNtRasPageWritesNothingAndSaysSoOnce)
+{
+    OpenManager();
+    m_doc->LoadUserSettings();
+    std::unique_ptr<CPropertySheet> sheet(
+        CreateUserSheet(*m_doc, "FIELD\\carl", "FIELD\\carl", UserSheetPages::All, nullptr));
+    sheet->show();
+    sheet->SetActivePage(3);
+    ASSERT_EQ(m_ui.m_messages.size(), 1u);
+    EXPECT_TRUE(m_ui.m_messages[0].text.starts_with("Error getting PDC ("));
+    auto* nt = static_cast<CUserNTPrivs*>(sheet->Page(3));
+    nt->DialIn()->click();
+    sheet->ApplyButton()->click();
+    sheet->ApplyButton()->click();
+    EXPECT_THAT(m_ui.Texts(), ElementsAre(m_ui.m_messages[0].text,
+                                          "The RAS permissions were not saved: no domain controller was found for FIELD."));
+    std::string callback;
+    EXPECT_EQ(m_doc->GetUserRasPermission("\\\\OSTERDC", "carl", callback), 0) << "written nowhere else";
+}
