@@ -4,7 +4,9 @@
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/mainframe.h"
+#include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/screenshots.h"
+#include "manager/ui/frame/settingswindows.h"
 
 #include <QApplication>
 
@@ -12,6 +14,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -66,7 +69,9 @@ int main(int argc, char** argv)
     dm::UserInteraction& docUi = screenshotDir.isEmpty() ? static_cast<dm::UserInteraction&>(ui) : silent;
     dm::CDMDoc doc(docUi);
     doc.SetCommandLine(commandLine);
-    dm::CMainFrame frame(doc, ui);
+    dm::ManagerExtensions extensions;
+    dm::AddSettingsWindows(extensions, doc);
+    dm::CMainFrame frame(doc, ui, std::move(extensions));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {
         doc.OnNewDocument();
