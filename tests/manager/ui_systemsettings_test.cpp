@@ -3,6 +3,7 @@
 
 #include "tests/manager/ui_fixture.h"
 
+#include "framework/helpwindow.h"
 #include "framework/propertysheet.h"
 #include "manager/core/remoteconfig.h"
 #include "manager/ui/dialogs/logfilesdialog.h"
@@ -87,6 +88,11 @@ TEST_F(SystemSettingsTest, PagesInOrderAndTheGeneralPageShowsTheDatabase)
     EXPECT_EQ(titles, (QStringList{"General", "Notifications", "Server Maintenance", "Database"}));
     EXPECT_TRUE(sheet->HelpButton()->isVisibleTo(sheet.get()));
     EXPECT_TRUE(sheet->HasContextHelpButton());
+    // Help opens a page that exists on every page of the sheet.
+    for (int i = 0; i < 4; ++i) {
+        const auto page = CHelpWindow::SharedMap().PagePath(sheet->Page(i)->HelpTopic());
+        EXPECT_TRUE(std::filesystem::exists(page)) << i;
+    }
     auto* general = static_cast<CSystemGeneral*>(sheet->Page(0));
     EXPECT_EQ(general->ShareField()->text(), "C:\\Dialmind");
     EXPECT_TRUE(general->ShareField()->isReadOnly());

@@ -3,6 +3,7 @@
 #include "framework/helpwindow.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/systemsettingssheet.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -19,6 +20,7 @@ namespace dm {
 CServerMaint::CServerMaint(CDMDoc& doc, QWidget* parent)
     : CPropertyPage(QStringLiteral("Server Maintenance"), parent), m_doc(doc)
 {
+    SetHelpTopic(kSystemSettingsHelp);
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(18, 18, 18, 18);
     layout->setHorizontalSpacing(18);

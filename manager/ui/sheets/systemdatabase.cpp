@@ -4,6 +4,7 @@
 #include "framework/helpwindow.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/systemsettingssheet.h"
 #include "manager/core/logfiles.h"
 #include "manager/ui/dialogs/logfilesdialog.h"
 
@@ -26,6 +27,7 @@ QString Bytes(std::uintmax_t size)
 CSystemDatabase::CSystemDatabase(CDMDoc& doc, QWidget* parent)
     : CPropertyPage(QStringLiteral("Database"), parent), m_doc(doc)
 {
+    SetHelpTopic(kSystemSettingsHelp);
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(18, 18, 18, 18);
     layout->setHorizontalSpacing(12);

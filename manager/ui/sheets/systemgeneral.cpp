@@ -3,6 +3,7 @@
 #include "framework/helpwindow.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/systemsettingssheet.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -13,6 +14,7 @@ namespace dm {
 CSystemGeneral::CSystemGeneral(CDMDoc& doc, QWidget* parent)
     : CPropertyPage(QStringLiteral("General"), parent), m_doc(doc)
 {
+    SetHelpTopic(kSystemSettingsHelp);
     SetWantsContextHelp(true);
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(18, 18, 18, 18);

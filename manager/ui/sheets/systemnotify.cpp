@@ -2,6 +2,7 @@
 
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/systemsettingssheet.h"
 #include "manager/ui/sheets/notifyselector.h"
 
 #include <QCheckBox>
@@ -25,6 +26,7 @@ constexpr int kMaxText = static_cast<int>(Notice::TextCapacity) - 1;
 CSystemNotify::CSystemNotify(CDMDoc& doc, QWidget* parent)
     : CPropertyPage(QStringLiteral("Notifications"), parent), m_doc(doc)
 {
+    SetHelpTopic(kSystemSettingsHelp);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(18, 18, 18, 18);
     layout->setSpacing(18);

@@ -12,6 +12,9 @@ namespace dm {
 class CDMDoc;
 class CPropertySheet;
 
+// The help topic of the System Settings sheet's Help button.
+constexpr int kSystemSettingsHelp = 400;
+
 CPropertySheet* CreateSystemSettingsSheet(CDMDoc& doc, QWidget* parent);
 void RunSystemSettingsSheet(CDMDoc& doc, QWidget* parent);
 
