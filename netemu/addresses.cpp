@@ -1,6 +1,6 @@
 #include "netemu/addresses.h"
 
-#include "netemu/policies.h"
+#include "database/profilevalues.h"
 #include "netemu/random.h"
 
 #include <cstdio>
@@ -9,7 +9,7 @@ namespace dm::netemu {
 
 std::uint32_t PoolAddress(const std::string& server, std::size_t index)
 {
-    const std::string upper = UpperKey(server);
+    const std::string upper = UpperAscii(server);
     const std::uint32_t subnet = 16 + std::uint32_t(HashText(upper.data(), upper.size()) % 200);
     return (10u << 24) | (subnet << 16) | (std::uint32_t(index / 200) << 8) | std::uint32_t(10 + index % 200);
 }

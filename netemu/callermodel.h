@@ -3,7 +3,7 @@
 // how long they stay, whether they leave the line idle, and the traffic
 // they move, which the fourteen port statistics counters show.
 
-#include "netemu/policyengine.h"
+#include "database/policyengine.h"
 #include "netemu/random.h"
 
 #include <array>

@@ -1,5 +1,6 @@
 #include "netemu/database.h"
 
+#include "database/profilevalues.h"
 #include "netemu/logformat.h"
 #include "platform/pathresolver.h"
 #include "platform/profile.h"
@@ -29,9 +30,9 @@ Database::Stamp Database::StampOf(const std::string& file) const
 void Database::Load()
 {
     m_hwStamp = StampOf(HardwareFile());
-    m_hw = LoadHardwarePolicies(HardwareFile());
+    m_hw = LoadHardwareDatabase(HardwareFile());
     m_usrStamp = StampOf(UserFile());
-    m_usr = LoadUserPolicies(UserFile());
+    m_usr = LoadUserDatabase(UserFile());
 }
 
 Database::Changes Database::ReloadChanged()
@@ -39,21 +40,21 @@ Database::Changes Database::ReloadChanged()
     Changes changes;
     if (StampOf(HardwareFile()) != m_hwStamp) {
         m_hwStamp = StampOf(HardwareFile());
-        m_hw = LoadHardwarePolicies(HardwareFile());
+        m_hw = LoadHardwareDatabase(HardwareFile());
         changes.hardware = true;
     }
     FlushUsage();
     if (StampOf(UserFile()) != m_usrStamp) {
         m_usrStamp = StampOf(UserFile());
-        m_usr = LoadUserPolicies(UserFile());
+        m_usr = LoadUserDatabase(UserFile());
         changes.users = true;
     }
     return changes;
 }
 
-void Database::MarkUsage(const AccountRecord& record, bool withLimits)
+void Database::MarkUsage(const UserRecord& record, bool withLimits)
 {
-    const std::string key = UpperKey(record.key);
+    const std::string key = UpperAscii(record.accountKey);
     if (m_dirty.insert(key).second)
         m_dirtyOrder.push_back(key);
     if (withLimits)
@@ -66,28 +67,10 @@ bool Database::FlushUsage()
         return true;
     ProfileBatch batch(UserFile());
     for (const std::string& key : m_dirtyOrder) {
-        const AccountRecord* record = m_usr.FindAccount(key);
+        const UserRecord* record = m_usr.FindAccount(key);
         if (!record)
             continue; // removed by a re-read (the manager deleted the account)
-        const std::string& section = record->key;
-        auto put = [&](const char* name, long long value) { batch.Write(section, name, std::to_string(value)); };
-        if (m_withLimits.count(key)) {
-            put("NoDuplicate", record->limits.noDuplicate ? 1 : 0);
-            put("MaxSessionTime", record->limits.maxSessionTime);
-            put("MaxTotalTime", record->limits.maxTotalTime);
-            put("ExpiryTime", record->expiryDays);
-            put("PeriodMax", record->limits.periodMax);
-            put("PeriodType", record->limits.periodType);
-            put("StaticIP", static_cast<std::int32_t>(record->staticIp));
-        }
-        put("TotalTime", record->totalTime);
-        put("TotalConnects", record->totalConnects);
-        put("TotalDenieds", record->totalDenieds);
-        put("FirstConnection", record->firstConnection);
-        put("LastConnection", record->lastConnection);
-        put("Lasted", record->lasted);
-        put("PeriodStamp", record->periodStamp);
-        put("PeriodUsage", record->periodUsage);
+        WriteUsageCounters(batch, *record, m_withLimits.count(key) != 0);
     }
     const bool ok = batch.Commit();
     m_dirtyOrder.clear();

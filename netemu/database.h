@@ -1,10 +1,12 @@
 #pragma once
 // One central database directory as the server components that share it
-// see it: the policies read from Dialmind.hw and Dialmind.usr, the usage
-// counters kept in memory and written back, and the log writer.
+// see it: Dialmind.hw and Dialmind.usr read through the shared database
+// model, the usage counters kept in memory and written back in batches, and
+// the log writer.
 
 #include "netemu/activitywriter.h"
-#include "netemu/policyengine.h"
+#include "database/policyengine.h"
+#include "database/userfile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -22,8 +24,9 @@ public:
     std::string HardwareFile() const;
     std::string UserFile() const;
 
-    HardwarePolicies& Hardware() { return m_hw; }
-    UserPolicies& Users() { return m_usr; }
+    const HardwareDatabase& Hardware() const { return m_hw; }
+    HardwareDatabase& Hardware() { return m_hw; }
+    UserDatabase& Users() { return m_usr; }
     PolicyEngine Engine() { return PolicyEngine(m_hw, m_usr); }
     ActivityWriter& Log() { return m_log; }
 
@@ -40,7 +43,7 @@ public:
 
     // Marks an account whose counters changed; withLimits also writes its
     // limits (an account that just received the default profile).
-    void MarkUsage(const AccountRecord& record, bool withLimits = false);
+    void MarkUsage(const UserRecord& record, bool withLimits = false);
     // Writes the marked accounts' counters with one batch.
     bool FlushUsage();
     // Writes usage and every buffered log record.
@@ -56,8 +59,8 @@ private:
     Stamp StampOf(const std::string& file) const;
 
     std::string m_dir;
-    HardwarePolicies m_hw;
-    UserPolicies m_usr;
+    HardwareDatabase m_hw;
+    UserDatabase m_usr;
     ActivityWriter m_log;
     Stamp m_hwStamp, m_usrStamp;
     std::vector<std::string> m_dirtyOrder; // upper-case keys, first marked first

@@ -1,5 +1,7 @@
 #include "netemu/liveservice.h"
 
+#include "database/profilevalues.h"
+
 #include "platform/rasportstore.h"
 
 #include <chrono>
@@ -65,7 +67,7 @@ void LiveService::AdoptRunningSessions()
             if (record.lineCondition != 6 || record.user.empty())
                 continue;
             for (std::size_t p = 0; p < ports.size(); ++p) {
-                if (UpperKey(ports[p].setup.name) != UpperKey(record.name))
+                if (UpperAscii(ports[p].setup.name) != UpperAscii(record.name))
                     continue;
                 const std::string account = record.logonDomain.empty() ? record.user : record.logonDomain + "\\" + record.user;
                 const std::uint64_t id =
@@ -129,7 +131,7 @@ void LiveService::TakeRequests(std::size_t server)
             continue;
         const auto& ports = m_simulation->Servers()[server].ports;
         for (std::size_t p = 0; p < ports.size(); ++p) {
-            if (UpperKey(ports[p].setup.name) != UpperKey(fields[2]))
+            if (UpperAscii(ports[p].setup.name) != UpperAscii(fields[2]))
                 continue;
             const SimSession* session = ports[p].session ? &*ports[p].session : nullptr;
             if (fields[1] == "Disconnect") {

@@ -1,5 +1,7 @@
 #include "netemu/networkscan.h"
 
+#include "database/profilevalues.h"
+
 #include "platform/accountdatabase.h"
 #include "platform/network.h"
 #include "platform/pathresolver.h"
@@ -18,7 +20,7 @@
 namespace dm::netemu {
 namespace {
 
-std::string Upper(const std::string& text) { return UpperKey(text); }
+std::string Upper(const std::string& text) { return UpperAscii(text); }
 
 bool SameName(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
 

@@ -1,6 +1,6 @@
 #include "netemu/simulation.h"
 
-#include "netemu/greeting.h"
+#include "database/profilevalues.h"
 
 #include <algorithm>
 
@@ -115,7 +115,7 @@ void Simulation::Handle(const Event& event)
         break;
     case EventKind::Notice:
         if (event.extra == session.planVersion && m_messages && server.setup.database) {
-            const Notice& notice = server.setup.database->Hardware().notices[event.notice];
+            const Notice& notice = server.setup.database->Hardware().notifications.notices[std::size_t(event.notice)];
             m_messages(server.setup.name, server.setup.callers[session.caller].computerName, notice.text, m_now);
         }
         break;
@@ -170,14 +170,14 @@ void Simulation::OnArrival(std::uint32_t serverIndex)
     Schedule(m_now + m_model.AuthenticationDelay(server.rng), EventKind::Authenticated, serverIndex, p, port.attemptId);
 }
 
-AccountRecord* Simulation::RecordOf(const SimServer& server, const std::string& account)
+UserRecord* Simulation::RecordOf(const SimServer& server, const std::string& account)
 {
     return server.setup.database ? server.setup.database->Users().FindAccount(account) : nullptr;
 }
 
 int Simulation::PortsHeld(const std::string& account) const
 {
-    auto it = m_active.find(UpperKey(account));
+    auto it = m_active.find(UpperAscii(account));
     return it == m_active.end() ? 0 : static_cast<int>(it->second.size());
 }
 
@@ -192,7 +192,7 @@ void Simulation::OnAuthenticated(SimServer& server, std::uint32_t serverIndex, s
     }
     const Admission admission = db->Engine().Admit(caller.identity, server.setup.name, port.setup.name, m_now,
                                                    PortsHeld(caller.identity.account));
-    AccountRecord* record = RecordOf(server, caller.identity.account);
+    UserRecord* record = RecordOf(server, caller.identity.account);
     if (admission.createdFromDefault && record)
         db->MarkUsage(*record, true);
     if (admission.reason == Admitted) {
@@ -216,7 +216,7 @@ void Simulation::OnAuthenticated(SimServer& server, std::uint32_t serverIndex, s
     port.freeAt = m_now + m_model.LineResetDelay(server.rng);
 }
 
-std::uint32_t Simulation::AssignAddress(SimServer& server, SimPort& port, const AccountRecord* record) const
+std::uint32_t Simulation::AssignAddress(SimServer& server, SimPort& port, const UserRecord* record) const
 {
     auto inUse = [&](std::uint32_t address) {
         for (const SimServer& s : m_servers)
@@ -225,13 +225,9 @@ std::uint32_t Simulation::AssignAddress(SimServer& server, SimPort& port, const 
                     return true;
         return false;
     };
-    if (server.setup.database) {
-        if (record && record->staticIp != 0 && !inUse(record->staticIp))
-            return record->staticIp;
-        const PortPolicy* policy = server.setup.database->Hardware().FindPort(server.setup.name, port.setup.name);
-        if (policy && policy->staticIp != 0 && !inUse(policy->staticIp))
-            return policy->staticIp;
-    }
+    if (Database* db = server.setup.database)
+        if (const std::uint32_t address = db->Engine().StaticAddress(record, server.setup.name, port.setup.name, inUse))
+            return address;
     return port.setup.poolAddress;
 }
 
@@ -254,12 +250,11 @@ void Simulation::Admit(SimServer& server, std::uint32_t serverIndex, std::uint32
     }
     session.traffic = m_model.DrawTraffic(server.rng, caller.trafficFactor);
     Database* db = server.setup.database;
-    AccountRecord* record = RecordOf(server, caller.identity.account);
+    UserRecord* record = RecordOf(server, caller.identity.account);
     if (admission && db) {
         session.logged = true;
         session.effective = admission->effective;
-        const PortPolicy* policy = db->Hardware().FindPort(server.setup.name, port.setup.name);
-        session.portMaxSession = policy ? policy->maxSessionTime : 0;
+        session.portMaxSession = db->Engine().PortMaxSession(server.setup.name, port.setup.name);
         if (record) {
             ++record->totalConnects;
             if (record->firstConnection == 0)
@@ -276,19 +271,12 @@ void Simulation::Admit(SimServer& server, std::uint32_t serverIndex, std::uint32
     port.condition = LineCondition::Authenticated;
     port.session = std::move(session);
     const SimSession& s = *port.session;
-    m_active[UpperKey(s.account)].emplace_back(serverIndex, portIndex);
+    m_active[UpperAscii(s.account)].emplace_back(serverIndex, portIndex);
     Schedule(s.hangup, EventKind::HangUp, serverIndex, portIndex, s.id);
     if (!s.logged)
         return;
     if (m_messages) {
-        GreetingValues values;
-        const std::size_t slash = s.account.find('\\');
-        values.userName = slash == std::string::npos ? s.account : s.account.substr(slash + 1);
-        values.portMaxSession = s.portMaxSession;
-        values.userMaxSession = s.effective.maxSessionTime;
-        values.userMaxTotal = s.effective.maxTotalTime;
-        values.userCurrentTotal = record ? record->totalTime : 0;
-        if (auto greeting = GreetingFor(db->Hardware().rules, s.effective, values))
+        if (auto greeting = db->Engine().Greeting(s.account, s.effective, s.portMaxSession, record ? record->totalTime : 0))
             m_messages(server.setup.name, caller.computerName, *greeting, m_now);
     }
     PlanAccount(s.account, db);
@@ -302,10 +290,10 @@ void Simulation::EndSession(std::uint32_t serverIndex, std::uint32_t portIndex, 
     port.session.reset();
     port.condition = LineCondition::Listening;
     port.freeAt = m_now + m_model.LineResetDelay(server.rng);
-    auto& held = m_active[UpperKey(session.account)];
+    auto& held = m_active[UpperAscii(session.account)];
     held.erase(std::remove(held.begin(), held.end(), std::make_pair(serverIndex, portIndex)), held.end());
     if (held.empty())
-        m_active.erase(UpperKey(session.account));
+        m_active.erase(UpperAscii(session.account));
     if (!session.logged)
         return;
     Database* db = server.setup.database;
@@ -320,7 +308,7 @@ void Simulation::EndSession(std::uint32_t serverIndex, std::uint32_t portIndex, 
     end.ipx = caller.ipxAddress;
     end.netbios = caller.computerName;
     Log(server, port, end);
-    if (AccountRecord* record = RecordOf(server, session.account)) {
+    if (UserRecord* record = RecordOf(server, session.account)) {
         record->totalTime += duration;
         record->lasted = duration;
         if (session.effective.HasPeriodLimit()) {
@@ -348,7 +336,7 @@ void Simulation::Log(SimServer& server, SimPort& port, const LogEvent& event, st
 
 void Simulation::PlanAccount(const std::string& account, const Database* database)
 {
-    auto it = m_active.find(UpperKey(account));
+    auto it = m_active.find(UpperAscii(account));
     if (it == m_active.end())
         return;
     const auto sessions = it->second;
@@ -364,37 +352,29 @@ void Simulation::Plan(std::uint32_t serverIndex, std::uint32_t portIndex)
     if (!session.logged)
         return;
     Database* db = server.setup.database;
-    std::optional<Cut> cut = PolicyEngine::SessionCut(session.start, session.portMaxSession, session.effective);
-    if (const AccountRecord* record = RecordOf(server, session.account)) {
-        // Sessions of the account that run side by side use up its total time together.
-        std::vector<std::uint32_t> starts;
-        for (const auto& [s, p] : m_active[UpperKey(session.account)]) {
+    // Sessions of the account that run side by side use up its total time together.
+    std::vector<std::uint32_t> starts;
+    const UserRecord* record = RecordOf(server, session.account);
+    if (record) {
+        for (const auto& [s, p] : m_active[UpperAscii(session.account)]) {
             const SimSession* other = m_servers[s].ports[p].session ? &*m_servers[s].ports[p].session : nullptr;
             if (other && other->logged && m_servers[s].setup.database == db)
                 starts.push_back(other->start);
         }
-        if (auto at = PolicyEngine::TotalTimeCut(session.effective, record->totalTime, starts))
-            if (!cut || *at < cut->at)
-                cut = Cut{*at, EndUserMaxTotal};
     }
-    if (server.setup.idleMinutes > 0 && session.idleFrom != 0) {
-        const std::uint32_t at = session.idleFrom + server.setup.idleMinutes * 60;
-        if (!cut || at < cut->at)
-            cut = Cut{at, EndIdleTimeout};
-    }
+    const std::uint32_t idleAt =
+        server.setup.idleMinutes > 0 && session.idleFrom != 0 ? session.idleFrom + server.setup.idleMinutes * 60 : 0;
+    const std::optional<Cut> cut = PolicyEngine::PlannedCut(session.start, session.portMaxSession, session.effective,
+                                                            record ? record->totalTime : 0, starts, idleAt);
     ++session.planVersion;
     session.cut = (cut && cut->at <= session.hangup) ? *cut : Cut{0, EndNoReason};
     if (session.cut.at == 0)
         return;
     Schedule(std::max(session.cut.at, m_now), EventKind::Cut, serverIndex, portIndex, session.id, session.planVersion);
-    for (int n = 0; n < 2; ++n) {
-        const std::int32_t seconds = db->Hardware().notices[n].seconds;
-        if (seconds <= 0 || session.cut.at < std::uint32_t(seconds))
-            continue;
-        const std::uint32_t at = session.cut.at - std::uint32_t(seconds);
-        if (at > m_now && at > session.start)
-            Schedule(at, EventKind::Notice, serverIndex, portIndex, session.id, session.planVersion, n);
-    }
+    for (const NoticeDue& notice : db->Engine().NoticesBefore(session.cut, session.start))
+        if (notice.at > m_now)
+            Schedule(notice.at, EventKind::Notice, serverIndex, portIndex, session.id, session.planVersion,
+                     notice.notice);
 }
 
 std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t portIndex, const std::string& account,
@@ -407,7 +387,7 @@ std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t port
     if (port.condition != LineCondition::Listening)
         return 0;
     std::size_t caller = 0;
-    while (caller < server.setup.callers.size() && UpperKey(server.setup.callers[caller].identity.account) != UpperKey(account))
+    while (caller < server.setup.callers.size() && UpperAscii(server.setup.callers[caller].identity.account) != UpperAscii(account))
         ++caller;
     if (caller == server.setup.callers.size()) {
         // Someone the account list does not offer as a caller: known for this session only.
@@ -420,7 +400,7 @@ std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t port
         server.quietUntil.push_back(0);
     }
     Database* db = server.setup.database;
-    AccountRecord* record = RecordOf(server, account);
+    UserRecord* record = RecordOf(server, account);
     SimSession session;
     session.id = m_nextId++;
     session.caller = caller;
@@ -432,8 +412,7 @@ std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t port
     if (db && record) {
         session.logged = true;
         session.effective = db->Engine().EffectiveLimits(*record, server.setup.callers[caller].identity);
-        const PortPolicy* policy = db->Hardware().FindPort(server.setup.name, port.setup.name);
-        session.portMaxSession = policy ? policy->maxSessionTime : 0;
+        session.portMaxSession = db->Engine().PortMaxSession(server.setup.name, port.setup.name);
         ++record->totalConnects;
         if (record->firstConnection == 0)
             record->firstConnection = session.start;
@@ -448,7 +427,7 @@ std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t port
     port.condition = LineCondition::Authenticated;
     port.session = std::move(session);
     const SimSession& s = *port.session;
-    m_active[UpperKey(s.account)].emplace_back(std::uint32_t(serverIndex), std::uint32_t(portIndex));
+    m_active[UpperAscii(s.account)].emplace_back(std::uint32_t(serverIndex), std::uint32_t(portIndex));
     Schedule(s.hangup, EventKind::HangUp, std::uint32_t(serverIndex), std::uint32_t(portIndex), s.id);
     if (s.logged)
         PlanAccount(s.account, db);
@@ -485,10 +464,9 @@ void Simulation::PoliciesChanged(const Database& database)
                 continue;
             SimSession& session = *port.session;
             Database* db = server.setup.database;
-            if (const AccountRecord* record = RecordOf(server, session.account))
+            if (const UserRecord* record = RecordOf(server, session.account))
                 session.effective = db->Engine().EffectiveLimits(*record, server.setup.callers[session.caller].identity);
-            const PortPolicy* policy = db->Hardware().FindPort(server.setup.name, port.setup.name);
-            session.portMaxSession = policy ? policy->maxSessionTime : 0;
+            session.portMaxSession = db->Engine().PortMaxSession(server.setup.name, port.setup.name);
             Plan(s, p);
         }
     }

@@ -131,9 +131,9 @@ private:
     void Log(SimServer& server, SimPort& port, const LogEvent& event, std::uint32_t time = 0);
     // The caller of a new call, or nullopt when the person drawn does not call.
     std::optional<std::size_t> PickCaller(SimServer& server);
-    std::uint32_t AssignAddress(SimServer& server, SimPort& port, const AccountRecord* record) const;
+    std::uint32_t AssignAddress(SimServer& server, SimPort& port, const UserRecord* record) const;
     int PortsHeld(const std::string& account) const;
-    AccountRecord* RecordOf(const SimServer& server, const std::string& account);
+    UserRecord* RecordOf(const SimServer& server, const std::string& account);
 
     std::vector<SimServer> m_servers;
     CallerModel m_model;

@@ -18,7 +18,7 @@
 #include "common/userinteraction.h"
 #include "manager/core/documentobserver.h"
 #include "manager/core/frameinterface.h"
-#include "manager/core/groupsettings.h"
+#include "database/groupsettings.h"
 #include "manager/core/hardwaresettings.h"
 #include "manager/core/managersettings.h"
 #include "manager/core/remoteconfig.h"

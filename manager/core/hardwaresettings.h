@@ -1,10 +1,11 @@
 #pragma once
-// The hardware settings file Dialmind.hw: ports, notices, default profile and
-// greeting rules. The document keeps one of these; editors change its copies
-// and save at once.
+// The document's copy of the hardware settings file Dialmind.hw: ports,
+// notices, default profile and greeting rules. The document keeps one of
+// these; editors change its copies and save at once. The file's format lives
+// in database/hardwarefile.h, shared with dmsim.
 
 #include "common/userinteraction.h"
-#include "manager/core/hardwarerecords.h"
+#include "database/hardwarerecords.h"
 
 #include <string>
 #include <string_view>

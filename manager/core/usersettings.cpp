@@ -1,6 +1,8 @@
 #include "manager/core/usersettings.h"
 
-#include "manager/core/profilevalues.h"
+#include "database/policyengine.h"
+#include "database/profilevalues.h"
+#include "database/userfile.h"
 #include "platform/pathresolver.h"
 #include "platform/profile.h"
 
@@ -10,29 +12,6 @@
 namespace dm {
 
 namespace {
-
-UserRecord ReadAccount(const std::string& section, const std::string& file)
-{
-    const auto keys = GetPrivateProfileSection(section, file);
-    UserRecord r;
-    r.accountKey = section;
-    r.totalTime = ParseInt32(FindValue(keys, "TotalTime"));
-    r.totalConnects = ParseInt32(FindValue(keys, "TotalConnects"));
-    r.totalDenieds = ParseInt32(FindValue(keys, "TotalDenieds"));
-    r.lastConnection = ParseBits32(FindValue(keys, "LastConnection"));
-    r.firstConnection = ParseBits32(FindValue(keys, "FirstConnection"));
-    r.lasted = ParseInt32(FindValue(keys, "Lasted"));
-    r.maxSessionTime = ParseInt32(FindValue(keys, "MaxSessionTime"));
-    r.maxTotalTime = ParseInt32(FindValue(keys, "MaxTotalTime"));
-    r.expiryTime = ParseInt32(FindValue(keys, "ExpiryTime"));
-    r.staticIP = ParseBits32(FindValue(keys, "StaticIP"));
-    r.periodStamp = ParseBits32(FindValue(keys, "PeriodStamp"));
-    r.periodUsage = ParseInt32(FindValue(keys, "PeriodUsage"));
-    r.periodMax = ParseInt32(FindValue(keys, "PeriodMax"));
-    r.periodType = ParseInt32(FindValue(keys, "PeriodType"));
-    r.noDuplicate = ParseInt32(FindValue(keys, "NoDuplicate")) != 0;
-    return r;
-}
 
 std::string ProgressText(std::uint64_t done, std::uint64_t total, std::size_t records,
                          const std::string& section)
@@ -44,54 +23,11 @@ std::string ProgressText(std::uint64_t done, std::uint64_t total, std::size_t re
     return head + section + ".";
 }
 
-// Writes the values of one record that differ from base (all when there is
-// no base) and returns the values the file holds for the account afterwards.
-UserRecord WriteChanges(ProfileBatch& batch, const UserRecord& r, const UserRecord* base)
-{
-    const std::string& s = r.accountKey;
-    auto put = [&](const char* key, std::uint32_t value, std::uint32_t baseValue) {
-        if (base == nullptr || value != baseValue)
-            batch.Write(s, key, FormatInt32(value));
-    };
-    auto pick = [&](auto UserRecord::*field) { return base ? base->*field : r.*field; };
-    put("StaticIP", r.staticIP, pick(&UserRecord::staticIP));
-    put("MaxSessionTime", r.maxSessionTime, pick(&UserRecord::maxSessionTime));
-    put("TotalTime", r.totalTime, pick(&UserRecord::totalTime));
-    put("TotalConnects", r.totalConnects, pick(&UserRecord::totalConnects));
-    put("MaxTotalTime", r.maxTotalTime, pick(&UserRecord::maxTotalTime));
-    put("ExpiryTime", r.expiryTime, pick(&UserRecord::expiryTime));
-    put("PeriodMax", r.periodMax, pick(&UserRecord::periodMax));
-    put("PeriodUsage", r.periodUsage, pick(&UserRecord::periodUsage));
-    put("PeriodStamp", r.periodStamp, pick(&UserRecord::periodStamp));
-    put("PeriodType", r.periodType, pick(&UserRecord::periodType));
-    if (base == nullptr || r.noDuplicate != base->noDuplicate)
-        batch.Write(s, "NoDuplicate", FormatFlag(r.noDuplicate));
-
-    UserRecord after = r;
-    // The connection times belong to the server component: the manager only
-    // ever writes the zero of a reset, never a time it read.
-    const bool resetFirst = r.firstConnection == 0 && (base == nullptr || base->firstConnection != 0);
-    const bool resetLast = r.lastConnection == 0 && (base == nullptr || base->lastConnection != 0);
-    if (resetFirst)
-        batch.Write(s, "FirstConnection", "0");
-    if (resetLast)
-        batch.Write(s, "LastConnection", "0");
-    if (base != nullptr) {
-        if (!resetFirst)
-            after.firstConnection = base->firstConnection;
-        if (!resetLast)
-            after.lastConnection = base->lastConnection;
-        after.lasted = base->lasted;
-        after.totalDenieds = base->totalDenieds;
-    }
-    return after;
-}
-
 } // namespace
 
 std::string UserSettings::FileNameIn(std::string_view databaseDirectory)
 {
-    return std::string(databaseDirectory) + "\\Dialmind.usr";
+    return UserFileIn(databaseDirectory);
 }
 
 void UserSettings::SetFile(std::string file)
@@ -135,7 +71,7 @@ bool UserSettings::Load(const ProgressSink& progress)
     for (const std::string& name : sections) {
         if (name.empty() || name[0] != '+') {
             done += name.size() + 1;
-            UserRecord record = ReadAccount(name, m_file);
+            UserRecord record = ReadUserRecord(name, GetPrivateProfileSection(name, m_file));
             m_base.try_emplace(LowerAscii(name), record);
             m_records.push_back(std::move(record));
         }
@@ -160,7 +96,7 @@ bool UserSettings::Save()
         std::string key = LowerAscii(record.accountKey);
         const auto it = m_base.find(key);
         after.emplace_back(std::move(key),
-                           WriteChanges(batch, record, it == m_base.end() ? nullptr : &it->second));
+                           WriteUserRecordChanges(batch, record, it == m_base.end() ? nullptr : &it->second));
     }
     if (batch.Size() == 0)
         return true;
@@ -205,15 +141,12 @@ int UserSettings::FindAccount(std::string_view accountKey) const
 
 int UserLimitState(const UserRecord& record, std::time_t now)
 {
-    if (record.expiryTime != 0 && record.firstConnection != 0) {
-        const std::int64_t expires =
-            static_cast<std::int64_t>(record.firstConnection) +
-            static_cast<std::int64_t>(record.expiryTime) * 86400;
-        if (static_cast<std::int64_t>(now) > expires)
-            return 1;
-    }
-    if (record.maxTotalTime != 0 &&
-        static_cast<std::uint32_t>(record.totalTime) > static_cast<std::uint32_t>(record.maxTotalTime))
+    // The same tests as the server component's refusals, so an account the
+    // view marks is one that would be refused, and the other way round.
+    const auto expires = PolicyEngine::ExpiresAt(record);
+    if (expires && static_cast<std::int64_t>(now) >= static_cast<std::int64_t>(*expires))
+        return 1;
+    if (PolicyEngine::TotalTimeReached(LimitsOf(record), record.totalTime))
         return 2;
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The user settings file Dialmind.usr: the account table the document keeps,
+// The document's copy of the user settings file Dialmind.usr (format in
+// database/userfile.h): the account table the document keeps,
 // the edit record the user pages fill, and the change detection that lets the
 // refresh cycle reload only when the file changed.
 //
@@ -10,7 +11,7 @@
 // manager changed that same value. A new account writes all its values.
 
 #include "common/userinteraction.h"
-#include "manager/core/userrecord.h"
+#include "database/userrecord.h"
 
 #include <cstdint>
 #include <ctime>
@@ -74,9 +75,10 @@ private:
     std::optional<FileStamp> m_seenStamp;
 };
 
-// 1 when the account has an expiry, has connected, and now is later than its
+// 1 when the account has an expiry, has connected, and now has reached its
 // first connection plus the expiry in days; 2 when it has a maximum total
-// time and its total time (unsigned) exceeds it; else 0.
+// time and its total time has reached it; else 0. The same tests the server
+// component refuses by.
 int UserLimitState(const UserRecord& record, std::time_t now);
 
 } // namespace dm

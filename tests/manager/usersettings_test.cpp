@@ -1,7 +1,7 @@
 // The user settings file: change detection, saves that keep the server
 // component's counters, the limit state and the group sections.
 
-#include "manager/core/groupsettings.h"
+#include "database/groupsettings.h"
 #include "manager/core/usersettings.h"
 #include "platform/profile.h"
 #include "tests/manager/corefixture.h"
@@ -162,19 +162,25 @@ TEST_F(UserSettingsTest, LimitStateCountsExpiryFromFirstConnection)
     const std::time_t now = 1700000000;
     r.expiryTime = 10;
     EXPECT_EQ(UserLimitState(r, now), 0) << "never connected: not expired";
-    r.firstConnection = static_cast<std::uint32_t>(now - 10 * 86400);
-    EXPECT_EQ(UserLimitState(r, now), 0) << "exactly at the end: not yet";
+    r.firstConnection = static_cast<std::uint32_t>(now - 10 * 86400 + 1);
+    EXPECT_EQ(UserLimitState(r, now), 0) << "a second before the end";
     r.firstConnection -= 1;
-    EXPECT_EQ(UserLimitState(r, now), 1);
+    EXPECT_EQ(UserLimitState(r, now), 1) << "at the end: the server component refuses, so it is marked";
 
+    // The mark and the server component's refusal agree at the boundary.
     r.expiryTime = 0;
     r.maxTotalTime = 3600;
-    r.totalTime = 3600;
+    r.totalTime = 3599;
     EXPECT_EQ(UserLimitState(r, now), 0);
+    r.totalTime = 3600;
+    EXPECT_EQ(UserLimitState(r, now), 2);
     r.totalTime = 3601;
     EXPECT_EQ(UserLimitState(r, now), 2);
-    r.totalTime = -1; // reads as a huge unsigned total
-    EXPECT_EQ(UserLimitState(r, now), 2);
+    // Counters compare as signed numbers: a total far below zero leaves time.
+    r.totalTime = -2000000000;
+    r.maxTotalTime = 2000000000;
+    EXPECT_EQ(UserLimitState(r, now), 0);
+    r.totalTime = 3601;
     r.expiryTime = 1;
     EXPECT_EQ(UserLimitState(r, now), 1) << "expiry is tested first";
 }

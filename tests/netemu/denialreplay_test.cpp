@@ -3,7 +3,8 @@
 
 #include "historyfixture.h"
 
-#include "netemu/policies.h"
+#include "database/policyengine.h"
+#include "database/profilevalues.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <tuple>
 
 namespace fs = std::filesystem;
+using namespace dm;
 using namespace dm::netemu;
 using namespace dm::netemu::test;
 
@@ -24,11 +26,11 @@ struct AccountHistory {
 // The reason for a denial at `t`, with the sessions that ended before `t`
 // (strict) or also those ending at `t` (inclusive): events of one second have
 // no order in the log.
-int ExpectedReason(const ReadRecord& denial, bool inclusive, const HardwarePolicies& hw, UserPolicies& users,
+int ExpectedReason(const ReadRecord& denial, bool inclusive, const HardwareDatabase& hw, UserDatabase& users,
                    const std::vector<Session>& own, const std::vector<Session>& everywhere)
 {
     const std::uint32_t t = denial.time;
-    const AccountRecord* record = users.FindAccount(denial.user);
+    const UserRecord* record = users.FindAccount(denial.user);
     if (!record)
         return hw.defaultProfile.assignDefault ? -1 : DenyNotDefined;
     CallerIdentity identity{denial.user, {}, {}};
@@ -53,25 +55,25 @@ int ExpectedReason(const ReadRecord& denial, bool inclusive, const HardwarePolic
     }
     bool connected = false;
     for (const Session& s : everywhere)
-        if (UpperKey(s.user) == UpperKey(denial.user) && s.start <= t && !done(s) && s.end > t - (inclusive ? 0 : 1))
+        if (UpperAscii(s.user) == UpperAscii(denial.user) && s.start <= t && !done(s) && s.end > t - (inclusive ? 0 : 1))
             connected = true;
-    if (record->expiryDays > 0 && first != 0 && t >= first + std::uint32_t(record->expiryDays) * 86400u)
+    if (record->expiryTime > 0 && first != 0 && t >= first + std::uint32_t(record->expiryTime) * 86400u)
         return DenyExpired;
     if (limits.maxTotalTime > 0 && total >= limits.maxTotalTime)
         return DenyTotalTimeReached;
     if (limits.noDuplicate && connected)
         return DenyAlreadyConnected;
-    const PortPolicy* port = hw.FindPort(denial.server, denial.port);
+    const HardwareDatabase::Port* port = hw.FindPort(denial.server, denial.port);
     if (port && port->Restricted()) {
         bool allowed = false;
         for (const std::string& user : port->allowedUsers)
-            allowed |= UpperKey(user) == UpperKey(denial.user);
+            allowed |= UpperAscii(user) == UpperAscii(denial.user);
         for (const std::string& group : identity.globalGroups)
             for (const std::string& allowedGroup : port->allowedGlobalGroups)
-                allowed |= UpperKey(group) == UpperKey(allowedGroup);
+                allowed |= UpperAscii(group) == UpperAscii(allowedGroup);
         for (const std::string& group : identity.localGroups)
             for (const std::string& allowedGroup : port->allowedLocalGroups)
-                allowed |= UpperKey(group) == UpperKey(allowedGroup);
+                allowed |= UpperAscii(group) == UpperAscii(allowedGroup);
         if (!allowed)
             return DenyPortAccess;
     }
@@ -97,16 +99,16 @@ TEST(DenialReplayTest, EveryDenialCarriesTheReasonThePoliciesGive)
     }
     int denials = 0;
     for (const char* db : {"db1", "db2"}) {
-        const HardwarePolicies hw = LoadHardwarePolicies((dir.path() / db / "Dialmind.hw").string());
-        UserPolicies users = LoadUserPolicies((dir.path() / db / "Dialmind.usr").string());
+        const HardwareDatabase hw = LoadHardwareDatabase((dir.path() / db / "Dialmind.hw").string());
+        UserDatabase users = LoadUserDatabase((dir.path() / db / "Dialmind.usr").string());
         std::map<std::string, std::vector<Session>> own;
         for (const Session& s : PairSessions(records[db]))
-            own[UpperKey(s.user)].push_back(s);
+            own[UpperAscii(s.user)].push_back(s);
         for (const ReadRecord& record : records[db]) {
             if (record.kind != 2)
                 continue;
             ++denials;
-            const auto& sessions = own[UpperKey(record.user)];
+            const auto& sessions = own[UpperAscii(record.user)];
             const int strict = ExpectedReason(record, false, hw, users, sessions, everywhere);
             const int inclusive = ExpectedReason(record, true, hw, users, sessions, everywhere);
             EXPECT_TRUE(record.reason == strict || record.reason == inclusive)

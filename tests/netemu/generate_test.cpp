@@ -1,7 +1,8 @@
 #include "historyfixture.h"
 
 #include "netemu/logformat.h"
-#include "netemu/policies.h"
+#include "database/policyengine.h"
+#include "database/profilevalues.h"
 #include "platform/profile.h"
 #include "tests/support/tempdir.h"
 
@@ -10,6 +11,7 @@
 #include <set>
 
 namespace fs = std::filesystem;
+using namespace dm;
 using namespace dm::netemu;
 using namespace dm::netemu::test;
 
@@ -77,12 +79,12 @@ TEST_F(GeneratedHistory, HistoryIsBusyAndShowsEveryReason)
 TEST_F(GeneratedHistory, CountersMatchTheLog)
 {
     for (const char* name : {"db1", "db2"}) {
-        const UserPolicies users = LoadUserPolicies((Db(name) / "Dialmind.usr").string());
+        const UserDatabase users = LoadUserDatabase((Db(name) / "Dialmind.usr").string());
         std::map<std::string, std::int64_t> time;
         std::map<std::string, int> connects, ends, denieds, undefined;
         std::map<std::string, std::uint32_t> first, last;
         for (const ReadRecord& record : s_records[name]) {
-            const std::string key = UpperKey(record.user);
+            const std::string key = UpperAscii(record.user);
             if (record.kind == 0) {
                 time[key] += record.duration;
                 ++ends[key];
@@ -113,42 +115,42 @@ TEST_F(GeneratedHistory, CountersMatchTheLog)
             }
     }
     // Accounts that came in through the default profile received sections with its limits.
-    const UserPolicies db1 = LoadUserPolicies((Db("db1") / "Dialmind.usr").string());
+    const UserDatabase db1 = LoadUserDatabase((Db("db1") / "Dialmind.usr").string());
     ASSERT_NE(db1.FindAccount("DOM\\kim"), nullptr);
-    EXPECT_EQ(db1.FindAccount("DOM\\kim")->limits.maxSessionTime, 3600);
-    EXPECT_EQ(db1.FindAccount("DOM\\kim")->limits.periodMax, 7200);
-    EXPECT_TRUE(db1.FindAccount("DOM\\kim")->limits.noDuplicate);
+    EXPECT_EQ(db1.FindAccount("DOM\\kim")->maxSessionTime, 3600);
+    EXPECT_EQ(db1.FindAccount("DOM\\kim")->periodMax, 7200);
+    EXPECT_TRUE(db1.FindAccount("DOM\\kim")->noDuplicate);
 }
 
 TEST_F(GeneratedHistory, NoSessionOutlastsALimit)
 {
     for (const char* name : {"db1", "db2"}) {
-        const HardwarePolicies hw = LoadHardwarePolicies((Db(name) / "Dialmind.hw").string());
-        UserPolicies users = LoadUserPolicies((Db(name) / "Dialmind.usr").string());
+        const HardwareDatabase hw = LoadHardwareDatabase((Db(name) / "Dialmind.hw").string());
+        UserDatabase users = LoadUserDatabase((Db(name) / "Dialmind.usr").string());
         PolicyEngine engine(hw, users);
         std::map<std::string, std::int64_t> total;
         for (const Session& session : PairSessions(s_records[name])) {
             SCOPED_TRACE(session.server + "\\" + session.port + " " + session.user + " " + std::to_string(session.end));
             ASSERT_NE(session.start, 0u) << "a session end without its connect";
             EXPECT_LE(session.end - session.start - std::uint32_t(session.duration) + 1, 2u);
-            const PortPolicy* port = hw.FindPort(session.server, session.port);
-            if (port && port->maxSessionTime > 0) {
-                EXPECT_LE(session.duration, port->maxSessionTime);
+            const HardwareDatabase::Port* port = hw.FindPort(session.server, session.port);
+            if (port && port->settings.maxSessionTime > 0) {
+                EXPECT_LE(session.duration, port->settings.maxSessionTime);
             }
-            const AccountRecord* record = users.FindAccount(session.user);
+            const UserRecord* record = users.FindAccount(session.user);
             ASSERT_NE(record, nullptr);
             const Limits limits = engine.EffectiveLimits(*record, IdentityOf(session.user));
             if (limits.maxSessionTime > 0) {
                 EXPECT_LE(session.duration, limits.maxSessionTime);
             }
-            total[UpperKey(session.user)] += session.duration;
+            total[UpperAscii(session.user)] += session.duration;
             if (limits.maxTotalTime > 0) {
-                EXPECT_LE(total[UpperKey(session.user)], limits.maxTotalTime);
+                EXPECT_LE(total[UpperAscii(session.user)], limits.maxTotalTime);
             }
             switch (session.reason) {
-            case EndPortMaxTime: EXPECT_EQ(session.duration, port->maxSessionTime); break;
+            case EndPortMaxTime: EXPECT_EQ(session.duration, port->settings.maxSessionTime); break;
             case EndUserMaxSession: EXPECT_EQ(session.duration, limits.maxSessionTime); break;
-            case EndUserMaxTotal: EXPECT_GE(total[UpperKey(session.user)] + 2, limits.maxTotalTime); break;
+            case EndUserMaxTotal: EXPECT_GE(total[UpperAscii(session.user)] + 2, limits.maxTotalTime); break;
             case EndIdleTimeout: EXPECT_EQ(std::string(name), "db2") << "idle timer only on RAS2"; break;
             default: EXPECT_EQ(session.reason, EndNoReason);
             }
@@ -163,17 +165,17 @@ TEST_F(GeneratedHistory, NoDuplicateAccountNeverHoldsTwoPorts)
         auto more = PairSessions(s_records[name]);
         sessions.insert(sessions.end(), more.begin(), more.end());
     }
-    const UserPolicies users = LoadUserPolicies((Db("db1") / "Dialmind.usr").string());
+    const UserDatabase users = LoadUserDatabase((Db("db1") / "Dialmind.usr").string());
     int checked = 0;
     for (std::size_t i = 0; i < sessions.size(); ++i)
         for (std::size_t j = i + 1; j < sessions.size(); ++j) {
             const Session& a = sessions[i];
             const Session& b = sessions[j];
-            if (UpperKey(a.user) != UpperKey(b.user) || !(a.start < b.end && b.start < a.end))
+            if (UpperAscii(a.user) != UpperAscii(b.user) || !(a.start < b.end && b.start < a.end))
                 continue;
-            const AccountRecord* record = users.FindAccount(a.user);
+            const UserRecord* record = users.FindAccount(a.user);
             ASSERT_NE(record, nullptr);
-            EXPECT_FALSE(record->limits.noDuplicate)
+            EXPECT_FALSE(record->noDuplicate)
                 << a.user << " on " << a.port << " and " << b.port << " at " << b.start;
             ++checked;
         }

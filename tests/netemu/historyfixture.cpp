@@ -20,7 +20,7 @@ std::vector<CallerProfile> Callers()
         CallerProfile profile;
         profile.identity = CallerIdentity{"DOM\\" + name, std::move(global), std::move(local)};
         profile.weight = weight;
-        profile.computerName = UpperKey(name) + "-PC";
+        profile.computerName = UpperAscii(name) + "-PC";
         profile.ipxAddress = name == "joe" ? "0000000A.00C0A8000001" : "";
         return profile;
     };

@@ -3,7 +3,8 @@
 // temporary directory, and the generated history read back for checks.
 
 #include "netemu/generator.h"
-#include "netemu/policyengine.h"
+#include "database/policyengine.h"
+#include "database/profilevalues.h"
 
 #include <filesystem>
 #include <map>

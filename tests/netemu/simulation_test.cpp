@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
+using namespace dm;
 using namespace dm::netemu;
 using namespace dm::netemu::test;
 
@@ -131,7 +132,7 @@ TEST_F(SimulationTest, TighterLimitsCutRunningSessionsAtOnce)
     const std::size_t port = RunUntilSession(*sim);
     const std::uint32_t started = sim->Servers()[0].ports[port].session->start;
     sim->RunUntil(started + 200);
-    db->Users().FindAccount("DOM\\joe")->limits.maxSessionTime = 100;
+    db->Users().FindAccount("DOM\\joe")->maxSessionTime = 100;
     sim->PoliciesChanged(*db);
     sim->RunUntil(started + 200);
     ASSERT_FALSE(sim->Servers()[0].ports[port].session);
@@ -146,7 +147,7 @@ TEST_F(SimulationTest, IdleLinesAreCutAfterTheIdleTimer)
     CallerModel model;
     model.idleShare = 1.0; // every caller walks away
     auto sim = Make(2, model);
-    db->Users().FindAccount("DOM\\joe")->limits.maxSessionTime = 0;
+    db->Users().FindAccount("DOM\\joe")->maxSessionTime = 0;
     sim->RunUntil(start + 86400);
     sim->Drain();
     const auto sessions = Sessions();

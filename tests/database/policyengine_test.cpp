@@ -1,10 +1,11 @@
-#include "netemu/policyengine.h"
+#include "database/policyengine.h"
+#include "database/profilevalues.h"
 
 #include <gtest/gtest.h>
 
 #include <ctime>
 
-using namespace dm::netemu;
+using namespace dm;
 
 namespace {
 
@@ -24,25 +25,25 @@ class PolicyEngineTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PortPolicy open;
-        open.server = "RAS1";
-        open.port = "COM1";
-        PortPolicy closed = open;
-        closed.port = "COM2";
+        HardwareDatabase::Port open;
+        open.settings.serverName = "RAS1";
+        open.settings.portName = "COM1";
+        HardwareDatabase::Port closed = open;
+        closed.settings.portName = "COM2";
         closed.allowedUsers = {"DOM\\boss"};
         closed.allowedGlobalGroups = {"DOM\\Sales"};
         closed.allowedLocalGroups = {"RAS1\\Dialers"};
-        hw.ports[UpperKey("RAS1\\COM1")] = open;
-        hw.ports[UpperKey("RAS1\\COM2")] = closed;
-        AccountRecord joe;
-        joe.key = "DOM\\joe";
-        usr.accounts[UpperKey(joe.key)] = joe;
+        hw.ports[UpperAscii("RAS1\\COM1")] = open;
+        hw.ports[UpperAscii("RAS1\\COM2")] = closed;
+        UserRecord joe;
+        joe.accountKey = "DOM\\joe";
+        usr.AddAccount(joe);
     }
-    AccountRecord& Joe() { return *usr.FindAccount("dom\\JOE"); }
+    UserRecord& Joe() { return *usr.FindAccount("dom\\JOE"); }
     CallerIdentity Caller(const std::string& account) { return CallerIdentity{account, {}, {}}; }
 
-    HardwarePolicies hw;
-    UserPolicies usr;
+    HardwareDatabase hw;
+    UserDatabase usr;
     PolicyEngine engine{hw, usr};
     const std::uint32_t now = Local(2026, 3, 4, 10);
 };
@@ -53,14 +54,14 @@ TEST_F(PolicyEngineTest, UndefinedAccountIsDeniedUnlessTheDefaultProfileIsAssign
     EXPECT_EQ(usr.FindAccount("DOM\\ann"), nullptr);
 
     hw.defaultProfile.assignDefault = true;
-    hw.defaultProfile.limits.maxSessionTime = 600;
-    hw.defaultProfile.expiryDays = 30;
+    hw.defaultProfile.maxSessionTime = 600;
+    hw.defaultProfile.expiryTime = 30;
     const Admission admission = engine.Admit(Caller("DOM\\ann"), "RAS1", "COM1", now, 0);
     EXPECT_EQ(admission.reason, Admitted);
     EXPECT_TRUE(admission.createdFromDefault);
     ASSERT_NE(usr.FindAccount("DOM\\ann"), nullptr);
-    EXPECT_EQ(usr.FindAccount("DOM\\ann")->limits.maxSessionTime, 600);
-    EXPECT_EQ(usr.FindAccount("DOM\\ann")->expiryDays, 30);
+    EXPECT_EQ(usr.FindAccount("DOM\\ann")->maxSessionTime, 600);
+    EXPECT_EQ(usr.FindAccount("DOM\\ann")->expiryTime, 30);
     // The second call finds the record of its own.
     EXPECT_FALSE(engine.Admit(Caller("DOM\\ann"), "RAS1", "COM1", now, 0).createdFromDefault);
 }
@@ -76,7 +77,7 @@ TEST_F(PolicyEngineTest, DefaultProfileAccountDeniedOnAPortStillGetsItsSection)
 
 TEST_F(PolicyEngineTest, ExpiryCountsFromTheFirstConnection)
 {
-    Joe().expiryDays = 10;
+    Joe().expiryTime = 10;
     EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM1", now, 0).reason, Admitted) << "never connected";
     Joe().firstConnection = now - 10 * 86400 + 1;
     EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM1", now, 0).reason, Admitted);
@@ -86,24 +87,24 @@ TEST_F(PolicyEngineTest, ExpiryCountsFromTheFirstConnection)
 
 TEST_F(PolicyEngineTest, ReasonsFollowTheirOrder)
 {
-    Joe().limits.maxTotalTime = 100;
+    Joe().maxTotalTime = 100;
     Joe().totalTime = 100;
-    Joe().limits.noDuplicate = true;
+    Joe().noDuplicate = true;
     EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM2", now, 1).reason, DenyTotalTimeReached);
     Joe().totalTime = 99;
     EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM2", now, 1).reason, DenyAlreadyConnected);
     EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM2", now, 0).reason, DenyPortAccess);
     EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM1", now, 0).reason, Admitted);
-    Joe().limits.noDuplicate = false;
+    Joe().noDuplicate = false;
     EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM1", now, 3).reason, Admitted);
 }
 
 TEST_F(PolicyEngineTest, AccessListsAdmitUsersGlobalAndLocalGroupsWithoutRegardToCase)
 {
     EXPECT_EQ(engine.Admit(Caller("dom\\BOSS"), "RAS1", "COM2", now, 0).reason, DenyNotDefined);
-    AccountRecord boss;
-    boss.key = "DOM\\boss";
-    usr.accounts[UpperKey(boss.key)] = boss;
+    UserRecord boss;
+    boss.accountKey = "DOM\\boss";
+    usr.AddAccount(boss);
     EXPECT_EQ(engine.Admit(Caller("dom\\BOSS"), "ras1", "com2", now, 0).reason, Admitted);
     CallerIdentity sales{"DOM\\joe", {"dom\\sales"}, {}};
     EXPECT_EQ(engine.Admit(sales, "RAS1", "COM2", now, 0).reason, Admitted);
@@ -116,8 +117,8 @@ TEST_F(PolicyEngineTest, AccessListsAdmitUsersGlobalAndLocalGroupsWithoutRegardT
 
 TEST_F(PolicyEngineTest, PeriodUsageCountsOnlyInTheCurrentPeriod)
 {
-    Joe().limits.periodType = PeriodDay;
-    Joe().limits.periodMax = 3600;
+    Joe().periodType = PeriodDay;
+    Joe().periodMax = 3600;
     Joe().periodStamp = PeriodStart(now, PeriodDay);
     Joe().periodUsage = 3600;
     EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM1", now, 0).reason, DenyPeriodUsed);
@@ -129,8 +130,12 @@ TEST_F(PolicyEngineTest, PeriodUsageCountsOnlyInTheCurrentPeriod)
 
 TEST_F(PolicyEngineTest, GroupLimitsApplyOnlyWhereMoreGenerous)
 {
-    Joe().limits = {true, 600, 3600, 1800, PeriodDay};
-    usr.groups[UpperKey("DOM\\Staff")] = Limits{false, 1200, 1800, 7200, PeriodWeek};
+    Joe().noDuplicate = true;
+    Joe().maxSessionTime = 600;
+    Joe().maxTotalTime = 3600;
+    Joe().periodMax = 1800;
+    Joe().periodType = PeriodDay;
+    usr.groups[UpperAscii("DOM\\Staff")] = Limits{false, 1200, 1800, 7200, PeriodWeek};
     const CallerIdentity staff{"DOM\\joe", {"DOM\\Staff"}, {}};
     const Limits limits = engine.EffectiveLimits(Joe(), staff);
     EXPECT_FALSE(limits.noDuplicate);
@@ -140,7 +145,7 @@ TEST_F(PolicyEngineTest, GroupLimitsApplyOnlyWhereMoreGenerous)
     EXPECT_EQ(limits.periodMax, 1800);
     EXPECT_EQ(limits.periodType, PeriodDay);
     // A group without a limit lifts it; a group without a section changes nothing.
-    usr.groups[UpperKey("DOM\\Free")] = Limits{true, 0, 0, 0, PeriodNone};
+    usr.groups[UpperAscii("DOM\\Free")] = Limits{true, 0, 0, 0, PeriodNone};
     const Limits free = engine.EffectiveLimits(Joe(), CallerIdentity{"DOM\\joe", {"DOM\\Free", "DOM\\None"}, {}});
     EXPECT_EQ(free.maxSessionTime, 0);
     EXPECT_EQ(free.maxTotalTime, 0);
@@ -184,6 +189,113 @@ TEST(SessionCutTest, SessionsSideBySideShareTheRemainingTotalTime)
     const std::uint32_t at = *PolicyEngine::TotalTimeCut(limits, 400, {101, 300});
     EXPECT_LE(400 + (at - 101) + (at - 300), 1000u);
     EXPECT_FALSE(PolicyEngine::TotalTimeCut(Limits{}, 400, {100}));
+}
+
+TEST(SessionCutTest, TotalTimeNeverOverflows)
+{
+    // A counter far below zero leaves four billion seconds: no cut at once.
+    Limits limits;
+    limits.maxTotalTime = 2000000000;
+    const std::uint32_t start = 1772438400;
+    const auto at = PolicyEngine::TotalTimeCut(limits, -2000000000, {start});
+    ASSERT_TRUE(at);
+    EXPECT_EQ(*at, 0xFFFFFFFFu) << "the latest time there is, not a wrapped one";
+    EXPECT_FALSE(PolicyEngine::TotalTimeReached(limits, -2000000000));
+    const auto cut = PolicyEngine::PlannedCut(start, 0, limits, -2000000000, {start}, 0);
+    ASSERT_TRUE(cut);
+    EXPECT_GT(cut->at, start);
+    // Session limits near the end of time stay there too.
+    limits.maxSessionTime = 0x7FFFFFFF;
+    EXPECT_EQ(PolicyEngine::SessionCut(0xFFFFFF00u, 0, limits)->at, 0xFFFFFFFFu);
+}
+
+TEST(SessionCutTest, TheEarliestOfSessionTotalAndIdleCutsApplies)
+{
+    Limits limits;
+    limits.maxSessionTime = 600;
+    limits.maxTotalTime = 1000;
+    auto cut = PolicyEngine::PlannedCut(1000, 0, limits, 500, {1000}, 0);
+    EXPECT_EQ(cut->at, 1500u);
+    EXPECT_EQ(cut->reason, EndUserMaxTotal);
+    cut = PolicyEngine::PlannedCut(1000, 0, limits, 500, {1000}, 1200);
+    EXPECT_EQ(cut->reason, EndIdleTimeout);
+    cut = PolicyEngine::PlannedCut(1000, 0, limits, 0, {1000}, 0);
+    EXPECT_EQ(cut->reason, EndUserMaxSession);
+    EXPECT_FALSE(PolicyEngine::PlannedCut(1000, 0, Limits{}, 0, {1000}, 0));
+}
+
+TEST_F(PolicyEngineTest, TotalTimeReachedAtTheLimitItself)
+{
+    Joe().maxTotalTime = 3600;
+    Joe().totalTime = 3599;
+    EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM1", now, 0).reason, Admitted);
+    Joe().totalTime = 3600;
+    EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM1", now, 0).reason, DenyTotalTimeReached);
+    Joe().totalTime = -2000000000;
+    Joe().maxTotalTime = 2000000000;
+    EXPECT_EQ(engine.Admit(Caller("DOM\\joe"), "RAS1", "COM1", now, 0).reason, Admitted);
+}
+
+TEST_F(PolicyEngineTest, EachLimitNamesTheSectionThatSuppliedIt)
+{
+    Joe().maxSessionTime = 600;
+    Joe().maxTotalTime = 3600;
+    usr.groups[UpperAscii("DOM\\Staff")] = Limits{false, 1200, 1800, 0, PeriodNone};
+    usr.groups[UpperAscii("RAS1\\Night")] = Limits{true, 0, 900, 0, PeriodNone};
+    LimitSources sources;
+    engine.EffectiveLimits(Joe(), CallerIdentity{"DOM\\joe", {"DOM\\Staff"}, {"RAS1\\Night"}}, &sources);
+    EXPECT_EQ(sources.maxSessionTime, "+RAS1\\Night") << "no limit is the most generous";
+    EXPECT_EQ(sources.maxTotalTime, "DOM\\joe");
+    EXPECT_EQ(sources.noDuplicate, "DOM\\joe");
+    EXPECT_EQ(sources.period, "DOM\\joe");
+
+    hw.defaultProfile.assignDefault = true;
+    hw.defaultProfile.maxSessionTime = 300;
+    const Admission fresh = engine.Admit(CallerIdentity{"DOM\\new", {"DOM\\Staff"}, {}}, "RAS1", "COM1", now, 0);
+    EXPECT_EQ(fresh.sources.maxSessionTime, "+DOM\\Staff");
+    EXPECT_EQ(fresh.sources.maxTotalTime, kDefaultProfileSource) << "the group's 1800 is tighter than none";
+    EXPECT_EQ(fresh.effective.maxTotalTime, 0);
+}
+
+TEST_F(PolicyEngineTest, NoticesAreDueAtTheirLeadTimeBeforeTheCut)
+{
+    hw.notifications.notices[0] = {300, "Five minutes left"};
+    hw.notifications.notices[1] = {60, "One minute left"};
+    auto due = engine.NoticesBefore(Cut{1000 + 1000, EndUserMaxSession}, 1000);
+    ASSERT_EQ(due.size(), 2u);
+    EXPECT_EQ(due[0].notice, 0);
+    EXPECT_EQ(due[0].at, 1700u);
+    EXPECT_EQ(due[1].at, 1940u);
+    // A lead time longer than the session: that notice would come before the start.
+    due = engine.NoticesBefore(Cut{1000 + 200, EndUserMaxSession}, 1000);
+    ASSERT_EQ(due.size(), 1u);
+    EXPECT_EQ(due[0].notice, 1);
+    EXPECT_TRUE(engine.NoticesBefore(Cut{0, EndNoReason}, 1000).empty()) << "no cut, no notice";
+    hw.notifications.notices[1].seconds = 0;
+    EXPECT_TRUE(engine.NoticesBefore(Cut{1000 + 200, EndUserMaxSession}, 1000).empty());
+}
+
+TEST_F(PolicyEngineTest, StaticAddressPrefersTheAccountsThenThePortsAndSkipsOnesInUse)
+{
+    hw.ports[UpperAscii("RAS1\\COM1")].settings.staticIP = 0x0A000001;
+    EXPECT_EQ(engine.StaticAddress(&Joe(), "RAS1", "COM1", {}), 0x0A000001u);
+    Joe().staticIP = 0xC0A80001;
+    EXPECT_EQ(engine.StaticAddress(&Joe(), "ras1", "com1", {}), 0xC0A80001u);
+    auto busy = [](std::uint32_t ip) { return ip == 0xC0A80001u; };
+    EXPECT_EQ(engine.StaticAddress(&Joe(), "RAS1", "COM1", busy), 0x0A000001u);
+    EXPECT_EQ(engine.StaticAddress(&Joe(), "RAS1", "COM2", busy), 0u) << "the pool gives one";
+    EXPECT_EQ(engine.StaticAddress(nullptr, "RAS1", "COM2", {}), 0u);
+}
+
+TEST_F(PolicyEngineTest, GreetingNamesTheUserWithoutTheDomain)
+{
+    hw.greetings.rules[0] = {true, "Hello #UNAME"};
+    hw.greetings.rules[2] = {true, "Port #PMS"};
+    EXPECT_EQ(engine.Greeting("DOM\\joe", Limits{}, 0, 0), "Hello joe ");
+    EXPECT_EQ(engine.Greeting("joe", Limits{}, 900, 0), "Hello joe Port 900 ");
+    hw.greetings.rules[0].active = false;
+    hw.greetings.rules[2].active = false;
+    EXPECT_FALSE(engine.Greeting("DOM\\joe", Limits{}, 900, 0));
 }
 
 } // namespace

@@ -1,19 +1,24 @@
-#include "netemu/greeting.h"
+#include "database/greeting.h"
 
 #include <strings.h>
 
-namespace dm::netemu {
+namespace dm {
 
-std::optional<std::string> MergeGreeting(const GreetingRule (&rules)[3], const bool (&applies)[3],
-                                         const GreetingValues& values)
+GreetingValues SampleGreetingValues()
+{
+    return GreetingValues{"John Doe", 20, 30, 40, 50};
+}
+
+std::optional<std::string> MergeGreeting(const GreetingRules& rules, const GreetingValues& values,
+                                         const std::array<bool, 3>& applies)
 {
     bool anyActive = false;
     std::string message;
-    for (int i = 0; i < 3; ++i) {
-        if (!rules[i].active || !applies[i])
+    for (std::size_t i = 0; i < rules.rules.size(); ++i) {
+        if (!rules.rules[i].active || !applies[i])
             continue;
         anyActive = true;
-        const std::string& text = rules[i].text;
+        const std::string& text = rules.rules[i].text;
         std::size_t pos = 0;
         while (pos < text.size()) {
             pos = text.find_first_not_of(" ,\t\n", pos);
@@ -22,10 +27,10 @@ std::optional<std::string> MergeGreeting(const GreetingRule (&rules)[3], const b
             std::size_t end = text.find_first_of(" ,\t\n", pos);
             if (end == std::string::npos)
                 end = text.size();
-            const std::string token = text.substr(pos, end - pos);
+            const std::string_view token(text.data() + pos, end - pos);
             pos = end;
             auto is = [&](const char* variable) {
-                return token.size() >= 4 && strncasecmp(token.c_str(), variable, 4) == 0;
+                return token.size() >= 4 && strncasecmp(token.data(), variable, 4) == 0;
             };
             if (is("#UMS"))
                 message += std::to_string(values.userMaxSession);
@@ -47,11 +52,15 @@ std::optional<std::string> MergeGreeting(const GreetingRule (&rules)[3], const b
     return message;
 }
 
-std::optional<std::string> GreetingFor(const GreetingRule (&rules)[3], const Limits& effective,
-                                       const GreetingValues& values)
+std::array<bool, 3> GreetingRulesApplying(const Limits& effective, std::int32_t portMaxSession)
 {
-    const bool applies[3] = {true, effective.HasTimeLimit(), values.portMaxSession > 0};
-    return MergeGreeting(rules, applies, values);
+    return {true, effective.HasTimeLimit(), portMaxSession > 0};
 }
 
-} // namespace dm::netemu
+std::optional<std::string> GreetingFor(const GreetingRules& rules, const Limits& effective,
+                                       const GreetingValues& values)
+{
+    return MergeGreeting(rules, values, GreetingRulesApplying(effective, values.portMaxSession));
+}
+
+} // namespace dm

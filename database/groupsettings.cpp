@@ -1,6 +1,6 @@
-#include "manager/core/groupsettings.h"
+#include "database/groupsettings.h"
 
-#include "manager/core/profilevalues.h"
+#include "database/profilevalues.h"
 #include "platform/profile.h"
 
 namespace dm {

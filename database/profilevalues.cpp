@@ -1,4 +1,4 @@
-#include "manager/core/profilevalues.h"
+#include "database/profilevalues.h"
 
 #include <cstdio>
 
@@ -78,6 +78,15 @@ std::string LowerAscii(std::string_view text)
     for (char& c : result)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
+    return result;
+}
+
+std::string UpperAscii(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     return result;
 }
 
