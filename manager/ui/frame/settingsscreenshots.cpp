@@ -2,8 +2,10 @@
 
 #include "framework/propertysheet.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/dialogs/greetingsdialog.h"
 #include "manager/ui/dialogs/logfilesdialog.h"
 #include "manager/ui/dialogs/permissionsdialog.h"
+#include "manager/ui/dialogs/variablebutton.h"
 #include "manager/ui/sheets/servermaint.h"
 #include "manager/ui/sheets/systemnotify.h"
 #include "manager/ui/sheets/systemsettingssheet.h"
@@ -14,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QPainter>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -97,6 +101,31 @@ bool TakeSettingsScreenshots(CDMDoc& doc, QWidget* owner, const QDir& dir)
         sheet->show();
         ok &= Save(sheet.get(), dir, QStringLiteral("server-idle-timeout.png"));
         sheet->reject();
+    }
+    {
+        CGreetingsDialog dialog(doc, owner);
+        dialog.show();
+        dialog.RuleText()->setFocus(Qt::OtherFocusReason);
+        dialog.RuleText()->setCursorPosition(dialog.RuleText()->text().size());
+        dialog.Preview();
+        Settle();
+        // The open menu is a window of its own: draw it onto the dialog
+        // below the button, where it opens.
+        QMenu* menu = dialog.VariableMenu();
+        const QPoint at = dialog.VariableButton()->mapTo(&dialog, dialog.VariableButton()->rect().bottomLeft());
+        menu->popup(dialog.VariableButton()->mapToGlobal(dialog.VariableButton()->rect().bottomLeft()));
+        menu->setActiveAction(menu->actions().value(1));
+        Settle();
+        QPixmap picture = dialog.grab();
+        {
+            QPainter painter(&picture);
+            const QPixmap popup = menu->grab();
+            const int x = qMin(at.x(), picture.width() - popup.width());
+            painter.drawPixmap(qMax(0, x), at.y(), popup);
+        }
+        menu->hide();
+        ok &= SavePixmap(picture, dir, QStringLiteral("greetings.png"));
+        dialog.reject();
     }
     {
         CExportPermissionsDialog dialog(doc, owner);
