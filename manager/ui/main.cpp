@@ -12,6 +12,7 @@
 #include "manager/ui/views/historypanes.h"
 #include "manager/ui/views/usersview.h"
 #include "manager/ui/views/useview.h"
+#include "manager/ui/frame/settingswindows.h"
 
 #include <QApplication>
 
@@ -19,6 +20,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -82,6 +84,7 @@ int main(int argc, char** argv)
     extensions.userProperties = [&doc](QWidget* parent, const std::string& account) {
         return dm::RunUserSheet(doc, account, QString::fromStdString(account), dm::UserSheetPages::All, parent);
     };
+    dm::AddSettingsWindows(extensions, doc);
     dm::CMainFrame frame(doc, ui, std::move(extensions));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {

@@ -5,6 +5,7 @@
 #include "manager/ui/dialogs/addserverdialog.h"
 #include "manager/ui/tree/dmview.h"
 #include "manager/ui/frame/mainframe.h"
+#include "manager/ui/frame/settingsscreenshots.h"
 #include "manager/ui/views/newport.h"
 #include "manager/ui/sheets/optionssheet.h"
 #include "manager/ui/sheets/policysheetshots.h"
@@ -152,6 +153,7 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
     ok &= TakeUsageScreenshots(doc, frame, dir);
     ok &= TakeReportScreenshots(doc, &frame, dir);
     ok &= TakeUsersScreenshots(doc, frame, dir);
+    ok &= TakeSettingsScreenshots(doc, &frame, dir);
     frame.hide();
     return ok ? 0 : 1;
 }

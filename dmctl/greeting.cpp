@@ -1,0 +1,94 @@
+// dmctl greeting: the greeting a caller receives, merged from the rules of a
+// database by the server component's own merge, as the manager's preview
+// shows it.
+
+#include "database/hardwarefile.h"
+#include "dmctl/command.h"
+#include "manager/core/greetingpreview.h"
+#include "platform/pathresolver.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: dmctl greeting preview DBDIR [--user NAME] [--pms N] [--ums N] [--umt N] [--ucur N]\n\n"
+    "Prints the greeting message merged from every active rule of DBDIR\\Dialmind.hw,\n"
+    "exactly as the Greeting Messages dialog previews it (the message ends with a\n"
+    "blank), or \"[NO RULES ACTIVE]\" when no rule is switched on.\n"
+    "DBDIR is named the system's way (C:\\Dialmind, \\\\SERVER\\DM_NT_DB) or as a path\n"
+    "of this machine. The variables take the preview's sample values unless given:\n"
+    "  --user NAME   #UNAME, the user account name (John Doe)\n"
+    "  --pms N       #PMS, the port's maximum session time in seconds (20)\n"
+    "  --ums N       #UMS, the account's maximum session time in seconds (30)\n"
+    "  --umt N       #UMT, the account's maximum total time in seconds (40)\n"
+    "  --ucur N      #UCUR, the account's total time so far in seconds (50)\n";
+
+bool ParseNumber(const std::string& text, std::int32_t& number)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || value < INT32_MIN || value > INT32_MAX)
+        return false;
+    number = static_cast<std::int32_t>(value);
+    return true;
+}
+
+int RunGreeting(const std::vector<std::string>& args)
+{
+    if (dmctl::WantsHelp(args)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args.size() < 2 || args[0] != "preview" || args[1].empty() || args[1].rfind("--", 0) == 0) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    dm::GreetingValues values = dm::SampleGreetingValues();
+    for (std::size_t i = 2; i < args.size(); i += 2) {
+        const std::string& option = args[i];
+        if (i + 1 >= args.size()) {
+            std::fprintf(stderr, "dmctl greeting: %s needs a value\n", option.c_str());
+            return 2;
+        }
+        const std::string& value = args[i + 1];
+        std::int32_t* number = option == "--pms"    ? &values.portMaxSession
+                               : option == "--ums"  ? &values.userMaxSession
+                               : option == "--umt"  ? &values.userMaxTotal
+                               : option == "--ucur" ? &values.userCurrentTotal
+                                                    : nullptr;
+        if (option == "--user") {
+            values.userName = value;
+        } else if (number == nullptr) {
+            std::fprintf(stderr, "dmctl greeting: unknown option '%s'\n", option.c_str());
+            return 2;
+        } else if (!ParseNumber(value, *number)) {
+            std::fprintf(stderr, "dmctl greeting: %s takes a whole number of seconds, not '%s'\n", option.c_str(),
+                         value.c_str());
+            return 2;
+        }
+    }
+    const std::string file = dm::HardwareFileIn(args[1]);
+    const dm::ResolvedPath resolved = dm::ResolvePath(file);
+    std::error_code ec;
+    if (!resolved.ok() || !std::filesystem::is_regular_file(resolved.path, ec)) {
+        std::fprintf(stderr, "dmctl greeting: there is no %s\n", file.c_str());
+        return 1;
+    }
+    const dm::GreetingPreview preview = dm::PreviewGreeting(dm::LoadGreetingRules(file), values);
+    std::printf("%s\n", preview.text.c_str());
+    return 0;
+}
+
+} // namespace
+
+static dmctl::DmctlGroup greetingGroup("greeting", "the merged greeting message of a database's rules", RunGreeting);

@@ -1,0 +1,109 @@
+// dmctl permissions: the RAS permission export and import of the manager's
+// Tools menu, by the same code, for scripts.
+
+#include "common/userinteraction.h"
+#include "dmctl/command.h"
+#include "manager/core/permissiontransfer.h"
+#include "manager/core/rasaccess.h"
+#include "platform/rasbind/rasadminfunctions.h"
+#include "platform/rasbind/sharedlibrary.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: dmctl permissions export SERVER FILE\n"
+    "       dmctl permissions import SERVER FILE [--continue-on-error]\n\n"
+    "Copies the RAS permissions (dial-in right and call-back) of every user account\n"
+    "of SERVER to FILE, or sets the permissions that FILE lists on SERVER, exactly as\n"
+    "the manager's Export and Import RAS Permissions dialogs do.\n\n"
+    "FILE holds one account a line, each line preceded by a line break:\n"
+    "  name,bits,call-back number   bits: 8 dial-in, 1 no call-back, 2 preset\n"
+    "                               number, 4 set by caller\n"
+    "  name,?,                      permissions that could not be read (imported\n"
+    "                               as 1: no dial-in, no call-back)\n\n"
+    "An account whose permissions cannot be set stops the import, unless\n"
+    "--continue-on-error is given. Exit status 0 when every account was handled.\n";
+
+// Messages go to stderr; the import's question is answered by the option.
+class ConsoleInteraction : public dm::SilentInteraction {
+public:
+    explicit ConsoleInteraction(bool continueOnError) : m_continue(continueOnError) {}
+    dm::Answer ShowMessage(const std::string& text, const std::string&, dm::Buttons buttons, dm::Icon) override
+    {
+        std::string line = text;
+        for (char& c : line)
+            if (c == '\n')
+                c = ' ';
+        std::fprintf(stderr, "dmctl permissions: %s\n", line.c_str());
+        if (buttons == dm::Buttons::YesNo)
+            return m_continue ? dm::Answer::Yes : dm::Answer::No;
+        return dm::DefaultAnswer(buttons);
+    }
+
+private:
+    bool m_continue;
+};
+
+int RunPermissions(const std::vector<std::string>& args)
+{
+    if (dmctl::WantsHelp(args)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    std::vector<std::string> positional;
+    bool continueOnError = false;
+    for (const std::string& arg : args) {
+        if (arg == "--continue-on-error") {
+            continueOnError = true;
+        } else if (arg.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "dmctl permissions: unknown option '%s'\n", arg.c_str());
+            return 2;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 3 || (positional[0] != "export" && positional[0] != "import") ||
+        positional[1].empty() || positional[2].empty() || (continueOnError && positional[0] != "import")) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const bool exporting = positional[0] == "export";
+
+    ConsoleInteraction ui(continueOnError);
+    dm::SharedLibrary library;
+    dm::RasAdminFunctions functions;
+    if (!dm::BindRasAdminLibrary(library, functions, ui))
+        return 1;
+    dm::RasAccess ras(&functions, ui);
+    dm::RasPermissionCalls calls;
+    calls.read = [&ras](std::string_view server, std::string_view account, std::string& callback) {
+        return ras.GetUserRasPermission(server, account, callback);
+    };
+    calls.write = [&ras](std::string_view server, std::string_view account, std::uint8_t bits,
+                         std::string_view callback) { return ras.SetUserRasPermission(server, account, bits, callback); };
+
+    // A relative name means the current directory, as for any command.
+    std::error_code ec;
+    const std::filesystem::path file = std::filesystem::absolute(positional[2], ec);
+    dm::PermissionTransfer transfer(std::move(calls), ui);
+    const dm::TransferResult result =
+        exporting ? transfer.Export(positional[1], ec ? std::filesystem::path(positional[2]) : file)
+                  : transfer.Import(positional[1], ec ? std::filesystem::path(positional[2]) : file);
+    if (exporting)
+        std::printf("%d accounts exported, %d of them unreadable\n", transfer.Handled(), transfer.Failures());
+    else
+        std::printf("%d accounts imported, %d failed\n", transfer.Handled(), transfer.Failures());
+    if (result == dm::TransferResult::Failed || result == dm::TransferResult::Stopped)
+        return 1;
+    return exporting || transfer.Failures() == 0 ? 0 : 1;
+}
+
+} // namespace
+
+static dmctl::DmctlGroup permissionsGroup("permissions", "RAS permission export and import (the Tools menu's dialogs)",
+                                          RunPermissions);

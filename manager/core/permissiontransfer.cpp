@@ -1,0 +1,209 @@
+#include "manager/core/permissiontransfer.h"
+
+#include "manager/core/messagecaption.h"
+#include "platform/netapi.h"
+#include "platform/network.h"
+#include "platform/widetext.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+
+namespace dm {
+
+namespace {
+
+// The Windows error a message shows for a failed open.
+unsigned long FileError(int error, bool reading)
+{
+    switch (error) {
+    case ENOENT: return reading ? winerr::FileNotFound : winerr::PathNotFound;
+    case ENOTDIR: return winerr::PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return winerr::AccessDenied;
+    case ENAMETOOLONG: return 206; // the file name is too long
+    default: return 31;            // a device attached to the system is not functioning
+    }
+}
+
+std::string Format(const char* format, unsigned long number)
+{
+    char text[200];
+    std::snprintf(text, sizeof text, format, static_cast<int>(number));
+    return text;
+}
+
+// The decimal privilege bits; anything else, or a number beyond a byte, is 0.
+std::uint8_t ParseBits(std::string_view text)
+{
+    unsigned value = 0;
+    std::size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9' && value <= 255) {
+        value = value * 10 + static_cast<unsigned>(text[digits] - '0');
+        ++digits;
+    }
+    return digits == 0 || value > 255 ? 0 : static_cast<std::uint8_t>(value);
+}
+
+} // namespace
+
+std::string PermissionServerName(std::string_view typed)
+{
+    if (!typed.empty() && typed.front() == '\\')
+        return std::string(typed);
+    return "\\\\" + std::string(typed);
+}
+
+bool ParsePermissionLine(std::string_view line, PermissionLine& parsed)
+{
+    parsed = {};
+    std::string_view pieces[3];
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto comma = i < 2 ? line.find(',') : std::string_view::npos;
+        pieces[i] = line.substr(0, comma);
+        if (comma == std::string_view::npos) {
+            line = {};
+            if (i == 0 && pieces[0].empty())
+                return false;
+            for (std::size_t rest = i + 1; rest < 3; ++rest)
+                pieces[rest] = {};
+            break;
+        }
+        line.remove_prefix(comma + 1);
+    }
+    // The account name is taken up to the line end; a name beginning with a
+    // blank or a control character is no account. A first byte of 128 or
+    // above is a letter of the code page and is taken.
+    std::string_view name = pieces[0];
+    while (!name.empty() && (name.back() == '\r' || name.back() == '\n'))
+        name.remove_suffix(1);
+    if (name.empty() || static_cast<unsigned char>(name.front()) <= 32 ||
+        static_cast<unsigned char>(name.front()) == 127)
+        return false;
+    parsed.account = std::string(name);
+    const std::uint8_t bits = ParseBits(pieces[1]);
+    parsed.bits = bits == 0 ? 1 : bits;
+    std::string_view callback = pieces[2];
+    std::size_t end = 0;
+    while (end < callback.size() && static_cast<unsigned char>(callback[end]) >= 20)
+        ++end;
+    parsed.callback = std::string(callback.substr(0, end));
+    return true;
+}
+
+PermissionTransfer::PermissionTransfer(RasPermissionCalls calls, UserInteraction& ui, StatusSink status)
+    : m_calls(std::move(calls)), m_ui(ui), m_status(std::move(status))
+{
+}
+
+void PermissionTransfer::Status(const std::string& text) const
+{
+    if (m_status)
+        m_status(text);
+}
+
+TransferResult PermissionTransfer::Export(std::string_view typedServer, const std::filesystem::path& file)
+{
+    m_handled = 0;
+    m_failures = 0;
+    const std::string server = PermissionServerName(typedServer);
+    const std::u16string wideServer = ToWide(server);
+    const auto enumerationFailed = [&](unsigned long error) {
+        m_ui.ShowMessage("Failed to enumerate accounts on server " + server + ".\nError " +
+                             std::to_string(static_cast<int>(error)) + ".",
+                         kMessageCaption, Buttons::Ok, Icon::Error);
+        return TransferResult::Failed;
+    };
+
+    std::uint32_t count = 0;
+    void* buffer = nullptr;
+    unsigned long status =
+        NetQueryDisplayInformation(wideServer.c_str(), 1, 0, kBatchEntries, kBatchBytes, &count, &buffer);
+    if (status != winerr::Success && status != winerr::MoreData) {
+        NetApiBufferFree(buffer);
+        return enumerationFailed(status);
+    }
+
+    errno = 0;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        NetApiBufferFree(buffer);
+        m_ui.ShowMessage(Format("Error opening output file: %d.", FileError(errno, false)), kMessageCaption,
+                         Buttons::Ok, Icon::Error);
+        return TransferResult::Failed;
+    }
+
+    for (;;) {
+        const auto* users = static_cast<const NET_DISPLAY_USER*>(buffer);
+        std::uint32_t next = 0;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::string name = FromWide(users[i].usri1_name);
+            next = users[i].usri1_next_index;
+            Status("Exporting " + name);
+            std::string callback;
+            const std::uint8_t bits = m_calls.read(server, name, callback);
+            if (bits != 0) {
+                out << '\n' << name << ',' << static_cast<int>(bits) << ',' << callback;
+            } else {
+                out << '\n' << name << ",?, ";
+                ++m_failures;
+            }
+            ++m_handled;
+        }
+        NetApiBufferFree(buffer);
+        buffer = nullptr;
+        if (status != winerr::MoreData)
+            break;
+        status = NetQueryDisplayInformation(wideServer.c_str(), 1, next, kBatchEntries, kBatchBytes, &count,
+                                            &buffer);
+        if (status != winerr::Success && status != winerr::MoreData) {
+            NetApiBufferFree(buffer);
+            return enumerationFailed(status);
+        }
+    }
+    out.close();
+    if (!out) {
+        // A file that could not be written completely is no copy of the
+        // permissions; say so rather than close as if it were.
+        m_ui.ShowMessage(Format("Error writing output file: %d.", FileError(errno, false)), kMessageCaption,
+                         Buttons::Ok, Icon::Error);
+        return TransferResult::Failed;
+    }
+    return TransferResult::Done;
+}
+
+TransferResult PermissionTransfer::Import(std::string_view typedServer, const std::filesystem::path& file)
+{
+    m_handled = 0;
+    m_failures = 0;
+    const std::string server = PermissionServerName(typedServer);
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        m_ui.ShowMessage(Format("Error opening data file: %d.", FileError(errno, true)), kMessageCaption,
+                         Buttons::Ok, Icon::Error);
+        return TransferResult::Failed;
+    }
+    // Whole lines of any length: a long line is one account, never two.
+    std::string line;
+    while (std::getline(in, line)) {
+        PermissionLine parsed;
+        if (!ParsePermissionLine(line, parsed))
+            continue;
+        Status("Importing " + parsed.account);
+        if (m_calls.write(server, parsed.account, parsed.bits, parsed.callback)) {
+            ++m_handled;
+            continue;
+        }
+        ++m_failures;
+        const std::string question = "Failed to set RAS permissions for user '" + parsed.account +
+                                     "'\non server " + server + ". Continue with next account?";
+        if (m_ui.ShowMessage(question, kMessageCaption, Buttons::YesNo, Icon::Error) == Answer::No)
+            return TransferResult::Stopped;
+    }
+    return TransferResult::Done;
+}
+
+} // namespace dm

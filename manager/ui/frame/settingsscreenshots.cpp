@@ -1,0 +1,150 @@
+#include "manager/ui/frame/settingsscreenshots.h"
+
+#include "framework/propertysheet.h"
+#include "manager/core/dmdoc.h"
+#include "manager/ui/dialogs/greetingsdialog.h"
+#include "manager/ui/dialogs/logfilesdialog.h"
+#include "manager/ui/dialogs/permissionsdialog.h"
+#include "manager/ui/dialogs/variablebutton.h"
+#include "manager/ui/sheets/servermaint.h"
+#include "manager/ui/sheets/systemnotify.h"
+#include "manager/ui/sheets/systemsettingssheet.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <memory>
+
+namespace dm {
+
+namespace {
+
+void Settle(int milliseconds = 80)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    } while (clock.elapsed() < milliseconds);
+}
+
+bool SavePixmap(const QPixmap& pixmap, const QDir& dir, const QString& name)
+{
+    const QString path = dir.filePath(name);
+    const bool ok = pixmap.save(path);
+    std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+bool Save(QWidget* widget, const QDir& dir, const QString& name)
+{
+    Settle();
+    return SavePixmap(widget->grab(), dir, name);
+}
+
+// The first monitored server whose component settings can be read.
+int ReadableServer(CDMDoc& doc)
+{
+    for (int i = 0; i < static_cast<int>(doc.Servers().size()); ++i) {
+        ComponentSettings settings;
+        if (doc.Remote().ReadComponentSettings(doc.Servers()[static_cast<size_t>(i)].name, settings))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool TakeSettingsScreenshots(CDMDoc& doc, QWidget* owner, const QDir& dir)
+{
+    bool ok = true;
+    {
+        std::unique_ptr<CPropertySheet> sheet(CreateSystemSettingsSheet(doc, owner));
+        sheet->show();
+        ok &= Save(sheet.get(), dir, QStringLiteral("system-general.png"));
+        sheet->SetActivePage(1);
+        ok &= Save(sheet.get(), dir, QStringLiteral("system-notifications.png"));
+        auto* notify = static_cast<CSystemNotify*>(sheet->Page(1));
+        notify->Choose(1);
+        ok &= Save(sheet.get(), dir, QStringLiteral("system-notifications-2.png"));
+        sheet->SetActivePage(2);
+        const int server = ReadableServer(doc);
+        if (server >= 0)
+            static_cast<CServerMaint*>(sheet->Page(2))->ServerList()->setCurrentRow(server);
+        ok &= Save(sheet.get(), dir, QStringLiteral("system-server-maintenance.png"));
+        sheet->SetActivePage(3);
+        ok &= Save(sheet.get(), dir, QStringLiteral("system-database.png"));
+        sheet->reject();
+    }
+    {
+        CLogFilesDialog dialog(doc, 0, owner);
+        dialog.resize(460, 420);
+        dialog.show();
+        dialog.ListFiles();
+        if (dialog.List()->topLevelItemCount() > 1) {
+            dialog.List()->topLevelItem(0)->setSelected(true);
+            dialog.List()->topLevelItem(1)->setSelected(true);
+        }
+        ok &= Save(&dialog, dir, QStringLiteral("log-files.png"));
+        dialog.reject();
+    }
+    if (!doc.Servers().empty()) {
+        std::unique_ptr<CPropertySheet> sheet(CreateServerSheet(doc, doc.Servers().front().name, owner));
+        sheet->show();
+        ok &= Save(sheet.get(), dir, QStringLiteral("server-idle-timeout.png"));
+        sheet->reject();
+    }
+    {
+        CGreetingsDialog dialog(doc, owner);
+        dialog.show();
+        dialog.RuleText()->setFocus(Qt::OtherFocusReason);
+        dialog.RuleText()->setCursorPosition(dialog.RuleText()->text().size());
+        dialog.Preview();
+        Settle();
+        // The open menu is a window of its own: draw it onto the dialog
+        // below the button, where it opens.
+        QMenu* menu = dialog.VariableMenu();
+        const QPoint at = dialog.VariableButton()->mapTo(&dialog, dialog.VariableButton()->rect().bottomLeft());
+        menu->popup(dialog.VariableButton()->mapToGlobal(dialog.VariableButton()->rect().bottomLeft()));
+        menu->setActiveAction(menu->actions().value(1));
+        Settle();
+        QPixmap picture = dialog.grab();
+        {
+            QPainter painter(&picture);
+            const QPixmap popup = menu->grab();
+            const int x = qMin(at.x(), picture.width() - popup.width());
+            painter.drawPixmap(qMax(0, x), at.y(), popup);
+        }
+        menu->hide();
+        ok &= SavePixmap(picture, dir, QStringLiteral("greetings.png"));
+        dialog.reject();
+    }
+    {
+        CExportPermissionsDialog dialog(doc, owner);
+        dialog.ServerField()->setText(QStringLiteral("HQDC01"));
+        dialog.FileField()->setText(QStringLiteral("/home/admin/hq-permissions.txt"));
+        dialog.StatusLine()->setText(QStringLiteral("Exporting jmeyer"));
+        dialog.show();
+        ok &= Save(&dialog, dir, QStringLiteral("permissions-export.png"));
+        dialog.reject();
+    }
+    {
+        CImportPermissionsDialog dialog(doc, owner);
+        dialog.ServerField()->setText(QStringLiteral("\\\\FLDDC01"));
+        dialog.FileField()->setText(QStringLiteral("/home/admin/hq-permissions.txt"));
+        dialog.show();
+        ok &= Save(&dialog, dir, QStringLiteral("permissions-import.png"));
+        dialog.reject();
+    }
+    return ok;
+}
+
+} // namespace dm
