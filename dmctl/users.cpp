@@ -1,6 +1,7 @@
 // dmctl users: the accounts of Dialmind.usr as the users view's Save As writes them.
 
 #include "common/userinteraction.h"
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "manager/core/userstable.h"
 #include "manager/core/usersettings.h"
@@ -42,36 +43,26 @@ int Usage(const std::string& error)
 
 int RunUsers(const std::vector<std::string>& args)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    const dmctl::Syntax syntax{1, 1, {"--domain", "--group", "--user"}, {}, {}};
+    const dmctl::Words words = dmctl::ParseWords(args, syntax);
+    if (words.help) {
         std::fputs(kUsersHelp, stdout);
         return 0;
     }
-    if (args.empty())
-        return Usage("no database directory given");
+    if (!words.error.empty())
+        return Usage(words.error == "missing arguments" ? "DBDIR is missing" : words.error);
     dm::UsersFilter filter;
-    std::string directory;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--domain" && hasValue) {
-            filter.domain = args[++i];
-        } else if (arg == "--user" && hasValue) {
-            filter.user = args[++i];
-        } else if (arg == "--group" && hasValue) {
-            const std::string& name = args[++i];
-            const std::size_t slash = name.find('\\');
-            if (slash == std::string::npos || slash == 0 || slash + 1 == name.size())
-                return Usage("--group takes DOMAIN\\GROUP");
-            filter.domain = name.substr(0, slash);
-            filter.group = name.substr(slash + 1);
-        } else if (directory.empty() && (arg.empty() || arg[0] != '-')) {
-            directory = arg;
-        } else {
-            return Usage("unexpected argument '" + arg + "'");
-        }
+    const std::string directory = words.positional[0];
+    filter.domain = words.Get("--domain", "*");
+    filter.user = words.Get("--user", "*");
+    if (words.Has("--group")) {
+        const std::string name = words.Get("--group");
+        const std::size_t slash = name.find('\\');
+        if (slash == std::string::npos || slash == 0 || slash + 1 == name.size())
+            return Usage("--group takes DOMAIN\\GROUP");
+        filter.domain = name.substr(0, slash);
+        filter.group = name.substr(slash + 1);
     }
-    if (directory.empty())
-        return Usage("no database directory given");
 
     dm::UserSettings users;
     users.SetFile(dm::UserSettings::FileNameIn(directory));
