@@ -1,0 +1,49 @@
+// dmctl users prints the users view's Save As text for a filter.
+
+#include <gtest/gtest.h>
+
+#include "tests/dmctl/dmctlrunner.h"
+#include "tests/support/tempdir.h"
+
+using namespace dm::test;
+
+namespace {
+
+class DmctlUsersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteFile(m_db / "Dialmind.usr",
+                  "[OSTERHALL\\anna]\r\nTotalConnects=12\r\nTotalDenieds=1\r\nTotalTime=90061\r\nLasted=0\r\n"
+                  "[FIELD\\anna]\r\nTotalConnects=2\r\nTotalTime=3600\r\n"
+                  "[OSTERHALL\\bert]\r\nTotalConnects=3\r\nTotalTime=59\r\n");
+    }
+    TempDir m_db;
+};
+
+} // namespace
+
+TEST_F(DmctlUsersTest, PrintsTheViewsRowsForEachFilter)
+{
+    const std::string header = "User,Sessions,Denials,Last Session,Lasted,Total Time\n";
+    auto all = RunDmctl({"users", m_db.str()});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.out, header + "OSTERHALL\\bert,3,0, , ,00:00,\n" + "FIELD\\anna,2,0, , ,01:00,\n" +
+                           "OSTERHALL\\anna,12,1, , ,25:01,\n");
+    EXPECT_EQ(RunDmctl({"users", m_db.str(), "--domain", "osterhall", "--user", "ANNA"}).out,
+              header + "OSTERHALL\\anna,12,1, , ,25:01,\n");
+    EXPECT_EQ(RunDmctl({"users", "--user", "nobody", m_db.str()}).out, header);
+}
+
+TEST_F(DmctlUsersTest, BadWordsAndAMissingFileAreErrors)
+{
+    EXPECT_EQ(RunDmctl({"users"}).status, 2);
+    EXPECT_EQ(RunDmctl({"users", m_db.str(), "--group", "NoDomain"}).status, 2);
+    EXPECT_EQ(RunDmctl({"users", m_db.str(), "--colour"}).status, 2);
+    const auto missing = RunDmctl({"users", (m_db / "nothing").string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
+    const auto help = RunDmctl({"users", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: dmctl users DBDIR"), std::string::npos);
+}
