@@ -181,6 +181,16 @@ int Simulation::PortsHeld(const std::string& account) const
     return it == m_active.end() ? 0 : static_cast<int>(it->second.size());
 }
 
+int Simulation::ComponentPortsHeld(const std::string& account) const
+{
+    auto it = m_active.find(UpperAscii(account));
+    if (it == m_active.end())
+        return 0;
+    return static_cast<int>(std::count_if(it->second.begin(), it->second.end(), [&](const auto& held) {
+        return m_servers[held.first].setup.database != nullptr;
+    }));
+}
+
 void Simulation::OnAuthenticated(SimServer& server, std::uint32_t serverIndex, std::uint32_t portIndex)
 {
     SimPort& port = server.ports[portIndex];
@@ -191,7 +201,7 @@ void Simulation::OnAuthenticated(SimServer& server, std::uint32_t serverIndex, s
         return;
     }
     const Admission admission = db->Engine().Admit(caller.identity, server.setup.name, port.setup.name, m_now,
-                                                   PortsHeld(caller.identity.account));
+                                                   ComponentPortsHeld(caller.identity.account));
     UserRecord* record = RecordOf(server, caller.identity.account);
     if (admission.createdFromDefault && record)
         db->MarkUsage(*record, true);
@@ -367,7 +377,9 @@ void Simulation::Plan(std::uint32_t serverIndex, std::uint32_t portIndex)
     const std::optional<Cut> cut = PolicyEngine::PlannedCut(session.start, session.portMaxSession, session.effective,
                                                             record ? record->totalTime : 0, starts, idleAt);
     ++session.planVersion;
-    session.cut = (cut && cut->at <= session.hangup) ? *cut : Cut{0, EndNoReason};
+    // Planned whether or not the caller will hang up first: the component
+    // cannot know, so the notices fall due as the session reaches them.
+    session.cut = cut ? *cut : Cut{0, EndNoReason};
     if (session.cut.at == 0)
         return;
     Schedule(std::max(session.cut.at, m_now), EventKind::Cut, serverIndex, portIndex, session.id, session.planVersion);
