@@ -38,32 +38,17 @@ StateAt Reconstruct(const ReadRecord& denial, bool inclusive, const HardwareData
 {
     StateAt state{final, 0};
     const std::uint32_t t = denial.time;
-    auto done = [&](const Session& s) { return inclusive ? s.end <= t : s.end < t; };
     UserRecord* record = state.users.FindAccount(denial.user);
     if (record) {
         PolicyEngine engine(hw, state.users);
         const Limits limits = engine.EffectiveLimits(*record, IdentityOf(denial.user));
-        const std::uint32_t periodStart = PeriodStart(t, limits.periodType);
-        std::int64_t total = 0, period = 0;
-        std::uint32_t first = 0;
-        for (const Session& s : own) {
-            if (s.start < t || (inclusive && s.start == t))
-                first = first ? std::min(first, s.start) : s.start;
-            if (!done(s))
-                continue;
-            total += s.duration;
-            if (limits.HasPeriodLimit() && s.end >= periodStart)
-                period += s.end - std::max(s.start, periodStart);
-        }
-        record->totalTime = static_cast<std::int32_t>(total);
-        record->firstConnection = first;
-        record->periodStamp = periodStart;
-        record->periodUsage = static_cast<std::int32_t>(period);
+        const UsageAt usage = AccountUsageAt(own, t, inclusive, limits);
+        record->totalTime = static_cast<std::int32_t>(usage.totalTime);
+        record->firstConnection = usage.firstConnection;
+        record->periodStamp = PeriodStart(t, limits.periodType);
+        record->periodUsage = static_cast<std::int32_t>(usage.periodUsage);
     }
-    for (const Session& s : everywhere)
-        if (UpperAscii(s.user) == UpperAscii(denial.user) && s.start <= t && !done(s) &&
-            s.end > t - (inclusive ? 0 : 1))
-            ++state.portsHeld;
+    state.portsHeld = PortsHeldAt(everywhere, denial.user, t, inclusive);
     return state;
 }
 
