@@ -34,6 +34,14 @@ std::string When(std::uint64_t time)
     return FormatLocalTime("%Y-%m-%d %H:%M:%S", static_cast<std::uint32_t>(time));
 }
 
+// The history's text of a disconnect; a period cut is told by the words of
+// the refusal that would follow it.
+std::string CutText(int reason)
+{
+    const std::string text = LogInformationText(kLogSessionEnd, reason);
+    return text.empty() && reason == EndPeriodUsed ? LogInformationText(kLogDenied, reason) : text;
+}
+
 std::string Seconds(std::int64_t seconds) { return seconds == 0 ? "none" : std::to_string(seconds) + " s"; }
 
 std::string Csv(const std::string& text)
@@ -90,7 +98,8 @@ PolicyExplanation ExplainPolicy(const HardwareDatabase& hw, UserDatabase usr, co
     e.expiresAt = PolicyEngine::ExpiresAt(*record);
 
     if (e.reason == Admitted) {
-        e.cut = PolicyEngine::PlannedCut(at, e.portMaxSession, e.limits, record->totalTime, {at}, 0);
+        const AccountUsage usage{record->totalTime, e.periodUsage, {at}};
+        e.cut = PolicyEngine::PlannedCut(at, e.portMaxSession, e.limits, usage, at, 0);
         e.staticIP = engine.StaticAddress(record, server, port, {});
         if (e.staticIP != 0)
             e.staticIPSource = e.staticIP == record->staticIP ? "account" : "port";
@@ -161,7 +170,7 @@ std::string FormatExplanation(const PolicyExplanation& e)
         return out;
     if (e.cut)
         line("Session left:", std::to_string(std::int64_t(e.cut->at) - e.at) + " s, cut at " + When(e.cut->at) + ": " +
-                                  LogInformationText(kLogSessionEnd, e.cut->reason));
+                                  CutText(e.cut->reason));
     else
         line("Session left:", "no limit");
     line("Static IP:", e.staticIP ? Address(e.staticIP) + " (" + e.staticIPSource + ")" : "from the RAS pool");

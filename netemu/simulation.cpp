@@ -113,6 +113,9 @@ void Simulation::Handle(const Event& event)
         if (event.extra == session.planVersion && cutDue)
             EndSession(event.server, event.port, session.cut.reason);
         break;
+    case EventKind::Replan:
+        Plan(event.server, event.port);
+        break;
     case EventKind::Notice:
         if (event.extra == session.planVersion && m_messages && server.setup.database) {
             const Notice& notice = server.setup.database->Hardware().notifications.notices[std::size_t(event.notice)];
@@ -362,20 +365,29 @@ void Simulation::Plan(std::uint32_t serverIndex, std::uint32_t portIndex)
     if (!session.logged)
         return;
     Database* db = server.setup.database;
-    // Sessions of the account that run side by side use up its total time together.
-    std::vector<std::uint32_t> starts;
+    // Sessions of the account that run side by side use up its total and
+    // period time together.
+    AccountUsage usage;
     const UserRecord* record = RecordOf(server, session.account);
     if (record) {
         for (const auto& [s, p] : m_active[UpperAscii(session.account)]) {
             const SimSession* other = m_servers[s].ports[p].session ? &*m_servers[s].ports[p].session : nullptr;
             if (other && other->logged && m_servers[s].setup.database == db)
-                starts.push_back(other->start);
+                usage.starts.push_back(other->start);
         }
+        usage.totalTime = record->totalTime;
+        usage.periodUsage = PolicyEngine::CurrentPeriodUsage(*record, session.effective, m_now);
     }
     const std::uint32_t idleAt =
         server.setup.idleMinutes > 0 && session.idleFrom != 0 ? session.idleFrom + server.setup.idleMinutes * 60 : 0;
-    const std::optional<Cut> cut = PolicyEngine::PlannedCut(session.start, session.portMaxSession, session.effective,
-                                                            record ? record->totalTime : 0, starts, idleAt);
+    const std::optional<Cut> cut =
+        PolicyEngine::PlannedCut(session.start, session.portMaxSession, session.effective, usage, m_now, idleAt);
+    if (session.effective.HasPeriodLimit() && (!cut || cut->reason != EndPeriodUsed)) {
+        // A new period brings a new allowance: plan again when it starts.
+        const std::uint32_t next = NextPeriodStart(m_now, session.effective.periodType);
+        if (next < session.hangup && (!cut || next < cut->at))
+            Schedule(next, EventKind::Replan, serverIndex, portIndex, session.id);
+    }
     ++session.planVersion;
     // Planned whether or not the caller will hang up first: the component
     // cannot know, so the notices fall due as the session reaches them.

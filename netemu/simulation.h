@@ -107,7 +107,7 @@ public:
     std::uint64_t Events() const { return m_eventCount; }
 
 private:
-    enum class EventKind { Arrival, Authenticated, HangUp, Cut, Notice, Sample };
+    enum class EventKind { Arrival, Authenticated, HangUp, Cut, Notice, Sample, Replan };
     struct Event {
         std::uint32_t time;
         std::uint64_t seq;
