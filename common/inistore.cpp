@@ -160,9 +160,11 @@ bool WriteAll(int fd, std::string_view text)
 
 // Opens the file for reading; on success fills st and returns the descriptor.
 // Returns -1 with errno set otherwise (EISDIR for anything but a regular file).
+// O_NONBLOCK keeps the open of a FIFO from waiting for a writer that never
+// comes; a regular file ignores it.
 int OpenRegular(const std::filesystem::path& path, struct stat& st)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

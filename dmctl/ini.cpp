@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "platform/pathresolver.h"
 #include "platform/profile.h"
@@ -19,7 +20,9 @@ const char kIniHelp[] =
     "  set FILE SECTION KEY VALUE              write the value\n"
     "  delete FILE SECTION [KEY]               delete the key, or the whole section\n"
     "  sections FILE                           print the section names, one a line\n"
-    "  keys FILE SECTION                       print the key names of a section, one a line\n";
+    "  keys FILE SECTION                       print the key names of a section, one a line\n\n"
+    "A word in the place of an argument is that argument, even one starting with\n"
+    "\"-\"; \"--\" ends the options, so later words are arguments too.\n";
 
 int Usage(const char* error)
 {
@@ -44,21 +47,9 @@ void PrintLines(const std::vector<std::string>& lines)
         std::printf("%s\n", line.c_str());
 }
 
-int RunGet(const std::vector<std::string>& args)
+int RunGet(const dmctl::Words& args)
 {
-    std::vector<std::string> plain;
-    const std::string* fallback = nullptr;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--default") {
-            if (i + 1 >= args.size())
-                return Usage("--default needs a text");
-            fallback = &args[++i];
-        } else {
-            plain.push_back(args[i]);
-        }
-    }
-    if (plain.size() != 3)
-        return Usage("get takes FILE SECTION KEY");
+    const auto& plain = args.positional;
     if (!CheckResolvable(plain[0]))
         return 1;
     // A value that is there may be empty; tell it apart from a missing key
@@ -66,88 +57,98 @@ int RunGet(const std::vector<std::string>& args)
     const char* kMissing = "\n";
     std::string value = dm::GetPrivateProfileString(plain[1], plain[2], kMissing, plain[0]);
     if (value == kMissing) {
-        if (!fallback) {
+        if (!args.Has("--default")) {
             std::fprintf(stderr, "dmctl ini: no key '%s' in section '%s' of '%s'\n",
                          plain[2].c_str(), plain[1].c_str(), plain[0].c_str());
             return 1;
         }
-        value = *fallback;
+        value = args.Get("--default");
     }
     std::fwrite(value.data(), 1, value.size(), stdout);
     std::printf("\n");
     return 0;
 }
 
-int RunSet(const std::vector<std::string>& args)
+int RunSet(const dmctl::Words& args)
 {
-    if (args.size() != 5)
-        return Usage("set takes FILE SECTION KEY VALUE");
-    if (!CheckResolvable(args[1]))
+    const auto& a = args.positional;
+    if (!CheckResolvable(a[0]))
         return 1;
-    if (!dm::WritePrivateProfileString(args[2], args[3], args[4], args[1])) {
+    if (!dm::WritePrivateProfileString(a[1], a[2], a[3], a[0])) {
         std::fprintf(stderr, "dmctl ini: cannot write '%s' (a name holds ']', '=' or a line "
                              "break, or the file or its directory cannot be written)\n",
-                     args[1].c_str());
+                     a[0].c_str());
         return 1;
     }
     return 0;
 }
 
-int RunDelete(const std::vector<std::string>& args)
+int RunDelete(const dmctl::Words& args)
 {
-    if (args.size() != 3 && args.size() != 4)
-        return Usage("delete takes FILE SECTION [KEY]");
-    if (!CheckResolvable(args[1]))
+    const auto& a = args.positional;
+    if (!CheckResolvable(a[0]))
         return 1;
-    bool ok = args.size() == 4 ? dm::DeletePrivateProfileKey(args[2], args[3], args[1])
-                               : dm::DeletePrivateProfileSection(args[2], args[1]);
+    bool ok = a.size() == 3 ? dm::DeletePrivateProfileKey(a[1], a[2], a[0])
+                            : dm::DeletePrivateProfileSection(a[1], a[0]);
     if (!ok) {
-        std::fprintf(stderr, "dmctl ini: cannot change '%s'\n", args[1].c_str());
+        std::fprintf(stderr, "dmctl ini: cannot change '%s'\n", a[0].c_str());
         return 1;
     }
     return 0;
 }
 
-int RunSections(const std::vector<std::string>& args)
+int RunSections(const dmctl::Words& args)
 {
-    if (args.size() != 2)
-        return Usage("sections takes FILE");
-    if (!CheckResolvable(args[1]))
+    if (!CheckResolvable(args.positional[0]))
         return 1;
-    PrintLines(dm::GetPrivateProfileSectionNames(args[1]));
+    PrintLines(dm::GetPrivateProfileSectionNames(args.positional[0]));
     return 0;
 }
 
-int RunKeys(const std::vector<std::string>& args)
+int RunKeys(const dmctl::Words& args)
 {
-    if (args.size() != 3)
-        return Usage("keys takes FILE SECTION");
-    if (!CheckResolvable(args[1]))
+    if (!CheckResolvable(args.positional[0]))
         return 1;
-    PrintLines(dm::GetPrivateProfileKeyNames(args[2], args[1]));
+    PrintLines(dm::GetPrivateProfileKeyNames(args.positional[1], args.positional[0]));
     return 0;
 }
+
+struct IniCommand {
+    const char* name;
+    const char* usage;
+    dmctl::Syntax syntax;
+    int (*run)(const dmctl::Words&);
+};
 
 int RunIni(const std::vector<std::string>& args)
 {
     if (args.empty())
         return Usage("a command is needed");
-    if (dmctl::WantsHelp(args)) {
+    if (dmctl::IsHelpWord(args[0])) {
         std::printf("%s", kIniHelp);
         return 0;
     }
-    const std::string& command = args[0];
-    if (command == "get")
-        return RunGet(args);
-    if (command == "set")
-        return RunSet(args);
-    if (command == "delete")
-        return RunDelete(args);
-    if (command == "sections")
-        return RunSections(args);
-    if (command == "keys")
-        return RunKeys(args);
-    return Usage(("unknown command '" + command + "'").c_str());
+    static const IniCommand commands[] = {
+        {"get", "get takes FILE SECTION KEY [--default TEXT]", {3, 3, {"--default"}, {}, {}}, RunGet},
+        {"set", "set takes FILE SECTION KEY VALUE", {4, 4, {}, {}, {}}, RunSet},
+        {"delete", "delete takes FILE SECTION [KEY]", {2, 3, {}, {}, {}}, RunDelete},
+        {"sections", "sections takes FILE", {1, 1, {}, {}, {}}, RunSections},
+        {"keys", "keys takes FILE SECTION", {2, 2, {}, {}, {}}, RunKeys},
+    };
+    for (const auto& command : commands) {
+        if (args[0] != command.name)
+            continue;
+        const dmctl::Words words =
+            dmctl::ParseWords(std::vector<std::string>(args.begin() + 1, args.end()), command.syntax);
+        if (words.help) {
+            std::printf("%s", kIniHelp);
+            return 0;
+        }
+        if (!words.error.empty())
+            return Usage((std::string(command.usage) + ": " + words.error).c_str());
+        return command.run(words);
+    }
+    return Usage(("unknown command '" + args[0] + "'").c_str());
 }
 
 dmctl::DmctlGroup ini("ini", "profile files: get, set, delete, sections, keys", RunIni);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/activitylog.h"
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "platform/pathresolver.h"
 
@@ -65,40 +66,16 @@ void PrintRecord(const dm::LogRecord& r)
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-int RunList(const std::vector<std::string>& args)
+int RunList(const dmctl::Words& words)
 {
-    std::string dbdir;
-    std::string scopeText, dateText, fromText, toText;
-    bool legacy = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& target) {
-            if (i + 1 >= args.size())
-                return false;
-            target = args[++i];
-            return true;
-        };
-        if (a == "--scope" || a == "--date" || a == "--from" || a == "--to") {
-            std::string& target = a == "--scope" ? scopeText
-                                  : a == "--date" ? dateText
-                                  : a == "--from" ? fromText
-                                                  : toText;
-            if (!value(target))
-                return Usage(a + " needs a value");
-        } else if (a == "--legacy") {
-            legacy = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return Usage("unknown option '" + a + "'");
-        } else if (dbdir.empty()) {
-            dbdir = a;
-        } else {
-            return Usage("unexpected argument '" + a + "'");
-        }
-    }
+    const std::string& dbdir = words.positional[0];
+    const std::string scopeText = words.Get("--scope"), dateText = words.Get("--date");
+    const std::string fromText = words.Get("--from"), toText = words.Get("--to");
+    const bool legacy = words.Has("--legacy");
     if (dbdir.empty())
         return Usage("DBDIR is missing");
-    const bool byScope = !scopeText.empty() || !dateText.empty();
-    const bool byRange = !fromText.empty() || !toText.empty();
+    const bool byScope = words.Has("--scope") || words.Has("--date");
+    const bool byRange = words.Has("--from") || words.Has("--to");
     if (static_cast<int>(byScope) + static_cast<int>(byRange) + static_cast<int>(legacy) != 1)
         return Usage("choose one of --scope/--date, --from/--to, --legacy");
 
@@ -142,13 +119,21 @@ int RunLog(const std::vector<std::string>& args)
 {
     if (args.empty())
         return Usage("a command is needed");
-    if (dmctl::WantsHelp(args)) {
+    if (dmctl::IsHelpWord(args[0])) {
         std::printf("%s", kLogHelp);
         return 0;
     }
-    if (args[0] == "list")
-        return RunList(args);
-    return Usage("unknown command '" + args[0] + "'");
+    if (args[0] != "list")
+        return Usage("unknown command '" + args[0] + "'");
+    const dmctl::Syntax syntax{1, 1, {"--scope", "--date", "--from", "--to"}, {"--legacy"}, {}};
+    const dmctl::Words words = dmctl::ParseWords(std::vector<std::string>(args.begin() + 1, args.end()), syntax);
+    if (words.help) {
+        std::printf("%s", kLogHelp);
+        return 0;
+    }
+    if (!words.error.empty())
+        return Usage(words.error == "missing arguments" ? "DBDIR is missing" : words.error);
+    return RunList(words);
 }
 
 dmctl::DmctlGroup logGroup("log", "the activity log: list records as the loaders see them", RunLog);

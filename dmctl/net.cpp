@@ -39,6 +39,36 @@ const std::vector<NetCommandInfo>& NetCommands()
     return table;
 }
 
+static void PrintCommandHelp(const NetCommandInfo& c)
+{
+    std::printf("Usage: dmctl net %s %s\n\n%s\n", c.name.c_str(), c.usage.c_str(), c.summary.c_str());
+}
+
+bool ReadNetWords(const std::string& command, const std::vector<std::string>& raw,
+                  const Syntax& syntax, Words& words, int& status)
+{
+    words = ParseWords(raw, syntax);
+    const NetCommandInfo* info = nullptr;
+    for (const auto& c : NetCommands()) {
+        if (c.name == command)
+            info = &c;
+    }
+    if (words.help) {
+        if (info != nullptr)
+            PrintCommandHelp(*info);
+        status = 0;
+        return false;
+    }
+    if (!words.error.empty()) {
+        std::fprintf(stderr, "dmctl net %s: %s\n", command.c_str(), words.error.c_str());
+        if (info != nullptr)
+            std::fprintf(stderr, "Usage: dmctl net %s %s\n", info->name.c_str(), info->usage.c_str());
+        status = 1;
+        return false;
+    }
+    return true;
+}
+
 int FailWithWinError(const std::string& group, const std::string& what, unsigned long error)
 {
     std::fprintf(stderr, "dmctl %s: %s: error %lu (%s)\n", group.c_str(), what.c_str(), error,
@@ -65,10 +95,13 @@ std::optional<fs::path> Existing(const std::string& computer)
     return dir;
 }
 
-int RunInit(const std::vector<std::string>& args)
+int RunInit(const std::vector<std::string>& raw)
 {
-    if (args.size() > 1)
-        return Fail("init takes [DIR]");
+    dmctl::Words words;
+    int status = 0;
+    if (!dmctl::ReadNetWords("init", raw, {0, 1, {}, {}, {}}, words, status))
+        return status;
+    const auto& args = words.positional;
     if (args.size() == 1) {
         std::error_code ec;
         fs::path dir = fs::absolute(args[0], ec);
@@ -87,10 +120,13 @@ int RunInit(const std::vector<std::string>& args)
     return 0;
 }
 
-int RunAddComputer(const std::vector<std::string>& args)
+int RunAddComputer(const std::vector<std::string>& raw)
 {
-    if (args.size() != 1)
-        return Fail("add-computer takes NAME");
+    dmctl::Words words;
+    int status = 0;
+    if (!dmctl::ReadNetWords("add-computer", raw, {1, 1, {}, {}, {}}, words, status))
+        return status;
+    const auto& args = words.positional;
     const fs::path dir = dm::PrepareComputer(args[0]);
     if (dir.empty())
         return dmctl::FailWithWinError("net", "'" + args[0] + "' cannot be a computer name", dm::winerr::InvalidName);
@@ -98,18 +134,26 @@ int RunAddComputer(const std::vector<std::string>& args)
     return 0;
 }
 
-int RunShare(const std::vector<std::string>& args)
+int RunShare(const std::vector<std::string>& raw)
 {
-    if (args.size() != 3)
-        return Fail("share takes COMPUTER SHARE PATH");
+    dmctl::Words words;
+    int status = 0;
+    if (!dmctl::ReadNetWords("share", raw, {3, 3, {}, {}, {}}, words, status))
+        return status;
+    const auto& args = words.positional;
     if (unsigned long error = dm::SetShare(args[0] == "." ? "" : args[0], args[1], args[2]))
         return dmctl::FailWithWinError("net", "cannot share '" + args[1] + "'", error);
     return 0;
 }
 
-int RunOffline(const std::vector<std::string>& args)
+int RunOffline(const std::vector<std::string>& raw)
 {
-    if (args.size() != 2 || (args[1] != "on" && args[1] != "off"))
+    dmctl::Words words;
+    int status = 0;
+    if (!dmctl::ReadNetWords("offline", raw, {2, 2, {}, {}, {}}, words, status))
+        return status;
+    const auto& args = words.positional;
+    if (args[1] != "on" && args[1] != "off")
         return Fail("offline takes COMPUTER on|off");
     if (!Existing(args[0]))
         return 2;
@@ -124,10 +168,13 @@ const std::pair<const char*, unsigned long> kStateNames[] = {
     {"paused", dm::service::Paused},
 };
 
-int RunService(const std::vector<std::string>& args)
+int RunService(const std::vector<std::string>& raw)
 {
-    if (args.size() != 3)
-        return Fail("service takes COMPUTER NAME STATE (a number 1-7, a state name, or none)");
+    dmctl::Words words;
+    int status = 0;
+    if (!dmctl::ReadNetWords("service", raw, {3, 3, {}, {}, {}}, words, status))
+        return status;
+    const auto& args = words.positional;
     if (!Existing(args[0]))
         return 2;
     const std::string computer = args[0] == "." ? "" : args[0];
@@ -153,10 +200,12 @@ std::size_t CountLines(const fs::path& file)
     return static_cast<std::size_t>(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
 }
 
-int RunShow(const std::vector<std::string>& args)
+int RunShow(const std::vector<std::string>& raw)
 {
-    if (!args.empty())
-        return Fail("show takes no arguments");
+    dmctl::Words words;
+    int status = 0;
+    if (!dmctl::ReadNetWords("show", raw, {0, 0, {}, {}, {}}, words, status))
+        return status;
     const fs::path root = dm::Network::Root();
     const std::string local = dm::Network::LocalComputerName();
     std::printf("Network %s\n", root.c_str());
@@ -215,8 +264,8 @@ int RunNet(const std::vector<std::string>& args)
         if (c.name != args[0])
             continue;
         std::vector<std::string> rest(args.begin() + 1, args.end());
-        if (dmctl::WantsHelp(rest)) {
-            std::printf("Usage: dmctl net %s %s\n\n%s\n", c.name.c_str(), c.usage.c_str(), c.summary.c_str());
+        if (!rest.empty() && dmctl::IsHelpWord(rest[0])) {
+            dmctl::PrintCommandHelp(c);
             return 0;
         }
         return c.main(rest);

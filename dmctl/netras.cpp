@@ -10,45 +10,13 @@
 #include "platform/networkdirectory.h"
 #include "platform/rasportstore.h"
 #include "platform/services.h"
+#include "platform/widetext.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <map>
-#include <set>
 
 namespace {
-
-// Positional arguments and --options; flags take no value.
-struct Arguments {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> options;
-    std::string error;
-
-    Arguments(const std::vector<std::string>& args, const std::set<std::string>& valued,
-              const std::set<std::string>& flags)
-    {
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            if (a.rfind("--", 0) != 0) {
-                positional.push_back(a);
-            } else if (flags.count(a) != 0) {
-                options[a] = "1";
-            } else if (valued.count(a) != 0 && i + 1 < args.size()) {
-                options[a] = args[++i];
-            } else {
-                error = valued.count(a) != 0 ? a + " needs a value" : "unknown option " + a;
-                return;
-            }
-        }
-    }
-    bool Has(const std::string& name) const { return options.count(name) != 0; }
-    std::string Get(const std::string& name, const std::string& fallback = {}) const
-    {
-        auto it = options.find(name);
-        return it == options.end() ? fallback : it->second;
-    }
-};
 
 int Fail(const std::string& text)
 {
@@ -82,9 +50,10 @@ std::string AccountHolder(const std::string& domain, std::string& error)
 
 int RunAddDomain(const std::vector<std::string>& raw)
 {
-    Arguments args(raw, {"--provider", "--comment"}, {});
-    if (!args.error.empty() || args.positional.size() != 2)
-        return Fail(args.error.empty() ? "add-domain takes DOMAIN CONTROLLER (- for none)" : args.error);
+    dmctl::Words args;
+    int status = 0;
+    if (!dmctl::ReadNetWords("add-domain", raw, {2, 2, {"--provider", "--comment"}, {}, {}}, args, status))
+        return status;
     const std::string& domain = args.positional[0];
     const std::string controller = args.positional[1] == "-" ? std::string() : args.positional[1];
     if (!controller.empty() && dm::PrepareComputer(controller).empty())
@@ -101,9 +70,12 @@ int RunAddDomain(const std::vector<std::string>& raw)
 
 int RunAddUser(const std::vector<std::string>& raw)
 {
-    Arguments args(raw, {"--full-name", "--comment", "--rights", "--callback", "--type"}, {"--disabled"});
-    if (!args.error.empty() || args.positional.size() != 2)
-        return Fail(args.error.empty() ? "add-user takes DOMAIN NAME [options]" : args.error);
+    dmctl::Words args;
+    int status = 0;
+    if (!dmctl::ReadNetWords("add-user", raw,
+                             {2, 2, {"--full-name", "--comment", "--rights", "--callback", "--type"}, {"--disabled"}, {}},
+                             args, status))
+        return status;
     std::string error;
     const std::string holder = AccountHolder(args.positional[0], error);
     if (!error.empty())
@@ -135,9 +107,11 @@ int RunAddUser(const std::vector<std::string>& raw)
 
 int RunAddGroup(const std::vector<std::string>& raw)
 {
-    Arguments args(raw, {"--comment"}, {"--local"});
-    if (!args.error.empty() || args.positional.size() < 2)
-        return Fail(args.error.empty() ? "add-group takes DOMAIN GROUP [--local] [MEMBER...]" : args.error);
+    dmctl::Words args;
+    int status = 0;
+    if (!dmctl::ReadNetWords("add-group", raw, {2, dmctl::Syntax::Unlimited, {"--comment"}, {"--local"}, {}},
+                             args, status))
+        return status;
     std::string error;
     const std::string holder = AccountHolder(args.positional[0], error);
     if (!error.empty())
@@ -165,10 +139,17 @@ int RunAddGroup(const std::vector<std::string>& raw)
 
 int RunAddPort(const std::vector<std::string>& raw)
 {
-    Arguments args(raw, {"--device-type", "--device-name", "--media", "--speed", "--condition"}, {});
-    if (!args.error.empty() || args.positional.size() != 2)
-        return Fail(args.error.empty() ? "add-port takes COMPUTER PORT [options]" : args.error);
+    dmctl::Words args;
+    int status = 0;
+    if (!dmctl::ReadNetWords("add-port", raw,
+                             {2, 2, {"--device-type", "--device-name", "--media", "--speed", "--condition"}, {}, {}},
+                             args, status))
+        return status;
     const std::string& computer = args.positional[0];
+    if (dm::ToWide(args.positional[1]).size() > dm::RasPortStore::kMaxPortName)
+        return dmctl::FailWithWinError("net", "the port name '" + args.positional[1] + "' is longer than " +
+                                                  std::to_string(dm::RasPortStore::kMaxPortName) + " characters",
+                                       dm::winerr::InvalidParameter);
     if (!dm::Network::ComputerDir(computer))
         return dmctl::FailWithWinError("net", "no computer '" + computer + "'", dm::winerr::BadNetPath);
     dm::RasPortStore store(computer);
@@ -202,6 +183,9 @@ int RunAddPort(const std::vector<std::string>& raw)
         if (!ParseNumber(args.Get("--condition"), 7, number) || number == 0)
             return Fail("--condition must be a line condition from 1 to 7");
         port.lineCondition = static_cast<std::uint32_t>(number);
+        // A line that works again has working hardware: the port is back in service.
+        if (number != 1)
+            port.hardwareCondition = 1;
     }
     if (unsigned long e = store.SavePort(port))
         return dmctl::FailWithWinError("net", "cannot add the port '" + port.name + "'", e);
@@ -213,9 +197,11 @@ int RunAddPort(const std::vector<std::string>& raw)
 
 int RunSession(const std::vector<std::string>& raw)
 {
-    Arguments args(raw, {"--domain", "--computer", "--ip", "--start"}, {"--end"});
-    if (!args.error.empty())
-        return Fail(args.error);
+    dmctl::Words args;
+    int status = 0;
+    if (!dmctl::ReadNetWords("session", raw, {2, 3, {"--domain", "--computer", "--ip", "--start"}, {"--end"}, {}},
+                             args, status))
+        return status;
     const bool end = args.Has("--end");
     if (args.positional.size() != (end ? 2u : 3u))
         return Fail("session takes COMPUTER PORT USER [options], or COMPUTER PORT --end");
@@ -241,9 +227,10 @@ int RunSession(const std::vector<std::string>& raw)
 
 int RunDemo(const std::vector<std::string>& raw)
 {
-    Arguments args(raw, {"--seed", "--time"}, {});
-    if (!args.error.empty() || args.positional.size() != 1)
-        return Fail(args.error.empty() ? "demo takes DIR [--seed N] [--time SECONDS]" : args.error);
+    dmctl::Words args;
+    int status = 0;
+    if (!dmctl::ReadNetWords("demo", raw, {1, 1, {"--seed", "--time"}, {}, {}}, args, status))
+        return status;
     dm::DemoNetworkOptions options;
     unsigned long number = 0;
     if (args.Has("--seed")) {

@@ -2,6 +2,7 @@
 // administration library, loaded and bound exactly as the manager does.
 
 #include "common/userinteraction.h"
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "platform/network.h"
 #include "platform/rasbind/rasadminfunctions.h"
@@ -220,24 +221,16 @@ bool ParseBits(const std::string& text, BYTE& bits)
     return true;
 }
 
-int User(Library& lib, const std::vector<std::string>& args)
+// args: the positional words COMPUTER ACCOUNT, options --set and --callback.
+int User(Library& lib, const dmctl::Words& words)
 {
-    const std::u16string server = ServerArg(args[1]);
-    const std::u16string account = dm::ToWide(args[2]);
-    std::string setBits, callback;
-    bool set = false;
-    for (std::size_t i = 3; i < args.size(); ++i) {
-        if (args[i] == "--set" && i + 1 < args.size()) {
-            set = true;
-            setBits = args[++i];
-        } else if (args[i] == "--callback" && i + 1 < args.size()) {
-            callback = args[++i];
-        } else {
-            std::fprintf(stderr, "dmctl ras user: unexpected argument '%s'\n", args[i].c_str());
-            return 2;
-        }
-    }
-    if (!set && !callback.empty()) {
+    const auto& args = words.positional;
+    const std::u16string server = ServerArg(args[0]);
+    const std::u16string account = dm::ToWide(args[1]);
+    const bool set = words.Has("--set");
+    const std::string setBits = words.Get("--set");
+    const std::string callback = words.Get("--callback");
+    if (!set && words.Has("--callback")) {
         std::fprintf(stderr, "dmctl ras user: --callback needs --set\n");
         return 2;
     }
@@ -256,14 +249,14 @@ int User(Library& lib, const std::vector<std::string>& args)
         if (!Require(reinterpret_cast<void*>(lib.ras.RasAdminUserSetInfo), "RasAdminUserSetInfo"))
             return 1;
         if (DWORD error = lib.ras.RasAdminUserSetInfo(server.c_str(), account.c_str(), &user))
-            return Fail(lib, "cannot set the permission of " + args[2], error);
+            return Fail(lib, "cannot set the permission of " + args[1], error);
         return 0;
     }
     if (!Require(reinterpret_cast<void*>(lib.ras.RasAdminUserGetInfo), "RasAdminUserGetInfo"))
         return 1;
     RAS_USER_0 user{};
     if (DWORD error = lib.ras.RasAdminUserGetInfo(server.c_str(), account.c_str(), &user))
-        return Fail(lib, "cannot read the permission of " + args[2], error);
+        return Fail(lib, "cannot read the permission of " + args[1], error);
     std::printf("%u,%s\n", user.bfPrivilege, dm::FromWide(user.szPhoneNumber).c_str());
     return 0;
 }
@@ -282,31 +275,44 @@ int Server(Library& lib, const std::string& computer)
 
 int RunRas(const std::vector<std::string>& args)
 {
-    if (dmctl::WantsHelp(args)) {
+    if (args.empty() || dmctl::IsHelpWord(args[0])) {
+        std::fputs(kUsage, args.empty() ? stderr : stdout);
+        return args.empty() ? 2 : 0;
+    }
+    const std::string& command = args[0];
+    const bool portCommand = command == "port" || command == "disconnect" || command == "clear";
+    dmctl::Syntax syntax{1, 1, {}, {}, {}};
+    if (portCommand)
+        syntax = {2, 2, {}, {}, {}};
+    else if (command == "user")
+        syntax = {2, 2, {"--set", "--callback"}, {}, {}};
+    else if (command != "ports" && command != "server") {
+        std::fprintf(stderr, "dmctl ras: unknown command '%s'\n\n%s", command.c_str(), kUsage);
+        return 2;
+    }
+    const dmctl::Words words = dmctl::ParseWords(std::vector<std::string>(args.begin() + 1, args.end()), syntax);
+    if (words.help) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    const std::string command = args.empty() ? std::string() : args[0];
-    const bool portCommand = command == "port" || command == "disconnect" || command == "clear";
-    const std::size_t needed = portCommand || command == "user" ? 3 : 2;
-    const bool known = portCommand || command == "ports" || command == "user" || command == "server";
-    if (!known || args.size() < needed || (command != "user" && args.size() != needed)) {
-        std::fputs(kUsage, stderr);
+    if (!words.error.empty()) {
+        std::fprintf(stderr, "dmctl ras %s: %s\n\n%s", command.c_str(), words.error.c_str(), kUsage);
         return 2;
     }
+    const auto& a = words.positional;
     Library lib;
     ConsoleInteraction ui;
     if (!dm::BindRasAdminLibrary(lib.library, lib.ras, ui))
         return 1;
     if (command == "ports")
-        return Ports(lib, args[1]);
+        return Ports(lib, a[0]);
     if (command == "port")
-        return Port(lib, args[1], args[2]);
+        return Port(lib, a[0], a[1]);
     if (command == "user")
-        return User(lib, args);
+        return User(lib, words);
     if (command == "server")
-        return Server(lib, args[1]);
-    return PortAction(lib, command, args[1], args[2]);
+        return Server(lib, a[0]);
+    return PortAction(lib, command, a[0], a[1]);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // dmctl reg: any computer's HKEY_LOCAL_MACHINE, as the programs reach it.
 
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "dmctl/netcommands.h"
 #include "platform/network.h"
@@ -17,7 +18,7 @@
 namespace {
 
 const char kRegHelp[] =
-    "Usage: dmctl reg COMMAND COMPUTER ARGS... [--remote]\n\n"
+    "Usage: dmctl reg [--remote] COMMAND COMPUTER ARGS... [--remote]\n\n"
     "Reads and changes the registry (HKEY_LOCAL_MACHINE) of a computer of the\n"
     "emulated network. COMPUTER is \"\\\\NAME\", \"NAME\" or \".\" for the local computer;\n"
     "KEY is a path below HKEY_LOCAL_MACHINE (\"Software\\Microsoft\\RAS\\AdminDLL\");\n"
@@ -35,6 +36,9 @@ const char kRegHelp[] =
     "  deny COMPUTER KEY on|off        mark the key as denied to remote callers, or lift it\n"
     "  export COMPUTER [KEY]           print the hive, or the key, as REGEDIT4 text\n"
     "  import COMPUTER FILE            apply a REGEDIT4 file (\"-\" reads stdin)\n\n"
+    "A word in the place of an argument, and every word after --multi, is that\n"
+    "argument even when it starts with \"-\"; \"--\" ends the options. --remote stands\n"
+    "before the command or after the arguments (before --multi).\n"
     "Failures print the Windows error number and its name and exit with status 2.\n";
 
 int Usage(const char* error)
@@ -131,12 +135,12 @@ int OpenKey(const Target& target, const std::string& key, dm::RegKey& result)
     return 0;
 }
 
-int RunCommand(const std::string& command, const std::vector<std::string>& args, const Target& target)
+// args: the positional words after COMPUTER.
+int RunCommand(const std::string& command, const dmctl::Words& words, const Target& target)
 {
+    const std::vector<std::string> args(words.positional.begin() + 1, words.positional.end());
     dm::RegKey key;
     if (command == "get") {
-        if (args.size() != 2)
-            return Usage("get takes COMPUTER KEY VALUE");
         if (int status = OpenKey(target, args[0], key))
             return status;
         dm::RegValue value;
@@ -146,21 +150,20 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
         return 0;
     }
     if (command == "set") {
-        if (args.size() < 4)
-            return Usage("set takes COMPUTER KEY VALUE and --sz TEXT, --dword N or --multi TEXT...");
         dm::RegValue value;
         const std::string name = ValueName(args[1]);
-        if (args[2] == "--sz" && args.size() == 4) {
-            value = dm::RegValue::String(name, args[3]);
-        } else if (args[2] == "--dword" && args.size() == 4) {
+        const int kinds = int(words.Has("--sz")) + int(words.Has("--dword")) + int(!words.listOption.empty());
+        if (kinds != 1)
+            return Usage("set takes exactly one of --sz TEXT, --dword N, --multi TEXT...");
+        if (words.Has("--sz")) {
+            value = dm::RegValue::String(name, words.Get("--sz"));
+        } else if (words.Has("--dword")) {
             std::uint32_t number = 0;
-            if (!ParseNumber(args[3], number))
+            if (!ParseNumber(words.Get("--dword"), number))
                 return Usage("--dword takes a number from 0 to 4294967295");
             value = dm::RegValue::Dword(name, number);
-        } else if (args[2] == "--multi") {
-            value = dm::RegValue::MultiString(name, std::vector<std::string>(args.begin() + 3, args.end()));
         } else {
-            return Usage("set takes exactly one of --sz TEXT, --dword N, --multi TEXT...");
+            value = dm::RegValue::MultiString(name, words.list);
         }
         if (unsigned long error = target.hive.CreateKey(KeyArgument(args[0]), key))
             return dmctl::FailWithWinError("reg", "cannot create key '" + args[0] + "'", error);
@@ -169,8 +172,6 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
         return 0;
     }
     if (command == "values" || command == "keys") {
-        if (args.size() != 1)
-            return Usage((command + " takes COMPUTER KEY").c_str());
         if (int status = OpenKey(target, args[0], key))
             return status;
         unsigned long index = 0, error = 0;
@@ -187,8 +188,6 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
         return error == dm::winerr::NoMoreItems ? 0 : dmctl::FailWithWinError("reg", "cannot list", error);
     }
     if (command == "delete") {
-        if (args.size() != 1 && args.size() != 2)
-            return Usage("delete takes COMPUTER KEY [VALUE]");
         if (args.size() == 1) {
             if (unsigned long error = target.hive.DeleteTree(KeyArgument(args[0])))
                 return dmctl::FailWithWinError("reg", "cannot delete key '" + args[0] + "'", error);
@@ -201,7 +200,7 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
         return 0;
     }
     if (command == "deny") {
-        if (args.size() != 2 || (args[1] != "on" && args[1] != "off"))
+        if (args[1] != "on" && args[1] != "off")
             return Usage("deny takes COMPUTER KEY on|off");
         if (int status = OpenKey(target, args[0], key))
             return status;
@@ -210,8 +209,6 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
         return 0;
     }
     if (command == "export") {
-        if (args.size() > 1)
-            return Usage("export takes COMPUTER [KEY]");
         if (int status = OpenKey(target, args.empty() ? std::string() : args[0], key))
             return status;
         std::string text;
@@ -221,8 +218,6 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
         return 0;
     }
     if (command == "import") {
-        if (args.size() != 1)
-            return Usage("import takes COMPUTER FILE");
         std::ostringstream text;
         if (args[0] == "-") {
             text << std::cin.rdbuf();
@@ -243,29 +238,62 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
     return Usage(("unknown command '" + command + "'").c_str());
 }
 
+struct RegCommand {
+    const char* name;
+    const char* usage;
+    std::size_t required, allowed; // positional words, COMPUTER included
+};
+
+const RegCommand kRegCommands[] = {
+    {"get", "get takes COMPUTER KEY VALUE", 3, 3},
+    {"set", "set takes COMPUTER KEY VALUE and --sz TEXT, --dword N or --multi TEXT...", 3, 3},
+    {"values", "values takes COMPUTER KEY", 2, 2},
+    {"keys", "keys takes COMPUTER KEY", 2, 2},
+    {"delete", "delete takes COMPUTER KEY [VALUE]", 2, 3},
+    {"deny", "deny takes COMPUTER KEY on|off", 3, 3},
+    {"export", "export takes COMPUTER [KEY]", 1, 2},
+    {"import", "import takes COMPUTER FILE", 2, 2},
+};
+
 int RunReg(const std::vector<std::string>& all)
 {
-    if (dmctl::WantsHelp(all)) {
+    // Options before the command: --remote and --help.
+    bool remote = false;
+    std::size_t first = 0;
+    for (; first < all.size() && all[first].size() > 1 && all[first][0] == '-'; ++first) {
+        if (dmctl::IsHelpWord(all[first])) {
+            std::fputs(kRegHelp, stdout);
+            return 0;
+        }
+        if (all[first] != "--remote")
+            return Usage(("unknown option '" + all[first] + "'").c_str());
+        remote = true;
+    }
+    if (first >= all.size())
+        return Usage("missing command");
+    const std::string& name = all[first];
+    const RegCommand* command = nullptr;
+    for (const auto& c : kRegCommands) {
+        if (name == c.name)
+            command = &c;
+    }
+    if (command == nullptr)
+        return Usage(("unknown command '" + name + "'").c_str());
+    dmctl::Syntax syntax{command->required, command->allowed, {}, {"--remote"}, {}};
+    if (name == "set")
+        syntax = {3, 3, {"--sz", "--dword"}, {"--remote"}, {"--multi"}};
+    const dmctl::Words words =
+        dmctl::ParseWords(std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(first) + 1, all.end()), syntax);
+    if (words.help) {
         std::fputs(kRegHelp, stdout);
         return 0;
     }
-    std::vector<std::string> args;
-    bool remote = false;
-    for (const auto& a : all) {
-        if (a == "--remote")
-            remote = true;
-        else
-            args.push_back(a);
-    }
-    if (args.size() < 2)
-        return Usage(args.empty() ? "missing command" : "missing COMPUTER");
-    static const char* const commands[] = {"get", "set", "values", "keys", "delete", "deny", "export", "import"};
-    if (std::none_of(std::begin(commands), std::end(commands), [&](const char* c) { return args[0] == c; }))
-        return Usage(("unknown command '" + args[0] + "'").c_str());
+    if (!words.error.empty())
+        return Usage((std::string(command->usage) + ": " + words.error).c_str());
     Target target;
-    if (int status = Connect(args[1], remote, target))
+    if (int status = Connect(words.positional[0], remote || words.Has("--remote"), target))
         return status;
-    return RunCommand(args[0], std::vector<std::string>(args.begin() + 2, args.end()), target);
+    return RunCommand(name, words, target);
 }
 
 dmctl::DmctlGroup reg("reg", "any computer's registry: get, set, keys, delete, export, import", RunReg);

@@ -1,6 +1,7 @@
 #include "netemu/generator.h"
 
 #include "netemu/addresses.h"
+#include "netemu/loggedhistory.h"
 #include "netemu/simulation.h"
 
 #include <ctime>
@@ -61,9 +62,11 @@ bool GenerateHistory(const std::vector<ScannedServer>& servers, const GenerateOp
         ServerSetup setup;
         setup.name = scanned.name;
         for (std::size_t i = 0; i < scanned.ports.size(); ++i)
-            setup.ports.push_back({scanned.ports[i].name, PoolAddress(scanned.name, i)});
+            setup.ports.push_back(
+                {scanned.ports[i].name, PoolAddress(scanned.name, i), scanned.ports[i].outOfService});
         setup.callers = scanned.callers;
         setup.idleMinutes = scanned.component.idleMinutes;
+        setup.autoDisconnectMinutes = scanned.autoDisconnectMinutes;
         if (scanned.component.installed && !scanned.component.databaseDir.empty()) {
             auto& db = databases[scanned.component.databaseDir];
             if (!db) {
@@ -79,6 +82,15 @@ bool GenerateHistory(const std::vector<ScannedServer>& servers, const GenerateOp
     if (setups.empty()) {
         error = "no computer of the network has RAS installed";
         return false;
+    }
+    // Generated days are added to the usage counters: a day that has records
+    // already would be counted twice. Nothing is written then.
+    for (const auto& [dir, db] : databases) {
+        if (const std::uint32_t day = FirstDayWithRecords(dir, report.from, report.to)) {
+            error = "the activity log in " + dir + " already holds records on " + LocalDateText(day) +
+                    "; generate days before that (--end) or start from a fresh network";
+            return false;
+        }
     }
 
     Simulation simulation(std::move(setups), options.seed, report.from, options.model);

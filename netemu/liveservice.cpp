@@ -1,12 +1,14 @@
 #include "netemu/liveservice.h"
 
 #include "database/profilevalues.h"
-
+#include "netemu/loggedhistory.h"
 #include "platform/rasportstore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <thread>
 
 namespace dm::netemu {
@@ -35,9 +37,11 @@ LiveService::LiveService(std::vector<ScannedServer> servers, const LiveOptions& 
         ServerSetup setup;
         setup.name = scanned.name;
         for (std::size_t i = 0; i < scanned.ports.size(); ++i)
-            setup.ports.push_back({scanned.ports[i].name, PoolAddress(scanned.name, i)});
+            setup.ports.push_back(
+                {scanned.ports[i].name, PoolAddress(scanned.name, i), scanned.ports[i].outOfService});
         setup.callers = scanned.callers;
         setup.idleMinutes = scanned.component.idleMinutes;
+        setup.autoDisconnectMinutes = scanned.autoDisconnectMinutes;
         setup.database = DatabaseFor(scanned.component);
         setups.push_back(std::move(setup));
         m_views.emplace_back(scanned.ports.size());
@@ -104,6 +108,23 @@ void LiveService::RefreshConfiguration()
     }
 }
 
+void LiveService::RefreshServiceState()
+{
+    for (std::size_t s = 0; s < m_scanned.size(); ++s) {
+        m_simulation->SetAutoDisconnect(s, ReadAutoDisconnect(m_scanned[s].name));
+        std::vector<RasPortRecord> records;
+        if (RasPortStore(m_scanned[s].name).List(records) != 0)
+            continue;
+        const auto& ports = m_simulation->Servers()[s].ports;
+        // Only an administrator writes the conditions that take a port out of
+        // service (the service never does), so the file tells them apart.
+        for (const RasPortRecord& record : records)
+            for (std::size_t p = 0; p < ports.size(); ++p)
+                if (UpperAscii(ports[p].setup.name) == UpperAscii(record.name))
+                    m_simulation->SetOutOfService(s, p, IsOutOfService(record.lineCondition, record.hardwareCondition));
+    }
+}
+
 void LiveService::TakeRequests(std::size_t server)
 {
     const ScannedServer& scanned = m_scanned[server];
@@ -162,6 +183,22 @@ void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
         RasPortRecord record;
         if (store.Find(port.setup.name, record) != 0)
             continue;
+        if (port.setup.outOfService) {
+            // The port keeps the conditions it was given; a call it dropped
+            // when it failed leaves no user behind.
+            if (view.shownSession != 0 && record.HasSession()) {
+                record.user.clear();
+                record.logonDomain.clear();
+                record.computer.clear();
+                record.sessionStart = 0;
+                record.ip = {};
+                record.ipx = {};
+                store.SavePort(record);
+            }
+            view.shownSession = 0;
+            view.shownCondition = port.condition;
+            continue;
+        }
         if (view.shownSession != 0 && view.shownSession == sessionId && !record.HasSession())
             continue; // the RAS library ended it; its request is taken on the next tick
         record.lineCondition = port.condition == LineCondition::Authenticated    ? 6
@@ -214,6 +251,7 @@ void LiveService::Tick(std::uint32_t now)
 {
     if (now >= m_lastConfigRead + 2) {
         RefreshConfiguration();
+        RefreshServiceState();
         m_lastConfigRead = now;
     }
     for (auto& [dir, db] : m_databases) {
@@ -242,6 +280,21 @@ void LiveService::Stop(std::uint32_t now)
         ShowPorts(s, now, true);
 }
 
+std::uint32_t LiveStart(const std::vector<ScannedServer>& servers, std::uint32_t clock)
+{
+    std::uint32_t start = clock;
+    std::set<std::string> seen;
+    for (const ScannedServer& server : servers) {
+        const std::string& dir = server.component.databaseDir;
+        if (!server.component.installed || dir.empty() || !seen.insert(dir).second)
+            continue;
+        // A second after it: a record of the new run never takes an old record's key.
+        if (const std::uint32_t last = LastLoggedEvent(dir); last != 0)
+            start = std::max(start, last + 1);
+    }
+    return start;
+}
+
 int RunLive(const LiveOptions& options, const std::atomic<bool>& stop)
 {
     std::vector<ScannedServer> servers = ScanNetwork();
@@ -250,7 +303,7 @@ int RunLive(const LiveOptions& options, const std::atomic<bool>& stop)
         return 1;
     }
     const auto realStart = std::chrono::steady_clock::now();
-    const std::uint32_t start = static_cast<std::uint32_t>(std::time(nullptr));
+    const std::uint32_t start = LiveStart(servers, static_cast<std::uint32_t>(std::time(nullptr)));
     LiveService service(std::move(servers), options, start);
     std::printf("dmsim: running the RAS service of %zu computer(s) at %g times real time\n", service.Servers(),
                 options.speed);

@@ -46,6 +46,9 @@ private:
     };
     Database* DatabaseFor(const ComponentConfig& config);
     void RefreshConfiguration();
+    // The RAS service's own settings: its idle disconnect and which ports
+    // an administrator took out of service or put back.
+    void RefreshServiceState();
     void AdoptRunningSessions();
     void TakeRequests(std::size_t server);
     void ShowPorts(std::size_t server, std::uint32_t now, bool all);
@@ -59,6 +62,11 @@ private:
     std::uint32_t m_lastConfigRead = 0;
     std::string m_sender; // the server whose component sends the current message
 };
+
+// When a live run begins: the later of the clock and the last record logged
+// in the servers' databases, so that a run after a faster one never writes
+// records before those already written.
+std::uint32_t LiveStart(const std::vector<ScannedServer>& servers, std::uint32_t clock);
 
 // Runs until `stop` becomes true; returns the process exit status.
 int RunLive(const LiveOptions& options, const std::atomic<bool>& stop);

@@ -88,6 +88,24 @@ ComponentConfig ReadComponentConfig(const std::string& computer)
     return config;
 }
 
+std::uint32_t ReadAutoDisconnect(const std::string& computer)
+{
+    RegKey hive, key;
+    std::uint32_t minutes = 0;
+    if (RegOpenHive(computer, hive) != 0 ||
+        hive.OpenKey("System\\CurrentControlSet\\Services\\RemoteAccess\\Parameters", key) != 0 ||
+        key.QueryDword("AutoDisconnect", minutes) != 0)
+        return 0;
+    return minutes;
+}
+
+bool IsOutOfService(std::uint32_t lineCondition, std::uint32_t hardwareCondition)
+{
+    constexpr std::uint32_t kNotOperational = 1;
+    constexpr std::uint32_t kHardwareFailure = 3;
+    return lineCondition == kNotOperational || hardwareCondition == kHardwareFailure;
+}
+
 std::string DomainOf(const std::string& computer)
 {
     const std::string networkIni = (Network::Root() / "network.ini").string();
@@ -169,8 +187,10 @@ std::vector<ScannedServer> ScanNetwork()
         ScannedServer server;
         server.name = Network::NormalizeComputerName(name);
         for (const RasPortRecord& port : ports)
-            server.ports.push_back({port.name, port.lineSpeed});
+            server.ports.push_back(
+                {port.name, port.lineSpeed, IsOutOfService(port.lineCondition, port.hardwareCondition)});
         server.component = ReadComponentConfig(name);
+        server.autoDisconnectMinutes = ReadAutoDisconnect(name);
         server.callers = LoadCallers(name);
         servers.push_back(std::move(server));
     }

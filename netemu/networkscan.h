@@ -24,17 +24,28 @@ struct ComponentConfig {
 struct ScannedPort {
     std::string name;
     std::uint32_t lineSpeed = 0;
+    bool outOfService = false; // see IsOutOfService
 };
 
 struct ScannedServer {
     std::string name;
     std::vector<ScannedPort> ports;
     ComponentConfig component;
+    std::uint32_t autoDisconnectMinutes = 0; // the RAS service's AutoDisconnect
     std::vector<CallerProfile> callers;
 };
 
 // Reads "Software\Microsoft\RAS\AdminDLL" of the computer.
 ComponentConfig ReadComponentConfig(const std::string& computer);
+
+// The RAS service's idle disconnect in minutes (AutoDisconnect of its
+// parameters key), 0 when off or not set.
+std::uint32_t ReadAutoDisconnect(const std::string& computer);
+
+// A port that is not operational (line condition 1) or reports a hardware
+// failure takes no calls; only an administrator's change of its conditions
+// puts it back in service. The service never writes those conditions itself.
+bool IsOutOfService(std::uint32_t lineCondition, std::uint32_t hardwareCondition);
 
 // The domain a computer belongs to (network.ini), "" when none names it.
 std::string DomainOf(const std::string& computer);

@@ -6,6 +6,20 @@
 
 namespace dm::netemu {
 
+namespace {
+
+// History may be generated for days before the counters' connection times:
+// the first connection only moves back, the last only forward.
+void NoteConnection(UserRecord& record, std::uint32_t time)
+{
+    if (record.firstConnection == 0 || time < record.firstConnection)
+        record.firstConnection = time;
+    if (time > record.lastConnection)
+        record.lastConnection = time;
+}
+
+} // namespace
+
 std::size_t SimServer::BusyPorts() const
 {
     return static_cast<std::size_t>(std::count_if(ports.begin(), ports.end(), [](const SimPort& port) {
@@ -116,6 +130,12 @@ void Simulation::Handle(const Event& event)
     case EventKind::Replan:
         Plan(event.server, event.port);
         break;
+    case EventKind::ServiceIdle:
+        // Planned with the minutes of that time; a change of them planned anew.
+        if (event.extra == server.setup.autoDisconnectMinutes && session.idleFrom != 0 &&
+            m_now >= session.idleFrom + event.extra * 60)
+            EndSession(event.server, event.port, EndNoReason);
+        break;
     case EventKind::Notice:
         if (event.extra == session.planVersion && m_messages && server.setup.database) {
             const Notice& notice = server.setup.database->Hardware().notifications.notices[std::size_t(event.notice)];
@@ -160,7 +180,8 @@ void Simulation::OnArrival(std::uint32_t serverIndex)
         return;
     std::vector<std::uint32_t> free;
     for (std::uint32_t p = 0; p < server.ports.size(); ++p)
-        if (server.ports[p].condition == LineCondition::Listening && server.ports[p].freeAt <= m_now)
+        if (server.ports[p].condition == LineCondition::Listening && server.ports[p].freeAt <= m_now &&
+            !server.ports[p].setup.outOfService)
             free.push_back(p);
     if (free.empty())
         return; // every line busy: the caller hears the busy tone
@@ -270,9 +291,7 @@ void Simulation::Admit(SimServer& server, std::uint32_t serverIndex, std::uint32
         session.portMaxSession = db->Engine().PortMaxSession(server.setup.name, port.setup.name);
         if (record) {
             ++record->totalConnects;
-            if (record->firstConnection == 0)
-                record->firstConnection = m_now;
-            record->lastConnection = m_now;
+            NoteConnection(*record, m_now);
             db->MarkUsage(*record);
         }
         LogEvent connect;
@@ -286,6 +305,7 @@ void Simulation::Admit(SimServer& server, std::uint32_t serverIndex, std::uint32
     const SimSession& s = *port.session;
     m_active[UpperAscii(s.account)].emplace_back(serverIndex, portIndex);
     Schedule(s.hangup, EventKind::HangUp, serverIndex, portIndex, s.id);
+    PlanServiceIdle(serverIndex, portIndex);
     if (!s.logged)
         return;
     if (m_messages) {
@@ -438,9 +458,7 @@ std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t port
         session.effective = db->Engine().EffectiveLimits(*record, server.setup.callers[caller].identity);
         session.portMaxSession = db->Engine().PortMaxSession(server.setup.name, port.setup.name);
         ++record->totalConnects;
-        if (record->firstConnection == 0)
-            record->firstConnection = session.start;
-        record->lastConnection = session.start;
+        NoteConnection(*record, session.start);
         db->MarkUsage(*record);
         LogEvent connect;
         connect.kind = LogEvent::Connect;
@@ -456,6 +474,41 @@ std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t port
     if (s.logged)
         PlanAccount(s.account, db);
     return s.id;
+}
+
+void Simulation::PlanServiceIdle(std::uint32_t serverIndex, std::uint32_t portIndex)
+{
+    const SimServer& server = m_servers[serverIndex];
+    const SimSession& session = *server.ports[portIndex].session;
+    const std::uint32_t minutes = server.setup.autoDisconnectMinutes;
+    if (minutes == 0 || session.idleFrom == 0)
+        return;
+    const std::uint32_t at = session.idleFrom + minutes * 60;
+    if (at < session.hangup)
+        Schedule(std::max(at, m_now), EventKind::ServiceIdle, serverIndex, portIndex, session.id, minutes);
+}
+
+void Simulation::SetAutoDisconnect(std::size_t server, std::uint32_t minutes)
+{
+    if (server >= m_servers.size() || m_servers[server].setup.autoDisconnectMinutes == minutes)
+        return;
+    m_servers[server].setup.autoDisconnectMinutes = minutes;
+    for (std::uint32_t p = 0; p < m_servers[server].ports.size(); ++p)
+        if (m_servers[server].ports[p].session)
+            PlanServiceIdle(std::uint32_t(server), p);
+}
+
+void Simulation::SetOutOfService(std::size_t server, std::size_t port, bool outOfService)
+{
+    if (server >= m_servers.size() || port >= m_servers[server].ports.size())
+        return;
+    SimPort& p = m_servers[server].ports[port];
+    if (p.setup.outOfService == outOfService)
+        return;
+    // A line that fails drops its call first.
+    if (outOfService)
+        Disconnect(server, port, m_now);
+    p.setup.outOfService = outOfService;
 }
 
 bool Simulation::Disconnect(std::size_t server, std::size_t port, std::uint32_t now)

@@ -20,6 +20,8 @@ namespace dm::netemu {
 struct PortSetup {
     std::string name;
     std::uint32_t poolAddress = 0; // the address the port hands out from the pool
+    // Not operational or a hardware failure: the port takes no calls.
+    bool outOfService = false;
 };
 
 struct ServerSetup {
@@ -28,6 +30,9 @@ struct ServerSetup {
     std::vector<CallerProfile> callers;
     Database* database = nullptr; // the server component's database; null when not installed
     std::uint32_t idleMinutes = 0;
+    // The RAS service's own idle disconnect (AutoDisconnect), with or without
+    // the server component; 0 = off.
+    std::uint32_t autoDisconnectMinutes = 0;
 };
 
 enum class LineCondition { Listening, Authenticating, Authenticated };
@@ -99,6 +104,10 @@ public:
     // automatic disconnects of the sessions on the servers of `database`.
     void PoliciesChanged(const Database& database);
     void SetIdleMinutes(std::size_t server, std::uint32_t minutes);
+    void SetAutoDisconnect(std::size_t server, std::uint32_t minutes);
+    // A port taken out of service ends its call; it takes none until it is
+    // back in service.
+    void SetOutOfService(std::size_t server, std::size_t port, bool outOfService);
     // The server component was installed, removed or given another database:
     // the RAS service restarts, which ends the sessions on the server first.
     void SetDatabase(std::size_t server, Database* database);
@@ -107,7 +116,7 @@ public:
     std::uint64_t Events() const { return m_eventCount; }
 
 private:
-    enum class EventKind { Arrival, Authenticated, HangUp, Cut, Notice, Sample, Replan };
+    enum class EventKind { Arrival, Authenticated, HangUp, Cut, Notice, Sample, Replan, ServiceIdle };
     struct Event {
         std::uint32_t time;
         std::uint64_t seq;
@@ -127,6 +136,8 @@ private:
                const Admission* admission);
     void EndSession(std::uint32_t serverIndex, std::uint32_t portIndex, int reason);
     void Plan(std::uint32_t serverIndex, std::uint32_t portIndex);
+    // The RAS service's idle disconnect of a session that goes idle.
+    void PlanServiceIdle(std::uint32_t serverIndex, std::uint32_t portIndex);
     void PlanAccount(const std::string& account, const Database* database);
     void Log(SimServer& server, SimPort& port, const LogEvent& event, std::uint32_t time = 0);
     // The caller of a new call, or nullopt when the person drawn does not call.

@@ -1,5 +1,7 @@
 #include "platform/accountdatabase.h"
 
+#include "common/inistore.h"
+#include "platform/filesnapshot.h"
 #include "platform/network.h"
 #include "platform/profile.h"
 #include "platform/rasportrecord.h"
@@ -73,13 +75,80 @@ std::string ValueOf(const std::vector<std::pair<std::string, std::string>>& pair
     return fallback;
 }
 
-template <typename T>
-const T* FindByName(const std::vector<T>& items, std::string_view name)
+std::string Lower(std::string_view text)
 {
-    for (const auto& item : items)
-        if (SameName(item.name, name))
-            return &item;
-    return nullptr;
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+template <typename T>
+const T* FindByName(const std::vector<T>& items, const std::unordered_map<std::string, std::size_t>& index,
+                    std::string_view name)
+{
+    auto it = index.find(Lower(name));
+    return it == index.end() ? nullptr : &items[it->second];
+}
+
+// Adds the item unless one of its name is there already (the first counts).
+template <typename T>
+void AddOnce(std::vector<T>& items, std::unordered_map<std::string, std::size_t>& index, T item)
+{
+    if (index.emplace(Lower(item.name), items.size()).second)
+        items.push_back(std::move(item));
+}
+
+std::shared_ptr<const AccountDatabase::Contents> EmptyContents()
+{
+    static const auto empty = std::make_shared<const AccountDatabase::Contents>();
+    return empty;
+}
+
+std::shared_ptr<const AccountDatabase::Contents> ReadContents(const std::filesystem::path& path)
+{
+    auto contents = std::make_shared<AccountDatabase::Contents>();
+    const auto ini = LoadIniFile(path);
+    if (!ini)
+        return contents;
+    AccountDatabase::Contents& c = *contents;
+    if (auto domain = ini->Value("Accounts", "Domain"))
+        c.domain = std::string(*domain);
+    for (const auto& section : ini->SectionNames()) {
+        if (HasPrefix(section, kUserPrefix)) {
+            const auto pairs = ini->Entries(section);
+            UserAccount u;
+            u.name = section.substr(kUserPrefix.size());
+            u.fullName = ValueOf(pairs, "FullName");
+            u.comment = ValueOf(pairs, "Comment");
+            u.type = AccountDatabase::ParseType(ValueOf(pairs, "Type"));
+            u.disabled = ParseUnsigned(ValueOf(pairs, "Disabled")) != 0;
+            u.rid = ParseUnsigned(ValueOf(pairs, "Rid"));
+            if (u.rid == 0)
+                u.rid = 1000 + static_cast<std::uint32_t>(c.users.size());
+            u.rasPrivilege = static_cast<std::uint8_t>(ParseUnsigned(ValueOf(pairs, "RasPrivilege", "1")));
+            u.callbackNumber = ValueOf(pairs, "CallbackNumber");
+            AddOnce(c.users, c.userIndex, std::move(u));
+        } else if (HasPrefix(section, kGroupPrefix) || HasPrefix(section, kLocalGroupPrefix)) {
+            const bool local = HasPrefix(section, kLocalGroupPrefix);
+            const auto pairs = ini->Entries(section);
+            GroupAccount g;
+            g.name = section.substr(local ? kLocalGroupPrefix.size() : kGroupPrefix.size());
+            g.comment = ValueOf(pairs, "Comment");
+            g.members = SplitMembers(ValueOf(pairs, "Members"));
+            if (local)
+                AddOnce(c.localGroups, c.localIndex, std::move(g));
+            else
+                AddOnce(c.globalGroups, c.globalIndex, std::move(g));
+        }
+    }
+    return contents;
+}
+
+FileSnapshotCache<AccountDatabase::Contents>& ContentsCache()
+{
+    static FileSnapshotCache<AccountDatabase::Contents> cache;
+    return cache;
 }
 
 void WriteUser(ProfileBatch& batch, const UserAccount& u)
@@ -109,7 +178,10 @@ bool ValidName(std::string_view name)
 
 } // namespace
 
-AccountDatabase::AccountDatabase(std::string_view computer) : m_computer(computer) {}
+AccountDatabase::AccountDatabase(std::string_view computer)
+    : m_computer(computer), m_data(EmptyContents())
+{
+}
 
 std::string AccountDatabase::IniPath() const
 {
@@ -121,58 +193,27 @@ unsigned long AccountDatabase::Reachable() const { return Network::CheckReachabl
 
 unsigned long AccountDatabase::Load()
 {
-    m_domain.clear();
-    m_users.clear();
-    m_globalGroups.clear();
-    m_localGroups.clear();
+    m_data = EmptyContents();
     if (unsigned long error = Reachable())
         return error;
-    const std::string file = IniPath();
-    m_domain = GetPrivateProfileString("Accounts", "Domain", "", file);
-    for (const auto& section : GetPrivateProfileSectionNames(file)) {
-        if (HasPrefix(section, kUserPrefix)) {
-            const auto pairs = GetPrivateProfileSection(section, file);
-            UserAccount u;
-            u.name = section.substr(kUserPrefix.size());
-            u.fullName = ValueOf(pairs, "FullName");
-            u.comment = ValueOf(pairs, "Comment");
-            u.type = ParseType(ValueOf(pairs, "Type"));
-            u.disabled = ParseUnsigned(ValueOf(pairs, "Disabled")) != 0;
-            u.rid = ParseUnsigned(ValueOf(pairs, "Rid"));
-            if (u.rid == 0)
-                u.rid = 1000 + static_cast<std::uint32_t>(m_users.size());
-            u.rasPrivilege = static_cast<std::uint8_t>(ParseUnsigned(ValueOf(pairs, "RasPrivilege", "1")));
-            u.callbackNumber = ValueOf(pairs, "CallbackNumber");
-            if (FindUser(u.name) == nullptr)
-                m_users.push_back(std::move(u));
-        } else if (HasPrefix(section, kGroupPrefix) || HasPrefix(section, kLocalGroupPrefix)) {
-            const bool local = HasPrefix(section, kLocalGroupPrefix);
-            const auto pairs = GetPrivateProfileSection(section, file);
-            GroupAccount g;
-            g.name = section.substr(local ? kLocalGroupPrefix.size() : kGroupPrefix.size());
-            g.comment = ValueOf(pairs, "Comment");
-            g.members = SplitMembers(ValueOf(pairs, "Members"));
-            auto& list = local ? m_localGroups : m_globalGroups;
-            if (FindByName(list, g.name) == nullptr)
-                list.push_back(std::move(g));
-        }
-    }
+    const std::filesystem::path file = IniPath();
+    m_data = ContentsCache().Get(file, [&] { return ReadContents(file); });
     return winerr::Success;
 }
 
 const UserAccount* AccountDatabase::FindUser(std::string_view name) const
 {
-    return FindByName(m_users, name);
+    return FindByName(m_data->users, m_data->userIndex, name);
 }
 
 const GroupAccount* AccountDatabase::FindGlobalGroup(std::string_view name) const
 {
-    return FindByName(m_globalGroups, name);
+    return FindByName(m_data->globalGroups, m_data->globalIndex, name);
 }
 
 const GroupAccount* AccountDatabase::FindLocalGroup(std::string_view name) const
 {
-    return FindByName(m_localGroups, name);
+    return FindByName(m_data->localGroups, m_data->localIndex, name);
 }
 
 unsigned long AccountDatabase::SetRasPermission(std::string_view user, std::uint8_t privilege,

@@ -5,8 +5,10 @@
 // controller's database is the domain's.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace dm {
@@ -36,14 +38,17 @@ public:
     explicit AccountDatabase(std::string_view computer);
 
     // Reads the file: 0, or 53 when the computer is unknown or unreachable.
-    // A computer without accounts.ini has an empty database.
+    // A computer without accounts.ini has an empty database. The file is
+    // read and indexed once while it is unchanged: every later Load of any
+    // AccountDatabase shares that reading (so each batch of an enumeration
+    // costs only its own entries).
     unsigned long Load();
 
-    const std::string& DomainName() const { return m_domain; }
-    const std::vector<UserAccount>& Users() const { return m_users; }
-    const std::vector<GroupAccount>& GlobalGroups() const { return m_globalGroups; }
-    const std::vector<GroupAccount>& LocalGroups() const { return m_localGroups; }
-    // Names compare without regard to case; null when there is none.
+    const std::string& DomainName() const { return m_data->domain; }
+    const std::vector<UserAccount>& Users() const { return m_data->users; }
+    const std::vector<GroupAccount>& GlobalGroups() const { return m_data->globalGroups; }
+    const std::vector<GroupAccount>& LocalGroups() const { return m_data->localGroups; }
+    // Names compare without regard to case (through an index); null when there is none.
     const UserAccount* FindUser(std::string_view name) const;
     const GroupAccount* FindGlobalGroup(std::string_view name) const;
     const GroupAccount* FindLocalGroup(std::string_view name) const;
@@ -68,14 +73,21 @@ public:
     static std::string TypeName(AccountType type);
     static AccountType ParseType(std::string_view text);
 
+    // The accounts as read from one state of the file.
+    struct Contents {
+        std::string domain;
+        std::vector<UserAccount> users;
+        std::vector<GroupAccount> globalGroups;
+        std::vector<GroupAccount> localGroups;
+        // Lower-case name -> position.
+        std::unordered_map<std::string, std::size_t> userIndex, globalIndex, localIndex;
+    };
+
 private:
     unsigned long Reachable() const;
 
     std::string m_computer;
-    std::string m_domain;
-    std::vector<UserAccount> m_users;
-    std::vector<GroupAccount> m_globalGroups;
-    std::vector<GroupAccount> m_localGroups;
+    std::shared_ptr<const Contents> m_data;
 };
 
 } // namespace dm

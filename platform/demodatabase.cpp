@@ -3,6 +3,7 @@
 #include "platform/profile.h"
 
 #include <algorithm>
+#include <ctime>
 
 namespace dm {
 
@@ -28,10 +29,10 @@ void WritePorts(ProfileBatch& hw, const std::vector<DemoPort>& ports,
             ++isdnCount;
             if (isdnCount == 1)
                 staticIp = PackedAddress(192, 168, 40, 10); // first octet above 127: negative
-            if (port.name == "ISDN7" || port.name == "ISDN8")
+            if (DemoPortRestricted(port.server, port.name, port.isdn) && port.server != "FLDRAS01")
                 allowedGroups = "LQHQ\\Management;LQHQ\\IT;LQHQ\\Dial-in Users\\;";
         }
-        if (port.server == "FLDRAS01" && port.name == "ISDN2") {
+        if (port.server == "FLDRAS01" && DemoPortRestricted(port.server, port.name, port.isdn)) {
             for (const auto& p : people)
                 if (p.domain == "LQFIELD" && p.department == "Service Technicians" && p.CanDialIn())
                     allowedUsers += p.Key() + ";";
@@ -67,11 +68,26 @@ void WriteSettings(ProfileBatch& hw)
     hw.Write("Loggers", "HQRAS03", "1");
 }
 
+// The local start of the period that `now` lies in: the day, the week from
+// Monday, or the month; as the server component stamps period usage.
+std::int64_t PeriodStart(std::int64_t now, int periodType)
+{
+    std::time_t time = static_cast<std::time_t>(now);
+    std::tm local{};
+    localtime_r(&time, &local);
+    local.tm_hour = local.tm_min = local.tm_sec = 0;
+    if (periodType == 2)
+        local.tm_mday -= (local.tm_wday + 6) % 7;
+    else if (periodType == 3)
+        local.tm_mday = 1;
+    local.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&local));
+}
+
 void WriteUsage(ProfileBatch& usr, const std::vector<DemoPerson>& people, std::int64_t now,
                 DemoRandom& random)
 {
     const auto day = static_cast<std::int64_t>(86400);
-    const std::int64_t weekStart = now - (now % (7 * day));
     int index = 0;
     for (const auto& p : people) {
         ++index;
@@ -83,13 +99,19 @@ void WriteUsage(ProfileBatch& usr, const std::vector<DemoPerson>& people, std::i
         const std::int64_t first = now - static_cast<std::int64_t>(random.Between(20, 400)) * day;
         const std::int64_t last = now - static_cast<std::int64_t>(random.Between(0, 10 * 86400));
         std::string maxTotal = "0", expiry = "0", staticIp = "0";
-        if (index % 7 == 3)
+        if (DemoOverAllowance(index))
             maxTotal = std::to_string(std::max(600, total - 3600)); // over its allowance
-        if (index % 11 == 5)
+        if (DemoExpired(index))
             expiry = "14"; // first connection long ago: expired
         if (index % 9 == 2)
             staticIp = PackedAddress(10, 1, 30, 10 + index);
-        const int periodUsage = static_cast<int>(random.Between(0, 20000));
+        // Usage of the current period (a week where the account has no period
+        // of its own): stamped at the period's start, never more than the
+        // account's total time nor than the time since the period began.
+        const int periodType = p.department == "Field Sales" ? 2 : 0;
+        const std::int64_t periodStart = PeriodStart(now, periodType != 0 ? periodType : 2);
+        const int periodUsage = static_cast<int>(
+            std::min<std::int64_t>({random.Between(0, 20000), total, now - periodStart}));
         usr.Write(s, "StaticIP", staticIp);
         usr.Write(s, "MaxSessionTime", p.department == "Sales" ? "5400" : "0");
         usr.Write(s, "TotalTime", std::to_string(total));
@@ -98,8 +120,8 @@ void WriteUsage(ProfileBatch& usr, const std::vector<DemoPerson>& people, std::i
         usr.Write(s, "ExpiryTime", expiry);
         usr.Write(s, "PeriodMax", p.department == "Field Sales" ? "36000" : "0");
         usr.Write(s, "PeriodUsage", std::to_string(periodUsage));
-        usr.Write(s, "PeriodStamp", std::to_string(weekStart));
-        usr.Write(s, "PeriodType", p.department == "Field Sales" ? "2" : "0");
+        usr.Write(s, "PeriodStamp", std::to_string(periodStart));
+        usr.Write(s, "PeriodType", std::to_string(periodType));
         usr.Write(s, "NoDuplicate", random.Chance(70) ? "1" : "0");
         usr.Write(s, "FirstConnection", std::to_string(first));
         usr.Write(s, "LastConnection", std::to_string(last));
@@ -129,6 +151,17 @@ void WriteUsage(ProfileBatch& usr, const std::vector<DemoPerson>& people, std::i
 }
 
 } // namespace
+
+bool DemoOverAllowance(int index) { return index % 7 == 3; }
+
+bool DemoExpired(int index) { return index % 11 == 5; }
+
+bool DemoPortRestricted(const std::string& server, const std::string& port, bool isdn)
+{
+    if (!isdn)
+        return false;
+    return server == "FLDRAS01" ? port == "ISDN2" : port == "ISDN7" || port == "ISDN8";
+}
 
 std::string PackedAddress(int a, int b, int c, int d)
 {

@@ -19,6 +19,18 @@ struct DemoPort {
     bool managed = false; // on a server with the server component
 };
 
+// What the demo's policies say of an account, by its place in the staff
+// list (counted from 1): over its total time allowance, or expired. The
+// server component turns such accounts away.
+bool DemoOverAllowance(int index);
+bool DemoExpired(int index);
+// Ports that only some accounts may use.
+bool DemoPortRestricted(const std::string& server, const std::string& port, bool isdn);
+// The longest that a session found running at the start has run: below
+// every session limit of the demo (the shortest is 30 minutes), with time to
+// spare before the first notice.
+constexpr std::uint32_t kDemoSessionMaxAge = 1499;
+
 // Writes both files into the directory (a system path, "\\HQRAS01\DM_NT_DB").
 // False when a file cannot be written.
 bool WriteDemoDatabase(const std::string& directory, const std::vector<DemoPort>& ports,

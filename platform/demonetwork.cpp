@@ -14,10 +14,12 @@
 #include "platform/registry.h"
 #include "platform/services.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -178,7 +180,8 @@ RasPortRecord BasePort(const ServerPlan& plan, int index, bool isdn, DemoRandom&
 void StartDemoSession(RasPortRecord& r, const DemoPerson& person, const ServerPlan& plan, int number,
                       std::int64_t now, DemoRandom& random)
 {
-    const std::uint32_t seconds = random.Between(4, 190) * 60 + random.Below(60);
+    // Young enough for every session limit of the demo's policies.
+    const std::uint32_t seconds = std::min(random.Between(4, 24) * 60 + random.Below(60), kDemoSessionMaxAge);
     r.lineCondition = 6;
     r.flags = 0x1 | 0x2 | 0x4;
     r.user = person.account;
@@ -235,7 +238,7 @@ int CreatePorts(const ServerPlan& plan, std::vector<const DemoPerson*>& callers,
     for (int n = 0; n < plan.sessions && !callers.empty(); ++n) {
         std::vector<RasPortRecord*> free;
         for (auto& p : ports)
-            if (p.lineCondition == 4)
+            if (p.lineCondition == 4 && !DemoPortRestricted(plan.name, p.name, p.mediaType == 4))
                 free.push_back(&p);
         if (free.empty())
             break;
@@ -358,15 +361,26 @@ std::string CreateDemoNetwork(const fs::path& root, const DemoNetworkOptions& op
     result.master = kMaster;
     result.databaseDirectory = std::string("\\\\") + kMaster + "\\DM_NT_DB";
     std::vector<DemoPort> ports;
+    std::set<std::string> placed;
     for (const auto& plan : kServers) {
-        // Callers dial in to the servers of their own domain.
+        // Callers dial in to the servers of their own domain. Sessions found
+        // running obey the demo's own policies: nobody the component turns
+        // away, and nobody on two ports at once.
         std::vector<const DemoPerson*> callers;
-        for (const auto& p : staff.People())
-            if (p.CanDialIn() && p.domain == plan.domain)
+        int index = 0;
+        for (const auto& p : staff.People()) {
+            ++index;
+            if (p.CanDialIn() && p.domain == plan.domain && !DemoOverAllowance(index) && !DemoExpired(index) &&
+                !placed.count(p.Key()))
                 callers.push_back(&p);
+        }
         for (std::size_t i = callers.size(); i > 1; --i)
             std::swap(callers[i - 1], callers[random.Below(static_cast<std::uint32_t>(i))]);
+        const std::vector<const DemoPerson*> offered = callers;
         const int sessions = CreatePorts(plan, callers, now, random, ports);
+        // CreatePorts took the people it placed from the back.
+        for (std::size_t i = callers.size(); i < offered.size(); ++i)
+            placed.insert(offered[i]->Key());
         if (sessions < 0)
             return std::string("cannot write the ports of ") + plan.name;
         if (!ConfigureServer(plan))

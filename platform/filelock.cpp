@@ -60,14 +60,16 @@ int ReplaceFileAtomically(const std::filesystem::path& path, std::string_view co
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    // The new file is readable by others like a file written in place would be.
-    if (error == 0 && ::fchmod(fd, 0644) != 0)
+    // The new file keeps the mode of the file it replaces, as a file written
+    // in place would; a new file is readable by others.
+    struct stat old {}, now {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0;
+    if (error == 0 && ::fchmod(fd, replacing ? (old.st_mode & 07777) : 0644) != 0)
         error = errno;
     // Its modification time must be later than the replaced file's: the
     // clock's granularity is coarse and the inode number may be reused, and
     // caches must not take the new file for the old one.
-    struct stat old {}, now {};
-    if (error == 0 && ::stat(path.c_str(), &old) == 0 && ::fstat(fd, &now) == 0) {
+    if (error == 0 && replacing && ::fstat(fd, &now) == 0) {
         const auto ns = [](const struct timespec& t) {
             return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
         };

@@ -3,11 +3,11 @@
 #include "platform/filelock.h"
 
 #include <cerrno>
-#include <fstream>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
-#include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace dm {
 
@@ -27,12 +27,9 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
-FileStamp StampOf(const std::filesystem::path& file)
+FileStamp StampOf(const struct stat& st)
 {
-    struct stat st {};
     FileStamp stamp;
-    if (::stat(file.c_str(), &st) != 0)
-        return stamp;
     stamp.exists = true;
     stamp.size = st.st_size;
     stamp.mtimeSec = st.st_mtim.tv_sec;
@@ -40,6 +37,14 @@ FileStamp StampOf(const std::filesystem::path& file)
     stamp.device = st.st_dev;
     stamp.inode = st.st_ino;
     return stamp;
+}
+
+FileStamp StampOf(const std::filesystem::path& file)
+{
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    return StampOf(st);
 }
 
 struct CacheEntry {
@@ -59,35 +64,6 @@ std::map<std::filesystem::path, CacheEntry>& Cache()
     return cache;
 }
 
-// Reads and parses the file unless the cache holds it unchanged. A file that
-// changes while it is read is read again, so the stamp matches the text.
-std::shared_ptr<const RegHive> LoadFresh(const std::filesystem::path& file)
-{
-    for (int attempt = 0;; ++attempt) {
-        const FileStamp before = StampOf(file);
-        {
-            std::lock_guard<std::mutex> lock(CacheMutex());
-            auto it = Cache().find(file);
-            if (it != Cache().end() && it->second.stamp == before)
-                return it->second.hive;
-        }
-        std::string text;
-        if (before.exists) {
-            std::ifstream in(file, std::ios::binary);
-            std::ostringstream buffer;
-            buffer << in.rdbuf();
-            text = buffer.str();
-        }
-        const FileStamp after = StampOf(file);
-        if (!(after == before) && attempt < 5)
-            continue;
-        auto hive = std::make_shared<const RegHive>(RegHive::Parse(text));
-        std::lock_guard<std::mutex> lock(CacheMutex());
-        Cache()[file] = CacheEntry{after, hive};
-        return hive;
-    }
-}
-
 unsigned long WinErrorOfErrno(int error)
 {
     switch (error) {
@@ -102,11 +78,104 @@ unsigned long WinErrorOfErrno(int error)
     }
 }
 
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+enum class FileKind { Missing, Regular, NotRegular };
+
+struct ReadResult {
+    FileKind kind = FileKind::Missing;
+    unsigned long error = 0;
+    FileStamp stamp;
+    std::shared_ptr<const RegHive> hive;
+};
+
+// Reads the file as it is now. O_NONBLOCK keeps the open of a FIFO from
+// waiting for a writer; only a regular file is read.
+ReadResult ReadHive(const std::filesystem::path& file)
+{
+    ReadResult result;
+    for (int attempt = 0;; ++attempt) {
+        Descriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (fd.get() < 0) {
+            if (errno == ENOENT || errno == ENOTDIR) {
+                result.hive = std::make_shared<const RegHive>();
+                return result;
+            }
+            result.error = WinErrorOfErrno(errno);
+            return result;
+        }
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0) {
+            result.error = WinErrorOfErrno(errno);
+            return result;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            result.kind = FileKind::NotRegular;
+            result.hive = std::make_shared<const RegHive>();
+            return result;
+        }
+        result.kind = FileKind::Regular;
+        const FileStamp before = StampOf(st);
+        {
+            std::lock_guard<std::mutex> lock(CacheMutex());
+            auto it = Cache().find(file);
+            if (it != Cache().end() && it->second.stamp == before) {
+                result.stamp = before;
+                result.hive = it->second.hive;
+                return result;
+            }
+        }
+        std::string text(static_cast<std::size_t>(st.st_size), '\0');
+        std::size_t done = 0;
+        for (;;) {
+            if (done == text.size())
+                text.resize(text.size() + 65536); // the file grew since fstat
+            const ssize_t n = ::read(fd.get(), text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                result.error = WinErrorOfErrno(errno);
+                return result;
+            }
+            if (n == 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        text.resize(done);
+        // A file that changes while it is read is read again, so the stamp
+        // matches the text.
+        const FileStamp after = StampOf(file);
+        if (!(after == before) && attempt < 5)
+            continue;
+        result.stamp = after;
+        result.hive = std::make_shared<const RegHive>(RegHive::Parse(text));
+        std::lock_guard<std::mutex> lock(CacheMutex());
+        Cache()[file] = CacheEntry{after, result.hive};
+        return result;
+    }
+}
+
 } // namespace
 
-std::shared_ptr<const RegHive> HiveStore::Load(const std::filesystem::path& file)
+unsigned long HiveStore::Load(const std::filesystem::path& file, std::shared_ptr<const RegHive>& hive)
 {
-    return LoadFresh(file);
+    ReadResult read = ReadHive(file);
+    hive = std::move(read.hive);
+    return read.error;
 }
 
 unsigned long HiveStore::Modify(const std::filesystem::path& file, const Edit& edit)
@@ -114,7 +183,12 @@ unsigned long HiveStore::Modify(const std::filesystem::path& file, const Edit& e
     FileLock lock(file);
     if (!lock.IsHeld())
         return WinErrorOfErrno(errno);
-    RegHive hive = *LoadFresh(file);
+    ReadResult current = ReadHive(file);
+    if (current.error != 0)
+        return current.error;
+    if (current.kind == FileKind::NotRegular)
+        return ErrorRegistryIoFailed;
+    RegHive hive = *current.hive;
     bool changed = false;
     unsigned long result = edit(hive, changed);
     if (result != 0 || !changed)

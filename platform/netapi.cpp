@@ -5,8 +5,10 @@
 #include "platform/networkdirectory.h"
 #include "platform/widetext.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,37 +32,40 @@ std::size_t RowBytes(const Row& row)
     return bytes;
 }
 
-// How many rows from start fit the limits (at least one when any remain).
+// The rows from start that fit the limits (at least one when any remain),
+// built one by one so that a batch costs only its own rows.
 template <typename Info>
-std::size_t BatchCount(const std::vector<Row>& rows, std::size_t start, std::uint32_t prefmaxlen,
-                       std::uint32_t maxEntries)
+std::vector<Row> Batch(std::size_t total, const std::function<Row(std::size_t)>& rowAt, std::size_t start,
+                       std::uint32_t prefmaxlen, std::uint32_t maxEntries)
 {
-    std::size_t count = 0;
+    std::vector<Row> rows;
     std::size_t bytes = 0;
-    for (std::size_t i = start; i < rows.size() && count < maxEntries; ++i) {
-        const std::size_t more = RowBytes<Info>(rows[i]);
-        if (count > 0 && prefmaxlen != MAX_PREFERRED_LENGTH && bytes + more > prefmaxlen)
+    for (std::size_t i = start; i < total && rows.size() < maxEntries; ++i) {
+        Row row = rowAt(i);
+        const std::size_t more = RowBytes<Info>(row);
+        if (!rows.empty() && prefmaxlen != MAX_PREFERRED_LENGTH && bytes + more > prefmaxlen)
             break;
         bytes += more;
-        ++count;
+        rows.push_back(std::move(row));
     }
-    return count;
+    return rows;
 }
 
-// Packs rows [start, start + count) into one block: the records, then their
-// strings. fill(record, pointers to the row's strings, row, position).
+// Packs the rows into one block: the records, then their strings.
+// fill(record, pointers to the row's strings, row, position in the listing).
 template <typename Info, typename Fill>
-Info* Pack(const std::vector<Row>& rows, std::size_t start, std::size_t count, Fill fill)
+Info* Pack(const std::vector<Row>& rows, std::size_t start, Fill fill)
 {
+    const std::size_t count = rows.size();
     std::size_t bytes = count * sizeof(Info);
-    for (std::size_t i = start; i < start + count; ++i)
-        bytes += RowBytes<Info>(rows[i]) - sizeof(Info);
+    for (const Row& row : rows)
+        bytes += RowBytes<Info>(row) - sizeof(Info);
     auto* block = static_cast<Info*>(std::calloc(1, bytes == 0 ? 1 : bytes));
     if (block == nullptr)
         return nullptr;
     auto* text = reinterpret_cast<char16_t*>(block + count);
     for (std::size_t k = 0; k < count; ++k) {
-        const Row& row = rows[start + k];
+        const Row& row = rows[k];
         std::vector<char16_t*> pointers;
         for (const auto& t : row.texts) {
             std::memcpy(text, t.c_str(), (t.size() + 1) * sizeof(char16_t));
@@ -78,31 +83,43 @@ char16_t*& NameField(LOCALGROUP_INFO_0& info) { return info.lgrpi0_name; }
 char16_t*& NameField(USER_INFO_0& info) { return info.usri0_name; }
 char16_t*& NameField(GROUP_USERS_INFO_0& info) { return info.grui0_name; }
 
-// The common shape of the level-0 enumerations.
+// The common shape of the level-0 enumerations over total names.
 template <typename Info>
-NET_API_STATUS Enumerate(const std::vector<Row>& rows, std::uint8_t** bufptr,
-                         std::uint32_t prefmaxlen, std::uint32_t* entriesread,
+NET_API_STATUS Enumerate(std::size_t total, const std::function<std::string(std::size_t)>& nameAt,
+                         std::uint8_t** bufptr, std::uint32_t prefmaxlen, std::uint32_t* entriesread,
                          std::uint32_t* totalentries, std::uint32_t* resume_handle)
 {
     const std::size_t start = resume_handle != nullptr ? *resume_handle : 0;
-    *totalentries = static_cast<std::uint32_t>(rows.size());
-    if (start >= rows.size()) {
+    *totalentries = static_cast<std::uint32_t>(total);
+    if (start >= total) {
         if (resume_handle != nullptr)
             *resume_handle = 0;
         return winerr::Success;
     }
-    const std::size_t count = BatchCount<Info>(rows, start, prefmaxlen, 0xFFFFFFFF);
-    Info* block = Pack<Info>(rows, start, count,
+    const std::vector<Row> rows = Batch<Info>(
+        total, [&](std::size_t i) { return Row{{ToWide(nameAt(i))}, 0, 0}; }, start, prefmaxlen,
+        0xFFFFFFFF);
+    Info* block = Pack<Info>(rows, start,
                              [](Info& info, const std::vector<char16_t*>& p, const Row&,
                                 std::size_t) { NameField(info) = p[0]; });
     if (block == nullptr)
         return winerr::NotEnoughMemory;
     *bufptr = reinterpret_cast<std::uint8_t*>(block);
-    *entriesread = static_cast<std::uint32_t>(count);
-    const bool more = start + count < rows.size();
+    *entriesread = static_cast<std::uint32_t>(rows.size());
+    const bool more = start + rows.size() < total;
     if (resume_handle != nullptr)
-        *resume_handle = more ? static_cast<std::uint32_t>(start + count) : 0;
+        *resume_handle = more ? static_cast<std::uint32_t>(start + rows.size()) : 0;
     return more ? winerr::MoreData : winerr::Success;
+}
+
+template <typename Info>
+NET_API_STATUS EnumerateGroups(const std::vector<GroupAccount>& groups, std::uint8_t** bufptr,
+                               std::uint32_t prefmaxlen, std::uint32_t* entriesread,
+                               std::uint32_t* totalentries, std::uint32_t* resume_handle)
+{
+    return Enumerate<Info>(
+        groups.size(), [&](std::size_t i) { return groups[i].name; }, bufptr, prefmaxlen, entriesread,
+        totalentries, resume_handle);
 }
 
 // Loads the server's account database after the usual argument checks.
@@ -121,14 +138,6 @@ NET_API_STATUS OpenAccounts(const char16_t* servername, std::uint32_t level,
     return accounts.Load();
 }
 
-std::vector<Row> NameRows(const std::vector<GroupAccount>& groups)
-{
-    std::vector<Row> rows;
-    for (const auto& g : groups)
-        rows.push_back({{ToWide(g.name)}, 0, 0});
-    return rows;
-}
-
 std::uint32_t FilterOf(AccountType type)
 {
     switch (type) {
@@ -140,6 +149,29 @@ std::uint32_t FilterOf(AccountType type)
     }
     return FILTER_NORMAL_ACCOUNT;
 }
+
+// The users a listing shows. When it shows every user (the usual case) no
+// list is built, so a batch does not cost a pass that copies the whole table.
+class Selection {
+public:
+    template <typename Keep>
+    Selection(const std::vector<UserAccount>& users, Keep keep) : m_users(users)
+    {
+        m_everyone = std::all_of(users.begin(), users.end(), keep);
+        if (!m_everyone) {
+            for (const auto& u : users)
+                if (keep(u))
+                    m_listed.push_back(&u);
+        }
+    }
+    std::size_t Size() const { return m_everyone ? m_users.size() : m_listed.size(); }
+    const UserAccount& operator[](std::size_t i) const { return m_everyone ? m_users[i] : *m_listed[i]; }
+
+private:
+    const std::vector<UserAccount>& m_users;
+    bool m_everyone = true;
+    std::vector<const UserAccount*> m_listed;
+};
 
 std::uint32_t FlagsOf(const UserAccount& user)
 {
@@ -195,8 +227,8 @@ NET_API_STATUS NetGroupEnum(const char16_t* servername, std::uint32_t level,
     if (NET_API_STATUS error =
             OpenAccounts(servername, level, bufptr, entriesread, totalentries, accounts))
         return error;
-    return Enumerate<GROUP_INFO_0>(NameRows(accounts.GlobalGroups()), bufptr, prefmaxlen,
-                                   entriesread, totalentries, resume_handle);
+    return EnumerateGroups<GROUP_INFO_0>(accounts.GlobalGroups(), bufptr, prefmaxlen, entriesread,
+                                         totalentries, resume_handle);
 }
 
 NET_API_STATUS NetLocalGroupEnum(const char16_t* servername, std::uint32_t level,
@@ -208,8 +240,8 @@ NET_API_STATUS NetLocalGroupEnum(const char16_t* servername, std::uint32_t level
     if (NET_API_STATUS error =
             OpenAccounts(servername, level, bufptr, entriesread, totalentries, accounts))
         return error;
-    return Enumerate<LOCALGROUP_INFO_0>(NameRows(accounts.LocalGroups()), bufptr, prefmaxlen,
-                                        entriesread, totalentries, resume_handle);
+    return EnumerateGroups<LOCALGROUP_INFO_0>(accounts.LocalGroups(), bufptr, prefmaxlen,
+                                              entriesread, totalentries, resume_handle);
 }
 
 NET_API_STATUS NetUserEnum(const char16_t* servername, std::uint32_t level, std::uint32_t filter,
@@ -221,12 +253,12 @@ NET_API_STATUS NetUserEnum(const char16_t* servername, std::uint32_t level, std:
     if (NET_API_STATUS error =
             OpenAccounts(servername, level, bufptr, entriesread, totalentries, accounts))
         return error;
-    std::vector<Row> rows;
-    for (const auto& u : accounts.Users())
-        if (filter == 0 || (filter & FilterOf(u.type)) != 0)
-            rows.push_back({{ToWide(u.name)}, 0, 0});
-    return Enumerate<USER_INFO_0>(rows, bufptr, prefmaxlen, entriesread, totalentries,
-                                  resume_handle);
+    const Selection listed(accounts.Users(), [filter](const UserAccount& u) {
+        return filter == 0 || (filter & FilterOf(u.type)) != 0;
+    });
+    return Enumerate<USER_INFO_0>(
+        listed.Size(), [&](std::size_t i) { return listed[i].name; }, bufptr, prefmaxlen,
+        entriesread, totalentries, resume_handle);
 }
 
 NET_API_STATUS NetGroupGetUsers(const char16_t* servername, const char16_t* groupname,
@@ -241,11 +273,10 @@ NET_API_STATUS NetGroupGetUsers(const char16_t* servername, const char16_t* grou
     const GroupAccount* group = accounts.FindGlobalGroup(FromWide(groupname));
     if (group == nullptr)
         return winerr::NerrGroupNotFound;
-    std::vector<Row> rows;
-    for (const auto& member : group->members)
-        rows.push_back({{ToWide(member)}, 0, 0});
-    return Enumerate<GROUP_USERS_INFO_0>(rows, bufptr, prefmaxlen, entriesread, totalentries,
-                                         resume_handle);
+    const auto& members = group->members;
+    return Enumerate<GROUP_USERS_INFO_0>(
+        members.size(), [&](std::size_t i) { return members[i]; }, bufptr, prefmaxlen, entriesread,
+        totalentries, resume_handle);
 }
 
 NET_API_STATUS NetQueryDisplayInformation(const char16_t* servername, std::uint32_t level,
@@ -262,19 +293,22 @@ NET_API_STATUS NetQueryDisplayInformation(const char16_t* servername, std::uint3
     AccountDatabase accounts(FromWide(servername));
     if (NET_API_STATUS error = accounts.Load())
         return error;
-    std::vector<Row> rows;
-    for (const auto& u : accounts.Users()) {
-        if (u.type != AccountType::Normal && u.type != AccountType::TempDuplicate)
-            continue;
-        rows.push_back({{ToWide(u.name), ToWide(u.comment), ToWide(u.fullName)}, FlagsOf(u), u.rid});
-    }
-    if (index >= rows.size())
+    const Selection listed(accounts.Users(), [](const UserAccount& u) {
+        return u.type == AccountType::Normal || u.type == AccountType::TempDuplicate;
+    });
+    if (index >= listed.Size())
         return winerr::Success;
     const std::uint32_t limit = entriesRequested == 0 ? 1 : entriesRequested;
-    const std::size_t count =
-        BatchCount<NET_DISPLAY_USER>(rows, index, preferredMaximumLength, limit);
+    const std::vector<Row> rows = Batch<NET_DISPLAY_USER>(
+        listed.Size(),
+        [&](std::size_t i) {
+            const UserAccount& u = listed[i];
+            return Row{{ToWide(u.name), ToWide(u.comment), ToWide(u.fullName)}, FlagsOf(u), u.rid};
+        },
+        index, preferredMaximumLength, limit);
+    const std::size_t count = rows.size();
     auto* block = Pack<NET_DISPLAY_USER>(
-        rows, index, count,
+        rows, index,
         [](NET_DISPLAY_USER& d, const std::vector<char16_t*>& p, const Row& row,
            std::size_t position) {
             d.usri1_name = p[0];
@@ -288,7 +322,7 @@ NET_API_STATUS NetQueryDisplayInformation(const char16_t* servername, std::uint3
         return winerr::NotEnoughMemory;
     *sortedBuffer = block;
     *returnedEntryCount = static_cast<std::uint32_t>(count);
-    return index + count < rows.size() ? winerr::MoreData : winerr::Success;
+    return index + count < listed.Size() ? winerr::MoreData : winerr::Success;
 }
 
 NET_API_STATUS NetApiBufferFree(void* buffer)

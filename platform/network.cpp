@@ -132,11 +132,15 @@ std::optional<fs::path> Network::ComputerDir(std::string_view name)
     fs::path exact = machines / wanted;
     if (fs::is_directory(exact, ec))
         return exact;
+    // Folders that differ only in case are one computer: always the same
+    // one of them (the first by name), whatever order the directory lists.
+    std::optional<fs::path> found;
     for (const auto& entry : fs::directory_iterator(machines, ec)) {
-        if (entry.is_directory(ec) && Upper(entry.path().filename().string()) == wanted)
-            return entry.path();
+        if (entry.is_directory(ec) && Upper(entry.path().filename().string()) == wanted &&
+            (!found || entry.path().filename() < found->filename()))
+            found = entry.path();
     }
-    return std::nullopt;
+    return found;
 }
 
 unsigned long Network::CheckReachable(std::string_view name)
@@ -174,6 +178,7 @@ std::vector<std::string> Network::Computers()
             names.push_back(Upper(entry.path().filename().string()));
     }
     std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
 

@@ -59,7 +59,9 @@ public:
 
     // "\\NAME", "NAME" or "" / "." (the local computer) -> "NAME" in upper case.
     static std::string NormalizeComputerName(std::string_view name);
-    // The computer's folder when it exists (matched without regard to case).
+    // The computer's folder when it exists (matched without regard to case;
+    // of folders differing only in case, the one named in upper case, else
+    // the first by name).
     static std::optional<std::filesystem::path> ComputerDir(std::string_view name);
     // 0 when the computer exists and is reachable, else 53.
     static unsigned long CheckReachable(std::string_view name);
@@ -68,6 +70,7 @@ public:
 
     // Creates machines/NAME with an empty hive, Windows directory and files.
     static std::filesystem::path AddComputer(std::string_view name);
+    // Every computer once, in upper case and sorted.
     static std::vector<std::string> Computers();
     // The local computer's Windows directory (created when missing).
     static std::filesystem::path LocalWindowsDir();

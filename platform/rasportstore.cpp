@@ -1,13 +1,19 @@
 #include "platform/rasportstore.h"
 
+#include "common/inistore.h"
+#include "platform/filesnapshot.h"
 #include "platform/network.h"
 #include "platform/profile.h"
+#include "platform/widetext.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <cerrno>
 #include <ctime>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -63,9 +69,9 @@ private:
     std::multimap<std::string, std::size_t> m_index;
 };
 
-RasPortRecord ReadRecord(const std::string& section, const std::string& file)
+RasPortRecord ReadRecord(const std::string& section, std::vector<std::pair<std::string, std::string>> pairs)
 {
-    const SectionValues v(GetPrivateProfileSection(section, file));
+    const SectionValues v(std::move(pairs));
     RasPortRecord r;
     r.name = section;
     r.deviceType = v.Text("DeviceType");
@@ -221,9 +227,7 @@ unsigned long RasPortStore::List(std::vector<RasPortRecord>& ports) const
     ports.clear();
     if (unsigned long error = Check())
         return error;
-    const std::string file = IniPath().string();
-    for (const auto& section : GetPrivateProfileSectionNames(file))
-        ports.push_back(ReadRecord(section, file));
+    ports = Ports()->records;
     return winerr::Success;
 }
 
@@ -231,14 +235,28 @@ unsigned long RasPortStore::Find(std::string_view port, RasPortRecord& record) c
 {
     if (unsigned long error = Check())
         return error;
-    const std::string file = IniPath().string();
-    for (const auto& section : GetPrivateProfileSectionNames(file)) {
-        if (SameName(section, port)) {
-            record = ReadRecord(section, file);
-            return winerr::Success;
+    const auto ports = Ports();
+    auto it = ports->index.find(Lower(port));
+    if (it == ports->index.end())
+        return winerr::PortNotFound;
+    record = ports->records[it->second];
+    return winerr::Success;
+}
+
+std::shared_ptr<const RasPortStore::PortTable> RasPortStore::Ports() const
+{
+    static FileSnapshotCache<PortTable> cache;
+    const fs::path file = IniPath();
+    return cache.Get(file, [&] {
+        auto table = std::make_shared<PortTable>();
+        if (const auto ini = LoadIniFile(file)) {
+            for (const auto& section : ini->SectionNames()) {
+                if (table->index.emplace(Lower(section), table->records.size()).second)
+                    table->records.push_back(ReadRecord(section, ini->Entries(section)));
+            }
         }
-    }
-    return winerr::PortNotFound;
+        return std::shared_ptr<const PortTable>(std::move(table));
+    });
 }
 
 unsigned long RasPortStore::EndSession(std::string_view port)
@@ -305,7 +323,8 @@ unsigned long RasPortStore::StartSession(std::string_view port, const RasSession
 
 bool RasPortStore::ValidPortName(const std::string& name)
 {
-    return !name.empty() && name.find_first_of("[]\r\n\\") == std::string::npos;
+    return !name.empty() && ToWide(name).size() <= kMaxPortName &&
+           name.find_first_of("[]\r\n\\") == std::string::npos;
 }
 
 unsigned long RasPortStore::SavePort(const RasPortRecord& record)
@@ -349,21 +368,40 @@ unsigned long RasPortStore::RemovePort(std::string_view port)
 
 void RasPortStore::AppendRequest(std::string_view verb, const RasPortRecord& r) const
 {
-    // One line per request, written with a single call so that dmsim, which
-    // reads the file as it grows, never sees half a line.
-    std::string account = r.logonDomain.empty() && r.user.empty() ? std::string()
-                                                                   : r.logonDomain + "\\" + r.user;
-    char line[1024];
-    const int n = std::snprintf(line, sizeof line, "%lld\t%.*s\t%s\t%s\t%u\t%s\n",
-                                static_cast<long long>(std::time(nullptr)),
-                                static_cast<int>(verb.size()), verb.data(), r.name.c_str(),
-                                account.c_str(), r.sessionStart, r.computer.c_str());
-    if (n <= 0)
+    // One whole line per request, however long, written with O_APPEND so
+    // that dmsim, which reads the file as it grows, takes only whole lines
+    // and two writers never interleave. A tab or line break inside a field
+    // becomes a blank, so no field can add fields or lines.
+    const auto field = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out) {
+            if (c == '\t' || c == '\r' || c == '\n')
+                c = ' ';
+        }
+        return out;
+    };
+    const std::string account =
+        r.logonDomain.empty() && r.user.empty() ? std::string() : r.logonDomain + "\\" + r.user;
+    const std::string line = std::to_string(static_cast<long long>(std::time(nullptr))) + '\t' +
+                             field(verb) + '\t' + field(r.name) + '\t' + field(account) + '\t' +
+                             std::to_string(r.sessionStart) + '\t' + field(r.computer) + '\n';
+    const int fd = ::open(RequestLogPath().c_str(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0)
         return;
-    if (FILE* f = std::fopen(RequestLogPath().c_str(), "ab")) {
-        std::fwrite(line, 1, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line - 1), f);
-        std::fclose(f);
+    struct stat st {};
+    std::string_view rest = line;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        while (!rest.empty()) {
+            const ssize_t n = ::write(fd, rest.data(), rest.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            rest.remove_prefix(static_cast<std::size_t>(n));
+        }
     }
+    ::close(fd);
 }
 
 } // namespace dm

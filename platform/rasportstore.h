@@ -12,7 +12,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -56,8 +58,14 @@ public:
     // Begins a session: authenticated, PPP, counters from zero.
     unsigned long StartSession(std::string_view port, const RasSession& session);
 
+    // The longest port name, in UTF-16 units: the RAS records hold 15 and a
+    // terminating zero.
+    static constexpr std::size_t kMaxPortName = 15;
+
     // Tool operations (dmctl, demo network): they need only a reachable
     // computer and create ras.ini (so installing RAS) when it is missing.
+    // A port name that is empty, longer than kMaxPortName or holds a
+    // character that would break the file gives 87.
     unsigned long SavePort(const RasPortRecord& record);
     // Many ports in one write of the file.
     unsigned long SavePorts(const std::vector<RasPortRecord>& records);
@@ -67,7 +75,15 @@ public:
     std::filesystem::path IniPath() const;
     std::filesystem::path RequestLogPath() const;
 
+    // The ports of one state of ras.ini, indexed by lower-case name.
+    struct PortTable {
+        std::vector<RasPortRecord> records;
+        std::unordered_map<std::string, std::size_t> index;
+    };
+
 private:
+    // Read and indexed once while ras.ini is unchanged.
+    std::shared_ptr<const PortTable> Ports() const;
     unsigned long Locate(std::filesystem::path& dir) const;
     static bool ValidPortName(const std::string& name);
     void AppendRequest(std::string_view verb, const RasPortRecord& record) const;

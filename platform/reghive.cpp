@@ -3,6 +3,7 @@
 #include "platform/regeditformat.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace dm {
 
@@ -51,14 +52,85 @@ bool IsPrefix(const KeyPath& prefix, const KeyPath& path)
     return true;
 }
 
-bool SamePath(const KeyPath& a, const KeyPath& b)
-{
-    return a.size() == b.size() && IsPrefix(a, b);
-}
-
 } // namespace
 
-RegHive::RegHive() = default;
+RegHive::RegHive()
+{
+    RebuildIndex();
+}
+
+// The index holds iterators into the block list: a copy indexes its own list.
+RegHive::RegHive(const RegHive& other)
+    : m_preamble(other.m_preamble), m_blocks(other.m_blocks), m_eol(other.m_eol)
+{
+    RebuildIndex();
+}
+
+RegHive& RegHive::operator=(const RegHive& other)
+{
+    if (this != &other) {
+        RegHive copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+std::string RegHive::IndexKey(const KeyPath& path, std::size_t length)
+{
+    std::string key;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (i > 0)
+            key += '\\';
+        for (char c : path[i])
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return key;
+}
+
+const RegHive::KeyNode* RegHive::Node(const KeyPath& path) const
+{
+    auto it = m_keys.find(IndexKey(path, path.size()));
+    return it == m_keys.end() ? nullptr : &it->second;
+}
+
+RegHive::KeyNode* RegHive::Node(const KeyPath& path)
+{
+    auto it = m_keys.find(IndexKey(path, path.size()));
+    return it == m_keys.end() ? nullptr : &it->second;
+}
+
+void RegHive::IndexAppended(BlockIt block)
+{
+    if (!block->localMachine || block->deletion)
+        return;
+    const KeyPath& path = block->path;
+    std::string key;
+    KeyNode* parent = &m_keys[key];
+    parent->last = block;
+    for (std::size_t n = 1; n <= path.size(); ++n) {
+        if (n > 1)
+            key += '\\';
+        for (char c : path[n - 1])
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        auto [it, created] = m_keys.try_emplace(key);
+        KeyNode& node = it->second;
+        if (created) {
+            node.spelled.assign(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(n));
+            parent->children.push_back(path[n - 1]);
+        }
+        node.last = block;
+        parent = &node;
+    }
+    parent->own.push_back(block);
+}
+
+void RegHive::RebuildIndex()
+{
+    m_keys.clear();
+    m_keys[std::string()];
+    for (auto it = m_blocks.begin(); it != m_blocks.end(); ++it)
+        IndexAppended(it);
+}
 
 RegHive RegHive::Parse(std::string_view text)
 {
@@ -80,6 +152,7 @@ RegHive RegHive::Parse(std::string_view text)
             block.localMachine = header.localMachine;
             block.deletion = header.deletion;
             hive.m_blocks.push_back(std::move(block));
+            hive.IndexAppended(std::prev(hive.m_blocks.end()));
             continue;
         }
         Entry entry;
@@ -152,26 +225,20 @@ std::string RegHive::Serialize() const
     return out;
 }
 
-std::vector<std::size_t> RegHive::BlocksOf(const KeyPath& path) const
+std::vector<RegHive::BlockIt> RegHive::BlocksOf(const KeyPath& path) const
 {
-    std::vector<std::size_t> found;
-    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
-        const Block& b = m_blocks[i];
-        if (b.localMachine && !b.deletion && SamePath(b.path, path))
-            found.push_back(i);
-    }
-    return found;
+    const KeyNode* node = Node(path);
+    return node ? node->own : std::vector<BlockIt>{};
 }
 
 std::optional<KeyPath> RegHive::FindKey(const KeyPath& path) const
 {
     if (path.empty())
         return KeyPath();
-    for (const auto& b : m_blocks) {
-        if (b.localMachine && !b.deletion && IsPrefix(path, b.path))
-            return KeyPath(b.path.begin(), b.path.begin() + static_cast<std::ptrdiff_t>(path.size()));
-    }
-    return std::nullopt;
+    const KeyNode* node = Node(path);
+    if (!node)
+        return std::nullopt;
+    return node->spelled;
 }
 
 KeyPath RegHive::Spelled(const KeyPath& path) const
@@ -188,23 +255,21 @@ KeyPath RegHive::Spelled(const KeyPath& path) const
 
 std::vector<std::string> RegHive::SubKeys(const KeyPath& path) const
 {
-    std::vector<std::string> names;
-    for (const auto& b : m_blocks) {
-        if (!b.localMachine || b.deletion || b.path.size() <= path.size() || !IsPrefix(path, b.path))
-            continue;
-        const std::string& child = b.path[path.size()];
-        if (std::none_of(names.begin(), names.end(),
-                         [&](const std::string& n) { return EqualsNoCase(n, child); }))
-            names.push_back(child);
-    }
-    return names;
+    const KeyNode* node = Node(path);
+    return node ? node->children : std::vector<std::string>{};
+}
+
+const std::string* RegHive::SubKeyAt(const KeyPath& path, std::size_t index) const
+{
+    const KeyNode* node = Node(path);
+    return node && index < node->children.size() ? &node->children[index] : nullptr;
 }
 
 std::vector<RegValue> RegHive::Values(const KeyPath& path) const
 {
     std::vector<RegValue> values;
-    for (std::size_t index : BlocksOf(path)) {
-        for (const auto& entry : m_blocks[index].entries) {
+    for (BlockIt block : BlocksOf(path)) {
+        for (const auto& entry : block->entries) {
             if (entry.kind != Entry::Value)
                 continue;
             auto same = std::find_if(values.begin(), values.end(), [&](const RegValue& v) {
@@ -223,7 +288,7 @@ std::optional<RegValue> RegHive::FindValue(const KeyPath& path, std::string_view
 {
     const auto blocks = BlocksOf(path);
     for (auto b = blocks.rbegin(); b != blocks.rend(); ++b) {
-        const auto& entries = m_blocks[*b].entries;
+        const auto& entries = (*b)->entries;
         for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
             if (e->kind == Entry::Value && EqualsNoCase(e->value.name, name))
                 return e->value;
@@ -234,11 +299,28 @@ std::optional<RegValue> RegHive::FindValue(const KeyPath& path, std::string_view
 
 bool RegHive::HasOwnDenyMark(const KeyPath& path) const
 {
-    for (std::size_t index : BlocksOf(path)) {
-        for (const auto& entry : m_blocks[index].entries) {
+    const KeyNode* node = Node(path);
+    if (!node)
+        return false;
+    for (BlockIt block : node->own) {
+        for (const auto& entry : block->entries) {
             if (entry.kind == Entry::DenyMark)
                 return true;
         }
+    }
+    return false;
+}
+
+bool RegHive::HoldsDeniedKey(const KeyPath& path) const
+{
+    const KeyNode* node = Node(path);
+    if (!node)
+        return false;
+    for (const auto& child : node->children) {
+        KeyPath below = node->spelled;
+        below.push_back(child);
+        if (HasOwnDenyMark(below) || HoldsDeniedKey(below))
+            return true;
     }
     return false;
 }
@@ -252,25 +334,24 @@ bool RegHive::IsDeniedToRemote(const KeyPath& path) const
     return false;
 }
 
-std::size_t RegHive::InsertBlock(const KeyPath& path)
+RegHive::BlockIt RegHive::InsertBlock(const KeyPath& path)
 {
     if (m_preamble.empty() && m_blocks.empty()) {
         m_preamble.push_back({Entry::Other, "REGEDIT4", m_eol, {}});
         m_preamble.push_back({Entry::Other, "", m_eol, {}});
     }
     // After the parent's last descendant, so the file stays ordered as a tree
-    // and a new key comes after its existing siblings.
+    // and a new key comes after its existing siblings; at the end when the
+    // parent is the hive itself or does not exist yet.
     const KeyPath parent(path.begin(), path.end() - (path.empty() ? 0 : 1));
-    std::size_t position = m_blocks.size();
-    if (!parent.empty()) {
-        for (std::size_t i = 0; i < m_blocks.size(); ++i) {
-            if (m_blocks[i].localMachine && !m_blocks[i].deletion && IsPrefix(parent, m_blocks[i].path))
-                position = i + 1;
-        }
-    }
+    const KeyNode* parentNode = parent.empty() ? nullptr : Node(parent);
+    const BlockIt position = parentNode ? std::next(parentNode->last) : m_blocks.end();
+    const bool atEnd = position == m_blocks.end();
+    const BlockIt previous = parentNode ? parentNode->last : BlockIt();
+
     // Keep a blank line between blocks.
     auto isBlank = [](const Entry& e) { return e.kind == Entry::Other && TrimBlanks(e.raw).empty(); };
-    std::vector<Entry>& before = position == 0 ? m_preamble : m_blocks[position - 1].entries;
+    std::vector<Entry>& before = position == m_blocks.begin() ? m_preamble : std::prev(position)->entries;
     if (before.empty() || !isBlank(before.back()))
         before.push_back({Entry::Other, "", m_eol, {}});
 
@@ -278,15 +359,37 @@ std::size_t RegHive::InsertBlock(const KeyPath& path)
     block.eol = m_eol;
     block.path = path;
     block.entries.push_back({Entry::Other, "", m_eol, {}});
-    m_blocks.insert(m_blocks.begin() + static_cast<std::ptrdiff_t>(position), std::move(block));
-    return position;
+    const BlockIt inserted = m_blocks.insert(position, std::move(block));
+
+    if (atEnd) {
+        // The last block of the file is the last of every key above it.
+        IndexAppended(inserted);
+        return inserted;
+    }
+    // Only the key itself can be new here: its parent exists.
+    auto [it, created] = m_keys.try_emplace(IndexKey(path, path.size()));
+    KeyNode& node = it->second;
+    if (created) {
+        node.spelled = path;
+        Node(parent)->children.push_back(path.back());
+    }
+    node.own.push_back(inserted);
+    node.last = inserted;
+    // Keys whose tree ended with the block before now end with this one.
+    for (std::size_t n = parent.size(); n > 0; --n) {
+        KeyNode* above = Node(KeyPath(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(n)));
+        if (above->last != previous)
+            break;
+        above->last = inserted;
+    }
+    return inserted;
 }
 
-std::size_t RegHive::BlockForWriting(const KeyPath& path)
+RegHive::BlockIt RegHive::BlockForWriting(const KeyPath& path)
 {
-    const auto blocks = BlocksOf(path);
-    if (!blocks.empty())
-        return blocks.back();
+    const KeyNode* node = Node(path);
+    if (node && !node->own.empty())
+        return node->own.back();
     return InsertBlock(Spelled(path));
 }
 
@@ -303,9 +406,10 @@ bool RegHive::DeleteTree(const KeyPath& path)
     if (path.empty() || !FindKey(path))
         return false;
     const KeyPath parent = Spelled(KeyPath(path.begin(), path.end() - 1));
-    std::erase_if(m_blocks, [&](const Block& b) {
+    m_blocks.remove_if([&](const Block& b) {
         return b.localMachine && !b.deletion && IsPrefix(path, b.path);
     });
+    RebuildIndex();
     // The parent may have existed only through the deleted key; it stays.
     if (!FindKey(parent))
         InsertBlock(parent);
@@ -316,7 +420,7 @@ void RegHive::SetValue(const KeyPath& path, const RegValue& value)
 {
     const auto blocks = BlocksOf(path);
     for (auto b = blocks.rbegin(); b != blocks.rend(); ++b) {
-        auto& entries = m_blocks[*b].entries;
+        auto& entries = (*b)->entries;
         for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
             if (e->kind == Entry::Value && EqualsNoCase(e->value.name, value.name)) {
                 std::string spelling = std::move(e->value.name);
@@ -327,7 +431,7 @@ void RegHive::SetValue(const KeyPath& path, const RegValue& value)
             }
         }
     }
-    auto& entries = m_blocks[BlockForWriting(path)].entries;
+    auto& entries = BlockForWriting(path)->entries;
     auto last = std::find_if(entries.rbegin(), entries.rend(),
                              [](const Entry& e) { return e.kind != Entry::Other; });
     auto position = last.base(); // just after the last value or mark, or at the start
@@ -337,8 +441,8 @@ void RegHive::SetValue(const KeyPath& path, const RegValue& value)
 bool RegHive::DeleteValue(const KeyPath& path, std::string_view name)
 {
     bool removed = false;
-    for (std::size_t index : BlocksOf(path)) {
-        removed |= std::erase_if(m_blocks[index].entries, [&](const Entry& e) {
+    for (BlockIt block : BlocksOf(path)) {
+        removed |= std::erase_if(block->entries, [&](const Entry& e) {
             return e.kind == Entry::Value && EqualsNoCase(e.value.name, name);
         }) > 0;
     }
@@ -348,13 +452,13 @@ bool RegHive::DeleteValue(const KeyPath& path, std::string_view name)
 void RegHive::SetDeniedToRemote(const KeyPath& path, bool denied)
 {
     if (!denied) {
-        for (std::size_t index : BlocksOf(path))
-            std::erase_if(m_blocks[index].entries, [](const Entry& e) { return e.kind == Entry::DenyMark; });
+        for (BlockIt block : BlocksOf(path))
+            std::erase_if(block->entries, [](const Entry& e) { return e.kind == Entry::DenyMark; });
         return;
     }
     if (HasOwnDenyMark(path))
         return;
-    auto& entries = m_blocks[BlockForWriting(path)].entries;
+    auto& entries = BlockForWriting(path)->entries;
     entries.insert(entries.begin(), Entry{Entry::DenyMark, std::string(regedit::DenyRemoteMark), m_eol, {}});
 }
 

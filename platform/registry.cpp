@@ -97,7 +97,11 @@ unsigned long RegKey::OpenKey(std::string_view subKey, RegKey& result) const
         result.Close();
         return winerr::FileNotFound;
     }
-    auto hive = HiveStore::Load(m_state->hiveFile);
+    std::shared_ptr<const RegHive> hive;
+    if (unsigned long error = HiveStore::Load(m_state->hiveFile, hive)) {
+        result.Close();
+        return error;
+    }
     if (!hive->FindKey(m_state->path)) {
         result.Close();
         return winerr::KeyDeleted;
@@ -158,7 +162,9 @@ static unsigned long RemoveKey(const RegKey::State& state, std::string_view subK
     return HiveStore::Modify(state.hiveFile, [&](RegHive& hive, bool& changed) {
         if (!hive.FindKey(full))
             return winerr::FileNotFound;
-        if (state.remote && hive.IsDeniedToRemote(full))
+        // A remote caller may not remove a denied key, nor one that holds a
+        // denied key somewhere below it.
+        if (state.remote && (hive.IsDeniedToRemote(full) || hive.HoldsDeniedKey(full)))
             return winerr::AccessDenied;
         if (!tree && !hive.SubKeys(full).empty())
             return winerr::AccessDenied;
@@ -181,15 +187,17 @@ unsigned long RegKey::EnumKey(unsigned long index, std::string& name, std::size_
 {
     if (!m_state)
         return winerr::InvalidHandle;
-    auto hive = HiveStore::Load(m_state->hiveFile);
+    std::shared_ptr<const RegHive> hive;
+    if (unsigned long error = HiveStore::Load(m_state->hiveFile, hive))
+        return error;
     if (!hive->FindKey(m_state->path))
         return winerr::KeyDeleted;
-    const auto names = hive->SubKeys(m_state->path);
-    if (index >= names.size())
+    const std::string* found = hive->SubKeyAt(m_state->path, index);
+    if (!found)
         return winerr::NoMoreItems;
-    if (capacity != 0 && names[index].size() + 1 > capacity)
+    if (capacity != 0 && found->size() + 1 > capacity)
         return winerr::MoreData;
-    name = names[index];
+    name = *found;
     return winerr::Success;
 }
 
@@ -197,7 +205,9 @@ unsigned long RegKey::EnumValue(unsigned long index, RegValue& value) const
 {
     if (!m_state)
         return winerr::InvalidHandle;
-    auto hive = HiveStore::Load(m_state->hiveFile);
+    std::shared_ptr<const RegHive> hive;
+    if (unsigned long error = HiveStore::Load(m_state->hiveFile, hive))
+        return error;
     if (!hive->FindKey(m_state->path))
         return winerr::KeyDeleted;
     const auto values = hive->Values(m_state->path);
@@ -211,8 +221,8 @@ std::vector<std::string> RegKey::SubKeyNames() const
 {
     if (!m_state)
         return {};
-    auto hive = HiveStore::Load(m_state->hiveFile);
-    if (!hive->FindKey(m_state->path))
+    std::shared_ptr<const RegHive> hive;
+    if (HiveStore::Load(m_state->hiveFile, hive) != 0 || !hive->FindKey(m_state->path))
         return {};
     return hive->SubKeys(m_state->path);
 }
@@ -221,7 +231,9 @@ unsigned long RegKey::QueryValue(std::string_view name, RegValue& value, std::si
 {
     if (!m_state)
         return winerr::InvalidHandle;
-    auto hive = HiveStore::Load(m_state->hiveFile);
+    std::shared_ptr<const RegHive> hive;
+    if (unsigned long error = HiveStore::Load(m_state->hiveFile, hive))
+        return error;
     if (!hive->FindKey(m_state->path))
         return winerr::KeyDeleted;
     auto found = hive->FindValue(m_state->path, name);
@@ -337,7 +349,9 @@ unsigned long RegKey::SetDeniedToRemote(bool denied) const
 
 bool RegKey::IsDeniedToRemote() const
 {
-    return m_state && HiveStore::Load(m_state->hiveFile)->IsDeniedToRemote(m_state->path);
+    std::shared_ptr<const RegHive> hive;
+    return m_state && HiveStore::Load(m_state->hiveFile, hive) == 0 &&
+           hive->IsDeniedToRemote(m_state->path);
 }
 
 unsigned long RegConnectRegistry(std::string_view computer, RegKey& hive)

@@ -7,6 +7,7 @@
 #include "platform/regkeystate.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace dm {
 
@@ -25,22 +26,18 @@ bool IsPrefixNoCase(const KeyPath& prefix, const KeyPath& path)
     return true;
 }
 
-bool SamePath(const KeyPath& a, const KeyPath& b)
-{
-    return a.size() == b.size() && IsPrefixNoCase(a, b);
-}
-
 } // namespace
 
-std::string RegHive::Export(const KeyPath& path, std::string_view eol) const
+std::string RegHive::Export(const KeyPath& path, std::string_view eol, bool leaveOutDenied) const
 {
     std::string out = "REGEDIT4";
     out += eol;
-    std::vector<KeyPath> done;
+    std::unordered_set<std::string> done;
     auto emit = [&](const KeyPath& key) {
-        if (std::any_of(done.begin(), done.end(), [&](const KeyPath& d) { return SamePath(d, key); }))
+        if (!done.insert(IndexKey(key, key.size())).second)
             return;
-        done.push_back(key);
+        if (leaveOutDenied && IsDeniedToRemote(key))
+            return;
         out += eol;
         out += regedit::FormatKeyHeader(key);
         out += eol;
@@ -93,10 +90,17 @@ std::size_t RegHive::Apply(const RegHive& import)
     return applied;
 }
 
-bool RegHive::TouchesDeniedKey(const RegHive& target) const
+bool RegHive::AllowedToRemote(const RegHive& target) const
 {
-    return std::any_of(m_blocks.begin(), m_blocks.end(), [&](const Block& b) {
-        return b.localMachine && target.IsDeniedToRemote(b.path);
+    return std::none_of(m_blocks.begin(), m_blocks.end(), [&](const Block& b) {
+        if (!b.localMachine)
+            return false;
+        if (target.IsDeniedToRemote(b.path))
+            return true;
+        if (b.deletion)
+            return target.HoldsDeniedKey(b.path);
+        return std::any_of(b.entries.begin(), b.entries.end(),
+                           [](const Entry& e) { return e.kind == Entry::DenyMark; });
     });
 }
 
@@ -106,10 +110,13 @@ unsigned long RegExportText(const RegKey& key, std::string& text)
         return winerr::InvalidHandle;
     const RegKey::State& state = RegKeyAccess::StateOf(key);
     const KeyPath& path = state.path;
-    auto hive = HiveStore::Load(state.hiveFile);
+    std::shared_ptr<const RegHive> hive;
+    if (unsigned long error = HiveStore::Load(state.hiveFile, hive))
+        return error;
     if (!hive->FindKey(path))
         return winerr::KeyDeleted;
-    text = hive->Export(path);
+    // A remote caller's export leaves out what it could not open.
+    text = hive->Export(path, "\r\n", state.remote);
     return winerr::Success;
 }
 
@@ -121,7 +128,7 @@ unsigned long RegImportText(const RegKey& key, std::string_view text, std::size_
     std::size_t count = 0;
     const RegKey::State& state = RegKeyAccess::StateOf(key);
     unsigned long error = HiveStore::Modify(state.hiveFile, [&](RegHive& hive, bool& changed) {
-        if (key.IsRemote() && import.TouchesDeniedKey(hive))
+        if (key.IsRemote() && !import.AllowedToRemote(hive))
             return winerr::AccessDenied;
         count = hive.Apply(import);
         changed = count > 0;

@@ -3,6 +3,7 @@
 #include "platform/network.h"
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace dm {
@@ -25,6 +26,16 @@ std::uint32_t ReadDword(const RegKey& key, std::string_view name, std::uint32_t 
 
 } // namespace
 
+int ManagerSettings::ClampInterval(std::int64_t seconds)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(seconds, MinInterval, MaxInterval));
+}
+
+int ManagerSettings::IntervalMilliseconds(std::int64_t seconds)
+{
+    return static_cast<int>(std::int64_t{ClampInterval(seconds)} * 1000);
+}
+
 void ManagerSettings::Load()
 {
     *this = ManagerSettings();
@@ -32,9 +43,8 @@ void ManagerSettings::Load()
     if (RegOpenLocalMachine(hive) != winerr::Success || hive.OpenKey(KeyPath, key) != winerr::Success)
         return; // defaults, with the column widths of a first start
 
-    interval = static_cast<int>(ReadDword(key, "Interval", 30));
-    if (interval == 0)
-        interval = 30;
+    const std::uint32_t storedInterval = ReadDword(key, "Interval", 30);
+    interval = storedInterval == 0 ? 30 : ClampInterval(storedInterval);
     userIcons = ReadDword(key, "UserIcons", 1) != 0;
     attempt = ReadDword(key, "Attempt", 0) != 0;
     sound = ReadDword(key, "Sound", 0) != 0;

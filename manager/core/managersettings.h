@@ -3,6 +3,7 @@
 // Software\Osterhall Software\Dialminder\System of the local computer.
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace dm {
@@ -12,6 +13,15 @@ struct ManagerSettings {
     static constexpr std::array<int, 10> NoKeyColumnWidths = {140, 90, 100, 65, 120,
                                                               100, 100, 100, 100, 100};
     static constexpr int DefaultColumnWidth = 60;
+
+    // The refresh period's bounds in seconds: a stored value outside them is
+    // taken as the nearest bound.
+    static constexpr int MinInterval = 5;
+    static constexpr int MaxInterval = 86400;
+    static int ClampInterval(std::int64_t seconds);
+    // The period of a timer armed with an interval, in milliseconds; the
+    // interval is clamped first, so the product never overflows.
+    static int IntervalMilliseconds(std::int64_t seconds);
 
     int interval = 30;             // refresh period in seconds; 0 reads as 30
     bool userIcons = true;         // accounts shown with their RAS permission icons

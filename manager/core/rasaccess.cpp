@@ -28,6 +28,19 @@ std::string SessionUser(const RAS_PORT_0& port)
     return domain + "\\" + user;
 }
 
+// A server that cannot be read keeps the ports last known, each shown as
+// unreadable: nobody can tell whether their sessions still run.
+void MarkPortsUnreadable(ServerEntry& server, int knownPorts)
+{
+    server.portCount = std::min(knownPorts, static_cast<int>(server.slots.size()));
+    for (int i = 0; i < server.portCount; ++i) {
+        PortSlot& slot = server.slots[static_cast<std::size_t>(i)];
+        slot.user.clear();
+        slot.sessionStart = 0;
+        slot.state = SlotState::Unreadable;
+    }
+}
+
 std::string ErrorText(const char* format, DWORD error)
 {
     char text[160];
@@ -59,6 +72,7 @@ bool RasAccess::RefreshServerPorts(ServerEntry& server, std::string& databaseDir
     switch (ReadMasterShare(server.name, databaseDirectory)) {
     case MasterShareResult::Unreachable:
         server.state = ServerState::RegistryUnavailable;
+        MarkPortsUnreadable(server, oldPorts);
         noteChange();
         return false;
     case MasterShareResult::ShareMissing:
@@ -79,6 +93,7 @@ bool RasAccess::RefreshServerPorts(ServerEntry& server, std::string& databaseDir
         bound ? m_functions->RasAdminPortEnum(ServerName(server.name).c_str(), &ports, &count) : 1;
     if (error != 0) {
         server.state = ServerState::EnumerationFailed;
+        MarkPortsUnreadable(server, oldPorts);
     } else {
         server.slots.assign(count, PortSlot());
         int busy = 0;
@@ -126,14 +141,16 @@ bool RasAccess::RefreshPortUsers(ServerEntry& server)
         }
         if (parameters != nullptr)
             m_functions->RasAdminFreeBuffer(parameters);
-        if (port.LineCondition != RAS_PORT_AUTHENTICATED) {
-            slot.user.clear();
-            slot.sessionStart = 0;
-            slot.state = SlotState::NoUser;
-        } else {
+        if (port.LineCondition == RAS_PORT_AUTHENTICATED) {
             slot.user = SessionUser(port.rasport0);
             slot.sessionStart = port.rasport0.dwStartSessionTime;
             slot.state = SlotState::Authenticated;
+        } else {
+            slot.user.clear();
+            slot.sessionStart = 0;
+            // A port that is not operational is a fault here as in the quick
+            // refresh (GetPortCondition), so the two never disagree on its icon.
+            slot.state = IsOperational(port.LineCondition) ? SlotState::NoUser : SlotState::Unreadable;
         }
     }
     return true;
@@ -151,6 +168,11 @@ bool RasAccess::GetPortLiveData(std::string_view server, std::string_view port, 
     if (parameters != nullptr)
         m_functions->RasAdminFreeBuffer(parameters);
     return error == 0;
+}
+
+bool RasAccess::IsOperational(std::uint32_t lineCondition)
+{
+    return lineCondition >= RAS_PORT_DISCONNECTED && lineCondition <= RAS_PORT_INITIALIZING;
 }
 
 PortCondition RasAccess::GetPortCondition(std::string_view server, std::string_view port,

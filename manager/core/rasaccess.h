@@ -42,6 +42,9 @@ public:
                               std::uint8_t privilege, std::string_view callbackNumber);
     // Total ports and ports in use of a server.
     bool GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse);
+    // Line conditions 2 (disconnected) to 7 (initializing); 1 and unknown
+    // codes mean the port is not operational.
+    static bool IsOperational(std::uint32_t lineCondition);
 
 private:
     const RasAdminFunctions* m_functions;

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/logfilereader.h"
+#include "tests/support/childprocess.h"
 #include "tests/support/tempdir.h"
 
 using namespace dm;
@@ -104,6 +106,32 @@ TEST(IniStoreBadInputTest, DirectoriesAndUnreadableFilesReadAsMissingAndRefuseWr
         ::chmod((dir / "locked.ini").c_str(), 0600);
         EXPECT_EQ(ReadFile(dir / "locked.ini"), "[s]\r\nk=secret\r\n");
     }
+}
+
+TEST(IniStoreBadInputTest, AFifoReadsAsMissingWithoutBlockingAndRefusesWrites)
+{
+    // A FIFO planted as a database file or a day file must not hang every
+    // program that opens it: nobody ever writes into it.
+    TempDir dir;
+    const auto fifo = dir / "Dialmind.hw";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const int result = dm::test::RunInChild([&] {
+        if (LoadIniFile(fifo))
+            return 1;
+        std::string text;
+        if (ReadWholeFile(fifo, text))
+            return 2;
+        if (Set(fifo, "s", "k", "v"))
+            return 3;
+        std::vector<LogRecord> records;
+        if (ReadLogFile(fifo, LogFileRules{}, records))
+            return 4;
+        return 0;
+    });
+    EXPECT_EQ(result, 0) << "-1: blocked on the FIFO";
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST(IniStoreBadInputTest, BinaryFilesAndMegabyteLinesParseAndSurviveAWrite)

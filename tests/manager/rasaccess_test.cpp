@@ -230,3 +230,60 @@ TEST_F(RasAccessTest, WithoutFreeBufferNoBufferIsTakenFromTheLibrary)
 }
 
 } // namespace
+
+TEST_F(RasAccessTest, FullAndQuickRefreshAgreeOnAPortThatIsNotOperational)
+{
+    AddServer("RAS1", true, DatabaseDir());
+    MonitorServer("RAS1");
+    AddPort("RAS1", "COM1", 1);  // not operational
+    AddPort("RAS1", "COM2", 9);  // a code the library does not define
+    AddPort("RAS1", "COM3", 2);  // disconnected: operational, idle
+    AddPort("RAS1", "COM4", 7);  // initializing: operational, no user yet
+    auto doc = NewDocument();
+    ASSERT_TRUE(doc->RefreshServerPorts(0));
+    const ServerEntry& server = doc->Servers()[0];
+    ASSERT_EQ(server.portCount, 4);
+    for (int i = 0; i < 4; ++i) {
+        const PortSlot& slot = server.slots[static_cast<std::size_t>(i)];
+        std::string user;
+        std::uint32_t start = 0;
+        const int quick = doc->GetPortCondition("RAS1", slot.portName, user, start);
+        // A fault in one refresh is a fault in the other; idle and busy
+        // without a user both show the idle icon.
+        EXPECT_EQ(slot.state == SlotState::Unreadable, quick == 2) << slot.portName;
+    }
+    EXPECT_EQ(server.slots[0].state, SlotState::Unreadable);
+    EXPECT_EQ(server.slots[1].state, SlotState::Unreadable);
+    EXPECT_EQ(server.slots[2].state, SlotState::NoUser);
+    EXPECT_EQ(server.slots[3].state, SlotState::NoUser);
+}
+
+TEST_F(RasAccessTest, AnUnreachableServerKeepsItsLastKnownPortsAsFaults)
+{
+    AddServer("RAS1", true, DatabaseDir());
+    MonitorServer("RAS1");
+    AddPort("RAS1", "COM1");
+    AddPort("RAS1", "COM2", 6, "ann", 1700000000);
+    auto doc = NewDocument();
+    ASSERT_TRUE(doc->RefreshServerPorts(0));
+    ASSERT_EQ(doc->Servers()[0].busyCount, 1);
+
+    Network::SetReachable("RAS1", false);
+    doc->SetChanged(false);
+    EXPECT_FALSE(doc->RefreshServerPorts(0));
+    const ServerEntry& server = doc->Servers()[0];
+    EXPECT_EQ(server.state, ServerState::RegistryUnavailable);
+    ASSERT_EQ(server.portCount, 2) << "the ports last known stay";
+    EXPECT_EQ(server.slots[1].portName, "COM2");
+    for (const PortSlot& slot : server.slots) {
+        EXPECT_EQ(slot.state, SlotState::Unreadable);
+        EXPECT_EQ(slot.sessionStart, 0u) << "a session nobody can see is not shown as running";
+        EXPECT_EQ(slot.user, "");
+    }
+    EXPECT_EQ(server.busyCount, 0);
+    EXPECT_TRUE(doc->Changed());
+
+    Network::SetReachable("RAS1", true);
+    EXPECT_TRUE(doc->RefreshServerPorts(0));
+    EXPECT_EQ(doc->Servers()[0].slots[1].state, SlotState::Authenticated);
+}

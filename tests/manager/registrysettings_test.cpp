@@ -50,6 +50,21 @@ TEST_F(ManagerSettingsTest, OutOfRangeValuesTakeTheirDefaultsOneByOne)
     EXPECT_EQ(s.browseScope, 4);
 }
 
+TEST_F(ManagerSettingsTest, AnIntervalOutsideFiveSecondsToADayTakesTheNearestBound)
+{
+    const std::pair<std::uint32_t, int> cases[] = {
+        {3000000, 86400}, {86401, 86400}, {86400, 86400}, {4294967295u, 86400}, {1, 5}, {5, 5}, {0, 30}};
+    for (const auto& [stored, read] : cases) {
+        SetSystem("Interval", stored);
+        ManagerSettings s;
+        s.Load();
+        EXPECT_EQ(s.interval, read) << stored;
+    }
+    // The timer period is computed in 64 bits: a day is 86,400,000 ms.
+    EXPECT_EQ(ManagerSettings::IntervalMilliseconds(3000000), 86400000);
+    EXPECT_EQ(ManagerSettings::IntervalMilliseconds(-7), 5000);
+}
+
 TEST_F(ManagerSettingsTest, SaveRoundTrips)
 {
     ManagerSettings s;

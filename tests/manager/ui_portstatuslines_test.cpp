@@ -59,6 +59,20 @@ TEST(PortStatusLines, IdlePortShowsNoUserAndKeepsUnprojectedLines)
     EXPECT_EQ(Text(r, L::ComputerName), "Computer name:  ");
     EXPECT_EQ(Text(r, L::DeviceName), "Device name:  Fieldline V.34");
     EXPECT_EQ(Text(r, L::SessionStarted), "Session started:  ");
+    // Without a session the address lines are emptied, projected or not:
+    // they must not keep the addresses of the caller who hung up.
+    EXPECT_EQ(Text(r, L::IpAddress), "IP address:  ");
+    EXPECT_EQ(Text(r, L::IpxAddress), "IPX address:  ");
+    EXPECT_EQ(Text(r, L::NetBiosName), "NetBIOS name:  ");
+}
+
+TEST(PortStatusLines, ProjectionErrorsKeepTheLinesOfAConnectedUser)
+{
+    PortData data;
+    data.Connect();
+    data.port.ProjResult.ip.dwError = 731;
+    const auto r = data.Compute();
+    EXPECT_EQ(r.account, "OSTERHALL\\anna");
     EXPECT_FALSE(r.texts[L::IpAddress]) << "a projection error leaves the line as it was";
     EXPECT_FALSE(r.texts[L::IpxAddress]);
     EXPECT_FALSE(r.texts[L::NetBiosName]);
@@ -135,12 +149,30 @@ TEST(PortStatusLines, StatisticsAndCompressionRatios)
     EXPECT_EQ(Text(r, L::TimeoutErrors), "Timeouts:  5");
     EXPECT_EQ(Text(r, L::BufferErrors), "Buffer overruns:  6");
 
-    EXPECT_EQ(L::CompressionRatio(0, 0), 0u) << "no traffic gives ratio 0";
-    EXPECT_EQ(L::CompressionRatio(1, 3), 67u) << "100 - 33 by truncating division";
+    EXPECT_EQ(L::CompressionRatio(0, 0), 0) << "no traffic gives ratio 0";
+    EXPECT_EQ(L::CompressionRatio(1, 3), 67) << "100 - 33 by truncating division";
     // Large counters neither wrap in the ratio nor show as negative numbers.
-    EXPECT_EQ(L::CompressionRatio(3000000000u, 4000000000u), 25u);
+    EXPECT_EQ(L::CompressionRatio(3000000000u, 4000000000u), 25);
     data.stats.dwBytesRcved = 3000000000u;
     EXPECT_EQ(Text(data.Compute(), L::BytesIn), "Incoming bytes:  3000000000");
+}
+
+TEST(PortStatusLines, CompressionThatAddsBytesShowsANegativeRatio)
+{
+    PortData data;
+    // The compressor sent 166 bytes more than it was given: 1000 out, 834 before.
+    data.stats.dwBytesXmited = 1000;
+    data.stats.dwBytesXmitedUncompressed = 834;
+    data.stats.dwBytesXmitedCompressed = 1000;
+    data.stats.dwBytesRcved = 100;
+    data.stats.dwBytesRcvedUncompressed = 0;
+    data.stats.dwBytesRcvedCompressed = 4000000000u; // more than the bytes: nothing before
+    const auto r = data.Compute();
+    EXPECT_EQ(Text(r, L::BytesOutBefore), "Outgoing bytes before compress:  834");
+    EXPECT_EQ(Text(r, L::OutRatio), "Outgoing compress ratio:  -19%");
+    EXPECT_EQ(Text(r, L::InRatio), "Incoming compress ratio:  0%");
+    EXPECT_EQ(L::BytesBefore(1000, 834, 1000), 834);
+    EXPECT_EQ(L::CompressionRatio(4294967295LL, 1), 100 - 429496729500LL) << "no 32-bit wrap";
 }
 
 TEST(PortStatusLines, TreeLayoutAndInitialTexts)

@@ -3,10 +3,15 @@
 #include "common/userinteraction.h"
 #include "platform/execute.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace dm {
@@ -36,6 +41,10 @@ CSendMessageDialog::CSendMessageDialog(const QString& recipient, UserInteraction
     layout->addWidget(m_text);
     layout->addWidget(note);
     layout->addWidget(buttons);
+    connect(m_text->document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
+        m_editPosition = position;
+        m_editAdded = added;
+    });
     connect(m_text, &QPlainTextEdit::textChanged, this, &CSendMessageDialog::LimitText);
     connect(m_send, &QPushButton::clicked, this, &CSendMessageDialog::Send);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -44,12 +53,31 @@ CSendMessageDialog::CSendMessageDialog(const QString& recipient, UserInteraction
 
 void CSendMessageDialog::LimitText()
 {
-    const QString text = m_text->toPlainText();
-    if (text.size() <= kMaxText)
+    const int excess = m_text->toPlainText().size() - kMaxText;
+    if (excess <= 0 || m_limiting)
         return;
-    const QSignalBlocker blocker(m_text);
-    m_text->setPlainText(text.left(kMaxText));
-    m_text->moveCursor(QTextCursor::End);
+    m_limiting = true;
+    // A key typed into a full message is refused: the characters that the
+    // edit added beyond the limit are taken out again where they went in, and
+    // the cursor stays where the typing left it. A paste keeps what fits.
+    const int end = std::min(m_editPosition + m_editAdded, m_text->document()->characterCount() - 1);
+    const int start = std::max(m_editPosition, end - excess);
+    QTextCursor cursor(m_text->document());
+    if (end - start == excess) {
+        cursor.setPosition(start);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        QTextCursor shown = m_text->textCursor();
+        shown.setPosition(start);
+        m_text->setTextCursor(shown);
+    } else {
+        // Text set as a whole: keep its first characters.
+        cursor.setPosition(kMaxText);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        m_text->moveCursor(QTextCursor::End);
+    }
+    m_limiting = false;
 }
 
 std::string CSendMessageDialog::BuildCommand(const QString& recipient, const QString& text)

@@ -38,6 +38,11 @@ private:
     void LimitText();
 
     QString m_recipient;
+    // Where the last edit put its text, so that what goes beyond the limit
+    // is taken from that edit and not from the end of the message.
+    int m_editPosition = 0;
+    int m_editAdded = 0;
+    bool m_limiting = false;
     UserInteraction& m_ui;
     QPlainTextEdit* m_text = nullptr;
     QPushButton* m_send = nullptr;

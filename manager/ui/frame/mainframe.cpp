@@ -127,6 +127,12 @@ void CMainFrame::CreateStatusBar()
         bar->addPermanentWidget(m_lockLabels[i]);
     }
     bar->showMessage(QStringLiteral("Ready"));
+    // Menu hints and finished progress texts clear the message pane: the
+    // idle text comes back, as it does after every other message.
+    connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& text) {
+        if (text.isEmpty())
+            bar->showMessage(QStringLiteral("Ready"));
+    });
     m_ui.SetProgressWindow(bar);
     m_doc.SetProgressWindow(true);
 }

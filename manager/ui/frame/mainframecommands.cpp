@@ -89,8 +89,10 @@ void CMainFrame::UpdateCommandStates()
     m_actions[Command::Print]->setEnabled(savesData);
     m_actions[Command::PrintPreview]->setEnabled(pane && pane->CanPrintPreview());
     m_actions[Command::Reports]->setEnabled(static_cast<bool>(m_extensions.reports));
-    m_actions[Command::Delete]->setEnabled((RightPaneIsActive() && pane && pane->CanDeleteSelection()) ||
-                                           m_tree->CanDeleteServer());
+    // Delete acts on the focused view's selection only, never on the tree's
+    // server while the right pane has the focus.
+    m_actions[Command::Delete]->setEnabled(RightPaneIsActive() ? pane && pane->CanDeleteSelection()
+                                                               : m_tree->CanDeleteServer());
     m_actions[Command::Properties]->setEnabled(m_tree->CanShowProperties());
     m_actions[Command::ExportPermissions]->setEnabled(static_cast<bool>(m_extensions.exportPermissions));
     m_actions[Command::ImportPermissions]->setEnabled(static_cast<bool>(m_extensions.importPermissions));
@@ -168,9 +170,13 @@ void CMainFrame::OnSaveOrPrint(Command command, bool fromToolbar)
 void CMainFrame::OnDelete()
 {
     auto* pane = dynamic_cast<PaneCommands*>(m_rightPane.data());
-    if (RightPaneIsActive() && pane && pane->CanDeleteSelection())
-        pane->DeleteSelection();
-    else if (m_tree->CanDeleteServer())
+    if (RightPaneIsActive()) {
+        // The ports list and the port status panel delete nothing.
+        if (pane && pane->CanDeleteSelection())
+            pane->DeleteSelection();
+        return;
+    }
+    if (m_tree->CanDeleteServer())
         m_tree->DeleteSelectedServer();
 }
 

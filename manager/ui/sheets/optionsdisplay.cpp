@@ -1,6 +1,7 @@
 #include "manager/ui/sheets/optionsdisplay.h"
 
 #include "common/userinteraction.h"
+#include "manager/core/managersettings.h"
 #include "manager/core/messagecaption.h"
 #include "framework/helpwindow.h"
 
@@ -56,12 +57,14 @@ void COptionsDisplay::OnEdited()
 
 bool COptionsDisplay::OnApply()
 {
-    const int interval = m_field->text().toInt();
+    const qlonglong interval = m_field->text().toLongLong();
     if (interval < 5) {
         m_ui.ShowMessage("Please enter a refresh rate larger than 5 seconds.", kMessageCaption, Buttons::Ok, Icon::Information);
         return false;
     }
-    m_interval = interval;
+    // A longer period than a day is taken as a day.
+    m_interval = ManagerSettings::ClampInterval(interval);
+    m_field->setText(QString::number(m_interval));
     m_userIcons = m_icons->isChecked();
     return true;
 }

@@ -30,7 +30,7 @@ void FinishOptionsSheet(CDMDoc& doc, CDMView& tree, CPropertySheet& sheet)
     settings.userIcons = display->m_userIcons;
     // The browse scope was taken by the History View page's Apply.
     if (intervalChanged)
-        tree.ArmTimer(settings.interval * 1000);
+        tree.ArmTimer(ManagerSettings::IntervalMilliseconds(settings.interval));
     if (iconsChanged)
         doc.UpdateAllViews(nullptr, hint::AccountIconsChanged);
     if (intervalChanged || iconsChanged)

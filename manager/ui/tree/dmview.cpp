@@ -83,7 +83,7 @@ void CDMView::OnDocumentUpdate(DocumentObserver*, int hintValue)
     // 5000 seconds or more arms the timer with it; the Options command re-arms
     // it with the interval in seconds. The tick does no work either way.
     const int interval = m_doc.Settings().interval;
-    ArmTimer(interval >= 5000 ? interval * 1000 : 30000);
+    ArmTimer(interval >= 5000 ? ManagerSettings::IntervalMilliseconds(interval) : 30000);
 }
 
 void CDMView::DeleteChildren(QTreeWidgetItem* item)
@@ -101,6 +101,7 @@ void CDMView::Rebuild()
         m_accountsRoot = nullptr;
         viewport()->update();
     }
+    m_reported = nullptr;
     m_serversRoot = AddNode(nullptr, QStringLiteral("Servers"), 0);
     m_accountsRoot = AddNode(nullptr, QStringLiteral("Accounts"), 6);
     m_counters.Reset();
@@ -197,18 +198,35 @@ void CDMView::OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* pr
         m_accountsRoot->setData(0, kImageRole, image);
         m_accountsRoot->setIcon(0, Icons::TreeImage(image));
     }
-    if (current)
+    if (current && !m_takingFocus)
         ReportSelection(current);
+}
+
+void CDMView::focusInEvent(QFocusEvent* event)
+{
+    // Taking the focus without a current node makes the first one current
+    // ("Servers"); that selects nothing until the person acts on it.
+    m_takingFocus = true;
+    QTreeWidget::focusInEvent(event);
+    m_takingFocus = false;
 }
 
 void CDMView::mousePressEvent(QMouseEvent* event)
 {
     QTreeWidgetItem* before = currentItem();
     QTreeWidget::mousePressEvent(event);
-    // A click on the node that is already current, while the document has no
-    // selection (after "About"), selects it again.
-    QTreeWidgetItem* hit = itemAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && hit && hit == before && m_doc.CurrentKind() == KindNone)
+    const QPoint at = event->position().toPoint();
+    QTreeWidgetItem* hit = itemAt(at);
+    if (event->button() != Qt::LeftButton || !hit || hit != before)
+        return;
+    // A click on an expander expands or collapses, nothing else.
+    const QRect label = visualItemRect(hit);
+    if (isRightToLeft() ? at.x() > label.right() : at.x() < label.left())
+        return;
+    // A click on the node that is already current selects it when the
+    // document does not hold it as its selection (after "About", or when it
+    // became current without a choice of the person's).
+    if (m_doc.CurrentKind() == KindNone || hit != m_reported)
         ReportSelection(hit);
 }
 
@@ -236,6 +254,7 @@ void CDMView::ReportSelection(QTreeWidgetItem* item)
     if (item->data(0, kPlaceholderRole).toBool()) {
         // "No ports available" is no port: it stands for its server.
         selection.server = parentText;
+        m_reported = item;
         m_doc.SelectItem(this, KindServer);
         Q_EMIT selectionChanged();
         return;
@@ -281,6 +300,7 @@ void CDMView::ReportSelection(QTreeWidgetItem* item)
         selection.accountsRootSelected = wasAccountsRoot;
         return;
     }
+    m_reported = item;
     m_doc.SelectItem(this, kind);
     Q_EMIT selectionChanged();
 }

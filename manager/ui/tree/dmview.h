@@ -68,6 +68,7 @@ Q_SIGNALS:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& text, int image);
@@ -92,6 +93,11 @@ private:
     QTimer* m_timer = nullptr;
     bool m_built = false;
     int m_rebuilds = 0;
+    // The node last reported to the document (compared, never dereferenced).
+    const QTreeWidgetItem* m_reported = nullptr;
+    // Set while the view takes the focus: a current node that Qt picks then
+    // is no choice of the person's.
+    bool m_takingFocus = false;
 };
 
 } // namespace dm

@@ -41,8 +41,7 @@ CNewPort::~CNewPort()
 
 QString CNewPort::Title() const
 {
-    const Selection& s = m_doc.CurrentSelection();
-    return QStringLiteral("%1 on %2").arg(QString::fromStdString(s.port), QString::fromStdString(s.server));
+    return QStringLiteral("%1 on %2").arg(QString::fromStdString(m_port), QString::fromStdString(m_server));
 }
 
 int CNewPort::TimerInterval() const
@@ -61,12 +60,52 @@ void CNewPort::OnDocumentUpdate(DocumentObserver*, int hintValue)
     if (hintValue == hint::DocumentLoaded) {
         if (m_tree->topLevelItemCount() == 0)
             BuildTree();
-        if (QueryPort())
-            Fill();
+        ShowSelectedPort();
         m_timer->start(kRefreshMs);
     } else if (hintValue == hint::DataChanged) {
+        // The tree sends hint 1 when another port of the same kind was
+        // selected: the panel must never go on showing the previous one.
+        const Selection& s = m_doc.CurrentSelection();
+        if (s.server != m_server || s.port != m_port)
+            ShowSelectedPort();
+        else
+            Refresh();
         update();
     }
+}
+
+void CNewPort::ShowSelectedPort()
+{
+    const Selection& s = m_doc.CurrentSelection();
+    m_server = s.server;
+    m_port = s.port;
+    m_error = false;
+    m_rates = MeterRates();
+    m_userConnected = false;
+    m_account.clear();
+    m_userName.clear();
+    m_buttonStates.fill(Flat);
+    for (int l = 0; l < PortStatusLines::LineCount; ++l)
+        SetLine(static_cast<PortStatusLines::Line>(l),
+                PortStatusLines::InitialText(static_cast<PortStatusLines::Line>(l)));
+    Refresh();
+    update();
+}
+
+void CNewPort::Refresh()
+{
+    if (QueryPort()) {
+        m_error = false;
+        Fill();
+        return;
+    }
+    if (m_error)
+        return; // reported already; the next tick tries again
+    m_error = true;
+    update();
+    m_doc.Interaction().ShowMessage(
+        "Error when retrieving data from RAS port.\nNo data will be available for this port.", kMessageCaption,
+        Buttons::Ok, Icon::Error);
 }
 
 void CNewPort::BuildTree()
@@ -94,9 +133,8 @@ void CNewPort::BuildTree()
 
 bool CNewPort::QueryPort()
 {
-    const Selection& s = m_doc.CurrentSelection();
-    const int index = m_doc.FindServer(s.server);
-    return index != kNoServer && m_doc.GetPortLiveData(index, s.port);
+    const int index = m_doc.FindServer(m_server);
+    return index != kNoServer && m_doc.GetPortLiveData(index, m_port);
 }
 
 void CNewPort::SetLine(PortStatusLines::Line line, const std::string& text)
@@ -116,8 +154,10 @@ void CNewPort::Fill()
     const PortStatusLines::Result result = PortStatusLines::Compute(live.port, live.statistics);
     if (result.userConnected) {
         m_userName = result.userName;
+        m_account = result.account;
         SetConnected(true);
     } else {
+        m_account.clear();
         SetConnected(false);
     }
     for (int l = 0; l < PortStatusLines::LineCount; ++l)
@@ -141,19 +181,7 @@ void CNewPort::SetConnected(bool connected)
 
 void CNewPort::OnTimerTick()
 {
-    if (m_error) {
-        m_timer->stop();
-        return;
-    }
-    if (QueryPort()) {
-        Fill();
-        return;
-    }
-    m_timer->stop();
-    m_error = true;
-    m_doc.Interaction().ShowMessage(
-        "Error when retrieving data from RAS port.\nNo data will be available for this port.", kMessageCaption, Buttons::Ok,
-        Icon::Error);
+    Refresh();
 }
 
 void CNewPort::resizeEvent(QResizeEvent* event)

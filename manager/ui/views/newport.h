@@ -3,7 +3,11 @@
 // (current session, device data, session statistics, session errors) as a
 // tree of lines, the IN and OUT meters and four tool buttons: disconnect the
 // session, send a message, open the user's properties, reset the statistics.
-// It refreshes itself every 5 seconds (timer 77) until a query fails.
+// It refreshes itself every 5 seconds (timer 77). It shows the port that the
+// tree selected: a change of selection (hint 1) turns it to the new port at
+// once, and the buttons always act on the port whose data it shows. A failed
+// query is reported once; the panel keeps trying, so it recovers when the
+// server can be reached again.
 
 #include "manager/core/documentobserver.h"
 #include "manager/ui/views/meterrates.h"
@@ -43,6 +47,9 @@ public:
     QTreeWidget* Lines() const { return m_tree; }
     bool UserConnected() const { return m_userConnected; }
     bool HasFailed() const { return m_error; }
+    // The server and port whose data the panel shows.
+    const std::string& ShownServer() const { return m_server; }
+    const std::string& ShownPort() const { return m_port; }
     int TimerInterval() const;
     const MeterRates& Rates() const { return m_rates; }
     int Rewrites() const { return m_rewrites; }
@@ -72,10 +79,16 @@ protected:
 
 private:
     void BuildTree();
+    // Turns the panel to the port the document has selected, as a panel
+    // created for it would start: initial texts, no rates, no failure.
+    void ShowSelectedPort();
+    // Queries the shown port and fills the lines; a failure is reported once.
+    void Refresh();
     bool QueryPort();
     void Fill();
     void SetLine(PortStatusLines::Line line, const std::string& text);
     void SetConnected(bool connected);
+    std::string DisconnectQuestion() const;
     void RunAction(int button);
     bool ButtonInert(int button) const;
     void PlaceTree();
@@ -91,6 +104,9 @@ private:
     QString m_toolTip = QStringLiteral("Button ToolTips");
     bool m_toolTipActive = false;
     bool m_userConnected = false;
+    std::string m_server;
+    std::string m_port;
+    std::string m_account; // domain\user of the session the lines show
     std::string m_userName;
     MeterRates m_rates;
     bool m_error = false;

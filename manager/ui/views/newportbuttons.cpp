@@ -115,15 +115,25 @@ void CNewPort::leaveEvent(QEvent* event)
     QWidget::leaveEvent(event);
 }
 
+std::string CNewPort::DisconnectQuestion() const
+{
+    // Names the session that Yes ends, so that the person sees which one it is.
+    return "Are you sure you want to disconnect the current user?\n\n" + m_account + " on " + m_port + " (" +
+           m_server + ")";
+}
+
 void CNewPort::RunAction(int button)
 {
-    const Selection& s = m_doc.CurrentSelection();
+    // The buttons act on the port whose lines the panel shows.
+    const std::string server = m_server;
+    const std::string port = m_port;
     UserInteraction& ui = m_doc.Interaction();
     switch (button) {
     case Disconnect:
-        if (ui.ShowMessage("Are you sure you want to disconnect the current user?", kMessageCaption, Buttons::YesNo,
-                           Icon::Question) == Answer::Yes)
-            m_doc.DisconnectPort(s.server, s.port);
+        if (ui.ShowMessage(DisconnectQuestion(), kMessageCaption, Buttons::YesNo, Icon::Question) == Answer::Yes) {
+            m_doc.DisconnectPort(server, port);
+            Refresh();
+        }
         break;
     case SendMessage: {
         // The addressee is the calling computer, else the user's name.
@@ -146,7 +156,10 @@ void CNewPort::RunAction(int button)
     case ResetStatistics:
         if (ui.ShowMessage("Are you sure you want to reset the statistic counters for this port?", kMessageCaption,
                            Buttons::YesNo, Icon::Question) == Answer::Yes)
-            m_doc.ClearPortStatistics(s.server, s.port);
+        {
+            m_doc.ClearPortStatistics(server, port);
+            Refresh();
+        }
         break;
     default: return;
     }

@@ -109,6 +109,15 @@ void PortsModel::ApplyRowUpdate(const QString& port, const QString& server, cons
     Q_EMIT dataChanged(index(found, 0), index(found, ColumnCount - 1));
 }
 
+void PortsModel::ApplyUnreachableRow(const QString& server)
+{
+    const QString port = QString::fromLatin1(kNotReachable);
+    ApplyRowUpdate(port, server, QString(), 0, 2);
+    const int found = FindRow(server, port);
+    m_rows[static_cast<size_t>(found)].placeholder = true;
+    m_rows[static_cast<size_t>(found)].started.clear();
+}
+
 void PortsModel::ClearSeenMarks()
 {
     for (Row& row : m_rows)

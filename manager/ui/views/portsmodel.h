@@ -28,7 +28,10 @@ public:
         QString started;
         int image = 3;
         bool seen = false;
+        bool placeholder = false; // "(not reachable)" standing for a server without known ports
     };
+    // The port column of a server that cannot be reached and has no known port.
+    static constexpr const char* kNotReachable = "(not reachable)";
 
     explicit PortsModel(QObject* parent = nullptr);
 
@@ -43,6 +46,9 @@ public:
     // the time of day only; without a session an updated row shows " ".
     void ApplyRowUpdate(const QString& port, const QString& server, const QString& user,
                         std::uint32_t sessionStart, int state);
+    // The one row of a server that cannot be reached and has no known port:
+    // "(not reachable)" with the fault icon, so that the list says why it is empty.
+    void ApplyUnreachableRow(const QString& server);
     void ClearSeenMarks();
     // Deletes, from the last row to the first, every row not seen since
     // ClearSeenMarks.

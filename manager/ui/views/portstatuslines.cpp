@@ -69,18 +69,16 @@ const char* PortStatusLines::InitialText(Line line)
     return texts[line];
 }
 
-unsigned PortStatusLines::CompressionRatio(std::uint32_t bytes, std::uint32_t before)
+std::int64_t PortStatusLines::CompressionRatio(std::int64_t bytes, std::int64_t before)
 {
-    if (before == 0)
+    if (before <= 0)
         return 0;
-    // In 64 bits: bytes * 100 does not wrap for large counters.
-    return static_cast<unsigned>(100 - static_cast<std::uint64_t>(bytes) * 100 / before);
+    return 100 - bytes * 100 / before;
 }
 
-std::uint32_t PortStatusLines::BytesBefore(std::uint32_t bytes, std::uint32_t uncompressed,
-                                           std::uint32_t compressed)
+std::int64_t PortStatusLines::BytesBefore(std::uint32_t bytes, std::uint32_t uncompressed, std::uint32_t compressed)
 {
-    return bytes + (uncompressed - compressed);
+    return static_cast<std::int64_t>(bytes) + uncompressed - static_cast<std::int64_t>(compressed);
 }
 
 std::string PortStatusLines::MediaTypeText(std::uint32_t mediaType)
@@ -121,6 +119,7 @@ PortStatusLines::Result PortStatusLines::Compute(const RAS_PORT_1& port, const R
     result.userName = Field(p0.wszUserName);
     result.userConnected = account != "\\";
     if (result.userConnected) {
+        result.account = account;
         t[UserAccount] = "User name:  " + account;
         t[UsingPpp] = (p0.Flags & PPP_CLIENT) ? "Using PPP:  YES" : "Using PPP:  NO";
         t[LineSpeed] = Format("Port speed:  %u bps", port.LineSpeed);
@@ -142,27 +141,36 @@ PortStatusLines::Result PortStatusLines::Compute(const RAS_PORT_1& port, const R
     t[HardwareOverruns] = Format("Hardware overruns:  %u", stats.dwHardwareOverrunErr);
     t[TimeoutErrors] = Format("Timeouts:  %u", stats.dwTimeoutErr);
 
-    const std::uint32_t outBefore =
+    const long long outBefore =
         BytesBefore(stats.dwBytesXmited, stats.dwBytesXmitedUncompressed, stats.dwBytesXmitedCompressed);
     t[BytesOut] = Format("Outgoing bytes:  %u", stats.dwBytesXmited);
-    t[BytesOutBefore] = Format("Outgoing bytes before compress:  %u", outBefore);
-    t[OutRatio] = Format("Outgoing compress ratio:  %u%%", CompressionRatio(stats.dwBytesXmited, outBefore));
+    t[BytesOutBefore] = Format("Outgoing bytes before compress:  %lld", outBefore);
+    t[OutRatio] = Format("Outgoing compress ratio:  %lld%%",
+                         static_cast<long long>(CompressionRatio(stats.dwBytesXmited, outBefore)));
     t[FramesOut] = Format("Outgoing frames:  %u", stats.dwFramesXmited);
 
-    const std::uint32_t inBefore =
+    const long long inBefore =
         BytesBefore(stats.dwBytesRcved, stats.dwBytesRcvedUncompressed, stats.dwBytesRcvedCompressed);
     t[BytesIn] = Format("Incoming bytes:  %u", stats.dwBytesRcved);
-    t[BytesInAfter] = Format("Incoming bytes before decompress:  %u", inBefore);
-    t[InRatio] = Format("Incoming compress ratio:  %u%%", CompressionRatio(stats.dwBytesRcved, inBefore));
+    t[BytesInAfter] = Format("Incoming bytes before decompress:  %lld", inBefore);
+    t[InRatio] = Format("Incoming compress ratio:  %lld%%",
+                        static_cast<long long>(CompressionRatio(stats.dwBytesRcved, inBefore)));
     t[FramesIn] = Format("Incoming frames:  %u", stats.dwFramesRcved);
 
     const RAS_PPP_PROJECTION_RESULT& projection = port.ProjResult;
-    if (projection.nbf.dwError == 0)
-        t[NetBiosName] = "NetBIOS name:  " + Field(projection.nbf.wszWksta);
-    if (projection.ip.dwError == 0)
-        t[IpAddress] = result.userConnected ? "IP address:  " + Field(projection.ip.wszAddress) : "IP address:  ";
-    if (projection.ipx.dwError == 0)
-        t[IpxAddress] = "IPX address:  " + Field(projection.ipx.wszAddress);
+    if (!result.userConnected) {
+        // Without a session no caller's addresses remain on the lines.
+        t[NetBiosName] = "NetBIOS name:  ";
+        t[IpAddress] = "IP address:  ";
+        t[IpxAddress] = "IPX address:  ";
+    } else {
+        if (projection.nbf.dwError == 0)
+            t[NetBiosName] = "NetBIOS name:  " + Field(projection.nbf.wszWksta);
+        if (projection.ip.dwError == 0)
+            t[IpAddress] = "IP address:  " + Field(projection.ip.wszAddress);
+        if (projection.ipx.dwError == 0)
+            t[IpxAddress] = "IPX address:  " + Field(projection.ipx.wszAddress);
+    }
 
     if (p0.dwStartSessionTime != 0) {
         const std::time_t start = p0.dwStartSessionTime;

@@ -34,14 +34,16 @@ public:
     struct Result {
         Texts texts;
         bool userConnected = false;
+        std::string account;  // domain\\user, empty without a user
         std::string userName; // the account name without its domain
     };
     static Result Compute(const RAS_PORT_1& port, const RAS_PORT_STATISTICS& statistics);
 
-    // 0 when nothing was sent before compression, else 100 - bytes * 100 / before.
-    static unsigned CompressionRatio(std::uint32_t bytes, std::uint32_t before);
-    // Bytes plus what compression saved, in unsigned 32-bit arithmetic.
-    static std::uint32_t BytesBefore(std::uint32_t bytes, std::uint32_t uncompressed, std::uint32_t compressed);
+    // 0 when nothing was sent before compression, else 100 - bytes * 100 / before,
+    // negative when compression made the data larger.
+    static std::int64_t CompressionRatio(std::int64_t bytes, std::int64_t before);
+    // Bytes plus what compression saved (negative savings when it added bytes).
+    static std::int64_t BytesBefore(std::uint32_t bytes, std::uint32_t uncompressed, std::uint32_t compressed);
     static std::string MediaTypeText(std::uint32_t mediaType);
     static std::string LineConditionText(std::uint32_t condition);
 };

@@ -85,6 +85,10 @@ void CPortsView::FullRefresh()
         const ServerEntry& server = m_doc.Servers()[static_cast<size_t>(index)];
         const QString serverName = QString::fromStdString(server.name);
         const int ports = std::min<int>(server.portCount, static_cast<int>(server.slots.size()));
+        const bool unreachable =
+            server.state == ServerState::RegistryUnavailable || server.state == ServerState::EnumerationFailed;
+        if (unreachable && ports == 0)
+            m_model->ApplyUnreachableRow(serverName);
         for (int i = 0; i < ports; ++i) {
             const PortSlot& slot = server.slots[static_cast<size_t>(i)];
             m_model->ApplyRowUpdate(QString::fromStdString(slot.portName), serverName,
@@ -99,6 +103,8 @@ void CPortsView::QuickRefresh()
 {
     // Neither adds nor removes rows: only a full refresh does.
     for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->RowAt(row).placeholder)
+            continue; // no port to ask; the next full refresh replaces it
         const QString port = m_model->RowAt(row).port;
         const QString server = m_model->RowAt(row).server;
         std::string user;
@@ -113,7 +119,7 @@ void CPortsView::OpenPortProperties()
     int chosen = -1;
     for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
         chosen = std::max(chosen, index.row());
-    if (chosen < 0 || !m_extensions.portProperties)
+    if (chosen < 0 || !m_extensions.portProperties || m_model->RowAt(chosen).placeholder)
         return;
     const PortsModel::Row& row = m_model->RowAt(chosen);
     m_extensions.portProperties(window(), row.port.toStdString(), row.server.toStdString());

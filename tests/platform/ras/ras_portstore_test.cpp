@@ -51,18 +51,59 @@ TEST_F(PortStoreTest, PortNamesThatWouldBreakTheFileAreRefused)
 {
     Machine("RAS1");
     RasPortStore store("RAS1");
-    for (const char* bad : {"", "COM]1", "COM\n1", "A\\B"}) {
+    // The RAS records hold 15 characters of a name: a longer one would
+    // enumerate cut and then not be found by that name.
+    for (const char* bad : {"", "COM]1", "COM\n1", "A\\B", "ISDN-CHANNEL-016", "\xc3\x9c-123456789012345"}) {
         RasPortRecord port;
         port.name = bad;
         EXPECT_EQ(87u, store.SavePort(port)) << bad;
     }
+    EXPECT_FALSE(std::filesystem::exists(store.IniPath()));
+    RasPortRecord longest;
+    longest.name = "ISDN-CHANNEL-15";
+    ASSERT_EQ(0u, store.SavePort(longest));
     RasPortRecord port;
     port.name = "COM1";
     port.user = "x\r\n[COM2]";
     ASSERT_EQ(0u, store.SavePort(port));
     std::vector<RasPortRecord> ports;
     ASSERT_EQ(0u, store.List(ports));
-    EXPECT_EQ(1u, ports.size());
+    EXPECT_EQ(2u, ports.size());
+}
+
+TEST_F(PortStoreTest, RequestLinesAreWholeWhateverTheirLengthAndFieldsCannotAddFields)
+{
+    Machine("RAS1");
+    RasPortStore store("RAS1");
+    RasPortRecord port;
+    port.name = "COM1";
+    ASSERT_EQ(0u, store.SavePort(port));
+    RasSession session;
+    session.user = std::string(1500, 'u');
+    session.logonDomain = "DOM";
+    session.computer = "PC\tClearStatistics\tCOM1\nforged";
+    session.start = 1000;
+    ASSERT_EQ(0u, store.StartSession("COM1", session));
+    ASSERT_EQ(0u, store.EndSession("COM1"));
+    session.user = "short";
+    session.computer = "PC2";
+    ASSERT_EQ(0u, store.StartSession("COM1", session));
+    ASSERT_EQ(0u, store.EndSession("COM1"));
+
+    const std::string log = ReadMachineFile("RAS1", "rasrequests.log");
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < log.size();) {
+        const std::size_t end = log.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << "the last line lacks its line feed";
+        lines.push_back(log.substr(start, end - start));
+        start = end + 1;
+    }
+    ASSERT_EQ(2u, lines.size());
+    for (const auto& line : lines)
+        EXPECT_EQ(5, std::count(line.begin(), line.end(), '\t')) << line.substr(0, 80);
+    EXPECT_NE(lines[0].find("\tDisconnect\tCOM1\tDOM\\" + std::string(1500, 'u') + "\t1000\tPC ClearStatistics COM1 forged"),
+              std::string::npos);
+    EXPECT_NE(lines[1].find("\tDisconnect\tCOM1\tDOM\\short\t1000\tPC2"), std::string::npos);
 }
 
 TEST_F(PortStoreTest, GroupMembersMustBeAccountsUnlessQualifiedInALocalGroup)

@@ -1,0 +1,108 @@
+// Every dmctl subcommand reads its words by one rule: a word in a positional
+// place is that value whatever it looks like, "--" ends the options, and
+// "--help" asks for help only where no positional word is expected.
+
+#include <gtest/gtest.h>
+
+#include "tests/dmctl/dmctlrunner.h"
+#include "tests/support/tempdir.h"
+
+#include <cstdlib>
+
+using namespace dm::test;
+
+namespace {
+
+class DmctlArgumentsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_root = (m_dir / "net").string();
+        ::setenv("DIALMIND_NETWORK", m_root.c_str(), 1);
+        ::setenv("DIALMIND_COMPUTERNAME", "TESTHOST", 1);
+        ASSERT_EQ(RunDmctl({"net", "init", m_root}).status, 0);
+        ASSERT_EQ(RunDmctl({"net", "add-computer", "MASTER"}).status, 0);
+    }
+    TempDir m_dir;
+    std::string m_root;
+};
+
+TEST_F(DmctlArgumentsTest, AWordInAValuesPlaceIsThatValueEvenWhenItLooksLikeAnOption)
+{
+    const std::string f = (m_dir / "x.ini").string();
+    auto set = RunDmctl({"ini", "set", f, "S", "k", "--help"});
+    EXPECT_EQ(set.status, 0);
+    EXPECT_EQ(set.out, "");
+    EXPECT_EQ(RunDmctl({"ini", "get", f, "S", "k"}).out, "--help\n");
+    // "--" lets an option word stand where an option could.
+    ASSERT_EQ(RunDmctl({"ini", "set", f, "S", "-x", "1"}).status, 0);
+    EXPECT_EQ(RunDmctl({"ini", "delete", f, "S", "-x"}).status, 2); // an unknown option there
+    EXPECT_EQ(RunDmctl({"ini", "delete", f, "S", "--", "-x"}).status, 0);
+    EXPECT_EQ(RunDmctl({"ini", "keys", f, "S"}).out, "k\n");
+    // Where every argument is given, --help is help and nothing is written.
+    auto help = RunDmctl({"ini", "get", f, "S", "k", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: dmctl ini"), std::string::npos);
+    EXPECT_EQ(RunDmctl({"ini", "set", "--help"}).status, 0);
+    EXPECT_NE(RunDmctl({"ini", "set", f, "S", "k", "v", "--help"}).out.find("Usage"), std::string::npos);
+    EXPECT_EQ(RunDmctl({"ini", "get", f, "S", "k"}).out, "--help\n");
+    // An unknown option where options stand is an error, not a value.
+    EXPECT_NE(RunDmctl({"ini", "get", f, "S", "k", "--bogus"}).status, 0);
+}
+
+TEST_F(DmctlArgumentsTest, RegistryValuesMayBeOptionWordsAndRemoteIsNeverSmuggledIn)
+{
+    const std::string key = "Software\\Test";
+    ASSERT_EQ(RunDmctl({"reg", "set", "MASTER", key, "Text", "--sz", "--remote"}).status, 0);
+    EXPECT_EQ(RunDmctl({"reg", "get", "MASTER", key, "Text"}).out, "--remote\n");
+
+    // Every word after --multi is an item; none of them makes the write remote.
+    ASSERT_EQ(RunDmctl({"reg", "deny", "MASTER", "Software", "on"}).status, 0);
+    auto multi = RunDmctl({"reg", "set", "MASTER", key, "List", "--multi", "a", "--remote", "b"});
+    ASSERT_EQ(multi.status, 0) << multi.err;
+    EXPECT_EQ(RunDmctl({"reg", "get", "MASTER", key, "List"}).out, "a\n--remote\nb\n");
+    ASSERT_EQ(RunDmctl({"reg", "set", "MASTER", key, "Dashes", "--multi", "--", "--x", "-y"}).status, 0);
+    EXPECT_EQ(RunDmctl({"reg", "get", "MASTER", key, "Dashes"}).out, "--x\n-y\n");
+
+    // --remote before the command or after the arguments is remote.
+    EXPECT_EQ(RunDmctl({"reg", "--remote", "set", "MASTER", key, "V", "--sz", "x"}).status, 2);
+    EXPECT_EQ(RunDmctl({"reg", "set", "MASTER", key, "V", "--remote", "--sz", "x"}).status, 2);
+    EXPECT_EQ(RunDmctl({"reg", "get", "MASTER", key, "V"}).status, 2); // never written
+
+    // A value named like an option is read and deleted as such.
+    ASSERT_EQ(RunDmctl({"reg", "set", "MASTER", key, "--help", "--dword", "7"}).status, 0);
+    EXPECT_EQ(RunDmctl({"reg", "get", "MASTER", key, "--help"}).out, "7\n");
+    EXPECT_EQ(RunDmctl({"reg", "delete", "MASTER", key, "--", "--help"}).status, 0);
+    EXPECT_EQ(RunDmctl({"reg", "get", "MASTER", key, "--help"}).status, 2);
+    EXPECT_NE(RunDmctl({"reg", "keys", "MASTER", key, "--help"}).out.find("Usage: dmctl reg"), std::string::npos);
+}
+
+TEST_F(DmctlArgumentsTest, NetworkCommandsTakeOptionWordsAsValuesInTheirPlace)
+{
+    ASSERT_EQ(RunDmctl({"net", "add-domain", "DOM", "MASTER"}).status, 0);
+    ASSERT_EQ(RunDmctl({"net", "add-user", "DOM", "jdoe", "--comment", "--disabled"}).status, 0);
+    const std::string accounts = m_root + "/machines/MASTER/accounts.ini";
+    EXPECT_EQ(RunDmctl({"ini", "get", accounts, "User:jdoe", "Comment"}).out, "--disabled\n");
+    EXPECT_EQ(RunDmctl({"ini", "get", accounts, "User:jdoe", "Disabled"}).out, "0\n");
+    // In the place of NAME, "--help" is a name.
+    EXPECT_EQ(RunDmctl({"net", "add-user", "DOM", "--help", "--rights", "9"}).status, 0);
+    EXPECT_EQ(RunDmctl({"ras", "user", "MASTER", "--help"}).out, "9,\n");
+    auto help = RunDmctl({"net", "add-user", "DOM", "jdoe", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: dmctl net add-user"), std::string::npos);
+    EXPECT_NE(RunDmctl({"net", "add-user", "--help"}).out.find("Usage: dmctl net add-user"), std::string::npos);
+    EXPECT_NE(RunDmctl({"ras", "ports", "MASTER", "--help"}).out.find("Usage: dmctl ras"), std::string::npos);
+    EXPECT_NE(RunDmctl({"net", "share", "MASTER", "DB", "C:\\x", "extra"}).status, 0);
+}
+
+TEST_F(DmctlArgumentsTest, PortNamesLongerThanTheRasRecordsHoldAreRefused)
+{
+    auto longName = RunDmctl({"net", "add-port", "MASTER", "ISDN-CHANNEL-016"});
+    EXPECT_EQ(longName.status, 2);
+    EXPECT_NE(longName.err.find("longer than 15 characters: error 87 (ERROR_INVALID_PARAMETER)"), std::string::npos)
+        << longName.err;
+    ASSERT_EQ(RunDmctl({"net", "add-port", "MASTER", "ISDN-CHANNEL-15"}).status, 0);
+    EXPECT_EQ(RunDmctl({"ras", "ports", "MASTER"}).out, "ISDN-CHANNEL-15,,0,WAITING FOR CALL\n");
+}
+
+} // namespace
