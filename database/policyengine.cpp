@@ -49,6 +49,21 @@ std::uint32_t PeriodStart(std::uint32_t t, std::int32_t periodType)
     return static_cast<std::uint32_t>(std::mktime(&local));
 }
 
+std::uint32_t NextPeriodStart(std::uint32_t t, std::int32_t periodType)
+{
+    const std::uint32_t start = PeriodStart(t, periodType);
+    // A point safely inside the next period, whatever the daylight saving
+    // time and the month's length, then back to its start.
+    std::uint32_t inside = start;
+    switch (periodType) {
+    case PeriodDay: inside = start + 36 * 3600; break;
+    case PeriodWeek: inside = start + 7 * 86400 + 12 * 3600; break;
+    case PeriodMonth: inside = start + 32 * 86400; break;
+    default: return 0;
+    }
+    return PeriodStart(inside, periodType);
+}
+
 Limits MoreGenerous(const Limits& own, const Limits& group)
 {
     Limits result;
@@ -263,16 +278,39 @@ std::optional<std::uint32_t> PolicyEngine::TotalTimeCut(const Limits& effective,
     return ClampTime(std::max(at, latest));
 }
 
+std::optional<std::uint32_t> PolicyEngine::PeriodCut(const Limits& effective, std::int32_t periodUsage,
+                                                     std::uint32_t now, const std::vector<std::uint32_t>& starts)
+{
+    if (!effective.HasPeriodLimit() || starts.empty())
+        return std::nullopt;
+    // Like the total time, with each session counted from the period's start.
+    const std::uint32_t periodStart = PeriodStart(now, effective.periodType);
+    std::int64_t sum = 0, latest = 0;
+    for (std::uint32_t s : starts) {
+        const std::int64_t from = std::max(s, periodStart);
+        sum += from;
+        latest = std::max(latest, from);
+    }
+    const std::int64_t k = static_cast<std::int64_t>(starts.size());
+    const std::int64_t numerator = std::int64_t(effective.periodMax) - periodUsage + sum;
+    const std::int64_t at = std::max(numerator >= 0 ? numerator / k : -((-numerator + k - 1) / k), latest);
+    const std::uint32_t cut = ClampTime(at);
+    if (cut >= NextPeriodStart(now, effective.periodType))
+        return std::nullopt;
+    return cut;
+}
+
 std::optional<Cut> PolicyEngine::PlannedCut(std::uint32_t start, std::int32_t portMaxSession, const Limits& effective,
-                                            std::int32_t totalTime, const std::vector<std::uint32_t>& starts,
-                                            std::uint32_t idleAt)
+                                            const AccountUsage& usage, std::uint32_t now, std::uint32_t idleAt)
 {
     std::optional<Cut> cut = SessionCut(start, portMaxSession, effective);
-    if (const auto at = TotalTimeCut(effective, totalTime, starts))
-        if (!cut || *at < cut->at)
-            cut = Cut{*at, EndUserMaxTotal};
-    if (idleAt != 0 && (!cut || idleAt < cut->at))
-        cut = Cut{idleAt, EndIdleTimeout};
+    auto earlier = [&](std::optional<std::uint32_t> at, int reason) {
+        if (at && (!cut || *at < cut->at))
+            cut = Cut{*at, reason};
+    };
+    earlier(TotalTimeCut(effective, usage.totalTime, usage.starts), EndUserMaxTotal);
+    earlier(PeriodCut(effective, usage.periodUsage, now, usage.starts), EndPeriodUsed);
+    earlier(idleAt != 0 ? std::optional<std::uint32_t>(idleAt) : std::nullopt, EndIdleTimeout);
     return cut;
 }
 

@@ -31,6 +31,7 @@ enum EndReason : int {
     EndPortMaxTime = 1,
     EndUserMaxSession = 2,
     EndUserMaxTotal = 3,
+    EndPeriodUsed = 6, // the period's allowance ran out during the session
     EndIdleTimeout = 9,
     EndNoReason = 255, // hung up by the user or disconnected by an administrator
 };
@@ -74,6 +75,16 @@ struct NoticeDue {
 // Start of the usage period that contains t (local time): the day, the
 // week starting on Monday, or the month. 0 for PeriodNone.
 std::uint32_t PeriodStart(std::uint32_t t, std::int32_t periodType);
+
+// Start of the period after the one that contains t.
+std::uint32_t NextPeriodStart(std::uint32_t t, std::int32_t periodType);
+
+// What a session's planned cut depends on besides the session itself.
+struct AccountUsage {
+    std::int32_t totalTime = 0;        // TotalTime of the account's ended sessions
+    std::int32_t periodUsage = 0;      // their usage in the current period (CurrentPeriodUsage)
+    std::vector<std::uint32_t> starts; // starts of its sessions running side by side, this one included
+};
 
 // The more generous of two limit sets, limit by limit (0 = no limit wins).
 // Sources follow the limit that was taken.
@@ -126,10 +137,16 @@ public:
     // Done in 64 bits: no counter value can make it overflow.
     static std::optional<std::uint32_t> TotalTimeCut(const Limits& effective, std::int32_t totalTime,
                                                      const std::vector<std::uint32_t>& starts);
-    // The earliest of the session, total and idle cuts (idleAt 0: no idle cut).
+    // When the period's allowance runs out while the sessions that started
+    // at `starts` run side by side, counting their time from the start of the
+    // period that contains `now`; nullopt without a period limit, or when the
+    // period ends first (the next one brings a new allowance).
+    static std::optional<std::uint32_t> PeriodCut(const Limits& effective, std::int32_t periodUsage,
+                                                  std::uint32_t now, const std::vector<std::uint32_t>& starts);
+    // The earliest of the port, session, total, period and idle cuts of a
+    // session that started at `start`, planned at `now` (idleAt 0: no idle cut).
     static std::optional<Cut> PlannedCut(std::uint32_t start, std::int32_t portMaxSession, const Limits& effective,
-                                         std::int32_t totalTime, const std::vector<std::uint32_t>& starts,
-                                         std::uint32_t idleAt);
+                                         const AccountUsage& usage, std::uint32_t now, std::uint32_t idleAt);
 
     // Usage of the period containing `now` (0 when the stamp is older).
     static std::int32_t CurrentPeriodUsage(const UserRecord& record, const Limits& effective, std::uint32_t now);

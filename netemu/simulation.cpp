@@ -127,6 +127,9 @@ void Simulation::Handle(const Event& event)
         if (event.extra == session.planVersion && cutDue)
             EndSession(event.server, event.port, session.cut.reason);
         break;
+    case EventKind::Replan:
+        Plan(event.server, event.port);
+        break;
     case EventKind::ServiceIdle:
         // Planned with the minutes of that time; a change of them planned anew.
         if (event.extra == server.setup.autoDisconnectMinutes && session.idleFrom != 0 &&
@@ -202,6 +205,16 @@ int Simulation::PortsHeld(const std::string& account) const
     return it == m_active.end() ? 0 : static_cast<int>(it->second.size());
 }
 
+int Simulation::ComponentPortsHeld(const std::string& account) const
+{
+    auto it = m_active.find(UpperAscii(account));
+    if (it == m_active.end())
+        return 0;
+    return static_cast<int>(std::count_if(it->second.begin(), it->second.end(), [&](const auto& held) {
+        return m_servers[held.first].setup.database != nullptr;
+    }));
+}
+
 void Simulation::OnAuthenticated(SimServer& server, std::uint32_t serverIndex, std::uint32_t portIndex)
 {
     SimPort& port = server.ports[portIndex];
@@ -212,7 +225,7 @@ void Simulation::OnAuthenticated(SimServer& server, std::uint32_t serverIndex, s
         return;
     }
     const Admission admission = db->Engine().Admit(caller.identity, server.setup.name, port.setup.name, m_now,
-                                                   PortsHeld(caller.identity.account));
+                                                   ComponentPortsHeld(caller.identity.account));
     UserRecord* record = RecordOf(server, caller.identity.account);
     if (admission.createdFromDefault && record)
         db->MarkUsage(*record, true);
@@ -372,22 +385,33 @@ void Simulation::Plan(std::uint32_t serverIndex, std::uint32_t portIndex)
     if (!session.logged)
         return;
     Database* db = server.setup.database;
-    // Sessions of the account that run side by side use up its total time together.
-    std::vector<std::uint32_t> starts;
+    // Sessions of the account that run side by side use up its total and
+    // period time together.
+    AccountUsage usage;
     const UserRecord* record = RecordOf(server, session.account);
     if (record) {
         for (const auto& [s, p] : m_active[UpperAscii(session.account)]) {
             const SimSession* other = m_servers[s].ports[p].session ? &*m_servers[s].ports[p].session : nullptr;
             if (other && other->logged && m_servers[s].setup.database == db)
-                starts.push_back(other->start);
+                usage.starts.push_back(other->start);
         }
+        usage.totalTime = record->totalTime;
+        usage.periodUsage = PolicyEngine::CurrentPeriodUsage(*record, session.effective, m_now);
     }
     const std::uint32_t idleAt =
         server.setup.idleMinutes > 0 && session.idleFrom != 0 ? session.idleFrom + server.setup.idleMinutes * 60 : 0;
-    const std::optional<Cut> cut = PolicyEngine::PlannedCut(session.start, session.portMaxSession, session.effective,
-                                                            record ? record->totalTime : 0, starts, idleAt);
+    const std::optional<Cut> cut =
+        PolicyEngine::PlannedCut(session.start, session.portMaxSession, session.effective, usage, m_now, idleAt);
+    if (session.effective.HasPeriodLimit() && (!cut || cut->reason != EndPeriodUsed)) {
+        // A new period brings a new allowance: plan again when it starts.
+        const std::uint32_t next = NextPeriodStart(m_now, session.effective.periodType);
+        if (next < session.hangup && (!cut || next < cut->at))
+            Schedule(next, EventKind::Replan, serverIndex, portIndex, session.id);
+    }
     ++session.planVersion;
-    session.cut = (cut && cut->at <= session.hangup) ? *cut : Cut{0, EndNoReason};
+    // Planned whether or not the caller will hang up first: the component
+    // cannot know, so the notices fall due as the session reaches them.
+    session.cut = cut ? *cut : Cut{0, EndNoReason};
     if (session.cut.at == 0)
         return;
     Schedule(std::max(session.cut.at, m_now), EventKind::Cut, serverIndex, portIndex, session.id, session.planVersion);

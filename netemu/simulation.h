@@ -116,7 +116,7 @@ public:
     std::uint64_t Events() const { return m_eventCount; }
 
 private:
-    enum class EventKind { Arrival, Authenticated, HangUp, Cut, Notice, Sample, ServiceIdle };
+    enum class EventKind { Arrival, Authenticated, HangUp, Cut, Notice, Sample, Replan, ServiceIdle };
     struct Event {
         std::uint32_t time;
         std::uint64_t seq;
@@ -143,7 +143,11 @@ private:
     // The caller of a new call, or nullopt when the person drawn does not call.
     std::optional<std::size_t> PickCaller(SimServer& server);
     std::uint32_t AssignAddress(SimServer& server, SimPort& port, const UserRecord* record) const;
+    // Every port the account holds (the person knows they are online).
     int PortsHeld(const std::string& account) const;
+    // The ports it holds where the server component runs: the only ones the
+    // component sees when it checks for a duplicate logon.
+    int ComponentPortsHeld(const std::string& account) const;
     UserRecord* RecordOf(const SimServer& server, const std::string& account);
 
     std::vector<SimServer> m_servers;

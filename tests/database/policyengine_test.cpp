@@ -201,7 +201,7 @@ TEST(SessionCutTest, TotalTimeNeverOverflows)
     ASSERT_TRUE(at);
     EXPECT_EQ(*at, 0xFFFFFFFFu) << "the latest time there is, not a wrapped one";
     EXPECT_FALSE(PolicyEngine::TotalTimeReached(limits, -2000000000));
-    const auto cut = PolicyEngine::PlannedCut(start, 0, limits, -2000000000, {start}, 0);
+    const auto cut = PolicyEngine::PlannedCut(start, 0, limits, {-2000000000, 0, {start}}, start, 0);
     ASSERT_TRUE(cut);
     EXPECT_GT(cut->at, start);
     // Session limits near the end of time stay there too.
@@ -209,19 +209,53 @@ TEST(SessionCutTest, TotalTimeNeverOverflows)
     EXPECT_EQ(PolicyEngine::SessionCut(0xFFFFFF00u, 0, limits)->at, 0xFFFFFFFFu);
 }
 
-TEST(SessionCutTest, TheEarliestOfSessionTotalAndIdleCutsApplies)
+TEST(SessionCutTest, TheEarliestOfSessionTotalPeriodAndIdleCutsApplies)
 {
+    const std::uint32_t t = Local(2026, 3, 4, 10);
     Limits limits;
     limits.maxSessionTime = 600;
     limits.maxTotalTime = 1000;
-    auto cut = PolicyEngine::PlannedCut(1000, 0, limits, 500, {1000}, 0);
-    EXPECT_EQ(cut->at, 1500u);
+    auto cut = PolicyEngine::PlannedCut(t, 0, limits, {500, 0, {t}}, t, 0);
+    EXPECT_EQ(cut->at, t + 500);
     EXPECT_EQ(cut->reason, EndUserMaxTotal);
-    cut = PolicyEngine::PlannedCut(1000, 0, limits, 500, {1000}, 1200);
+    cut = PolicyEngine::PlannedCut(t, 0, limits, {500, 0, {t}}, t, t + 200);
     EXPECT_EQ(cut->reason, EndIdleTimeout);
-    cut = PolicyEngine::PlannedCut(1000, 0, limits, 0, {1000}, 0);
+    cut = PolicyEngine::PlannedCut(t, 0, limits, {0, 0, {t}}, t, 0);
     EXPECT_EQ(cut->reason, EndUserMaxSession);
-    EXPECT_FALSE(PolicyEngine::PlannedCut(1000, 0, Limits{}, 0, {1000}, 0));
+    limits.periodMax = 900;
+    limits.periodType = PeriodDay;
+    cut = PolicyEngine::PlannedCut(t, 0, limits, {0, 800, {t}}, t, 0);
+    EXPECT_EQ(cut->at, t + 100);
+    EXPECT_EQ(cut->reason, EndPeriodUsed);
+    EXPECT_FALSE(PolicyEngine::PlannedCut(t, 0, Limits{}, {0, 0, {t}}, t, 0));
+}
+
+TEST(SessionCutTest, PeriodAllowanceRunsOutWithinItsPeriodOnly)
+{
+    Limits limits;
+    limits.periodMax = 3600;
+    limits.periodType = PeriodDay;
+    const std::uint32_t morning = Local(2026, 3, 4, 9);
+    // 1000 s used today; two sessions side by side from 9:00 and 9:10 share the 2600 s left.
+    EXPECT_EQ(PolicyEngine::PeriodCut(limits, 1000, morning + 600, {morning, morning + 600}), morning + 1600);
+    // A session from yesterday evening counts from midnight.
+    const std::uint32_t midnight = Local(2026, 3, 4);
+    EXPECT_EQ(PolicyEngine::PeriodCut(limits, 0, midnight + 60, {midnight - 7200}), midnight + 3600);
+    // Late in the day the period ends first: no cut, the next day brings a new allowance.
+    EXPECT_FALSE(PolicyEngine::PeriodCut(limits, 0, Local(2026, 3, 4, 23, 30), {Local(2026, 3, 4, 23, 30)}));
+    EXPECT_FALSE(PolicyEngine::PeriodCut(Limits{}, 0, morning, {morning}));
+    limits.periodType = PeriodNone;
+    EXPECT_FALSE(PolicyEngine::PeriodCut(limits, 0, morning, {morning})) << "an amount without a period";
+}
+
+TEST(PeriodStartTest, NextPeriodStartsAtTheFollowingLocalMidnight)
+{
+    EXPECT_EQ(NextPeriodStart(Local(2026, 3, 28, 12), PeriodDay), Local(2026, 3, 29));
+    EXPECT_EQ(NextPeriodStart(Local(2026, 3, 29, 12), PeriodDay), Local(2026, 3, 30)) << "a 23-hour day";
+    EXPECT_EQ(NextPeriodStart(Local(2026, 3, 8, 23), PeriodWeek), Local(2026, 3, 9));
+    EXPECT_EQ(NextPeriodStart(Local(2026, 1, 31, 23), PeriodMonth), Local(2026, 2, 1));
+    EXPECT_EQ(NextPeriodStart(Local(2026, 2, 1), PeriodMonth), Local(2026, 3, 1)) << "a 28-day month";
+    EXPECT_EQ(NextPeriodStart(Local(2026, 2, 1), PeriodNone), 0u);
 }
 
 TEST_F(PolicyEngineTest, TotalTimeReachedAtTheLimitItself)

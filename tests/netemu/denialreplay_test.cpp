@@ -39,24 +39,10 @@ int ExpectedReason(const ReadRecord& denial, bool inclusive, const HardwareDatab
             identity = caller.identity;
     PolicyEngine engine(hw, users);
     const Limits limits = engine.EffectiveLimits(*record, identity);
-    auto done = [&](const Session& s) { return inclusive ? s.end <= t : s.end < t; };
-
-    std::uint32_t first = 0;
-    std::int64_t total = 0, period = 0;
-    const std::uint32_t periodStart = PeriodStart(t, limits.periodType);
-    for (const Session& s : own) {
-        if (s.start < t || (inclusive && s.start == t))
-            first = first ? std::min(first, s.start) : s.start;
-        if (!done(s))
-            continue;
-        total += s.duration;
-        if (limits.HasPeriodLimit() && s.end >= periodStart)
-            period += s.end - std::max(s.start, periodStart);
-    }
-    bool connected = false;
-    for (const Session& s : everywhere)
-        if (UpperAscii(s.user) == UpperAscii(denial.user) && s.start <= t && !done(s) && s.end > t - (inclusive ? 0 : 1))
-            connected = true;
+    const UsageAt usage = AccountUsageAt(own, t, inclusive, limits);
+    const std::uint32_t first = usage.firstConnection;
+    const std::int64_t total = usage.totalTime, period = usage.periodUsage;
+    const bool connected = PortsHeldAt(everywhere, denial.user, t, inclusive) > 0;
     if (record->expiryTime > 0 && first != 0 && t >= first + std::uint32_t(record->expiryTime) * 86400u)
         return DenyExpired;
     if (limits.maxTotalTime > 0 && total >= limits.maxTotalTime)

@@ -73,7 +73,7 @@ TEST_F(GeneratedHistory, HistoryIsBusyAndShowsEveryReason)
     }
     EXPECT_GT(s_all.size(), 1000u);
     EXPECT_EQ(denials, (std::set<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(ends, (std::set<int>{1, 2, 3, 9, 255}));
+    EXPECT_EQ(ends, (std::set<int>{1, 2, 3, 6, 9, 255}));
 }
 
 TEST_F(GeneratedHistory, CountersMatchTheLog)
@@ -151,11 +151,47 @@ TEST_F(GeneratedHistory, NoSessionOutlastsALimit)
             case EndPortMaxTime: EXPECT_EQ(session.duration, port->settings.maxSessionTime); break;
             case EndUserMaxSession: EXPECT_EQ(session.duration, limits.maxSessionTime); break;
             case EndUserMaxTotal: EXPECT_GE(total[UpperAscii(session.user)] + 2, limits.maxTotalTime); break;
+            case EndPeriodUsed: EXPECT_TRUE(limits.HasPeriodLimit()); break;
             case EndIdleTimeout: EXPECT_EQ(std::string(name), "db2") << "idle timer only on RAS2"; break;
             default: EXPECT_EQ(session.reason, EndNoReason);
             }
         }
     }
+}
+
+TEST_F(GeneratedHistory, NoAccountUsesMoreThanItsPeriodAllows)
+{
+    int periods = 0;
+    for (const char* name : {"db1", "db2"}) {
+        const HardwareDatabase hw = LoadHardwareDatabase((Db(name) / "Dialmind.hw").string());
+        UserDatabase users = LoadUserDatabase((Db(name) / "Dialmind.usr").string());
+        PolicyEngine engine(hw, users);
+        // Per account and period: the seconds of its sessions inside the period, and how many took part.
+        std::map<std::pair<std::string, std::uint32_t>, std::pair<std::int64_t, int>> used;
+        std::map<std::string, std::int32_t> allowed;
+        for (const Session& session : PairSessions(s_records[name])) {
+            const UserRecord* record = users.FindAccount(session.user);
+            ASSERT_NE(record, nullptr);
+            const Limits limits = engine.EffectiveLimits(*record, IdentityOf(session.user));
+            if (!limits.HasPeriodLimit())
+                continue;
+            allowed[UpperAscii(session.user)] = limits.periodMax;
+            for (std::uint32_t from = session.start; from < session.end;) {
+                const std::uint32_t period = PeriodStart(from, limits.periodType);
+                const std::uint32_t to = std::min(session.end, NextPeriodStart(from, limits.periodType));
+                auto& [seconds, sessions] = used[{UpperAscii(session.user), period}];
+                seconds += to - from;
+                ++sessions;
+                from = to;
+            }
+        }
+        for (const auto& [key, usage] : used) {
+            ++periods;
+            EXPECT_LE(usage.first, allowed[key.first] + 2 * usage.second)
+                << name << " " << key.first << " in the period from " << key.second;
+        }
+    }
+    EXPECT_GT(periods, 20);
 }
 
 TEST_F(GeneratedHistory, NoDuplicateAccountNeverHoldsTwoPorts)

@@ -172,4 +172,29 @@ std::map<std::string, std::string> Snapshot(const fs::path& dir)
     return files;
 }
 
+UsageAt AccountUsageAt(const std::vector<Session>& own, std::uint32_t t, bool inclusive, const Limits& limits)
+{
+    UsageAt usage;
+    const std::uint32_t periodStart = PeriodStart(t, limits.periodType);
+    for (const Session& s : own) {
+        if (s.start < t || (inclusive && s.start == t))
+            usage.firstConnection = usage.firstConnection ? std::min(usage.firstConnection, s.start) : s.start;
+        if (inclusive ? s.end > t : s.end >= t)
+            continue;
+        usage.totalTime += s.duration;
+        if (limits.HasPeriodLimit() && s.end >= periodStart)
+            usage.periodUsage += s.end - std::max(s.start, periodStart);
+    }
+    return usage;
+}
+
+int PortsHeldAt(const std::vector<Session>& everywhere, const std::string& user, std::uint32_t t, bool inclusive)
+{
+    int held = 0;
+    for (const Session& s : everywhere)
+        if (UpperAscii(s.user) == UpperAscii(user) && s.start <= t && (inclusive ? s.end > t : s.end >= t))
+            ++held;
+    return held;
+}
+
 } // namespace dm::netemu::test

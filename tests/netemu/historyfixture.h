@@ -43,6 +43,19 @@ std::vector<ReadRecord> ReadHistory(const std::filesystem::path& db, bool legacy
 // Connects paired with their session ends, port by port.
 std::vector<Session> PairSessions(const std::vector<ReadRecord>& records);
 
+// What an account had used by `t`, from its sessions: those that ended
+// before `t`, or also those ending at `t` when inclusive (events of one
+// second have no order in the log). Period usage counts in the period of
+// `t` for the given period type.
+struct UsageAt {
+    std::uint32_t firstConnection = 0;
+    std::int64_t totalTime = 0;
+    std::int64_t periodUsage = 0;
+};
+UsageAt AccountUsageAt(const std::vector<Session>& own, std::uint32_t t, bool inclusive, const Limits& limits);
+// The sessions of the account running at `t` (same rule for `t` itself).
+int PortsHeldAt(const std::vector<Session>& everywhere, const std::string& user, std::uint32_t t, bool inclusive);
+
 // Every file below the directory with its contents, by relative path.
 std::map<std::string, std::string> Snapshot(const std::filesystem::path& dir);
 

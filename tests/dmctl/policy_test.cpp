@@ -1,0 +1,65 @@
+// dmctl policy explain: what the server component would decide for a caller, and why.
+
+#include <gtest/gtest.h>
+
+#include "tests/dmctl/dmctlrunner.h"
+#include "tests/support/tempdir.h"
+
+using namespace dm::test;
+
+namespace {
+
+// The program itself: one database, one account in each state, asked through dmctl.
+TEST(DmctlPolicyTest, ExplainsEachDecisionWithItsSources)
+{
+    TempDir dir;
+    WriteFile(dir / "Dialmind.hw",
+                        "[RAS1\\COM1]\r\nMaxSessionTime=1800\r\n"
+                        "[RAS1\\COM3]\r\nAllowedUser=\"DOM\\boss;\"\r\n"
+                        "[General]\r\nNotify1=300\r\nNotify1Text=\"Five minutes left\"\r\nNotify2=0\r\n"
+                        "[Default]\r\nAssignDefault=0\r\n"
+                        "[Greetings]\r\nRuleMask=1\r\nRule0Text=\"Welcome, #UNAME\"\r\n");
+    WriteFile(dir / "Dialmind.usr",
+                        "[DOM\\joe]\r\nMaxTotalTime=3600\r\nTotalTime=3600\r\n"
+                        "[DOM\\sue]\r\nMaxSessionTime=600\r\nStaticIP=-1062731775\r\n"
+                        "[DOM\\tom]\r\nNoDuplicate=1\r\n"
+                        "[+DOM\\Sales]\r\nMaxSessionTime=1200\r\n");
+    const std::string db = dir.str();
+    const std::string at = "1772438400"; // Monday, 2 March 2026, 09:00 in Berlin
+
+    auto joe = RunDmctl({"policy", "explain", db, "DOM\\joe", "RAS1", "COM1", "--at", at});
+    EXPECT_EQ(joe.status, 0) << joe.err;
+    EXPECT_NE(joe.out.find("Decision:         denied, reason 3: User Total Time Reached\n"), std::string::npos)
+        << joe.out;
+    auto nobody = RunDmctl({"policy", "explain", db, "DOM\\amy", "RAS1", "COM1", "--at", at, "--csv"});
+    EXPECT_NE(nobody.out.find("decision,denied,\nreason,1,User not defined\n"), std::string::npos) << nobody.out;
+    auto port = RunDmctl({"policy", "explain", db, "DOM\\sue", "RAS1", "COM3", "--at", at});
+    EXPECT_NE(port.out.find("reason 5: Access denied on Port"), std::string::npos) << port.out;
+
+    auto sue = RunDmctl({"policy", "explain", db, "DOM\\sue", "RAS1", "COM1", "--at", at, "--groups", "DOM\\Sales",
+                         "--csv"});
+    EXPECT_EQ(sue.status, 0) << sue.err;
+    EXPECT_NE(sue.out.find("decision,admitted,\n"), std::string::npos) << sue.out;
+    EXPECT_NE(sue.out.find("max session time,1200,+DOM\\Sales\n"), std::string::npos) << sue.out;
+    EXPECT_NE(sue.out.find("cut at,1772439600,2\n"), std::string::npos) << "the group's 1200 s" << sue.out;
+    EXPECT_NE(sue.out.find("static ip,192.168.0.1,account\n"), std::string::npos) << sue.out;
+    EXPECT_NE(sue.out.find("greeting,Welcome sue ,\n"), std::string::npos) << sue.out;
+    EXPECT_NE(sue.out.find("notice 1,1772439300,Five minutes left\n"), std::string::npos) << sue.out;
+    EXPECT_NE(sue.out.find("notice 2,,\n"), std::string::npos) << sue.out;
+    // A second port for an account that may hold one only.
+    auto held = RunDmctl({"policy", "explain", db, "DOM\\tom", "RAS1", "COM1", "--at", at, "--ports-held", "1"});
+    EXPECT_NE(held.out.find("reason 4: User already connected"), std::string::npos) << held.out;
+    auto single = RunDmctl({"policy", "explain", db, "DOM\\tom", "RAS1", "COM1", "--at", at});
+    EXPECT_NE(single.out.find("Decision:         admitted"), std::string::npos) << single.out;
+    EXPECT_NE(single.out.find("Static IP:        from the RAS pool"), std::string::npos) << single.out;
+
+    auto bad = RunDmctl({"policy", "explain", db, "DOM\\sue", "RAS1", "--at", "yesterday"});
+    EXPECT_NE(bad.status, 0);
+    EXPECT_NE(bad.err.find("--at"), std::string::npos);
+    EXPECT_NE(RunDmctl({"policy", "explain", db, "sue", "RAS1", "COM1"}).status, 0) << "not DOMAIN\\name";
+    auto help = RunDmctl({"policy", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("dmctl policy explain DBDIR ACCOUNT SERVER PORT"), std::string::npos);
+}
+
+} // namespace
