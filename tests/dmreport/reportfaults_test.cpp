@@ -33,7 +33,7 @@ protected:
     {
         m_fixture.WriteScript("s.dat", script);
         m_feedback = Feedback();
-        return RunReportJob("s.dat", m_feedback, [](const std::string&) {});
+        return RunReportJob("s.dat", m_feedback, [](const std::string&) { return true; });
     }
     std::string Custom(std::uint32_t from, std::uint32_t to, const std::string& file = "out.csv")
     {

@@ -11,6 +11,7 @@
 #include "tests/manager/ui_fixture.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

@@ -58,8 +58,8 @@ protected:
                 ASSERT_EQ(RasPortStore(computer).SavePort(record), 0u);
             }
 
-        fs::create_directories(ras1 / "drives" / "C" / "WINNT" / "system32");
-        dm::test::WriteFile(ras1 / "drives" / "C" / "WINNT" / "system32" / "dialmind.dll", "component");
+        fs::create_directories(ras1 / "windows" / "system32");
+        dm::test::WriteFile(ras1 / "windows" / "system32" / "dialmind.dll", "component");
         fs::create_directories(ras1 / "drives" / "C" / "Dialmind" / "DB");
         ASSERT_EQ(SetShare("RAS1", "DM_NT_DB", "C:\\Dialmind\\DB"), 0u);
         dm::test::WriteFile(ras1 / "drives" / "C" / "Dialmind" / "DB" / "Dialmind.hw", "[Default]\r\nAssignDefault=1\r\n");
@@ -97,7 +97,7 @@ TEST_F(LiveNetworkTest, ScanFindsRasServersTheComponentAndTheCallers)
     EXPECT_EQ(ras1.callers[2].identity.localGroups, std::vector<std::string>{"RAS1\\Dialers"});
 
     // Without the component's file the server is only a RAS server.
-    fs::remove(net.path() / "machines" / "RAS1" / "drives" / "C" / "WINNT" / "system32" / "dialmind.dll");
+    fs::remove(net.path() / "machines" / "RAS1" / "windows" / "system32" / "dialmind.dll");
     EXPECT_FALSE(ReadComponentConfig("RAS1").installed);
 }
 

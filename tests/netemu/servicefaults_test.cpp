@@ -60,8 +60,8 @@ protected:
                 record.lineSpeed = 28800;
                 ASSERT_EQ(RasPortStore(computer).SavePort(record), 0u);
             }
-        fs::create_directories(ras1 / "drives" / "C" / "WINNT" / "system32");
-        dm::test::WriteFile(ras1 / "drives" / "C" / "WINNT" / "system32" / "dialmind.dll", "component");
+        fs::create_directories(ras1 / "windows" / "system32");
+        dm::test::WriteFile(ras1 / "windows" / "system32" / "dialmind.dll", "component");
         fs::create_directories(DbDir());
         ASSERT_EQ(SetShare("RAS1", "DM_NT_DB", "C:\\Dialmind\\DB"), 0u);
         dm::test::WriteFile(DbDir() / "Dialmind.hw", "[Default]\r\nAssignDefault=1\r\n");

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTreeView>
 #include <QTreeWidget>
 

@@ -137,7 +137,7 @@ TEST_F(ReportPrinting, NothingToPrintMakesNoJob)
     EXPECT_FALSE(std::filesystem::exists(m_pdf));
 }
 
-TEST_F(ReportPrinting, NoPrinterPrintsNothingAndSaysNothing)
+TEST_F(ReportPrinting, NoPrinterPrintsNothingAndSaysSo)
 {
     unsetenv("DIALMIND_PRINTER");
     if (!QPrinterInfo::defaultPrinter().isNull())
@@ -145,7 +145,8 @@ TEST_F(ReportPrinting, NoPrinterPrintsNothingAndSaysNothing)
     EXPECT_EQ(OpenReportPrinter(), nullptr);
     EXPECT_EQ(PrintReportFile(Dmtemp("[Format]\r\nReportType=1\r\nTimePeriodType=4\r\n"
                                      "[Users]\r\nDOM\\a=1\r\n")),
-              0);
+              -1)
+        << "a report that no printer took is told apart from one with nothing to print";
 }
 
 TEST_F(ReportPrinting, BusyPortsShowServerTimeAndCount)
