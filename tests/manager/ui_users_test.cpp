@@ -3,6 +3,9 @@
 // Save As and the clipboard, and the four pages with their refusals, read
 // back from Dialmind.usr and the domain's account database.
 
+#include "database/hardwarefile.h"
+#include "database/policyengine.h"
+#include "database/userfile.h"
 #include "framework/icons.h"
 #include "framework/propertysheet.h"
 #include "manager/core/sortdirection.h"
@@ -293,4 +296,28 @@ TEST_F(UsersTest, WithoutAControllerTheNtRasPageWritesNothingAndSaysSoOnce)
                                           "The RAS permissions were not saved: no domain controller was found for FIELD."));
     std::string callback;
     EXPECT_EQ(m_doc->GetUserRasPermission("\\\\OSTERDC", "carl", callback), 0) << "written nowhere else";
+}
+
+TEST_F(UsersTest, ATotalLimitSetOnTheSheetIsWhatTheServerComponentEnforces)
+{
+    OpenManager();
+    m_doc->LoadUserSettings();
+    const auto admit = [this] {
+        const HardwareDatabase hw = LoadHardwareDatabase(HardwareFile());
+        UserDatabase usr = LoadUserDatabase(UserFile());
+        return PolicyEngine(hw, usr).Admit({"OSTERHALL\\anna", {}, {}}, "EAST", "COM1", 1765000000, 0).reason;
+    };
+    ASSERT_EQ(admit(), Admitted);
+    std::unique_ptr<CPropertySheet> sheet(
+        CreateUserSheet(*m_doc, "OSTERHALL\\anna", "OSTERHALL\\anna", UserSheetPages::WithoutNtRas, nullptr));
+    sheet->show();
+    sheet->SetActivePage(1);
+    auto* time = static_cast<CUserTime*>(sheet->Page(1));
+    time->Box(CUserTime::Total)->click();
+    time->Field(CUserTime::Total)->setText("3600");
+    sheet->OkButton()->click();
+    ASSERT_FALSE(sheet->isVisible());
+    // anna has used 90,061 seconds: the component now turns her away.
+    EXPECT_EQ(admit(), DenyTotalTimeReached);
+    EXPECT_EQ(Value("OSTERHALL\\anna", "MaxTotalTime"), "3600");
 }
