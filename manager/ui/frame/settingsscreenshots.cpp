@@ -10,6 +10,8 @@
 #include "manager/ui/sheets/systemnotify.h"
 #include "manager/ui/sheets/systemsettingssheet.h"
 
+#include "manager/ui/frame/screenshots.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,15 +29,6 @@ namespace dm {
 
 namespace {
 
-void Settle(int milliseconds = 80)
-{
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    } while (clock.elapsed() < milliseconds);
-}
-
 bool SavePixmap(const QPixmap& pixmap, const QDir& dir, const QString& name)
 {
     const QString path = dir.filePath(name);
@@ -46,7 +39,7 @@ bool SavePixmap(const QPixmap& pixmap, const QDir& dir, const QString& name)
 
 bool Save(QWidget* widget, const QDir& dir, const QString& name)
 {
-    Settle();
+    SettleEvents(80);
     return SavePixmap(widget->grab(), dir, name);
 }
 
@@ -108,14 +101,14 @@ bool TakeSettingsScreenshots(CDMDoc& doc, QWidget* owner, const QDir& dir)
         dialog.RuleText()->setFocus(Qt::OtherFocusReason);
         dialog.RuleText()->setCursorPosition(dialog.RuleText()->text().size());
         dialog.Preview();
-        Settle();
+        SettleEvents(80);
         // The open menu is a window of its own: draw it onto the dialog
         // below the button, where it opens.
         QMenu* menu = dialog.VariableMenu();
         const QPoint at = dialog.VariableButton()->mapTo(&dialog, dialog.VariableButton()->rect().bottomLeft());
         menu->popup(dialog.VariableButton()->mapToGlobal(dialog.VariableButton()->rect().bottomLeft()));
         menu->setActiveAction(menu->actions().value(1));
-        Settle();
+        SettleEvents(80);
         QPixmap picture = dialog.grab();
         {
             QPainter painter(&picture);

@@ -9,6 +9,8 @@
 #include "manager/ui/sheets/portproppolicies.h"
 #include "platform/profile.h"
 
+#include "manager/ui/frame/screenshots.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,19 +23,6 @@
 namespace dm {
 
 namespace {
-
-bool Shoot(QWidget* widget, const QDir& dir, const QString& name)
-{
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    } while (clock.elapsed() < 50);
-    const QString path = dir.filePath(name);
-    const bool ok = widget->grab().save(path);
-    std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
-    return ok;
-}
 
 // The first port that has a static address (the General page then shows
 // every field), else the first port with settings.
@@ -71,7 +60,7 @@ bool ShootPortSheet(CDMDoc& doc, QWidget* parent, const QDir& dir)
     if (const PortSettings* port = PortWithAddress(doc)) {
         std::unique_ptr<CPropertySheet> sheet(CreatePortSheet(doc, port->portName, port->serverName, parent));
         sheet->show();
-        ok &= Shoot(sheet.get(), dir, QStringLiteral("port-general.png"));
+        ok &= SaveScreenshot(sheet.get(), dir, QStringLiteral("port-general.png"));
         sheet->reject();
     } else {
         std::fprintf(stderr, "dialmind: no port settings for the port sheet's picture\n");
@@ -97,7 +86,7 @@ bool ShootPortSheet(CDMDoc& doc, QWidget* parent, const QDir& dir)
             }
         }
     }
-    ok &= Shoot(sheet.get(), dir, QStringLiteral("port-permissions.png"));
+    ok &= SaveScreenshot(sheet.get(), dir, QStringLiteral("port-permissions.png"));
     sheet->reject();
     return ok;
 }
@@ -110,7 +99,7 @@ bool ShootAllowedGroups(CDMDoc& doc, QWidget* parent, const QDir& dir)
     QTreeWidget* list = dialog.List();
     for (int i = 0; i < list->topLevelItemCount() && i < 6; ++i)
         list->topLevelItem(i)->setSelected(i == 1 || i == 3);
-    const bool ok = Shoot(&dialog, dir, QStringLiteral("allowed-groups.png"));
+    const bool ok = SaveScreenshot(&dialog, dir, QStringLiteral("allowed-groups.png"));
     dialog.reject();
     if (dialog.Domains().empty()) {
         std::fprintf(stderr, "dialmind: the network showed no domains for Add Allowed Groups\n");
@@ -142,14 +131,14 @@ bool TakePolicySheetScreenshots(CDMDoc& doc, QWidget* parent, const QDir& dir)
     } else {
         std::unique_ptr<CPropertySheet> sheet(CreateGroupSheet(doc, domain, group, parent));
         sheet->show();
-        ok &= Shoot(sheet.get(), dir, QStringLiteral("group-settings.png"));
+        ok &= SaveScreenshot(sheet.get(), dir, QStringLiteral("group-settings.png"));
         sheet->reject();
     }
     std::unique_ptr<CPropertySheet> sheet(CreateDefaultProfileSheet(doc, parent));
     sheet->show();
-    ok &= Shoot(sheet.get(), dir, QStringLiteral("default-policy.png"));
+    ok &= SaveScreenshot(sheet.get(), dir, QStringLiteral("default-policy.png"));
     sheet->SetActivePage(1);
-    ok &= Shoot(sheet.get(), dir, QStringLiteral("default-settings.png"));
+    ok &= SaveScreenshot(sheet.get(), dir, QStringLiteral("default-settings.png"));
     sheet->reject();
     return ok;
 }

@@ -11,6 +11,8 @@
 #include "manager/ui/views/historymodel.h"
 #include "manager/ui/views/logview.h"
 
+#include "manager/ui/frame/screenshots.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,15 +30,6 @@ namespace dm {
 
 namespace {
 
-void Settle(int milliseconds = 60)
-{
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    } while (clock.elapsed() < milliseconds);
-}
-
 bool SaveImage(const QImage& image, const QDir& dir, const QString& name)
 {
     const QString path = dir.filePath(name);
@@ -47,7 +40,7 @@ bool SaveImage(const QImage& image, const QDir& dir, const QString& name)
 
 bool Save(QWidget* widget, const QDir& dir, const QString& name)
 {
-    Settle();
+    SettleEvents(60);
     return SaveImage(widget->grab().toImage(), dir, name);
 }
 
@@ -78,7 +71,7 @@ QImage FrameWithMenu(CMainFrame& frame, CLogView& view)
     const QRect row = view.List()->visualRect(view.Model()->index(2, 1));
     const QPoint at = view.List()->viewport()->mapToGlobal(row.center());
     view.PopupMenu()->popup(at);
-    Settle(150);
+    SettleEvents(150);
     QImage image = frame.grab().toImage();
     QPainter painter(&image);
     painter.drawPixmap(frame.mapFromGlobal(at), view.PopupMenu()->grab());

@@ -12,6 +12,8 @@
 #include "manager/ui/views/usageprogressdialog.h"
 #include "manager/ui/views/useview.h"
 
+#include "manager/ui/frame/screenshots.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,23 +23,6 @@
 #include <memory>
 
 namespace dm {
-
-namespace {
-
-bool SavePicture(QWidget* widget, const QDir& dir, const QString& name)
-{
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    } while (clock.elapsed() < 50);
-    const QString path = dir.filePath(name);
-    const bool ok = widget->grab().save(path);
-    std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
-    return ok;
-}
-
-} // namespace
 
 bool TakeUsageScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir)
 {
@@ -58,25 +43,25 @@ bool TakeUsageScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir)
         view->EnsureStatistics();
         view->ViewToday();
         view->StepBack();
-        ok &= SavePicture(&frame, dir, QStringLiteral("graph-day.png"));
+        ok &= SaveScreenshot(&frame, dir, QStringLiteral("graph-day.png"));
         view->ZoomBy(ZoomWeek);
-        ok &= SavePicture(&frame, dir, QStringLiteral("graph-week.png"));
+        ok &= SaveScreenshot(&frame, dir, QStringLiteral("graph-week.png"));
         const int left = view->Header()->GraphLeft();
         const int width = view->Header()->GraphWidth();
         view->ShowBand(left + width * 3 / 7, left + width * 5 / 7);
-        ok &= SavePicture(&frame, dir, QStringLiteral("graph-rubber-band.png"));
+        ok &= SaveScreenshot(&frame, dir, QStringLiteral("graph-rubber-band.png"));
 
         std::unique_ptr<QMessageBox> narrow(QtUserInteraction::CreateMessageBox(
             "The selected time span is too narrow.\nPlease select a wider time span.", kMessageCaption, Buttons::Ok,
             Icon::Information, &frame));
         narrow->show();
-        ok &= SavePicture(narrow.get(), dir, QStringLiteral("graph-too-narrow.png"));
+        ok &= SaveScreenshot(narrow.get(), dir, QStringLiteral("graph-too-narrow.png"));
         narrow->hide();
 
         UsageProgressDialog progress(&frame);
         progress.ShowEntry("EAST\\COM2", 40);
         progress.show();
-        ok &= SavePicture(&progress, dir, QStringLiteral("graph-progress.png"));
+        ok &= SaveScreenshot(&progress, dir, QStringLiteral("graph-progress.png"));
         progress.hide();
     } else {
         std::fprintf(stderr, "dialmind: the graph view did not open for the screenshots\n");
