@@ -1,16 +1,14 @@
 #pragma once
 // Runs dmctl with arguments (never through a shell) and collects what it printed.
 
+#include "tests/support/childprocess.h"
+
 #include <string>
 #include <vector>
 
 namespace dm::test {
 
-struct DmctlResult {
-    int status = -1; // exit status, -1 when it did not exit normally
-    std::string out;
-    std::string err;
-};
+using DmctlResult = ProgramRun;
 
 DmctlResult RunDmctl(const std::vector<std::string>& args);
 

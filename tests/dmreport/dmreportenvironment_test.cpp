@@ -2,11 +2,11 @@
 // an "ERROR:" line and status 1, or the console instead of the window.
 
 #include "tests/dmreport/scriptfixture.h"
+#include "tests/support/childprocess.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace dm::test;
@@ -14,52 +14,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    bool signalled = false;
-    std::string out;
-    std::string err;
-};
+using Outcome = ProgramRun;
 
-// Runs build/bin/dmreport; with goneDirectory set, in a working directory
-// that is deleted before the program starts.
-Outcome RunDmreport(const std::vector<std::string>& args, const std::vector<std::string>& environment,
+// Runs build/bin/dmreport without a display; with goneDirectory set, in a
+// working directory that is deleted before the program starts.
+Outcome RunDmreport(const std::vector<std::string>& args, std::vector<std::string> environment,
                     const fs::path& goneDirectory = {})
 {
-    const TempDir capture;
-    const std::string outFile = (capture / "out").string();
-    const std::string errFile = (capture / "err").string();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(out, 1);
-        dup2(err, 2);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-        for (const std::string& setting : environment)
-            putenv(const_cast<char*>(setting.c_str()));
-        if (!goneDirectory.empty() &&
-            (mkdir(goneDirectory.c_str(), 0700) != 0 || chdir(goneDirectory.c_str()) != 0 ||
-             rmdir(goneDirectory.c_str()) != 0))
-            _exit(126);
-        const std::string program = std::string(DM_BIN_DIR) + "/dmreport";
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    Outcome outcome;
-    int raw = 0;
-    waitpid(pid, &raw, 0);
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.signalled = WIFSIGNALED(raw);
-    outcome.out = ReadFile(outFile);
-    outcome.err = ReadFile(errFile);
-    return outcome;
+    environment.insert(environment.begin(), {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    const auto leaveDirectory = [&goneDirectory] {
+        return goneDirectory.empty() ||
+               (mkdir(goneDirectory.c_str(), 0700) == 0 && chdir(goneDirectory.c_str()) == 0 &&
+                rmdir(goneDirectory.c_str()) == 0);
+    };
+    return RunProgram(std::string(DM_BIN_DIR) + "/dmreport", args, environment, {}, leaveDirectory);
 }
 
 } // namespace

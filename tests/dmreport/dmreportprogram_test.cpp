@@ -1,13 +1,10 @@
 // The dmreport program itself, run the way a scheduler runs it.
 
 #include "tests/dmreport/scriptfixture.h"
+#include "tests/support/childprocess.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -16,45 +13,15 @@ using ::testing::HasSubstr;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Outcome = ProgramRun;
 
 // Runs build/bin/dmreport with the arguments in the current directory,
 // without a display, with extra "NAME=value" environment settings.
 Outcome RunDmreport(const std::vector<std::string>& args,
-                    const std::vector<std::string>& environment = {})
+                    std::vector<std::string> environment = {})
 {
-    const TempDir capture;
-    const std::string outFile = (capture / "out").string();
-    const std::string errFile = (capture / "err").string();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(out, 1);
-        dup2(err, 2);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        for (const std::string& setting : environment)
-            putenv(const_cast<char*>(setting.c_str()));
-        const std::string program = std::string(DM_BIN_DIR) + "/dmreport";
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    Outcome outcome;
-    int raw = 0;
-    waitpid(pid, &raw, 0);
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadFile(outFile);
-    outcome.err = ReadFile(errFile);
-    return outcome;
+    environment.insert(environment.begin(), {"DISPLAY", "WAYLAND_DISPLAY"});
+    return RunProgram(std::string(DM_BIN_DIR) + "/dmreport", args, environment);
 }
 
 class DmreportProgram : public ::testing::Test {
