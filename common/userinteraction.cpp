@@ -27,6 +27,14 @@ Answer SilentInteraction::ShowMessage(const std::string&, const std::string&, Bu
     return DefaultAnswer(buttons);
 }
 
+Answer ConsoleMessages::ShowMessage(const std::string& text, const std::string&, Buttons buttons,
+                                    Icon)
+{
+    std::fprintf(stderr, "%s: %s\n", m_prefix.c_str(), text.c_str());
+    m_said = true;
+    return DefaultAnswer(buttons);
+}
+
 void Trace(const std::string& text)
 {
     const char* path = std::getenv("DIALMIND_TRACE");

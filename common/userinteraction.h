@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace dm {
 
@@ -55,6 +56,21 @@ public:
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
     void ShowProgress(const std::string&) override {}
+};
+
+// For runs without a window: every message is written to standard error as
+// "PREFIX: text" and answered with the default, so that none is lost.
+class ConsoleMessages : public SilentInteraction {
+public:
+    explicit ConsoleMessages(std::string prefix) : m_prefix(std::move(prefix)) {}
+    Answer ShowMessage(const std::string& text, const std::string& caption, Buttons buttons,
+                       Icon icon) override;
+    // Whether any message was written.
+    bool Said() const { return m_said; }
+
+private:
+    std::string m_prefix;
+    bool m_said = false;
 };
 
 // The first button of a set, which is what Enter chooses.

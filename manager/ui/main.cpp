@@ -70,9 +70,11 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Osterhall Software"));
 
     dm::QtUserInteraction ui;
-    // Unattended screenshots must never wait for an answer.
-    dm::SilentInteraction silent;
-    dm::UserInteraction& docUi = screenshotDir.isEmpty() ? static_cast<dm::UserInteraction&>(ui) : silent;
+    // Unattended screenshots must never wait for an answer; what a message
+    // would have said goes to standard error.
+    dm::ConsoleMessages console("dialmind");
+    dm::UserInteraction& docUi =
+        screenshotDir.isEmpty() ? static_cast<dm::UserInteraction&>(ui) : console;
     dm::CDMDoc doc(docUi);
     doc.SetCommandLine(commandLine);
     dm::ManagerExtensions extensions;

@@ -13,25 +13,10 @@
 
 namespace {
 
-// The binding's messages on standard error, for a run without a window.
-class ConsoleMessages : public dm::UserInteraction {
-public:
-    dm::Answer ShowMessage(const std::string& text, const std::string&, dm::Buttons buttons,
-                           dm::Icon) override
-    {
-        std::cerr << "DMQUICK: " << text << "\n";
-        return dm::DefaultAnswer(buttons);
-    }
-    void Beep(unsigned, unsigned) override {}
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-    void ShowProgress(const std::string&) override {}
-};
-
 // What the window shows, once, as text: "SERVER busy/ports" a line.
 int ListOnce()
 {
-    ConsoleMessages ui;
+    dm::ConsoleMessages ui("DMQUICK");
     dm::SharedLibrary library;
     dm::RasAdminFunctions ras;
     if (!dm::BindRasAdminLibrary(library, ras, ui))
