@@ -84,7 +84,11 @@ std::uint32_t LastLoggedEvent(const std::string& dbDir)
     std::error_code error;
     if (logData.empty() || !std::filesystem::is_directory(logData, error))
         return last;
-    for (const auto& entry : std::filesystem::directory_iterator(logData, error)) {
+    // The increment's own error ends the listing; it never throws.
+    std::error_code listing;
+    for (std::filesystem::directory_iterator it(logData, listing), end;
+         !listing && it != end; it.increment(listing)) {
+        const auto& entry = *it;
         if (!entry.is_regular_file(error) || entry.path().extension() != ".log")
             continue;
         ForEachRecordTime(DatabaseFile(DatabaseFile(dbDir, "LogData"), entry.path().filename().string()), later);

@@ -204,7 +204,11 @@ fs::path MatchCaseInsensitive(const fs::path& path)
         }
         bool found = false;
         const fs::path dir = result.empty() ? fs::path(".") : result;
-        for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        // The increment's own error ends the listing; it never throws.
+        std::error_code listing;
+        for (fs::directory_iterator it(dir, listing), end;
+             !listing && it != end; it.increment(listing)) {
+            const auto& entry = *it;
             if (strcasecmp(entry.path().filename().c_str(), part.c_str()) == 0) {
                 result /= entry.path().filename();
                 found = true;

@@ -221,7 +221,11 @@ unsigned long DeleteGroup(const std::string& group)
     std::error_code ec;
     fs::remove(DesktopDirectoriesDir() / (base + ".directory"), ec);
     fs::remove(DesktopMenuMergeDir() / (base + ".menu"), ec);
-    for (const auto& entry : fs::directory_iterator(DesktopApplicationsDir(), ec)) {
+    // The increment's own error ends the listing; it never throws.
+    std::error_code listing;
+    for (fs::directory_iterator it(DesktopApplicationsDir(), listing), end;
+         !listing && it != end; it.increment(listing)) {
+        const auto& entry = *it;
         const std::string name = entry.path().filename().string();
         if (name.rfind(base + "-", 0) == 0 && EndsWith(name, ".desktop"))
             fs::remove(entry.path(), ec);

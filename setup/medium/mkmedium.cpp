@@ -67,10 +67,14 @@ std::string Between(const std::string& text, const std::string& open, const std:
 std::pair<std::string, std::string> BuildHelp(const fs::path& helpDir)
 {
     std::vector<fs::path> pages;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(helpDir, ec))
+    // The increment's own error ends the listing; it never throws.
+    std::error_code listing;
+    for (fs::directory_iterator it(helpDir, listing), end;
+         !listing && it != end; it.increment(listing)) {
+        const auto& entry = *it;
         if (entry.path().extension() == ".html")
             pages.push_back(entry.path());
+    }
     std::sort(pages.begin(), pages.end(), [](const fs::path& a, const fs::path& b) {
         const bool ai = a.filename() == "index.html", bi = b.filename() == "index.html";
         return ai != bi ? ai : a.filename() < b.filename();
