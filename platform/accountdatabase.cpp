@@ -1,5 +1,6 @@
 #include "platform/accountdatabase.h"
 
+#include "common/iniparser.h"
 #include "common/inistore.h"
 #include "platform/filesnapshot.h"
 #include "platform/network.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <span>
 
 namespace dm {
 
@@ -17,13 +19,9 @@ constexpr std::string_view kUserPrefix = "User:";
 constexpr std::string_view kGroupPrefix = "Group:";
 constexpr std::string_view kLocalGroupPrefix = "LocalGroup:";
 
-bool SameName(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
+// Account and key names compare without regard to ASCII case, as profile
+// files do.
+bool SameName(std::string_view a, std::string_view b) { return NamesEqual(a, b); }
 
 bool HasPrefix(std::string_view text, std::string_view prefix)
 {
@@ -66,22 +64,7 @@ std::string JoinMembers(const std::vector<std::string>& members)
     return out;
 }
 
-std::string ValueOf(const std::vector<std::pair<std::string, std::string>>& pairs,
-                    std::string_view key, std::string fallback = {})
-{
-    for (const auto& [k, v] : pairs)
-        if (SameName(k, key))
-            return v;
-    return fallback;
-}
-
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
+std::string Lower(std::string_view text) { return ToLowerName(text); }
 
 template <typename T>
 const T* FindByName(const std::vector<T>& items, const std::unordered_map<std::string, std::size_t>& index,
@@ -105,45 +88,164 @@ std::shared_ptr<const AccountDatabase::Contents> EmptyContents()
     return empty;
 }
 
+// Reads accounts.ini in one pass straight into the contents, without the
+// editable copy of the file a profile read builds: a file of 100,000
+// accounts changed by another program is read again at once. As in every
+// profile file, the first section of a name counts, and in it the first key
+// of a name.
+class ContentsReader : public IniHandler {
+public:
+    explicit ContentsReader(AccountDatabase::Contents& contents) : m_c(contents) {}
+
+    bool OnSection(std::string_view name, const IniLine&) override
+    {
+        Finish();
+        m_seen = 0;
+        if (SameName(name, "Accounts")) {
+            m_kind = m_accountsSeen ? Kind::Skip : Kind::Accounts;
+            m_accountsSeen = true;
+        } else if (HasPrefix(name, kUserPrefix)) {
+            m_kind = Kind::User;
+            m_user = UserAccount{};
+            m_user.name = std::string(name.substr(kUserPrefix.size()));
+            m_user.type = AccountDatabase::ParseType("");
+            m_user.rasPrivilege = 1;
+        } else if (HasPrefix(name, kGroupPrefix) || HasPrefix(name, kLocalGroupPrefix)) {
+            const bool local = HasPrefix(name, kLocalGroupPrefix);
+            m_kind = local ? Kind::LocalGroup : Kind::Group;
+            m_group = GroupAccount{};
+            const std::size_t prefix = local ? kLocalGroupPrefix.size() : kGroupPrefix.size();
+            m_group.name = std::string(name.substr(prefix));
+        } else {
+            m_kind = Kind::Skip;
+        }
+        return true;
+    }
+
+    bool OnKey(std::string_view key, std::string_view value, const IniLine&) override
+    {
+        static constexpr std::string_view kUserKeys[] = {"FullName", "Comment", "Type", "Disabled",
+                                                         "Rid", "RasPrivilege", "CallbackNumber"};
+        static constexpr std::string_view kGroupKeys[] = {"Comment", "Members"};
+        static constexpr std::string_view kAccountsKeys[] = {"Domain"};
+        switch (m_kind) {
+        case Kind::Accounts:
+            if (TakeFirst(key, kAccountsKeys) == 0)
+                m_c.domain = std::string(value);
+            break;
+        case Kind::User:
+            switch (TakeFirst(key, kUserKeys)) {
+            case 0: m_user.fullName = std::string(value); break;
+            case 1: m_user.comment = std::string(value); break;
+            case 2: m_user.type = AccountDatabase::ParseType(value); break;
+            case 3: m_user.disabled = ParseUnsigned(std::string(value)) != 0; break;
+            case 4: m_user.rid = ParseUnsigned(std::string(value)); break;
+            case 5:
+                m_user.rasPrivilege = static_cast<std::uint8_t>(ParseUnsigned(std::string(value)));
+                break;
+            case 6: m_user.callbackNumber = std::string(value); break;
+            default: break;
+            }
+            break;
+        case Kind::Group:
+        case Kind::LocalGroup:
+            switch (TakeFirst(key, kGroupKeys)) {
+            case 0: m_group.comment = std::string(value); break;
+            case 1: m_group.members = SplitMembers(value); break;
+            default: break;
+            }
+            break;
+        case Kind::None:
+        case Kind::Skip: break;
+        }
+        return true;
+    }
+
+    // Adds the account of the section being read (call once at the end).
+    void Finish()
+    {
+        if (m_kind == Kind::User) {
+            if (m_user.rid == 0)
+                m_user.rid = 1000 + static_cast<std::uint32_t>(m_c.users.size());
+            AddOnce(m_c.users, m_c.userIndex, std::move(m_user));
+        } else if (m_kind == Kind::Group) {
+            AddOnce(m_c.globalGroups, m_c.globalIndex, std::move(m_group));
+        } else if (m_kind == Kind::LocalGroup) {
+            AddOnce(m_c.localGroups, m_c.localIndex, std::move(m_group));
+        }
+        m_kind = Kind::None;
+    }
+
+private:
+    enum class Kind { None, Skip, Accounts, User, Group, LocalGroup };
+
+    // The position of key among names when it is the section's first key of
+    // that name; -1 for any other key.
+    int TakeFirst(std::string_view key, std::span<const std::string_view> names)
+    {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (!SameName(key, names[i]))
+                continue;
+            const unsigned bit = 1u << i;
+            if (m_seen & bit)
+                return -1;
+            m_seen |= bit;
+            return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    AccountDatabase::Contents& m_c;
+    Kind m_kind = Kind::None;
+    unsigned m_seen = 0;
+    bool m_accountsSeen = false;
+    UserAccount m_user;
+    GroupAccount m_group;
+};
+
 std::shared_ptr<const AccountDatabase::Contents> ReadContents(const std::filesystem::path& path)
 {
     auto contents = std::make_shared<AccountDatabase::Contents>();
-    const auto ini = LoadIniFile(path);
-    if (!ini)
+    std::string text;
+    if (!ReadWholeFile(path, text))
         return contents;
-    AccountDatabase::Contents& c = *contents;
-    if (auto domain = ini->Value("Accounts", "Domain"))
-        c.domain = std::string(*domain);
-    for (const auto& section : ini->SectionNames()) {
-        if (HasPrefix(section, kUserPrefix)) {
-            const auto pairs = ini->Entries(section);
-            UserAccount u;
-            u.name = section.substr(kUserPrefix.size());
-            u.fullName = ValueOf(pairs, "FullName");
-            u.comment = ValueOf(pairs, "Comment");
-            u.type = AccountDatabase::ParseType(ValueOf(pairs, "Type"));
-            u.disabled = ParseUnsigned(ValueOf(pairs, "Disabled")) != 0;
-            u.rid = ParseUnsigned(ValueOf(pairs, "Rid"));
-            if (u.rid == 0)
-                u.rid = 1000 + static_cast<std::uint32_t>(c.users.size());
-            u.rasPrivilege = static_cast<std::uint8_t>(ParseUnsigned(ValueOf(pairs, "RasPrivilege", "1")));
-            u.callbackNumber = ValueOf(pairs, "CallbackNumber");
-            AddOnce(c.users, c.userIndex, std::move(u));
-        } else if (HasPrefix(section, kGroupPrefix) || HasPrefix(section, kLocalGroupPrefix)) {
-            const bool local = HasPrefix(section, kLocalGroupPrefix);
-            const auto pairs = ini->Entries(section);
-            GroupAccount g;
-            g.name = section.substr(local ? kLocalGroupPrefix.size() : kGroupPrefix.size());
-            g.comment = ValueOf(pairs, "Comment");
-            g.members = SplitMembers(ValueOf(pairs, "Members"));
-            if (local)
-                AddOnce(c.localGroups, c.localIndex, std::move(g));
-            else
-                AddOnce(c.globalGroups, c.globalIndex, std::move(g));
-        }
-    }
+    // Room for every section at once: the index is not rebuilt as it grows.
+    const auto sections = std::count(text.begin(), text.end(), '[');
+    contents->userIndex.reserve(static_cast<std::size_t>(sections));
+    ContentsReader reader(*contents);
+    ParseIni(text, reader);
+    reader.Finish();
     return contents;
 }
+
+// Reads one user's section: the first one named "User:<name>", without
+// regard to case, as a reading of the whole file takes it. The parse stops
+// where that section ends.
+class OneUserReader : public IniHandler {
+public:
+    OneUserReader(AccountDatabase::Contents& contents, std::string_view name)
+        : m_wanted(std::string(kUserPrefix) + std::string(name)), m_reader(contents)
+    {
+    }
+
+    bool OnSection(std::string_view name, const IniLine& line) override
+    {
+        if (m_inside)
+            return false;
+        m_inside = SameName(name, m_wanted);
+        return !m_inside || m_reader.OnSection(name, line);
+    }
+    bool OnKey(std::string_view key, std::string_view value, const IniLine& line) override
+    {
+        return !m_inside || m_reader.OnKey(key, value, line);
+    }
+    void Finish() { m_reader.Finish(); }
+
+private:
+    std::string m_wanted;
+    ContentsReader m_reader;
+    bool m_inside = false;
+};
 
 FileSnapshotCache<AccountDatabase::Contents>& ContentsCache()
 {
@@ -198,6 +300,33 @@ unsigned long AccountDatabase::Load()
         return error;
     const std::filesystem::path file = IniPath();
     m_data = ContentsCache().Get(file, [&] { return ReadContents(file); });
+    return winerr::Success;
+}
+
+unsigned long AccountDatabase::LoadUser(std::string_view name)
+{
+    m_data = EmptyContents();
+    if (unsigned long error = Reachable())
+        return error;
+    const std::filesystem::path file = IniPath();
+    if (auto kept = ContentsCache().Peek(file)) {
+        m_data = std::move(kept);
+        return winerr::Success;
+    }
+    // A second lookup in the same state of the file reads and keeps it whole,
+    // so that a run of lookups costs one reading.
+    static FileSnapshotCache<bool> scanned;
+    if (scanned.Peek(file))
+        return Load();
+    scanned.Get(file, [] { return std::make_shared<const bool>(true); });
+    auto contents = std::make_shared<Contents>();
+    std::string text;
+    if (ReadWholeFile(file, text)) {
+        OneUserReader reader(*contents, name);
+        ParseIni(text, reader);
+        reader.Finish();
+    }
+    m_data = std::move(contents);
     return winerr::Success;
 }
 

@@ -43,6 +43,12 @@ public:
     // AccountDatabase shares that reading (so each batch of an enumeration
     // costs only its own entries).
     unsigned long Load();
+    // Load for a caller that wants one user only (FindUser(name)): the shared
+    // reading while the file is unchanged; else, the first time, just that
+    // user's section, found without indexing the file (the other lists are
+    // empty then, and the user's Rid, when the file gives none, is not its
+    // position's); a second lookup in the same state of the file loads it.
+    unsigned long LoadUser(std::string_view name);
 
     const std::string& DomainName() const { return m_data->domain; }
     const std::vector<UserAccount>& Users() const { return m_data->users; }

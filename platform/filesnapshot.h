@@ -42,6 +42,15 @@ public:
         return value;
     }
 
+    // The kept value while the file is unchanged; null otherwise.
+    std::shared_ptr<const T> Peek(const std::filesystem::path& file)
+    {
+        const Stamp stamp = StampOf(file);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(file.string());
+        return it != m_entries.end() && it->second.stamp == stamp ? it->second.value : nullptr;
+    }
+
 private:
     static constexpr std::size_t kMaxEntries = 64;
 

@@ -165,7 +165,11 @@ std::optional<fs::path> Network::ComputerDir(std::string_view name)
     // Folders that differ only in case are one computer: always the same
     // one of them (the first by name), whatever order the directory lists.
     std::optional<fs::path> found;
-    for (const auto& entry : fs::directory_iterator(machines, ec)) {
+    // The increment's own error ends the listing; it never throws.
+    std::error_code listing;
+    for (fs::directory_iterator it(machines, listing), end;
+         !listing && it != end; it.increment(listing)) {
+        const auto& entry = *it;
         if (entry.is_directory(ec) && Upper(entry.path().filename().string()) == wanted &&
             (!found || entry.path().filename() < found->filename()))
             found = entry.path();
@@ -178,7 +182,7 @@ unsigned long Network::CheckReachable(std::string_view name)
     auto dir = ComputerDir(name);
     if (!dir)
         return winerr::BadNetPath;
-    if (GetPrivateProfileInt("Machine", "Reachable", 1, MachineIni(*dir).string()) == 0)
+    if (GetNetworkFileInt("Machine", "Reachable", 1, MachineIni(*dir)) == 0)
         return winerr::BadNetPath;
     return winerr::Success;
 }
@@ -203,7 +207,11 @@ std::vector<std::string> Network::Computers()
 {
     std::vector<std::string> names;
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(MachinesDir(Root()), ec)) {
+    // The increment's own error ends the listing; it never throws.
+    std::error_code listing;
+    for (fs::directory_iterator it(MachinesDir(Root()), listing), end;
+         !listing && it != end; it.increment(listing)) {
+        const auto& entry = *it;
         if (entry.is_directory(ec))
             names.push_back(Upper(entry.path().filename().string()));
     }

@@ -57,6 +57,16 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
     return defaultValue;
 }
 
+int GetNetworkFileInt(std::string_view section, std::string_view key, int defaultValue,
+                      const std::filesystem::path& file)
+{
+    if (auto ini = LoadIniFile(file)) {
+        if (auto value = ini->Value(section, key))
+            return AtoiValue(*value);
+    }
+    return defaultValue;
+}
+
 std::vector<std::string> GetPrivateProfileSectionNames(std::string_view file)
 {
     auto ini = Load(file);

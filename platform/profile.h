@@ -25,6 +25,7 @@
 // ResolvePath (platform/pathresolver.h).
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +40,12 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
                                     std::size_t capacity = 0);
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          std::string_view file);
+// The same read from one of the emulated network's own files (a computer's
+// machine.ini or services.ini), which the network always writes under that
+// exact host path: nothing is resolved, so a check made on every call costs
+// one stat while the file is unchanged.
+int GetNetworkFileInt(std::string_view section, std::string_view key, int defaultValue,
+                      const std::filesystem::path& file);
 
 // List sections / list keys: whole lists, never cut; empty when there is
 // nothing to load.

@@ -152,8 +152,7 @@ void ClearSession(RasPortRecord& r)
 // whenever it has ras.ini.
 bool RemoteAccessRunning(const fs::path& dir)
 {
-    const std::string services = (dir / "services.ini").string();
-    return GetPrivateProfileInt("Services", "RemoteAccess", 4, services) == 4;
+    return GetNetworkFileInt("Services", "RemoteAccess", 4, dir / "services.ini") == 4;
 }
 
 } // namespace
@@ -213,6 +212,11 @@ fs::path RasPortStore::RequestLogPath() const
 unsigned long RasPortStore::Check() const
 {
     fs::path dir;
+    return Check(dir);
+}
+
+unsigned long RasPortStore::Check(fs::path& dir) const
+{
     if (unsigned long error = Locate(dir))
         return error;
     std::error_code ec;
@@ -226,17 +230,19 @@ unsigned long RasPortStore::Check() const
 unsigned long RasPortStore::List(std::vector<RasPortRecord>& ports) const
 {
     ports.clear();
-    if (unsigned long error = Check())
+    fs::path dir;
+    if (unsigned long error = Check(dir))
         return error;
-    ports = Ports()->records;
+    ports = Ports(dir / "ras.ini")->records;
     return winerr::Success;
 }
 
 unsigned long RasPortStore::Find(std::string_view port, RasPortRecord& record) const
 {
-    if (unsigned long error = Check())
+    fs::path dir;
+    if (unsigned long error = Check(dir))
         return error;
-    const auto ports = Ports();
+    const auto ports = Ports(dir / "ras.ini");
     auto it = ports->index.find(Lower(port));
     if (it == ports->index.end())
         return winerr::PortNotFound;
@@ -244,10 +250,9 @@ unsigned long RasPortStore::Find(std::string_view port, RasPortRecord& record) c
     return winerr::Success;
 }
 
-std::shared_ptr<const RasPortStore::PortTable> RasPortStore::Ports() const
+std::shared_ptr<const RasPortStore::PortTable> RasPortStore::Ports(const fs::path& file) const
 {
     static FileSnapshotCache<PortTable> cache;
-    const fs::path file = IniPath();
     return cache.Get(file, [&] {
         auto table = std::make_shared<PortTable>();
         if (const auto ini = LoadIniFile(file)) {

@@ -82,8 +82,10 @@ public:
     };
 
 private:
-    // Read and indexed once while ras.ini is unchanged.
-    std::shared_ptr<const PortTable> Ports() const;
+    // The ports of a ras.ini, read and indexed once while it is unchanged.
+    std::shared_ptr<const PortTable> Ports(const std::filesystem::path& file) const;
+    // Check, giving the computer's directory as well.
+    unsigned long Check(std::filesystem::path& dir) const;
     unsigned long Locate(std::filesystem::path& dir) const;
     static bool ValidPortName(const std::string& name);
     void AppendRequest(std::string_view verb, const RasPortRecord& record) const;

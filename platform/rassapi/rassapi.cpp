@@ -227,9 +227,10 @@ DWORD RasAdminUserGetInfo(const WCHAR* lpszServer, const WCHAR* lpszUser, RAS_US
     if (lpszUser == nullptr || pRasUser0 == nullptr)
         return dm::winerr::InvalidParameter;
     dm::AccountDatabase accounts(ServerName(lpszServer));
-    if (DWORD error = accounts.Load())
+    const std::string name = AccountName(lpszUser);
+    if (DWORD error = accounts.LoadUser(name))
         return error;
-    const dm::UserAccount* user = accounts.FindUser(AccountName(lpszUser));
+    const dm::UserAccount* user = accounts.FindUser(name);
     if (user == nullptr)
         return dm::winerr::NerrUserNotFound;
     std::memset(pRasUser0, 0, sizeof *pRasUser0);
