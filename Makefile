@@ -36,7 +36,7 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DDM_BENCH=ON -DDM_TESTS=OFF
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DDM_BENCH=ON -DDM_TESTS=OFF $(LAUNCHER)
 	cmake --build $(BENCH_BUILD) -j$(JOBS)
 	@set -e; for b in $(BENCH_BUILD)/bin/bench_*; do echo "== $$(basename $$b)"; $$b; done
 

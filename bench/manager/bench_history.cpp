@@ -33,16 +33,17 @@ constexpr std::uint32_t kStart = 1700000000; // a day in November 2023
 std::vector<dm::LogRecord> MakeRecords(int count)
 {
     std::vector<dm::LogRecord> records(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        dm::LogRecord& r = records[static_cast<size_t>(i)];
+    // Unsigned arithmetic: i * 7919 passes the range of int within a million.
+    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count); ++i) {
+        dm::LogRecord& r = records[i];
         r.server = "SERVER" + std::to_string(i % 7);
         r.port = "COM" + std::to_string(1 + (i * 7919) % 64);
         r.user = "DOMAIN\\user" + std::to_string((i * 31) % 5000);
-        r.time = kStart + static_cast<std::uint32_t>(i) * 3;
-        r.kind = i % 3;
-        r.reason = i % 10;
-        r.duration = i % 3 == 0 ? 60 + i % 7200 : 0;
-        r.ip = i % 3 == 0 ? 0xC0A80000u + static_cast<std::uint32_t>(i & 0xFFFF) : 0;
+        r.time = kStart + i * 3;
+        r.kind = static_cast<std::int32_t>(i % 3);
+        r.reason = static_cast<std::int32_t>(i % 10);
+        r.duration = i % 3 == 0 ? static_cast<std::int32_t>(60 + i % 7200) : 0;
+        r.ip = i % 3 == 0 ? 0xC0A80000u + (i & 0xFFFF) : 0;
     }
     return records;
 }

@@ -8,6 +8,7 @@
 #include "manager/core/networkaccounts.h"
 #include "platform/network.h"
 #include "platform/networkdirectory.h"
+#include "platform/pathresolver.h"
 #include "platform/registry.h"
 
 #include <benchmark/benchmark.h>
@@ -60,6 +61,14 @@ void BuildNetwork()
 
     const fs::path ras = dm::Network::AddComputer("RAS1");
     Check(dm::NetworkDirectory::AddServer("CORP", "RAS1"), "list the server in the domain");
+    // The server component's settings: this server holds the database.
+    dm::RegKey hive, component;
+    Check(dm::RegOpenHive("RAS1", hive) == 0 &&
+              hive.CreateKey("Software\\Microsoft\\RAS\\AdminDLL", component) == 0 &&
+              component.SetDword("Master", 1) == 0 &&
+              component.SetString("MasterShare", "C:\\Dialmind") == 0,
+          "install the server component");
+    fs::create_directories(dm::ResolvePath("C:\\Dialmind").path / "LogData");
     std::string ports;
     for (int p = 0; p < kPorts; ++p) {
         ports += "[PORT" + std::to_string(p) + "]\r\nDeviceType=Modem\r\nDeviceName=Modem\r\n"
@@ -72,7 +81,7 @@ void BuildNetwork()
 
 void BM_FirstScreen_10kPorts_20kAccounts(benchmark::State& state)
 {
-    dm::SilentInteraction ui;
+    dm::ConsoleMessages ui("bench_large_network");
     std::size_t users = 0;
     int ports = 0;
     for (auto _ : state) {
