@@ -129,6 +129,11 @@ int CompareLogRecords(const LogRecord& a, const LogRecord& b, HistoryColumn colu
     return CompareNumbers(NumericKey(a, column), NumericKey(b, column), d);
 }
 
+bool SortsAscending(HistoryColumn column, int d)
+{
+    return IsTextColumn(column) == (d > 0);
+}
+
 void SortHistoryRows(std::vector<std::uint32_t>& rows, const std::vector<LogRecord>& records,
                      HistoryColumn column, int d)
 {
@@ -137,8 +142,7 @@ void SortHistoryRows(std::vector<std::uint32_t>& rows, const std::vector<LogReco
     // record first and the whole key is unique.
     std::vector<std::uint64_t> keys(rows.size());
     const bool text = IsTextColumn(column);
-    // Texts ascend with d = +1, numbers descend.
-    const bool invert = text ? d < 0 : d > 0;
+    const bool invert = !SortsAscending(column, d);
     std::vector<std::uint32_t> ranks;
     if (text)
         ranks = TextRanks(rows, records, column);

@@ -41,6 +41,10 @@ int CompareLogRecords(const LogRecord& a, const LogRecord& b, HistoryColumn colu
 void SortHistoryRows(std::vector<std::uint32_t>& rows, const std::vector<LogRecord>& records,
                      HistoryColumn column, int d);
 
+// Whether a sort with d leaves the column's values ascending (texts with
+// d = +1, numbers with d = -1): the arrow the header shows.
+bool SortsAscending(HistoryColumn column, int d);
+
 // A list's sort: the column (display index) and whether the last sort came
 // from a header click. A click sorts with the shared d and then negates it,
 // so each click on a header reverses the order; a refill sorts the way the

@@ -65,6 +65,9 @@ std::array<std::string, UsersColumnCount> UserRowTexts(const UserRecord& record)
 // names byte-wise times d; numbers -d when b < a, d when a < b, 0 when equal.
 // With d = +1 names sort ascending and numbers descending.
 int CompareUserRecords(const UserRecord& a, const UserRecord& b, int column, int d);
+// Whether that comparison with d leaves the column ascending: the arrow the
+// header shows.
+inline bool UserSortAscends(int column, int d) { return (column == UsersColumnUser) == (d > 0); }
 // Sorts rows (record indices) stably with that comparison.
 void SortUserRows(std::vector<int>& rows, const std::vector<UserRecord>& records, int column, int d);
 

@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QTest>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
@@ -159,12 +160,28 @@ TEST_F(HistoryViewTest, RowsShowTheRecordsTextsAndIconsLatestFirst)
 TEST_F(HistoryViewTest, HeaderClicksSortPortsByNumberAndARefillKeepsTheOrder)
 {
     CLogView& view = OpenView();
-    view.List()->header()->sectionClicked(2);
+    QHeaderView* header = view.List()->header();
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    // A real click: the header's own handling must not turn the arrow.
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
     EXPECT_EQ(Column(2), QStringList({"COM2", "COM2", "COM10", "COM10"}));
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 2);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
     view.OnDocumentUpdate(nullptr, hint::DataChanged);
     EXPECT_EQ(Column(2), QStringList({"COM2", "COM2", "COM10", "COM10"}));
     view.SortByColumn(2);
     EXPECT_EQ(Column(2), QStringList({"COM10", "COM10", "COM2", "COM2"}));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    // Times run the other way with the same direction: latest first is descending.
+    view.SortByColumn(0);
+    EXPECT_EQ(Column(0).first(), "12/05/97 13:00:00");
+    EXPECT_EQ(header->sortIndicatorSection(), 0);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    view.SortByColumn(2);
+    EXPECT_EQ(Column(2), QStringList({"COM10", "COM10", "COM2", "COM2"}));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
     view.OnDocumentUpdate(nullptr, hint::SelectionChanged);
     EXPECT_EQ(Column(2), QStringList({"COM10", "COM10", "COM2", "COM2"}));
     // The selection follows its rows through a sort.

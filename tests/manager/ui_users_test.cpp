@@ -135,14 +135,21 @@ TEST_F(UsersTest, HeaderClicksShareOneDirectionWithTheHistoryView)
 {
     OpenUsersView();
     SharedSortDirection() = 1;
+    QHeaderView* header = m_view->List()->header();
     m_view->SortByColumn(1);
     EXPECT_EQ(Column(1), (QStringList{"30", "12", "3", "0"}));
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
     m_view->SortByColumn(1);
     EXPECT_EQ(Column(1), (QStringList{"0", "3", "12", "30"}));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
     // Another view reversed the shared direction meanwhile.
     SharedSortDirection() = -1;
     m_view->SortByColumn(0);
     EXPECT_EQ(Column(0), (QStringList{"OSTERHALL\\dora", "OSTERHALL\\bert", "OSTERHALL\\anna", "FIELD\\carl"}));
+    EXPECT_EQ(header->sortIndicatorSection(), 0);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_TRUE(header->isSortIndicatorShown());
     EXPECT_EQ(SharedSortDirection(), 1);
 }
 

@@ -102,6 +102,7 @@ void CLogView::BuildColumns()
 {
     const ManagerSettings& settings = m_doc.Settings();
     m_sort.Reset();
+    m_list->header()->setSortIndicatorShown(false);
     m_model->SetColumns(settings.historyViewColumns, settings.historyViewSeconds);
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const int stored = column < static_cast<int>(settings.columnWidths.size())
@@ -168,6 +169,10 @@ void CLogView::SortByColumn(int column)
     WaitCursor wait(m_doc.Interaction());
     const int direction = m_sort.Click(column);
     m_model->Sort(column, direction);
+    const HistoryColumn kind = m_model->Table().Columns()[static_cast<std::size_t>(column)];
+    const bool ascending = SortsAscending(kind, direction);
+    m_list->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_list->header()->setSortIndicatorShown(true);
 }
 
 std::vector<int> CLogView::SelectedRows() const

@@ -116,6 +116,9 @@ void CUsersView::SortByColumn(int column)
 {
     int& direction = SharedSortDirection();
     m_model->Sort(m_doc.UserTable(), column, direction);
+    const bool ascending = UserSortAscends(column, direction);
+    m_list->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_list->header()->setSortIndicatorShown(true);
     direction = -direction;
 }
 
