@@ -3,6 +3,7 @@
 // shows it.
 
 #include "database/hardwarefile.h"
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "manager/core/greetingpreview.h"
 #include "platform/pathresolver.h"
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -43,41 +45,42 @@ bool ParseNumber(const std::string& text, std::int32_t& number)
     return true;
 }
 
+int Usage(const std::string& error)
+{
+    std::fprintf(stderr, "dmctl greeting: %s\n\n%s", error.c_str(), kUsage);
+    return 2;
+}
+
 int RunGreeting(const std::vector<std::string>& args)
 {
-    if (dmctl::WantsHelp(args)) {
+    if (!args.empty() && dmctl::IsHelpWord(args[0])) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (args.size() < 2 || args[0] != "preview" || args[1].empty() || args[1].rfind("--", 0) == 0) {
-        std::fputs(kUsage, stderr);
-        return 2;
+    if (args.empty() || args[0] != "preview")
+        return Usage(args.empty() ? "missing command" : "unknown command '" + args[0] + "'");
+    const dmctl::Syntax syntax{1, 1, {"--user", "--pms", "--ums", "--umt", "--ucur"}, {}, {}};
+    const dmctl::Words words = dmctl::ParseWords({args.begin() + 1, args.end()}, syntax);
+    if (words.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
+    if (!words.error.empty())
+        return Usage(words.error == "missing arguments" ? "DBDIR is missing" : words.error);
+    if (words.positional[0].empty())
+        return Usage("DBDIR is empty");
     dm::GreetingValues values = dm::SampleGreetingValues();
-    for (std::size_t i = 2; i < args.size(); i += 2) {
-        const std::string& option = args[i];
-        if (i + 1 >= args.size()) {
-            std::fprintf(stderr, "dmctl greeting: %s needs a value\n", option.c_str());
-            return 2;
-        }
-        const std::string& value = args[i + 1];
-        std::int32_t* number = option == "--pms"    ? &values.portMaxSession
-                               : option == "--ums"  ? &values.userMaxSession
-                               : option == "--umt"  ? &values.userMaxTotal
-                               : option == "--ucur" ? &values.userCurrentTotal
-                                                    : nullptr;
-        if (option == "--user") {
-            values.userName = value;
-        } else if (number == nullptr) {
-            std::fprintf(stderr, "dmctl greeting: unknown option '%s'\n", option.c_str());
-            return 2;
-        } else if (!ParseNumber(value, *number)) {
-            std::fprintf(stderr, "dmctl greeting: %s takes a whole number of seconds, not '%s'\n", option.c_str(),
-                         value.c_str());
-            return 2;
-        }
+    values.userName = words.Get("--user", values.userName);
+    const std::pair<const char*, std::int32_t*> numbers[] = {{"--pms", &values.portMaxSession},
+                                                            {"--ums", &values.userMaxSession},
+                                                            {"--umt", &values.userMaxTotal},
+                                                            {"--ucur", &values.userCurrentTotal}};
+    for (const auto& [option, number] : numbers) {
+        if (words.Has(option) && !ParseNumber(words.Get(option), *number))
+            return Usage(std::string(option) + " takes a whole number of seconds, not '" + words.Get(option) +
+                         "'");
     }
-    const std::string file = dm::HardwareFileIn(args[1]);
+    const std::string file = dm::HardwareFileIn(words.positional[0]);
     const dm::ResolvedPath resolved = dm::ResolvePath(file);
     std::error_code ec;
     if (!resolved.ok() || !std::filesystem::is_regular_file(resolved.path, ec)) {

@@ -9,6 +9,7 @@
 
 #include "common/activitylog.h"
 #include "common/userinteraction.h"
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "manager/core/historycolumns.h"
 #include "manager/core/historytable.h"
@@ -62,18 +63,6 @@ bool ParseUnsigned32(const std::string& text, std::uint32_t& value, int base = 1
     return true;
 }
 
-// Messages (the controller lookup's) go to stderr; answers are the defaults.
-class ConsoleInteraction : public dm::SilentInteraction {
-public:
-    dm::Answer ShowMessage(const std::string& text, const std::string&, dm::Buttons buttons, dm::Icon) override
-    {
-        std::fprintf(stderr, "dmctl history: %s\n", text.c_str());
-        m_reported = true;
-        return dm::DefaultAnswer(buttons);
-    }
-    bool m_reported = false;
-};
-
 struct Options {
     std::string dbdir;
     std::string scope, date, from, to;
@@ -85,39 +74,28 @@ struct Options {
 };
 
 // Empty on success, else the usage error.
-std::string Parse(const std::vector<std::string>& args, Options& o)
+std::string Parse(const dmctl::Words& words, Options& o)
 {
+    if (!words.error.empty())
+        return words.error == "missing arguments" ? "DBDIR is missing" : words.error;
     std::string domain, group;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string* target = a == "--scope"     ? &o.scope
-                              : a == "--date"    ? &o.date
-                              : a == "--from"    ? &o.from
-                              : a == "--to"      ? &o.to
-                              : a == "--server"  ? &o.selection.server
-                              : a == "--port"    ? &o.selection.port
-                              : a == "--user"    ? &o.selection.user
-                              : a == "--domain"  ? &domain
-                              : a == "--group"   ? &group
-                              : a == "--columns" ? &o.columns
-                              : a == "--sort"    ? &o.sort
-                                                 : nullptr;
-        if (target) {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                return a + " needs a value";
-            *target = args[++i];
-        } else if (a == "--seconds") {
-            o.seconds = true;
-        } else if (a == "--reverse") {
-            o.reverse = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.dbdir.empty()) {
-            o.dbdir = a;
-        } else {
-            return "unexpected argument '" + a + "'";
-        }
+    const std::pair<const char*, std::string*> values[] = {
+        {"--scope", &o.scope},          {"--date", &o.date},
+        {"--from", &o.from},            {"--to", &o.to},
+        {"--server", &o.selection.server}, {"--port", &o.selection.port},
+        {"--user", &o.selection.user},  {"--domain", &domain},
+        {"--group", &group},            {"--columns", &o.columns},
+        {"--sort", &o.sort}};
+    for (const auto& [option, target] : values) {
+        if (!words.Has(option))
+            continue;
+        *target = words.Get(option);
+        if (target->empty())
+            return std::string(option) + " needs a value";
     }
+    o.seconds = words.Has("--seconds");
+    o.reverse = words.Has("--reverse");
+    o.dbdir = words.positional[0];
     if (o.dbdir.empty())
         return "DBDIR is missing";
     const bool byScope = !o.scope.empty() || !o.date.empty();
@@ -145,12 +123,19 @@ std::string Parse(const std::vector<std::string>& args, Options& o)
 
 int RunHistory(const std::vector<std::string>& args)
 {
-    if (dmctl::WantsHelp(args)) {
+    const dmctl::Syntax syntax{1,
+                               1,
+                               {"--scope", "--date", "--from", "--to", "--server", "--port", "--user",
+                                "--domain", "--group", "--columns", "--sort"},
+                               {"--seconds", "--reverse"},
+                               {}};
+    const dmctl::Words words = dmctl::ParseWords(args, syntax);
+    if (words.help) {
         std::printf("%s", kHistoryHelp);
         return 0;
     }
     Options o;
-    if (const std::string error = Parse(args, o); !error.empty())
+    if (const std::string error = Parse(words, o); !error.empty())
         return Usage(error);
 
     int mask = 0;
@@ -206,7 +191,7 @@ int RunHistory(const std::vector<std::string>& args)
         log.LoadRange(from, to);
     }
 
-    ConsoleInteraction ui;
+    dm::ConsoleMessages ui("dmctl history");
     const dm::HistoryFilter filter = dm::HistoryFilter::FromSelection(o.selection, ui);
     table.Fill(log.Records(), filter);
     // A header click sorts with d = +1, a second click with -1; without a
@@ -217,7 +202,7 @@ int RunHistory(const std::vector<std::string>& args)
         std::fprintf(stderr, "dmctl history: cannot write the output\n");
         return 1;
     }
-    return ui.m_reported ? 1 : 0;
+    return ui.Said() ? 1 : 0;
 }
 
 dmctl::DmctlGroup historyGroup("history", "the history pane's records as its Save As writes them", RunHistory);

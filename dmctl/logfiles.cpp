@@ -1,6 +1,7 @@
 // dmctl logfiles: the activity log files of a database directory, as the
 // manager's "Dialminder Log Files" dialog lists them.
 
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "manager/core/logfiles.h"
 #include "platform/pathresolver.h"
@@ -22,15 +23,16 @@ const char* const kUsage =
 
 int RunLogFiles(const std::vector<std::string>& args)
 {
-    if (dmctl::WantsHelp(args)) {
+    const dmctl::Words words = dmctl::ParseWords(args, dmctl::Syntax{1, 1, {}, {}, {}});
+    if (words.help) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (args.size() != 1 || args[0].empty() || args[0].rfind("--", 0) == 0) {
+    if (!words.error.empty() || words.positional[0].empty()) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    const std::string& directory = args[0];
+    const std::string& directory = words.positional[0];
     const dm::ResolvedPath logData = dm::ResolvePath(directory + "\\LogData");
     std::error_code ec;
     if (!logData.ok() || !std::filesystem::is_directory(logData.path, ec)) {

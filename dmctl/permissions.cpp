@@ -2,6 +2,7 @@
 // Tools menu, by the same code, for scripts.
 
 #include "common/userinteraction.h"
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "manager/core/permissiontransfer.h"
 #include "manager/core/rasaccess.h"
@@ -51,27 +52,27 @@ private:
 
 int RunPermissions(const std::vector<std::string>& args)
 {
-    if (dmctl::WantsHelp(args)) {
+    if (!args.empty() && dmctl::IsHelpWord(args[0])) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    std::vector<std::string> positional;
-    bool continueOnError = false;
-    for (const std::string& arg : args) {
-        if (arg == "--continue-on-error") {
-            continueOnError = true;
-        } else if (arg.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "dmctl permissions: unknown option '%s'\n", arg.c_str());
-            return 2;
-        } else {
-            positional.push_back(arg);
-        }
+    const bool known = !args.empty() && (args[0] == "export" || args[0] == "import");
+    const dmctl::Words words =
+        known ? dmctl::ParseWords({args.begin() + 1, args.end()}, dmctl::Syntax{2, 2, {}, {"--continue-on-error"}, {}})
+              : dmctl::Words{};
+    if (words.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
-    if (positional.size() != 3 || (positional[0] != "export" && positional[0] != "import") ||
-        positional[1].empty() || positional[2].empty() || (continueOnError && positional[0] != "import")) {
+    const bool continueOnError = words.Has("--continue-on-error");
+    if (!known || !words.error.empty() || words.positional[0].empty() || words.positional[1].empty() ||
+        (continueOnError && args[0] != "import")) {
+        if (!words.error.empty())
+            std::fprintf(stderr, "dmctl permissions: %s\n", words.error.c_str());
         std::fputs(kUsage, stderr);
         return 2;
     }
+    const std::vector<std::string> positional{args[0], words.positional[0], words.positional[1]};
     const bool exporting = positional[0] == "export";
 
     ConsoleInteraction ui(continueOnError);

@@ -2,6 +2,7 @@
 
 #include "common/timeformat.h"
 #include "database/policyexplain.h"
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 
 #include <cerrno>
@@ -86,45 +87,31 @@ std::vector<std::string> SplitNames(const std::string& list)
 
 int Explain(const std::vector<std::string>& args)
 {
-    std::vector<std::string> positional;
+    const dmctl::Syntax syntax{4, 4, {"--at", "--groups", "--local-groups", "--ports-held"}, {"--csv"}, {}};
+    const dmctl::Words words = dmctl::ParseWords(args, syntax);
+    if (words.help) {
+        std::fputs(kPolicyHelp, stdout);
+        return 0;
+    }
+    if (words.error == "missing arguments")
+        return Usage("explain needs DBDIR, ACCOUNT, SERVER and PORT");
+    if (!words.error.empty())
+        return Usage(words.error);
+    const std::vector<std::string>& positional = words.positional;
     dm::CallerIdentity caller;
     std::uint32_t at = dm::NowTime();
+    if (words.Has("--at") && !ParseTime(words.Get("--at"), at))
+        return Usage("--at needs seconds since 1970 or \"YYYY-MM-DD HH:MM[:SS]\"");
+    caller.globalGroups = SplitNames(words.Get("--groups"));
+    caller.localGroups = SplitNames(words.Get("--local-groups"));
     int portsHeld = 0;
-    bool csv = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size())
-                return false;
-            out = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--csv") {
-            csv = true;
-        } else if (a == "--at") {
-            if (!value(v) || !ParseTime(v, at))
-                return Usage("--at needs seconds since 1970 or \"YYYY-MM-DD HH:MM[:SS]\"");
-        } else if (a == "--groups") {
-            if (!value(v))
-                return Usage("--groups needs a list of groups");
-            caller.globalGroups = SplitNames(v);
-        } else if (a == "--local-groups") {
-            if (!value(v))
-                return Usage("--local-groups needs a list of groups");
-            caller.localGroups = SplitNames(v);
-        } else if (a == "--ports-held") {
-            if (!value(v) || v.empty() || v.size() > 4 || v.find_first_not_of("0123456789") != std::string::npos)
-                return Usage("--ports-held needs a number from 0 to 9999");
-            portsHeld = std::atoi(v.c_str());
-        } else if (a.size() > 1 && a[0] == '-') {
-            return Usage("unknown option '" + a + "'");
-        } else {
-            positional.push_back(a);
-        }
+    if (words.Has("--ports-held")) {
+        const std::string v = words.Get("--ports-held");
+        if (v.empty() || v.size() > 4 || v.find_first_not_of("0123456789") != std::string::npos)
+            return Usage("--ports-held needs a number from 0 to 9999");
+        portsHeld = std::atoi(v.c_str());
     }
-    if (positional.size() != 4)
-        return Usage("explain needs DBDIR, ACCOUNT, SERVER and PORT");
+    const bool csv = words.Has("--csv");
     const std::string& dir = positional[0];
     caller.account = positional[1];
     if (caller.account.find('\\') == std::string::npos)
@@ -142,7 +129,7 @@ int RunPolicy(const std::vector<std::string>& args)
 {
     if (args.empty())
         return Usage("missing command");
-    if (dmctl::WantsHelp(args)) {
+    if (dmctl::IsHelpWord(args[0])) {
         std::fputs(kPolicyHelp, stdout);
         return 0;
     }

@@ -32,17 +32,6 @@ const char* const kUsage =
     "                                 2 preset call-back, 4 set by caller)\n"
     "  server COMPUTER                total ports,ports in use\n";
 
-// Messages of the loader go to stderr; nothing is asked.
-class ConsoleInteraction : public dm::SilentInteraction {
-public:
-    dm::Answer ShowMessage(const std::string& text, const std::string& caption,
-                           dm::Buttons buttons, dm::Icon icon) override
-    {
-        std::fprintf(stderr, "dmctl ras: %s\n", text.c_str());
-        return SilentInteraction::ShowMessage(text, caption, buttons, icon);
-    }
-};
-
 struct Library {
     dm::SharedLibrary library;
     dm::RasAdminFunctions ras;
@@ -301,7 +290,7 @@ int RunRas(const std::vector<std::string>& args)
     }
     const auto& a = words.positional;
     Library lib;
-    ConsoleInteraction ui;
+    dm::ConsoleMessages ui("dmctl ras");
     if (!dm::BindRasAdminLibrary(lib.library, lib.ras, ui))
         return 1;
     if (command == "ports")

@@ -2,6 +2,7 @@
 
 #include "common/activitylog.h"
 #include "common/timeformat.h"
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/usagerows.h"
@@ -85,21 +86,10 @@ bool ParseTime(const std::string& text, bool endOfDay, std::uint32_t& time)
     return true;
 }
 
-// Messages of the document go to stderr; nothing is asked.
-class ConsoleInteraction : public dm::SilentInteraction {
-public:
-    dm::Answer ShowMessage(const std::string& text, const std::string& caption, dm::Buttons buttons,
-                           dm::Icon icon) override
-    {
-        std::fprintf(stderr, "dmctl usage: %s\n", text.c_str());
-        return SilentInteraction::ShowMessage(text, caption, buttons, icon);
-    }
-};
-
 // The ports of the monitored servers, read as the manager reads them.
 dm::PortList NetworkPorts()
 {
-    ConsoleInteraction ui;
+    dm::ConsoleMessages ui("dmctl usage");
     dm::CDMDoc doc(ui);
     doc.OnNewDocument();
     for (int i = 0; i < static_cast<int>(doc.Servers().size()); ++i)
@@ -109,33 +99,25 @@ dm::PortList NetworkPorts()
 
 int RunUsage(const std::vector<std::string>& args)
 {
-    if (dmctl::WantsHelp(args)) {
+    const dmctl::Syntax syntax{1, 1, {"--from", "--to", "--server", "--port"}, {"--network"}, {}};
+    const dmctl::Words words = dmctl::ParseWords(args, syntax);
+    if (words.help) {
         std::printf("%s", kUsageHelp);
         return 0;
     }
-    std::string dbdir, fromText, toText;
-    dm::UsageFilter filter;
-    bool network = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--from" || a == "--to" || a == "--server" || a == "--port") {
-            if (i + 1 >= args.size())
-                return Usage(a + " needs a value");
-            std::string& target = a == "--from" ? fromText : a == "--to" ? toText : a == "--server" ? filter.server
-                                                                                                      : filter.port;
-            target = args[++i];
-            if (target.empty())
-                return Usage(a + " needs a value");
-        } else if (a == "--network") {
-            network = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return Usage("unknown option '" + a + "'");
-        } else if (dbdir.empty()) {
-            dbdir = a;
-        } else {
-            return Usage("unexpected argument '" + a + "'");
-        }
+    if (!words.error.empty())
+        return Usage(words.error == "missing arguments" ? "DBDIR is missing" : words.error);
+    for (const char* option : {"--from", "--to", "--server", "--port"}) {
+        if (words.Has(option) && words.Get(option).empty())
+            return Usage(std::string(option) + " needs a value");
     }
+    const std::string dbdir = words.positional[0];
+    const std::string fromText = words.Get("--from");
+    const std::string toText = words.Get("--to");
+    dm::UsageFilter filter;
+    filter.server = words.Get("--server", filter.server);
+    filter.port = words.Get("--port", filter.port);
+    const bool network = words.Has("--network");
     if (dbdir.empty())
         return Usage("DBDIR is missing");
     if (fromText.empty() || toText.empty())

@@ -22,19 +22,6 @@ const char kUsersHelp[] =
     "                      group G, as the domain's controller lists it\n"
     "  --user U            only accounts with the user name U\n";
 
-// Messages of the group lookup go to stderr.
-class ConsoleInteraction : public dm::SilentInteraction {
-public:
-    dm::Answer ShowMessage(const std::string& text, const std::string&, dm::Buttons buttons,
-                           dm::Icon) override
-    {
-        std::fprintf(stderr, "dmctl users: %s\n", text.c_str());
-        m_failed = true;
-        return dm::DefaultAnswer(buttons);
-    }
-    bool m_failed = false;
-};
-
 int Usage(const std::string& error)
 {
     std::fprintf(stderr, "dmctl users: %s\n\n%s", error.c_str(), kUsersHelp);
@@ -73,9 +60,9 @@ int RunUsers(const std::vector<std::string>& args)
         return 1;
     }
     users.Load();
-    ConsoleInteraction ui;
+    dm::ConsoleMessages ui("dmctl users");
     filter.members = dm::UsersFilterMembers(filter, ui);
-    if (ui.m_failed)
+    if (ui.Said())
         return 1;
     const std::string text = dm::UsersCsv(users.Records(), dm::FilterUserRows(users.Records(), filter));
     std::fwrite(text.data(), 1, text.size(), stdout);

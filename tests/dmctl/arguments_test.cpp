@@ -8,6 +8,7 @@
 #include "tests/support/tempdir.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 using namespace dm::test;
 
@@ -106,3 +107,43 @@ TEST_F(DmctlArgumentsTest, PortNamesLongerThanTheRasRecordsHoldAreRefused)
 }
 
 } // namespace
+
+TEST_F(DmctlArgumentsTest, TheDatabaseGroupsTakeAnOptionWordAfterAValueOptionAsTheValue)
+{
+    const std::string db = (m_dir / "db").string();
+    WriteFile(m_dir / "db" / "Dialmind.hw", "[Greetings]\r\nRuleMask=1\r\nRule0Text=\"Hi #UNAME\"\r\n");
+    WriteFile(m_dir / "db" / "Dialmind.usr", "");
+    std::filesystem::create_directories(m_dir / "db" / "LogData");
+
+    const auto greeting = RunDmctl({"greeting", "preview", db, "--user", "--help"});
+    EXPECT_EQ(greeting.status, 0);
+    EXPECT_EQ(greeting.out, "Hi --help \n");
+    EXPECT_NE(RunDmctl({"greeting", "preview", db, "--help"}).out.find("Usage"), std::string::npos);
+
+    const auto history = RunDmctl({"history", db, "--from", "0", "--to", "10", "--user", "--help"});
+    EXPECT_EQ(history.status, 0) << history.err;
+    EXPECT_EQ(history.out.rfind("Time/Date,", 0), 0u) << history.out;
+
+    const auto usage = RunDmctl({"usage", db, "--from", "0", "--to", "100", "--server", "--help"});
+    EXPECT_EQ(usage.status, 0) << usage.err;
+    EXPECT_EQ(usage.out.find("Usage: dmctl"), std::string::npos);
+
+    const auto policy = RunDmctl({"policy", "explain", db, "DOM\\joe", "RAS1", "COM1", "--groups", "--help"});
+    EXPECT_EQ(policy.status, 0) << policy.err;
+    EXPECT_EQ(policy.out.find("Usage: dmctl"), std::string::npos);
+    // The four places are positional, whatever their words look like.
+    const auto port = RunDmctl({"policy", "explain", db, "DOM\\joe", "RAS1", "--csv"});
+    EXPECT_EQ(port.status, 0);
+    EXPECT_NE(port.out.find("on RAS1\\--csv"), std::string::npos) << port.out;
+
+    // "--" lets a directory whose name starts with "-" be named.
+    const auto dashed = RunDmctl({"logfiles", "--", "-x"});
+    EXPECT_EQ(dashed.status, 1);
+    EXPECT_NE(dashed.err.find("-x has no LogData"), std::string::npos) << dashed.err;
+    EXPECT_EQ(RunDmctl({"logfiles", "-x"}).status, 2);
+
+    // A file named like an option is a file: the import fails on the
+    // unknown server, not on its words.
+    const auto imported = RunDmctl({"permissions", "import", "NOWHERE", "--continue-on-error"});
+    EXPECT_EQ(imported.status, 1) << imported.err;
+}
