@@ -16,6 +16,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -35,7 +36,9 @@ CUsersView::CUsersView(CDMDoc& doc, QWidget* parent) : QWidget(parent), m_doc(do
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setModel(m_model);
     m_list->header()->setSectionsClickable(true);
-    m_list->header()->setSortIndicatorShown(false);
+    // No arrow until a header is clicked, but room for one in every header.
+    m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_list->header()->setSortIndicatorShown(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
@@ -56,8 +59,12 @@ CUsersView::~CUsersView()
 
 void CUsersView::SetUp()
 {
-    for (int column = 0; column < UsersColumnCount; ++column)
-        m_list->header()->resizeSection(column, UsersColumns()[static_cast<std::size_t>(column)].width);
+    // The list's widths, widened where a header's text would be cut.
+    QHeaderView* header = m_list->header();
+    for (int column = 0; column < UsersColumnCount; ++column) {
+        const int width = UsersColumns()[static_cast<std::size_t>(column)].width;
+        header->resizeSection(column, std::max(width, header->sectionSizeHint(column)));
+    }
     m_setUp = true;
     m_doc.LoadUserSettings();
 }
