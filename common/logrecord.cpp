@@ -1,6 +1,7 @@
 #include "common/logrecord.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "common/iniparser.h"
@@ -206,10 +207,17 @@ std::string LegacyLogPath(std::string_view databaseDirectory)
 
 std::string FormatIpAddress(std::uint32_t ip)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", static_cast<int>(ip >> 24),
-                  static_cast<int>((ip >> 16) & 0xFF), static_cast<int>((ip >> 8) & 0xFF),
-                  static_cast<int>(ip & 0xFF));
+    // Formed by hand: a saved history has one a row, and printf would cost
+    // more than the rest of the row.
+    std::string text;
+    text.reserve(15);
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        char digits[3];
+        const auto written = std::to_chars(digits, digits + sizeof digits, (ip >> shift) & 0xFF);
+        text.append(digits, written.ptr);
+        if (shift > 0)
+            text += '.';
+    }
     return text;
 }
 

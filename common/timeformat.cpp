@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <cstdlib>
 #include <limits>
 
 namespace dm {
@@ -76,6 +77,29 @@ std::string FormatLocalTime(const char* picture, std::uint32_t time)
     char buffer[256];
     std::size_t n = ::strftime_l(buffer, sizeof buffer, picture, &fields, UserTimeLocale());
     return std::string(buffer, n);
+}
+
+std::string FormatLocalDateTime(std::uint32_t time)
+{
+    // The last day formed, for the time zone it was formed in.
+    struct DayText {
+        std::uint32_t start = 1;
+        std::uint32_t end = 0;
+        bool zoneSet = false;
+        std::string zone;
+        std::string date;
+    };
+    thread_local DayText day;
+    const char* zone = std::getenv("TZ");
+    const bool sameZone = (zone != nullptr) == day.zoneSet && (zone == nullptr || day.zone == zone);
+    if (!sameZone || time < day.start || time > day.end) {
+        day.start = StartOfLocalDay(time);
+        day.end = EndOfLocalDay(time);
+        day.zoneSet = zone != nullptr;
+        day.zone = zone != nullptr ? zone : "";
+        day.date = FormatShortDate(time);
+    }
+    return day.date + ' ' + FormatTimeOfDay(time);
 }
 
 std::string FormatShortDate(std::uint32_t time)

@@ -34,6 +34,10 @@ std::uint32_t AddLocalDays(std::uint32_t time, int days);
 
 // strftime of the local time under the user's LC_TIME locale.
 std::string FormatLocalTime(const char* picture, std::uint32_t time);
+// The locale's date and time ("%x %X"), e.g. "12/05/97 14:03:07" in the C
+// locale. The date is formed once per local day, so a list of a million
+// times costs little more than their times of day.
+std::string FormatLocalDateTime(std::uint32_t time);
 // The locale's short date ("%x"), e.g. "12/05/97" in the C locale.
 std::string FormatShortDate(std::uint32_t time);
 // The locale's time of day ("%X"), e.g. "14:03:07" in the C locale.

@@ -149,6 +149,9 @@ std::string HistoryTable::SavedText(const std::vector<int>& rows) const
 {
     std::string text = HistoryCsvHeader(m_mask);
     text += '\n';
+    // About a row's length for each row: the text is not copied as it grows.
+    const std::size_t count = rows.empty() ? static_cast<std::size_t>(RowCount()) : rows.size();
+    text.reserve(text.size() * (count + 1));
     auto append = [&](int row) {
         CsvFields fields = RowTexts(row);
         for (std::string& field : fields)

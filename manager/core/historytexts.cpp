@@ -25,20 +25,40 @@ int HistoryIconOf(const LogRecord& record)
                                                                   : kHistoryIconDisconnected;
 }
 
+namespace {
+
+// printf's "%.2d": at least two digits, after the sign of a negative number.
+void AppendTwoDigits(std::string& out, int value)
+{
+    if (value < 0)
+        out += '-';
+    const unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    if (magnitude < 10)
+        out += '0';
+    out += std::to_string(magnitude);
+}
+
+} // namespace
+
+// Formed by hand rather than by printf: a saved history has one a row.
 std::string FormatLasted(std::int32_t seconds, bool inSeconds)
 {
-    char text[48];
     if (inSeconds)
-        std::snprintf(text, sizeof text, "%d", seconds);
-    else
-        std::snprintf(text, sizeof text, "%.2d:%.2d:%.2d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
+        return std::to_string(seconds);
+    std::string text;
+    text.reserve(8);
+    AppendTwoDigits(text, seconds / 3600);
+    text += ':';
+    AppendTwoDigits(text, (seconds / 60) % 60);
+    text += ':';
+    AppendTwoDigits(text, seconds % 60);
     return text;
 }
 
 std::string HistoryCellText(const LogRecord& record, HistoryColumn column, bool lastedInSeconds)
 {
     switch (column) {
-    case HistoryColumn::Time: return FormatLocalTime("%x %X", record.time);
+    case HistoryColumn::Time: return FormatLocalDateTime(record.time);
     case HistoryColumn::Server: return record.server;
     case HistoryColumn::Port: return record.port;
     case HistoryColumn::Action: return LogActionText(record.kind, record.reason);

@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <fstream>
 #include <random>
 
@@ -76,6 +78,25 @@ TEST(HistoryTexts, ActionInformationIconIpAndLastedFollowTheRecordKind)
     EXPECT_EQ(Text(connect, HistoryColumn::Lasted), "");
     EXPECT_EQ(Text(connect, HistoryColumn::Information), "");
     EXPECT_EQ(Text(connect, HistoryColumn::Time), "12/05/97 12:00:00");
+}
+
+TEST(HistoryTexts, LengthsAndAddressesReadAsPrintfFormedThem)
+{
+    // Formed by hand for speed; they must read exactly as printf's forms.
+    char expected[64];
+    for (const std::int32_t seconds : {0, 5, 59, 60, 3599, 3600, 3725, 86399, 360000, 35999999, -1, -59,
+                                       -61, -3725, INT32_MAX, INT32_MIN}) {
+        std::snprintf(expected, sizeof expected, "%.2d:%.2d:%.2d", seconds / 3600, (seconds / 60) % 60,
+                      seconds % 60);
+        EXPECT_EQ(FormatLasted(seconds, false), expected) << seconds;
+        std::snprintf(expected, sizeof expected, "%d", seconds);
+        EXPECT_EQ(FormatLasted(seconds, true), expected) << seconds;
+    }
+    for (const std::uint32_t ip : {0u, 1u, 0x0A000001u, 0xC0A80001u, 0xFFFFFFFFu, 0x01020304u, 0x640A6309u}) {
+        std::snprintf(expected, sizeof expected, "%u.%u.%u.%u", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF,
+                      ip & 0xFF);
+        EXPECT_EQ(FormatIpAddress(ip), expected) << ip;
+    }
 }
 
 TEST(HistoryColumns, MaskGivesTimeFirstAndTheThreeHeaderForms)
