@@ -11,6 +11,8 @@
 #include "platform/rasportstore.h"
 #include "platform/registry.h"
 
+#include "bench/scratchnetwork.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -38,13 +40,7 @@ std::string ServerName(int i)
 
 std::string PortName(int i) { return "COM" + std::to_string(i + 1); }
 
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "bench_document: could not %s\n", what);
-        std::exit(1);
-    }
-}
+using dm::bench::Check;
 
 void BuildNetwork()
 {
@@ -167,17 +163,5 @@ BENCHMARK(BM_RefreshAllServerPorts)->Unit(benchmark::kMillisecond)->Iterations(3
 
 int main(int argc, char** argv)
 {
-    char pattern[] = "/tmp/bench_document_XXXXXX";
-    const char* root = mkdtemp(pattern);
-    Check(root != nullptr, "create a temporary directory");
-    setenv("DIALMIND_NETWORK", (fs::path(root) / "network").c_str(), 1);
-    setenv("DIALMIND_COMPUTERNAME", "BENCHHOST", 1);
-    BuildNetwork();
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    fs::remove_all(root, ec);
-    return 0;
+    return dm::bench::RunOnScratchNetwork(argc, argv, BuildNetwork);
 }

@@ -11,6 +11,8 @@
 #include "platform/pathresolver.h"
 #include "platform/registry.h"
 
+#include "bench/scratchnetwork.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -27,13 +29,7 @@ namespace fs = std::filesystem;
 constexpr int kAccounts = 20000;
 constexpr int kPorts = 10000;
 
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "bench_large_network: could not %s\n", what);
-        std::exit(1);
-    }
-}
+using dm::bench::Check;
 
 void WriteText(const fs::path& file, const std::string& text)
 {
@@ -114,17 +110,5 @@ BENCHMARK(BM_FirstScreen_10kPorts_20kAccounts)->Unit(benchmark::kMillisecond)->I
 
 int main(int argc, char** argv)
 {
-    char pattern[] = "/tmp/bench_large_network_XXXXXX";
-    const char* root = mkdtemp(pattern);
-    Check(root != nullptr, "create a temporary directory");
-    setenv("DIALMIND_NETWORK", (fs::path(root) / "network").c_str(), 1);
-    setenv("DIALMIND_COMPUTERNAME", "BENCHHOST", 1);
-    BuildNetwork();
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    fs::remove_all(root, ec);
-    return 0;
+    return dm::bench::RunOnScratchNetwork(argc, argv, BuildNetwork);
 }

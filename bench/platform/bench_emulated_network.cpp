@@ -11,6 +11,8 @@
 #include "platform/registry.h"
 #include "platform/widetext.h"
 
+#include "bench/scratchnetwork.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -30,13 +32,7 @@ constexpr int kPorts = 10000;
 constexpr int kSubKeys = 10000;
 constexpr std::uint32_t kBatchBytes = 10000; // what the manager asks for
 
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "bench_emulated_network: could not %s\n", what);
-        std::exit(1);
-    }
-}
+using dm::bench::Check;
 
 void WriteText(const fs::path& file, const std::string& text)
 {
@@ -235,17 +231,5 @@ BENCHMARK(BM_Import_10kKeys)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
-    char pattern[] = "/tmp/bench_emulated_network_XXXXXX";
-    const char* root = mkdtemp(pattern);
-    Check(root != nullptr, "create a temporary directory");
-    setenv("DIALMIND_NETWORK", (fs::path(root) / "network").c_str(), 1);
-    setenv("DIALMIND_COMPUTERNAME", "BENCHHOST", 1);
-    BuildNetwork();
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    fs::remove_all(root, ec);
-    return 0;
+    return dm::bench::RunOnScratchNetwork(argc, argv, BuildNetwork);
 }
