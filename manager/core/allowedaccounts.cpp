@@ -1,6 +1,6 @@
 #include "manager/core/allowedaccounts.h"
 
-#include "manager/core/profilevalues.h"
+#include "database/profilevalues.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 // section: users in AllowedUser, groups in AllowedGroup, every name followed
 // by ';' and a local group marked by a '\' before its ';'. Qt-free.
 
-#include "manager/core/hardwarerecords.h"
+#include "database/hardwarerecords.h"
 
 #include <optional>
 #include <string>

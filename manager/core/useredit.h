@@ -3,7 +3,7 @@
 // the statistics rows and their reset, the time limits taken from the page,
 // the static address and the RAS permission bits.
 
-#include "manager/core/userrecord.h"
+#include "database/userrecord.h"
 
 #include <array>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // without Qt, so that the window and `dmctl users` show the same accounts in
 // the same words.
 
-#include "manager/core/userrecord.h"
+#include "database/userrecord.h"
 
 #include <array>
 #include <ctime>

@@ -3,7 +3,7 @@
 // the cell texts formed once per refill. The texts, filters and sort are the
 // core's (manager/core/userstable.h), so `dmctl users` writes the same.
 
-#include "manager/core/userrecord.h"
+#include "database/userrecord.h"
 #include "manager/core/userstable.h"
 
 #include <QAbstractTableModel>
