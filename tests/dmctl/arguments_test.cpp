@@ -14,19 +14,7 @@ using namespace dm::test;
 
 namespace {
 
-class DmctlArgumentsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_root = (m_dir / "net").string();
-        ::setenv("DIALMIND_NETWORK", m_root.c_str(), 1);
-        ::setenv("DIALMIND_COMPUTERNAME", "TESTHOST", 1);
-        ASSERT_EQ(RunDmctl({"net", "init", m_root}).status, 0);
-        ASSERT_EQ(RunDmctl({"net", "add-computer", "MASTER"}).status, 0);
-    }
-    TempDir m_dir;
-    std::string m_root;
-};
+using DmctlArgumentsTest = DmctlNetworkTest;
 
 TEST_F(DmctlArgumentsTest, AWordInAValuesPlaceIsThatValueEvenWhenItLooksLikeAnOption)
 {

@@ -9,21 +9,6 @@ using namespace dm::test;
 
 namespace {
 
-// Each test builds its own network with dmctl itself.
-class DmctlNetworkTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_root = (m_dir / "net").string();
-        ::setenv("DIALMIND_NETWORK", m_root.c_str(), 1);
-        ::setenv("DIALMIND_COMPUTERNAME", "TESTHOST", 1);
-        ASSERT_EQ(RunDmctl({"net", "init", m_root}).status, 0);
-        ASSERT_EQ(RunDmctl({"net", "add-computer", "MASTER"}).status, 0);
-    }
-    TempDir m_dir;
-    std::string m_root;
-};
-
 TEST_F(DmctlNetworkTest, RegSetGetListExportAndImport)
 {
     const std::string key = "Software\\Microsoft\\RAS\\AdminDLL";
