@@ -1,7 +1,7 @@
 #include "database/userfile.h"
 
 #include "database/profilevalues.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 
 namespace dm {
 

@@ -6,7 +6,7 @@
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "manager/core/greetingpreview.h"
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 
 #include <cerrno>
 #include <climits>

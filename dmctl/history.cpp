@@ -14,7 +14,7 @@
 #include "manager/core/historycolumns.h"
 #include "manager/core/historytable.h"
 #include "manager/core/managersettings.h"
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 
 namespace {
 

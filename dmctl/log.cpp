@@ -7,7 +7,7 @@
 #include "common/activitylog.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 
 namespace {
 

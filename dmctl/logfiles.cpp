@@ -4,7 +4,7 @@
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "manager/core/logfiles.h"
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 
 #include <cstdio>
 #include <filesystem>

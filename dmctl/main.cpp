@@ -1,7 +1,7 @@
 // dmctl: the scriptable face of Dialminder's layers.
 
 #include "dmctl/command.h"
-#include "platform/network.h"
+#include "platform/files/network.h"
 
 #include <algorithm>
 #include <cstdio>

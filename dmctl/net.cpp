@@ -4,12 +4,12 @@
 
 #include "dmctl/command.h"
 #include "dmctl/netcommands.h"
-#include "platform/computersetup.h"
-#include "platform/netbuiltin.h"
-#include "platform/network.h"
-#include "platform/profile.h"
-#include "platform/registry.h"
-#include "platform/services.h"
+#include "platform/system/computersetup.h"
+#include "platform/system/netbuiltin.h"
+#include "platform/files/network.h"
+#include "platform/files/profile.h"
+#include "platform/registry/registry.h"
+#include "platform/system/services.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,14 +3,14 @@
 
 #include "dmctl/command.h"
 #include "dmctl/netcommands.h"
-#include "platform/accountdatabase.h"
-#include "platform/computersetup.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/system/computersetup.h"
 #include "platform/demonetwork.h"
-#include "platform/network.h"
-#include "platform/networkdirectory.h"
-#include "platform/rasportstore.h"
-#include "platform/services.h"
-#include "platform/widetext.h"
+#include "platform/files/network.h"
+#include "platform/accounts/networkdirectory.h"
+#include "platform/ras/rasportstore.h"
+#include "platform/system/services.h"
+#include "platform/system/widetext.h"
 
 #include <cstdio>
 #include <cstdlib>

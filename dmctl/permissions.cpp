@@ -6,8 +6,8 @@
 #include "dmctl/command.h"
 #include "manager/core/permissiontransfer.h"
 #include "manager/core/rasaccess.h"
-#include "platform/rasbind/rasadminfunctions.h"
-#include "platform/rasbind/sharedlibrary.h"
+#include "platform/ras/rasbind/rasadminfunctions.h"
+#include "platform/ras/rasbind/sharedlibrary.h"
 
 #include <cstdio>
 #include <filesystem>

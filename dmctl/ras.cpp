@@ -4,10 +4,10 @@
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
-#include "platform/network.h"
-#include "platform/rasbind/rasadminfunctions.h"
-#include "platform/rasbind/sharedlibrary.h"
-#include "platform/widetext.h"
+#include "platform/files/network.h"
+#include "platform/ras/rasbind/rasadminfunctions.h"
+#include "platform/ras/rasbind/sharedlibrary.h"
+#include "platform/system/widetext.h"
 
 #include <cstdio>
 #include <cstdlib>

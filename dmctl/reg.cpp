@@ -3,9 +3,9 @@
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "dmctl/netcommands.h"
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/registry/registry.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -7,7 +7,7 @@
 #include "manager/core/dmdoc.h"
 #include "manager/core/usagerows.h"
 #include "manager/core/usagestatistics.h"
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 
 #include <cerrno>
 #include <cstdio>

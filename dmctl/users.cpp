@@ -5,7 +5,7 @@
 #include "dmctl/command.h"
 #include "manager/core/userstable.h"
 #include "manager/core/usersettings.h"
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "dmreport/reportjob.h"
 
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 #include "reports/reportrun.h"
 
 #include <cerrno>

@@ -2,8 +2,8 @@
 
 #include "netemu/logformat.h"
 #include "common/logrecord.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 
 #include <ctime>
 #include <filesystem>

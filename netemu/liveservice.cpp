@@ -2,7 +2,7 @@
 
 #include "database/profilevalues.h"
 #include "netemu/loggedhistory.h"
-#include "platform/rasportstore.h"
+#include "platform/ras/rasportstore.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,8 +2,8 @@
 
 #include "common/logrecord.h"
 #include "netemu/logformat.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 
 #include <algorithm>
 #include <cstdlib>

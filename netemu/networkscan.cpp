@@ -2,12 +2,12 @@
 
 #include "database/profilevalues.h"
 
-#include "platform/accountdatabase.h"
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
-#include "platform/rasportstore.h"
-#include "platform/registry.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
+#include "platform/ras/rasportstore.h"
+#include "platform/registry/registry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "platform/demodatabase.h"
 
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 
 #include <algorithm>
 #include <ctime>

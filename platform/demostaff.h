@@ -2,7 +2,7 @@
 // The people of the demo company and their accounts: who works where, which
 // groups they are in, and what their RAS permission allows.
 
-#include "platform/accountdatabase.h"
+#include "platform/accounts/accountdatabase.h"
 #include "platform/demorandom.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "reports/printedreport.h"
 
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "common/iniparser.h"
 #include "reports/reportformat.h"
 #include "reports/reportperiod.h"

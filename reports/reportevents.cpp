@@ -4,7 +4,7 @@
 #include "common/inistore.h"
 #include "common/logfilereader.h"
 #include "common/timeformat.h"
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 
 #include <algorithm>
 #include <ctime>

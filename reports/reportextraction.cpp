@@ -1,7 +1,7 @@
 #include "reports/reportextraction.h"
 
 #include "common/iniparser.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "reports/reportformat.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "reports/reportreading.h"
 
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "common/iniparser.h"
 #include "reports/reportintermediate.h"
 

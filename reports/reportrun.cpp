@@ -1,7 +1,7 @@
 #include "reports/reportrun.h"
 
-#include "platform/network.h"
-#include "platform/pathresolver.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
 #include "reports/reportcsv.h"
 #include "reports/reportevents.h"
 #include "reports/reportextraction.h"

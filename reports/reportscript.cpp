@@ -1,7 +1,7 @@
 #include "reports/reportscript.h"
 
 #include "reports/reportperiod.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 
 namespace dm {
 

@@ -1,8 +1,8 @@
 #include "setup/installer.h"
 
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/registry/registry.h"
 
 #include <chrono>
 #include <system_error>

@@ -3,12 +3,12 @@
 
 #include "setup/installer.h"
 
-#include "platform/pathresolver.h"
-#include "platform/progman.h"
-#include "platform/registry.h"
-#include "platform/verinstall.h"
-#include "platform/lzexpand.h"
-#include "platform/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/system/progman.h"
+#include "platform/registry/registry.h"
+#include "platform/files/verinstall.h"
+#include "platform/files/lzexpand.h"
+#include "platform/files/network.h"
 #include "setup/setupchecks.h"
 #include "setup/setupplatform.h"
 

@@ -1,9 +1,9 @@
 #include "setup/logmigration.h"
 
 #include "common/logrecord.h"
-#include "platform/hosterror.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/files/hosterror.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 // installation medium in the current working directory.
 
 #include "framework/qtuserinteraction.h"
-#include "platform/network.h"
+#include "platform/files/network.h"
 #include "setup/setupdoc.h"
 #include "setup/unattended.h"
 #include "setup/wizard/mainframe.h"

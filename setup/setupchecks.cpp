@@ -1,7 +1,7 @@
 #include "setup/setupchecks.h"
 
-#include "platform/network.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/registry/registry.h"
 #include "setup/installer.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "setup/setupplatform.h"
 
-#include "platform/execute.h"
-#include "platform/services.h"
+#include "platform/system/execute.h"
+#include "platform/system/services.h"
 
 namespace dm {
 

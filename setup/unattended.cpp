@@ -1,6 +1,6 @@
 #include "setup/unattended.h"
 
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "setup/wizardflow.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "setup/uninstaller.h"
 
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/progman.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/system/progman.h"
+#include "platform/registry/registry.h"
 #include "setup/installer.h"
 #include "setup/setupchecks.h"
 #include "setup/setupchoices.h"

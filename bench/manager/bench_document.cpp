@@ -5,11 +5,11 @@
 #include "common/logrecord.h"
 #include "common/timeformat.h"
 #include "manager/core/dmdoc.h"
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
-#include "platform/rasportstore.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
+#include "platform/ras/rasportstore.h"
+#include "platform/registry/registry.h"
 
 #include "bench/scratchnetwork.h"
 

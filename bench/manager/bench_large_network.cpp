@@ -6,10 +6,10 @@
 #include "common/userinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/networkaccounts.h"
-#include "platform/network.h"
-#include "platform/networkdirectory.h"
-#include "platform/pathresolver.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/accounts/networkdirectory.h"
+#include "platform/files/pathresolver.h"
+#include "platform/registry/registry.h"
 
 #include "bench/scratchnetwork.h"
 

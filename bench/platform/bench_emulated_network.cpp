@@ -5,11 +5,11 @@
 // port's details 1 s, listing 10,000 sub-keys 0.3 s, importing 10,000 keys
 // 2 s.
 
-#include "platform/netapi.h"
-#include "platform/network.h"
-#include "platform/rassapi/rassapi.h"
-#include "platform/registry.h"
-#include "platform/widetext.h"
+#include "platform/accounts/netapi.h"
+#include "platform/files/network.h"
+#include "platform/ras/rassapi/rassapi.h"
+#include "platform/registry/registry.h"
+#include "platform/system/widetext.h"
 
 #include "bench/scratchnetwork.h"
 

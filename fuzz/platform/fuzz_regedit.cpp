@@ -5,7 +5,7 @@
 // - a value written into the document reads back after writing and reading
 //   the file again, and the rewritten file reads back unchanged too.
 
-#include "platform/reghive.h"
+#include "platform/registry/reghive.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The SZDD reader on arbitrary bytes: never crashes, never writes more than
 // the header announces, and what our writer makes of the output expands back.
 
-#include "platform/lzexpand.h"
+#include "platform/files/lzexpand.h"
 
 #include <cstdint>
 #include <cstdlib>

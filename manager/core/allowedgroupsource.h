@@ -4,7 +4,7 @@
 // the groups and user accounts of one domain, read from its primary domain
 // controller. Qt-free.
 
-#include "platform/wnet.h"
+#include "platform/accounts/wnet.h"
 
 #include <cstdint>
 #include <string>

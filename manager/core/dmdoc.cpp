@@ -7,9 +7,9 @@
 #include "manager/core/documentplatform.h"
 #include "manager/core/portlivedata.h"
 #include "manager/core/rasaccess.h"
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/registry/registry.h"
 
 #include <algorithm>
 #include <ctime>

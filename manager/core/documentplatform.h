@@ -4,9 +4,9 @@
 // document's implementation files.
 
 #include "manager/core/dmdoc.h"
-#include "platform/namedmutex.h"
-#include "platform/rasbind/rasadminfunctions.h"
-#include "platform/rasbind/sharedlibrary.h"
+#include "platform/system/namedmutex.h"
+#include "platform/ras/rasbind/rasadminfunctions.h"
+#include "platform/ras/rasbind/sharedlibrary.h"
 
 namespace dm {
 

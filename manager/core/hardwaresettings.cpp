@@ -1,7 +1,7 @@
 #include "manager/core/hardwaresettings.h"
 
 #include "database/hardwarefile.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 
 namespace dm {
 

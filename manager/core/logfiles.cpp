@@ -1,8 +1,8 @@
 #include "manager/core/logfiles.h"
 
 #include "common/iniparser.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 #include "manager/core/managersettings.h"
 
-#include "platform/network.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/registry/registry.h"
 
 #include <algorithm>
 #include <cstdio>

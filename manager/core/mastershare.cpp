@@ -1,8 +1,8 @@
 #include "manager/core/mastershare.h"
 
 #include "manager/core/remoteconfig.h"
-#include "platform/network.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/registry/registry.h"
 
 namespace dm {
 

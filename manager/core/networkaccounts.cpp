@@ -2,8 +2,8 @@
 
 #include "common/userinteraction.h"
 #include "manager/core/messagecaption.h"
-#include "platform/netapi.h"
-#include "platform/widetext.h"
+#include "platform/accounts/netapi.h"
+#include "platform/system/widetext.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "manager/core/networkenumerator.h"
 
-#include "platform/wnet.h"
+#include "platform/accounts/wnet.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
 #include "manager/core/permissiontransfer.h"
 
 #include "manager/core/messagecaption.h"
-#include "platform/netapi.h"
-#include "platform/network.h"
-#include "platform/widetext.h"
+#include "platform/accounts/netapi.h"
+#include "platform/files/network.h"
+#include "platform/system/widetext.h"
 
 #include <cerrno>
 #include <cstdio>

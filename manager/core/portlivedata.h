@@ -3,7 +3,7 @@
 // details with its PPP projection results, and its statistics counters. The
 // document holds the data of the last port queried only.
 
-#include "platform/rassapi/rassapi.h"
+#include "platform/ras/rassapi/rassapi.h"
 
 namespace dm {
 

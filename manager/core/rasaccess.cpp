@@ -3,8 +3,8 @@
 #include "manager/core/mastershare.h"
 #include "manager/core/messagecaption.h"
 #include "manager/core/portlivedata.h"
-#include "platform/rasbind/rasadminfunctions.h"
-#include "platform/widetext.h"
+#include "platform/ras/rasbind/rasadminfunctions.h"
+#include "platform/system/widetext.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,8 +2,8 @@
 
 #include "manager/core/mastershare.h"
 #include "manager/core/messagecaption.h"
-#include "platform/network.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/registry/registry.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,8 +3,8 @@
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
 #include "database/userfile.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 
 #include <cstdio>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 // DMQUICK.EXE, LiveGlance: the busy ports of every monitored server at a glance.
 
 #include "framework/qtuserinteraction.h"
-#include "platform/rasbind/sharedlibrary.h"
+#include "platform/ras/rasbind/sharedlibrary.h"
 #include "setup/liveglance/liveglancewindow.h"
 #include "setup/liveglance/portglance.h"
 

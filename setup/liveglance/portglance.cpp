@@ -1,8 +1,8 @@
 #include "setup/liveglance/portglance.h"
 
-#include "platform/network.h"
-#include "platform/registry.h"
-#include "platform/widetext.h"
+#include "platform/files/network.h"
+#include "platform/registry/registry.h"
+#include "platform/system/widetext.h"
 
 namespace dm {
 

@@ -3,7 +3,7 @@
 // list), how many of its RAS ports are busy, read through the RAS
 // administration library.
 
-#include "platform/rasbind/rasadminfunctions.h"
+#include "platform/ras/rasbind/rasadminfunctions.h"
 
 #include <string>
 #include <vector>

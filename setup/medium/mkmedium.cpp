@@ -7,7 +7,7 @@
 // contents); Dialmind.hw and Dialmind.usr start empty; the two runtime files
 // are small markers that carry a file version for the version check.
 
-#include "platform/lzexpand.h"
+#include "platform/files/lzexpand.h"
 #include "setup/installer.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "setup/wizard/2_directory.h"
 
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 #include "setup/setupchecks.h"
 
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 
 #include "database/hardwarefile.h"
 #include "database/userfile.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The script reading and the run of dmreport, in process.
 
 #include "dmreport/reportjob.h"
-#include "platform/network.h"
+#include "platform/files/network.h"
 #include "tests/dmreport/scriptfixture.h"
 
 #include <gmock/gmock.h>

@@ -3,9 +3,9 @@
 
 #include "manager/core/allowedaccounts.h"
 #include "manager/core/allowedgroupsource.h"
-#include "platform/accountdatabase.h"
-#include "platform/network.h"
-#include "platform/networkdirectory.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/network.h"
+#include "platform/accounts/networkdirectory.h"
 #include "tests/manager/corefixture.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "tests/manager/corefixture.h"
 
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/registry/registry.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -3,10 +3,10 @@
 
 #include "common/activitylog.h"
 #include "manager/core/dmdoc.h"
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
+#include "platform/registry/registry.h"
 #include "tests/manager/corefixture.h"
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The hardware settings file as the manager loads and saves it.
 
 #include "manager/core/hardwaresettings.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "tests/manager/corefixture.h"
 
 using namespace dm;

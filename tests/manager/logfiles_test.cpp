@@ -2,7 +2,7 @@
 // dmctl logfiles see them.
 
 #include "manager/core/logfiles.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "tests/manager/corefixture.h"
 
 #include <filesystem>

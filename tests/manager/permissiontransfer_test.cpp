@@ -1,8 +1,8 @@
 // The RAS permission export and import shared by the dialogs and dmctl.
 
 #include "manager/core/permissiontransfer.h"
-#include "platform/accountdatabase.h"
-#include "platform/network.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/network.h"
 #include "tests/manager/corefixture.h"
 
 #include <filesystem>

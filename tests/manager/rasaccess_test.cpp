@@ -3,9 +3,9 @@
 
 #include "manager/core/dmdoc.h"
 #include "manager/core/portlivedata.h"
-#include "platform/accountdatabase.h"
-#include "platform/network.h"
-#include "platform/rasportstore.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/network.h"
+#include "platform/ras/rasportstore.h"
 #include "tests/manager/corefixture.h"
 
 using namespace dm;

@@ -2,8 +2,8 @@
 
 #include "manager/core/managersettings.h"
 #include "manager/core/remoteconfig.h"
-#include "platform/network.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/registry/registry.h"
 #include "tests/manager/corefixture.h"
 
 using namespace dm;

@@ -4,7 +4,7 @@
 
 #include "common/timeformat.h"
 #include "manager/core/reportchoice.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "tests/manager/corefixture.h"
 
 #include <gtest/gtest.h>

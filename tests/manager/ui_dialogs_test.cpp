@@ -8,10 +8,10 @@
 #include "manager/ui/sheets/optionshistoryview.h"
 #include "manager/ui/sheets/optionssheet.h"
 #include "manager/ui/dialogs/sendmessagedialog.h"
-#include "platform/namedevent.h"
-#include "platform/network.h"
-#include "platform/networkdirectory.h"
-#include "platform/registry.h"
+#include "platform/system/namedevent.h"
+#include "platform/files/network.h"
+#include "platform/accounts/networkdirectory.h"
+#include "platform/registry/registry.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "tests/manager/ui_fixture.h"
 
 #include "manager/ui/tree/dmview.h"
-#include "platform/accountdatabase.h"
-#include "platform/network.h"
-#include "platform/networkdirectory.h"
-#include "platform/rasportstore.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/network.h"
+#include "platform/accounts/networkdirectory.h"
+#include "platform/ras/rasportstore.h"
 
 namespace dm::test {
 

@@ -7,7 +7,7 @@
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/mainframe.h"
 #include "manager/ui/frame/managerextensions.h"
-#include "platform/rasportrecord.h"
+#include "platform/ras/rasportrecord.h"
 #include "tests/manager/corefixture.h"
 
 #include <memory>

@@ -6,7 +6,7 @@
 #include "manager/ui/views/newport.h"
 #include "manager/ui/views/portsview.h"
 #include "manager/ui/frame/viewswitchbar.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 #include <QAction>
 #include <QLabel>

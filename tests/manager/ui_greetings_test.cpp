@@ -5,7 +5,7 @@
 #include "manager/ui/dialogs/greetingsdialog.h"
 #include "manager/ui/dialogs/rulechecklist.h"
 #include "manager/ui/dialogs/variablebutton.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 
 #include <QLineEdit>
 #include <QMenu>

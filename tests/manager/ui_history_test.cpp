@@ -11,8 +11,8 @@
 #include "manager/ui/views/historymodel.h"
 #include "manager/ui/views/historypanes.h"
 #include "manager/ui/views/logview.h"
-#include "platform/accountdatabase.h"
-#include "platform/pathresolver.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/pathresolver.h"
 #include "framework/listprinter.h"
 #include <QPrinter>
 #include "tests/support/pdftext.h"

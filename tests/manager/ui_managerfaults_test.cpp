@@ -10,8 +10,8 @@
 #include "manager/ui/tree/dmview.h"
 #include "manager/ui/views/portsmodel.h"
 #include "manager/ui/views/portsview.h"
-#include "platform/network.h"
-#include "platform/rasportstore.h"
+#include "platform/files/network.h"
+#include "platform/ras/rasportstore.h"
 
 #include <QAction>
 #include <QApplication>

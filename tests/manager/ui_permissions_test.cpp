@@ -4,7 +4,7 @@
 #include "tests/manager/ui_fixture.h"
 
 #include "manager/ui/dialogs/permissionsdialog.h"
-#include "platform/accountdatabase.h"
+#include "platform/accounts/accountdatabase.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -5,8 +5,8 @@
 
 #include "manager/ui/tree/dmview.h"
 #include "manager/ui/views/newport.h"
-#include "platform/network.h"
-#include "platform/rasportstore.h"
+#include "platform/files/network.h"
+#include "platform/ras/rasportstore.h"
 
 #include <QTest>
 

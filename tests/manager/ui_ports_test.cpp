@@ -4,7 +4,7 @@
 #include "manager/ui/views/newport.h"
 #include "manager/ui/views/portsmodel.h"
 #include "manager/ui/views/portsview.h"
-#include "platform/rasportstore.h"
+#include "platform/ras/rasportstore.h"
 
 #include <QAbstractItemModelTester>
 #include <QTest>

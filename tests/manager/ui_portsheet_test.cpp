@@ -9,7 +9,7 @@
 #include "manager/ui/sheets/policysheets.h"
 #include "manager/ui/sheets/portpropgeneral.h"
 #include "manager/ui/sheets/portproppolicies.h"
-#include "platform/networkdirectory.h"
+#include "platform/accounts/networkdirectory.h"
 
 #include <QCheckBox>
 #include <QComboBox>

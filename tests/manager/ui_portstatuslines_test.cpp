@@ -1,7 +1,7 @@
 #include "manager/ui/views/meterrates.h"
 #include "manager/ui/views/portstatuslines.h"
 
-#include "platform/widetext.h"
+#include "platform/system/widetext.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "common/timeformat.h"
 #include "manager/ui/dialogs/reportdialogs.h"
 #include "manager/ui/dialogs/reportprogressdialog.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "tests/manager/ui_fixture.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 
 #include "framework/propertysheet.h"
 #include "manager/ui/sheets/policysheets.h"
-#include "platform/accountdatabase.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 #include "tests/dmctl/dmctlrunner.h"
 
 #include <QApplication>

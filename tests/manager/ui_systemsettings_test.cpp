@@ -14,8 +14,8 @@
 #include "manager/ui/sheets/systemgeneral.h"
 #include "manager/ui/sheets/systemnotify.h"
 #include "manager/ui/sheets/systemsettingssheet.h"
-#include "platform/profile.h"
-#include "platform/registry.h"
+#include "platform/files/profile.h"
+#include "platform/registry/registry.h"
 
 #include <QCheckBox>
 #include <QLabel>

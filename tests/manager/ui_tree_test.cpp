@@ -3,10 +3,10 @@
 #include "manager/ui/tree/dmview.h"
 #include "manager/ui/frame/portcounters.h"
 #include "manager/ui/tree/porttotalthread.h"
-#include "platform/network.h"
+#include "platform/files/network.h"
 
 #include <QCoreApplication>
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

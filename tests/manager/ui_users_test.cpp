@@ -14,8 +14,8 @@
 #include "manager/ui/tree/dmview.h"
 #include "manager/ui/views/usersmodel.h"
 #include "manager/ui/views/usersview.h"
-#include "platform/accountdatabase.h"
-#include "platform/profile.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/profile.h"
 #include "tests/manager/ui_fixture.h"
 
 #include <QAbstractItemModelTester>

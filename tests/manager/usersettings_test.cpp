@@ -3,7 +3,7 @@
 
 #include "database/groupsettings.h"
 #include "manager/core/usersettings.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "tests/manager/corefixture.h"
 
 using namespace dm;

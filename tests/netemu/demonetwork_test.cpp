@@ -9,8 +9,8 @@
 #include "netemu/generator.h"
 #include "netemu/networkscan.h"
 #include "platform/demonetwork.h"
-#include "platform/profile.h"
-#include "platform/rasportstore.h"
+#include "platform/files/profile.h"
+#include "platform/ras/rasportstore.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "netemu/logformat.h"
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "historyfixture.h"
 
 #include "netemu/logformat.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "tests/support/tempdir.h"
 
 #include <algorithm>

@@ -8,12 +8,12 @@
 #include "netemu/liveservice.h"
 #include "netemu/loggedhistory.h"
 #include "netemu/simulation.h"
-#include "platform/accountdatabase.h"
-#include "platform/netbuiltin.h"
-#include "platform/network.h"
-#include "platform/profile.h"
-#include "platform/rasportstore.h"
-#include "platform/registry.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/system/netbuiltin.h"
+#include "platform/files/network.h"
+#include "platform/files/profile.h"
+#include "platform/ras/rasportstore.h"
+#include "platform/registry/registry.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Computer folders whose names differ only in case are one computer.
 
-#include "platform/accountdatabase.h"
-#include "platform/network.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/network.h"
 #include "tests/platform/networkfixture.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "platform/execute.h"
-#include "platform/netbuiltin.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/system/execute.h"
+#include "platform/system/netbuiltin.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 #include "tests/platform/networkfixture.h"
 
 #include <gtest/gtest.h>

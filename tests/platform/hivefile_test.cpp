@@ -2,8 +2,8 @@
 // empty one, a FIFO in its place neither blocks nor is written through, and
 // a replaced hive keeps the file's mode.
 
-#include "platform/hivestore.h"
-#include "platform/registry.h"
+#include "platform/registry/hivestore.h"
+#include "platform/registry/registry.h"
 #include "tests/platform/networkfixture.h"
 #include "tests/support/childprocess.h"
 

@@ -1,7 +1,7 @@
-#include "platform/namedevent.h"
-#include "platform/namedmutex.h"
-#include "platform/services.h"
-#include "platform/profile.h"
+#include "platform/system/namedevent.h"
+#include "platform/system/namedmutex.h"
+#include "platform/system/services.h"
+#include "platform/files/profile.h"
 #include "tests/platform/networkfixture.h"
 
 #include <atomic>

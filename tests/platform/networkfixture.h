@@ -2,7 +2,7 @@
 // A fixture with an emulated network of its own: DIALMIND_NETWORK points to
 // a fresh directory and the local computer is TESTHOST for each test.
 
-#include "platform/network.h"
+#include "platform/files/network.h"
 #include "tests/support/tempdir.h"
 
 #include <cstdlib>

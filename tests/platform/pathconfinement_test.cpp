@@ -1,10 +1,10 @@
 // No path leaves the network: "..", planted links and invalid local
 // computer names never carry a read or write outside the network root.
 
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
-#include "platform/registry.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
+#include "platform/registry/registry.h"
 #include "tests/platform/networkfixture.h"
 
 #include <gtest/gtest.h>

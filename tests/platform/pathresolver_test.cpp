@@ -1,6 +1,6 @@
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 
 #include <gtest/gtest.h>
 
 #include "common/inistore.h"
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 #include "tests/support/tempdir.h"
 
 using namespace dm;

@@ -1,5 +1,5 @@
-#include "platform/reghive.h"
-#include "platform/registry.h"
+#include "platform/registry/reghive.h"
+#include "platform/registry/registry.h"
 #include "tests/platform/networkfixture.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "tests/platform/networkfixture.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // they come at it: deleting a key above it, importing a deletion of it, or
 // importing deny marks of their own.
 
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "tests/platform/networkfixture.h"
 
 #include <gtest/gtest.h>

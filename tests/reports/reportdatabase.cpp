@@ -1,6 +1,6 @@
 #include "tests/reports/reportdatabase.h"
 
-#include "platform/network.h"
+#include "platform/files/network.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -3,8 +3,8 @@
 // one write with per-record profile reads and writes.
 
 #include "common/activitylog.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 #include "reports/reportcsv.h"
 #include "reports/reportevents.h"
 #include "reports/reportrun.h"

@@ -1,7 +1,7 @@
 // The installation run against temporary emulated networks and media.
 
-#include "platform/progman.h"
-#include "platform/verinstall.h"
+#include "platform/system/progman.h"
+#include "platform/files/verinstall.h"
 #include "setup/installer.h"
 #include "tests/setup/setupfixture.h"
 

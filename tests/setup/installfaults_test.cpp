@@ -3,9 +3,9 @@
 // RAS check on a computer whose RAS came from the emulated network's tools.
 
 #include "common/logrecord.h"
-#include "platform/hosterror.h"
-#include "platform/progman.h"
-#include "platform/rasportstore.h"
+#include "platform/files/hosterror.h"
+#include "platform/system/progman.h"
+#include "platform/ras/rasportstore.h"
 #include "setup/installer.h"
 #include "setup/logmigration.h"
 #include "setup/setupchecks.h"

@@ -1,11 +1,11 @@
 #pragma once
 // A fresh emulated network, desktop and installation medium for every test.
 
-#include "platform/lzexpand.h"
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
-#include "platform/registry.h"
+#include "platform/files/lzexpand.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
+#include "platform/registry/registry.h"
 #include "tests/support/recordinginteraction.h"
 #include "tests/support/tempdir.h"
 

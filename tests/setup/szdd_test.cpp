@@ -1,7 +1,7 @@
 // SZDD compression and expansion: our writer against our reader, and both
 // against an independent implementation when it is installed.
 
-#include "platform/lzexpand.h"
+#include "platform/files/lzexpand.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // NT_PURGE: what setup installed goes, the database stays.
 
-#include "platform/progman.h"
+#include "platform/system/progman.h"
 #include "setup/installer.h"
 #include "setup/uninstaller.h"
 #include "tests/setup/setupfixture.h"

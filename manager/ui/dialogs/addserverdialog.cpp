@@ -5,9 +5,9 @@
 #include "framework/helpwindow.h"
 #include "framework/icons.h"
 #include "manager/core/networkenumerator.h"
-#include "platform/namedevent.h"
-#include "platform/network.h"
-#include "platform/registry.h"
+#include "platform/system/namedevent.h"
+#include "platform/files/network.h"
+#include "platform/registry/registry.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

@@ -4,7 +4,7 @@
 #include "common/userinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/dialogs/reportprogressdialog.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 #include "reports/print/reportprinting.h"
 #include "reports/reportscript.h"
 

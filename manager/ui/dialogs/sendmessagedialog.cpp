@@ -1,7 +1,7 @@
 #include "manager/ui/dialogs/sendmessagedialog.h"
 
 #include "common/userinteraction.h"
-#include "platform/execute.h"
+#include "platform/system/execute.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include "manager/ui/dialogs/allowedgroupsdialog.h"
 #include "manager/ui/sheets/policysheets.h"
 #include "manager/ui/sheets/portproppolicies.h"
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 
 #include "manager/ui/frame/screenshots.h"
 

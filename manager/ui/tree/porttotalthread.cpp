@@ -2,7 +2,7 @@
 
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/portcounters.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace dm {
 

@@ -7,7 +7,7 @@
 #include "manager/core/historydelete.h"
 #include "manager/core/messagecaption.h"
 #include "manager/ui/views/historymodel.h"
-#include "platform/pathresolver.h"
+#include "platform/files/pathresolver.h"
 
 #include <QHeaderView>
 #include <QMenu>

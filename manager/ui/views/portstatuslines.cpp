@@ -1,6 +1,6 @@
 #include "manager/ui/views/portstatuslines.h"
 
-#include "platform/widetext.h"
+#include "platform/system/widetext.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // The texts of the port status panel's lines, computed from one port query
 // (the port record and its statistics) apart from any widget.
 
-#include "platform/rassapi/rassapi.h"
+#include "platform/ras/rassapi/rassapi.h"
 
 #include <array>
 #include <cstdint>

@@ -2,10 +2,10 @@
 // without indexing the rest, must agree with each other and with the rules
 // of every profile file.
 
-#include "platform/accountdatabase.h"
-#include "platform/network.h"
-#include "platform/rasportstore.h"
-#include "platform/services.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/files/network.h"
+#include "platform/ras/rasportstore.h"
+#include "platform/system/services.h"
 #include "tests/platform/ras/rasnetworkfixture.h"
 
 #include <gtest/gtest.h>

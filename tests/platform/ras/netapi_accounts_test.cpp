@@ -2,10 +2,10 @@
 // totals, as the server tree, the port pages and the permission export
 // drive them.
 
-#include "platform/accountdatabase.h"
-#include "platform/netapi.h"
-#include "platform/networkdirectory.h"
-#include "platform/widetext.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/accounts/netapi.h"
+#include "platform/accounts/networkdirectory.h"
+#include "platform/system/widetext.h"
 #include "tests/platform/ras/rasnetworkfixture.h"
 
 #include <gtest/gtest.h>

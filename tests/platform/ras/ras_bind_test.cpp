@@ -1,8 +1,8 @@
 // BindRasAdminLibrary: which library it loads and what it tells the user
 // when the library or one of its entry points is missing.
 
-#include "platform/rasbind/rasadminfunctions.h"
-#include "platform/rasbind/sharedlibrary.h"
+#include "platform/ras/rasbind/rasadminfunctions.h"
+#include "platform/ras/rasbind/sharedlibrary.h"
 #include "tests/support/recordinginteraction.h"
 #include "tests/support/tempdir.h"
 

@@ -1,15 +1,15 @@
 // The demo network: reproducible from its seed, and holding what the manager
 // needs to show every feature.
 
-#include "platform/accountdatabase.h"
+#include "platform/accounts/accountdatabase.h"
 #include "platform/demonetwork.h"
-#include "platform/netapi.h"
-#include "platform/network.h"
-#include "platform/pathresolver.h"
-#include "platform/profile.h"
-#include "platform/rasportstore.h"
-#include "platform/registry.h"
-#include "platform/widetext.h"
+#include "platform/accounts/netapi.h"
+#include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
+#include "platform/ras/rasportstore.h"
+#include "platform/registry/registry.h"
+#include "platform/system/widetext.h"
 #include "tests/platform/ras/rasnetworkfixture.h"
 
 #include <gtest/gtest.h>

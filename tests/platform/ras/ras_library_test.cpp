@@ -2,9 +2,9 @@
 // manager calls it, over a small emulated network.
 
 #include "common/userinteraction.h"
-#include "platform/rasbind/rasadminfunctions.h"
-#include "platform/rasbind/sharedlibrary.h"
-#include "platform/widetext.h"
+#include "platform/ras/rasbind/rasadminfunctions.h"
+#include "platform/ras/rasbind/sharedlibrary.h"
+#include "platform/system/widetext.h"
 #include "tests/platform/ras/rasnetworkfixture.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The port and account stores as dmctl and dmsim use them.
 
-#include "platform/accountdatabase.h"
-#include "platform/rasportstore.h"
+#include "platform/accounts/accountdatabase.h"
+#include "platform/ras/rasportstore.h"
 #include "tests/platform/ras/rasnetworkfixture.h"
 
 #include <gtest/gtest.h>

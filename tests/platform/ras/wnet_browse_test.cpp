@@ -1,8 +1,8 @@
 // Browsing the network: providers, domains, servers and shares, read in
 // batches into the caller's buffer.
 
-#include "platform/networkdirectory.h"
-#include "platform/wnet.h"
+#include "platform/accounts/networkdirectory.h"
+#include "platform/accounts/wnet.h"
 #include "tests/platform/ras/rasnetworkfixture.h"
 
 #include <gtest/gtest.h>

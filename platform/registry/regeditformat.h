@@ -1,0 +1,62 @@
+#pragma once
+// The line formats of a REGEDIT4 file, apart from any file or hive:
+//
+//   REGEDIT4
+//
+//   [HKEY_LOCAL_MACHINE\Software\Example]
+//   "Text"="C:\\Dialmind \"quoted\""
+//   @="the default value"
+//   "Number"=dword:0000001e
+//   "List"=hex(7):41,00,42,00,00
+//   "Long"=hex:00,01,02,...,<backslash>
+//     1d,1e
+//
+// Strings escape only '\' and '"'. A string holding a line break or a zero
+// cannot stand between quotes and is written as hex(1) instead, so no value
+// can break a line of the file. Byte lists end a line with ",\" when they
+// continue on the next one.
+
+#include "platform/registry/registry.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dm::regedit {
+
+// A key header: "[HKEY_LOCAL_MACHINE\A\B]" or "[-HKEY_LOCAL_MACHINE\A]".
+struct KeyHeader {
+    std::vector<std::string> path; // components below HKEY_LOCAL_MACHINE
+    bool localMachine = false;     // false: another root (kept, not used)
+    bool deletion = false;         // "[-...]" in an import file
+};
+
+// False when the line is no key header (the line may carry leading blanks).
+bool ParseKeyHeader(std::string_view line, KeyHeader& header);
+std::string FormatKeyHeader(const std::vector<std::string>& path);
+
+enum class ValueLineKind { NotAValue, Value, Deletion };
+
+// Reads one logical value line (continuation lines already joined, each
+// "\<line end><blanks>" removed). Anything malformed is NotAValue.
+ValueLineKind ParseValueLine(std::string_view line, RegValue& value);
+// The value as one logical line, continued with eol where long; without the
+// final line end.
+std::string FormatValueLine(const RegValue& value, std::string_view eol);
+
+// True when the line's data continues on the next physical line (a byte list
+// ending in a backslash).
+bool ContinuesOnNextLine(std::string_view line);
+
+// True for the line that marks a key as denied to remote callers.
+bool IsDenyRemoteMark(std::string_view line);
+inline constexpr std::string_view DenyRemoteMark = "; deny-remote";
+
+// Key and value names a hive can hold: no control characters (no line
+// breaks), key components additionally not empty and without '\'.
+bool IsValidKeyComponent(std::string_view name);
+bool IsValidValueName(std::string_view name);
+
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+} // namespace dm::regedit

@@ -1,0 +1,142 @@
+// Moving registry contents as REGEDIT4 text: export of a key with
+// everything below it, and import of a text into a hive.
+
+#include "platform/registry/hivestore.h"
+#include "platform/registry/regeditformat.h"
+#include "platform/registry/reghive.h"
+#include "platform/registry/regkeystate.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace dm {
+
+using regedit::EqualsNoCase;
+
+namespace {
+
+bool IsPrefixNoCase(const KeyPath& prefix, const KeyPath& path)
+{
+    if (prefix.size() > path.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (!EqualsNoCase(prefix[i], path[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string RegHive::Export(const KeyPath& path, std::string_view eol, bool leaveOutDenied) const
+{
+    std::string out = "REGEDIT4";
+    out += eol;
+    std::unordered_set<std::string> done;
+    auto emit = [&](const KeyPath& key) {
+        if (!done.insert(IndexKey(key, key.size())).second)
+            return;
+        if (leaveOutDenied && IsDeniedToRemote(key))
+            return;
+        out += eol;
+        out += regedit::FormatKeyHeader(key);
+        out += eol;
+        if (HasOwnDenyMark(key)) {
+            out += regedit::DenyRemoteMark;
+            out += eol;
+        }
+        for (const auto& value : Values(key)) {
+            out += regedit::FormatValueLine(value, eol);
+            out += eol;
+        }
+    };
+    const KeyPath top = Spelled(path);
+    if (!top.empty() || !BlocksOf(top).empty())
+        emit(top);
+    for (const auto& b : m_blocks) {
+        if (!b.localMachine || b.deletion || !IsPrefixNoCase(top, b.path))
+            continue;
+        // Keys only implied by this block come first, as a tree is read.
+        for (std::size_t n = top.size() + 1; n <= b.path.size(); ++n)
+            emit(KeyPath(b.path.begin(), b.path.begin() + static_cast<std::ptrdiff_t>(n)));
+    }
+    out += eol;
+    return out;
+}
+
+std::size_t RegHive::Apply(const RegHive& import)
+{
+    std::size_t applied = 0;
+    for (const auto& block : import.m_blocks) {
+        if (!block.localMachine)
+            continue;
+        if (block.deletion) {
+            applied += DeleteTree(block.path) ? 1 : 0;
+            continue;
+        }
+        CreateKey(block.path);
+        ++applied;
+        for (const auto& entry : block.entries) {
+            if (entry.kind == Entry::Value) {
+                SetValue(block.path, entry.value);
+                ++applied;
+            } else if (entry.kind == Entry::ValueDeletion) {
+                applied += DeleteValue(block.path, entry.value.name) ? 1 : 0;
+            } else if (entry.kind == Entry::DenyMark) {
+                SetDeniedToRemote(block.path, true);
+            }
+        }
+    }
+    return applied;
+}
+
+bool RegHive::AllowedToRemote(const RegHive& target) const
+{
+    return std::none_of(m_blocks.begin(), m_blocks.end(), [&](const Block& b) {
+        if (!b.localMachine)
+            return false;
+        if (target.IsDeniedToRemote(b.path))
+            return true;
+        if (b.deletion)
+            return target.HoldsDeniedKey(b.path);
+        return std::any_of(b.entries.begin(), b.entries.end(),
+                           [](const Entry& e) { return e.kind == Entry::DenyMark; });
+    });
+}
+
+unsigned long RegExportText(const RegKey& key, std::string& text)
+{
+    if (!key.IsOpen())
+        return winerr::InvalidHandle;
+    const RegKey::State& state = RegKeyAccess::StateOf(key);
+    const KeyPath& path = state.path;
+    std::shared_ptr<const RegHive> hive;
+    if (unsigned long error = HiveStore::Load(state.hiveFile, hive))
+        return error;
+    if (!hive->FindKey(path))
+        return winerr::KeyDeleted;
+    // A remote caller's export leaves out what it could not open.
+    text = hive->Export(path, "\r\n", state.remote);
+    return winerr::Success;
+}
+
+unsigned long RegImportText(const RegKey& key, std::string_view text, std::size_t* imported)
+{
+    if (!key.IsOpen())
+        return winerr::InvalidHandle;
+    const RegHive import = RegHive::Parse(text);
+    std::size_t count = 0;
+    const RegKey::State& state = RegKeyAccess::StateOf(key);
+    unsigned long error = HiveStore::Modify(state.hiveFile, [&](RegHive& hive, bool& changed) {
+        if (key.IsRemote() && !import.AllowedToRemote(hive))
+            return winerr::AccessDenied;
+        count = hive.Apply(import);
+        changed = count > 0;
+        return winerr::Success;
+    });
+    if (imported)
+        *imported = error == winerr::Success ? count : 0;
+    return error;
+}
+
+} // namespace dm

@@ -1,0 +1,43 @@
+#include "platform/system/services.h"
+
+#include "platform/files/network.h"
+#include "platform/files/profile.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace dm {
+
+namespace {
+
+std::string ServicesFile(const std::filesystem::path& dir) { return (dir / "services.ini").string(); }
+
+} // namespace
+
+unsigned long QueryServiceState(std::string_view service, unsigned long& state, std::string_view computer)
+{
+    auto dir = Network::ComputerDir(computer);
+    if (!dir)
+        return winerr::BadNetPath;
+    const std::string text = GetPrivateProfileString("Services", service, "", ServicesFile(*dir));
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || end == text.c_str() || *end != '\0' || text[0] == '-')
+        return winerr::ServiceDoesNotExist;
+    state = number;
+    return winerr::Success;
+}
+
+bool SetServiceState(std::string_view computer, std::string_view service, unsigned long state)
+{
+    auto dir = Network::ComputerDir(computer);
+    return dir && WritePrivateProfileString("Services", service, std::to_string(state), ServicesFile(*dir));
+}
+
+bool RemoveService(std::string_view computer, std::string_view service)
+{
+    auto dir = Network::ComputerDir(computer);
+    return dir && DeletePrivateProfileKey("Services", service, ServicesFile(*dir));
+}
+
+} // namespace dm

@@ -1,0 +1,132 @@
+#include "platform/system/widetext.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace dm {
+
+std::u16string ToWide(std::string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::uint32_t cp = 0;
+        std::size_t extra = 0;
+        if (c < 0x80) {
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else if ((c & 0xF8) == 0xF0) {
+            cp = c & 0x07;
+            extra = 3;
+        } else {
+            // A byte that starts no sequence: taken as Latin-1, as the code page would.
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        bool valid = true;
+        for (std::size_t k = 1; valid && k <= extra; ++k) {
+            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                valid = false;
+            else
+                cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        if (!valid || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += extra + 1;
+    }
+    return out;
+}
+
+static void AppendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+std::string FromWide(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD; // a lone surrogate
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::string FromWide(const char16_t* text)
+{
+    if (text == nullptr)
+        return {};
+    return FromWide(std::u16string_view(text, WideLength(text)));
+}
+
+std::size_t WideLength(const char16_t* text)
+{
+    std::size_t n = 0;
+    if (text != nullptr)
+        while (text[n] != 0)
+            ++n;
+    return n;
+}
+
+void CopyToWideField(char16_t* field, std::size_t capacity, std::string_view text)
+{
+    if (capacity == 0)
+        return;
+    const std::u16string wide = ToWide(text);
+    std::size_t n = std::min(wide.size(), capacity - 1);
+    if (n > 0 && n < wide.size() && wide[n - 1] >= 0xD800 && wide[n - 1] <= 0xDBFF)
+        --n; // never leave half a surrogate pair
+    std::copy(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(n), field);
+    field[n] = 0;
+}
+
+void CopyToField(char* field, std::size_t capacity, std::string_view text)
+{
+    if (capacity == 0)
+        return;
+    const std::size_t n = std::min(text.size(), capacity - 1);
+    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), field);
+    field[n] = 0;
+}
+
+} // namespace dm
