@@ -5,7 +5,7 @@
 #include "dmctl/netcommands.h"
 #include "platform/accounts/accountdatabase.h"
 #include "platform/system/computersetup.h"
-#include "platform/demonetwork.h"
+#include "demo/demonetwork.h"
 #include "platform/files/network.h"
 #include "platform/accounts/networkdirectory.h"
 #include "platform/ras/rasportstore.h"

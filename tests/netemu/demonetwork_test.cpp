@@ -8,7 +8,7 @@
 #include "netemu/database.h"
 #include "netemu/generator.h"
 #include "netemu/networkscan.h"
-#include "platform/demonetwork.h"
+#include "demo/demonetwork.h"
 #include "platform/files/profile.h"
 #include "platform/ras/rasportstore.h"
 #include "tests/support/tempdir.h"

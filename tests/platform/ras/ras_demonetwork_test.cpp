@@ -2,7 +2,7 @@
 // needs to show every feature.
 
 #include "platform/accounts/accountdatabase.h"
-#include "platform/demonetwork.h"
+#include "demo/demonetwork.h"
 #include "platform/accounts/netapi.h"
 #include "platform/files/network.h"
 #include "platform/files/pathresolver.h"

@@ -3,7 +3,7 @@
 // groups they are in, and what their RAS permission allows.
 
 #include "platform/accounts/accountdatabase.h"
-#include "platform/demorandom.h"
+#include "demo/demorandom.h"
 
 #include <cstdint>
 #include <string>

@@ -3,8 +3,8 @@
 // notice and greeting settings, Dialmind.usr with account and group limits
 // and usage counters.
 
-#include "platform/demorandom.h"
-#include "platform/demostaff.h"
+#include "demo/demorandom.h"
+#include "demo/demostaff.h"
 
 #include <cstdint>
 #include <string>

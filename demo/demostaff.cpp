@@ -1,4 +1,4 @@
-#include "platform/demostaff.h"
+#include "demo/demostaff.h"
 
 #include <algorithm>
 #include <cctype>

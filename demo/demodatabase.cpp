@@ -1,4 +1,4 @@
-#include "platform/demodatabase.h"
+#include "demo/demodatabase.h"
 
 #include "platform/files/profile.h"
 

@@ -1,9 +1,9 @@
-#include "platform/demonetwork.h"
+#include "demo/demonetwork.h"
 
 #include "platform/accounts/accountdatabase.h"
 #include "platform/system/computersetup.h"
-#include "platform/demodatabase.h"
-#include "platform/demostaff.h"
+#include "demo/demodatabase.h"
+#include "demo/demostaff.h"
 #include "platform/system/netbuiltin.h"
 #include "platform/files/network.h"
 #include "platform/accounts/networkdirectory.h"
