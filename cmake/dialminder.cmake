@@ -1,5 +1,11 @@
 # Helpers shared by the folders' CMakeLists.
 
+# dm_qt_target(TARGET): moc and rcc for a target that has Qt objects or
+# resources. Only these targets pay for Qt's code generators.
+function(dm_qt_target target)
+  set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON)
+endfunction()
+
 # dm_add_test(NAME SOURCES ... LIBS ... [GUI])
 # One GoogleTest executable = one ctest test. Every test runs headless, in its
 # own scratch home so that no test touches the real user's data or network.

@@ -28,7 +28,7 @@ unsigned long FileError(int error, bool reading)
     }
 }
 
-std::string Format(const char* format, unsigned long number)
+std::string FormatWithNumber(const char* format, unsigned long number)
 {
     char text[200];
     std::snprintf(text, sizeof text, format, static_cast<int>(number));
@@ -130,7 +130,7 @@ TransferResult PermissionTransfer::Export(std::string_view typedServer, const st
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out) {
         NetApiBufferFree(buffer);
-        m_ui.ShowMessage(Format("Error opening output file: %d.", FileError(errno, false)), kMessageCaption,
+        m_ui.ShowMessage(FormatWithNumber("Error opening output file: %d.", FileError(errno, false)), kMessageCaption,
                          Buttons::Ok, Icon::Error);
         return TransferResult::Failed;
     }
@@ -167,7 +167,7 @@ TransferResult PermissionTransfer::Export(std::string_view typedServer, const st
     if (!out) {
         // A file that could not be written completely is no copy of the
         // permissions; say so rather than close as if it were.
-        m_ui.ShowMessage(Format("Error writing output file: %d.", FileError(errno, false)), kMessageCaption,
+        m_ui.ShowMessage(FormatWithNumber("Error writing output file: %d.", FileError(errno, false)), kMessageCaption,
                          Buttons::Ok, Icon::Error);
         return TransferResult::Failed;
     }
@@ -182,7 +182,7 @@ TransferResult PermissionTransfer::Import(std::string_view typedServer, const st
     errno = 0;
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        m_ui.ShowMessage(Format("Error opening data file: %d.", FileError(errno, true)), kMessageCaption,
+        m_ui.ShowMessage(FormatWithNumber("Error opening data file: %d.", FileError(errno, true)), kMessageCaption,
                          Buttons::Ok, Icon::Error);
         return TransferResult::Failed;
     }

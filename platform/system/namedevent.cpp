@@ -15,13 +15,13 @@ struct NamedEvent::Shared {
 
 namespace {
 
-std::mutex& TableMutex()
+std::mutex& EventTableLock()
 {
     static std::mutex mutex;
     return mutex;
 }
 
-std::map<std::string, std::weak_ptr<NamedEvent::Shared>>& Table()
+std::map<std::string, std::weak_ptr<NamedEvent::Shared>>& EventTable()
 {
     static std::map<std::string, std::weak_ptr<NamedEvent::Shared>> table;
     return table;
@@ -31,8 +31,8 @@ std::map<std::string, std::weak_ptr<NamedEvent::Shared>>& Table()
 
 NamedEvent::NamedEvent(std::string_view name, bool manualReset, bool initiallySet) : m_name(name)
 {
-    std::lock_guard<std::mutex> lock(TableMutex());
-    auto& slot = Table()[m_name];
+    std::lock_guard<std::mutex> lock(EventTableLock());
+    auto& slot = EventTable()[m_name];
     m_shared = slot.lock();
     if (!m_shared) {
         m_shared = std::make_shared<Shared>();
@@ -44,11 +44,11 @@ NamedEvent::NamedEvent(std::string_view name, bool manualReset, bool initiallySe
 
 NamedEvent::~NamedEvent()
 {
-    std::lock_guard<std::mutex> lock(TableMutex());
+    std::lock_guard<std::mutex> lock(EventTableLock());
     m_shared.reset();
-    auto it = Table().find(m_name);
-    if (it != Table().end() && it->second.expired())
-        Table().erase(it);
+    auto it = EventTable().find(m_name);
+    if (it != EventTable().end() && it->second.expired())
+        EventTable().erase(it);
 }
 
 void NamedEvent::Set()

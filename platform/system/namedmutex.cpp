@@ -30,13 +30,13 @@ struct NamedMutex::Shared {
 
 namespace {
 
-std::mutex& TableMutex()
+std::mutex& MutexTableLock()
 {
     static std::mutex mutex;
     return mutex;
 }
 
-std::map<std::string, std::weak_ptr<NamedMutex::Shared>>& Table()
+std::map<std::string, std::weak_ptr<NamedMutex::Shared>>& MutexTable()
 {
     static std::map<std::string, std::weak_ptr<NamedMutex::Shared>> table;
     return table;
@@ -67,8 +67,8 @@ std::string NamedMutex::LockFilePath(std::string_view name)
 
 NamedMutex::NamedMutex(std::string_view name) : m_name(name)
 {
-    std::lock_guard<std::mutex> lock(TableMutex());
-    auto& slot = Table()[m_name];
+    std::lock_guard<std::mutex> lock(MutexTableLock());
+    auto& slot = MutexTable()[m_name];
     m_shared = slot.lock();
     // A child of fork() must not share its parent's lock file description.
     if (!m_shared || m_shared->process != ::getpid()) {

@@ -9,7 +9,7 @@ using namespace dm::test;
 
 namespace {
 
-constexpr std::uint32_t kDec05Noon = 881319600; // 1997-12-05 12:00 in TZ=Europe/Berlin
+constexpr std::uint32_t kDec05NoonTime = 881319600; // 1997-12-05 12:00 in TZ=Europe/Berlin
 
 } // namespace
 
@@ -23,11 +23,11 @@ TEST(DmctlLogTest, ListsRecordsAsCsvInTimeOrder)
                                  "881319630,SRV,COM2,1,\"DOM\\a,b\",0,0,255,,\n"
                                  "881319660,SRV,COM1,0,DOM\\joe,3600,3232235521,2,IPX,NB\n";
     auto scope = RunDmctl({"log", "list", db.str(), "--scope", "1", "--date",
-                           std::to_string(kDec05Noon)});
+                           std::to_string(kDec05NoonTime)});
     EXPECT_EQ(scope.status, 0) << scope.err;
     EXPECT_EQ(scope.out, expected);
-    auto range = RunDmctl({"log", "list", db.str(), "--from", std::to_string(kDec05Noon - 86400),
-                           "--to", std::to_string(kDec05Noon)});
+    auto range = RunDmctl({"log", "list", db.str(), "--from", std::to_string(kDec05NoonTime - 86400),
+                           "--to", std::to_string(kDec05NoonTime)});
     EXPECT_EQ(range.out, expected);
     EXPECT_EQ(RunDmctl({"log", "list", db.str(), "--scope", "4", "--date", "0"}).out, expected);
 

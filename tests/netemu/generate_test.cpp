@@ -54,7 +54,7 @@ GenerateReport GeneratedHistory::s_report;
 std::map<std::string, std::vector<ReadRecord>> GeneratedHistory::s_records;
 std::vector<ReadRecord> GeneratedHistory::s_all;
 
-CallerIdentity IdentityOf(const std::string& account)
+CallerIdentity GeneratedIdentityOf(const std::string& account)
 {
     for (const CallerProfile& caller : Callers())
         if (caller.identity.account == account)
@@ -139,7 +139,7 @@ TEST_F(GeneratedHistory, NoSessionOutlastsALimit)
             }
             const UserRecord* record = users.FindAccount(session.user);
             ASSERT_NE(record, nullptr);
-            const Limits limits = engine.EffectiveLimits(*record, IdentityOf(session.user));
+            const Limits limits = engine.EffectiveLimits(*record, GeneratedIdentityOf(session.user));
             if (limits.maxSessionTime > 0) {
                 EXPECT_LE(session.duration, limits.maxSessionTime);
             }
@@ -172,7 +172,7 @@ TEST_F(GeneratedHistory, NoAccountUsesMoreThanItsPeriodAllows)
         for (const Session& session : PairSessions(s_records[name])) {
             const UserRecord* record = users.FindAccount(session.user);
             ASSERT_NE(record, nullptr);
-            const Limits limits = engine.EffectiveLimits(*record, IdentityOf(session.user));
+            const Limits limits = engine.EffectiveLimits(*record, GeneratedIdentityOf(session.user));
             if (!limits.HasPeriodLimit())
                 continue;
             allowed[UpperAscii(session.user)] = limits.periodMax;
