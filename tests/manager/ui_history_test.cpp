@@ -129,7 +129,7 @@ protected:
 TEST_F(HistoryViewTest, ModelPassesTheModelTesterThroughFillSortAndNewColumns)
 {
     CLogView& view = OpenView();
-    QAbstractItemModelTester tester(view.Model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(view.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     view.SortByColumn(2);
     view.OnDocumentUpdate(nullptr, hint::DataChanged);
     m_doc->Settings().historyViewColumns = 0x3FF;

@@ -103,7 +103,7 @@ protected:
 TEST_F(UsersTest, TheAccountsRootListsEveryAccountBackwardsWithItsTexts)
 {
     OpenUsersView();
-    QAbstractItemModelTester tester(m_view->Model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(m_view->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(Column(0), (QStringList{"OSTERHALL\\dora", "FIELD\\carl", "OSTERHALL\\bert", "OSTERHALL\\anna"}));
     EXPECT_EQ(Column(4), (QStringList{"", "", "", "01:06"}));
     EXPECT_EQ(Column(5), (QStringList{"00:00", "00:01", "02:00", "25:01"}));
