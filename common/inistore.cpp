@@ -1,5 +1,7 @@
 #include "common/inistore.h"
 
+#include "common/text.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -233,7 +235,7 @@ bool UpdateIniFile(const std::filesystem::path& requested,
         return false;
 
     std::string lockName = ".";
-    lockName += ToLowerName(name);
+    lockName += LowerAscii(name);
     lockName += ".lock";
     // A lock file is never a link: one planted there must not create its target.
     FileDescriptor lock(::open((dir / lockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));

@@ -1,5 +1,6 @@
 #include "database/policyengine.h"
 
+#include "common/text.h"
 #include "database/greeting.h"
 #include "database/profilevalues.h"
 

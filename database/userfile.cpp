@@ -1,5 +1,7 @@
 #include "database/userfile.h"
 
+#include "common/numbers.h"
+#include "common/text.h"
 #include "database/profilevalues.h"
 #include "platform/files/profile.h"
 
@@ -14,32 +16,32 @@ UserRecord ReadUserRecord(const std::string& section, const std::vector<std::pai
 {
     UserRecord r;
     r.accountKey = section;
-    r.totalTime = ParseInt32(FindValue(keys, "TotalTime"));
-    r.totalConnects = ParseInt32(FindValue(keys, "TotalConnects"));
-    r.totalDenieds = ParseInt32(FindValue(keys, "TotalDenieds"));
-    r.lastConnection = ParseBits32(FindValue(keys, "LastConnection"));
-    r.firstConnection = ParseBits32(FindValue(keys, "FirstConnection"));
-    r.lasted = ParseInt32(FindValue(keys, "Lasted"));
-    r.maxSessionTime = ParseInt32(FindValue(keys, "MaxSessionTime"));
-    r.maxTotalTime = ParseInt32(FindValue(keys, "MaxTotalTime"));
-    r.expiryTime = ParseInt32(FindValue(keys, "ExpiryTime"));
-    r.staticIP = ParseBits32(FindValue(keys, "StaticIP"));
-    r.periodStamp = ParseBits32(FindValue(keys, "PeriodStamp"));
-    r.periodUsage = ParseInt32(FindValue(keys, "PeriodUsage"));
-    r.periodMax = ParseInt32(FindValue(keys, "PeriodMax"));
-    r.periodType = ParseInt32(FindValue(keys, "PeriodType"));
-    r.noDuplicate = ParseInt32(FindValue(keys, "NoDuplicate")) != 0;
+    r.totalTime = AtoiInt32(FindValue(keys, "TotalTime"));
+    r.totalConnects = AtoiInt32(FindValue(keys, "TotalConnects"));
+    r.totalDenieds = AtoiInt32(FindValue(keys, "TotalDenieds"));
+    r.lastConnection = AtoiWrapped32(FindValue(keys, "LastConnection"));
+    r.firstConnection = AtoiWrapped32(FindValue(keys, "FirstConnection"));
+    r.lasted = AtoiInt32(FindValue(keys, "Lasted"));
+    r.maxSessionTime = AtoiInt32(FindValue(keys, "MaxSessionTime"));
+    r.maxTotalTime = AtoiInt32(FindValue(keys, "MaxTotalTime"));
+    r.expiryTime = AtoiInt32(FindValue(keys, "ExpiryTime"));
+    r.staticIP = AtoiWrapped32(FindValue(keys, "StaticIP"));
+    r.periodStamp = AtoiWrapped32(FindValue(keys, "PeriodStamp"));
+    r.periodUsage = AtoiInt32(FindValue(keys, "PeriodUsage"));
+    r.periodMax = AtoiInt32(FindValue(keys, "PeriodMax"));
+    r.periodType = AtoiInt32(FindValue(keys, "PeriodType"));
+    r.noDuplicate = AtoiInt32(FindValue(keys, "NoDuplicate")) != 0;
     return r;
 }
 
 Limits ReadGroupLimits(const std::vector<std::pair<std::string, std::string>>& keys)
 {
     Limits limits;
-    limits.noDuplicate = ParseInt32(FindValue(keys, "NoDuplicate")) != 0;
-    limits.maxSessionTime = ParseInt32(FindValue(keys, "MaxSessionTime"));
-    limits.maxTotalTime = ParseInt32(FindValue(keys, "MaxTotalTime"));
-    limits.periodMax = ParseInt32(FindValue(keys, "PeriodMax"));
-    limits.periodType = ParseInt32(FindValue(keys, "PeriodType"));
+    limits.noDuplicate = AtoiInt32(FindValue(keys, "NoDuplicate")) != 0;
+    limits.maxSessionTime = AtoiInt32(FindValue(keys, "MaxSessionTime"));
+    limits.maxTotalTime = AtoiInt32(FindValue(keys, "MaxTotalTime"));
+    limits.periodMax = AtoiInt32(FindValue(keys, "PeriodMax"));
+    limits.periodType = AtoiInt32(FindValue(keys, "PeriodType"));
     return limits;
 }
 

@@ -1,6 +1,7 @@
 // dmctl net subcommands that build domains, accounts, RAS ports and sessions,
 // and the demo network.
 
+#include "common/text.h"
 #include "dmctl/command.h"
 #include "dmctl/netcommands.h"
 #include "platform/accounts/accountdatabase.h"
@@ -92,7 +93,7 @@ int RunAddUser(const std::vector<std::string>& raw)
     user.rasPrivilege = static_cast<std::uint8_t>(rights);
     if (args.Has("--type")) {
         user.type = dm::AccountDatabase::ParseType(args.Get("--type"));
-        if (!dm::SameText(dm::AccountDatabase::TypeName(user.type), args.Get("--type")))
+        if (!dm::EqualNoCase(dm::AccountDatabase::TypeName(user.type), args.Get("--type")))
             return Fail("--type is one of Normal, TempDuplicate, Workstation, Server, InterdomainTrust");
     }
     dm::AccountDatabase accounts(holder);

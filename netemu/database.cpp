@@ -1,5 +1,6 @@
 #include "netemu/database.h"
 
+#include "common/text.h"
 #include "database/profilevalues.h"
 #include "netemu/logformat.h"
 #include "platform/files/pathresolver.h"

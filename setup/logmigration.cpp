@@ -1,6 +1,7 @@
 #include "setup/logmigration.h"
 
 #include "common/logrecord.h"
+#include "common/text.h"
 #include "platform/files/hosterror.h"
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
@@ -21,13 +22,6 @@ namespace fs = std::filesystem;
 namespace dm {
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 
 } // namespace
@@ -119,7 +113,7 @@ bool LogMigration::Convert()
         for (const auto& [key, listed] : entries) {
             // A key listed twice reads back the value of its first occurrence.
             std::string value = listed;
-            if (!seen.insert(Lower(key)).second)
+            if (!seen.insert(LowerAscii(key)).second)
                 value = GetPrivateProfileString(section, key, "*", source, 1000);
             else if (value.size() > 999)
                 value.resize(999);

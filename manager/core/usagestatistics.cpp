@@ -1,5 +1,7 @@
 #include "manager/core/usagestatistics.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <string_view>
 #include <utility>
@@ -8,33 +10,17 @@ namespace dm {
 
 namespace {
 
-unsigned char Fold(char c)
-{
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
-}
-
 // FNV-1a over the case-folded server, a separator and the port.
 std::uint64_t HashPort(std::string_view server, std::string_view port)
 {
     std::uint64_t hash = 14695981039346656037ull;
     auto add = [&hash](unsigned char c) { hash = (hash ^ c) * 1099511628211ull; };
     for (char c : server)
-        add(Fold(c));
+        add(static_cast<unsigned char>(LowerAscii(c)));
     add('\\');
     for (char c : port)
-        add(Fold(c));
+        add(static_cast<unsigned char>(LowerAscii(c)));
     return hash;
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i]))
-            return false;
-    return true;
 }
 
 // Entries by server and port, without regard to case. Entries that share a
@@ -67,7 +53,7 @@ public:
                     break;
                 }
                 const auto& names = m_names[static_cast<std::size_t>(other)];
-                if (SameName(names.first, server) && SameName(names.second, port)) {
+                if (EqualNoCase(names.first, server) && EqualNoCase(names.second, port)) {
                     m_next[static_cast<std::size_t>(i)] = other;
                     m_table[at] = i;
                     break;
@@ -84,7 +70,7 @@ public:
             if (entry < 0)
                 return -1;
             const auto& names = m_names[static_cast<std::size_t>(entry)];
-            if (SameName(names.first, server) && SameName(names.second, port))
+            if (EqualNoCase(names.first, server) && EqualNoCase(names.second, port))
                 return entry;
         }
     }

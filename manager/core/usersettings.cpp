@@ -1,5 +1,6 @@
 #include "manager/core/usersettings.h"
 
+#include "common/text.h"
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
 #include "database/userfile.h"

@@ -1,3 +1,4 @@
+#include "common/text.h"
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
 

@@ -1,6 +1,7 @@
 // The group sheet, the default profile sheet and the openers of all three
 // policy sheets, with the values read back through dmctl.
 
+#include "common/numbers.h"
 #include "tests/manager/ui_sheetfixture.h"
 
 #include "database/profilevalues.h"
@@ -134,7 +135,7 @@ TEST_F(GroupSheetTest, TextThatIsNoNumberIsRefused)
     // Leading blanks before the digits are a number, kept as typed.
     page->TotalRow().field->setText("  45");
     ASSERT_TRUE(sheet->ApplyShownPages());
-    EXPECT_EQ(ParseInt32(UsrValue(kSales, "MaxTotalTime")), 45);
+    EXPECT_EQ(AtoiInt32(UsrValue(kSales, "MaxTotalTime")), 45);
     // A field whose limit is off is not looked at.
     page->TotalRow().box->click();
     sheet->OkButton()->click();

@@ -2,6 +2,7 @@
 // the history generated for it: the counters agree with the log, and the
 // sessions found running are sessions the server component would allow.
 
+#include "common/text.h"
 #include "historyfixture.h"
 
 #include "database/profilevalues.h"
@@ -86,7 +87,7 @@ TEST_F(DemoNetworkTest, SessionsPlacedAtTheStartObeyTheDemosPolicies)
             EXPECT_TRUE(inSession.insert(UpperAscii(account)).second) << account << " on two ports";
             const CallerProfile* caller = nullptr;
             for (const CallerProfile& c : server.callers)
-                if (UpperAscii(c.identity.account) == UpperAscii(account))
+                if (EqualNoCase(c.identity.account, account))
                     caller = &c;
             ASSERT_NE(caller, nullptr) << account;
             // Admitted now, as if the person had just dialled in ...
