@@ -2,12 +2,11 @@
 // given on the command line, built by the same code as the pane.
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 #include "common/activitylog.h"
+#include "common/numbers.h"
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
@@ -25,7 +24,8 @@ const char kHistoryHelp[] =
     "Prints exactly what the history pane's Save As writes for that selection: the\n"
     "header line, then one line per record, every field followed by a comma.\n"
     "DBDIR is the database directory (a system path such as \"\\\\MASTER\\DM_NT_DB\" or a\n"
-    "path of this machine). TIME is seconds since 1970.\n\n"
+    "path of this machine). TIME is seconds since 1970 or \"YYYY-MM-DD[ HH:MM[:SS]]\"\n"
+    "in local time (see dmctl --help).\n\n"
     "  --scope N --date TIME   the scope: 1 the day of TIME, 2 seven days, 3 thirty\n"
     "                          days from it, 4 every day file\n"
     "  --from TIME --to TIME   every day from the day of the first to that of the second\n"
@@ -48,19 +48,6 @@ int Usage(const std::string& error)
 {
     std::fprintf(stderr, "dmctl history: %s\n\n%s", error.c_str(), kHistoryHelp);
     return 2;
-}
-
-bool ParseUnsigned32(const std::string& text, std::uint32_t& value, int base = 10)
-{
-    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long n = std::strtoull(text.c_str(), &end, base);
-    if (errno != 0 || *end != '\0' || end == text.c_str() || n > 0xFFFFFFFFull)
-        return false;
-    value = static_cast<std::uint32_t>(n);
-    return true;
 }
 
 struct Options {
@@ -144,12 +131,10 @@ int RunHistory(const std::vector<std::string>& args)
         settings.Load();
         mask = settings.historyViewColumns;
     } else {
-        std::uint32_t value = 0;
-        const bool hex = o.columns.rfind("0x", 0) == 0 || o.columns.rfind("0X", 0) == 0;
-        if (!ParseUnsigned32(hex ? o.columns.substr(2) : o.columns, value, hex ? 16 : 10) ||
-            value > static_cast<std::uint32_t>(dm::kHistoryAllColumns))
+        const std::optional<std::uint32_t> value = dm::ParseUInt32DecimalOrHex(o.columns);
+        if (!value || *value > static_cast<std::uint32_t>(dm::kHistoryAllColumns))
             return Usage("--columns takes a mask of at most 0x3FF");
-        mask = static_cast<int>(value);
+        mask = static_cast<int>(*value);
     }
     dm::HistoryTable table;
     table.SetColumns(mask, o.seconds);
@@ -173,21 +158,20 @@ int RunHistory(const std::vector<std::string>& args)
     }
     log.SetDatabaseDirectory(o.dbdir);
     if (!o.scope.empty()) {
-        char* end = nullptr;
-        const long scope = std::strtol(o.scope.c_str(), &end, 10);
+        const std::optional<std::int32_t> scope = dm::ParseInt32(o.scope);
         std::uint32_t date = 0;
-        if (*end != '\0' || end == o.scope.c_str())
+        if (!scope)
             return Usage("--scope takes a number");
-        if (!ParseUnsigned32(o.date, date))
-            return Usage("--date takes seconds since 1970");
-        if (!log.LoadScope(static_cast<int>(scope), date)) {
+        if (const std::string error = dmctl::ReadTime("--date", o.date, date); !error.empty())
+            return Usage(error);
+        if (!log.LoadScope(*scope, date)) {
             std::fprintf(stderr, "dmctl history: no day files in '%s\\LogData'\n", o.dbdir.c_str());
             return 1;
         }
     } else {
         std::uint32_t from = 0, to = 0;
-        if (!ParseUnsigned32(o.from, from) || !ParseUnsigned32(o.to, to))
-            return Usage("--from and --to take seconds since 1970");
+        if (const std::string error = dmctl::ReadTimeWindow(o.from, o.to, from, to); !error.empty())
+            return Usage(error);
         log.LoadRange(from, to);
     }
 

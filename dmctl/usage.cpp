@@ -9,11 +9,7 @@
 #include "manager/core/usagestatistics.h"
 #include "platform/files/pathresolver.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
-#include <limits>
 
 namespace {
 
@@ -26,8 +22,8 @@ const char kUsageHelp[] =
     "  Item,Free(%),Busy(%)\n"
     "  server\\port,free,busy\n\n"
     "  --from, --to TIME  seconds since 1970, or a local date and time\n"
-    "                     \"YYYY-MM-DD\" or \"YYYY-MM-DD HH:MM[:SS]\" (a date alone is\n"
-    "                     its start for --from and its end for --to)\n"
+    "                     \"YYYY-MM-DD[ HH:MM[:SS]]\" (a date alone is its start for\n"
+    "                     --from and its end for --to; see dmctl --help)\n"
     "  --server S         only the ports of server S\n"
     "  --port P           only port P of server S (listed even without sessions)\n"
     "  --network          list the ports of the monitored servers (from the\n"
@@ -38,52 +34,6 @@ int Usage(const std::string& error)
 {
     std::fprintf(stderr, "dmctl usage: %s\n\n%s", error.c_str(), kUsageHelp);
     return 2;
-}
-
-// Seconds since 1970, or a local "YYYY-MM-DD[ HH:MM[:SS]]".
-bool ParseTime(const std::string& text, bool endOfDay, std::uint32_t& time)
-{
-    if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
-        errno = 0;
-        const unsigned long long n = std::strtoull(text.c_str(), nullptr, 10);
-        if (errno != 0 || n > std::numeric_limits<std::uint32_t>::max())
-            return false;
-        time = static_cast<std::uint32_t>(n);
-        return true;
-    }
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    int used = 0;
-    const char* p = text.c_str();
-    if (std::sscanf(p, "%4d-%2d-%2d%n", &year, &month, &day, &used) != 3)
-        return false;
-    p += used;
-    const bool dateOnly = *p == '\0';
-    if (!dateOnly) {
-        if (std::sscanf(p, " %2d:%2d%n", &hour, &minute, &used) != 2)
-            return false;
-        p += used;
-        if (*p == ':') {
-            if (std::sscanf(p, ":%2d%n", &second, &used) != 1)
-                return false;
-            p += used;
-        }
-        if (*p != '\0')
-            return false;
-    }
-    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
-        return false;
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
-    time = dm::FromLocalFields(local);
-    if (dateOnly && endOfDay)
-        time = dm::EndOfLocalDay(time);
-    return true;
 }
 
 // The ports of the monitored servers, read as the manager reads them.
@@ -125,10 +75,8 @@ int RunUsage(const std::vector<std::string>& args)
     if (filter.port != "*" && filter.server == "*")
         return Usage("--port needs --server");
     std::uint32_t from = 0, to = 0;
-    if (!ParseTime(fromText, false, from))
-        return Usage("--from: '" + fromText + "' is no time");
-    if (!ParseTime(toText, true, to))
-        return Usage("--to: '" + toText + "' is no time");
+    if (const std::string error = dmctl::ReadTimeWindow(fromText, toText, from, to); !error.empty())
+        return Usage(error);
     if (to <= from)
         return Usage("--to must be later than --from");
 

@@ -59,6 +59,11 @@ TEST_F(DmctlHistoryTest, PrintsWhatTheWindowsSaveAsWrites)
     EXPECT_EQ(all.out, Golden("saved-all.csv"));
     auto range = RunDmctl({"history", m_db.str(), "--from", "881300000", "--to", "881330000", "--columns", "638"});
     EXPECT_EQ(range.out, Golden("saved-all.csv"));
+    // TIME is also a local date, as in every command that takes it.
+    auto dates = RunDmctl({"history", m_db.str(), "--from", "1997-12-05", "--to", "1997-12-05", "--columns", "638"});
+    EXPECT_EQ(dates.out, Golden("saved-all.csv")) << dates.err;
+    auto day = RunDmctl({"history", m_db.str(), "--scope", "1", "--date", "1997-12-05 23:59:59", "--columns", "638"});
+    EXPECT_EQ(day.out, Golden("saved-all.csv")) << day.err;
 
     auto seconds = History({"--columns", "0x201", "--seconds", "--user", "ANNA"});
     EXPECT_EQ(seconds.out, "Time/Date,Lasted\n12/05/97 13:00:00,3725,\n12/05/97 12:00:00, ,\n");

@@ -46,6 +46,13 @@ TEST(DmctlPolicyTest, ExplainsEachDecisionWithItsSources)
     EXPECT_NE(sue.out.find("greeting,Welcome sue ,\n"), std::string::npos) << sue.out;
     EXPECT_NE(sue.out.find("notice 1,1772439300,Five minutes left\n"), std::string::npos) << sue.out;
     EXPECT_NE(sue.out.find("notice 2,,\n"), std::string::npos) << sue.out;
+    auto sueByDate = RunDmctl({"policy", "explain", db, "DOM\\sue", "RAS1", "COM1", "--at", "2026-03-02 09:00",
+                               "--groups", "DOM\\Sales", "--csv"});
+    EXPECT_EQ(sueByDate.out, sue.out) << sueByDate.err;
+    // A date alone is the start of that day; --groups takes blanks after commas.
+    auto midnight = RunDmctl({"policy", "explain", db, "DOM\\sue", "RAS1", "COM1", "--at", "2026-03-02",
+                              "--groups", "DOM\\Other, DOM\\Sales", "--csv"});
+    EXPECT_NE(midnight.out.find("cut at,1772407200,2\n"), std::string::npos) << midnight.out;
     // A second port for an account that may hold one only.
     auto held = RunDmctl({"policy", "explain", db, "DOM\\tom", "RAS1", "COM1", "--at", at, "--ports-held", "1"});
     EXPECT_NE(held.out.find("reason 4: User already connected"), std::string::npos) << held.out;
