@@ -1,4 +1,5 @@
 #include "common/text.h"
+#include "common/timeformat.h"
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
 
@@ -9,18 +10,6 @@
 using namespace dm;
 
 namespace {
-
-std::uint32_t Local(int year, int month, int day, int hour = 0, int minute = 0)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    return static_cast<std::uint32_t>(std::mktime(&tm));
-}
 
 class PolicyEngineTest : public ::testing::Test {
 protected:
@@ -46,7 +35,7 @@ protected:
     HardwareDatabase hw;
     UserDatabase usr;
     PolicyEngine engine{hw, usr};
-    const std::uint32_t now = Local(2026, 3, 4, 10);
+    const std::uint32_t now = LocalTimeOf(2026, 3, 4, 10);
 };
 
 TEST_F(PolicyEngineTest, UndefinedAccountIsDeniedUnlessTheDefaultProfileIsAssigned)
@@ -156,13 +145,13 @@ TEST_F(PolicyEngineTest, GroupLimitsApplyOnlyWhereMoreGenerous)
 
 TEST(PeriodStartTest, DayWeekAndMonthStartAtLocalMidnight)
 {
-    const std::uint32_t sunday = Local(2026, 3, 8, 23, 30);
-    EXPECT_EQ(PeriodStart(sunday, PeriodDay), Local(2026, 3, 8));
-    EXPECT_EQ(PeriodStart(sunday, PeriodWeek), Local(2026, 3, 2)) << "weeks start on Monday";
-    EXPECT_EQ(PeriodStart(Local(2026, 3, 2, 0, 1), PeriodWeek), Local(2026, 3, 2));
-    EXPECT_EQ(PeriodStart(sunday, PeriodMonth), Local(2026, 3, 1));
+    const std::uint32_t sunday = LocalTimeOf(2026, 3, 8, 23, 30);
+    EXPECT_EQ(PeriodStart(sunday, PeriodDay), LocalTimeOf(2026, 3, 8));
+    EXPECT_EQ(PeriodStart(sunday, PeriodWeek), LocalTimeOf(2026, 3, 2)) << "weeks start on Monday";
+    EXPECT_EQ(PeriodStart(LocalTimeOf(2026, 3, 2, 0, 1), PeriodWeek), LocalTimeOf(2026, 3, 2));
+    EXPECT_EQ(PeriodStart(sunday, PeriodMonth), LocalTimeOf(2026, 3, 1));
     // Across the change to summer time (29 March 2026 in Europe/Berlin) a day still starts at 00:00.
-    EXPECT_EQ(PeriodStart(Local(2026, 3, 29, 12), PeriodDay), Local(2026, 3, 29));
+    EXPECT_EQ(PeriodStart(LocalTimeOf(2026, 3, 29, 12), PeriodDay), LocalTimeOf(2026, 3, 29));
     EXPECT_EQ(PeriodStart(sunday, PeriodNone), 0u);
 }
 
@@ -212,7 +201,7 @@ TEST(SessionCutTest, TotalTimeNeverOverflows)
 
 TEST(SessionCutTest, TheEarliestOfSessionTotalPeriodAndIdleCutsApplies)
 {
-    const std::uint32_t t = Local(2026, 3, 4, 10);
+    const std::uint32_t t = LocalTimeOf(2026, 3, 4, 10);
     Limits limits;
     limits.maxSessionTime = 600;
     limits.maxTotalTime = 1000;
@@ -236,14 +225,15 @@ TEST(SessionCutTest, PeriodAllowanceRunsOutWithinItsPeriodOnly)
     Limits limits;
     limits.periodMax = 3600;
     limits.periodType = PeriodDay;
-    const std::uint32_t morning = Local(2026, 3, 4, 9);
+    const std::uint32_t morning = LocalTimeOf(2026, 3, 4, 9);
     // 1000 s used today; two sessions side by side from 9:00 and 9:10 share the 2600 s left.
     EXPECT_EQ(PolicyEngine::PeriodCut(limits, 1000, morning + 600, {morning, morning + 600}), morning + 1600);
     // A session from yesterday evening counts from midnight.
-    const std::uint32_t midnight = Local(2026, 3, 4);
+    const std::uint32_t midnight = LocalTimeOf(2026, 3, 4);
     EXPECT_EQ(PolicyEngine::PeriodCut(limits, 0, midnight + 60, {midnight - 7200}), midnight + 3600);
     // Late in the day the period ends first: no cut, the next day brings a new allowance.
-    EXPECT_FALSE(PolicyEngine::PeriodCut(limits, 0, Local(2026, 3, 4, 23, 30), {Local(2026, 3, 4, 23, 30)}));
+    EXPECT_FALSE(
+        PolicyEngine::PeriodCut(limits, 0, LocalTimeOf(2026, 3, 4, 23, 30), {LocalTimeOf(2026, 3, 4, 23, 30)}));
     EXPECT_FALSE(PolicyEngine::PeriodCut(Limits{}, 0, morning, {morning}));
     limits.periodType = PeriodNone;
     EXPECT_FALSE(PolicyEngine::PeriodCut(limits, 0, morning, {morning})) << "an amount without a period";
@@ -251,12 +241,12 @@ TEST(SessionCutTest, PeriodAllowanceRunsOutWithinItsPeriodOnly)
 
 TEST(PeriodStartTest, NextPeriodStartsAtTheFollowingLocalMidnight)
 {
-    EXPECT_EQ(NextPeriodStart(Local(2026, 3, 28, 12), PeriodDay), Local(2026, 3, 29));
-    EXPECT_EQ(NextPeriodStart(Local(2026, 3, 29, 12), PeriodDay), Local(2026, 3, 30)) << "a 23-hour day";
-    EXPECT_EQ(NextPeriodStart(Local(2026, 3, 8, 23), PeriodWeek), Local(2026, 3, 9));
-    EXPECT_EQ(NextPeriodStart(Local(2026, 1, 31, 23), PeriodMonth), Local(2026, 2, 1));
-    EXPECT_EQ(NextPeriodStart(Local(2026, 2, 1), PeriodMonth), Local(2026, 3, 1)) << "a 28-day month";
-    EXPECT_EQ(NextPeriodStart(Local(2026, 2, 1), PeriodNone), 0u);
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 3, 28, 12), PeriodDay), LocalTimeOf(2026, 3, 29));
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 3, 29, 12), PeriodDay), LocalTimeOf(2026, 3, 30)) << "a 23-hour day";
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 3, 8, 23), PeriodWeek), LocalTimeOf(2026, 3, 9));
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 1, 31, 23), PeriodMonth), LocalTimeOf(2026, 2, 1));
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 2, 1), PeriodMonth), LocalTimeOf(2026, 3, 1)) << "a 28-day month";
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 2, 1), PeriodNone), 0u);
 }
 
 TEST_F(PolicyEngineTest, TotalTimeReachedAtTheLimitItself)
