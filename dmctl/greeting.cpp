@@ -15,7 +15,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::greetinggroup {
 
 const char* const kUsage =
     "Usage: dmctl greeting preview DBDIR [--user NAME] [--pms N] [--ums N] [--umt N] [--ucur N]\n\n"
@@ -81,6 +82,7 @@ int RunGreeting(const std::vector<std::string>& args)
     return 0;
 }
 
-} // namespace
+} // namespace dmctl::greetinggroup
 
-static dmctl::DmctlGroup greetingGroup("greeting", "the merged greeting message of a database's rules", RunGreeting);
+static dmctl::DmctlGroup greetingGroup("greeting", "the merged greeting message of a database's rules",
+                                       dmctl::greetinggroup::RunGreeting);

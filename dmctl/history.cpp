@@ -15,7 +15,8 @@
 #include "manager/core/managersettings.h"
 #include "platform/files/pathresolver.h"
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::historygroup {
 
 const char kHistoryHelp[] =
     "Usage: dmctl history DBDIR (--scope N --date TIME | --from TIME --to TIME)\n"
@@ -191,4 +192,4 @@ int RunHistory(const std::vector<std::string>& args)
 
 dmctl::DmctlGroup historyGroup("history", "the history pane's records as its Save As writes them", RunHistory);
 
-} // namespace
+} // namespace dmctl::historygroup

@@ -9,7 +9,8 @@
 #include "dmctl/command.h"
 #include "platform/files/pathresolver.h"
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::loggroup {
 
 const char kLogHelp[] =
     "Usage: dmctl log list DBDIR (--scope N --date TIME | --from TIME --to TIME | --legacy)\n\n"
@@ -113,4 +114,4 @@ int RunLog(const std::vector<std::string>& args)
 
 dmctl::DmctlGroup logGroup("log", "the activity log: list records as the loaders see them", RunLog);
 
-} // namespace
+} // namespace dmctl::loggroup

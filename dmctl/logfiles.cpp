@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::logfilesgroup {
 
 const char* const kUsage =
     "Usage: dmctl logfiles DBDIR\n\n"
@@ -44,7 +45,7 @@ int RunLogFiles(const std::vector<std::string>& args)
     return 0;
 }
 
-} // namespace
+} // namespace dmctl::logfilesgroup
 
 static dmctl::DmctlGroup logfilesGroup("logfiles", "the activity log files of a database, name and size",
-                                       RunLogFiles);
+                                       dmctl::logfilesgroup::RunLogFiles);

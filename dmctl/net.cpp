@@ -79,7 +79,8 @@ int FailWithWinError(const std::string& group, const std::string& what, unsigned
 
 } // namespace dmctl
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::netgroup {
 
 int Fail(const std::string& text)
 {
@@ -277,4 +278,4 @@ int RunNet(const std::vector<std::string>& args)
 
 dmctl::DmctlGroup net("net", "the emulated network: computers, shares, reachability, services", RunNet);
 
-} // namespace
+} // namespace dmctl::netgroup

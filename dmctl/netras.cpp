@@ -17,7 +17,8 @@
 
 #include <cstdio>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::netrasgroup {
 
 int Fail(const std::string& text)
 {
@@ -272,4 +273,4 @@ dmctl::NetCommand session("session",
 dmctl::NetCommand demo("demo", "DIR [--seed N] [--time TIME]",
                        "create the demo network in DIR (same seed and time, same network)", RunDemo);
 
-} // namespace
+} // namespace dmctl::netrasgroup

@@ -9,7 +9,8 @@
 
 #include <cstdio>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::policygroup {
 
 const char kPolicyHelp[] =
     "Usage: dmctl policy explain DBDIR ACCOUNT SERVER PORT [--at TIME] [--groups G1,G2]\n"
@@ -89,7 +90,7 @@ int RunPolicy(const std::vector<std::string>& args)
     return Usage("unknown command '" + args[0] + "'");
 }
 
-} // namespace
+} // namespace dmctl::policygroup
 
 static dmctl::DmctlGroup policy("policy", "what the server component would decide for a caller, and why",
-                                RunPolicy);
+                                dmctl::policygroup::RunPolicy);

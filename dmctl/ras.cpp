@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::rasgroup {
 
 const char* const kUsage =
     "Usage: dmctl ras COMMAND ARGS...\n\n"
@@ -296,7 +297,7 @@ int RunRas(const std::vector<std::string>& args)
     return PortAction(lib, command, a[0], a[1]);
 }
 
-} // namespace
+} // namespace dmctl::rasgroup
 
 static dmctl::DmctlGroup rasGroup("ras", "RAS ports, sessions and permissions through the RAS library",
-                                  RunRas);
+                                  dmctl::rasgroup::RunRas);

@@ -16,7 +16,8 @@
 #include <iostream>
 #include <sstream>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::reggroup {
 
 const char kRegHelp[] =
     "Usage: dmctl reg [--remote] COMMAND COMPUTER ARGS... [--remote]\n\n"
@@ -294,4 +295,4 @@ int RunReg(const std::vector<std::string>& all)
 
 dmctl::DmctlGroup reg("reg", "any computer's registry: get, set, keys, delete, export, import", RunReg);
 
-} // namespace
+} // namespace dmctl::reggroup

@@ -11,7 +11,8 @@
 
 #include <cstdio>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::usagegroup {
 
 const char kUsageHelp[] =
     "Usage: dmctl usage DBDIR --from TIME --to TIME [--server S [--port P]] [--network]\n\n"
@@ -106,4 +107,4 @@ int RunUsage(const std::vector<std::string>& args)
 dmctl::DmctlGroup usageGroup("usage", "the usage graph: free and busy shares of the ports over a window",
                              RunUsage);
 
-} // namespace
+} // namespace dmctl::usagegroup

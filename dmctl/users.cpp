@@ -10,7 +10,8 @@
 #include <cstdio>
 #include <filesystem>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::usersgroup {
 
 const char kUsersHelp[] =
     "Usage: dmctl users DBDIR [--domain D] [--group DOMAIN\\G] [--user U]\n\n"
@@ -71,4 +72,4 @@ int RunUsers(const std::vector<std::string>& args)
 
 dmctl::DmctlGroup users("users", "the accounts of Dialmind.usr as the users view saves them", RunUsers);
 
-} // namespace
+} // namespace dmctl::usersgroup
