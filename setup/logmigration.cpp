@@ -1,6 +1,7 @@
 #include "setup/logmigration.h"
 
 #include "common/logrecord.h"
+#include "common/numbers.h"
 #include "common/text.h"
 #include "platform/files/hosterror.h"
 #include "platform/files/pathresolver.h"
@@ -130,7 +131,7 @@ bool LogMigration::Convert()
             m_progress.SetStatus(status);
             m_progress.SetPosition(static_cast<int>(std::min<std::uint64_t>(percent, 100)));
             ++m_records;
-            const auto time = static_cast<std::uint32_t>(std::strtoull(key.c_str(), nullptr, 10));
+            const std::uint32_t time = AtoiWrapped32(key);
             const std::string dayFile = DayLogPath(m_dir, time);
             days.try_emplace(dayFile, dayFile).first->second.Write(section, key, value);
         }

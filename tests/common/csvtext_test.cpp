@@ -2,19 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace dm {
 namespace {
 
 TEST(CsvText, QuotesOnlyFieldsThatWouldBreakTheLine)
 {
-    EXPECT_EQ(QuotedCsvField("COM1"), "COM1");
-    EXPECT_EQ(QuotedCsvField(""), "");
-    EXPECT_EQ(QuotedCsvField("DOM\\joe smith"), "DOM\\joe smith");
-    EXPECT_EQ(QuotedCsvField("a,b"), "\"a,b\"");
-    EXPECT_EQ(QuotedCsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
-    EXPECT_EQ(QuotedCsvField("\""), "\"\"\"\"");
-    EXPECT_EQ(QuotedCsvField("two\nlines"), "\"two\nlines\"");
-    EXPECT_EQ(QuotedCsvField("cr\r"), "\"cr\r\"");
+    const std::pair<std::string_view, std::string_view> fields[] = {
+        {"COM1", "COM1"},
+        {"", ""},
+        {"DOM\\joe smith", "DOM\\joe smith"},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"\"", "\"\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"cr\r", "\"cr\r\""},
+    };
+    for (const auto& [field, written] : fields)
+        EXPECT_EQ(QuotedCsvField(field), written) << field;
 }
 
 TEST(CsvText, PaneLinesEndEveryFieldWithAComma)
