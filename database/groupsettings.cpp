@@ -15,6 +15,18 @@ std::string GroupSectionName(std::string_view source, std::string_view group)
     return name;
 }
 
+FormLimits FormLimitsOf(const GroupSettings& s)
+{
+    FormLimits limits;
+    limits[LimitSession] = s.sessionLimitOn ? ParseInt32(s.maxSessionTime) : 0;
+    limits[LimitTotal] = s.totalLimitOn ? ParseInt32(s.maxTotalTime) : 0;
+    if (s.periodLimitOn) {
+        limits[LimitPeriod] = ParseInt32(s.periodMax);
+        limits.periodType = s.periodChoice + 1;
+    }
+    return limits;
+}
+
 GroupSettings LoadGroupSettings(std::string_view userFile, std::string_view section)
 {
     GroupSettings s;

@@ -3,6 +3,8 @@
 // and saves it. Group sections are never part of the account table; the page
 // reads and writes them directly.
 
+#include "database/limitsform.h"
+
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,9 @@ struct GroupSettings {
 
 // "+%s\%s".
 std::string GroupSectionName(std::string_view source, std::string_view group);
+
+// The limits the page shows for the settings (a group has no expiry).
+FormLimits FormLimitsOf(const GroupSettings& settings);
 
 // Reads a group section (missing keys read as limits off, multiple ports allowed).
 GroupSettings LoadGroupSettings(std::string_view userFile, std::string_view section);

@@ -78,6 +78,14 @@ bool CPropertySheet::HasContextHelpButton() const
 
 bool CPropertySheet::ApplyShownPages()
 {
+    // Every page's entries are checked before the first page writes.
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        CPropertyPage* page = m_pages[i];
+        if (page->IsInitialized() && !page->Check()) {
+            m_tabs->setCurrentIndex(static_cast<int>(i));
+            return false;
+        }
+    }
     for (size_t i = 0; i < m_pages.size(); ++i) {
         CPropertyPage* page = m_pages[i];
         if (!page->IsInitialized())

@@ -68,18 +68,6 @@ void ResetStatistic(UserRecord& record, int row)
     }
 }
 
-void ApplyTimeLimits(UserRecord& record, const TimeLimitEntries& entries)
-{
-    const auto value = [](const std::optional<std::string>& text) {
-        return text ? static_cast<std::int32_t>(std::atoi(text->c_str())) : 0;
-    };
-    record.maxSessionTime = value(entries.maxSession);
-    record.maxTotalTime = value(entries.maxTotal);
-    record.expiryTime = value(entries.expiryDays);
-    record.periodMax = value(entries.periodMax);
-    record.periodType = record.periodMax != 0 ? entries.periodIndex + 1 : 0;
-}
-
 std::optional<std::uint32_t> PackAddress(const std::array<std::string, 4>& octets)
 {
     std::uint32_t address = 0;

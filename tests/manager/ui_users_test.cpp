@@ -9,6 +9,7 @@
 #include "framework/icons.h"
 #include "framework/propertysheet.h"
 #include "manager/core/sortdirection.h"
+#include "manager/ui/sheets/limitsform.h"
 #include "manager/ui/sheets/userpages.h"
 #include "manager/ui/sheets/usersheet.h"
 #include "manager/ui/tree/dmview.h"
@@ -240,13 +241,13 @@ TEST_F(UsersTest, TimeAndAddressPagesWriteTheirLimitsAndRefuseBadOctets)
     sheet->show();
     EXPECT_TRUE(static_cast<CUserPropGeneral*>(sheet->Page(0))->IsNewAccount());
     sheet->SetActivePage(1);
-    auto* time = static_cast<CUserTime*>(sheet->Page(1));
-    time->Box(CUserTime::Session)->click();
-    EXPECT_TRUE(time->Field(CUserTime::Session)->isEnabled());
-    time->Field(CUserTime::Session)->setText("3600");
-    time->Box(CUserTime::Period)->click();
-    EXPECT_EQ(time->PeriodCombo()->currentText(), "24 Hours");
-    time->Field(CUserTime::Period)->setText("0");
+    CLimitsForm* time = static_cast<CUserTime*>(sheet->Page(1))->Form();
+    time->Box(LimitSession)->click();
+    EXPECT_TRUE(time->Field(LimitSession)->isEnabled());
+    time->Field(LimitSession)->setText("3600");
+    time->Box(LimitPeriod)->click();
+    EXPECT_EQ(time->PeriodChoice()->currentText(), "24 Hours");
+    time->Field(LimitPeriod)->setText("0");
     sheet->SetActivePage(2);
     auto* ip = static_cast<CUserPropIP*>(sheet->Page(2));
     ip->AssignBox()->click();
@@ -324,12 +325,47 @@ TEST_F(UsersTest, ATotalLimitSetOnTheSheetIsWhatTheServerComponentEnforces)
         CreateUserSheet(*m_doc, "OSTERHALL\\anna", "OSTERHALL\\anna", UserSheetPages::WithoutNtRas, nullptr));
     sheet->show();
     sheet->SetActivePage(1);
-    auto* time = static_cast<CUserTime*>(sheet->Page(1));
-    time->Box(CUserTime::Total)->click();
-    time->Field(CUserTime::Total)->setText("3600");
+    CLimitsForm* time = static_cast<CUserTime*>(sheet->Page(1))->Form();
+    time->Box(LimitTotal)->click();
+    time->Field(LimitTotal)->setText("3600");
     sheet->OkButton()->click();
     ASSERT_FALSE(sheet->isVisible());
     // anna has used 90,061 seconds: the component now turns her away.
     EXPECT_EQ(admit(), DenyTotalTimeReached);
     EXPECT_EQ(Value("OSTERHALL\\anna", "MaxTotalTime"), "3600");
+}
+
+TEST_F(UsersTest, TimeRestrictionsRefuseValuesBeyondThe32BitsOfTheFileAndWriteNothing)
+{
+    // 4294967396 seconds was stored as 100 and 4294967297 days as 1, which
+    // locked the account out at once.
+    OpenManager();
+    m_doc->LoadUserSettings();
+    const std::string before = ReadFile(m_db / "Dialmind.usr");
+    std::unique_ptr<CPropertySheet> sheet(
+        CreateUserSheet(*m_doc, "OSTERHALL\\bert", "OSTERHALL\\bert", UserSheetPages::WithoutNtRas, nullptr));
+    sheet->show();
+    sheet->SetActivePage(1);
+    CLimitsForm* time = static_cast<CUserTime*>(sheet->Page(1))->Form();
+    EXPECT_EQ(time->Field(LimitTotal)->text(), "7200");
+    time->Field(LimitTotal)->setText("4294967396");
+    time->Box(LimitExpiry)->click();
+    time->Field(LimitExpiry)->setText("4294967297");
+    sheet->OkButton()->click();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_THAT(m_ui.Texts(), ElementsAre("The maximum total time must be a number of seconds from 0 to 2147483647."));
+    EXPECT_EQ(ReadFile(m_db / "Dialmind.usr"), before);
+    EXPECT_EQ(sheet->ActiveIndex(), 1) << "the sheet shows the refused field";
+
+    time->Field(LimitTotal)->setText("2147483647");
+    sheet->OkButton()->click();
+    EXPECT_THAT(m_ui.Texts(), ElementsAre(LimitRefusal(LimitTotal), LimitRefusal(LimitExpiry)));
+    EXPECT_EQ(ReadFile(m_db / "Dialmind.usr"), before);
+
+    time->Field(LimitExpiry)->setText("30");
+    EXPECT_EQ(time->ChangedKeys(), (std::vector<std::string>{"MaxTotalTime", "ExpiryTime"}));
+    sheet->OkButton()->click();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(Value("OSTERHALL\\bert", "MaxTotalTime"), "2147483647");
+    EXPECT_EQ(Value("OSTERHALL\\bert", "ExpiryTime"), "30");
 }

@@ -140,24 +140,6 @@ TEST(UserEdit, ResetClearsCountersButNeverTheLastLength)
     EXPECT_FALSE(CanResetStatistics({}));
 }
 
-TEST(UserEdit, TimeLimitsTakeTheCheckedFieldsAndAZeroPeriodLimitHasNoType)
-{
-    UserRecord record;
-    record.maxSessionTime = 99;
-    TimeLimitEntries entries;
-    entries.maxTotal = "7200";
-    entries.periodMax = "0";
-    entries.periodIndex = 2;
-    ApplyTimeLimits(record, entries);
-    EXPECT_EQ(record.maxSessionTime, 0);
-    EXPECT_EQ(record.maxTotalTime, 7200);
-    EXPECT_EQ(record.periodType, 0);
-    entries.periodMax = "3600";
-    ApplyTimeLimits(record, entries);
-    EXPECT_EQ(record.periodType, 3);
-    EXPECT_EQ(record.periodMax, 3600);
-}
-
 TEST(UserEdit, AddressesPackOnlyOctetsFrom0To255)
 {
     EXPECT_EQ(PackAddress({"10", "0", "0", "1"}), 0x0A000001u);

@@ -4,7 +4,7 @@
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/messagecaption.h"
-#include "manager/ui/sheets/limitrows.h"
+#include "manager/ui/sheets/pagenote.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
