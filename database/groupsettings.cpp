@@ -48,10 +48,8 @@ GroupSettings LoadGroupSettings(std::string_view userFile, std::string_view sect
     return s;
 }
 
-bool SaveGroupSettings(std::string_view userFile, std::string_view section,
-                       const GroupSettings& s)
+void WriteGroupSettings(ProfileBatch& batch, std::string_view section, const GroupSettings& s)
 {
-    ProfileBatch batch(userFile);
     auto limit = [&](const char* key, bool on, const std::string& text) {
         batch.Write(section, key, on && AtoiInt32(text) != 0 ? text : std::string("0"));
     };
@@ -62,12 +60,18 @@ bool SaveGroupSettings(std::string_view userFile, std::string_view section,
         batch.Write(section, "PeriodMax", s.periodMax);
         if (AtoiInt32(s.periodMax) != 0) {
             batch.Write(section, "PeriodType", FormatInt32(static_cast<std::uint32_t>(s.periodChoice + 1)));
-            return batch.Commit();
+            return;
         }
     } else {
         batch.Write(section, "PeriodMax", "0");
     }
     batch.Write(section, "PeriodType", "0");
+}
+
+bool SaveGroupSettings(std::string_view userFile, std::string_view section, const GroupSettings& s)
+{
+    ProfileBatch batch(userFile);
+    WriteGroupSettings(batch, section, s);
     return batch.Commit();
 }
 

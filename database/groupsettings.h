@@ -10,6 +10,8 @@
 
 namespace dm {
 
+class ProfileBatch;
+
 struct GroupSettings {
     bool sessionLimitOn = false;
     std::string maxSessionTime; // the field's text; empty when the limit is off
@@ -32,6 +34,8 @@ GroupSettings LoadGroupSettings(std::string_view userFile, std::string_view sect
 // Writes MaxSessionTime, MaxTotalTime, NoDuplicate, PeriodMax and PeriodType.
 // A limit that is off, or whose text reads as 0, is written as "0"; a period
 // limit without a usable amount writes PeriodType "0".
+// The same keys added to a batch, for a caller that writes more at once.
+void WriteGroupSettings(ProfileBatch& batch, std::string_view section, const GroupSettings& settings);
 bool SaveGroupSettings(std::string_view userFile, std::string_view section,
                        const GroupSettings& settings);
 

@@ -193,6 +193,12 @@ void WritePortAccessLists(ProfileBatch& batch, std::string_view server, std::str
     batch.Write(section, "AllowedGroup", Quoted(lists.allowedGroups));
 }
 
+void WriteLoggers(ProfileBatch& batch, const std::vector<std::string>& servers)
+{
+    for (const std::string& server : servers)
+        batch.Write(kLoggers, server, "1");
+}
+
 void SplitAccessList(std::string_view list, std::vector<std::string>& names,
                      std::vector<std::string>* localGroups)
 {

@@ -45,6 +45,9 @@ void WriteGreetingRules(ProfileBatch& batch, const GreetingRules& rules);
 void WriteNotificationSettings(ProfileBatch& batch, const NotificationSettings& notices);
 void WritePortAccessLists(ProfileBatch& batch, std::string_view server, std::string_view port,
                           const PortAccessLists& lists);
+// Section Loggers: each server whose server component writes the activity
+// log, as "1". The manager never reads it.
+void WriteLoggers(ProfileBatch& batch, const std::vector<std::string>& servers);
 
 // An access list ("A;B\;C;") split into its names; a name that ends with a
 // backslash is a local group and goes to localGroups without it (when given).
