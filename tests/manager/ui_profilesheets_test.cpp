@@ -265,6 +265,16 @@ TEST_F(DefaultProfileTest, TenDigitsBeyondThe32BitsOfTheFileAreRefusedAndNothing
     const std::string before = HwText();
     auto sheet = Open(1);
     CLimitsForm* form = Settings(*sheet)->Form();
+    // Tab goes down the page: the box above the form first.
+    const auto nextByTab = [](QWidget* widget) {
+        do
+            widget = widget->nextInFocusChain();
+        while (!(widget->focusPolicy() & Qt::TabFocus));
+        return widget;
+    };
+    EXPECT_EQ(nextByTab(Settings(*sheet)->MultiplePortsBox()), form->Box(LimitSession));
+    EXPECT_EQ(nextByTab(form->Field(LimitExpiry)), form->Box(LimitPeriod));
+    EXPECT_EQ(nextByTab(form->Field(LimitPeriod)), form->PeriodChoice());
     form->Box(LimitExpiry)->click();
     form->Field(LimitExpiry)->setText("4294967297");
     Settings(*sheet)->MultiplePortsBox()->click();

@@ -42,6 +42,9 @@ CDefault2::CDefault2(CDMDoc& doc, QWidget* parent)
 
 void CDefault2::OnInitPage()
 {
+    // Set here, once the page lies in its sheet: moving the page into the
+    // sheet puts its controls back in the order they were made.
+    m_form->FollowInTabOrder(m_multiple);
     const DefaultProfile& profile = m_doc.Default();
     m_form->Load(FormLimitsOf(profile));
     m_multiple->setChecked(!profile.noDuplicate);

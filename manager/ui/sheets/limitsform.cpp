@@ -152,6 +152,19 @@ void CLimitsForm::InstallHelp(const HelpContexts& help)
         CHelpWindow::InstallWhatsThis(m_period, help.choice);
 }
 
+void CLimitsForm::FollowInTabOrder(QWidget* previous)
+{
+    for (LimitField field : {LimitSession, LimitTotal, LimitExpiry, LimitPeriod}) {
+        if (!HasRow(field))
+            continue;
+        for (QWidget* control : {static_cast<QWidget*>(m_boxes[field]), static_cast<QWidget*>(m_fields[field])}) {
+            QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+    }
+    QWidget::setTabOrder(previous, m_period);
+}
+
 std::vector<std::string> CLimitsForm::ChangedKeys() const
 {
     return ReadLimits(Entry(), m_loaded).changedKeys;

@@ -65,6 +65,10 @@ public:
     };
     void InstallHelp(const HelpContexts& help);
 
+    // Puts the form's controls, row by row, right after previous in the tab
+    // order, for a page that shows a control of its own above the form.
+    void FollowInTabOrder(QWidget* previous);
+
     bool HasRow(LimitField field) const { return m_boxes[field] != nullptr; }
     QCheckBox* Box(LimitField field) const { return m_boxes[field]; }
     QLineEdit* Field(LimitField field) const { return m_fields[field]; }
