@@ -18,10 +18,10 @@ std::string GroupSectionName(std::string_view source, std::string_view group)
 FormLimits FormLimitsOf(const GroupSettings& s)
 {
     FormLimits limits;
-    limits[LimitSession] = s.sessionLimitOn ? ParseInt32(s.maxSessionTime) : 0;
-    limits[LimitTotal] = s.totalLimitOn ? ParseInt32(s.maxTotalTime) : 0;
+    limits[LimitSession] = s.sessionLimitOn ? AtoiInt32(s.maxSessionTime) : 0;
+    limits[LimitTotal] = s.totalLimitOn ? AtoiInt32(s.maxTotalTime) : 0;
     if (s.periodLimitOn) {
-        limits[LimitPeriod] = ParseInt32(s.periodMax);
+        limits[LimitPeriod] = AtoiInt32(s.periodMax);
         limits.periodType = s.periodChoice + 1;
     }
     return limits;

@@ -1,6 +1,7 @@
 #include "database/limitsform.h"
 
 #include "common/numbers.h"
+#include "common/text.h"
 
 #include <limits>
 
@@ -21,16 +22,6 @@ const LimitFieldInfo kFields[LimitFieldCount] = {
 };
 
 constexpr LimitField kRows[] = {LimitSession, LimitTotal, LimitExpiry, LimitPeriod};
-
-std::string_view TrimBlanks(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool SameRow(const LimitsEntry& a, const LimitsEntry& b, LimitField field)
 {
@@ -66,17 +57,9 @@ const LimitFieldInfo& LimitFieldOf(LimitField field)
 
 std::optional<LimitField> LimitFieldByKey(std::string_view key)
 {
-    for (LimitField field : kRows) {
-        const std::string_view name = kFields[field].key;
-        if (name.size() != key.size())
-            continue;
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        bool same = true;
-        for (std::size_t i = 0; i < name.size() && same; ++i)
-            same = lower(name[i]) == lower(key[i]);
-        if (same)
+    for (LimitField field : kRows)
+        if (EqualNoCase(kFields[field].key, key))
             return field;
-    }
     return std::nullopt;
 }
 
