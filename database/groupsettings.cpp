@@ -2,6 +2,8 @@
 
 #include "common/numbers.h"
 #include "database/profilevalues.h"
+#include "common/text.h"
+#include "database/policyform.h"
 #include "platform/files/profile.h"
 
 namespace dm {
@@ -68,10 +70,29 @@ void WriteGroupSettings(ProfileBatch& batch, std::string_view section, const Gro
     batch.Write(section, "PeriodType", "0");
 }
 
-bool SaveGroupSettings(std::string_view userFile, std::string_view section, const GroupSettings& s)
+Limits GroupLimitsOf(const GroupSettings& s)
+{
+    const auto amount = [](bool on, const std::string& text) {
+        // Blanks around the digits are allowed, as the page takes them.
+        return on ? static_cast<std::int32_t>(ParseAmount(TrimBlanks(text)).value_or(0)) : 0;
+    };
+    Limits limits;
+    limits.maxSessionTime = amount(s.sessionLimitOn, s.maxSessionTime);
+    limits.maxTotalTime = amount(s.totalLimitOn, s.maxTotalTime);
+    limits.noDuplicate = !s.allowMultiplePorts;
+    limits.periodMax = amount(s.periodLimitOn, s.periodMax);
+    // A period limit without an amount is no period limit.
+    limits.periodType = limits.periodMax != 0 ? s.periodChoice + 1 : PeriodNone;
+    return limits;
+}
+
+bool SaveGroupSettings(std::string_view userFile, std::string_view section, const GroupSettings& shown,
+                       const GroupSettings& edited)
 {
     ProfileBatch batch(userFile);
-    WriteGroupSettings(batch, section, s);
+    if (WritePolicyChanges(batch, PolicyEditor::Group, section, PolicyValuesOf(GroupLimitsOf(shown)),
+                           PolicyValuesOf(GroupLimitsOf(edited))) == 0)
+        return true;
     return batch.Commit();
 }
 

@@ -36,7 +36,12 @@ GroupSettings LoadGroupSettings(std::string_view userFile, std::string_view sect
 // limit without a usable amount writes PeriodType "0".
 // The same keys added to a batch, for a caller that writes more at once.
 void WriteGroupSettings(ProfileBatch& batch, std::string_view section, const GroupSettings& settings);
-bool SaveGroupSettings(std::string_view userFile, std::string_view section,
-                       const GroupSettings& settings);
+// The limits the settings stand for: a limit that is off, or whose text is
+// not an amount, is 0; a period limit without an amount has no period type.
+Limits GroupLimitsOf(const GroupSettings& settings);
+// Writes the keys whose value differs between the settings the page showed
+// and the ones it holds now; the rest of the section stays as it is.
+bool SaveGroupSettings(std::string_view userFile, std::string_view section, const GroupSettings& shown,
+                       const GroupSettings& edited);
 
 } // namespace dm

@@ -2,6 +2,7 @@
 
 #include "common/numbers.h"
 #include "common/text.h"
+#include "database/policyform.h"
 #include "database/profilevalues.h"
 #include "platform/files/profile.h"
 
@@ -36,10 +37,10 @@ PortSettings ReadPort(const std::string& section, const KeyValues& keys)
 PortAccessLists ReadAccessLists(const KeyValues& keys)
 {
     PortAccessLists lists;
-    lists.allowedUsers =
-        CutToCapacity(std::string(FindValue(keys, "AllowedUser", "")), PortAccessLists::Capacity);
-    lists.allowedGroups =
-        CutToCapacity(std::string(FindValue(keys, "AllowedGroup", "")), PortAccessLists::Capacity);
+    // Lists are read whole, however many names they hold: a name cut short
+    // would refuse a caller the list admits.
+    lists.allowedUsers = FindValue(keys, "AllowedUser", "");
+    lists.allowedGroups = FindValue(keys, "AllowedGroup", "");
     return lists;
 }
 
@@ -49,7 +50,7 @@ GreetingRules ReadGreetingRules(const KeyValues& keys)
     rules.SetRuleMask(AtoiInt32(FindValue(keys, "RuleMask")));
     for (std::size_t i = 0; i < rules.rules.size(); ++i)
         rules.rules[i].text =
-            CutToCapacity(std::string(FindValue(keys, kRuleTextKeys[i], "")), GreetingRule::TextCapacity);
+            CutToCharacters(std::string(FindValue(keys, kRuleTextKeys[i], "")), kGreetingTextLimit);
     return rules;
 }
 
@@ -71,7 +72,7 @@ NotificationSettings ReadNotifications(const KeyValues& keys)
     NotificationSettings settings;
     for (std::size_t i = 0; i < settings.notices.size(); ++i) {
         Notice& notice = settings.notices[i];
-        notice.text = CutToCapacity(std::string(FindValue(keys, kNoticeTextKeys[i], "")), Notice::TextCapacity);
+        notice.text = CutToCharacters(std::string(FindValue(keys, kNoticeTextKeys[i], "")), kNoticeTextLimit);
         notice.seconds = AtoiInt32(FindValue(keys, kNoticeKeys[i]));
     }
     return settings;
@@ -138,6 +139,14 @@ DefaultProfile LoadDefaultProfile(std::string_view file)
 NotificationSettings LoadNotificationSettings(std::string_view file)
 {
     return ReadNotifications(GetPrivateProfileSection(kGeneral, file));
+}
+
+PortSettings LoadPort(std::string_view file, std::string_view server, std::string_view port)
+{
+    PortSettings record = ReadPort(PortSectionName(server, port), GetPrivateProfileSection(PortSectionName(server, port), file));
+    record.serverName = server;
+    record.portName = port;
+    return record;
 }
 
 PortAccessLists LoadPortAccessLists(std::string_view file, std::string_view server, std::string_view port)

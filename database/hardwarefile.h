@@ -34,6 +34,8 @@ std::vector<PortSettings> LoadPortSettings(std::string_view file, const Progress
 GreetingRules LoadGreetingRules(std::string_view file);
 DefaultProfile LoadDefaultProfile(std::string_view file);
 NotificationSettings LoadNotificationSettings(std::string_view file);
+// One port section read fresh (every value 0 when the file has none).
+PortSettings LoadPort(std::string_view file, std::string_view server, std::string_view port);
 PortAccessLists LoadPortAccessLists(std::string_view file, std::string_view server, std::string_view port);
 
 void WritePortSettings(ProfileBatch& batch, const PortSettings& port);

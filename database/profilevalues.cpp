@@ -23,13 +23,6 @@ std::string Quoted(std::string_view text)
     return result;
 }
 
-std::string CutToCapacity(std::string text, std::size_t capacity)
-{
-    if (capacity > 0 && text.size() > capacity - 1)
-        text.resize(capacity - 1);
-    return text;
-}
-
 std::string_view FindValue(const std::vector<std::pair<std::string, std::string>>& keys,
                            std::string_view key, std::string_view fallback)
 {

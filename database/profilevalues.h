@@ -20,9 +20,6 @@ inline std::string FormatFlag(bool flag) { return flag ? "1" : "0"; }
 // "\"%s\"".
 std::string Quoted(std::string_view text);
 
-// Cuts a text to capacity - 1 bytes, as a field of that capacity holds it.
-std::string CutToCapacity(std::string text, std::size_t capacity);
-
 // The value of a key in a section listing (the first key of that name,
 // compared without regard to case); the fallback when it is missing.
 std::string_view FindValue(const std::vector<std::pair<std::string, std::string>>& keys,

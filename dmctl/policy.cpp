@@ -6,6 +6,7 @@
 #include "database/policyexplain.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/policyedit.h"
 
 #include <cstdio>
 
@@ -27,7 +28,7 @@ const char kPolicyHelp[] =
     "  --groups G1,G2      the caller's global groups (DOMAIN\\group)\n"
     "  --local-groups L1   the caller's local groups on the server (SERVER\\group)\n"
     "  --ports-held N      ports the account already holds where the component runs (0)\n"
-    "  --csv               item,value,source lines for scripts; times in seconds since 1970\n";
+    "  --csv               item,value,source lines for scripts; times in seconds since 1970\n\n";
 
 int Usage(const std::string& error)
 {
@@ -83,14 +84,21 @@ int RunPolicy(const std::vector<std::string>& args)
         return Usage("missing command");
     if (dmctl::IsHelpWord(args[0])) {
         std::fputs(kPolicyHelp, stdout);
+        std::fputs(dmctl::kPolicyEditHelp, stdout);
         return 0;
     }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "explain")
-        return Explain(std::vector<std::string>(args.begin() + 1, args.end()));
+        return Explain(rest);
+    if (args[0] == "show")
+        return dmctl::ShowPolicyCommand(rest);
+    if (args[0] == "set")
+        return dmctl::SetPolicyCommand(rest);
     return Usage("unknown command '" + args[0] + "'");
 }
 
 } // namespace dmctl::policygroup
 
-static dmctl::DmctlGroup policy("policy", "what the server component would decide for a caller, and why",
+static dmctl::DmctlGroup policy("policy", "what the server component would decide for a caller, and why; "
+                                "the policy editors for scripts (show, set)",
                                 dmctl::policygroup::RunPolicy);

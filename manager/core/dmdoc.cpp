@@ -149,13 +149,11 @@ bool CDMDoc::RemoveMonitoredServer(std::string_view server)
 void CDMDoc::LoadManagerSettings()
 {
     m_settings.Load();
-    m_hardware.LoadNotificationSettings();
 }
 
-void CDMDoc::SaveManagerSettings()
+bool CDMDoc::SaveManagerSettings()
 {
-    m_hardware.SaveNotificationSettings();
-    m_settings.Save();
+    return m_settings.Save();
 }
 
 } // namespace dm

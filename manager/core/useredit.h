@@ -15,10 +15,9 @@ namespace dm {
 
 class UserSettings;
 
-// Prepares the settings' edit record for account: a copy of its record when
-// the table holds it (names compared without regard to case), else a new
-// record of that key with every value 0 at the end of the table. Returns true
-// when the account is new.
+// Prepares the settings' edit record for account from what the file holds
+// now (names compared without regard to case); an account without a section
+// gets a new record with every value 0. Returns true when the account is new.
 bool BeginUserEdit(UserSettings& users, const std::string& account);
 
 // The rows of the General page's statistics list, in order.

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string>
 
 using namespace dm;
 
@@ -324,3 +327,55 @@ TEST_F(PolicyEngineTest, GreetingNamesTheUserWithoutTheDomain)
 }
 
 } // namespace
+
+namespace {
+
+// Sets TZ for one test and puts the old one back.
+class ZoneScope {
+public:
+    explicit ZoneScope(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ"))
+            m_old = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneScope()
+    {
+        if (m_old)
+            setenv("TZ", m_old->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> m_old;
+};
+
+} // namespace
+
+TEST(PeriodStartTest, PeriodCutsHoldAtBothEndsOfThe32BitTimes)
+{
+    Limits limits;
+    limits.periodMax = 10000;
+    {
+        // February 2106: the next month starts after the last 32-bit time.
+        const ZoneScope zone("UTC0");
+        limits.periodType = PeriodMonth;
+        const std::uint32_t late = 0xFFFFFFFFu - 20000;
+        EXPECT_GT(NextPeriodStartAt(late, PeriodMonth), std::int64_t{0xFFFFFFFF});
+        EXPECT_EQ(NextPeriodStart(late, PeriodMonth), 0xFFFFFFFFu);
+        EXPECT_EQ(PolicyEngine::PeriodCut(limits, 0, late, {late}), late + 10000);
+    }
+    {
+        // 01:00 UTC on the first day is still 31 December 1969 five hours west.
+        const ZoneScope zone("EST5");
+        limits.periodType = PeriodDay;
+        EXPECT_EQ(PeriodStartAt(3600, PeriodDay), -19 * 3600);
+        EXPECT_EQ(NextPeriodStartAt(3600, PeriodDay), 5 * 3600);
+        EXPECT_EQ(PolicyEngine::PeriodCut(limits, 0, 3600, {3600}), 13600u);
+        limits.periodMax = 20000; // the day ends first
+        EXPECT_FALSE(PolicyEngine::PeriodCut(limits, 0, 3600, {3600}));
+    }
+}

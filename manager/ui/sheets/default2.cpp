@@ -2,6 +2,7 @@
 
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/savechecks.h"
 
 #include <QCheckBox>
 #include <QVBoxLayout>
@@ -45,7 +46,9 @@ void CDefault2::OnInitPage()
     // Set here, once the page lies in its sheet: moving the page into the
     // sheet puts its controls back in the order they were made.
     m_form->FollowInTabOrder(m_multiple);
-    const DefaultProfile& profile = m_doc.Default();
+    m_doc.Hardware().Refresh();
+    m_shown = m_doc.Default();
+    const DefaultProfile& profile = m_shown;
     m_form->Load(FormLimitsOf(profile));
     m_multiple->setChecked(!profile.noDuplicate);
 }
@@ -55,10 +58,12 @@ bool CDefault2::OnApply()
     const std::optional<LimitsReading> reading = ReadForm();
     if (!reading)
         return false;
-    DefaultProfile& profile = m_doc.Default();
+    DefaultProfile profile = m_shown;
     SetFormLimits(profile, reading->limits);
     profile.noDuplicate = !m_multiple->isChecked();
-    m_doc.SaveDefaultProfile();
+    if (!m_doc.Hardware().SaveDefaultChanges(m_shown, profile))
+        return ReportSaveFailure(m_doc, m_doc.Hardware().File());
+    m_shown = profile;
     m_form->MarkSaved(reading->limits);
     return true;
 }

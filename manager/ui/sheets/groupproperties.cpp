@@ -40,7 +40,8 @@ CGroupProperties::CGroupProperties(CDMDoc& doc, std::string source, std::string 
 
 void CGroupProperties::OnInitPage()
 {
-    const GroupSettings settings = m_doc.LoadGroupSettings(m_source, m_group);
+    m_shown = m_doc.LoadGroupSettings(m_source, m_group);
+    const GroupSettings& settings = m_shown;
     m_form->Load(FormLimitsOf(settings));
     m_multiple->setChecked(settings.allowMultiplePorts);
 }
@@ -60,13 +61,14 @@ bool CGroupProperties::OnApply()
     settings.periodLimitOn = entry.on[LimitPeriod];
     settings.periodChoice = entry.periodChoice;
     settings.periodMax = entry.text[LimitPeriod];
-    if (!m_doc.SaveGroupSettings(m_source, m_group, settings)) {
+    if (!m_doc.SaveGroupSettings(m_source, m_group, m_shown, settings)) {
         // Closing as if saved would lose what was typed.
         m_doc.Interaction().ShowMessage("The settings of group " + m_source + "\\" + m_group +
                                             " could not be saved.",
                                         kMessageCaption, Buttons::Ok, Icon::Error);
         return false;
     }
+    m_shown = settings;
     m_form->MarkSaved(reading->limits);
     return true;
 }

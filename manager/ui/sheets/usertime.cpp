@@ -1,6 +1,7 @@
 #include "manager/ui/sheets/userpages.h"
 
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/savechecks.h"
 
 #include <QVBoxLayout>
 
@@ -32,7 +33,8 @@ bool CUserTime::OnApply()
     if (!reading)
         return false;
     SetFormLimits(m_doc.EditRecord(), reading->limits);
-    m_doc.CommitEditedUser();
+    if (!m_doc.CommitEditedUser())
+        return ReportSaveFailure(m_doc, m_doc.Users().File());
     m_form->MarkSaved(reading->limits);
     return true;
 }
