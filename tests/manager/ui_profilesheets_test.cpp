@@ -70,7 +70,7 @@ TEST_F(GroupSheetTest, AGroupWithoutSectionOnlyAllowsSeveralPorts)
     EXPECT_EQ(UsrValue(kSales, "NoDuplicate"), "<missing>") << "cancel writes nothing";
 }
 
-TEST_F(GroupSheetTest, TextsAreWrittenAsTyped)
+TEST_F(GroupSheetTest, OnlyChangedAmountsAreWrittenAsNumbers)
 {
     auto sheet = Open();
     CGroupProperties* page = Page(*sheet);
@@ -82,11 +82,11 @@ TEST_F(GroupSheetTest, TextsAreWrittenAsTyped)
     page->MultiplePortsBox()->click();
     sheet->accept();
     ASSERT_EQ(sheet->result(), QDialog::Accepted);
-    EXPECT_EQ(UsrValue(kSales, "MaxSessionTime"), "0120");
-    EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "0");
+    EXPECT_EQ(UsrValue(kSales, "MaxSessionTime"), "120");
+    EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "<missing>") << "on without an amount is no change";
     EXPECT_EQ(UsrValue(kSales, "NoDuplicate"), "1");
-    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "0");
-    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "0");
+    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "<missing>");
+    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "<missing>");
 
     auto again = Open();
     EXPECT_TRUE(Page(*again)->Form()->Box(LimitSession)->isChecked());
@@ -103,10 +103,10 @@ TEST_F(GroupSheetTest, PeriodTypeFollowsTheChoiceOnlyWithAnAmount)
     page->Form()->Box(LimitPeriod)->click();
     EXPECT_EQ(page->Form()->PeriodChoice()->currentText(), "24 Hours") << "switching on starts at a day";
     EXPECT_TRUE(page->Form()->PeriodChoice()->isEnabled());
-    // On with an empty field: the text as typed, and no period.
+    // On with an empty field: no period limit, so nothing changed.
     ASSERT_TRUE(sheet->ApplyShownPages());
-    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "");
-    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "0");
+    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "<missing>");
+    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "<missing>");
 
     page->Form()->Field(LimitPeriod)->setText("3600");
     page->Form()->PeriodChoice()->setCurrentIndex(1);
@@ -135,7 +135,7 @@ TEST_F(GroupSheetTest, TextThatIsNoNumberIsRefused)
         EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{LimitRefusal(LimitTotal)});
         EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "7200");
     }
-    // Leading blanks before the digits are a number, kept as typed.
+    // Leading blanks before the digits are a number.
     page->Form()->Field(LimitTotal)->setText("  45");
     ASSERT_TRUE(sheet->ApplyShownPages());
     EXPECT_EQ(AtoiInt32(UsrValue(kSales, "MaxTotalTime")), 45);
@@ -303,7 +303,7 @@ TEST_F(OpenersTest, PortsListDoubleClickAndTreeMenusOpenTheirSheets)
     view->List()->selectionModel()->select(view->Model()->index(1, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     EXPECT_EQ(CatchModal([&] { view->OpenPortProperties(); }), "Properties for COM2 on EAST");
-    EXPECT_EQ(HwValue("EAST\\COM2", "MaxSessionTime"), "0") << "the sheet really opened the port";
+    EXPECT_EQ(HwValue("EAST\\COM2", "MaxSessionTime"), "<missing>") << "opening a port writes nothing";
 
     // The tree's context menus, each through its one action.
     auto trigger = [&](QTreeWidgetItem* node) {

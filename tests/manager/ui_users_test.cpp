@@ -231,6 +231,26 @@ TEST_F(UsersTest, TheGeneralPageFindsTheAccountByCaseAndResetsCounters)
     EXPECT_EQ(Value("OSTERHALL\\anna", "TotalDenieds"), "1") << "carried through";
 }
 
+TEST_F(UsersTest, ASheetOpenedBeforeAnyLoadKeepsTheCountersOfABusyAccount)
+{
+    // As from a busy port's panel: the user settings were never loaded.
+    OpenManager();
+    const std::string total = Value("OSTERHALL\\anna", "TotalTime");
+    ASSERT_NE(total, "0");
+    std::unique_ptr<CPropertySheet> sheet(
+        CreateUserSheet(*m_doc, "OSTERHALL\\anna", "OSTERHALL\\anna", UserSheetPages::WithoutNtRas, nullptr));
+    sheet->show();
+    auto* general = static_cast<CUserPropGeneral*>(sheet->Page(0));
+    EXPECT_FALSE(general->IsNewAccount());
+    EXPECT_EQ(general->Statistics()->topLevelItem(0)->text(1).toStdString(), total + " secs");
+    // The server component counts on while the sheet is open.
+    ASSERT_TRUE(WritePrivateProfileString("OSTERHALL\\anna", "TotalTime", "99999", m_doc->Users().File()));
+    sheet->OkButton()->click();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(Value("OSTERHALL\\anna", "TotalTime"), "99999");
+    EXPECT_EQ(Value("OSTERHALL\\anna", "TotalDenieds"), "1");
+}
+
 TEST_F(UsersTest, TimeAndAddressPagesWriteTheirLimitsAndRefuseBadOctets)
 {
     OpenManager();
