@@ -1,5 +1,6 @@
 #include "manager/core/policyedits.h"
 
+#include "common/text.h"
 #include "database/groupsettings.h"
 #include "database/hardwarefile.h"
 #include "database/profilevalues.h"
