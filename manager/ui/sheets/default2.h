@@ -4,6 +4,7 @@
 // multiple ports check box is stored as on the user and group pages: on is
 // NoDuplicate 0.
 
+#include "database/hardwarerecords.h"
 #include "manager/ui/sheets/limitspage.h"
 
 class QCheckBox;
@@ -23,6 +24,7 @@ protected:
 
 private:
     QCheckBox* m_multiple = nullptr;
+    DefaultProfile m_shown; // what the page showed, or last saved
 };
 
 } // namespace dm

@@ -4,6 +4,7 @@
 // the user settings file. The page reads and writes that section directly.
 // Amounts are written as typed, once the limits form has checked them.
 
+#include "database/groupsettings.h"
 #include "manager/ui/sheets/limitspage.h"
 
 #include <string>
@@ -27,6 +28,7 @@ private:
     std::string m_source;
     std::string m_group;
     QCheckBox* m_multiple = nullptr;
+    GroupSettings m_shown; // what the page showed, or last saved
 };
 
 } // namespace dm
