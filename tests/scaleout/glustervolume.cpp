@@ -189,6 +189,11 @@ bool GlusterVolume::Start(const ScaleOutSettings& settings, int mounts, std::str
     const fs::path work = m_scratch / "glusterd", run = m_scratch / "run", brick = m_scratch / "brick";
     for (const fs::path& dir : {work, run, brick})
         fs::create_directories(dir);
+    // The brick on a file system of the run's own: its store of hard links
+    // by file id grows by thousands of directories in a run, which an
+    // unmount drops at once.
+    if (::mount("tmpfs", brick.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=512m,mode=0755") == 0)
+        m_binds.push_back(brick);
     const fs::path volfile = m_scratch / "glusterd.vol";
     WriteFile(volfile, "volume management\n"
                        "    type mgmt/glusterd\n"

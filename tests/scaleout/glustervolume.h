@@ -50,7 +50,7 @@ private:
 
     std::filesystem::path m_scratch;
     std::filesystem::path m_logs;
-    std::vector<std::filesystem::path> m_binds; // system paths covered for the run
+    std::vector<std::filesystem::path> m_binds; // mounts made for the run, undone at its end
     Child m_daemon;
     std::vector<Child> m_clients;
     std::vector<std::filesystem::path> m_mountPoints;

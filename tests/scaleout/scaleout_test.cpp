@@ -112,6 +112,7 @@ protected:
         std::printf("[scale-out] volume up with %s, mounted twice, in %.1f s\n",
                     WithDefaults() ? "its default settings (DM_SCALEOUT_DEFAULTS)" : "the settings of docs/scale-out.md",
                     Seconds());
+        std::fflush(stdout);
     }
 
     static void TearDownTestSuite()
@@ -178,7 +179,7 @@ TEST_F(ScaleOut, TwoWritersAndAReaderKeepEveryKey)
 
 TEST_F(ScaleOut, ServerAndManagerNetworksShareTheDatabase)
 {
-    const NetworksReport report = RunServerAndManagerNetworks(Machine(1), Machine(2), Scratch(), 8.0);
+    const NetworksReport report = RunServerAndManagerNetworks(Machine(1), Machine(2), Scratch(), 6.0);
     ASSERT_TRUE(report.problem.empty()) << report.problem;
     std::printf("[scale-out] server network on machine 1, manager network on machine 2: dmsim logged %d connects, "
                 "%d session ends and %d denials; counters equal the logs for %d of %d accounts; %d account and "
@@ -188,11 +189,12 @@ TEST_F(ScaleOut, ServerAndManagerNetworksShareTheDatabase)
                 report.accountEdits, report.portEdits, report.editedKeysHeld, report.editedKeys, report.managerReads,
                 report.readsWentBack, static_cast<int>(report.failures.size()), CheckSeconds());
     EXPECT_GT(report.connects, 20) << "dmsim barely ran";
-    EXPECT_GT(report.accountEdits + report.portEdits, 10);
+    EXPECT_GE(report.accountEdits, 5);
+    EXPECT_GE(report.portEdits, 3);
     EXPECT_EQ(report.accountsMatching, report.accounts) << report.firstMismatch;
     EXPECT_EQ(report.editedKeysHeld, report.editedKeys) << report.firstLostEdit;
     EXPECT_EQ(report.readsWentBack, 0) << report.firstWentBack;
-    EXPECT_GT(report.managerReads, 10);
+    EXPECT_GE(report.managerReads, 10);
     for (const std::string& failure : report.failures)
         ADD_FAILURE() << failure;
 }

@@ -334,7 +334,8 @@ NetworksReport RunServerAndManagerNetworks(const fs::path& machine1, const fs::p
     std::map<std::string, int> expectedExpiry;    // lower-case account -> last value saved
     std::map<std::string, int> expectedPortLimit; // port section -> last value written
     const Clock::time_point start = Clock::now();
-    for (int round = 0; Since(start) < seconds; ++round) {
+    double nextLogLoad = 0, nextAccountEdit = 0.2, nextPortEdit = 0.5;
+    while (Since(start) < seconds) {
         if (auto status = sim.Wait(0)) {
             report.problem = "dmsim ended early (" + std::to_string(*status) + "): " + ReadFile(simOutput);
             return report;
@@ -357,7 +358,8 @@ NetworksReport RunServerAndManagerNetworks(const fs::path& machine1, const fs::p
             }
             seen = std::move(now);
         }
-        if (round % 4 == 0) {
+        if (Since(start) >= nextLogLoad) {
+            nextLogLoad += 0.5;
             log.LoadScope(4, static_cast<std::uint32_t>(std::time(nullptr)));
             ++report.managerReads;
             if (log.Count() < logRecordsSeen) {
@@ -368,8 +370,9 @@ NetworksReport RunServerAndManagerNetworks(const fs::path& machine1, const fs::p
             }
             logRecordsSeen = std::max(logRecordsSeen, log.Count());
         }
-        if (round % 3 == 1 && !users.Records().empty()) {
+        if (Since(start) >= nextAccountEdit && !users.Records().empty()) {
             // The user page: a new expiry for one account, saved as the sheet saves.
+            nextAccountEdit += 0.3;
             UserRecord& record = users.Records()[static_cast<std::size_t>(report.accountEdits) % users.Records().size()];
             if (before.FindAccount(record.accountKey)) {
                 record.expiryTime = 5000 + report.accountEdits;
@@ -380,7 +383,8 @@ NetworksReport RunServerAndManagerNetworks(const fs::path& machine1, const fs::p
             }
             ++report.accountEdits;
         }
-        if (round % 7 == 3) {
+        if (Since(start) >= nextPortEdit) {
+            nextPortEdit += 0.8;
             const std::string& port = ports[static_cast<std::size_t>(report.portEdits) % ports.size()];
             const int value = 3600 + 60 * report.portEdits;
             std::string out;
@@ -390,7 +394,7 @@ NetworksReport RunServerAndManagerNetworks(const fs::path& machine1, const fs::p
                 AddFailure(report, "the edit of " + port + " failed: " + out);
             ++report.portEdits;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 
     sim.Signal(SIGTERM);
