@@ -19,6 +19,7 @@
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <optional>
 #include <poll.h>
 #include <sstream>
 #include <thread>
@@ -125,11 +126,17 @@ public:
         if (const char* value = std::getenv("DIALMIND_NETWORK"))
             m_saved = value;
     }
-    ~NetworkSwitch() { ::setenv("DIALMIND_NETWORK", m_saved.c_str(), 1); }
+    ~NetworkSwitch()
+    {
+        if (m_saved)
+            ::setenv("DIALMIND_NETWORK", m_saved->c_str(), 1);
+        else
+            ::unsetenv("DIALMIND_NETWORK");
+    }
     void Use(const fs::path& root) { ::setenv("DIALMIND_NETWORK", root.c_str(), 1); }
 
 private:
-    std::string m_saved;
+    std::optional<std::string> m_saved;
 };
 
 // A demo network whose database directory lies on the volume through the
@@ -250,8 +257,8 @@ SharedFileReport RunTwoWritersAndAReader(const fs::path& machine1, const fs::pat
     });
     Child writers[2] = {writer(0), writer(1)};
     for (Child& w : writers)
-        if (!w.Wait(120))
-            report.firstProblem = "a writer did not finish within 120 s";
+        if (!w.Wait(60))
+            report.firstProblem = "a writer did not finish within 60 s";
     WriteFile(stop, "");
     if (!reader.Wait(30))
         report.firstProblem = "the reader did not stop";
