@@ -250,21 +250,37 @@ void LiveService::Tick(std::uint32_t now)
         TakeRequests(s);
     m_simulation->RunUntil(now);
     for (auto& [dir, db] : m_databases)
-        db->FlushAll();
+        NoteWrite(dir, db->FlushAll());
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, false);
 }
 
-void LiveService::Stop(std::uint32_t now)
+void LiveService::NoteWrite(const std::string& dir, bool written)
+{
+    // Said once when the writes begin to fail and once when they succeed
+    // again; the records wait in memory meanwhile.
+    if (!written && m_unwritten.insert(dir).second)
+        std::fprintf(stderr, "dmsim: cannot write the database %s; its records are kept and written later\n",
+                     dir.c_str());
+    else if (written && m_unwritten.erase(dir) != 0)
+        std::fprintf(stderr, "dmsim: the database %s is written again\n", dir.c_str());
+}
+
+bool LiveService::Stop(std::uint32_t now)
 {
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         TakeRequests(s);
     m_simulation->RunUntil(now);
     m_simulation->HangUpAll(now);
+    bool written = true;
     for (auto& [dir, db] : m_databases)
-        db->FlushAll();
+        if (!db->FlushAll()) {
+            std::fprintf(stderr, "dmsim: records of the database %s could not be written\n", dir.c_str());
+            written = false;
+        }
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, true);
+    return written;
 }
 
 std::uint32_t LiveStart(const std::vector<ScannedServer>& servers, std::uint32_t clock)
@@ -302,9 +318,9 @@ int RunLive(const LiveOptions& options, const std::atomic<bool>& stop)
         now = start + static_cast<std::uint32_t>(elapsed * options.speed);
         service.Tick(now);
     }
-    service.Stop(now);
+    const bool written = service.Stop(now);
     std::printf("dmsim: stopped\n");
-    return 0;
+    return written ? 0 : 1;
 }
 
 } // namespace dm::netemu
