@@ -352,3 +352,26 @@ TEST_F(UseViewTest, AWindowOutsideTheHistoryScopeReadsItsOwnDaysAndAgreesWithDmc
     EXPECT_EQ(Cell(0, 2).toStdString(), std::to_string((7200 + 21600) * 100 / (3 * kDay + kDay / 2)));
     EXPECT_EQ(saved(), dmctl());
 }
+
+TEST_F(UseViewTest, TheRubberBandZoomsToTheTimesTheTooltipsNamed)
+{
+    // The week before today begins before the earliest loaded record.
+    View()->ZoomAction(ZoomWeek)->trigger();
+    ASSERT_LT(Window().start, m_doc->GraphWindow().ScopeStart());
+    const TimeSpan week = Window();
+    auto tooltipAt = [&](double share) {
+        SendMouse(QEvent::MouseMove, GraphPoint(0, share), Qt::NoButton, Qt::NoButton);
+        return View()->CursorTimeText().toStdString();
+    };
+    const std::string from = tooltipAt(0.3);
+    const std::string to = tooltipAt(0.6);
+    Drag(0.3, 0.6);
+    EXPECT_TRUE(m_ui.m_messages.empty());
+    EXPECT_EQ(FormatLocalTime("%B %d @ %H:%M", Window().start), from);
+    EXPECT_EQ(FormatLocalTime("%B %d @ %H:%M", Window().end), to);
+    const int left = View()->Header()->GraphLeft();
+    const int width = View()->Header()->GraphWidth();
+    EXPECT_EQ(Window().start, UsageWindow::TimeAt(week, GraphPoint(0, 0.3).x() - left, width));
+    View()->ZoomBack();
+    EXPECT_EQ(Window(), week);
+}
