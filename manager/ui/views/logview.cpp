@@ -252,9 +252,7 @@ ListPrintout CLogView::Printout()
     const HistoryTable& table = m_model->Table();
     for (int column = 0; column < table.ColumnCount(); ++column) {
         printout.headers.push_back(QString::fromStdString(HistoryPrintHeader(table.Columns()[static_cast<size_t>(column)])));
-        printout.screenWidths.push_back(m_list->header()->sectionSize(column));
     }
-    printout.clientWidth = m_list->viewport()->width();
     printout.rowCount = table.RowCount();
     printout.cell = [&table](int row, int column) { return QString::fromStdString(table.CellText(row, column)); };
     return printout;

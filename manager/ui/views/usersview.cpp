@@ -221,11 +221,8 @@ ListPrintout CUsersView::Printout() const
 {
     ListPrintout out;
     out.title = QStringLiteral("User Accounts in Dialminder");
-    for (int column = 0; column < UsersColumnCount; ++column) {
+    for (int column = 0; column < UsersColumnCount; ++column)
         out.headers << QString::fromLatin1(UsersColumns()[static_cast<std::size_t>(column)].printHeader);
-        out.screenWidths.push_back(m_list->header()->sectionSize(column));
-    }
-    out.clientWidth = m_list->viewport()->width();
     out.rowCount = m_model->rowCount();
     const UsersModel* model = m_model;
     out.cell = [model](int row, int column) {
