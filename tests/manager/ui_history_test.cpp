@@ -145,7 +145,6 @@ TEST_F(HistoryViewTest, RowsShowTheRecordsTextsAndIconsLatestFirst)
     ASSERT_EQ(model.rowCount(), 4);
     ASSERT_EQ(model.columnCount(), 8);
     EXPECT_EQ(model.headerData(7, Qt::Horizontal).toString(), "Lasted (hh:mm:ss)");
-    EXPECT_EQ(view.List()->header()->sectionSize(0), m_doc->Settings().columnWidths[0]);
     // Time, server, port, action, information, user, IP, lasted.
     EXPECT_EQ(Column(0), QStringList({"12/05/97 13:00:00", "12/05/97 12:03:20", "12/05/97 12:01:40",
                                       "12/05/97 12:00:00"}));
@@ -394,4 +393,42 @@ TEST_F(HistoryViewTest, ScopeBarTextsArrowsAndOneReloadForQuickClicks)
     const std::uint32_t date = m_doc->HistoryDate();
     bar.StepDays(-1);
     EXPECT_EQ(m_doc->HistoryDate(), date);
+}
+
+TEST_F(HistoryViewTest, ColumnsStartSizedToTheirContentsAndAWidthThePersonSetIsKept)
+{
+    m_doc->Settings().columnWidths[2] = 211; // set by the person earlier
+    CLogView& view = OpenView();
+    QHeaderView* header = view.List()->header();
+    const QFontMetrics metrics(view.List()->font());
+    for (int column = 0; column < view.Model()->columnCount(); ++column) {
+        if (column == 2)
+            continue;
+        EXPECT_FALSE(view.WidthSetByPerson(column)) << column;
+        // Every cell's text and the header's fit.
+        for (int row = 0; row < view.Model()->rowCount(); ++row)
+            EXPECT_GT(header->sectionSize(column), metrics.horizontalAdvance(Cell(row, column))) << column;
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+    }
+    EXPECT_TRUE(view.WidthSetByPerson(2));
+    EXPECT_EQ(header->sectionSize(2), 211);
+    // An empty column is as narrow as its header, not a default 100.
+    const int ip = 6;
+    ASSERT_EQ(view.Model()->headerData(ip, Qt::Horizontal).toString(), "IP");
+    EXPECT_LT(header->sectionSize(ip), header->sectionSize(4));
+
+    // A refill (every refresh) leaves the widths; a header click still sorts.
+    header->resizeSection(4, 300);
+    view.OnDocumentUpdate(nullptr, hint::DataChanged);
+    EXPECT_EQ(header->sectionSize(4), 300);
+    view.SortByColumn(1);
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+
+    // Stored: only what the person set; the others their position's default,
+    // so that they are sized to their contents again next time.
+    view.SaveColumnWidths();
+    EXPECT_EQ(m_doc->Settings().columnWidths[4], 300);
+    EXPECT_EQ(m_doc->Settings().columnWidths[2], 211);
+    EXPECT_EQ(m_doc->Settings().columnWidths[0], ManagerSettings::NoKeyColumnWidths[0]);
+    EXPECT_EQ(m_doc->Settings().columnWidths[6], ManagerSettings::NoKeyColumnWidths[6]);
 }
