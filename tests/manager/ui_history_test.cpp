@@ -209,8 +209,9 @@ TEST_F(HistoryViewTest, TreeSelectionFiltersAndAGroupMatchesTheUserNameOnly)
     m_doc->CurrentSelection().domain = "ACME";
     m_doc->CurrentSelection().group = "Staff";
     CLogView& view = OpenView();
-    // carl's record is of another domain: the domain of the selection still applies.
-    EXPECT_EQ(Column(5), QStringList({"ACME\\anna", "ACME\\anna"}));
+    // A group matches the user name whatever the domain, as the users view
+    // lists the accounts: carl's record of another domain is shown too.
+    EXPECT_EQ(Column(5), QStringList({"ACME\\anna", "OTHER\\carl", "ACME\\anna"}));
     m_doc->CurrentSelection() = Selection();
     m_doc->CurrentSelection().port = "com10";
     view.OnDocumentUpdate(nullptr, hint::SelectionChanged);
