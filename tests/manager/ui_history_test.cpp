@@ -433,3 +433,59 @@ TEST_F(HistoryViewTest, ColumnsStartSizedToTheirContentsAndAWidthThePersonSetIsK
     EXPECT_EQ(m_doc->Settings().columnWidths[0], ManagerSettings::NoKeyColumnWidths[0]);
     EXPECT_EQ(m_doc->Settings().columnWidths[6], ManagerSettings::NoKeyColumnWidths[6]);
 }
+
+TEST_F(HistoryViewTest, TheKeyboardDeletesCopiesAndOpensThePopUpMenuOfTheSelectedRows)
+{
+    Tree().SelectNode(Tree().FindNode("EAST"));
+    m_frame->RunCommand(Command::Refresh);
+    m_frame->show();
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame.get()));
+    // Ctrl+2 chooses History, from wherever the focus is.
+    QTest::keyClick(m_frame.get(), Qt::Key_2, Qt::ControlModifier);
+    ASSERT_EQ(m_doc->ViewMode(), ModeHistory);
+    auto* view = qobject_cast<CLogView*>(m_frame->RightPane());
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->Model()->rowCount(), 4);
+    QTreeView* list = view->List();
+    list->setFocus();
+    list->selectionModel()->select(view->Model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    list->selectionModel()->select(view->Model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_TRUE(m_frame->Action(Command::Copy)->isEnabled());
+    EXPECT_TRUE(m_frame->Action(Command::Delete)->isEnabled());
+
+    // Ctrl+C copies the selected rows, not one cell.
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(copied.count(QStringLiteral("\r\n")), 2) << copied.toStdString();
+    EXPECT_TRUE(copied.startsWith(view->Model()->index(0, 0).data().toString() + QLatin1Char(',')))
+        << copied.toStdString();
+
+    // Del asks about the selected records (No keeps them).
+    m_ui.QueueAnswer(Answer::No);
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(m_ui.m_messages.size(), 1u);
+    EXPECT_EQ(m_ui.m_messages[0].text, "Are you sure that you want to permanently delete the selected records?");
+    EXPECT_EQ(view->Model()->rowCount(), 4);
+
+    // The Menu key and Shift+F10 open the pop-up menu.
+    QTest::keyClick(list, Qt::Key_Menu);
+    EXPECT_TRUE(view->PopupMenu()->isVisible());
+    view->PopupMenu()->close();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(view->PopupMenu()->isVisible());
+    view->PopupMenu()->close();
+
+    // Without a selection there is nothing to delete or copy.
+    list->setFocus();
+    list->clearSelection();
+    EXPECT_FALSE(m_frame->Action(Command::Copy)->isEnabled());
+    EXPECT_FALSE(m_frame->Action(Command::Delete)->isEnabled());
+    // Ctrl+3 and Ctrl+1 choose Graphs and Status.
+    QTest::keyClick(m_frame.get(), Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(m_doc->ViewMode(), ModeGraphs);
+    QTest::keyClick(m_frame.get(), Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(m_doc->ViewMode(), ModeStatus);
+}

@@ -127,7 +127,9 @@ void CUseView::CreateCommands()
     const QString zoomTexts[] = {QStringLiteral("by &Hour"), QStringLiteral("by &Day"), QStringLiteral("by &Week"),
                                  QStringLiteral("by &Month")};
     for (int unit = ZoomHour; unit <= ZoomMonth; ++unit) {
-        m_zoom[unit] = add(zoomTexts[unit], QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + unit)), [this, unit] { ZoomBy(unit); });
+        // Alt: Ctrl+1 to Ctrl+3 choose the frame's view.
+        m_zoom[unit] = add(zoomTexts[unit], QKeySequence(Qt::ALT | static_cast<Qt::Key>(Qt::Key_1 + unit)),
+                           [this, unit] { ZoomBy(unit); });
         m_zoom[unit]->setCheckable(true);
     }
     m_today = add(QStringLiteral("View &Today"), QKeySequence(Qt::CTRL | Qt::Key_T), [this] { ViewToday(); });
