@@ -4,6 +4,7 @@
 #include "common/timeformat.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/usagerows.h"
 #include "manager/core/usagesource.h"
@@ -88,11 +89,8 @@ int RunUsage(const std::vector<std::string>& args)
     if (to <= from)
         return Usage("--to must be later than --from");
 
-    const dm::ResolvedPath resolved = dm::ResolvePath(dbdir);
-    if (!resolved.ok()) {
-        std::fprintf(stderr, "dmctl usage: cannot reach '%s' (error %lu)\n", dbdir.c_str(), resolved.error);
+    if (!dmctl::CheckDatabaseDirectory(dbdir, "usage"))
         return 1;
-    }
     dm::ActivityLog log(dm::ResolvePathOrEmpty);
     log.SetDatabaseDirectory(dbdir);
     const dm::TimeSpan window{from, to};
