@@ -12,6 +12,7 @@
 #include "manager/ui/views/portsview.h"
 #include "platform/files/network.h"
 #include "platform/ras/rasportstore.h"
+#include "tests/support/childprocess.h"
 
 #include <QAction>
 #include <QApplication>
@@ -219,4 +220,16 @@ TEST_F(ManagerFaultsTest, AClickOnAnExpanderAfterARebuildOnlyExpands)
     // A click on the label itself selects the node.
     QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {}, label.center());
     EXPECT_EQ(m_doc->CurrentKind(), KindServer);
+}
+
+TEST(ManagerWithoutDisplay, SaysSoInOneLineAndEndsWithOne)
+{
+    const ProgramRun run = RunProgram(std::string(DM_BIN_DIR) + "/dialmind", {},
+                                      {"DISPLAY=:97.0", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "dialmind: cannot show the window: no display can be reached (DISPLAY or WAYLAND_DISPLAY)\n");
+    // --help needs no display.
+    const ProgramRun help = RunProgram(std::string(DM_BIN_DIR) + "/dialmind", {"--help"},
+                                       {"DISPLAY=:97.0", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    EXPECT_EQ(help.status, 0);
 }
