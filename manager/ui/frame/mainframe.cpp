@@ -107,16 +107,21 @@ CMainFrame::CMainFrame(CDMDoc& doc, QtUserInteraction& ui, ManagerExtensions ext
         });
     }
     // Delete and Copy follow the focus and the pane's selection.
-    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandStates(); });
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandStates(); });
     qApp->installEventFilter(this);
 
     resize(1180, 760);
     UpdateCommandStates();
+    // The keyboard starts in the tree; Tab reaches the view switch.
+    m_tree->setFocus(Qt::OtherFocusReason);
 }
 
 CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
+    disconnect(m_focusConnection);
+    for (const QMetaObject::Connection& connection : m_paneConnections)
+        disconnect(connection);
     // The thread asks this window to repaint; it stops before the window goes.
     m_portTotals.reset();
     m_ui.SetProgressWindow(nullptr);
@@ -203,6 +208,9 @@ void CMainFrame::SwitchView(int kind)
     const QList<int> sizes = m_splitter->sizes();
     // The old view goes first, so that it leaves the document's observers
     // before the new one registers.
+    for (const QMetaObject::Connection& connection : m_paneConnections)
+        disconnect(connection);
+    m_paneConnections.clear();
     delete m_rightPane;
     QWidget* view = CreatePane(pane);
     m_rightPane = view;
@@ -220,8 +228,8 @@ void CMainFrame::SwitchView(int kind)
     m_toolBar->EnableButton(4, saves);
     for (QAbstractItemView* list : view->findChildren<QAbstractItemView*>()) {
         if (list->selectionModel())
-            connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                    &CMainFrame::UpdateCommandStates);
+            m_paneConnections.push_back(connect(list->selectionModel(), &QItemSelectionModel::selectionChanged,
+                                                this, &CMainFrame::UpdateCommandStates));
     }
     UpdateCommandStates();
     Q_EMIT paneSwitched(pane);
