@@ -69,7 +69,7 @@ TEST(HelpMap, ShippedPagesExistForEveryContext)
     HelpMap map;
     ASSERT_TRUE(map.Load(std::filesystem::path(DM_SOURCE_DIR) / "docs" / "help"));
     EXPECT_TRUE(map.Errors().empty());
-    for (int context : {1, 100, 14, 15, 67, 68, 72, 73, 75}) {
+    for (int context : {1, 100, 110, 120, 130, 14, 15, 67, 68, 72, 73, 75}) {
         ASSERT_TRUE(map.Find(context)) << context;
         EXPECT_TRUE(std::filesystem::exists(map.PagePath(context))) << context;
     }

@@ -173,9 +173,17 @@ TEST_F(FrameTest, HelpContextAndAbout)
     Tree().FindNode("EAST")->setExpanded(true);
     Select("COM1");
     EXPECT_EQ(m_frame->HelpContext(), 100);
+    // Each pane opens its own page.
     m_doc->SetViewMode(ModeHistory);
-    EXPECT_EQ(m_frame->HelpContext(), 1);
+    EXPECT_EQ(m_frame->HelpContext(), 110);
+    m_doc->SetViewMode(ModeGraphs);
+    EXPECT_EQ(m_frame->HelpContext(), 130);
+    Tree().AccountsRoot()->setExpanded(true);
+    Select("Accounts");
     m_doc->SetViewMode(ModeStatus);
+    EXPECT_EQ(m_frame->HelpContext(), 120);
+    Select("Servers");
+    EXPECT_EQ(m_frame->HelpContext(), 1);
 
     Select("EAST");
     m_frame->RunCommand(Command::About);

@@ -173,7 +173,14 @@ QAction* CMainFrame::Action(Command command) const
 
 int CMainFrame::HelpContext() const
 {
-    return m_doc.CurrentKind() == KindPort && m_doc.ViewMode() == ModeStatus ? 100 : 1;
+    // The page of the pane shown; the contents for the others.
+    switch (m_paneKind) {
+    case PaneKind::PortStatus: return 100;
+    case PaneKind::History: return 110;
+    case PaneKind::Users: return 120;
+    case PaneKind::Graphs: return 130;
+    default: return 1;
+    }
 }
 
 QWidget* CMainFrame::CreatePane(PaneKind pane)
