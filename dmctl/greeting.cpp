@@ -6,6 +6,7 @@
 #include "database/hardwarefile.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "manager/core/greetingpreview.h"
 #include "platform/files/pathresolver.h"
 
@@ -70,6 +71,8 @@ int RunGreeting(const std::vector<std::string>& args)
                          "'");
         *number = *value;
     }
+    if (!dmctl::CheckDatabaseDirectory(words.positional[0], "greeting"))
+        return 1;
     const std::string file = dm::HardwareFileIn(words.positional[0]);
     const dm::ResolvedPath resolved = dm::ResolvePath(file);
     std::error_code ec;

@@ -3,6 +3,7 @@
 
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "manager/core/logfiles.h"
 #include "platform/files/pathresolver.h"
 
@@ -34,6 +35,8 @@ int RunLogFiles(const std::vector<std::string>& args)
         return 2;
     }
     const std::string& directory = words.positional[0];
+    if (!dmctl::CheckDatabaseDirectory(directory, "logfiles"))
+        return 1;
     const dm::ResolvedPath logData = dm::ResolvePath(directory + "\\LogData");
     std::error_code ec;
     if (!logData.ok() || !std::filesystem::is_directory(logData.path, ec)) {

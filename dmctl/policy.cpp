@@ -6,6 +6,7 @@
 #include "database/policyexplain.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "dmctl/policyedit.h"
 
 #include <cstdio>
@@ -69,6 +70,8 @@ int Explain(const std::vector<std::string>& args)
     caller.account = positional[1];
     if (caller.account.find('\\') == std::string::npos)
         return Usage("ACCOUNT is DOMAIN\\name");
+    if (!dmctl::CheckDatabaseDirectory(dir, "policy"))
+        return 1;
     const dm::HardwareDatabase hw = dm::LoadHardwareDatabase(dm::HardwareFileIn(dir));
     dm::UserDatabase usr = dm::LoadUserDatabase(dm::UserFileIn(dir));
     const dm::PolicyExplanation explanation =

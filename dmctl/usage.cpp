@@ -4,8 +4,10 @@
 #include "common/timeformat.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/usagerows.h"
+#include "manager/core/usagesource.h"
 #include "manager/core/usagestatistics.h"
 #include "platform/files/pathresolver.h"
 
@@ -15,7 +17,7 @@
 namespace dmctl::usagegroup {
 
 const char kUsageHelp[] =
-    "Usage: dmctl usage DBDIR --from TIME --to TIME [--server S [--port P]] [--network]\n\n"
+    "Usage: dmctl usage DBDIR --from TIME --to TIME [--server S [--port P]] [--logged]\n\n"
     "How much of the window from TIME to TIME each port was free and busy, computed\n"
     "from the session ends in the activity log of the database directory DBDIR (a\n"
     "system path such as \"\\\\MASTER\\DM_NT_DB\" or a path of this machine), exactly\n"
@@ -27,9 +29,11 @@ const char kUsageHelp[] =
     "                     --from and its end for --to; see dmctl --help)\n"
     "  --server S         only the ports of server S\n"
     "  --port P           only port P of server S (listed even without sessions)\n"
-    "  --network          list the ports of the monitored servers (from the\n"
-    "                     registry and the RAS library, as the manager lists them)\n"
-    "                     instead of the ports that the day files of the window name\n";
+    "  --logged           list the ports that the day files of the window name\n"
+    "                     instead of the ports of the monitored servers (read from\n"
+    "                     the registry and the RAS library, in the manager's order)\n\n"
+    "A session that no end follows in the days read is busy up to now when those\n"
+    "days reach today, as the graph counts a session still in progress.\n";
 
 int Usage(const std::string& error)
 {
@@ -50,7 +54,7 @@ dm::PortList NetworkPorts()
 
 int RunUsage(const std::vector<std::string>& args)
 {
-    const dmctl::Syntax syntax{1, 1, {"--from", "--to", "--server", "--port"}, {"--network"}, {}};
+    const dmctl::Syntax syntax{1, 1, {"--from", "--to", "--server", "--port"}, {"--network", "--logged"}, {}};
     const dmctl::Words words = dmctl::ParseWords(args, syntax);
     if (words.help) {
         std::printf("%s", kUsageHelp);
@@ -68,7 +72,11 @@ int RunUsage(const std::vector<std::string>& args)
     dm::UsageFilter filter;
     filter.server = words.Get("--server", filter.server);
     filter.port = words.Get("--port", filter.port);
-    const bool network = words.Has("--network");
+    // The pane lists the monitored servers' ports; "--network" names that
+    // default and stays accepted.
+    const bool logged = words.Has("--logged");
+    if (logged && words.Has("--network"))
+        return Usage("--logged and --network exclude each other");
     if (dbdir.empty())
         return Usage("DBDIR is missing");
     if (fromText.empty() || toText.empty())
@@ -81,24 +89,19 @@ int RunUsage(const std::vector<std::string>& args)
     if (to <= from)
         return Usage("--to must be later than --from");
 
-    const dm::ResolvedPath resolved = dm::ResolvePath(dbdir);
-    if (!resolved.ok()) {
-        std::fprintf(stderr, "dmctl usage: cannot reach '%s' (error %lu)\n", dbdir.c_str(), resolved.error);
+    if (!dmctl::CheckDatabaseDirectory(dbdir, "usage"))
         return 1;
-    }
     dm::ActivityLog log(dm::ResolvePathOrEmpty);
     log.SetDatabaseDirectory(dbdir);
-    // A session still running at the window's end is logged when it ends:
-    // the day after the window is read as well.
-    const std::uint32_t lastDay = to > std::numeric_limits<std::uint32_t>::max() - 86400u ? to : to + 86400u;
-    log.LoadRange(from, lastDay);
+    const dm::TimeSpan window{from, to};
+    dm::LoadUsageRecords(log, window);
 
-    const dm::PortList ports = network ? NetworkPorts()
-                                       : dm::PortsOfRecords(log.Records(), dm::StartOfLocalDay(from),
-                                                            dm::EndOfLocalDay(to));
+    const dm::PortList ports = logged ? dm::PortsOfRecords(log.Records(), dm::StartOfLocalDay(from),
+                                                           dm::EndOfLocalDay(to))
+                                      : NetworkPorts();
     dm::UsageStatistics stats;
     stats.SetEntries(dm::UsageLabels(ports, filter));
-    stats.Compute(log.Records(), dm::TimeSpan{from, to});
+    stats.Compute(log.Records(), window, {}, dm::InProgressUntil(window, dm::NowTime()));
     const std::string text = stats.CsvText();
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;

@@ -109,6 +109,17 @@ void CPropertySheet::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     OnCurrentChanged(m_tabs->currentIndex());
+    // The keyboard starts on the shown page's first field.
+    if (QWidget* page = m_tabs->currentWidget()) {
+        for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+            if (!page->isAncestorOf(w))
+                break;
+            if (w->isEnabled() && w->isVisibleTo(page) && (w->focusPolicy() & Qt::TabFocus)) {
+                w->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
+    }
 }
 
 void CPropertySheet::OnCurrentChanged(int index)

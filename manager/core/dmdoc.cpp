@@ -39,6 +39,8 @@ CDMDoc::CDMDoc(UserInteraction& ui)
       m_platform(std::make_unique<Platform>()),
       m_log(std::make_unique<ActivityLog>(
           [](std::string_view path) { return ResolvePathOrEmpty(path); })),
+      m_graphLog(std::make_unique<ActivityLog>(
+          [](std::string_view path) { return ResolvePathOrEmpty(path); })),
       m_liveData(std::make_unique<PortLiveData>()),
       m_remote(ui)
 {

@@ -130,6 +130,9 @@ public:
     // The usage graph's time window; every load of the log sets it to today,
     // zoomed by day, with the scope starting at the earliest loaded record.
     UsageWindow& GraphWindow() { return m_graphWindow; }
+    // The records the usage graph reads for its own window (LoadUsageRecords),
+    // apart from the history scope's.
+    ActivityLog& GraphLog() { return *m_graphLog; }
 
     // --- Servers and the RAS library -----------------------------------------------
     std::vector<ServerEntry>& Servers() { return m_servers; }
@@ -198,6 +201,7 @@ private:
     std::unique_ptr<Platform> m_platform;
     std::unique_ptr<RasAccess> m_ras;
     std::unique_ptr<ActivityLog> m_log;
+    std::unique_ptr<ActivityLog> m_graphLog;
     std::unique_ptr<PortLiveData> m_liveData;
     RemoteConfig m_remote;
     FrameInterface* m_frame = nullptr;

@@ -27,8 +27,13 @@ HistoryFilter HistoryFilter::FromSelection(const Selection& selection, UserInter
     filter.port = selection.port;
     filter.user = selection.user;
     filter.domain = selection.domain;
-    if (Restricts(selection.group))
+    // A group holds user names: its members' records count whatever their
+    // domain, as the users view lists them. The selection's domain only
+    // names where the group is kept.
+    if (Restricts(selection.group)) {
+        filter.domain = "*";
         filter.SetGroupMembers(NetworkAccounts::GroupMembers(selection.domain, selection.group, ui));
+    }
     return filter;
 }
 

@@ -56,6 +56,10 @@ bool RemoteConfig::DiscoverDatabaseDirectory(ServerEntry& server, std::string& d
         server.state = ServerState::RegistryUnavailable;
         return false;
     }
+    if (result == MasterShareResult::NoComponent) {
+        server.state = ServerState::NoComponent;
+        return false;
+    }
     return result != MasterShareResult::ShareMissing;
 }
 

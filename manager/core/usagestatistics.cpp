@@ -148,7 +148,8 @@ void UsageStatistics::SetEntries(const std::vector<std::string>& labels)
     m_computed = false;
 }
 
-void UsageStatistics::Compute(const std::vector<LogRecord>& records, TimeSpan window, const Progress& progress)
+void UsageStatistics::Compute(const std::vector<LogRecord>& records, TimeSpan window, const Progress& progress,
+                              std::uint32_t inProgressUntil)
 {
     m_window = window;
     for (UsageEntry& entry : m_entries) {
@@ -165,20 +166,36 @@ void UsageStatistics::Compute(const std::vector<LogRecord>& records, TimeSpan wi
         const PortIndex index(m_entries);
         const std::int64_t windowStart = window.start;
         const std::int64_t windowEnd = window.end;
-        for (const LogRecord& record : records) {
-            if (record.kind != kLogSessionEnd)
-                continue;
-            const std::int64_t end = record.time;
-            const std::int64_t start = end - std::max<std::int32_t>(record.duration, 0);
+        auto add = [&](int entry, std::int64_t start, std::int64_t end) {
             if (end <= windowStart || start >= windowEnd)
-                continue;
-            int entry = index.Find(record.server, record.port);
-            if (entry < 0)
-                continue;
+                return;
             const Session session{static_cast<std::uint32_t>(std::max(start, windowStart)),
                                   static_cast<std::uint32_t>(std::min(end, windowEnd))};
             for (; entry >= 0; entry = index.Next(entry))
                 sessions[static_cast<std::size_t>(entry)].push_back(session);
+        };
+        // The time of each port's connect that no session end has followed
+        // yet (records are in time order); -1 when none.
+        std::vector<std::int64_t> openSince(m_entries.size(), -1);
+        for (const LogRecord& record : records) {
+            if (record.kind != kLogSessionEnd && record.kind != kLogConnect)
+                continue;
+            const int entry = index.Find(record.server, record.port);
+            if (entry < 0)
+                continue;
+            if (record.kind == kLogConnect) {
+                openSince[static_cast<std::size_t>(entry)] = record.time;
+                continue;
+            }
+            openSince[static_cast<std::size_t>(entry)] = -1;
+            const std::int64_t end = record.time;
+            add(entry, end - std::max<std::int32_t>(record.duration, 0), end);
+        }
+        // A session still in progress is busy from its connect up to now.
+        if (inProgressUntil != 0) {
+            for (std::size_t i = 0; i < openSince.size(); ++i)
+                if (openSince[i] >= 0 && openSince[i] < inProgressUntil)
+                    add(static_cast<int>(i), openSince[i], inProgressUntil);
         }
     }
     // Then each entry is finished in row order.

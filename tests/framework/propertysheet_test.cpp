@@ -174,3 +174,15 @@ TEST(PropertySheet, HelpAndContextHelpButtonsOnRequest)
     EXPECT_TRUE(sheet.HelpButton()->isVisible());
     EXPECT_EQ(sheet.windowTitle(), "System Settings");
 }
+
+TEST(PropertySheet, TheKeyboardStartsOnTheShownPagesFirstField)
+{
+    Sheet s;
+    s.sheet.SetActivePage(1);
+    s.sheet.show();
+    EXPECT_EQ(s.sheet.focusWidget(), s.second->m_edit);
+    s.sheet.hide();
+    s.sheet.SetActivePage(0);
+    s.sheet.show();
+    EXPECT_EQ(s.sheet.focusWidget(), s.first->m_edit);
+}

@@ -110,10 +110,20 @@ TEST_F(UsersTest, TheAccountsRootListsEveryAccountBackwardsWithItsTexts)
     EXPECT_EQ(Column(5), (QStringList{"00:00", "00:01", "02:00", "25:01"}));
     EXPECT_EQ(m_view->Model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "Lasted (hh:mm)");
     QHeaderView* header = m_view->List()->header();
-    EXPECT_EQ(header->sectionSize(3), 135);
-    // No header text is cut, even with the arrow a click adds.
-    for (int column = 0; column < UsersColumnCount; ++column)
+    // No header text is cut, even with the arrow a click adds, and every
+    // column is as wide as its widest cell.
+    const QFontMetrics metrics(m_view->List()->font());
+    for (int column = 0; column < UsersColumnCount; ++column) {
         EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+        EXPECT_FALSE(m_view->WidthSetByPerson(column));
+        for (const QString& text : Column(column))
+            EXPECT_GT(header->sectionSize(column), metrics.horizontalAdvance(text)) << column;
+    }
+    // A width the person sets is kept when the rows are filled again.
+    header->resizeSection(0, 333);
+    EXPECT_TRUE(m_view->WidthSetByPerson(0));
+    m_view->OnDocumentUpdate(nullptr, hint::DataChanged);
+    EXPECT_EQ(header->sectionSize(0), 333);
     EXPECT_EQ(header->sortIndicatorSection(), -1) << "no arrow before a click";
     // bert has used up his total time (7200 of 7200): the alert picture.
     const QIcon alert = m_view->Model()->index(2, 0).data(Qt::DecorationRole).value<QIcon>();
