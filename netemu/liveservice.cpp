@@ -189,16 +189,34 @@ void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
     };
     std::vector<RasPortRecord> changed;
     std::vector<Shown> shown;
+    const auto needsShowing = [&](std::size_t p) {
+        const SimPort& port = sim.ports[p];
+        const PortView& view = m_views[server][p];
+        return all || port.session || view.shownSession != 0 || view.shownCondition != port.condition;
+    };
+    bool any = false;
+    for (std::size_t p = 0; p < sim.ports.size() && !any; ++p)
+        any = needsShowing(p);
+    if (!any)
+        return;
+    // What ras.ini shows, read once (a look-up per port checks the computer each time).
+    std::vector<RasPortRecord> listed;
+    if (store.List(listed) != 0)
+        return;
+    std::vector<RasPortRecord*> inFile(sim.ports.size(), nullptr);
+    for (RasPortRecord& record : listed)
+        if (const auto p = PortIndex(server, record.name); p && !inFile[*p])
+            inFile[*p] = &record;
     for (std::size_t p = 0; p < sim.ports.size(); ++p) {
         const SimPort& port = sim.ports[p];
         PortView& view = m_views[server][p];
         const std::uint64_t sessionId = port.session ? port.session->id : 0;
-        if (!all && !port.session && view.shownSession == 0 && view.shownCondition == port.condition)
+        if (!needsShowing(p))
             continue;
-        RasPortRecord record;
-        if (store.Find(port.setup.name, record) != 0)
+        if (inFile[p] == nullptr)
             continue;
-        const RasPortRecord shownRecord = record;
+        RasPortRecord record = *inFile[p];
+        const RasPortRecord& shownRecord = *inFile[p];
         if (port.setup.outOfService) {
             // The port keeps the conditions it was given; a call it dropped
             // when it failed leaves no user behind.
