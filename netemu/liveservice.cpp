@@ -51,7 +51,7 @@ LiveService::LiveService(std::vector<ScannedServer> servers, const LiveOptions& 
         ShowPorts(s, start, true);
 }
 
-std::optional<std::size_t> LiveService::PortIndex(std::size_t server, const std::string& name) const
+std::optional<std::size_t> LiveService::PortIndex(std::size_t server, std::string_view name) const
 {
     const auto it = m_portIndex[server].find(UpperAscii(name));
     return it == m_portIndex[server].end() ? std::nullopt : std::optional<std::size_t>(it->second);

@@ -59,7 +59,7 @@ private:
     void Deliver(const std::string& computer, const std::string& text, std::uint32_t time);
     void NoteWrite(const std::string& dir, bool written);
     // The simulated port of a server named (any case) in ras.ini or a request.
-    std::optional<std::size_t> PortIndex(std::size_t server, const std::string& name) const;
+    std::optional<std::size_t> PortIndex(std::size_t server, std::string_view name) const;
 
     std::vector<ScannedServer> m_scanned;
     std::map<std::string, std::unique_ptr<Database>> m_databases;
