@@ -34,8 +34,12 @@ public:
 
     // Writes the buffered records of the day files that end at or before
     // `time` (all of them with the default); the legacy file and portstat.log
-    // only with the default. False when a file could not be written.
+    // only with the default. False when a file could not be written: its
+    // records stay buffered and the next Flush writes them again, so nothing
+    // of a run is lost once the disk takes them.
     bool Flush(std::uint32_t completeBefore = 0xffffffffu);
+    // The files (system paths) the last Flush could not write.
+    const std::vector<std::string>& FailedFiles() const { return m_failed; }
     std::size_t Pending() const { return m_pendingCount; }
     std::uint64_t Written() const { return m_written; }
 
@@ -60,6 +64,7 @@ private:
     std::string m_dayFile;
     std::size_t m_pendingCount = 0;
     std::uint64_t m_written = 0;
+    std::vector<std::string> m_failed;
 };
 
 } // namespace dm::netemu

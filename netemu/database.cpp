@@ -73,6 +73,9 @@ bool Database::FlushUsage()
         WriteUsageCounters(batch, *record, m_withLimits.count(key) != 0);
     }
     const bool ok = batch.Commit();
+    m_usageFailed = !ok;
+    if (!ok)
+        return false; // still marked: written with the next flush
     m_dirtyOrder.clear();
     m_dirty.clear();
     m_withLimits.clear();
@@ -85,6 +88,14 @@ bool Database::FlushAll()
 {
     const bool usage = FlushUsage();
     return m_log.Flush() && usage;
+}
+
+std::vector<std::string> Database::FailedFiles() const
+{
+    std::vector<std::string> files = m_log.FailedFiles();
+    if (m_usageFailed)
+        files.insert(files.begin(), UserFile());
+    return files;
 }
 
 } // namespace dm::netemu

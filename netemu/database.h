@@ -44,10 +44,13 @@ public:
     // Marks an account whose counters changed; withLimits also writes its
     // limits (an account that just received the default profile).
     void MarkUsage(const UserRecord& record, bool withLimits = false);
-    // Writes the marked accounts' counters with one batch.
+    // Writes the marked accounts' counters with one batch; when that fails
+    // they stay marked and the next flush writes them.
     bool FlushUsage();
     // Writes usage and every buffered log record.
     bool FlushAll();
+    // The files (system paths) the last flushes could not write.
+    std::vector<std::string> FailedFiles() const;
 
 private:
     struct Stamp {
@@ -66,6 +69,7 @@ private:
     std::vector<std::string> m_dirtyOrder; // upper-case keys, first marked first
     std::set<std::string> m_dirty;
     std::set<std::string> m_withLimits;
+    bool m_usageFailed = false;
 };
 
 } // namespace dm::netemu

@@ -2,14 +2,19 @@
 
 #include "database/profilevalues.h"
 #include "netemu/loggedhistory.h"
+#include "platform/files/fileopen.h"
 #include "platform/ras/rasportstore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <set>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dm::netemu {
 namespace {
@@ -128,16 +133,27 @@ void LiveService::RefreshServiceState()
 void LiveService::TakeRequests(std::size_t server)
 {
     const ScannedServer& scanned = m_scanned[server];
-    std::ifstream in(RasPortStore(scanned.name).RequestLogPath(), std::ios::binary);
-    if (!in)
+    // Only a regular file inside the network is read: a FIFO would block
+    // the service for good, a directory has no size.
+    const OpenedFile in = OpenRegularFile(RasPortStore(scanned.name).RequestLogPath(), O_RDONLY);
+    struct stat st {};
+    if (!in.ok() || ::fstat(in.fd(), &st) != 0)
         return;
-    in.seekg(0, std::ios::end);
-    const std::uint64_t size = static_cast<std::uint64_t>(in.tellg());
+    const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
     if (size < m_requestOffsets[server])
         m_requestOffsets[server] = 0; // the log was started afresh
-    in.seekg(static_cast<std::streamoff>(m_requestOffsets[server]));
     std::string chunk(size - m_requestOffsets[server], '\0');
-    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    std::size_t got = 0;
+    while (got < chunk.size()) {
+        const ssize_t n = ::pread(in.fd(), chunk.data() + got, chunk.size() - got,
+                                  static_cast<off_t>(m_requestOffsets[server] + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    chunk.resize(got);
     // Only whole lines: a line still being written is taken on the next tick.
     const std::size_t lastNewline = chunk.rfind('\n');
     if (lastNewline == std::string::npos)
@@ -262,10 +278,28 @@ void LiveService::Tick(std::uint32_t now)
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         TakeRequests(s);
     m_simulation->RunUntil(now);
-    for (auto& [dir, db] : m_databases)
-        db->FlushAll();
+    FlushDatabases();
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, false);
+}
+
+void LiveService::FlushDatabases()
+{
+    std::vector<std::string> failed;
+    for (auto& [dir, db] : m_databases) {
+        db->FlushAll();
+        for (const std::string& file : db->FailedFiles())
+            failed.push_back(file);
+    }
+    // Said once when a file starts and stops failing, not every tick.
+    for (const std::string& file : failed)
+        if (std::find(m_failed.begin(), m_failed.end(), file) == m_failed.end())
+            std::fprintf(stderr, "dmsim: cannot write %s; its records are kept and written when it can be\n",
+                         file.c_str());
+    for (const std::string& file : m_failed)
+        if (std::find(failed.begin(), failed.end(), file) == failed.end())
+            std::fprintf(stderr, "dmsim: %s written again\n", file.c_str());
+    m_failed = std::move(failed);
 }
 
 void LiveService::Stop(std::uint32_t now)
@@ -274,8 +308,7 @@ void LiveService::Stop(std::uint32_t now)
         TakeRequests(s);
     m_simulation->RunUntil(now);
     m_simulation->HangUpAll(now);
-    for (auto& [dir, db] : m_databases)
-        db->FlushAll();
+    FlushDatabases();
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, true);
 }
@@ -316,6 +349,10 @@ int RunLive(const LiveOptions& options, const std::atomic<bool>& stop)
         service.Tick(now);
     }
     service.Stop(now);
+    if (!service.FailedFiles().empty()) {
+        std::fprintf(stderr, "dmsim: stopped with records of %zu file(s) not written\n", service.FailedFiles().size());
+        return 1;
+    }
     std::printf("dmsim: stopped\n");
     return 0;
 }

@@ -33,11 +33,16 @@ public:
     // Ends every session (the service stops), writes everything, and leaves
     // every port waiting for a call.
     void Stop(std::uint32_t now);
+    // The database files the last Tick or Stop could not write (their
+    // records are kept and written again on the next tick).
+    const std::vector<std::string>& FailedFiles() const { return m_failed; }
 
     Simulation& Sim() { return *m_simulation; }
     std::size_t Servers() const { return m_scanned.size(); }
 
 private:
+    // Writes every database and reports files that start or stop failing.
+    void FlushDatabases();
     struct PortView {
         std::uint64_t shownSession = 0; // the session ras.ini shows, 0 none
         LineCondition shownCondition = LineCondition::Listening;
@@ -60,6 +65,7 @@ private:
     std::vector<std::vector<PortView>> m_views;
     std::vector<std::uint64_t> m_requestOffsets;
     std::uint32_t m_lastConfigRead = 0;
+    std::vector<std::string> m_failed;
     std::string m_sender; // the server whose component sends the current message
 };
 
