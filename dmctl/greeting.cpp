@@ -4,6 +4,7 @@
 
 #include "database/hardwarefile.h"
 #include "dmctl/arguments.h"
+#include "dmctl/databasedir.h"
 #include "dmctl/command.h"
 #include "manager/core/greetingpreview.h"
 #include "platform/files/pathresolver.h"
@@ -80,6 +81,8 @@ int RunGreeting(const std::vector<std::string>& args)
             return Usage(std::string(option) + " takes a whole number of seconds, not '" + words.Get(option) +
                          "'");
     }
+    if (!dmctl::CheckDatabaseFiles("greeting", words.positional[0], true, false))
+        return 1;
     const std::string file = dm::HardwareFileIn(words.positional[0]);
     const dm::ResolvedPath resolved = dm::ResolvePath(file);
     std::error_code ec;

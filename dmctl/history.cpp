@@ -10,6 +10,7 @@
 #include "common/activitylog.h"
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
+#include "dmctl/databasedir.h"
 #include "dmctl/command.h"
 #include "manager/core/historycolumns.h"
 #include "manager/core/historytable.h"
@@ -167,10 +168,8 @@ int RunHistory(const std::vector<std::string>& args)
     }
 
     dm::ActivityLog log(dm::ResolvePathOrEmpty);
-    if (const dm::ResolvedPath resolved = dm::ResolvePath(o.dbdir); !resolved.ok()) {
-        std::fprintf(stderr, "dmctl history: cannot reach '%s' (error %lu)\n", o.dbdir.c_str(), resolved.error);
+    if (!dmctl::CheckDatabaseDirectory("history", o.dbdir))
         return 1;
-    }
     log.SetDatabaseDirectory(o.dbdir);
     if (!o.scope.empty()) {
         char* end = nullptr;

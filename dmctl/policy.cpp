@@ -3,6 +3,7 @@
 #include "common/timeformat.h"
 #include "database/policyexplain.h"
 #include "dmctl/arguments.h"
+#include "dmctl/databasedir.h"
 #include "dmctl/command.h"
 
 #include <cerrno>
@@ -116,6 +117,9 @@ int Explain(const std::vector<std::string>& args)
     caller.account = positional[1];
     if (caller.account.find('\\') == std::string::npos)
         return Usage("ACCOUNT is DOMAIN\\name");
+    if (!dmctl::CheckDatabaseDirectory("policy explain", dir) ||
+        !dmctl::CheckDatabaseFiles("policy explain", dir, true, true))
+        return 1;
     const dm::HardwareDatabase hw = dm::LoadHardwareDatabase(dm::HardwareFileIn(dir));
     dm::UserDatabase usr = dm::LoadUserDatabase(dm::UserFileIn(dir));
     const dm::PolicyExplanation explanation =

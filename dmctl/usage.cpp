@@ -3,6 +3,7 @@
 #include "common/activitylog.h"
 #include "common/timeformat.h"
 #include "dmctl/arguments.h"
+#include "dmctl/databasedir.h"
 #include "dmctl/command.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/usagerows.h"
@@ -138,6 +139,8 @@ int RunUsage(const std::vector<std::string>& args)
         return 1;
     }
     dm::ActivityLog log(dm::ResolvePathOrEmpty);
+    if (!dmctl::CheckDatabaseDirectory("usage", dbdir))
+        return 1;
     log.SetDatabaseDirectory(dbdir);
     // A session still running at the window's end is logged when it ends:
     // the day after the window is read as well.

@@ -2,6 +2,7 @@
 
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
+#include "dmctl/databasedir.h"
 #include "dmctl/command.h"
 #include "manager/core/userstable.h"
 #include "manager/core/usersettings.h"
@@ -40,6 +41,8 @@ int RunUsers(const std::vector<std::string>& args)
         return Usage(words.error == "missing arguments" ? "DBDIR is missing" : words.error);
     dm::UsersFilter filter;
     const std::string directory = words.positional[0];
+    if (!dmctl::CheckDatabaseFiles("users", directory, false, true))
+        return 1;
     filter.domain = words.Get("--domain", "*");
     filter.user = words.Get("--user", "*");
     if (words.Has("--group")) {
