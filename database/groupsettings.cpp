@@ -1,5 +1,7 @@
 #include "database/groupsettings.h"
 
+#include <algorithm>
+
 #include "database/profilevalues.h"
 #include "platform/files/profile.h"
 
@@ -29,7 +31,8 @@ GroupSettings LoadGroupSettings(std::string_view userFile, std::string_view sect
     const std::int32_t periodType = ParseInt32(FindValue(keys, "PeriodType", ""));
     s.periodLimitOn = periodType != 0;
     if (s.periodLimitOn) {
-        s.periodChoice = periodType - 1;
+        // Day, week or month; any other stored number, however extreme, shows as the nearest.
+        s.periodChoice = std::clamp(periodType, 1, 3) - 1;
         s.periodMax = FormatInt32(static_cast<std::uint32_t>(ParseInt32(FindValue(keys, "PeriodMax", ""))));
     }
     return s;

@@ -14,6 +14,8 @@
 #include "manager/ui/views/useview.h"
 #include "manager/ui/frame/settingswindows.h"
 
+#include "common/displayprobe.h"
+
 #include <QApplication>
 
 #include <cstdio>
@@ -64,6 +66,10 @@ int main(int argc, char** argv)
         commandLine += (commandLine.empty() ? "" : " ") + arg;
     }
 
+    if (!dm::WindowSystemReachable()) {
+        std::fprintf(stderr, "dialmind: no display can be reached (DISPLAY names no X server that answers; QT_QPA_PLATFORM=offscreen draws without one)\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dialmind"));
     QApplication::setApplicationDisplayName(QStringLiteral("Dialminder"));

@@ -72,7 +72,8 @@ void CUserTime::OnInitPage()
         m_fields[Period]->setText(QString::number(record.periodMax));
         m_fields[Period]->setEnabled(true);
         m_period->setEnabled(true);
-        m_period->setCurrentIndex(std::clamp(record.periodType - 1, 0, 2));
+        // Clamped before the subtraction: any stored number, INT_MIN too, is safe.
+        m_period->setCurrentIndex(std::clamp(record.periodType, 1, 3) - 1);
     }
 }
 
