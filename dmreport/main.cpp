@@ -3,7 +3,7 @@
 #include "dmreport/consolefeedback.h"
 #include "dmreport/qtmodule.h"
 #include "dmreport/reportjob.h"
-#include "common/displayprobe.h"
+#include "platform/system/display.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -62,6 +62,7 @@ bool ActivityWriter::WriteFile(const std::string& file, const std::vector<Entry>
 
 bool ActivityWriter::Flush(std::uint32_t completeBefore)
 {
+    bool ok = true;
     m_failed.clear();
     if (!m_legacy && !m_logDirReady && !m_files.empty()) {
         // The profile layer never creates directories; the day files need LogData.
@@ -78,9 +79,9 @@ bool ActivityWriter::Flush(std::uint32_t completeBefore)
             continue;
         }
         if (!it->second.entries.empty() && !WriteFile(it->first, it->second.entries)) {
-            // Kept for the next flush: a full or read-only disk loses nothing.
+            ok = false; // kept for the next flush: a full or read-only disk loses nothing
             m_failed.push_back(it->first);
-            m_logDirReady = false;
+            m_logDirReady = false; // made again next time, should it have gone
             ++it;
             continue;
         }
@@ -93,10 +94,11 @@ bool ActivityWriter::Flush(std::uint32_t completeBefore)
             m_pendingCount -= m_portSamples.size();
             m_portSamples.clear();
         } else {
+            ok = false;
             m_failed.push_back(file);
         }
     }
-    return m_failed.empty();
+    return ok;
 }
 
 } // namespace dm::netemu

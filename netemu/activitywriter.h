@@ -34,9 +34,9 @@ public:
 
     // Writes the buffered records of the day files that end at or before
     // `time` (all of them with the default); the legacy file and portstat.log
-    // only with the default. False when a file could not be written: its
-    // records stay buffered and the next Flush writes them again, so nothing
-    // of a run is lost once the disk takes them.
+    // only with the default. False when a file could not be written; its
+    // records stay buffered and the next flush writes them (a database on a
+    // network file system may refuse a write for a while).
     bool Flush(std::uint32_t completeBefore = 0xffffffffu);
     // The files (system paths) the last Flush could not write.
     const std::vector<std::string>& FailedFiles() const { return m_failed; }

@@ -1,5 +1,7 @@
 #include "netemu/liveservice.h"
 
+#include "common/numbers.h"
+#include "common/text.h"
 #include "database/profilevalues.h"
 #include "netemu/loggedhistory.h"
 #include "platform/files/fileopen.h"
@@ -17,22 +19,6 @@
 #include <unistd.h>
 
 namespace dm::netemu {
-namespace {
-
-std::vector<std::string> SplitTabs(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos)
-            return fields;
-        start = tab + 1;
-    }
-}
-
-} // namespace
 
 LiveService::LiveService(std::vector<ScannedServer> servers, const LiveOptions& options, std::uint32_t start)
     : m_scanned(std::move(servers)), m_lastConfigRead(start)
@@ -76,7 +62,7 @@ void LiveService::AdoptRunningSessions()
             if (record.lineCondition != 6 || record.user.empty())
                 continue;
             for (std::size_t p = 0; p < ports.size(); ++p) {
-                if (UpperAscii(ports[p].setup.name) != UpperAscii(record.name))
+                if (!EqualNoCase(ports[p].setup.name, record.name))
                     continue;
                 const std::string account = record.logonDomain.empty() ? record.user : record.logonDomain + "\\" + record.user;
                 const std::uint64_t id =
@@ -125,7 +111,7 @@ void LiveService::RefreshServiceState()
         // service (the service never does), so the file tells them apart.
         for (const RasPortRecord& record : records)
             for (std::size_t p = 0; p < ports.size(); ++p)
-                if (UpperAscii(ports[p].setup.name) == UpperAscii(record.name))
+                if (EqualNoCase(ports[p].setup.name, record.name))
                     m_simulation->SetOutOfService(s, p, IsOutOfService(record.lineCondition, record.hardwareCondition));
     }
 }
@@ -162,18 +148,19 @@ void LiveService::TakeRequests(std::size_t server)
     std::size_t start = 0;
     while (start <= lastNewline) {
         const std::size_t end = chunk.find('\n', start);
-        const std::vector<std::string> fields = SplitTabs(chunk.substr(start, end - start));
+        const std::string_view line = std::string_view(chunk).substr(start, end - start);
+        const std::vector<std::string_view> fields = SplitText(line, '\t');
         start = end + 1;
         if (fields.size() < 3)
             continue;
         const auto& ports = m_simulation->Servers()[server].ports;
         for (std::size_t p = 0; p < ports.size(); ++p) {
-            if (UpperAscii(ports[p].setup.name) != UpperAscii(fields[2]))
+            if (!EqualNoCase(ports[p].setup.name, fields[2]))
                 continue;
             const SimSession* session = ports[p].session ? &*ports[p].session : nullptr;
             if (fields[1] == "Disconnect") {
                 // The request names the session it ended; an older session's request changes nothing.
-                const std::uint32_t started = fields.size() > 4 ? std::uint32_t(std::strtoul(fields[4].c_str(), nullptr, 10)) : 0;
+                const std::uint32_t started = fields.size() > 4 ? AtoiWrapped32(fields[4]) : 0;
                 if (session && (started == 0 || started == session->start))
                     m_simulation->Disconnect(server, p, m_simulation->Now());
             } else if (fields[1] == "ClearStatistics" && session) {
@@ -278,39 +265,56 @@ void LiveService::Tick(std::uint32_t now)
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         TakeRequests(s);
     m_simulation->RunUntil(now);
-    FlushDatabases();
+    for (auto& [dir, db] : m_databases)
+        NoteWrite(dir, *db, db->FlushAll());
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, false);
 }
 
-void LiveService::FlushDatabases()
+void LiveService::NoteWrite(const std::string& dir, const Database& db, bool written)
 {
-    std::vector<std::string> failed;
-    for (auto& [dir, db] : m_databases) {
-        db->FlushAll();
-        for (const std::string& file : db->FailedFiles())
-            failed.push_back(file);
-    }
-    // Said once when a file starts and stops failing, not every tick.
+    // Each file is named once when its writes begin to fail and once when
+    // it is written again; the records wait in memory meanwhile.
+    const std::vector<std::string> failed = written ? std::vector<std::string>() : db.FailedFiles();
+    std::vector<std::string>& before = m_unwritten[dir];
     for (const std::string& file : failed)
-        if (std::find(m_failed.begin(), m_failed.end(), file) == m_failed.end())
-            std::fprintf(stderr, "dmsim: cannot write %s; its records are kept and written when it can be\n",
-                         file.c_str());
-    for (const std::string& file : m_failed)
+        if (std::find(before.begin(), before.end(), file) == before.end())
+            std::fprintf(stderr, "dmsim: cannot write %s; its records are kept and written later\n", file.c_str());
+    for (const std::string& file : before)
         if (std::find(failed.begin(), failed.end(), file) == failed.end())
-            std::fprintf(stderr, "dmsim: %s written again\n", file.c_str());
-    m_failed = std::move(failed);
+            std::fprintf(stderr, "dmsim: %s is written again\n", file.c_str());
+    if (failed.empty())
+        m_unwritten.erase(dir);
+    else
+        before = failed;
 }
 
-void LiveService::Stop(std::uint32_t now)
+std::vector<std::string> LiveService::FailedFiles() const
+{
+    std::vector<std::string> files;
+    for (const auto& [dir, failed] : m_unwritten)
+        files.insert(files.end(), failed.begin(), failed.end());
+    return files;
+}
+
+bool LiveService::Stop(std::uint32_t now)
 {
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         TakeRequests(s);
     m_simulation->RunUntil(now);
     m_simulation->HangUpAll(now);
-    FlushDatabases();
+    bool written = true;
+    for (auto& [dir, db] : m_databases) {
+        const bool ok = db->FlushAll();
+        NoteWrite(dir, *db, ok);
+        if (!ok) {
+            std::fprintf(stderr, "dmsim: records of the database %s could not be written\n", dir.c_str());
+            written = false;
+        }
+    }
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, true);
+    return written;
 }
 
 std::uint32_t LiveStart(const std::vector<ScannedServer>& servers, std::uint32_t clock)
@@ -348,13 +352,9 @@ int RunLive(const LiveOptions& options, const std::atomic<bool>& stop)
         now = start + static_cast<std::uint32_t>(elapsed * options.speed);
         service.Tick(now);
     }
-    service.Stop(now);
-    if (!service.FailedFiles().empty()) {
-        std::fprintf(stderr, "dmsim: stopped with records of %zu file(s) not written\n", service.FailedFiles().size());
-        return 1;
-    }
+    const bool written = service.Stop(now);
     std::printf("dmsim: stopped\n");
-    return 0;
+    return written ? 0 : 1;
 }
 
 } // namespace dm::netemu

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,18 +32,17 @@ public:
     // One step to simulated time `now`.
     void Tick(std::uint32_t now);
     // Ends every session (the service stops), writes everything, and leaves
-    // every port waiting for a call.
-    void Stop(std::uint32_t now);
+    // every port waiting for a call. False when a database could not take
+    // every record (said on stderr).
+    bool Stop(std::uint32_t now);
     // The database files the last Tick or Stop could not write (their
-    // records are kept and written again on the next tick).
-    const std::vector<std::string>& FailedFiles() const { return m_failed; }
+    // records are kept and written again by the next one).
+    std::vector<std::string> FailedFiles() const;
 
     Simulation& Sim() { return *m_simulation; }
     std::size_t Servers() const { return m_scanned.size(); }
 
 private:
-    // Writes every database and reports files that start or stop failing.
-    void FlushDatabases();
     struct PortView {
         std::uint64_t shownSession = 0; // the session ras.ini shows, 0 none
         LineCondition shownCondition = LineCondition::Listening;
@@ -58,6 +58,7 @@ private:
     void TakeRequests(std::size_t server);
     void ShowPorts(std::size_t server, std::uint32_t now, bool all);
     void Deliver(const std::string& computer, const std::string& text, std::uint32_t time);
+    void NoteWrite(const std::string& dir, const Database& db, bool written);
 
     std::vector<ScannedServer> m_scanned;
     std::map<std::string, std::unique_ptr<Database>> m_databases;
@@ -65,8 +66,9 @@ private:
     std::vector<std::vector<PortView>> m_views;
     std::vector<std::uint64_t> m_requestOffsets;
     std::uint32_t m_lastConfigRead = 0;
-    std::vector<std::string> m_failed;
     std::string m_sender; // the server whose component sends the current message
+    // The files of each database whose last write failed.
+    std::map<std::string, std::vector<std::string>> m_unwritten;
 };
 
 // When a live run begins: the later of the clock and the last record logged

@@ -8,7 +8,7 @@
 #include "setup/wizard/mainframe.h"
 #include "setup/wizard/screenshots.h"
 
-#include "common/displayprobe.h"
+#include "platform/system/display.h"
 
 #include <QApplication>
 #include <QStatusBar>

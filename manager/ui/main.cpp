@@ -13,8 +13,8 @@
 #include "manager/ui/views/usersview.h"
 #include "manager/ui/views/useview.h"
 #include "manager/ui/frame/settingswindows.h"
+#include "platform/system/display.h"
 
-#include "common/displayprobe.h"
 
 #include <QApplication>
 
@@ -66,8 +66,11 @@ int main(int argc, char** argv)
         commandLine += (commandLine.empty() ? "" : " ") + arg;
     }
 
-    if (!dm::WindowSystemReachable()) {
-        std::fprintf(stderr, "dialmind: no display can be reached (DISPLAY names no X server that answers; QT_QPA_PLATFORM=offscreen draws without one)\n");
+    // Without a display the window system would abort with a long advice;
+    // say so in one line instead, as dmreport does.
+    if (!dm::PlatformNeedsNoDisplay() && !dm::DisplayAnswers()) {
+        std::fprintf(stderr, "dialmind: cannot show the window: no display can be reached "
+                             "(DISPLAY or WAYLAND_DISPLAY)\n");
         return 1;
     }
     QApplication app(argc, argv);

@@ -1,5 +1,6 @@
 #include "platform/system/netbuiltin.h"
 
+#include "common/text.h"
 #include "platform/system/execute.h"
 #include "platform/files/fileopen.h"
 #include "platform/files/network.h"
@@ -19,7 +20,6 @@ namespace dm {
 
 namespace {
 
-using regedit::EqualsNoCase;
 
 // The computer where a RAS session of the user is connected, if any.
 std::optional<fs::path> SessionComputer(std::string_view user)
@@ -37,7 +37,7 @@ std::optional<fs::path> SessionComputer(std::string_view user)
             if (portUser.empty())
                 continue;
             const std::string domain = GetPrivateProfileString(port, "LogonDomain", "", ras);
-            if (EqualsNoCase(portUser, user) || (!domain.empty() && EqualsNoCase(domain + "\\" + portUser, user)))
+            if (EqualNoCase(portUser, user) || (!domain.empty() && EqualNoCase(domain + "\\" + portUser, user)))
                 return dir;
         }
     }
@@ -90,7 +90,7 @@ unsigned long RunNetShare(const std::vector<CommandArgument>& args)
     const std::string& first = args[2].text;
     auto eq = first.find('=');
     if (eq == std::string::npos) {
-        if (args.size() == 4 && (EqualsNoCase(args[3].text, "/delete") || EqualsNoCase(args[3].text, "/d")))
+        if (args.size() == 4 && (EqualNoCase(args[3].text, "/delete") || EqualNoCase(args[3].text, "/d")))
             return RemoveShare("", first);
         return winerr::InvalidParameter;
     }
@@ -152,7 +152,7 @@ unsigned long RunNetProgram(const std::vector<CommandArgument>& args, std::strin
 {
     if (args.size() < 2)
         return winerr::InvalidParameter;
-    if (EqualsNoCase(args[1].text, "send")) {
+    if (EqualNoCase(args[1].text, "send")) {
         if (args.size() < 3)
             return winerr::InvalidParameter;
         // The text is the command line after the name and one separating blank, as typed.
@@ -161,7 +161,7 @@ unsigned long RunNetProgram(const std::vector<CommandArgument>& args, std::strin
             ++start;
         return DeliverNetMessage(args[2].text, commandLine.substr(std::min(start, commandLine.size())));
     }
-    if (EqualsNoCase(args[1].text, "share"))
+    if (EqualNoCase(args[1].text, "share"))
         return RunNetShare(args);
     return winerr::NotSupported;
 }

@@ -1,6 +1,6 @@
 // DMQUICK.EXE, LiveGlance: the busy ports of every monitored server at a glance.
 
-#include "common/displayprobe.h"
+#include "platform/system/display.h"
 #include "framework/qtuserinteraction.h"
 #include "platform/ras/rasbind/sharedlibrary.h"
 #include "setup/liveglance/liveglancewindow.h"

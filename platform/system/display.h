@@ -1,7 +1,7 @@
 #pragma once
-// Whether a window can be shown, asked before the window system is touched:
-// Qt aborts the process (status 134) when DISPLAY names no X server, so the
-// programs check first and say so in one line instead.
+// Whether a window can be shown: the display of the desktop session answers.
+// Asked before a program starts its window system, which aborts the process
+// when the display it is told of is not there.
 
 namespace dm {
 
@@ -9,7 +9,8 @@ namespace dm {
 // WAYLAND_DISPLAY names exists.
 bool DisplayAnswers();
 
-// A window platform chosen by hand that needs no display (offscreen, vnc ...).
+// QT_QPA_PLATFORM names a window platform that needs no display
+// (offscreen, vnc, ...).
 bool PlatformNeedsNoDisplay();
 
 // Either of the two: a QApplication can be made.

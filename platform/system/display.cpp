@@ -1,4 +1,4 @@
-#include "common/displayprobe.h"
+#include "platform/system/display.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +10,7 @@ namespace dm {
 
 namespace {
 
-const char* NonEmptyEnv(const char* name)
+const char* DisplayEnv(const char* name)
 {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? value : nullptr;
@@ -42,14 +42,15 @@ bool XServerAnswers()
 
 } // namespace
 
-// A DISPLAY naming no server must not reach the window system, which would
-// abort the process.
+// Whether a display is really there: the X server that DISPLAY names
+// answers, or the Wayland socket exists. A DISPLAY naming no server must not
+// reach the window system, which would abort the process.
 bool DisplayAnswers()
 {
-    if (NonEmptyEnv("DISPLAY"))
+    if (DisplayEnv("DISPLAY"))
         return XServerAnswers();
-    if (const char* wayland = NonEmptyEnv("WAYLAND_DISPLAY")) {
-        const char* runtime = NonEmptyEnv("XDG_RUNTIME_DIR");
+    if (const char* wayland = DisplayEnv("WAYLAND_DISPLAY")) {
+        const char* runtime = DisplayEnv("XDG_RUNTIME_DIR");
         const std::string socket = wayland[0] == '/' ? std::string(wayland)
                                    : runtime ? std::string(runtime) + "/" + wayland
                                              : std::string();
@@ -59,9 +60,10 @@ bool DisplayAnswers()
     return false;
 }
 
+// A window platform chosen by hand that needs no display (offscreen, vnc ...).
 bool PlatformNeedsNoDisplay()
 {
-    const char* platform = NonEmptyEnv("QT_QPA_PLATFORM");
+    const char* platform = DisplayEnv("QT_QPA_PLATFORM");
     return platform != nullptr && std::strncmp(platform, "xcb", 3) != 0 &&
            std::strncmp(platform, "wayland", 7) != 0;
 }
