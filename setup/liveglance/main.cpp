@@ -1,5 +1,6 @@
 // DMQUICK.EXE, LiveGlance: the busy ports of every monitored server at a glance.
 
+#include "platform/system/display.h"
 #include "framework/qtuserinteraction.h"
 #include "platform/ras/rasbind/sharedlibrary.h"
 #include "setup/liveglance/liveglancewindow.h"
@@ -47,6 +48,10 @@ int main(int argc, char** argv)
     }
     if (argc > 1 && std::strcmp(argv[1], "--list") == 0)
         return ListOnce();
+    if (!dm::WindowSystemReachable()) {
+        std::cerr << "DMQUICK: no display can be reached (DISPLAY names no X server that answers; QT_QPA_PLATFORM=offscreen draws without one); --list prints without one\n";
+        return 1;
+    }
     QApplication app(argc, argv);
     dm::QtUserInteraction ui;
     dm::SharedLibrary library;
