@@ -22,9 +22,10 @@ std::string WithoutBackslashes(std::string name)
 
 } // namespace
 
-bool ReadCallerIdentity(const std::string& account, const std::string& server, CallerIdentity& caller,
+bool ReadCallerIdentity(const std::string& accountName, const std::string& server, CallerIdentity& caller,
                         std::string& problem)
 {
+    const std::string account = accountName; // may be caller.account itself
     caller = CallerIdentity{};
     caller.account = account;
     const std::size_t slash = account.find('\\');
