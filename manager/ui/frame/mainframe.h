@@ -20,6 +20,7 @@ class QAction;
 class QLabel;
 class QPrinter;
 class QSplitter;
+class QToolButton;
 
 namespace dm {
 
@@ -57,6 +58,7 @@ public:
     PaneKind CurrentPane() const { return m_paneKind; }
     CFlatToolBar* ToolBar() const { return m_toolBar; }
     CViewSwitchBar* SwitchBar() const { return m_switchBar; }
+    QToolButton* CapacityButton() const { return m_capacityButton; }
     QWidget* HistoryBar() const { return m_historyBar; }
     QSplitter* Splitter() const { return m_splitter; }
     QAction* Action(Command command) const;
@@ -106,6 +108,7 @@ private:
     bool m_lockStates[3] = {false, false, false};
     std::unique_ptr<PortTotalThread> m_portTotals;
     std::unique_ptr<QPrinter> m_setupPrinter;
+    QToolButton* m_capacityButton = nullptr;
 };
 
 } // namespace dm
