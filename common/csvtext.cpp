@@ -19,6 +19,19 @@ std::string CsvLine(const CsvFields& fields, std::string_view lineEnd, std::stri
     return line;
 }
 
+std::string QuotedCsvField(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 std::string_view CutCsvField(std::string_view text, std::size_t maxBytes)
 {
     if (text.size() <= maxBytes)

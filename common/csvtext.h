@@ -21,6 +21,10 @@ void AppendCsvLine(std::string& out, const CsvFields& fields, std::string_view l
 std::string CsvLine(const CsvFields& fields, std::string_view lineEnd = "\n",
                     std::string_view emptyField = " ");
 
+// A field as CSV readers expect it: as it is, or in double quotes (inner
+// quotes doubled) when it holds a comma, a quote or a line break.
+std::string QuotedCsvField(std::string_view text);
+
 // At most maxBytes of text, cut before a UTF-8 sequence rather than inside it.
 std::string_view CutCsvField(std::string_view text, std::size_t maxBytes);
 

@@ -1,5 +1,6 @@
 #include "database/policyexplain.h"
 
+#include "common/csvtext.h"
 #include "common/logrecord.h"
 #include "common/timeformat.h"
 
@@ -44,18 +45,6 @@ std::string CutText(int reason)
 
 std::string Seconds(std::int64_t seconds) { return seconds == 0 ? "none" : std::to_string(seconds) + " s"; }
 
-std::string Csv(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
 
 std::string SourceText(const PolicyExplanation& e, const std::string& source)
 {
@@ -191,7 +180,7 @@ std::string FormatExplanationCsv(const PolicyExplanation& e)
 {
     std::string out = "item,value,source\n";
     auto row = [&](const std::string& item, const std::string& value, const std::string& source) {
-        out += item + "," + Csv(value) + "," + Csv(source) + "\n";
+        out += item + "," + QuotedCsvField(value) + "," + QuotedCsvField(source) + "\n";
     };
     row("decision", e.reason == Admitted ? "admitted" : "denied", "");
     row("reason", std::to_string(e.reason), e.reason == Admitted ? "" : LogInformationText(kLogDenied, e.reason));

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/activitylog.h"
+#include "common/csvtext.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "platform/files/pathresolver.h"
@@ -42,27 +43,14 @@ bool ParseUnsigned32(const std::string& text, std::uint32_t& value)
     return true;
 }
 
-// A CSV field, quoted when it holds a comma, a quote or a line break.
-std::string CsvField(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 void PrintRecord(const dm::LogRecord& r)
 {
-    std::string line = std::to_string(r.time) + "," + CsvField(r.server) + "," + CsvField(r.port) +
-                       "," + std::to_string(r.kind) + "," + CsvField(r.user) + "," +
+    using dm::QuotedCsvField;
+    std::string line = std::to_string(r.time) + "," + QuotedCsvField(r.server) + "," + QuotedCsvField(r.port) +
+                       "," + std::to_string(r.kind) + "," + QuotedCsvField(r.user) + "," +
                        std::to_string(r.duration) + "," + std::to_string(r.ip) + "," +
-                       std::to_string(r.reason) + "," + CsvField(r.ipx) + "," +
-                       CsvField(r.netbios) + "\n";
+                       std::to_string(r.reason) + "," + QuotedCsvField(r.ipx) + "," +
+                       QuotedCsvField(r.netbios) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 

@@ -1,5 +1,6 @@
 #include "manager/core/capacitymodel.h"
 
+#include "common/csvtext.h"
 #include "common/timeformat.h"
 #include "manager/core/erlangb.h"
 
@@ -145,19 +146,6 @@ std::string Fixed(double value, int decimals)
     return text;
 }
 
-// A server name holding a comma or quote is quoted, as CSV readers expect.
-std::string CsvField(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
 
 } // namespace
 
@@ -192,7 +180,7 @@ std::string CapacityCsv(const std::vector<ServerCapacity>& servers)
         for (int h = 0; h < kHoursPerDay; ++h) {
             const std::vector<std::string> fields = CapacityFields(server, h);
             for (std::size_t i = 0; i < fields.size(); ++i)
-                csv += (i == 0 ? CsvField(fields[i]) : "," + fields[i]);
+                csv += (i == 0 ? QuotedCsvField(fields[i]) : "," + fields[i]);
             csv += '\n';
         }
     }
