@@ -35,7 +35,8 @@ const char kCapacityHelp[] =
     "  Server,Hour,Carried (E),Peak,All busy (s),Offered (E),Blocking,Ports,Ports needed\n\n"
     "  --server S         only server S\n"
     "  --from, --to DATE  the first and the last day included, \"YYYY-MM-DD\" in\n"
-    "                     local time (default: the 30 days before today)\n"
+    "                     local time (default: the 30 days before today; one of\n"
+    "                     them alone: the 30 days that begin or end with it)\n"
     "  --gos P            the grade of service: the blocking to plan for, as a\n"
     "                     fraction (0.01) or a percentage (1%); default 1%\n"
     "  --max-session S    what if every session were cut at S seconds\n"
@@ -176,8 +177,11 @@ int TableCommand(const std::vector<std::string>& args)
         return Usage("--from: '" + words.Get("--from") + "' is no date YYYY-MM-DD");
     if (words.Has("--to") && !ParseDate(words.Get("--to"), to))
         return Usage("--to: '" + words.Get("--to") + "' is no date YYYY-MM-DD");
-    if (words.Has("--from") && !words.Has("--to") && to < from)
-        to = from;
+    // One end given: the window keeps its 30 days.
+    if (words.Has("--from") && !words.Has("--to"))
+        to = dm::AddLocalDays(from, 29);
+    if (words.Has("--to") && !words.Has("--from"))
+        from = dm::AddLocalDays(to, -29);
     if (to < from)
         return Usage("--to must not be before --from");
     if (dm::StartOfLocalDay(to) - dm::StartOfLocalDay(from) > 3660u * 86400u)

@@ -195,8 +195,8 @@ std::string CapacityText(const std::vector<ServerCapacity>& servers, const Capac
     for (const ServerCapacity& server : servers) {
         if (!text.empty())
             text += '\n';
-        std::snprintf(line, sizeof line, "%s: %d ports, %d days from %s to %s, grade of service %s %%",
-                      server.server.c_str(), server.ports, window.Days(),
+        std::snprintf(line, sizeof line, "%s: %d ports, %d day%s from %s to %s, grade of service %s %%",
+                      server.server.c_str(), server.ports, window.Days(), window.Days() == 1 ? "" : "s",
                       FormatLocalTime("%Y-%m-%d", window.FirstDay()).c_str(),
                       FormatLocalTime("%Y-%m-%d", window.LastDay()).c_str(),
                       Fixed(options.gradeOfService * 100.0, 2).c_str());

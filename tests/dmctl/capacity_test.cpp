@@ -111,6 +111,14 @@ TEST_F(DmctlCapacityTest, SessionLimitServerAndGradeOfService)
     EXPECT_EQ(text.status, 0);
     EXPECT_NE(text.out.find("SRV: 2 ports, 2 days from 1997-12-05 to 1997-12-06"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("Busy hour 10:00"), std::string::npos);
+    // One end given: the 30 days that end or begin with it.
+    const DmctlResult ending = RunDmctl({"capacity", m_db.str(), "--to", "1997-12-06"});
+    EXPECT_NE(ending.out.find("SRV: 2 ports, 30 days from 1997-11-07 to 1997-12-06"), std::string::npos) << ending.out;
+    const DmctlResult beginning = RunDmctl({"capacity", m_db.str(), "--from", "1997-12-05"});
+    EXPECT_NE(beginning.out.find("SRV: 3 ports, 30 days from 1997-12-05 to 1998-01-03"), std::string::npos)
+        << beginning.out;
+    const DmctlResult day = RunDmctl({"capacity", m_db.str(), "--from", "1997-12-05", "--to", "1997-12-05"});
+    EXPECT_NE(day.out.find("SRV: 2 ports, 1 day from 1997-12-05 to 1997-12-05"), std::string::npos) << day.out;
 }
 
 TEST_F(DmctlCapacityTest, BadArgumentsFailWithAReason)

@@ -16,6 +16,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
@@ -151,6 +153,8 @@ TEST_F(CapacityUiTest, CheckAccessTellsWhatDmctlPolicyExplainTells)
     EXPECT_TRUE(dialog.GroupsLabel()->text().contains("OSTERHALL\\Dial-in Users"));
     // The ports of the chosen server are offered.
     EXPECT_EQ(dialog.PortField()->count(), 2);
+    dialog.CopyToClipboard();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), dialog.GroupsLabel()->text() + "\n" + dialog.AnswerText());
 
     dialog.AccountField()->setText("OSTERHALL\\nobody");
     EXPECT_FALSE(dialog.Check());
