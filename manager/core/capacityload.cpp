@@ -102,7 +102,9 @@ void SetInstalledPorts(CapacityHistory& history, const std::map<std::string, int
             history.servers.push_back({name, ports, {}});
             continue;
         }
-        it->ports = ports;
+        // No ports read (an unreachable server): the records' count stands.
+        if (ports > 0)
+            it->ports = ports;
     }
     std::sort(history.servers.begin(), history.servers.end(),
               [](const CapacityServer& a, const CapacityServer& b) { return UpperAscii(a.name) < UpperAscii(b.name); });

@@ -47,8 +47,9 @@ private:
 
 // Sets the ports of the servers named in `installed` (upper-case names
 // compare) to the number installed, and adds servers that it names and the
-// history lacks, without sessions. Servers it does not name keep the
-// number of ports their records name.
+// history lacks, without sessions. Servers it does not name, or names with
+// no ports (their ports could not be read), keep the number of ports their
+// records name.
 void SetInstalledPorts(CapacityHistory& history, const std::map<std::string, int>& installed);
 
 } // namespace dm

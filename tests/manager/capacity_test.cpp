@@ -288,6 +288,12 @@ TEST(CapacityLoadTest, CarriedLoadOfAGeneratedHistoryEqualsTheDayFilesSummedHere
     SetInstalledPorts(history, {{"OTHER", 8}});
     ASSERT_EQ(history.servers.size(), 1u);
     EXPECT_EQ(history.servers[0].ports, 8);
+    // A server whose ports could not be read keeps what its records name.
+    ASSERT_TRUE(loader.Load(db.string(), window, "*", history));
+    SetInstalledPorts(history, {{"ras1", 0}});
+    EXPECT_EQ(history.servers[0].ports, int(sections.size()));
+    SetInstalledPorts(history, {{"ras1", 16}});
+    EXPECT_EQ(history.servers[0].ports, 16);
     // A cancelled load says so.
     EXPECT_FALSE(loader.Load(db.string(), window, "*", history, [](int done, int) { return done < 2; }));
 }
