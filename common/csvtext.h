@@ -1,11 +1,15 @@
 #pragma once
-// Comma-separated text as the list panes write it, without Qt, so that the
-// windows and dmctl form the same bytes.
+// Comma-separated text without Qt, so that the windows and dmctl form the
+// same bytes.
 //
-// Every field, the last one included, is followed by a comma, and an empty
-// field is written as `emptyField` (one blank by default), so that a reader
-// that splits on commas always sees the same number of fields. Fields are
-// written as they are: the panes' texts hold no commas of their own.
+// The list panes' form: every field, the last one included, is followed by
+// a comma, and an empty field is written as `emptyField` (one blank by
+// default), so that a reader that splits on commas always sees the same
+// number of fields. Fields are written as they are: the panes' texts hold no
+// commas of their own.
+//
+// The quoting form of the outputs for scripts (dmctl log list, the --csv of
+// dmctl policy explain), whose fields are free text: QuotedCsvField.
 
 #include <string>
 #include <string_view>
@@ -21,8 +25,8 @@ void AppendCsvLine(std::string& out, const CsvFields& fields, std::string_view l
 std::string CsvLine(const CsvFields& fields, std::string_view lineEnd = "\n",
                     std::string_view emptyField = " ");
 
-// A field as CSV readers expect it: as it is, or in double quotes (inner
-// quotes doubled) when it holds a comma, a quote or a line break.
+// The field as it is, or, when it holds a comma, a double quote or a line
+// break, in double quotes with each of its double quotes doubled.
 std::string QuotedCsvField(std::string_view text);
 
 // At most maxBytes of text, cut before a UTF-8 sequence rather than inside it.

@@ -2,9 +2,13 @@
 // and the ports needed, as the manager's Capacity view shows and saves them.
 
 #include "common/activitylog.h"
+#include "common/numbers.h"
+#include "common/text.h"
 #include "common/timeformat.h"
+#include "common/timeword.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "manager/core/capacityload.h"
 #include "manager/core/capacitymodel.h"
 #include "manager/core/dmdoc.h"
@@ -15,10 +19,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <strings.h>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::capacitygroup {
 
 const char kCapacityHelp[] =
     "Usage: dmctl capacity DBDIR [--server S] [--from DATE] [--to DATE] [--gos P]\n"
@@ -53,23 +56,17 @@ int Usage(const std::string& error)
     return 2;
 }
 
-// A local date "YYYY-MM-DD" that exists.
+// A local date "YYYY-MM-DD" that exists, as the TIME words write a date
+// alone; the day is held by its noon.
 bool ParseDate(const std::string& text, std::uint32_t& day)
 {
-    int year = 0, month = 0, date = 0, used = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &year, &month, &date, &used) != 3 ||
-        static_cast<std::size_t>(used) != text.size())
+    if (text.find_first_not_of("0123456789-") != std::string::npos || text.find('-') == std::string::npos)
         return false;
-    if (year < 1970 || year > 2105 || month < 1 || month > 12 || date < 1 || date > 31)
+    const std::optional<std::uint32_t> start = dm::ParseTimeWord(text);
+    if (!start || *start > 0xFFFFFFFFu - 12u * 3600u)
         return false;
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = date;
-    fields.tm_hour = 12;
-    fields.tm_isdst = -1;
-    day = dm::FromLocalFields(fields);
-    return dm::LocalFields(day).tm_mday == date; // 31 February rolls over
+    day = *start + 12u * 3600u;
+    return true;
 }
 
 bool ParseNumber(const std::string& text, double& value)
@@ -99,10 +96,11 @@ bool ParseGradeOfService(std::string text, double& gos)
 
 bool ParseCount(const std::string& text, long long maximum, long long& value)
 {
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+    const std::optional<std::uint32_t> n = dm::ParseUInt32(text);
+    if (!n || *n > maximum)
         return false;
-    value = std::atoll(text.c_str());
-    return value <= maximum;
+    value = *n;
+    return true;
 }
 
 int ErlangBCommand(const std::vector<std::string>& args)
@@ -199,11 +197,8 @@ int TableCommand(const std::vector<std::string>& args)
     if (server.empty())
         return Usage("--server needs a value");
 
-    const dm::ResolvedPath resolved = dm::ResolvePath(dbdir);
-    if (!resolved.ok()) {
-        std::fprintf(stderr, "dmctl capacity: cannot reach '%s' (error %lu)\n", dbdir.c_str(), resolved.error);
+    if (!dmctl::CheckDatabaseDirectory(dbdir, "capacity"))
         return 1;
-    }
     const dm::CapacityWindow window(from, to);
     dm::CapacityLoader loader(dm::ResolvePathOrEmpty);
     dm::CapacityHistory history;
@@ -211,7 +206,7 @@ int TableCommand(const std::vector<std::string>& args)
     if (words.Has("--network")) {
         std::map<std::string, int> installed = InstalledPorts();
         if (server != "*")
-            std::erase_if(installed, [&](const auto& entry) { return strcasecmp(entry.first.c_str(), server.c_str()) != 0; });
+            std::erase_if(installed, [&](const auto& entry) { return !dm::EqualNoCase(entry.first, server); });
         dm::SetInstalledPorts(history, installed);
     }
     const std::vector<dm::ServerCapacity> figures = dm::ComputeCapacity(history.servers, window, options);
@@ -246,4 +241,4 @@ int RunCapacity(const std::vector<std::string>& args)
 dmctl::DmctlGroup capacityGroup("capacity", "ports needed: carried load per hour, Erlang B, blocking",
                                 RunCapacity);
 
-} // namespace
+} // namespace dmctl::capacitygroup

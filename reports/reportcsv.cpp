@@ -1,6 +1,7 @@
 #include "reports/reportcsv.h"
 
 #include "common/iniparser.h"
+#include "common/numbers.h"
 #include "platform/files/profile.h"
 #include "reports/reportformat.h"
 #include "reports/reportperiod.h"

@@ -1,30 +1,13 @@
 #include "platform/registry/regeditformat.h"
 
+#include "common/text.h"
+
 #include <cctype>
 #include <cstdio>
 
 namespace dm::regedit {
 
 namespace {
-
-constexpr std::string_view Blanks = " \t";
-
-std::string_view TrimLeft(std::string_view s)
-{
-    auto pos = s.find_first_not_of(Blanks);
-    return pos == std::string_view::npos ? std::string_view() : s.substr(pos);
-}
-
-std::string_view TrimRight(std::string_view s)
-{
-    auto pos = s.find_last_not_of(Blanks);
-    return pos == std::string_view::npos ? std::string_view() : s.substr(0, pos + 1);
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
-}
 
 int HexDigit(char c)
 {
@@ -73,25 +56,25 @@ std::string Quote(std::string_view text)
 bool ReadBytes(std::string_view s, std::string& bytes)
 {
     bytes.clear();
-    s = TrimRight(TrimLeft(s));
+    s = TrimBlanks(s);
     if (s.empty())
         return true;
     while (true) {
-        s = TrimLeft(s);
+        s = TrimLeadingBlanks(s);
         if (s.size() < 2)
             return false;
         int high = HexDigit(s[0]), low = HexDigit(s[1]);
         if (high < 0 || low < 0)
             return false;
         bytes += static_cast<char>(high * 16 + low);
-        s = TrimLeft(s.substr(2));
+        s = TrimLeadingBlanks(s.substr(2));
         if (s.empty())
             return true;
         if (s[0] != ',')
             return false;
         s.remove_prefix(1);
         // A trailing comma before the end is tolerated ("00,").
-        if (TrimLeft(s).empty())
+        if (TrimLeadingBlanks(s).empty())
             return true;
     }
 }
@@ -129,18 +112,6 @@ std::string FormatBytes(std::string prefix, std::string_view bytes, std::string_
 
 } // namespace
 
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 bool IsValidValueName(std::string_view name)
 {
     return !NeedsHexForm(name);
@@ -159,7 +130,7 @@ bool IsValidKeyComponent(std::string_view name)
 
 bool ParseKeyHeader(std::string_view line, KeyHeader& header)
 {
-    line = TrimRight(TrimLeft(line));
+    line = TrimBlanks(line);
     if (line.size() < 2 || line.front() != '[' || line.back() != ']')
         return false;
     std::string_view inner = line.substr(1, line.size() - 2);
@@ -184,7 +155,7 @@ bool ParseKeyHeader(std::string_view line, KeyHeader& header)
         if (!IsValidKeyComponent(part))
             return false;
     }
-    header.localMachine = EqualsNoCase(parts[0], "HKEY_LOCAL_MACHINE") || EqualsNoCase(parts[0], "HKLM");
+    header.localMachine = EqualNoCase(parts[0], "HKEY_LOCAL_MACHINE") || EqualNoCase(parts[0], "HKLM");
     header.path.assign(parts.begin() + 1, parts.end());
     return true;
 }
@@ -202,7 +173,7 @@ std::string FormatKeyHeader(const std::vector<std::string>& path)
 
 ValueLineKind ParseValueLine(std::string_view line, RegValue& value)
 {
-    line = TrimRight(TrimLeft(line));
+    line = TrimBlanks(line);
     std::string name;
     std::string_view rest;
     if (!line.empty() && line[0] == '@') {
@@ -213,10 +184,10 @@ ValueLineKind ParseValueLine(std::string_view line, RegValue& value)
     } else {
         return ValueLineKind::NotAValue;
     }
-    rest = TrimLeft(rest);
+    rest = TrimLeadingBlanks(rest);
     if (rest.empty() || rest[0] != '=')
         return ValueLineKind::NotAValue;
-    rest = TrimLeft(rest.substr(1));
+    rest = TrimLeadingBlanks(rest.substr(1));
 
     value = RegValue();
     value.name = std::move(name);
@@ -225,7 +196,7 @@ ValueLineKind ParseValueLine(std::string_view line, RegValue& value)
     if (!rest.empty() && rest[0] == '"') {
         std::string text;
         std::string_view after;
-        if (!ReadQuoted(rest, text, after) || !TrimLeft(after).empty())
+        if (!ReadQuoted(rest, text, after) || !TrimLeadingBlanks(after).empty())
             return ValueLineKind::NotAValue;
         value.type = RegSz;
         value.data = std::move(text);
@@ -307,7 +278,7 @@ std::string FormatValueLine(const RegValue& value, std::string_view eol)
 
 bool ContinuesOnNextLine(std::string_view line)
 {
-    line = TrimRight(TrimLeft(line));
+    line = TrimBlanks(line);
     if (line.empty() || line.back() != '\\')
         return false;
     // Only byte lists continue; a string may well end in a backslash.
@@ -321,16 +292,16 @@ bool ContinuesOnNextLine(std::string_view line)
     } else {
         return false;
     }
-    rest = TrimLeft(rest);
-    return !rest.empty() && rest[0] == '=' && StartsWithNoCase(TrimLeft(rest.substr(1)), "hex");
+    rest = TrimLeadingBlanks(rest);
+    return !rest.empty() && rest[0] == '=' && StartsWithNoCase(TrimLeadingBlanks(rest.substr(1)), "hex");
 }
 
 bool IsDenyRemoteMark(std::string_view line)
 {
-    line = TrimRight(TrimLeft(line));
+    line = TrimBlanks(line);
     if (line.empty() || line[0] != ';')
         return false;
-    return EqualsNoCase(TrimLeft(line.substr(1)), "deny-remote");
+    return EqualNoCase(TrimLeadingBlanks(line.substr(1)), "deny-remote");
 }
 
 } // namespace dm::regedit

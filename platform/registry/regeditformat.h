@@ -57,6 +57,4 @@ inline constexpr std::string_view DenyRemoteMark = "; deny-remote";
 bool IsValidKeyComponent(std::string_view name);
 bool IsValidValueName(std::string_view name);
 
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 } // namespace dm::regedit

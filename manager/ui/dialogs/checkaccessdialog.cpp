@@ -1,5 +1,6 @@
 #include "manager/ui/dialogs/checkaccessdialog.h"
 
+#include "common/text.h"
 #include "framework/csvexport.h"
 #include "framework/helpwindow.h"
 #include "manager/core/checkaccess.h"
@@ -16,8 +17,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-
-#include <strings.h>
 
 namespace dm {
 
@@ -93,7 +92,7 @@ void CCheckAccessDialog::FillPorts()
     m_port->clear();
     const std::string server = m_server->currentText().toStdString();
     for (int index = 0; index < static_cast<int>(m_doc.Servers().size()); ++index) {
-        if (strcasecmp(m_doc.Servers()[static_cast<std::size_t>(index)].name.c_str(), server.c_str()) != 0)
+        if (!dm::EqualNoCase(m_doc.Servers()[static_cast<std::size_t>(index)].name, server))
             continue;
         // The ports as the RAS library lists them now.
         m_doc.RefreshServerPorts(index);

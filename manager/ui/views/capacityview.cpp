@@ -1,5 +1,6 @@
 #include "manager/ui/views/capacityview.h"
 
+#include "common/text.h"
 #include "common/timeformat.h"
 #include "framework/csvexport.h"
 #include "framework/helpwindow.h"
@@ -25,8 +26,6 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
-
-#include <strings.h>
 
 namespace dm {
 
@@ -60,7 +59,7 @@ CCapacityView::CCapacityView(CDMDoc& doc, QWidget* parent) : QDialog(parent), m_
     // The ports installed, as the RAS library lists them now.
     for (int i = 0; i < static_cast<int>(doc.Servers().size()); ++i) {
         if (m_serverFilter != "*" &&
-            strcasecmp(doc.Servers()[static_cast<std::size_t>(i)].name.c_str(), m_serverFilter.c_str()) != 0)
+            !dm::EqualNoCase(doc.Servers()[static_cast<std::size_t>(i)].name, m_serverFilter))
             continue;
         doc.RefreshServerPorts(i);
         const ServerEntry& server = doc.Servers()[static_cast<std::size_t>(i)];
@@ -276,11 +275,8 @@ ListPrintout CCapacityView::Printout() const
                     .arg(QString::fromStdString(FormatLocalTime("%Y-%m-%d", m_history.window.FirstDay())),
                          QString::fromStdString(FormatLocalTime("%Y-%m-%d", m_history.window.LastDay())))
                     .arg(m_grade->value(), 0, 'f', 2);
-    for (int column = 0; column < m_model->columnCount(); ++column) {
+    for (int column = 0; column < m_model->columnCount(); ++column)
         out.headers << m_model->headerData(column, Qt::Horizontal).toString();
-        out.screenWidths.push_back(m_table->columnWidth(column));
-    }
-    out.clientWidth = m_table->viewport()->width();
     out.rowCount = m_model->rowCount();
     const CapacityTableModel* model = m_model;
     out.cell = [model](int row, int column) { return model->Text(row, column); };
