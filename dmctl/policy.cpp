@@ -4,6 +4,7 @@
 #include "common/text.h"
 #include "common/timeformat.h"
 #include "database/policyexplain.h"
+#include "manager/core/checkaccess.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "dmctl/database.h"
@@ -16,7 +17,8 @@ namespace dmctl::policygroup {
 
 const char kPolicyHelp[] =
     "Usage: dmctl policy explain DBDIR ACCOUNT SERVER PORT [--at TIME] [--groups G1,G2]\n"
-    "                            [--local-groups L1,L2] [--ports-held N] [--csv]\n\n"
+    "                            [--local-groups L1,L2] [--network-groups]\n"
+    "                            [--ports-held N] [--csv]\n\n"
     "Tells what the server component would decide for ACCOUNT (DOMAIN\\name) calling\n"
     "on SERVER's PORT, by the policies in DBDIR's Dialmind.hw and Dialmind.usr (DBDIR is\n"
     "a system path such as \"\\\\MASTER\\DM_NT_DB\" or a path of this machine): admitted\n"
@@ -28,6 +30,8 @@ const char kPolicyHelp[] =
     "                      in local time (default: now; see dmctl --help)\n"
     "  --groups G1,G2      the caller's global groups (DOMAIN\\group)\n"
     "  --local-groups L1   the caller's local groups on the server (SERVER\\group)\n"
+    "  --network-groups    read the caller's groups from the network accounts, as the\n"
+    "                      RAS service and the manager's Check Access do\n"
     "  --ports-held N      ports the account already holds where the component runs (0)\n"
     "  --csv               item,value,source lines for scripts; times in seconds since 1970\n\n";
 
@@ -39,7 +43,7 @@ int Usage(const std::string& error)
 
 int Explain(const std::vector<std::string>& args)
 {
-    const dmctl::Syntax syntax{4, 4, {"--at", "--groups", "--local-groups", "--ports-held"}, {"--csv"}, {}};
+    const dmctl::Syntax syntax{4, 4, {"--at", "--groups", "--local-groups", "--ports-held"}, {"--csv", "--network-groups"}, {}};
     const dmctl::Words words = dmctl::ParseWords(args, syntax);
     if (words.help) {
         std::fputs(kPolicyHelp, stdout);
@@ -70,13 +74,21 @@ int Explain(const std::vector<std::string>& args)
     caller.account = positional[1];
     if (caller.account.find('\\') == std::string::npos)
         return Usage("ACCOUNT is DOMAIN\\name");
+    const bool networkGroups = words.Has("--network-groups");
+    if (networkGroups && (words.Has("--groups") || words.Has("--local-groups")))
+        return Usage("--network-groups reads the groups: --groups and --local-groups do not go with it");
     if (!dmctl::CheckDatabaseDirectory(dir, "policy") ||
         !dmctl::CheckDatabaseFiles("policy explain", dir, true, true))
         return 1;
-    const dm::HardwareDatabase hw = dm::LoadHardwareDatabase(dm::HardwareFileIn(dir));
-    dm::UserDatabase usr = dm::LoadUserDatabase(dm::UserFileIn(dir));
+    if (networkGroups) {
+        std::string problem;
+        if (!dm::ReadCallerIdentity(caller.account, positional[2], caller, problem)) {
+            std::fprintf(stderr, "dmctl policy: %s\n", problem.c_str());
+            return 1;
+        }
+    }
     const dm::PolicyExplanation explanation =
-        dm::ExplainPolicy(hw, std::move(usr), caller, positional[2], positional[3], at, portsHeld);
+        dm::ExplainCaller(dir, caller, positional[2], positional[3], at, portsHeld);
     const std::string text = csv ? dm::FormatExplanationCsv(explanation) : dm::FormatExplanation(explanation);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;

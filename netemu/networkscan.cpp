@@ -4,6 +4,7 @@
 #include "database/profilevalues.h"
 
 #include "platform/accounts/accountdatabase.h"
+#include "platform/accounts/accountgroups.h"
 #include "platform/files/fileopen.h"
 #include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
@@ -27,19 +28,6 @@ double HashUnit(const std::string& text, std::uint64_t salt)
     const std::uint64_t h = HashText(text.data(), text.size()) ^ (salt * 0x9e3779b97f4a7c15ULL);
     Random rng(h);
     return rng.Uniform();
-}
-
-bool IsMember(const GroupAccount& group, const std::string& domain, const std::string& user,
-              const std::vector<std::string>& userGlobalGroups)
-{
-    for (const std::string& member : group.members) {
-        if (EqualNoCase(member, user) || EqualNoCase(member, domain + "\\" + user))
-            return true;
-        for (const std::string& global : userGlobalGroups)
-            if (EqualNoCase(member, global) || EqualNoCase(member, global.substr(global.find('\\') + 1)))
-                return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -127,17 +115,10 @@ std::vector<CallerProfile> LoadCallers(const std::string& computer)
             continue;
         CallerProfile caller;
         caller.identity.account = domain + "\\" + user.name;
-        for (const GroupAccount& group : accounts.GlobalGroups())
-            if (std::any_of(group.members.begin(), group.members.end(),
-                            [&](const std::string& m) { return EqualNoCase(m, user.name); }))
-                caller.identity.globalGroups.push_back(domain + "\\" + group.name);
-        for (const GroupAccount& group : accounts.LocalGroups())
-            if (IsMember(group, domain, user.name, caller.identity.globalGroups))
-                caller.identity.localGroups.push_back(domain + "\\" + group.name);
-        if (separateLocal)
-            for (const GroupAccount& group : local.LocalGroups())
-                if (IsMember(group, domain, user.name, caller.identity.globalGroups))
-                    caller.identity.localGroups.push_back(Network::NormalizeComputerName(computer) + "\\" + group.name);
+        AccountGroups groups = GroupsOfAccount(accounts, domain, user.name, separateLocal ? &local : nullptr,
+                                               Network::NormalizeComputerName(computer));
+        caller.identity.globalGroups = std::move(groups.global);
+        caller.identity.localGroups = std::move(groups.local);
         // A few heavy users, many occasional ones.
         caller.weight = 0.2 + 3.0 * std::pow(HashUnit(caller.identity.account, 1), 3.0);
         caller.trafficFactor = 0.5 + 1.5 * HashUnit(caller.identity.account, 2);

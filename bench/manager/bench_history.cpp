@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/dmctltiming.h"
 #include "common/logrecord.h"
 #include "common/timeformat.h"
 #include "manager/core/historycolumns.h"
@@ -21,15 +22,15 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
+
+using dm::bench::RunDmctl;
+using dm::bench::Slashes;
 
 constexpr std::uint32_t kStart = 1700000000; // a day in November 2023
 
@@ -97,15 +98,6 @@ BENCHMARK(BM_HistoryResortByPortMillion)->Unit(benchmark::kMillisecond)->Iterati
 
 // --- dmctl history against dmctl log list -----------------------------------
 
-std::filesystem::path Slashes(std::string_view systemPath)
-{
-    std::string path(systemPath);
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-
 void WriteDays(const std::filesystem::path& db, int total, int days)
 {
     std::filesystem::create_directories(db / "LogData");
@@ -127,30 +119,6 @@ void WriteDays(const std::filesystem::path& db, int total, int days)
         }
         std::fclose(out);
     }
-}
-
-// Runs dmctl with its output thrown away; seconds of wall time.
-double RunDmctl(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    const std::string program = std::string(DM_BIN_DIR) + "/dmctl";
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(child, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void BM_DmctlHistoryAgainstLogList(benchmark::State& state)

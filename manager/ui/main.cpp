@@ -4,7 +4,9 @@
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/mainframe.h"
+#include "manager/ui/dialogs/checkaccessdialog.h"
 #include "manager/ui/dialogs/reportdialogs.h"
+#include "manager/ui/views/capacityview.h"
 #include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/screenshots.h"
 #include "manager/ui/sheets/policysheets.h"
@@ -96,6 +98,9 @@ int main(int argc, char** argv)
         return dm::RunUserSheet(doc, account, QString::fromStdString(account), dm::UserSheetPages::All, parent);
     };
     dm::AddSettingsWindows(extensions, doc);
+    extensions.checkAccess = [&doc](QWidget* parent, const std::string& account, const std::string& server,
+                                    const std::string& port) { dm::RunCheckAccess(doc, account, server, port, parent); };
+    extensions.capacity = [&doc](QWidget* parent) { dm::OpenCapacityView(doc, parent); };
     dm::CMainFrame frame(doc, ui, std::move(extensions));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {

@@ -73,6 +73,41 @@ TEST(DmctlPolicyTest, ExplainsEachDecisionWithItsSources)
 
 namespace {
 
+// --network-groups reads the caller's groups as the RAS service learns
+// them: the answer equals the one given with those groups typed.
+class DmctlPolicyGroupsTest : public DmctlNetworkTest {};
+
+TEST_F(DmctlPolicyGroupsTest, NetworkGroupsAreTheAccountsGroups)
+{
+    ASSERT_EQ(RunDmctl({"net", "add-computer", "DC"}).status, 0);
+    ASSERT_EQ(RunDmctl({"net", "add-domain", "DOM", "DC"}).status, 0);
+    ASSERT_EQ(RunDmctl({"net", "add-user", "DOM", "joe"}).status, 0);
+    ASSERT_EQ(RunDmctl({"net", "add-group", "DOM", "Sales", "joe"}).status, 0);
+    ASSERT_EQ(RunDmctl({"net", "add-group", "--local", "DOM", "Dialers", "joe"}).status, 0);
+    TempDir db;
+    WriteFile(db / "Dialmind.hw", "[Default]\r\nAssignDefault=0\r\n");
+    WriteFile(db / "Dialmind.usr", "[DOM\\joe]\r\nMaxSessionTime=600\r\n[+DOM\\Sales]\r\nMaxSessionTime=900\r\n");
+    const std::vector<std::string> call{"policy", "explain", db.str(), "DOM\\joe", "MASTER", "COM1", "--at",
+                                        "1772438400"};
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = call;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunDmctl(args);
+    };
+    const DmctlResult read = with({"--network-groups"});
+    ASSERT_EQ(read.status, 0) << read.err;
+    const DmctlResult typed = with({"--groups", "DOM\\Sales", "--local-groups", "DOM\\Dialers"});
+    EXPECT_EQ(read.out, typed.out);
+    EXPECT_NE(read.out, with({}).out); // the group's limit counts only with the group
+    EXPECT_NE(read.out.find("900 s"), std::string::npos) << read.out;
+
+    const DmctlResult unknown = RunDmctl({"policy", "explain", db.str(), "DOM\\amy", "MASTER", "COM1",
+                                          "--network-groups"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("The account DOM\\amy does not exist."), std::string::npos) << unknown.err;
+    EXPECT_EQ(with({"--network-groups", "--groups", "DOM\\Sales"}).status, 2);
+}
+
 // dmctl policy show and set: the editors for scripts.
 TEST(DmctlPolicyEditTest, SetWritesOnlyTheNamedKeysAndRefusesWhatDoesNotFit)
 {

@@ -164,9 +164,11 @@ TEST_F(TreeTest, ContextMenusPerImage)
     EXPECT_TRUE(server->actions()[1]->isEnabled());
 
     auto port = Tree().CreateContextMenu(Node("COM1"));
-    EXPECT_EQ(MenuTexts(port.get()), (QStringList{"&Properties..."}));
+    EXPECT_EQ(MenuTexts(port.get()), (QStringList{"&Properties...", "Check &Access..."}));
     EXPECT_TRUE(port->actions()[0]->isEnabled()) << "database known and the sheet registered";
-    EXPECT_EQ(MenuTexts(Tree().CreateContextMenu(Node("anna")).get()), (QStringList{"&Properties..."}));
+    EXPECT_FALSE(port->actions()[1]->isEnabled()) << "Check Access is not part of this build";
+    EXPECT_EQ(MenuTexts(Tree().CreateContextMenu(Node("anna")).get()),
+              (QStringList{"&Properties...", "Check &Access..."}));
     EXPECT_EQ(MenuTexts(Tree().CreateContextMenu(Node("Sales")).get()), (QStringList{"&Properties"}));
     EXPECT_EQ(MenuTexts(Tree().CreateContextMenu(Node("DEFAULT PROFILE")).get()), (QStringList{"&Properties..."}));
     EXPECT_FALSE(Tree().CreateContextMenu(Tree().AccountsRoot()));

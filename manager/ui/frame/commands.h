@@ -18,6 +18,8 @@ enum class Command {
     Properties,
     ExportPermissions,
     ImportPermissions,
+    CheckAccess,
+    Capacity,
     StatusBar,
     Split,
     Options,

@@ -31,6 +31,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace dm {
@@ -65,6 +66,16 @@ CMainFrame::CMainFrame(CDMDoc& doc, QtUserInteraction& ui, ManagerExtensions ext
     m_switchBar = new CViewSwitchBar(m_counters, bar);
     bar->addSeparator();
     bar->addWidget(m_switchBar);
+    bar->addSeparator();
+    m_capacityButton = new QToolButton(bar);
+    m_capacityButton->setObjectName(QStringLiteral("CapacityButton"));
+    m_capacityButton->setIcon(Icons::FromDrawing(QStringLiteral("tb-capacity.svg")));
+    m_capacityButton->setIconSize(QSize(24, 24));
+    m_capacityButton->setAutoRaise(true);
+    m_capacityButton->setToolTip(QStringLiteral("Capacity: the ports the selected servers need"));
+    m_capacityButton->setAccessibleName(QStringLiteral("Capacity"));
+    connect(m_capacityButton, &QToolButton::clicked, this, [this] { RunCommand(Command::Capacity); });
+    bar->addWidget(m_capacityButton);
     addToolBar(Qt::TopToolBarArea, bar);
     connect(m_toolBar, &CFlatToolBar::commandTriggered, this, &CMainFrame::OnToolbarCommand);
     connect(m_switchBar, &CViewSwitchBar::modeSelected, this, &CMainFrame::OnViewMode);

@@ -21,6 +21,7 @@ class QAction;
 class QLabel;
 class QPrinter;
 class QSplitter;
+class QToolButton;
 
 namespace dm {
 
@@ -58,6 +59,7 @@ public:
     PaneKind CurrentPane() const { return m_paneKind; }
     CFlatToolBar* ToolBar() const { return m_toolBar; }
     CViewSwitchBar* SwitchBar() const { return m_switchBar; }
+    QToolButton* CapacityButton() const { return m_capacityButton; }
     QWidget* HistoryBar() const { return m_historyBar; }
     QSplitter* Splitter() const { return m_splitter; }
     QAction* Action(Command command) const;
@@ -111,6 +113,7 @@ private:
     QMetaObject::Connection m_focusConnection;
     std::vector<QMetaObject::Connection> m_paneConnections;
     std::unique_ptr<QPrinter> m_setupPrinter;
+    QToolButton* m_capacityButton = nullptr;
 };
 
 } // namespace dm

@@ -55,11 +55,15 @@ void CMainFrame::CreateMenus()
     QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
     add(tools, Command::ExportPermissions, QStringLiteral("&Export RAS Permissions..."));
     add(tools, Command::ImportPermissions, QStringLiteral("&Import RAS Permissions..."));
+    tools->addSeparator();
+    add(tools, Command::CheckAccess, QStringLiteral("Check &Access..."));
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     add(view, Command::StatusBar, QStringLiteral("&Status Bar"))->setCheckable(true);
     m_actions[Command::StatusBar]->setChecked(true);
     add(view, Command::Split, QStringLiteral("S&plit"));
+    view->addSeparator();
+    add(view, Command::Capacity, QStringLiteral("&Capacity..."));
     view->addSeparator();
     add(view, Command::Options, QStringLiteral("&Options..."));
     add(view, Command::Refresh, QStringLiteral("&Refresh"), QKeySequence(Qt::Key_F5));
@@ -99,6 +103,10 @@ void CMainFrame::UpdateCommandStates()
                                                m_tree->CanShowProperties());
     m_actions[Command::ExportPermissions]->setEnabled(static_cast<bool>(m_extensions.exportPermissions));
     m_actions[Command::ImportPermissions]->setEnabled(static_cast<bool>(m_extensions.importPermissions));
+    m_actions[Command::CheckAccess]->setEnabled(database && m_extensions.checkAccess);
+    m_actions[Command::Capacity]->setEnabled(database && m_extensions.capacity && !m_doc.Servers().empty());
+    if (m_capacityButton)
+        m_capacityButton->setEnabled(m_actions[Command::Capacity]->isEnabled());
     m_actions[Command::Refresh]->setEnabled(m_tree->currentItem() != nullptr);
     m_actions[Command::StatusBar]->setChecked(statusBar()->isVisible());
     if (m_toolBar) {
@@ -140,6 +148,14 @@ void CMainFrame::RunCommand(Command command)
     }
     case Command::ExportPermissions: m_extensions.exportPermissions(this); break;
     case Command::ImportPermissions: m_extensions.importPermissions(this); break;
+    case Command::CheckAccess: {
+        // The account and port the tree shows, where it shows one.
+        const Selection& s = m_doc.CurrentSelection();
+        const std::string account = s.user != "*" && s.domain != "*" ? s.domain + "\\" + s.user : std::string();
+        m_extensions.checkAccess(this, account, s.server, s.port);
+        break;
+    }
+    case Command::Capacity: m_extensions.capacity(this); break;
     case Command::StatusBar: statusBar()->setVisible(!statusBar()->isVisible()); break;
     case Command::Split:
         m_splitter->setSizes({kTreeWidth, qMax(200, m_splitter->width() - kTreeWidth)});

@@ -34,6 +34,12 @@ struct ManagerExtensions {
     std::function<bool(QWidget* parent, const std::string& account)> userProperties;
     std::function<void(QWidget* parent, const std::string& domain, const std::string& group)> groupProperties;
     std::function<void(QWidget* parent, const std::string& server)> serverProperties;
+    // The Capacity view of the servers selected in the tree.
+    Dialog capacity;
+    // Check Access for an account on a server's port; any may be empty.
+    std::function<void(QWidget* parent, const std::string& account, const std::string& server,
+                       const std::string& port)>
+        checkAccess;
 };
 
 } // namespace dm

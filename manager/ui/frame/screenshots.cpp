@@ -154,6 +154,7 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
     ok &= TakeReportScreenshots(doc, &frame, dir);
     ok &= TakeUsersScreenshots(doc, frame, dir);
     ok &= TakeSettingsScreenshots(doc, &frame, dir);
+    ok &= TakeCapacityScreenshots(doc, frame, dir);
     frame.hide();
     return ok ? 0 : 1;
 }

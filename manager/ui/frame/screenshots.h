@@ -26,5 +26,7 @@ bool SaveScreenshot(QWidget* widget, const QDir& dir, const QString& name);
 bool TakeReportScreenshots(CDMDoc& doc, QWidget* parent, const QDir& dir);
 // The users view and the user sheet's pages.
 bool TakeUsersScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir);
+// The Capacity view of one server and of all, with a session limit, and Check Access.
+bool TakeCapacityScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir);
 
 } // namespace dm

@@ -57,10 +57,18 @@ std::unique_ptr<QMenu> CDMView::CreateContextMenu(QTreeWidgetItem* item)
             return nullptr;
         add(QStringLiteral("&Properties..."), database && m_extensions.portProperties,
             [this] { ShowPortProperties(); });
+        add(QStringLiteral("Check &Access..."), database && m_extensions.checkAccess, [this] {
+            const Selection& s = m_doc.CurrentSelection();
+            m_extensions.checkAccess(window(), std::string(), s.server, s.port);
+        });
         break;
     case 8: case 14:
         add(QStringLiteral("&Properties..."), database && m_extensions.userProperties,
             [this] { ShowUserProperties(); });
+        add(QStringLiteral("Check &Access..."), database && m_extensions.checkAccess, [this] {
+            const Selection& s = m_doc.CurrentSelection();
+            m_extensions.checkAccess(window(), s.domain + "\\" + s.user, s.server, s.port);
+        });
         break;
     case 10:
         add(QStringLiteral("&Properties"), static_cast<bool>(m_extensions.groupProperties), [this] {

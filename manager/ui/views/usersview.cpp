@@ -8,6 +8,7 @@
 #include "manager/core/networkaccounts.h"
 #include "manager/core/sortdirection.h"
 #include "manager/core/userstable.h"
+#include "manager/ui/dialogs/checkaccessdialog.h"
 #include "manager/ui/sheets/usersheet.h"
 #include "manager/ui/views/usersmodel.h"
 
@@ -273,6 +274,13 @@ void CUsersView::ShowPopupMenu(const QPoint& position)
     menu.addAction(QStringLiteral("&Delete"), this, &CUsersView::DeleteSelection)->setEnabled(selected);
     menu.addSeparator();
     menu.addAction(QStringLiteral("&Properties"), this, &CUsersView::ShowProperties)->setEnabled(selected);
+    menu.addAction(QStringLiteral("Check &Access..."), this, [this] {
+        const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+        if (rows.isEmpty())
+            return;
+        RunCheckAccess(m_doc, m_model->Texts(rows.last().row())[UsersColumnUser], m_doc.CurrentSelection().server,
+                       std::string(), window());
+    })->setEnabled(selected);
     menu.exec(m_list->viewport()->mapToGlobal(position));
 }
 
