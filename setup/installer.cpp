@@ -51,6 +51,15 @@ bool Installer::Abort(const std::string& reason)
 
 bool Installer::Run()
 {
+    // Nothing is written from a medium that cannot complete the installation:
+    // registry values and menu entries would point at programs that are not there.
+    const std::vector<std::string> missing =
+        MissingMediumFiles(m_sourceDir, m_choices.installManager, m_choices.installServer);
+    if (!missing.empty()) {
+        m_ui.ShowMessage(IncompleteMediumMessage(m_sourceDir, missing), setupnames::SetupCaption,
+                         Buttons::Ok, Icon::Error);
+        return false;
+    }
     CreateTargetDirectory();
     if (m_choices.installManager)
         CopyManagerFiles();

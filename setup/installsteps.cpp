@@ -58,6 +58,42 @@ std::string Installer::SourceName(std::string_view installedName)
     return name;
 }
 
+std::vector<std::string> InstalledFileNames(bool manager, bool server)
+{
+    std::vector<std::string> names;
+    if (manager)
+        names = {"DIALMIND.EXE", kRasLibraryFile, "DM.HLP",       "DM.CNT",
+                 "DMQUICK.EXE",  "DMReport.Exe",  kReportWindowFile};
+    names.push_back("NT_PURGE.EXE");
+    if (server)
+        names.insert(names.end(), {"DIALMIND.DLL", "DIALMIND.USR", "DIALMIND.HW"});
+    names.insert(names.end(), {"MFC42.DLL", "MSVCRT40.DLL"});
+    return names;
+}
+
+std::vector<std::string> MissingMediumFiles(const fs::path& sourceDir, bool manager, bool server)
+{
+    std::vector<std::string> missing;
+    std::error_code ec;
+    for (const std::string& name : InstalledFileNames(manager, server)) {
+        const std::string source = Installer::SourceName(name);
+        if (!fs::is_regular_file(MatchCaseInsensitive(sourceDir / source), ec))
+            missing.push_back(source);
+    }
+    return missing;
+}
+
+std::string IncompleteMediumMessage(const fs::path& sourceDir, const std::vector<std::string>& missing)
+{
+    std::string names;
+    for (std::size_t i = 0; i < missing.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == missing.size() ? " and " : ", ") + missing[i];
+    return "The installation medium is incomplete: Setup looked for the files to install in\n" +
+           sourceDir.string() + "\nand did not find " + names +
+           ".\n\nRun Setup from the installation medium (make medium writes one). Nothing was "
+           "installed.";
+}
+
 fs::path Installer::SourcePath(std::string_view installedName) const
 {
     return MatchCaseInsensitive(m_sourceDir / SourceName(installedName));
@@ -124,9 +160,16 @@ void Installer::InstallFile(std::string name, bool askBeforeOverwrite, Installed
             fs::remove(destination, ec);
         }
     }
-    // Errors of the copy itself are not reported, as a missing file of the
-    // medium simply stays missing.
-    if (LZCopyFile(SourcePath(name), destination) == 0 && IsProgram(name))
+    // A copy that fails leaves a program or settings file missing: the person
+    // is told which, and the run ends as not complete.
+    const fs::path source = SourcePath(name);
+    if (const unsigned long error = LZCopyFile(source, destination); error != 0) {
+        Error("Unable to install the file '" + name + "' from\n" + source.string() + "\nto " +
+              destination.string() + " (error " + std::to_string(error) + ").");
+        m_problems.push_back(name + " was not installed (error " + std::to_string(error) + ")");
+        return;
+    }
+    if (IsProgram(name))
         fs::permissions(destination,
                         fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
                         fs::perm_options::add, ec);

@@ -110,6 +110,26 @@ TEST_F(InstalledPrograms, TheServerComponentInstallsOnAComputerMadeWithDmctlAlon
     EXPECT_EQ(glance.out, "TESTHOST 1/2\n");
 }
 
+TEST_F(InstalledPrograms, SetupRunFromAnEmptyDirectoryExitsNonZeroAndWritesNothing)
+{
+    Dmctl({"net", "init", (m_root / "network").string()});
+    Dmctl({"net", "add-port", "TESTHOST", "COM1"});
+    const fs::path registry = m_root / "network" / "machines" / "TESTHOST" / "registry.reg";
+    const std::string before = ReadFile(registry);
+    const fs::path empty = m_root / "empty";
+    fs::create_directories(empty);
+    WriteFile(m_root / "answers.ini", "[Setup]\r\nInstallManager=1\r\n");
+    const ProgramRun setup =
+        Run(kBin + "/setup", {"--unattended", (m_root / "answers.ini").string()}, empty);
+    EXPECT_EQ(setup.status, 2) << setup.out << setup.err;
+    EXPECT_THAT(setup.out, HasSubstr(empty.string()));
+    EXPECT_THAT(setup.out, HasSubstr("DIALMIND.EX_"));
+    EXPECT_THAT(setup.out, Not(HasSubstr("Setup has completed!")));
+    EXPECT_FALSE(fs::exists(Installed()));
+    EXPECT_FALSE(fs::exists(m_root / "data" / "applications"));
+    EXPECT_EQ(ReadFile(registry), before);
+}
+
 TEST_F(InstalledPrograms, TheInstalledProgramsFindTheirLibrariesOnTheDemoNetwork)
 {
     Dmctl({"net", "demo", (m_root / "network").string()});

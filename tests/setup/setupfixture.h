@@ -98,7 +98,8 @@ public:
             {"DMREPORT.EXE", "DMREPORT.EX_"}, {"NT_PURGE.EXE", "NT_PURGE.EX_"},
             {"DIALMIND.DLL", "DIALMIND.DL_"}, {"DIALMIND.USR", "DIALMIND.US_"},
             {"DIALMIND.HW", "Dialmind.hw_"},  {"MFC42.DLL", "MFC42.DL_"},
-            {"MSVCRT40.DLL", "MSVCRT40.DL_"}};
+            {"MSVCRT40.DLL", "MSVCRT40.DL_"}, {"librassapi.so", "librassapi.s_"},
+            {"libdmreport_window.so", "libdmreport_window.s_"}};
         std::filesystem::create_directories(m_medium);
         std::map<std::string, std::string> contents;
         unsigned seed = 1;
