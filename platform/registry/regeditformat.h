@@ -37,9 +37,16 @@ std::string FormatKeyHeader(const std::vector<std::string>& path);
 
 enum class ValueLineKind { NotAValue, Value, Deletion };
 
+// How the strings given as byte lists (hex(1), hex(2), hex(7)) are encoded:
+// as this program stores them (its own hives), in the ANSI code page
+// (REGEDIT4 files of the registry editor) or as UTF-16 ("Windows Registry
+// Editor Version 5.00" files). The last two are converted to the stored form.
+enum class RegTextEncoding { Stored, Ansi, Utf16 };
+
 // Reads one logical value line (continuation lines already joined, each
 // "\<line end><blanks>" removed). Anything malformed is NotAValue.
-ValueLineKind ParseValueLine(std::string_view line, RegValue& value);
+ValueLineKind ParseValueLine(std::string_view line, RegValue& value,
+                             RegTextEncoding encoding = RegTextEncoding::Stored);
 // The value as one logical line, continued with eol where long; without the
 // final line end.
 std::string FormatValueLine(const RegValue& value, std::string_view eol);
@@ -58,5 +65,18 @@ bool IsValidKeyComponent(std::string_view name);
 bool IsValidValueName(std::string_view name);
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// The first lines of the two registry file formats.
+inline constexpr std::string_view Regedit4Signature = "REGEDIT4";
+inline constexpr std::string_view Regedit5Signature = "Windows Registry Editor Version 5.00";
+
+// A registry file as the registry editor writes it, made ready for parsing:
+// REGEDIT4 in the ANSI code page, or version 5.00 in UTF-16 with a
+// byte-order mark (little or big endian), in UTF-8 with or without one, or
+// in ANSI. text receives the file as UTF-8, encoding how its byte lists hold
+// strings. False, with the reason in error, for a file that begins with
+// neither signature.
+bool DecodeRegFile(std::string_view bytes, std::string& text, RegTextEncoding& encoding,
+                   std::string& error);
 
 } // namespace dm::regedit

@@ -21,6 +21,7 @@
 // costs the same in a hive of ten keys as in one of ten thousand. Deleting a
 // tree rebuilds the index (it touches every block anyway).
 
+#include "platform/registry/regeditformat.h"
 #include "platform/registry/registry.h"
 
 #include <list>
@@ -41,7 +42,8 @@ public:
     RegHive& operator=(const RegHive& other);
     RegHive(RegHive&& other) noexcept = default;
     RegHive& operator=(RegHive&& other) noexcept = default;
-    static RegHive Parse(std::string_view text);
+    static RegHive Parse(std::string_view text,
+                         regedit::RegTextEncoding encoding = regedit::RegTextEncoding::Stored);
     std::string Serialize() const;
 
     // The key's path as spelled in the document, when the key exists.

@@ -124,7 +124,14 @@ unsigned long RegImportText(const RegKey& key, std::string_view text, std::size_
 {
     if (!key.IsOpen())
         return winerr::InvalidHandle;
-    const RegHive import = RegHive::Parse(text);
+    std::string decoded, reason;
+    regedit::RegTextEncoding encoding = regedit::RegTextEncoding::Stored;
+    if (!regedit::DecodeRegFile(text, decoded, encoding, reason)) {
+        if (imported)
+            *imported = 0;
+        return winerr::InvalidData;
+    }
+    const RegHive import = RegHive::Parse(decoded, encoding);
     std::size_t count = 0;
     const RegKey::State& state = RegKeyAccess::StateOf(key);
     unsigned long error = HiveStore::Modify(state.hiveFile, [&](RegHive& hive, bool& changed) {
