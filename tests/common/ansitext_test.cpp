@@ -31,3 +31,9 @@ TEST(AnsiText, Utf16RoundTripWithZerosAndSurrogatePairs)
     EXPECT_EQ(Utf16LeToUtf8(std::string("\x00\xd8" "A\0" "B", 5)), "\ufffdA");
 }
 
+#include "common/csvtext.h"
+
+TEST(AnsiText, CsvFieldsShowCodePageBytesAsLetters)
+{
+    EXPECT_EQ(CsvLine({"DOM\\Jos\xe9", "", "Z\u00fcrich"}), "DOM\\Jos\u00e9, ,Z\u00fcrich,\n");
+}
