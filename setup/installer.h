@@ -29,6 +29,8 @@ public:
 // machine, which the programs' loaders look for as they are).
 inline constexpr const char* kRasLibraryFile = "librassapi.so";
 inline constexpr const char* kReportWindowFile = "libdmreport_window.so";
+// The help pages (DM.HLP) under a name the desktop opens in a browser.
+inline constexpr const char* kHelpPagesFile = "DM.html";
 
 // What an installed file is, for the questions and the locked-file loop.
 enum class InstalledFile { Plain, ServerComponent, UserSettings, HardwareSettings };
@@ -64,6 +66,7 @@ public:
 private:
     void CreateTargetDirectory();
     void CopyManagerFiles();
+    void InstallHelpPages();
     void CopyServerFiles();
     bool WriteServerRegistry();
     bool WriteManagerRegistry();

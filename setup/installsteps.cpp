@@ -234,7 +234,7 @@ void Installer::CreateProgramGroup()
     progman.Execute(std::string("[CreateGroup(") + setupnames::ProgramGroup + ")]");
     progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, "Dialmind.exe")) + ",Dialminder Manager)]");
     progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, "DMQUICK.EXE")) + ",Dialminder LiveGlance)]");
-    progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, "DM.HLP")) + ",Dialminder for Windows NT)]");
+    progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, kHelpPagesFile)) + ",Dialminder for Windows NT)]");
     progman.Execute("[AddItem(" + JoinSystemPath(m_windowsDir, "NT_PURGE.EXE C") +
                     ",Uninstall Dialminder Manager)]");
 }

@@ -130,6 +130,25 @@ TEST_F(InstalledPrograms, SetupRunFromAnEmptyDirectoryExitsNonZeroAndWritesNothi
     EXPECT_EQ(ReadFile(registry), before);
 }
 
+TEST_F(InstalledPrograms, TheInstalledHelpLinksOnlyToItsOwnSections)
+{
+    Dmctl({"net", "init", (m_root / "network").string()});
+    MakeMedium();
+    const ProgramRun setup = Setup("InstallServer=0\r\n");
+    ASSERT_EQ(setup.status, 0) << setup.out << setup.err;
+    const std::string help = ReadFile(Installed() / "DM.html");
+    ASSERT_EQ(help, ReadFile(Installed() / "DM.HLP"));
+    int links = 0;
+    for (std::size_t at = 0; (at = help.find("href=\"", at)) != std::string::npos; ++links) {
+        at += 6;
+        const std::string target = help.substr(at, help.find('"', at) - at);
+        ASSERT_FALSE(target.empty());
+        EXPECT_EQ(target[0], '#') << target;
+        EXPECT_NE(help.find("id=\"" + target.substr(1) + "\""), std::string::npos) << target;
+    }
+    EXPECT_GE(links, 6);
+}
+
 TEST_F(InstalledPrograms, TheInstalledProgramsFindTheirLibrariesOnTheDemoNetwork)
 {
     Dmctl({"net", "demo", (m_root / "network").string()});

@@ -115,20 +115,25 @@ TEST_F(InstallerTest, FullMasterInstall)
         "[CreateGroup(Dialminder for Windows NT)]",
         "[AddItem(\"C:\\Program Files\\Dialmind\\Dialmind.exe\",Dialminder Manager)]",
         "[AddItem(\"C:\\Program Files\\Dialmind\\DMQUICK.EXE\",Dialminder LiveGlance)]",
-        "[AddItem(\"C:\\Program Files\\Dialmind\\DM.HLP\",Dialminder for Windows NT)]",
+        "[AddItem(\"C:\\Program Files\\Dialmind\\DM.html\",Dialminder for Windows NT)]",
         "[AddItem(C:\\WINNT\\NT_PURGE.EXE C,Uninstall Dialminder Manager)]"};
     EXPECT_EQ(ReadProgmanCommands(), commands);
     const std::string manager = Desktop("dialminder-dialminder-for-windows-nt-dialminder-manager.desktop");
     EXPECT_NE(manager.find("Name=Dialminder Manager\n"), std::string::npos);
-    EXPECT_NE(manager.find("Exec=\"" + Target("DIALMIND.EXE").string() + "\"\n"), std::string::npos)
+    // The programs run on the network they were installed into.
+    const std::string env = "Exec=env DIALMIND_NETWORK=" + Network::Root().string() +
+                            " DIALMIND_COMPUTERNAME=TESTHOST ";
+    EXPECT_NE(manager.find(env + "\"" + Target("DIALMIND.EXE").string() + "\"\n"), std::string::npos)
         << manager;
     const std::string purge =
         Desktop("dialminder-dialminder-for-windows-nt-uninstall-dialminder-manager.desktop");
-    EXPECT_NE(purge.find("Exec=" + (windows / "NT_PURGE.EXE").string() + " C\n"), std::string::npos)
+    EXPECT_NE(purge.find(env + (windows / "NT_PURGE.EXE").string() + " C\n"), std::string::npos)
         << purge;
+    // The help opens as the HTML it is, the same pages as DM.HLP.
     EXPECT_NE(Desktop("dialminder-dialminder-for-windows-nt-dialminder-for-windows-nt.desktop")
-                  .find("Exec=xdg-open "),
+                  .find("Exec=xdg-open \"" + Target("DM.html").string() + "\"\n"),
               std::string::npos);
+    EXPECT_TRUE(ReadFile(Target("DM.html")) == m_contents["DM.HLP"]);
     EXPECT_NE(ReadFile(DesktopMenuMergeDir() / "dialminder-dialminder-for-windows-nt.menu")
                   .find("<Name>Dialminder for Windows NT</Name>"),
               std::string::npos);

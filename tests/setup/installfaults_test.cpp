@@ -188,7 +188,10 @@ TEST_F(InstallFaultsTest, UninstallEntriesSurviveABlankInTheNetworkPath)
         DesktopApplicationsDir() / "dialminder-dialminder-for-windows-nt-uninstall-dialminder-manager.desktop");
     const std::string host = (Network::LocalWindowsDir() / "NT_PURGE.EXE").string();
     ASSERT_NE(host.find(' '), std::string::npos);
-    EXPECT_NE(purge.find("\nExec=\"" + host + "\" C\n"), std::string::npos) << purge;
+    EXPECT_NE(purge.find("\nExec=env \"DIALMIND_NETWORK=" + Network::Root().string() +
+                         "\" DIALMIND_COMPUTERNAME=TESTHOST \"" + host + "\" C\n"),
+              std::string::npos)
+        << purge;
     std::string uninstall;
     OpenKey("TESTHOST", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dialminder Manager")
         .QueryString("UninstallString", uninstall);
