@@ -62,6 +62,9 @@ public:
     const std::string& WindowsDirectory() const { return m_windowsDir; }
     // The compressed source name of an installed name ("DIALMIND.EX_").
     static std::string SourceName(std::string_view installedName);
+    // The character the source name replaced with '_', which its SZDD header
+    // keeps; 0 when the '_' was appended ("Dialmind.hw_").
+    static char SourceMissingChar(std::string_view installedName);
 
 private:
     void CreateTargetDirectory();

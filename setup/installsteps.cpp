@@ -94,6 +94,13 @@ std::string IncompleteMediumMessage(const fs::path& sourceDir, const std::vector
            "installed.";
 }
 
+char Installer::SourceMissingChar(std::string_view installedName)
+{
+    if (installedName.empty() || SourceName(installedName).size() != installedName.size())
+        return 0;
+    return installedName.back();
+}
+
 fs::path Installer::SourcePath(std::string_view installedName) const
 {
     return MatchCaseInsensitive(m_sourceDir / SourceName(installedName));

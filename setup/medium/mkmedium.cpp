@@ -32,7 +32,7 @@ std::string ReadAll(const fs::path& file)
 bool WriteCompressed(const fs::path& outDir, const std::string& installed, const std::string& data)
 {
     const std::vector<std::uint8_t> bytes(data.begin(), data.end());
-    const auto packed = dm::SzddCompress(bytes, installed.back());
+    const auto packed = dm::SzddCompress(bytes, dm::Installer::SourceMissingChar(installed));
     const fs::path target = outDir / dm::Installer::SourceName(installed);
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(packed.data()), static_cast<std::streamsize>(packed.size()));

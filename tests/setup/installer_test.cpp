@@ -285,6 +285,21 @@ TEST_F(InstallerTest, SourceNames)
     EXPECT_EQ(Installer::SourceName("DIALMIND.HW"), "Dialmind.hw_");
     EXPECT_EQ(Installer::SourceName("MSVCRT40.DLL"), "MSVCRT40.DL_");
     EXPECT_EQ(QuoteIfBlank("C:\\Dialmind\\DM.HLP"), "C:\\Dialmind\\DM.HLP");
+    // The platform's expand restores each name from its source name and the
+    // letter the SZDD header keeps; an appended '_' is dropped, not replaced.
+    const auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    for (const std::string& name : InstalledFileNames(true, true))
+        EXPECT_EQ(lower(SzddExpandedName(Installer::SourceName(name), Installer::SourceMissingChar(name))),
+                  lower(name));
+    EXPECT_EQ(Installer::SourceMissingChar("DIALMIND.HW"), 0);
+    EXPECT_EQ(Installer::SourceMissingChar("DIALMIND.EXE"), 'E');
+    const std::string header = ReadFile(m_medium / "Dialmind.hw_");
+    ASSERT_GT(header.size(), 10u);
+    EXPECT_EQ(SzddExpandedName("Dialmind.hw_", header[9]), "Dialmind.hw");
     EXPECT_EQ(QuoteIfBlank("C:\\My Apps\\DM.HLP"), "\"C:\\My Apps\\DM.HLP\"");
 }
 

@@ -6,6 +6,7 @@
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 #include "platform/registry/registry.h"
+#include "setup/installer.h"
 #include "tests/support/recordinginteraction.h"
 #include "tests/support/tempdir.h"
 
@@ -110,7 +111,7 @@ public:
             ++seed;
             contents[installed] = text;
             const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-            const auto packed = SzddCompress(bytes, installed.back());
+            const auto packed = SzddCompress(bytes, Installer::SourceMissingChar(installed));
             WriteFile(m_medium / source, std::string(packed.begin(), packed.end()));
         }
         return contents;
