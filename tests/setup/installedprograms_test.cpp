@@ -130,6 +130,22 @@ TEST_F(InstalledPrograms, SetupRunFromAnEmptyDirectoryExitsNonZeroAndWritesNothi
     EXPECT_EQ(ReadFile(registry), before);
 }
 
+TEST_F(InstalledPrograms, LiveGlanceAndTheUninstallerRefuseUnknownOptionsAndNameThemselves)
+{
+    // No display: a window that opened by mistake would fail instead of waiting.
+    const ProgramRun bogus = Run(kBin + "/dmquick", {"--bogus"}, {}, {"QT_QPA_PLATFORM=offscreen"});
+    EXPECT_EQ(bogus.status, 2);
+    EXPECT_THAT(bogus.err, HasSubstr("dmquick: unknown argument '--bogus'"));
+    const ProgramRun glanceHelp = Run(kBin + "/dmquick", {"--help"});
+    EXPECT_EQ(glanceHelp.status, 0);
+    EXPECT_THAT(glanceHelp.out, HasSubstr("Usage: dmquick [--list]"));
+    EXPECT_THAT(glanceHelp.out, Not(HasSubstr("DMQUICK.EXE")));
+    const ProgramRun purgeHelp = Run(kBin + "/nt_purge", {"--help"});
+    EXPECT_EQ(purgeHelp.status, 0);
+    EXPECT_THAT(purgeHelp.out, HasSubstr("Usage: nt_purge C"));
+    EXPECT_THAT(purgeHelp.out, Not(HasSubstr("NT_PURGE.EXE")));
+}
+
 TEST_F(InstalledPrograms, TheInstalledHelpLinksOnlyToItsOwnSections)
 {
     Dmctl({"net", "init", (m_root / "network").string()});
