@@ -36,7 +36,9 @@ const char kRegHelp[] =
     "  keys COMPUTER KEY               print the sub-keys in index order, one a line\n"
     "  delete COMPUTER KEY [VALUE]     delete a value, or the key with everything below it\n"
     "  deny COMPUTER KEY on|off        mark the key as denied to remote callers, or lift it\n"
-    "  export COMPUTER [KEY]           print the hive, or the key, as REGEDIT4 text\n"
+    "  export COMPUTER [KEY] [--version5]\n"
+    "                                  print the hive, or the key, as REGEDIT4 text, or as\n"
+    "                                  the registry editor's version 5.00 file (UTF-16)\n"
     "  import COMPUTER FILE            apply a registry file: REGEDIT4 (ANSI) or \"Windows\n"
     "                                  Registry Editor Version 5.00\" (UTF-16 or UTF-8), every\n"
     "                                  value type; any other file is refused (\"-\" reads\n"
@@ -220,6 +222,8 @@ int RunCommand(const std::string& command, const dmctl::Words& words, const Targ
         std::string text;
         if (unsigned long error = dm::RegExportText(key, text))
             return dmctl::FailWithWinError("reg", "cannot export", error);
+        if (words.Has("--version5"))
+            text = dm::regedit::Version5File(text);
         std::fwrite(text.data(), 1, text.size(), stdout);
         return 0;
     }
@@ -303,6 +307,8 @@ int RunReg(const std::vector<std::string>& all)
     dmctl::Syntax syntax{command->required, command->allowed, {}, {"--remote"}, {}};
     if (name == "set")
         syntax = {3, 3, {"--sz", "--dword"}, {"--remote"}, {"--multi"}};
+    if (name == "export")
+        syntax.flags.insert("--version5");
     const dmctl::Words words =
         dmctl::ParseWords(std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(first) + 1, all.end()), syntax);
     if (words.help) {

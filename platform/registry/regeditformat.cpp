@@ -284,8 +284,20 @@ ValueLineKind ParseValueLine(std::string_view line, RegValue& value, RegTextEnco
     return ValueLineKind::Value;
 }
 
-std::string FormatValueLine(const RegValue& value, std::string_view eol)
+std::string FormatValueLine(const RegValue& value, std::string_view eol, RegTextEncoding encoding)
 {
+    if (encoding == RegTextEncoding::Utf16 &&
+        (value.type == RegSz || value.type == RegExpandSz || value.type == RegMultiSz)) {
+        const bool quoted = value.type == RegSz && !NeedsHexForm(value.data);
+        if (!quoted) {
+            // Strings end with their zero, which the stored form leaves out.
+            const std::string text = value.type == RegMultiSz ? value.data : value.data + '\0';
+            char prefix[32];
+            std::snprintf(prefix, sizeof prefix, "hex(%lx):", value.type);
+            return FormatBytes((value.name.empty() ? std::string("@") : Quote(value.name)) + "=" + prefix,
+                               Utf8ToUtf16Le(text), eol);
+        }
+    }
     std::string out = value.name.empty() ? std::string("@") : Quote(value.name);
     out += '=';
     switch (value.type) {

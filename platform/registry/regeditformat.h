@@ -48,8 +48,10 @@ enum class RegTextEncoding { Stored, Ansi, Utf16 };
 ValueLineKind ParseValueLine(std::string_view line, RegValue& value,
                              RegTextEncoding encoding = RegTextEncoding::Stored);
 // The value as one logical line, continued with eol where long; without the
-// final line end.
-std::string FormatValueLine(const RegValue& value, std::string_view eol);
+// final line end. With Utf16, strings given as byte lists (hex(1), hex(2),
+// hex(7)) hold UTF-16, as a version 5.00 file wants them.
+std::string FormatValueLine(const RegValue& value, std::string_view eol,
+                            RegTextEncoding encoding = RegTextEncoding::Stored);
 
 // True when the line's data continues on the next physical line (a byte list
 // ending in a backslash).
@@ -78,5 +80,11 @@ inline constexpr std::string_view Regedit5Signature = "Windows Registry Editor V
 // neither signature.
 bool DecodeRegFile(std::string_view bytes, std::string& text, RegTextEncoding& encoding,
                    std::string& error);
+
+// A REGEDIT4 text (as RegExportText gives it) in the form of version 5.00:
+// its signature and strings in byte lists as UTF-16; the text itself UTF-8.
+std::string Version5Text(std::string_view regedit4);
+// The same as the registry editor writes the file: UTF-16 with its mark.
+std::string Version5File(std::string_view regedit4);
 
 } // namespace dm::regedit

@@ -73,8 +73,11 @@ public:
 
     // The key and everything below it as a REGEDIT4 text of its own;
     // leaveOutDenied leaves out the keys denied to remote callers.
+    // With Utf16 the text is of version 5.00 (its signature, strings in
+    // byte lists as UTF-16), still held as UTF-8.
     std::string Export(const KeyPath& path, std::string_view eol = "\r\n",
-                       bool leaveOutDenied = false) const;
+                       bool leaveOutDenied = false,
+                       regedit::RegTextEncoding encoding = regedit::RegTextEncoding::Stored) const;
 
     // Applies an import document (see RegImportText); returns how many keys
     // and values it applied.

@@ -52,6 +52,15 @@ TEST_F(DmctlNetworkTest, RegImportReadsTheRegistryEditorsUnicodeFilesAndRefusesO
     EXPECT_EQ(RunDmctl({"reg", "values", "MASTER", "Software\\Unicode"}).out,
               "List\tREG_MULTI_SZ\ta\\0\u00e9\nPath\tREG_EXPAND_SZ\t%X%\n");
 
+    auto exported = RunDmctl({"reg", "export", "MASTER", "Software\\Unicode", "--version5"});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out.substr(0, 4), std::string("\xFF\xFEW\0", 4));
+    WriteFile(m_dir / "again.reg", exported.out);
+    ASSERT_EQ(RunDmctl({"reg", "delete", "MASTER", "Software\\Unicode"}).status, 0);
+    EXPECT_EQ(RunDmctl({"reg", "import", "MASTER", (m_dir / "again.reg").string()}).out,
+              "3 keys and values imported\n");
+    EXPECT_EQ(RunDmctl({"reg", "get", "MASTER", "Software\\Unicode", "List"}).out, "a\n\u00e9\n");
+
     WriteFile(m_dir / "notes.txt", "[HKEY_LOCAL_MACHINE\\Software\\Notes]\r\n");
     auto refused = RunDmctl({"reg", "import", "MASTER", (m_dir / "notes.txt").string()});
     EXPECT_EQ(refused.status, 2);

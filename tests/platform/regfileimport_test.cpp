@@ -119,6 +119,28 @@ TEST_F(RegFileImportTest, Version5InUtf16WithEveryValueType)
     ExpectEveryType("Software\\Imported");
 }
 
+TEST_F(RegFileImportTest, AVersion5ExportReadsBackWithEveryValueType)
+{
+    ASSERT_EQ(Import(WithBom(Version5)), 16u);
+    RegKey hive, key;
+    ASSERT_EQ(RegOpenHive("", hive), 0u);
+    ASSERT_EQ(hive.OpenKey("Software\\Imported", key), 0u);
+    std::string exported;
+    ASSERT_EQ(RegExportText(key, exported), 0u);
+    const std::string file = regedit::Version5File(exported);
+    ASSERT_EQ(file.substr(0, 2), "\xFF\xFE");
+    const std::string text = Utf16LeToUtf8(file.substr(2));
+    EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u) << text;
+    // Strings in byte lists as UTF-16 with their zero, as the registry editor writes them.
+    EXPECT_NE(text.find("\"Multi\"=hex(7):61,00,6c,00,70,00,68,00,61,00,00,00,62,00,ea,00"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\"SzAsBytes\"=\"OK\u20ac\"\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("REGEDIT4"), std::string::npos);
+    ASSERT_EQ(hive.DeleteTree("Software\\Imported"), 0u);
+    EXPECT_EQ(Import(file), 16u);
+    ExpectEveryType("Software\\Imported");
+}
+
 TEST_F(RegFileImportTest, Version5InOtherEncodingsReadsTheSame)
 {
     std::string bigEndian = Utf8ToUtf16Le(Version5);
