@@ -3,10 +3,13 @@ SHELL := /bin/bash
 JOBS ?= 2
 
 # Debian packages the build, the tests, the benchmarks and the fuzzers need.
+# glusterfs-server and glusterfs-client serve the scale-out test, which puts
+# a database directory on a distributed volume (docs/scale-out.md).
 PACKAGES := g++ cmake make ninja-build lld ccache clang libclang-rt-14-dev \
 	qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	fonts-liberation fonts-dejavu-core xvfb poppler-utils mscompress desktop-file-utils
+	fonts-liberation fonts-dejavu-core xvfb poppler-utils mscompress desktop-file-utils \
+	glusterfs-server glusterfs-client
 
 BUILD := build
 BENCH_BUILD := build-bench

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/iniparser.h"
+#include "common/text.h"
 #include "common/timeformat.h"
 
 namespace dm {
@@ -25,7 +26,7 @@ private:
 
 bool HasLogExtension(const std::string& name)
 {
-    return name.size() > 4 && NamesEqual(std::string_view(name).substr(name.size() - 4), ".log");
+    return name.size() > 4 && EndsWithNoCase(name, ".log");
 }
 
 } // namespace

@@ -21,6 +21,22 @@ std::string CsvLine(const CsvFields& fields, std::string_view lineEnd, std::stri
     return line;
 }
 
+std::string QuotedCsvField(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    // Each piece up to and including a double quote is followed by one more.
+    std::string quoted = "\"";
+    std::size_t start = 0;
+    for (std::size_t quote; (quote = text.find('"', start)) != std::string_view::npos; start = quote + 1) {
+        quoted.append(text.substr(start, quote + 1 - start));
+        quoted += '"';
+    }
+    quoted.append(text.substr(start));
+    quoted += '"';
+    return quoted;
+}
+
 std::string_view CutCsvField(std::string_view text, std::size_t maxBytes)
 {
     if (text.size() <= maxBytes)

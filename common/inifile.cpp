@@ -1,6 +1,7 @@
 #include "common/inifile.h"
 
 #include "common/ansitext.h"
+#include "common/text.h"
 
 #include <algorithm>
 
@@ -52,7 +53,7 @@ public:
         section.name = std::string(name);
         section.lines.push_back({std::string(line.text), line.end, false});
         m_file.m_sections.push_back(std::move(section));
-        m_file.m_sectionIndex.try_emplace(ToLowerName(name), m_file.m_sections.size() - 1);
+        m_file.m_sectionIndex.try_emplace(LowerAscii(name), m_file.m_sections.size() - 1);
         return true;
     }
     bool OnKey(std::string_view key, std::string_view, const IniLine& line) override
@@ -60,7 +61,7 @@ public:
         Section& section = m_file.m_sections.back();
         section.lines.push_back({std::string(line.text), line.end, true});
         section.lastKey = section.lines.size() - 1;
-        section.keys.try_emplace(ToLowerName(key), section.lastKey);
+        section.keys.try_emplace(LowerAscii(key), section.lastKey);
         return true;
     }
     bool OnOther(const IniLine& line) override
@@ -132,7 +133,7 @@ std::string IniFile::Text() const
 
 const IniFile::Section* IniFile::FindSection(std::string_view section) const
 {
-    auto it = m_sectionIndex.find(ToLowerName(TrimBlanks(section)));
+    auto it = m_sectionIndex.find(LowerAscii(TrimBlanks(section)));
     return it == m_sectionIndex.end() ? nullptr : &m_sections[it->second];
 }
 
@@ -147,7 +148,7 @@ std::optional<std::string_view> IniFile::Value(std::string_view section,
     const Section* s = FindSection(section);
     if (!s)
         return std::nullopt;
-    auto it = s->keys.find(ToLowerName(TrimBlanks(key)));
+    auto it = s->keys.find(LowerAscii(TrimBlanks(key)));
     if (it == s->keys.end())
         return std::nullopt;
     return ClassifyIniLine(s->lines[it->second].text, true).value;
@@ -163,7 +164,7 @@ std::vector<std::string> IniFile::SectionNames() const
     std::vector<std::string> names;
     for (std::size_t i = 0; i < m_sections.size(); ++i) {
         // Only the first section of a name is listed.
-        auto it = m_sectionIndex.find(ToLowerName(m_sections[i].name));
+        auto it = m_sectionIndex.find(LowerAscii(m_sections[i].name));
         if (it != m_sectionIndex.end() && it->second == i)
             names.push_back(m_sections[i].name);
     }
@@ -180,7 +181,7 @@ std::vector<std::pair<std::string, std::string>> IniFile::Entries(std::string_vi
         if (!s->lines[i].isKey)
             continue;
         IniLineKind kind = ClassifyIniLine(s->lines[i].text, true);
-        auto it = s->keys.find(ToLowerName(kind.name));
+        auto it = s->keys.find(LowerAscii(kind.name));
         if (it != s->keys.end() && it->second == i)
             entries.emplace_back(std::string(kind.name), std::string(kind.value));
     }
@@ -234,7 +235,7 @@ void IniFile::Section::Reindex()
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (!lines[i].isKey)
             continue;
-        keys.try_emplace(ToLowerName(ClassifyIniLine(lines[i].text, true).name), i);
+        keys.try_emplace(LowerAscii(ClassifyIniLine(lines[i].text, true).name), i);
         lastKey = i;
     }
 }
@@ -243,7 +244,7 @@ void IniFile::ReindexSections()
 {
     m_sectionIndex.clear();
     for (std::size_t i = 0; i < m_sections.size(); ++i)
-        m_sectionIndex.try_emplace(ToLowerName(m_sections[i].name), i);
+        m_sectionIndex.try_emplace(LowerAscii(m_sections[i].name), i);
 }
 
 // A line that gets a successor must end first.
@@ -270,14 +271,14 @@ bool IniFile::Write(std::string_view section, std::string_view key, std::string_
         added.lines.push_back({"[" + added.name + "]", m_newLineEnd, false});
         added.lines.push_back({std::string(key) + "=" + clean, m_newLineEnd, true});
         added.lastKey = 1;
-        added.keys.emplace(ToLowerName(key), 1);
+        added.keys.emplace(LowerAscii(key), 1);
         m_sections.push_back(std::move(added));
-        m_sectionIndex.try_emplace(ToLowerName(section), m_sections.size() - 1);
+        m_sectionIndex.try_emplace(LowerAscii(section), m_sections.size() - 1);
         m_modified = true;
         return true;
     }
 
-    auto it = s->keys.find(ToLowerName(key));
+    auto it = s->keys.find(LowerAscii(key));
     if (it != s->keys.end()) {
         Line& line = s->lines[it->second];
         std::size_t pos = line.text.find('=') + 1;
@@ -301,7 +302,7 @@ bool IniFile::Write(std::string_view section, std::string_view key, std::string_
                 ++entry.second;
         }
     }
-    s->keys.emplace(ToLowerName(key), at);
+    s->keys.emplace(LowerAscii(key), at);
     s->lastKey = at;
     m_modified = true;
     return true;
@@ -315,11 +316,11 @@ bool IniFile::DeleteKey(std::string_view section, std::string_view key)
     Section* s = FindSection(section);
     if (!s)
         return true;
-    std::string lower = ToLowerName(TrimBlanks(key));
+    std::string lower = LowerAscii(TrimBlanks(key));
     if (s->keys.find(lower) == s->keys.end())
         return true;
     auto removed = std::remove_if(s->lines.begin() + 1, s->lines.end(), [&lower](const Line& l) {
-        return l.isKey && NamesEqual(ClassifyIniLine(l.text, true).name, lower);
+        return l.isKey && EqualNoCase(ClassifyIniLine(l.text, true).name, lower);
     });
     s->lines.erase(removed, s->lines.end());
     s->Reindex();
@@ -333,7 +334,7 @@ bool IniFile::DeleteSection(std::string_view section)
     if (!IsValidSectionName(section))
         return false;
     auto removed = std::remove_if(m_sections.begin(), m_sections.end(),
-                                  [section](const Section& s) { return NamesEqual(s.name, section); });
+                                  [section](const Section& s) { return EqualNoCase(s.name, section); });
     if (removed == m_sections.end())
         return true;
     m_sections.erase(removed, m_sections.end());

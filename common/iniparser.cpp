@@ -1,6 +1,7 @@
 #include "common/iniparser.h"
 
-#include <climits>
+#include "common/text.h"
+
 #include <cstring>
 
 namespace dm {
@@ -14,22 +15,6 @@ std::string_view LineEndText(LineEnd end)
     case LineEnd::None: break;
     }
     return {};
-}
-
-static bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
 }
 
 std::string_view RemoveOuterQuotes(std::string_view text)
@@ -116,84 +101,6 @@ void ParseIni(std::string_view text, IniHandler& handler)
         if (!go)
             return;
     }
-}
-
-static char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool NamesEqual(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
-std::string ToLowerName(std::string_view name)
-{
-    std::string lower(name);
-    for (char& c : lower)
-        c = LowerAscii(c);
-    return lower;
-}
-
-// Parses the atoi form; returns the magnitude (saturated at 2^63) and the sign.
-// low32 receives the magnitude modulo 2^32.
-static unsigned long long ParseAtoiForm(std::string_view text, bool& negative, bool& overflow,
-                                        std::uint32_t* low32 = nullptr)
-{
-    std::uint32_t low = 0;
-    std::size_t i = 0;
-    auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (i < text.size() && isSpace(text[i]))
-        ++i;
-    negative = false;
-    overflow = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    unsigned long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        low = low * 10u + static_cast<std::uint32_t>(text[i] - '0');
-        if (value > (ULLONG_MAX - 9) / 10) {
-            overflow = true;
-            continue;
-        }
-        value = value * 10 + static_cast<unsigned>(text[i] - '0');
-    }
-    if (low32)
-        *low32 = low;
-    return value;
-}
-
-int AtoiValue(std::string_view text)
-{
-    bool negative;
-    bool overflow;
-    unsigned long long magnitude = ParseAtoiForm(text, negative, overflow);
-    if (negative) {
-        if (overflow || magnitude > static_cast<unsigned long long>(INT_MAX) + 1)
-            return INT_MIN;
-        return static_cast<int>(-static_cast<long long>(magnitude));
-    }
-    if (overflow || magnitude > static_cast<unsigned long long>(INT_MAX))
-        return INT_MAX;
-    return static_cast<int>(magnitude);
-}
-
-std::uint32_t AtoiWrapped32(std::string_view text)
-{
-    bool negative;
-    bool overflow;
-    std::uint32_t low = 0;
-    ParseAtoiForm(text, negative, overflow, &low);
-    return negative ? static_cast<std::uint32_t>(0u - low) : low;
 }
 
 } // namespace dm

@@ -55,8 +55,6 @@ inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // Parses text (including a leading byte-order mark, which is skipped).
 void ParseIni(std::string_view text, IniHandler& handler);
 
-// Removes blanks and tabs at both ends.
-std::string_view TrimBlanks(std::string_view text);
 // Removes one outer pair of matching quotes (" or ').
 std::string_view RemoveOuterQuotes(std::string_view text);
 
@@ -70,18 +68,5 @@ struct IniLineKind {
 // Classifies one line without its end; inSection tells whether a section
 // header came before it.
 IniLineKind ClassifyIniLine(std::string_view line, bool inSection);
-
-// Case-insensitive (ASCII) comparison and lower-casing of names.
-bool NamesEqual(std::string_view a, std::string_view b);
-std::string ToLowerName(std::string_view name);
-
-// atoi rules: leading white space, optional sign, digits up to the first
-// other character; nothing numeric reads as 0. Out-of-range values saturate
-// at the limits of int.
-int AtoiValue(std::string_view text);
-// The same rules, but the result is taken modulo 2^32, so that both the signed
-// and the unsigned decimal form of a 32-bit number read back (times, packed
-// IP addresses).
-std::uint32_t AtoiWrapped32(std::string_view text);
 
 } // namespace dm

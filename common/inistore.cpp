@@ -1,5 +1,7 @@
 #include "common/inistore.h"
 
+#include "common/text.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -167,12 +169,45 @@ int OpenRegular(const std::filesystem::path& path, struct stat& st)
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         errno = EISDIR;
         return -1;
     }
     return fd;
+}
+
+// On a distributed file system, a file that another machine replaced
+// between this machine's open and its read answers "stale file handle"
+// (ESTALE) to the fstat or the read. Its name already leads to the new file,
+// so the read starts again from the name; a reader never takes such a file
+// for a missing one.
+constexpr int kStaleAttempts = 8;
+
+// Opens the file and hands the descriptor to read. False with errno set when
+// the file cannot be opened or read fails.
+bool ReadFromName(const std::filesystem::path& path, const std::function<bool(int, const struct stat&)>& read)
+{
+    for (int attempt = 1;; ++attempt) {
+        int error = 0;
+        {
+            struct stat st {};
+            FileDescriptor fd(OpenRegular(path, st));
+            if (fd.get() >= 0 && read(fd.get(), st))
+                return true;
+            error = errno;
+        }
+        if (error != ESTALE || attempt == kStaleAttempts) {
+            errno = error;
+            return false;
+        }
+    }
 }
 
 // The parsed file behind an open descriptor, through the cache.
@@ -205,20 +240,19 @@ std::filesystem::path WriteTarget(const std::filesystem::path& path)
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& text)
 {
-    struct stat st {};
-    FileDescriptor fd(OpenRegular(path, st));
-    if (fd.get() < 0)
-        return false;
-    return ReadAll(fd.get(), static_cast<std::size_t>(st.st_size), text);
+    return ReadFromName(path, [&](int fd, const struct stat& st) {
+        return ReadAll(fd, static_cast<std::size_t>(st.st_size), text);
+    });
 }
 
 std::shared_ptr<const IniFile> LoadIniFile(const std::filesystem::path& path)
 {
-    struct stat st {};
-    FileDescriptor fd(OpenRegular(path, st));
-    if (fd.get() < 0)
-        return nullptr;
-    return ParseOpenFile(path.string(), fd.get(), st);
+    std::shared_ptr<const IniFile> file;
+    ReadFromName(path, [&](int fd, const struct stat& st) {
+        file = ParseOpenFile(path.string(), fd, st);
+        return file != nullptr;
+    });
+    return file;
 }
 
 bool UpdateIniFile(const std::filesystem::path& requested,
@@ -233,7 +267,7 @@ bool UpdateIniFile(const std::filesystem::path& requested,
         return false;
 
     std::string lockName = ".";
-    lockName += ToLowerName(name);
+    lockName += LowerAscii(name);
     lockName += ".lock";
     // A lock file is never a link: one planted there must not create its target.
     FileDescriptor lock(::open((dir / lockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
@@ -248,18 +282,17 @@ bool UpdateIniFile(const std::filesystem::path& requested,
     IniFile file;
     struct stat old {};
     bool existed = false;
-    {
-        FileDescriptor fd(OpenRegular(path, old));
-        if (fd.get() >= 0) {
-            auto current = ParseOpenFile(path.string(), fd.get(), old);
-            if (!current)
-                return false;
-            file = *current;
-            file.MarkSaved();
-            existed = true;
-        } else if (errno != ENOENT) {
-            return false;
-        }
+    std::shared_ptr<const IniFile> current;
+    if (ReadFromName(path, [&](int fd, const struct stat& st) {
+            old = st;
+            current = ParseOpenFile(path.string(), fd, st);
+            return current != nullptr;
+        })) {
+        file = *current;
+        file.MarkSaved();
+        existed = true;
+    } else if (errno != ENOENT) {
+        return false;
     }
 
     if (!edit(file))

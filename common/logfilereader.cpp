@@ -4,6 +4,7 @@
 
 #include "common/iniparser.h"
 #include "common/inistore.h"
+#include "common/numbers.h"
 
 namespace dm {
 

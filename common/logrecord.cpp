@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/iniparser.h"
+#include "common/numbers.h"
 #include "common/timeformat.h"
 
 namespace dm {

@@ -1,6 +1,7 @@
 #include "common/numbers.h"
 
 #include <charconv>
+#include <climits>
 #include <system_error>
 
 namespace dm {
@@ -10,23 +11,86 @@ namespace {
 // std::from_chars takes a leading '-' for signed types only and no '+' or
 // blanks, which is the form asked for; it also refuses values outside T.
 template <typename T>
-std::optional<T> ParseWhole(std::string_view text)
+std::optional<T> ParseWhole(std::string_view text, int base = 10)
 {
     if (text.empty())
         return std::nullopt;
     T value{};
     const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, 10);
+    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
     if (error != std::errc() || stop != end)
         return std::nullopt;
     return value;
 }
 
+// Parses the atoi form; returns the magnitude (saturated at 2^63) and the sign.
+// low32 receives the magnitude modulo 2^32.
+unsigned long long ParseAtoiForm(std::string_view text, bool& negative, bool& overflow,
+                                 std::uint32_t* low32 = nullptr)
+{
+    std::uint32_t low = 0;
+    std::size_t i = 0;
+    auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
+    negative = false;
+    overflow = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    unsigned long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        low = low * 10u + static_cast<std::uint32_t>(text[i] - '0');
+        if (value > (ULLONG_MAX - 9) / 10) {
+            overflow = true;
+            continue;
+        }
+        value = value * 10 + static_cast<unsigned>(text[i] - '0');
+    }
+    if (low32)
+        *low32 = low;
+    return value;
+}
+
 } // namespace
+
+int AtoiValue(std::string_view text)
+{
+    bool negative;
+    bool overflow;
+    unsigned long long magnitude = ParseAtoiForm(text, negative, overflow);
+    if (negative) {
+        if (overflow || magnitude > static_cast<unsigned long long>(INT_MAX) + 1)
+            return INT_MIN;
+        return static_cast<int>(-static_cast<long long>(magnitude));
+    }
+    if (overflow || magnitude > static_cast<unsigned long long>(INT_MAX))
+        return INT_MAX;
+    return static_cast<int>(magnitude);
+}
+
+std::uint32_t AtoiWrapped32(std::string_view text)
+{
+    bool negative;
+    bool overflow;
+    std::uint32_t low = 0;
+    ParseAtoiForm(text, negative, overflow, &low);
+    return negative ? static_cast<std::uint32_t>(0u - low) : low;
+}
 
 std::optional<std::uint32_t> ParseUInt32(std::string_view text) { return ParseWhole<std::uint32_t>(text); }
 std::optional<std::int32_t> ParseInt32(std::string_view text) { return ParseWhole<std::int32_t>(text); }
 std::optional<std::uint64_t> ParseUInt64(std::string_view text) { return ParseWhole<std::uint64_t>(text); }
 std::optional<std::int64_t> ParseInt64(std::string_view text) { return ParseWhole<std::int64_t>(text); }
+
+std::optional<std::uint32_t> ParseUInt32DecimalOrHex(std::string_view text, std::uint32_t max)
+{
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::optional<std::uint32_t> value = hex ? ParseWhole<std::uint32_t>(text.substr(2), 16) : ParseUInt32(text);
+    if (value && *value > max)
+        return std::nullopt;
+    return value;
+}
 
 } // namespace dm

@@ -21,6 +21,34 @@ locale_t UserTimeLocale()
     return locale;
 }
 
+std::tm DateFields(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    return fields;
+}
+
+// mktime with daylight saving time decided by the date; -1 also for errors.
+std::time_t LocalSeconds(std::tm fields)
+{
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+constexpr std::time_t kLastTime = std::numeric_limits<std::uint32_t>::max();
+
+int DaysInMonth(int year, int month)
+{
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 } // namespace
 
 std::uint32_t NowTime()
@@ -38,12 +66,27 @@ std::tm LocalFields(std::uint32_t time)
 
 std::uint32_t FromLocalFields(std::tm fields)
 {
-    fields.tm_isdst = -1;
-    std::time_t t = std::mktime(&fields);
+    const std::time_t t = LocalSeconds(fields);
     if (t < 0)
         return 0;
-    if (t > static_cast<std::time_t>(std::numeric_limits<std::uint32_t>::max()))
-        return std::numeric_limits<std::uint32_t>::max();
+    return static_cast<std::uint32_t>(t > kLastTime ? kLastTime : t);
+}
+
+std::uint32_t LocalTimeOf(int year, int month, int day, int hour, int minute, int second)
+{
+    return FromLocalFields(DateFields(year, month, day, hour, minute, second));
+}
+
+std::optional<std::uint32_t> ExactLocalTime(int year, int month, int day, int hour, int minute, int second)
+{
+    if (year < 1969 || year > 2106 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
+        hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        return std::nullopt;
+    // 1969 stays in the check: late on 31 December 1969 west of Greenwich it
+    // is already 1970 in UTC.
+    const std::time_t t = LocalSeconds(DateFields(year, month, day, hour, minute, second));
+    if (t < 0 || t > kLastTime)
+        return std::nullopt;
     return static_cast<std::uint32_t>(t);
 }
 

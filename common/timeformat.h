@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 
 namespace dm {
@@ -23,6 +24,14 @@ std::tm LocalFields(std::uint32_t time);
 // the first of the next month; daylight saving time decided by the date).
 // Times before 1970 give 0, times after 2106 the largest time.
 std::uint32_t FromLocalFields(std::tm fields);
+// The calendar time of a local date (month 1 to 12) and time of day,
+// normalised and limited as FromLocalFields.
+std::uint32_t LocalTimeOf(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+// The same, but nothing when the date or the time of day does not exist on
+// the calendar (30 February, hour 24) or the time lies outside 1970 to 2106.
+// An hour that daylight saving time skips is taken as mktime takes it.
+std::optional<std::uint32_t> ExactLocalTime(int year, int month, int day, int hour = 0, int minute = 0,
+                                            int second = 0);
 
 // 00:00:00 and 23:59:59 local time of the day that holds time.
 std::uint32_t StartOfLocalDay(std::uint32_t time);

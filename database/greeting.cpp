@@ -1,5 +1,7 @@
 #include "database/greeting.h"
 
+#include "common/text.h"
+
 #include <strings.h>
 
 namespace dm {
@@ -29,9 +31,7 @@ std::optional<std::string> MergeGreeting(const GreetingRules& rules, const Greet
                 end = text.size();
             const std::string_view token(text.data() + pos, end - pos);
             pos = end;
-            auto is = [&](const char* variable) {
-                return token.size() >= 4 && strncasecmp(token.data(), variable, 4) == 0;
-            };
+            auto is = [&](std::string_view variable) { return StartsWithNoCase(token, variable); };
             if (is("#UMS"))
                 message += std::to_string(values.userMaxSession);
             else if (is("#UMT"))

@@ -1,5 +1,8 @@
 #include "database/hardwarefile.h"
 
+#include "common/numbers.h"
+#include "common/text.h"
+#include "database/policyform.h"
 #include "database/profilevalues.h"
 #include "platform/files/profile.h"
 
@@ -26,41 +29,41 @@ PortSettings ReadPort(const std::string& section, const KeyValues& keys)
     const std::size_t slash = section.find('\\');
     record.serverName = section.substr(0, slash);
     record.portName = slash == std::string::npos ? std::string() : section.substr(slash + 1);
-    record.maxSessionTime = ParseInt32(FindValue(keys, "MaxSessionTime"));
-    record.staticIP = ParseBits32(FindValue(keys, "StaticIP"));
+    record.maxSessionTime = AtoiInt32(FindValue(keys, "MaxSessionTime"));
+    record.staticIP = AtoiWrapped32(FindValue(keys, "StaticIP"));
     return record;
 }
 
 PortAccessLists ReadAccessLists(const KeyValues& keys)
 {
     PortAccessLists lists;
-    lists.allowedUsers =
-        CutToCapacity(std::string(FindValue(keys, "AllowedUser", "")), PortAccessLists::Capacity);
-    lists.allowedGroups =
-        CutToCapacity(std::string(FindValue(keys, "AllowedGroup", "")), PortAccessLists::Capacity);
+    // Lists are read whole, however many names they hold: a name cut short
+    // would refuse a caller the list admits.
+    lists.allowedUsers = FindValue(keys, "AllowedUser", "");
+    lists.allowedGroups = FindValue(keys, "AllowedGroup", "");
     return lists;
 }
 
 GreetingRules ReadGreetingRules(const KeyValues& keys)
 {
     GreetingRules rules;
-    rules.SetRuleMask(ParseInt32(FindValue(keys, "RuleMask")));
+    rules.SetRuleMask(AtoiInt32(FindValue(keys, "RuleMask")));
     for (std::size_t i = 0; i < rules.rules.size(); ++i)
         rules.rules[i].text =
-            CutToCapacity(std::string(FindValue(keys, kRuleTextKeys[i], "")), GreetingRule::TextCapacity);
+            CutToCharacters(std::string(FindValue(keys, kRuleTextKeys[i], "")), kGreetingTextLimit);
     return rules;
 }
 
 DefaultProfile ReadDefaultProfile(const KeyValues& keys)
 {
     DefaultProfile profile;
-    profile.noDuplicate = ParseInt32(FindValue(keys, "NoDuplicate")) != 0;
-    profile.maxTotalTime = ParseInt32(FindValue(keys, "MaxTotalTime"));
-    profile.maxSessionTime = ParseInt32(FindValue(keys, "MaxSessionTime"));
-    profile.expiryTime = ParseInt32(FindValue(keys, "ExpiryTime"));
-    profile.periodMax = ParseInt32(FindValue(keys, "PeriodMax"));
-    profile.periodType = ParseInt32(FindValue(keys, "PeriodType"));
-    profile.assignDefault = ParseInt32(FindValue(keys, "AssignDefault")) != 0;
+    profile.noDuplicate = AtoiInt32(FindValue(keys, "NoDuplicate")) != 0;
+    profile.maxTotalTime = AtoiInt32(FindValue(keys, "MaxTotalTime"));
+    profile.maxSessionTime = AtoiInt32(FindValue(keys, "MaxSessionTime"));
+    profile.expiryTime = AtoiInt32(FindValue(keys, "ExpiryTime"));
+    profile.periodMax = AtoiInt32(FindValue(keys, "PeriodMax"));
+    profile.periodType = AtoiInt32(FindValue(keys, "PeriodType"));
+    profile.assignDefault = AtoiInt32(FindValue(keys, "AssignDefault")) != 0;
     return profile;
 }
 
@@ -69,8 +72,8 @@ NotificationSettings ReadNotifications(const KeyValues& keys)
     NotificationSettings settings;
     for (std::size_t i = 0; i < settings.notices.size(); ++i) {
         Notice& notice = settings.notices[i];
-        notice.text = CutToCapacity(std::string(FindValue(keys, kNoticeTextKeys[i], "")), Notice::TextCapacity);
-        notice.seconds = ParseInt32(FindValue(keys, kNoticeKeys[i]));
+        notice.text = CutToCharacters(std::string(FindValue(keys, kNoticeTextKeys[i], "")), kNoticeTextLimit);
+        notice.seconds = AtoiInt32(FindValue(keys, kNoticeKeys[i]));
     }
     return settings;
 }
@@ -138,6 +141,14 @@ NotificationSettings LoadNotificationSettings(std::string_view file)
     return ReadNotifications(GetPrivateProfileSection(kGeneral, file));
 }
 
+PortSettings LoadPort(std::string_view file, std::string_view server, std::string_view port)
+{
+    PortSettings record = ReadPort(PortSectionName(server, port), GetPrivateProfileSection(PortSectionName(server, port), file));
+    record.serverName = server;
+    record.portName = port;
+    return record;
+}
+
 PortAccessLists LoadPortAccessLists(std::string_view file, std::string_view server, std::string_view port)
 {
     return ReadAccessLists(GetPrivateProfileSection(PortSectionName(server, port), file));
@@ -191,29 +202,23 @@ void WritePortAccessLists(ProfileBatch& batch, std::string_view server, std::str
     batch.Write(section, "AllowedGroup", Quoted(lists.allowedGroups));
 }
 
+void WriteLoggers(ProfileBatch& batch, const std::vector<std::string>& servers)
+{
+    for (const std::string& server : servers)
+        batch.Write(kLoggers, server, "1");
+}
+
 void SplitAccessList(std::string_view list, std::vector<std::string>& names,
                      std::vector<std::string>* localGroups)
 {
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t end = list.find(';', start);
-        if (end == std::string_view::npos)
-            end = list.size();
-        std::string_view name = list.substr(start, end - start);
-        while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
-            name.remove_prefix(1);
-        while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
-            name.remove_suffix(1);
-        if (!name.empty()) {
-            if (localGroups && name.back() == '\\') {
-                name.remove_suffix(1);
-                if (!name.empty())
-                    localGroups->emplace_back(name);
-            } else {
-                names.emplace_back(name);
-            }
+    for (std::string name : SplitList(list, ';')) {
+        if (localGroups && name.back() == '\\') {
+            name.pop_back();
+            if (!name.empty())
+                localGroups->push_back(std::move(name));
+        } else {
+            names.push_back(std::move(name));
         }
-        start = end + 1;
     }
 }
 

@@ -34,6 +34,8 @@ std::vector<PortSettings> LoadPortSettings(std::string_view file, const Progress
 GreetingRules LoadGreetingRules(std::string_view file);
 DefaultProfile LoadDefaultProfile(std::string_view file);
 NotificationSettings LoadNotificationSettings(std::string_view file);
+// One port section read fresh (every value 0 when the file has none).
+PortSettings LoadPort(std::string_view file, std::string_view server, std::string_view port);
 PortAccessLists LoadPortAccessLists(std::string_view file, std::string_view server, std::string_view port);
 
 void WritePortSettings(ProfileBatch& batch, const PortSettings& port);
@@ -45,6 +47,9 @@ void WriteGreetingRules(ProfileBatch& batch, const GreetingRules& rules);
 void WriteNotificationSettings(ProfileBatch& batch, const NotificationSettings& notices);
 void WritePortAccessLists(ProfileBatch& batch, std::string_view server, std::string_view port,
                           const PortAccessLists& lists);
+// Section Loggers: each server whose server component writes the activity
+// log, as "1". The manager never reads it.
+void WriteLoggers(ProfileBatch& batch, const std::vector<std::string>& servers);
 
 // An access list ("A;B\;C;") split into its names; a name that ends with a
 // backslash is a local group and goes to localGroups without it (when given).

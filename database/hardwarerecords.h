@@ -18,15 +18,15 @@ struct PortSettings {
 
 // The allowed accounts and groups of the one port whose policies page is open.
 // Each name is followed by ';'; a local group carries a '\' before its ';'.
+// The lists have no length limit.
 struct PortAccessLists {
-    static constexpr std::size_t Capacity = 10000;
     std::string allowedUsers;
     std::string allowedGroups;
 };
 
 // The two notices sent before an automatic disconnect (section General).
 struct Notice {
-    static constexpr std::size_t TextCapacity = 500;
+    static constexpr std::size_t TextCapacity = 500; // with the terminating zero: 499 characters
     std::int32_t seconds = 0; // before the disconnect; 0 = notice off
     std::string text;
 };
@@ -48,7 +48,7 @@ struct DefaultProfile {
 // The three greeting rules (section Greetings); the active flags are stored
 // together as the bits of RuleMask.
 struct GreetingRule {
-    static constexpr std::size_t TextCapacity = 400;
+    static constexpr std::size_t TextCapacity = 400; // with the terminating zero: 399 characters
     bool active = false;
     std::string text;
 };

@@ -1,5 +1,6 @@
 #include "database/policyengine.h"
 
+#include "common/text.h"
 #include "database/greeting.h"
 #include "database/profilevalues.h"
 
@@ -33,11 +34,11 @@ std::uint32_t ClampTime(std::int64_t t)
 
 } // namespace
 
-std::uint32_t PeriodStart(std::uint32_t t, std::int32_t periodType)
+std::int64_t PeriodStartAt(std::int64_t t, std::int32_t periodType)
 {
     if (periodType < PeriodDay || periodType > PeriodMonth)
         return 0;
-    std::time_t time = t;
+    std::time_t time = static_cast<std::time_t>(t);
     std::tm local{};
     localtime_r(&time, &local);
     local.tm_hour = local.tm_min = local.tm_sec = 0;
@@ -46,22 +47,32 @@ std::uint32_t PeriodStart(std::uint32_t t, std::int32_t periodType)
     else if (periodType == PeriodMonth)
         local.tm_mday = 1;
     local.tm_isdst = -1;
-    return static_cast<std::uint32_t>(std::mktime(&local));
+    return static_cast<std::int64_t>(std::mktime(&local));
+}
+
+std::int64_t NextPeriodStartAt(std::int64_t t, std::int32_t periodType)
+{
+    const std::int64_t start = PeriodStartAt(t, periodType);
+    // A point safely inside the next period, whatever the daylight saving
+    // time and the month's length, then back to its start.
+    switch (periodType) {
+    case PeriodDay: return PeriodStartAt(start + 36 * 3600, periodType);
+    case PeriodWeek: return PeriodStartAt(start + 7 * 86400 + 12 * 3600, periodType);
+    case PeriodMonth: return PeriodStartAt(start + 32 * 86400, periodType);
+    default: return 0;
+    }
+}
+
+std::uint32_t PeriodStart(std::uint32_t t, std::int32_t periodType)
+{
+    // The 32 bits the file stores as PeriodStamp; a period that began before
+    // 1970 (the first hours of 1970 west of Greenwich) keeps its bits.
+    return static_cast<std::uint32_t>(PeriodStartAt(t, periodType));
 }
 
 std::uint32_t NextPeriodStart(std::uint32_t t, std::int32_t periodType)
 {
-    const std::uint32_t start = PeriodStart(t, periodType);
-    // A point safely inside the next period, whatever the daylight saving
-    // time and the month's length, then back to its start.
-    std::uint32_t inside = start;
-    switch (periodType) {
-    case PeriodDay: inside = start + 36 * 3600; break;
-    case PeriodWeek: inside = start + 7 * 86400 + 12 * 3600; break;
-    case PeriodMonth: inside = start + 32 * 86400; break;
-    default: return 0;
-    }
-    return PeriodStart(inside, periodType);
+    return ClampTime(NextPeriodStartAt(t, periodType));
 }
 
 Limits MoreGenerous(const Limits& own, const Limits& group)
@@ -284,20 +295,21 @@ std::optional<std::uint32_t> PolicyEngine::PeriodCut(const Limits& effective, st
     if (!effective.HasPeriodLimit() || starts.empty())
         return std::nullopt;
     // Like the total time, with each session counted from the period's start.
-    const std::uint32_t periodStart = PeriodStart(now, effective.periodType);
+    const std::int64_t periodStart = PeriodStartAt(now, effective.periodType);
     std::int64_t sum = 0, latest = 0;
     for (std::uint32_t s : starts) {
-        const std::int64_t from = std::max(s, periodStart);
+        const std::int64_t from = std::max<std::int64_t>(s, periodStart);
         sum += from;
         latest = std::max(latest, from);
     }
     const std::int64_t k = static_cast<std::int64_t>(starts.size());
     const std::int64_t numerator = std::int64_t(effective.periodMax) - periodUsage + sum;
     const std::int64_t at = std::max(numerator >= 0 ? numerator / k : -((-numerator + k - 1) / k), latest);
-    const std::uint32_t cut = ClampTime(at);
-    if (cut >= NextPeriodStart(now, effective.periodType))
+    // Compared in 64 bits: near the end of the 32-bit times the next period
+    // may start after the last time the files can hold.
+    if (at >= NextPeriodStartAt(now, effective.periodType))
         return std::nullopt;
-    return cut;
+    return ClampTime(at);
 }
 
 std::optional<Cut> PolicyEngine::PlannedCut(std::uint32_t start, std::int32_t portMaxSession, const Limits& effective,

@@ -73,10 +73,15 @@ struct NoticeDue {
 };
 
 // Start of the usage period that contains t (local time): the day, the
-// week starting on Monday, or the month. 0 for PeriodNone.
-std::uint32_t PeriodStart(std::uint32_t t, std::int32_t periodType);
-
+// week starting on Monday, or the month. 0 for PeriodNone. Computed in 64
+// bits, so it holds for every moment, before 1970 and after 2106 too.
+std::int64_t PeriodStartAt(std::int64_t t, std::int32_t periodType);
 // Start of the period after the one that contains t.
+std::int64_t NextPeriodStartAt(std::int64_t t, std::int32_t periodType);
+
+// The same as 32-bit times: PeriodStart gives the bits the file keeps as
+// PeriodStamp; NextPeriodStart is held to the last 32-bit time.
+std::uint32_t PeriodStart(std::uint32_t t, std::int32_t periodType);
 std::uint32_t NextPeriodStart(std::uint32_t t, std::int32_t periodType);
 
 // What a session's planned cut depends on besides the session itself.

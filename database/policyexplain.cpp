@@ -1,7 +1,9 @@
 #include "database/policyexplain.h"
 
+#include "common/csvtext.h"
 #include "common/logrecord.h"
 #include "common/timeformat.h"
+#include "database/policyform.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,14 +21,6 @@ const char* PeriodName(std::int32_t type)
     }
 }
 
-std::string Address(std::uint32_t ip)
-{
-    char text[20];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", int(ip >> 24), int((ip >> 16) & 255), int((ip >> 8) & 255),
-                  int(ip & 255));
-    return text;
-}
-
 std::string When(std::uint64_t time)
 {
     if (time > 0xFFFFFFFFull)
@@ -42,20 +36,8 @@ std::string CutText(int reason)
     return text.empty() && reason == EndPeriodUsed ? LogInformationText(kLogDenied, reason) : text;
 }
 
-std::string Seconds(std::int64_t seconds) { return seconds == 0 ? "none" : std::to_string(seconds) + " s"; }
-
-std::string Csv(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
+// The engine applies no limit of 0 or less: such a limit shows as none.
+std::string Seconds(std::int64_t seconds) { return seconds <= 0 ? "none" : std::to_string(seconds) + " s"; }
 
 std::string SourceText(const PolicyExplanation& e, const std::string& source)
 {
@@ -173,7 +155,7 @@ std::string FormatExplanation(const PolicyExplanation& e)
                                   CutText(e.cut->reason));
     else
         line("Session left:", "no limit");
-    line("Static IP:", e.staticIP ? Address(e.staticIP) + " (" + e.staticIPSource + ")" : "from the RAS pool");
+    line("Static IP:", e.staticIP ? FormatAddress(e.staticIP) + " (" + e.staticIPSource + ")" : "from the RAS pool");
     line("Greeting:", e.greeting ? "\"" + *e.greeting + "\"" : std::string("none (no rule applies)"));
     for (const PolicyExplanation::NoticeLine& n : e.notices) {
         const std::string label = "Notice " + std::to_string(n.notice + 1) + ":";
@@ -191,19 +173,19 @@ std::string FormatExplanationCsv(const PolicyExplanation& e)
 {
     std::string out = "item,value,source\n";
     auto row = [&](const std::string& item, const std::string& value, const std::string& source) {
-        out += item + "," + Csv(value) + "," + Csv(source) + "\n";
+        out += item + "," + QuotedCsvField(value) + "," + QuotedCsvField(source) + "\n";
     };
     row("decision", e.reason == Admitted ? "admitted" : "denied", "");
     row("reason", std::to_string(e.reason), e.reason == Admitted ? "" : LogInformationText(kLogDenied, e.reason));
     row("account", e.account,
         e.record == PolicyExplanation::Record::Own ? "own" :
         e.record == PolicyExplanation::Record::FromDefault ? "default" : "none");
-    row("port max session", std::to_string(e.portMaxSession), e.portHasSection ? e.server + "\\" + e.port : "");
+    row("port max session", std::to_string(std::max(e.portMaxSession, 0)), e.portHasSection ? e.server + "\\" + e.port : "");
     if (e.record == PolicyExplanation::Record::None)
         return out;
     row("no duplicate", e.limits.noDuplicate ? "1" : "0", e.sources.noDuplicate);
-    row("max session time", std::to_string(e.limits.maxSessionTime), e.sources.maxSessionTime);
-    row("max total time", std::to_string(e.limits.maxTotalTime), e.sources.maxTotalTime);
+    row("max session time", std::to_string(std::max(e.limits.maxSessionTime, 0)), e.sources.maxSessionTime);
+    row("max total time", std::to_string(std::max(e.limits.maxTotalTime, 0)), e.sources.maxTotalTime);
     row("period max", std::to_string(e.limits.HasPeriodLimit() ? e.limits.periodMax : 0), e.sources.period);
     row("period type", std::to_string(e.limits.HasPeriodLimit() ? e.limits.periodType : 0), e.sources.period);
     row("total time", std::to_string(e.totalTime), "");
@@ -216,7 +198,7 @@ std::string FormatExplanationCsv(const PolicyExplanation& e)
         return out;
     row("cut at", e.cut ? std::to_string(e.cut->at) : "", e.cut ? std::to_string(e.cut->reason) : "");
     row("session left", e.cut ? std::to_string(std::int64_t(e.cut->at) - e.at) : "", "");
-    row("static ip", e.staticIP ? Address(e.staticIP) : "", e.staticIPSource);
+    row("static ip", e.staticIP ? FormatAddress(e.staticIP) : "", e.staticIPSource);
     row("greeting", e.greeting ? *e.greeting : "", e.greeting ? "" : "none");
     for (const PolicyExplanation::NoticeLine& n : e.notices)
         row("notice " + std::to_string(n.notice + 1), n.at ? std::to_string(*n.at) : "", n.at ? n.text : "");

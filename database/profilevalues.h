@@ -1,9 +1,10 @@
 #pragma once
 // Reading and writing the numbers and texts of the database files the way
 // every program of the system agrees on: numbers in decimal with the C
-// library's atoi rules, 32-bit values stored signed (so an address whose first
-// octet is 128 or more is written as a negative number), flags as "1"/"0",
-// free texts enclosed in double quotes so that outer blanks survive.
+// library's atoi rules (AtoiInt32 and AtoiWrapped32 of common/numbers.h),
+// 32-bit values stored signed (so an address whose first octet is 128 or
+// more is written as a negative number), flags as "1"/"0", free texts
+// enclosed in double quotes so that outer blanks survive.
 
 #include <cstdint>
 #include <string>
@@ -13,32 +14,15 @@
 
 namespace dm {
 
-// Leading blanks, an optional sign and the digits that follow; anything else
-// reads as 0. The value is taken modulo 2^32, so "-1062731775" and
-// "3232235521" name the same 32 bits.
-std::uint32_t ParseBits32(std::string_view text);
-inline std::int32_t ParseInt32(std::string_view text)
-{
-    return static_cast<std::int32_t>(ParseBits32(text));
-}
-
 // "%d" of the 32 bits read as a signed number.
 std::string FormatInt32(std::uint32_t bits);
 inline std::string FormatFlag(bool flag) { return flag ? "1" : "0"; }
 // "\"%s\"".
 std::string Quoted(std::string_view text);
 
-// Cuts a text to capacity - 1 bytes, as a field of that capacity holds it.
-std::string CutToCapacity(std::string text, std::size_t capacity);
-
 // The value of a key in a section listing (the first key of that name,
 // compared without regard to case); the fallback when it is missing.
 std::string_view FindValue(const std::vector<std::pair<std::string, std::string>>& keys,
                            std::string_view key, std::string_view fallback = "0");
-
-// Case-insensitive equality of ASCII names (sections, accounts, keys).
-bool EqualNoCase(std::string_view a, std::string_view b);
-std::string LowerAscii(std::string_view text);
-std::string UpperAscii(std::string_view text);
 
 } // namespace dm

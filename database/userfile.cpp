@@ -1,5 +1,8 @@
 #include "database/userfile.h"
 
+#include "common/numbers.h"
+#include "common/text.h"
+#include "database/policyform.h"
 #include "database/profilevalues.h"
 #include "platform/files/profile.h"
 
@@ -14,73 +17,55 @@ UserRecord ReadUserRecord(const std::string& section, const std::vector<std::pai
 {
     UserRecord r;
     r.accountKey = section;
-    r.totalTime = ParseInt32(FindValue(keys, "TotalTime"));
-    r.totalConnects = ParseInt32(FindValue(keys, "TotalConnects"));
-    r.totalDenieds = ParseInt32(FindValue(keys, "TotalDenieds"));
-    r.lastConnection = ParseBits32(FindValue(keys, "LastConnection"));
-    r.firstConnection = ParseBits32(FindValue(keys, "FirstConnection"));
-    r.lasted = ParseInt32(FindValue(keys, "Lasted"));
-    r.maxSessionTime = ParseInt32(FindValue(keys, "MaxSessionTime"));
-    r.maxTotalTime = ParseInt32(FindValue(keys, "MaxTotalTime"));
-    r.expiryTime = ParseInt32(FindValue(keys, "ExpiryTime"));
-    r.staticIP = ParseBits32(FindValue(keys, "StaticIP"));
-    r.periodStamp = ParseBits32(FindValue(keys, "PeriodStamp"));
-    r.periodUsage = ParseInt32(FindValue(keys, "PeriodUsage"));
-    r.periodMax = ParseInt32(FindValue(keys, "PeriodMax"));
-    r.periodType = ParseInt32(FindValue(keys, "PeriodType"));
-    r.noDuplicate = ParseInt32(FindValue(keys, "NoDuplicate")) != 0;
+    r.totalTime = AtoiInt32(FindValue(keys, "TotalTime"));
+    r.totalConnects = AtoiInt32(FindValue(keys, "TotalConnects"));
+    r.totalDenieds = AtoiInt32(FindValue(keys, "TotalDenieds"));
+    r.lastConnection = AtoiWrapped32(FindValue(keys, "LastConnection"));
+    r.firstConnection = AtoiWrapped32(FindValue(keys, "FirstConnection"));
+    r.lasted = AtoiInt32(FindValue(keys, "Lasted"));
+    r.maxSessionTime = AtoiInt32(FindValue(keys, "MaxSessionTime"));
+    r.maxTotalTime = AtoiInt32(FindValue(keys, "MaxTotalTime"));
+    r.expiryTime = AtoiInt32(FindValue(keys, "ExpiryTime"));
+    r.staticIP = AtoiWrapped32(FindValue(keys, "StaticIP"));
+    r.periodStamp = AtoiWrapped32(FindValue(keys, "PeriodStamp"));
+    r.periodUsage = AtoiInt32(FindValue(keys, "PeriodUsage"));
+    r.periodMax = AtoiInt32(FindValue(keys, "PeriodMax"));
+    r.periodType = AtoiInt32(FindValue(keys, "PeriodType"));
+    r.noDuplicate = AtoiInt32(FindValue(keys, "NoDuplicate")) != 0;
     return r;
 }
 
 Limits ReadGroupLimits(const std::vector<std::pair<std::string, std::string>>& keys)
 {
     Limits limits;
-    limits.noDuplicate = ParseInt32(FindValue(keys, "NoDuplicate")) != 0;
-    limits.maxSessionTime = ParseInt32(FindValue(keys, "MaxSessionTime"));
-    limits.maxTotalTime = ParseInt32(FindValue(keys, "MaxTotalTime"));
-    limits.periodMax = ParseInt32(FindValue(keys, "PeriodMax"));
-    limits.periodType = ParseInt32(FindValue(keys, "PeriodType"));
+    limits.noDuplicate = AtoiInt32(FindValue(keys, "NoDuplicate")) != 0;
+    limits.maxSessionTime = AtoiInt32(FindValue(keys, "MaxSessionTime"));
+    limits.maxTotalTime = AtoiInt32(FindValue(keys, "MaxTotalTime"));
+    limits.periodMax = AtoiInt32(FindValue(keys, "PeriodMax"));
+    limits.periodType = AtoiInt32(FindValue(keys, "PeriodType"));
     return limits;
 }
 
 UserRecord WriteUserRecordChanges(ProfileBatch& batch, const UserRecord& r, const UserRecord* base)
 {
-    const std::string& s = r.accountKey;
-    auto put = [&](const char* key, std::uint32_t value, std::uint32_t baseValue) {
-        if (base == nullptr || value != baseValue)
-            batch.Write(s, key, FormatInt32(value));
-    };
-    auto pick = [&](auto UserRecord::*field) { return base ? base->*field : r.*field; };
-    put("StaticIP", r.staticIP, pick(&UserRecord::staticIP));
-    put("MaxSessionTime", r.maxSessionTime, pick(&UserRecord::maxSessionTime));
-    put("TotalTime", r.totalTime, pick(&UserRecord::totalTime));
-    put("TotalConnects", r.totalConnects, pick(&UserRecord::totalConnects));
-    put("MaxTotalTime", r.maxTotalTime, pick(&UserRecord::maxTotalTime));
-    put("ExpiryTime", r.expiryTime, pick(&UserRecord::expiryTime));
-    put("PeriodMax", r.periodMax, pick(&UserRecord::periodMax));
-    put("PeriodUsage", r.periodUsage, pick(&UserRecord::periodUsage));
-    put("PeriodStamp", r.periodStamp, pick(&UserRecord::periodStamp));
-    put("PeriodType", r.periodType, pick(&UserRecord::periodType));
-    if (base == nullptr || r.noDuplicate != base->noDuplicate)
-        batch.Write(s, "NoDuplicate", FormatFlag(r.noDuplicate));
-
+    WritePolicyChanges(batch, PolicyEditor::User, r.accountKey, base ? PolicyValuesOf(*base) : PolicyValues(),
+                       PolicyValuesOf(r));
+    // The counters belong to the server component: what the file holds
+    // afterwards is its value, except where the manager wrote a reset.
     UserRecord after = r;
-    // The connection times belong to the server component: the manager only
-    // ever writes the zero of a reset, never a time it read.
-    const bool resetFirst = r.firstConnection == 0 && (base == nullptr || base->firstConnection != 0);
-    const bool resetLast = r.lastConnection == 0 && (base == nullptr || base->lastConnection != 0);
-    if (resetFirst)
-        batch.Write(s, "FirstConnection", "0");
-    if (resetLast)
-        batch.Write(s, "LastConnection", "0");
-    if (base != nullptr) {
-        if (!resetFirst)
-            after.firstConnection = base->firstConnection;
-        if (!resetLast)
-            after.lastConnection = base->lastConnection;
-        after.lasted = base->lasted;
-        after.totalDenieds = base->totalDenieds;
-    }
+    const auto counter = [&](auto UserRecord::*field) {
+        const bool reset = base != nullptr && r.*field == 0 && base->*field != 0;
+        if (!reset)
+            after.*field = base ? base->*field : 0;
+    };
+    counter(&UserRecord::totalTime);
+    counter(&UserRecord::totalConnects);
+    counter(&UserRecord::firstConnection);
+    counter(&UserRecord::lastConnection);
+    counter(&UserRecord::periodUsage);
+    after.periodStamp = base ? base->periodStamp : 0;
+    after.totalDenieds = base ? base->totalDenieds : 0;
+    after.lasted = base ? base->lasted : 0;
     return after;
 }
 

@@ -27,11 +27,11 @@ UserRecord ReadUserRecord(const std::string& section,
 // One group section's keys as limits.
 Limits ReadGroupLimits(const std::vector<std::pair<std::string, std::string>>& keys);
 
-// The manager's save of one record: the values that differ from base (all
-// when there is no base) are written, except the two connection times, which
-// are only ever written as the 0 of a reset, and TotalDenieds and Lasted,
-// which belong to the server component. Returns what the file holds for the
-// account afterwards.
+// The manager's save of one record: the values that differ from base are
+// written (every limit and the address when there is no base: a new
+// account). The counters belong to the server component and are only ever
+// written as the 0 of a reset; PeriodStamp, TotalDenieds and Lasted never.
+// Returns what the file holds for the account afterwards.
 UserRecord WriteUserRecordChanges(ProfileBatch& batch, const UserRecord& record, const UserRecord* base);
 
 // The server component's write of one account's usage counters; withLimits

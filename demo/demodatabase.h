@@ -1,7 +1,8 @@
 #pragma once
 // The central database of the demo network: Dialmind.hw with port, default,
 // notice and greeting settings, Dialmind.usr with account and group limits
-// and usage counters.
+// and usage counters. Both are written as records through the database's
+// savers, so the demo follows the files' model wherever it goes.
 
 #include "demo/demorandom.h"
 #include "demo/demostaff.h"
@@ -36,7 +37,7 @@ constexpr std::uint32_t kDemoSessionMaxAge = 1499;
 bool WriteDemoDatabase(const std::string& directory, const std::vector<DemoPort>& ports,
                        const std::vector<DemoPerson>& people, std::int64_t now, DemoRandom& random);
 
-// An address a.b.c.d packed as the database files store it (signed decimal).
-std::string PackedAddress(int a, int b, int c, int d);
+// An address a.b.c.d packed as the database's records hold it.
+std::uint32_t PackedAddress(int a, int b, int c, int d);
 
 } // namespace dm

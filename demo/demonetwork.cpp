@@ -1,5 +1,6 @@
 #include "demo/demonetwork.h"
 
+#include "common/text.h"
 #include "platform/accounts/accountdatabase.h"
 #include "platform/system/computersetup.h"
 #include "demo/demodatabase.h"
@@ -186,9 +187,7 @@ void StartDemoSession(RasPortRecord& r, const DemoPerson& person, const ServerPl
     r.flags = 0x1 | 0x2 | 0x4;
     r.user = person.account;
     r.logonDomain = person.domain;
-    std::string computer = person.account;
-    for (auto& c : computer)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string computer = UpperAscii(person.account);
     r.computer = (computer + "-NB").substr(0, 15);
     r.sessionStart = static_cast<std::uint32_t>(now - seconds);
     r.nbfError = 0;

@@ -1,5 +1,7 @@
 #include "demo/demostaff.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <set>
@@ -19,13 +21,6 @@ const std::vector<std::string> kLastNames = {
     "Albers",  "Krause",  "Martens", "Nowak",    "Ostrowski", "Richter", "Schulte", "Thiele",
     "Engel",   "Fischer", "Grote",   "Hoffmann", "Iversen",  "Janssen", "Kuhn",    "Lindemann",
     "Meyer",   "Nielsen", "Paulsen", "Quast",    "Seidel",   "Winter"};
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // RAS permissions a department's people are likely to have.
 std::vector<int> RightsOf(const std::string& department)
@@ -76,12 +71,12 @@ void DemoStaff::AddPeople(const std::string& domain,
                 person.fullName = random.Pick(kFirstNames) + " " + random.Pick(kLastNames);
             } while (!taken.insert(person.fullName).second);
             const auto blank = person.fullName.find(' ');
-            person.account = Lower(person.fullName.substr(0, 1) + person.fullName.substr(blank + 1));
+            person.account = LowerAscii(person.fullName.substr(0, 1) + person.fullName.substr(blank + 1));
             for (int n = 2; std::any_of(m_people.begin(), m_people.end(), [&](const DemoPerson& p) {
                      return p.domain == domain && p.account == person.account;
                  });
                  ++n)
-                person.account = Lower(person.fullName.substr(0, 1) + person.fullName.substr(blank + 1)) +
+                person.account = LowerAscii(person.fullName.substr(0, 1) + person.fullName.substr(blank + 1)) +
                                  std::to_string(n);
             person.domain = domain;
             person.department = department;

@@ -13,6 +13,30 @@ bool IsHelpWord(const std::string& word)
     return word == "--help" || word == "-h";
 }
 
+const char kTimeWordHelp[] =
+    "TIME, wherever a command takes it, is seconds since 1970 (as the files and the\n"
+    "--csv outputs hold times) or a local date and time \"YYYY-MM-DD[ HH:MM[:SS]]\",\n"
+    "e.g. 881327047 or \"1997-12-05 14:04\". A date alone is the first second of that\n"
+    "day, or its last where it ends a window (--to). Dates not on the calendar and\n"
+    "times before 1970 or after 2106 are refused.\n";
+
+std::string ReadTime(const std::string& option, const std::string& text, std::uint32_t& time,
+                     dm::DateAlone dateAlone)
+{
+    const std::optional<std::uint32_t> value = dm::ParseTimeWord(text, dateAlone);
+    if (!value)
+        return option + ": '" + text + "' is no time (seconds since 1970 or \"YYYY-MM-DD[ HH:MM[:SS]]\")";
+    time = *value;
+    return {};
+}
+
+std::string ReadTimeWindow(const std::string& fromText, const std::string& toText, std::uint32_t& from,
+                           std::uint32_t& to)
+{
+    std::string error = ReadTime("--from", fromText, from);
+    return error.empty() ? ReadTime("--to", toText, to, dm::DateAlone::EndOfDay) : error;
+}
+
 Words ParseWords(const std::vector<std::string>& words, const Syntax& syntax)
 {
     Words result;

@@ -14,7 +14,10 @@
 //   asks for help, a known option is taken, any other is an error.
 // - "-" alone is a positional word (standard input, where a file is named).
 
+#include "common/timeword.h"
+
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <map>
 #include <set>
@@ -49,5 +52,17 @@ Words ParseWords(const std::vector<std::string>& words, const Syntax& syntax);
 
 // True when the word asks for help ("--help" or "-h").
 bool IsHelpWord(const std::string& word);
+
+// What 'dmctl --help' says of the word TIME that many commands take.
+extern const char kTimeWordHelp[];
+
+// The value of a TIME option (see kTimeWordHelp) into time; empty on
+// success, else the usage error, which names the option and the forms.
+std::string ReadTime(const std::string& option, const std::string& text, std::uint32_t& time,
+                     dm::DateAlone dateAlone = dm::DateAlone::StartOfDay);
+// The window of --from TIME and --to TIME, a date alone in --to being its
+// last second; empty on success, else the usage error.
+std::string ReadTimeWindow(const std::string& fromText, const std::string& toText, std::uint32_t& from,
+                           std::uint32_t& to);
 
 } // namespace dmctl

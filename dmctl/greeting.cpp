@@ -2,22 +2,22 @@
 // database by the server component's own merge, as the manager's preview
 // shows it.
 
+#include "common/numbers.h"
 #include "database/hardwarefile.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "manager/core/greetingpreview.h"
 #include "platform/files/pathresolver.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::greetinggroup {
 
 const char* const kUsage =
     "Usage: dmctl greeting preview DBDIR [--user NAME] [--pms N] [--ums N] [--umt N] [--ucur N]\n\n"
@@ -31,19 +31,6 @@ const char* const kUsage =
     "  --ums N       #UMS, the account's maximum session time in seconds (30)\n"
     "  --umt N       #UMT, the account's maximum total time in seconds (40)\n"
     "  --ucur N      #UCUR, the account's total time so far in seconds (50)\n";
-
-bool ParseNumber(const std::string& text, std::int32_t& number)
-{
-    if (text.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || value < INT32_MIN || value > INT32_MAX)
-        return false;
-    number = static_cast<std::int32_t>(value);
-    return true;
-}
 
 int Usage(const std::string& error)
 {
@@ -76,10 +63,16 @@ int RunGreeting(const std::vector<std::string>& args)
                                                             {"--umt", &values.userMaxTotal},
                                                             {"--ucur", &values.userCurrentTotal}};
     for (const auto& [option, number] : numbers) {
-        if (words.Has(option) && !ParseNumber(words.Get(option), *number))
+        if (!words.Has(option))
+            continue;
+        const std::optional<std::int32_t> value = dm::ParseInt32(words.Get(option));
+        if (!value)
             return Usage(std::string(option) + " takes a whole number of seconds, not '" + words.Get(option) +
                          "'");
+        *number = *value;
     }
+    if (!dmctl::CheckDatabaseDirectory(words.positional[0], "greeting"))
+        return 1;
     const std::string file = dm::HardwareFileIn(words.positional[0]);
     const dm::ResolvedPath resolved = dm::ResolvePath(file);
     std::error_code ec;
@@ -92,6 +85,7 @@ int RunGreeting(const std::vector<std::string>& args)
     return 0;
 }
 
-} // namespace
+} // namespace dmctl::greetinggroup
 
-static dmctl::DmctlGroup greetingGroup("greeting", "the merged greeting message of a database's rules", RunGreeting);
+static dmctl::DmctlGroup greetingGroup("greeting", "the merged greeting message of a database's rules",
+                                       dmctl::greetinggroup::RunGreeting);

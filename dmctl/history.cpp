@@ -2,43 +2,48 @@
 // given on the command line, built by the same code as the pane.
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 #include "common/activitylog.h"
+#include "common/numbers.h"
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "manager/core/historycolumns.h"
 #include "manager/core/historytable.h"
 #include "manager/core/managersettings.h"
 #include "platform/files/pathresolver.h"
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::historygroup {
 
 const char kHistoryHelp[] =
-    "Usage: dmctl history DBDIR (--scope N --date TIME | --from TIME --to TIME)\n"
+    "Usage: dmctl history DBDIR ([--scope N] --date TIME | --from TIME --to TIME)\n"
     "                    [--server S] [--port P] [--user U] [--domain D] [--group DOMAIN\\G]\n"
-    "                    [--columns MASK] [--seconds] [--sort COLUMN] [--reverse]\n\n"
+    "                    [--columns MASK] [--seconds | --hhmmss] [--sort COLUMN] [--reverse]\n\n"
     "Prints exactly what the history pane's Save As writes for that selection: the\n"
     "header line, then one line per record, every field followed by a comma.\n"
     "DBDIR is the database directory (a system path such as \"\\\\MASTER\\DM_NT_DB\" or a\n"
-    "path of this machine). TIME is seconds since 1970.\n\n"
+    "path of this machine). TIME is seconds since 1970 or \"YYYY-MM-DD[ HH:MM[:SS]]\"\n"
+    "in local time (see dmctl --help).\n\n"
     "  --scope N --date TIME   the scope: 1 the day of TIME, 2 seven days, 3 thirty\n"
-    "                          days from it, 4 every day file\n"
+    "                          days from it, 4 every day file; without --scope the\n"
+    "                          manager's stored scope\n"
     "  --from TIME --to TIME   every day from the day of the first to that of the second\n"
     "  --server, --port, --user, --domain\n"
     "                          only records of that server, port, user name (without\n"
     "                          domain) or domain; case does not matter\n"
-    "  --group DOMAIN\\G        only members of the global group G of DOMAIN, read from\n"
-    "                          the domain's primary controller (also sets --domain)\n"
+    "  --group DOMAIN\\G        only user names that are members of the global group G\n"
+    "                          of DOMAIN (read from the domain's primary controller),\n"
+    "                          whatever the record's domain\n"
     "  --columns MASK          the column mask (decimal or 0x hex): 0x1 time (always),\n"
     "                          0x2 server, 0x4 port, 0x8 action, 0x10 information,\n"
     "                          0x20 user, 0x40 ip, 0x80 netbios, 0x100 ipx, 0x200 lasted;\n"
     "                          default: the manager's stored mask\n"
-    "  --seconds               session lengths in seconds instead of hh:mm:ss\n"
+    "  --seconds, --hhmmss     session lengths in seconds, or as hh:mm:ss; without\n"
+    "                          either as the manager's stored history option\n"
     "  --sort COLUMN           sort as a click on that column's header sorts: time,\n"
     "                          server, port, action, information, user, ip, netbios,\n"
     "                          ipx or lasted (default: time, latest first)\n"
@@ -50,25 +55,13 @@ int Usage(const std::string& error)
     return 2;
 }
 
-bool ParseUnsigned32(const std::string& text, std::uint32_t& value, int base = 10)
-{
-    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long n = std::strtoull(text.c_str(), &end, base);
-    if (errno != 0 || *end != '\0' || end == text.c_str() || n > 0xFFFFFFFFull)
-        return false;
-    value = static_cast<std::uint32_t>(n);
-    return true;
-}
-
 struct Options {
     std::string dbdir;
     std::string scope, date, from, to;
     dm::Selection selection;
     std::string columns;
     bool seconds = false;
+    bool hhmmss = false;
     std::string sort;
     bool reverse = false;
 };
@@ -94,6 +87,9 @@ std::string Parse(const dmctl::Words& words, Options& o)
             return std::string(option) + " needs a value";
     }
     o.seconds = words.Has("--seconds");
+    o.hhmmss = words.Has("--hhmmss");
+    if (o.seconds && o.hhmmss)
+        return "--seconds and --hhmmss exclude each other";
     o.reverse = words.Has("--reverse");
     o.dbdir = words.positional[0];
     if (o.dbdir.empty())
@@ -102,8 +98,8 @@ std::string Parse(const dmctl::Words& words, Options& o)
     const bool byRange = !o.from.empty() || !o.to.empty();
     if (byScope == byRange)
         return "choose one of --scope/--date and --from/--to";
-    if (byScope && (o.scope.empty() || o.date.empty()))
-        return "--scope and --date go together";
+    if (byScope && o.date.empty())
+        return "--scope needs --date";
     if (byRange && (o.from.empty() || o.to.empty()))
         return "--from and --to go together";
     if (!group.empty()) {
@@ -127,7 +123,7 @@ int RunHistory(const std::vector<std::string>& args)
                                1,
                                {"--scope", "--date", "--from", "--to", "--server", "--port", "--user",
                                 "--domain", "--group", "--columns", "--sort"},
-                               {"--seconds", "--reverse"},
+                               {"--seconds", "--hhmmss", "--reverse"},
                                {}};
     const dmctl::Words words = dmctl::ParseWords(args, syntax);
     if (words.help) {
@@ -138,21 +134,21 @@ int RunHistory(const std::vector<std::string>& args)
     if (const std::string error = Parse(words, o); !error.empty())
         return Usage(error);
 
-    int mask = 0;
-    if (o.columns.empty()) {
-        dm::ManagerSettings settings;
-        settings.Load();
-        mask = settings.historyViewColumns;
-    } else {
-        std::uint32_t value = 0;
-        const bool hex = o.columns.rfind("0x", 0) == 0 || o.columns.rfind("0X", 0) == 0;
-        if (!ParseUnsigned32(hex ? o.columns.substr(2) : o.columns, value, hex ? 16 : 10) ||
-            value > static_cast<std::uint32_t>(dm::kHistoryAllColumns))
+    // What is not given follows the manager's stored history options.
+    dm::ManagerSettings settings;
+    settings.Load();
+    int mask = settings.historyViewColumns;
+    const bool seconds = o.seconds || (!o.hhmmss && settings.historyViewSeconds);
+    if (o.scope.empty() && !o.date.empty())
+        o.scope = std::to_string(dm::ActivityLog::NormalizeBrowseScope(settings.browseScope));
+    if (!o.columns.empty()) {
+        const std::optional<std::uint32_t> value = dm::ParseUInt32DecimalOrHex(o.columns);
+        if (!value || *value > static_cast<std::uint32_t>(dm::kHistoryAllColumns))
             return Usage("--columns takes a mask of at most 0x3FF");
-        mask = static_cast<int>(value);
+        mask = static_cast<int>(*value);
     }
     dm::HistoryTable table;
-    table.SetColumns(mask, o.seconds);
+    table.SetColumns(mask, seconds);
 
     int sortColumn = 0;
     if (!o.sort.empty()) {
@@ -167,27 +163,24 @@ int RunHistory(const std::vector<std::string>& args)
     }
 
     dm::ActivityLog log(dm::ResolvePathOrEmpty);
-    if (const dm::ResolvedPath resolved = dm::ResolvePath(o.dbdir); !resolved.ok()) {
-        std::fprintf(stderr, "dmctl history: cannot reach '%s' (error %lu)\n", o.dbdir.c_str(), resolved.error);
+    if (!dmctl::CheckDatabaseDirectory(o.dbdir, "history"))
         return 1;
-    }
     log.SetDatabaseDirectory(o.dbdir);
     if (!o.scope.empty()) {
-        char* end = nullptr;
-        const long scope = std::strtol(o.scope.c_str(), &end, 10);
+        const std::optional<std::int32_t> scope = dm::ParseInt32(o.scope);
         std::uint32_t date = 0;
-        if (*end != '\0' || end == o.scope.c_str())
+        if (!scope)
             return Usage("--scope takes a number");
-        if (!ParseUnsigned32(o.date, date))
-            return Usage("--date takes seconds since 1970");
-        if (!log.LoadScope(static_cast<int>(scope), date)) {
+        if (const std::string error = dmctl::ReadTime("--date", o.date, date); !error.empty())
+            return Usage(error);
+        if (!log.LoadScope(*scope, date)) {
             std::fprintf(stderr, "dmctl history: no day files in '%s\\LogData'\n", o.dbdir.c_str());
             return 1;
         }
     } else {
         std::uint32_t from = 0, to = 0;
-        if (!ParseUnsigned32(o.from, from) || !ParseUnsigned32(o.to, to))
-            return Usage("--from and --to take seconds since 1970");
+        if (const std::string error = dmctl::ReadTimeWindow(o.from, o.to, from, to); !error.empty())
+            return Usage(error);
         log.LoadRange(from, to);
     }
 
@@ -207,4 +200,4 @@ int RunHistory(const std::vector<std::string>& args)
 
 dmctl::DmctlGroup historyGroup("history", "the history pane's records as its Save As writes them", RunHistory);
 
-} // namespace
+} // namespace dmctl::historygroup

@@ -8,7 +8,8 @@
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::inigroup {
 
 const char kIniHelp[] =
     "Usage: dmctl ini COMMAND ARGS...\n\n"
@@ -159,4 +160,4 @@ int RunIni(const std::vector<std::string>& args)
 
 dmctl::DmctlGroup ini("ini", "profile files: get, set, delete, sections, keys", RunIni);
 
-} // namespace
+} // namespace dmctl::inigroup

@@ -1,15 +1,16 @@
 // dmctl log: the activity log as the loaders see it.
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 #include "common/activitylog.h"
+#include "common/csvtext.h"
+#include "common/numbers.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "platform/files/pathresolver.h"
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::loggroup {
 
 const char kLogHelp[] =
     "Usage: dmctl log list DBDIR (--scope N --date TIME | --from TIME --to TIME | --legacy)\n\n"
@@ -18,7 +19,8 @@ const char kLogHelp[] =
     "order, one CSV line each:\n"
     "  time,server,port,kind,user,duration,ip,reason,ipx,netbios\n"
     "time and ip are unsigned decimal numbers; kind is 0 session end, 1 connect,\n"
-    "2 denied; reason 255 means none. TIME is seconds since 1970.\n\n"
+    "2 denied; reason 255 means none. TIME is seconds since 1970 or\n"
+    "\"YYYY-MM-DD[ HH:MM[:SS]]\" in local time (see dmctl --help).\n\n"
     "  --scope N --date TIME   the browse scope: 1 the day of TIME, 2 seven days,\n"
     "                          3 thirty days from it, 4 every day file\n"
     "  --from TIME --to TIME   every day from the day of the first to that of the second\n"
@@ -30,39 +32,14 @@ int Usage(const std::string& error)
     return 2;
 }
 
-bool ParseUnsigned32(const std::string& text, std::uint32_t& value)
-{
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    errno = 0;
-    unsigned long long n = std::strtoull(text.c_str(), nullptr, 10);
-    if (errno != 0 || n > 0xFFFFFFFFull)
-        return false;
-    value = static_cast<std::uint32_t>(n);
-    return true;
-}
-
-// A CSV field, quoted when it holds a comma, a quote or a line break.
-std::string CsvField(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 void PrintRecord(const dm::LogRecord& r)
 {
-    std::string line = std::to_string(r.time) + "," + CsvField(r.server) + "," + CsvField(r.port) +
-                       "," + std::to_string(r.kind) + "," + CsvField(r.user) + "," +
-                       std::to_string(r.duration) + "," + std::to_string(r.ip) + "," +
-                       std::to_string(r.reason) + "," + CsvField(r.ipx) + "," +
-                       CsvField(r.netbios) + "\n";
+    using dm::QuotedCsvField;
+    const std::string line = std::to_string(r.time) + "," + QuotedCsvField(r.server) + "," + QuotedCsvField(r.port) +
+                             "," + std::to_string(r.kind) + "," + QuotedCsvField(r.user) + "," +
+                             std::to_string(r.duration) + "," + std::to_string(r.ip) + "," +
+                             std::to_string(r.reason) + "," + QuotedCsvField(r.ipx) + "," +
+                             QuotedCsvField(r.netbios) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
@@ -92,20 +69,19 @@ int RunList(const dmctl::Words& words)
         std::uint32_t date = 0;
         if (scopeText.empty() || dateText.empty())
             return Usage("--scope and --date go together");
-        char* end = nullptr;
-        long scope = std::strtol(scopeText.c_str(), &end, 10);
-        if (*end != '\0' || end == scopeText.c_str())
+        const std::optional<std::int32_t> scope = dm::ParseInt32(scopeText);
+        if (!scope)
             return Usage("--scope takes a number");
-        if (!ParseUnsigned32(dateText, date))
-            return Usage("--date takes seconds since 1970");
-        if (!log.LoadScope(static_cast<int>(scope), date)) {
+        if (const std::string error = dmctl::ReadTime("--date", dateText, date); !error.empty())
+            return Usage(error);
+        if (!log.LoadScope(*scope, date)) {
             std::fprintf(stderr, "dmctl log: no day files in '%s\\LogData'\n", dbdir.c_str());
             return 1;
         }
     } else if (byRange) {
         std::uint32_t from = 0, to = 0;
-        if (!ParseUnsigned32(fromText, from) || !ParseUnsigned32(toText, to))
-            return Usage("--from and --to take seconds since 1970");
+        if (const std::string error = dmctl::ReadTimeWindow(fromText, toText, from, to); !error.empty())
+            return Usage(error);
         log.LoadRange(from, to);
     } else {
         log.LoadLegacy();
@@ -138,4 +114,4 @@ int RunLog(const std::vector<std::string>& args)
 
 dmctl::DmctlGroup logGroup("log", "the activity log: list records as the loaders see them", RunLog);
 
-} // namespace
+} // namespace dmctl::loggroup

@@ -3,6 +3,7 @@
 
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "manager/core/logfiles.h"
 #include "platform/files/pathresolver.h"
 
@@ -11,7 +12,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::logfilesgroup {
 
 const char* const kUsage =
     "Usage: dmctl logfiles DBDIR\n\n"
@@ -33,6 +35,8 @@ int RunLogFiles(const std::vector<std::string>& args)
         return 2;
     }
     const std::string& directory = words.positional[0];
+    if (!dmctl::CheckDatabaseDirectory(directory, "logfiles"))
+        return 1;
     const dm::ResolvedPath logData = dm::ResolvePath(directory + "\\LogData");
     std::error_code ec;
     if (!logData.ok() || !std::filesystem::is_directory(logData.path, ec)) {
@@ -44,7 +48,7 @@ int RunLogFiles(const std::vector<std::string>& args)
     return 0;
 }
 
-} // namespace
+} // namespace dmctl::logfilesgroup
 
 static dmctl::DmctlGroup logfilesGroup("logfiles", "the activity log files of a database, name and size",
-                                       RunLogFiles);
+                                       dmctl::logfilesgroup::RunLogFiles);

@@ -1,5 +1,6 @@
 // dmctl: the scriptable face of Dialminder's layers.
 
+#include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "platform/files/network.h"
 
@@ -42,6 +43,7 @@ static void PrintUsage(FILE* out)
                       "from scripts. 'dmctl GROUP --help' explains a group.\n\nGroups:\n");
     for (const auto& g : dmctl::Groups())
         std::fprintf(out, "  %-6s %s\n", g.name.c_str(), g.summary.c_str());
+    std::fprintf(out, "\n%s", dmctl::kTimeWordHelp);
 }
 
 int main(int argc, char** argv)

@@ -2,6 +2,7 @@
 // file build computers, shares, reachability and services; others register
 // themselves from their own files (dmctl/netcommands.h).
 
+#include "common/numbers.h"
 #include "dmctl/command.h"
 #include "dmctl/netcommands.h"
 #include "platform/system/computersetup.h"
@@ -78,7 +79,8 @@ int FailWithWinError(const std::string& group, const std::string& what, unsigned
 
 } // namespace dmctl
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::netgroup {
 
 int Fail(const std::string& text)
 {
@@ -186,9 +188,8 @@ int RunService(const std::vector<std::string>& raw)
             state = number;
     }
     if (state == 0) {
-        char* end = nullptr;
-        state = std::strtoul(args[2].c_str(), &end, 10);
-        if (args[2].empty() || *end != '\0' || state < 1 || state > 7)
+        state = dm::ParseUInt32(args[2]).value_or(0);
+        if (state < 1 || state > 7)
             return Fail("unknown state '" + args[2] + "'");
     }
     return dm::SetServiceState(computer, args[1], state) ? 0 : Fail("cannot write services.ini");
@@ -277,4 +278,4 @@ int RunNet(const std::vector<std::string>& args)
 
 dmctl::DmctlGroup net("net", "the emulated network: computers, shares, reachability, services", RunNet);
 
-} // namespace
+} // namespace dmctl::netgroup

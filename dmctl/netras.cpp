@@ -1,6 +1,9 @@
 // dmctl net subcommands that build domains, accounts, RAS ports and sessions,
 // and the demo network.
 
+#include "common/numbers.h"
+#include "common/text.h"
+#include "common/timeformat.h"
 #include "dmctl/command.h"
 #include "dmctl/netcommands.h"
 #include "platform/accounts/accountdatabase.h"
@@ -13,22 +16,14 @@
 #include "platform/system/widetext.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::netrasgroup {
 
 int Fail(const std::string& text)
 {
     std::fprintf(stderr, "dmctl net: %s\n", text.c_str());
     return 1;
-}
-
-bool ParseNumber(const std::string& text, unsigned long max, unsigned long& value)
-{
-    char* end = nullptr;
-    value = std::strtoul(text.c_str(), &end, 0);
-    return !text.empty() && *end == '\0' && value <= max && text[0] != '-';
 }
 
 // The computer holding a domain's accounts: its controller, or a computer of
@@ -86,13 +81,13 @@ int RunAddUser(const std::vector<std::string>& raw)
     user.comment = args.Get("--comment");
     user.disabled = args.Has("--disabled");
     user.callbackNumber = args.Get("--callback");
-    unsigned long rights = 1;
-    if (args.Has("--rights") && !ParseNumber(args.Get("--rights"), 255, rights))
+    const std::optional<std::uint32_t> rights = dm::ParseUInt32DecimalOrHex(args.Get("--rights", "1"), 255);
+    if (!rights)
         return Fail("--rights must be a number from 0 to 255");
-    user.rasPrivilege = static_cast<std::uint8_t>(rights);
+    user.rasPrivilege = static_cast<std::uint8_t>(*rights);
     if (args.Has("--type")) {
         user.type = dm::AccountDatabase::ParseType(args.Get("--type"));
-        if (!dm::SameText(dm::AccountDatabase::TypeName(user.type), args.Get("--type")))
+        if (!dm::EqualNoCase(dm::AccountDatabase::TypeName(user.type), args.Get("--type")))
             return Fail("--type is one of Normal, TempDuplicate, Workstation, Server, InterdomainTrust");
     }
     dm::AccountDatabase accounts(holder);
@@ -173,18 +168,19 @@ int RunAddPort(const std::vector<std::string>& raw)
     }
     port.deviceType = args.Get("--device-type", port.deviceType);
     port.deviceName = args.Get("--device-name", port.deviceName.empty() ? port.deviceType : port.deviceName);
-    unsigned long number = 0;
     if (args.Has("--speed")) {
-        if (!ParseNumber(args.Get("--speed"), 0xFFFFFFFF, number))
+        const std::optional<std::uint32_t> speed = dm::ParseUInt32DecimalOrHex(args.Get("--speed"));
+        if (!speed)
             return Fail("--speed must be a number of bits per second");
-        port.lineSpeed = static_cast<std::uint32_t>(number);
+        port.lineSpeed = *speed;
     }
     if (args.Has("--condition")) {
-        if (!ParseNumber(args.Get("--condition"), 7, number) || number == 0)
+        const std::optional<std::uint32_t> condition = dm::ParseUInt32DecimalOrHex(args.Get("--condition"), 7);
+        if (!condition || *condition == 0)
             return Fail("--condition must be a line condition from 1 to 7");
-        port.lineCondition = static_cast<std::uint32_t>(number);
+        port.lineCondition = *condition;
         // A line that works again has working hardware: the port is back in service.
-        if (number != 1)
+        if (*condition != 1)
             port.hardwareCondition = 1;
     }
     if (unsigned long e = store.SavePort(port))
@@ -216,10 +212,11 @@ int RunSession(const std::vector<std::string>& raw)
     session.logonDomain = args.Get("--domain");
     session.computer = args.Get("--computer");
     session.ipAddress = args.Get("--ip");
-    unsigned long start = static_cast<unsigned long>(std::time(nullptr));
-    if (args.Has("--start") && !ParseNumber(args.Get("--start"), 0xFFFFFFFF, start))
-        return Fail("--start must be seconds since 1970");
-    session.start = static_cast<std::uint32_t>(start);
+    session.start = dm::NowTime();
+    if (args.Has("--start")) {
+        if (const std::string error = dmctl::ReadTime("--start", args.Get("--start"), session.start); !error.empty())
+            return Fail(error);
+    }
     if (unsigned long e = store.StartSession(args.positional[1], session))
         return dmctl::FailWithWinError("net", "cannot start a session on " + args.positional[1], e);
     return 0;
@@ -232,16 +229,17 @@ int RunDemo(const std::vector<std::string>& raw)
     if (!dmctl::ReadNetWords("demo", raw, {1, 1, {"--seed", "--time"}, {}, {}}, args, status))
         return status;
     dm::DemoNetworkOptions options;
-    unsigned long number = 0;
     if (args.Has("--seed")) {
-        if (!ParseNumber(args.Get("--seed"), 0xFFFFFFFF, number))
+        const std::optional<std::uint32_t> seed = dm::ParseUInt32DecimalOrHex(args.Get("--seed"));
+        if (!seed)
             return Fail("--seed must be a number");
-        options.seed = static_cast<std::uint32_t>(number);
+        options.seed = *seed;
     }
     if (args.Has("--time")) {
-        if (!ParseNumber(args.Get("--time"), 0xFFFFFFFF, number) || number == 0)
-            return Fail("--time must be seconds since 1970");
-        options.now = static_cast<std::int64_t>(number);
+        std::uint32_t now = 0;
+        if (const std::string error = dmctl::ReadTime("--time", args.Get("--time"), now); !error.empty() || now == 0)
+            return Fail(error.empty() ? "--time must be later than 1970" : error);
+        options.now = now;
     }
     dm::DemoNetworkSummary summary;
     const std::string error = dm::CreateDemoNetwork(args.positional[0], options, &summary);
@@ -269,10 +267,10 @@ dmctl::NetCommand addPort("add-port",
                           "[--speed BPS] [--condition 1-7]",
                           "add or change a RAS port (installs RAS on the computer)", RunAddPort);
 dmctl::NetCommand session("session",
-                          "COMPUTER PORT USER [--domain D] [--computer C] [--ip A] [--start SECONDS] | "
+                          "COMPUTER PORT USER [--domain D] [--computer C] [--ip A] [--start TIME] | "
                           "COMPUTER PORT --end",
                           "put a user in session on a port, or end the session", RunSession);
-dmctl::NetCommand demo("demo", "DIR [--seed N] [--time SECONDS]",
+dmctl::NetCommand demo("demo", "DIR [--seed N] [--time TIME]",
                        "create the demo network in DIR (same seed and time, same network)", RunDemo);
 
-} // namespace
+} // namespace dmctl::netrasgroup

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::permissionsgroup {
 
 const char* const kUsage =
     "Usage: dmctl permissions export SERVER FILE\n"
@@ -104,7 +105,7 @@ int RunPermissions(const std::vector<std::string>& args)
     return exporting || transfer.Failures() == 0 ? 0 : 1;
 }
 
-} // namespace
+} // namespace dmctl::permissionsgroup
 
 static dmctl::DmctlGroup permissionsGroup("permissions", "RAS permission export and import (the Tools menu's dialogs)",
-                                          RunPermissions);
+                                          dmctl::permissionsgroup::RunPermissions);

@@ -1,16 +1,18 @@
 // dmctl policy: what the server component would decide for a caller, and why.
 
+#include "common/numbers.h"
+#include "common/text.h"
 #include "common/timeformat.h"
 #include "database/policyexplain.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
+#include "dmctl/policyedit.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::policygroup {
 
 const char kPolicyHelp[] =
     "Usage: dmctl policy explain DBDIR ACCOUNT SERVER PORT [--at TIME] [--groups G1,G2]\n"
@@ -22,67 +24,17 @@ const char kPolicyHelp[] =
     "supplied it (the account's own, a \"+DOMAIN\\group\", or the default profile); time\n"
     "used and left; the expiry; when the session would be cut and why; the static IP,\n"
     "the greeting and the two notices it would receive. Nothing is written.\n\n"
-    "  --at TIME           the moment: seconds since 1970 or \"YYYY-MM-DD HH:MM[:SS]\"\n"
-    "                      in local time (default: now)\n"
+    "  --at TIME           the moment: seconds since 1970 or \"YYYY-MM-DD[ HH:MM[:SS]]\"\n"
+    "                      in local time (default: now; see dmctl --help)\n"
     "  --groups G1,G2      the caller's global groups (DOMAIN\\group)\n"
     "  --local-groups L1   the caller's local groups on the server (SERVER\\group)\n"
     "  --ports-held N      ports the account already holds where the component runs (0)\n"
-    "  --csv               item,value,source lines for scripts; times in seconds since 1970\n";
+    "  --csv               item,value,source lines for scripts; times in seconds since 1970\n\n";
 
 int Usage(const std::string& error)
 {
     std::fprintf(stderr, "dmctl policy: %s\n\n%s", error.c_str(), kPolicyHelp);
     return 2;
-}
-
-bool ParseTime(const std::string& text, std::uint32_t& time)
-{
-    if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
-        errno = 0;
-        const unsigned long long n = std::strtoull(text.c_str(), nullptr, 10);
-        if (errno != 0 || n > 0xFFFFFFFFull)
-            return false;
-        time = static_cast<std::uint32_t>(n);
-        return true;
-    }
-    std::tm fields{};
-    int consumed = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%n", &fields.tm_year, &fields.tm_mon, &fields.tm_mday,
-                    &fields.tm_hour, &fields.tm_min, &consumed) != 5)
-        return false;
-    if (text[std::size_t(consumed)] == ':') {
-        int more = 0;
-        if (std::sscanf(text.c_str() + consumed, ":%2d%n", &fields.tm_sec, &more) != 1)
-            return false;
-        consumed += more;
-    }
-    if (std::size_t(consumed) != text.size() || fields.tm_mon < 1 || fields.tm_mon > 12 || fields.tm_mday < 1 ||
-        fields.tm_mday > 31 || fields.tm_hour > 23 || fields.tm_min > 59 || fields.tm_sec > 59)
-        return false;
-    fields.tm_year -= 1900;
-    fields.tm_mon -= 1;
-    const int day = fields.tm_mday;
-    fields.tm_isdst = -1;
-    const std::time_t t = std::mktime(&fields);
-    if (t < 0 || t > 0xFFFFFFFFll || fields.tm_mday != day) // 31 February and the like roll over
-        return false;
-    time = static_cast<std::uint32_t>(t);
-    return true;
-}
-
-std::vector<std::string> SplitNames(const std::string& list)
-{
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t end = list.find(',', start);
-        if (end == std::string::npos)
-            end = list.size();
-        if (end > start)
-            names.push_back(list.substr(start, end - start));
-        start = end + 1;
-    }
-    return names;
 }
 
 int Explain(const std::vector<std::string>& args)
@@ -100,22 +52,26 @@ int Explain(const std::vector<std::string>& args)
     const std::vector<std::string>& positional = words.positional;
     dm::CallerIdentity caller;
     std::uint32_t at = dm::NowTime();
-    if (words.Has("--at") && !ParseTime(words.Get("--at"), at))
-        return Usage("--at needs seconds since 1970 or \"YYYY-MM-DD HH:MM[:SS]\"");
-    caller.globalGroups = SplitNames(words.Get("--groups"));
-    caller.localGroups = SplitNames(words.Get("--local-groups"));
+    if (words.Has("--at")) {
+        if (const std::string error = dmctl::ReadTime("--at", words.Get("--at"), at); !error.empty())
+            return Usage(error);
+    }
+    caller.globalGroups = dm::SplitList(words.Get("--groups"));
+    caller.localGroups = dm::SplitList(words.Get("--local-groups"));
     int portsHeld = 0;
     if (words.Has("--ports-held")) {
-        const std::string v = words.Get("--ports-held");
-        if (v.empty() || v.size() > 4 || v.find_first_not_of("0123456789") != std::string::npos)
+        const std::optional<std::int32_t> held = dm::ParseInt32(words.Get("--ports-held"));
+        if (!held || *held < 0 || *held > 9999)
             return Usage("--ports-held needs a number from 0 to 9999");
-        portsHeld = std::atoi(v.c_str());
+        portsHeld = *held;
     }
     const bool csv = words.Has("--csv");
     const std::string& dir = positional[0];
     caller.account = positional[1];
     if (caller.account.find('\\') == std::string::npos)
         return Usage("ACCOUNT is DOMAIN\\name");
+    if (!dmctl::CheckDatabaseDirectory(dir, "policy"))
+        return 1;
     const dm::HardwareDatabase hw = dm::LoadHardwareDatabase(dm::HardwareFileIn(dir));
     dm::UserDatabase usr = dm::LoadUserDatabase(dm::UserFileIn(dir));
     const dm::PolicyExplanation explanation =
@@ -131,14 +87,21 @@ int RunPolicy(const std::vector<std::string>& args)
         return Usage("missing command");
     if (dmctl::IsHelpWord(args[0])) {
         std::fputs(kPolicyHelp, stdout);
+        std::fputs(dmctl::kPolicyEditHelp, stdout);
         return 0;
     }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "explain")
-        return Explain(std::vector<std::string>(args.begin() + 1, args.end()));
+        return Explain(rest);
+    if (args[0] == "show")
+        return dmctl::ShowPolicyCommand(rest);
+    if (args[0] == "set")
+        return dmctl::SetPolicyCommand(rest);
     return Usage("unknown command '" + args[0] + "'");
 }
 
-} // namespace
+} // namespace dmctl::policygroup
 
-static dmctl::DmctlGroup policy("policy", "what the server component would decide for a caller, and why",
-                                RunPolicy);
+static dmctl::DmctlGroup policy("policy", "what the server component would decide for a caller, and why; "
+                                "the policy editors for scripts (show, set)",
+                                dmctl::policygroup::RunPolicy);

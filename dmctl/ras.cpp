@@ -1,6 +1,7 @@
 // dmctl ras: RAS ports, sessions and permissions through the RAS
 // administration library, loaded and bound exactly as the manager does.
 
+#include "common/numbers.h"
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
@@ -10,11 +11,11 @@
 #include "platform/system/widetext.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::rasgroup {
 
 const char* const kUsage =
     "Usage: dmctl ras COMMAND ARGS...\n\n"
@@ -200,16 +201,6 @@ int PortAction(Library& lib, const std::string& command, const std::string& comp
     return 0;
 }
 
-bool ParseBits(const std::string& text, BYTE& bits)
-{
-    char* end = nullptr;
-    const unsigned long value = std::strtoul(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || value > 255)
-        return false;
-    bits = static_cast<BYTE>(value);
-    return true;
-}
-
 // args: the positional words COMPUTER ACCOUNT, options --set and --callback.
 int User(Library& lib, const dmctl::Words& words)
 {
@@ -225,10 +216,12 @@ int User(Library& lib, const dmctl::Words& words)
     }
     if (set) {
         RAS_USER_0 user{};
-        if (!ParseBits(setBits, user.bfPrivilege)) {
+        const std::optional<std::uint32_t> bits = dm::ParseUInt32DecimalOrHex(setBits, 255);
+        if (!bits) {
             std::fprintf(stderr, "dmctl ras user: bits must be a number from 0 to 255\n");
             return 2;
         }
+        user.bfPrivilege = static_cast<BYTE>(*bits);
         if (callback.size() > RASSAPI_MAX_PHONENUMBER_SIZE) {
             std::fprintf(stderr, "dmctl ras user: the call-back number is longer than %d\n",
                          RASSAPI_MAX_PHONENUMBER_SIZE);
@@ -304,7 +297,7 @@ int RunRas(const std::vector<std::string>& args)
     return PortAction(lib, command, a[0], a[1]);
 }
 
-} // namespace
+} // namespace dmctl::rasgroup
 
 static dmctl::DmctlGroup rasGroup("ras", "RAS ports, sessions and permissions through the RAS library",
-                                  RunRas);
+                                  dmctl::rasgroup::RunRas);

@@ -1,5 +1,7 @@
 // dmctl reg: any computer's HKEY_LOCAL_MACHINE, as the programs reach it.
 
+#include "common/numbers.h"
+#include "common/text.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
 #include "dmctl/netcommands.h"
@@ -9,15 +11,14 @@
 #include "platform/registry/registry.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include <strings.h>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::reggroup {
 
 const char kRegHelp[] =
     "Usage: dmctl reg [--remote] COMMAND COMPUTER ARGS... [--remote]\n\n"
@@ -58,9 +59,8 @@ int Usage(const char* error)
 std::string KeyArgument(std::string key)
 {
     for (const char* root : {"HKEY_LOCAL_MACHINE", "HKLM"}) {
-        const std::string prefix = root;
-        if (key.size() >= prefix.size() && strncasecmp(key.c_str(), root, prefix.size()) == 0 &&
-            (key.size() == prefix.size() || key[prefix.size()] == '\\'))
+        const std::string_view prefix = root;
+        if (dm::StartsWithNoCase(key, prefix) && (key.size() == prefix.size() || key[prefix.size()] == '\\'))
             return key.substr(prefix.size());
     }
     return key;
@@ -123,19 +123,6 @@ std::string DataText(const dm::RegValue& value, const char* sep)
     return text;
 }
 
-bool ParseNumber(const std::string& text, std::uint32_t& number)
-{
-    if (text.empty() || text[0] == '-')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || value > 0xffffffffULL)
-        return false;
-    number = static_cast<std::uint32_t>(value);
-    return true;
-}
-
 int OpenKey(const Target& target, const std::string& key, dm::RegKey& result)
 {
     if (unsigned long error = target.hive.OpenKey(KeyArgument(key), result))
@@ -166,10 +153,10 @@ int RunCommand(const std::string& command, const dmctl::Words& words, const Targ
         if (words.Has("--sz")) {
             value = dm::RegValue::String(name, words.Get("--sz"));
         } else if (words.Has("--dword")) {
-            std::uint32_t number = 0;
-            if (!ParseNumber(words.Get("--dword"), number))
+            const std::optional<std::uint32_t> number = dm::ParseUInt32DecimalOrHex(words.Get("--dword"));
+            if (!number)
                 return Usage("--dword takes a number from 0 to 4294967295");
-            value = dm::RegValue::Dword(name, number);
+            value = dm::RegValue::Dword(name, *number);
         } else {
             value = dm::RegValue::MultiString(name, words.list);
         }
@@ -325,4 +312,4 @@ int RunReg(const std::vector<std::string>& all)
 
 dmctl::DmctlGroup reg("reg", "any computer's registry: get, set, keys, delete, export, import", RunReg);
 
-} // namespace
+} // namespace dmctl::reggroup

@@ -3,24 +3,32 @@
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "manager/core/userstable.h"
 #include "manager/core/usersettings.h"
 #include "platform/files/pathresolver.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
-namespace {
+// A namespace of its own, so that the groups build together in one unit.
+namespace dmctl::usersgroup {
 
 const char kUsersHelp[] =
-    "Usage: dmctl users DBDIR [--domain D] [--group DOMAIN\\G] [--user U]\n\n"
+    "Usage: dmctl users DBDIR [--domain D] [--group DOMAIN\\G] [--user U] [--sort COLUMN [--reverse]]\n\n"
     "Prints the accounts of DBDIR\\Dialmind.usr exactly as the manager's users view\n"
     "saves them: the line \"User,Sessions,Denials,Last Session,Lasted,Total Time\",\n"
     "then one line per account in the view's order.\n\n"
     "  --domain D          only accounts of domain D\n"
     "  --group DOMAIN\\G    only accounts whose user name is a member of the global\n"
     "                      group G, as the domain's controller lists it\n"
-    "  --user U            only accounts with the user name U\n";
+    "  --user U            only accounts with the user name U\n"
+    "  --sort COLUMN       as a click on that column's header sorts: user, sessions,\n"
+    "                      denials, last (Last Session), lasted or total (Total Time);\n"
+    "                      user names ascending, figures and times descending\n"
+    "  --reverse           as a second click on the header\n";
 
 int Usage(const std::string& error)
 {
@@ -28,9 +36,28 @@ int Usage(const std::string& error)
     return 2;
 }
 
+// The column a --sort word names: its header without case and blanks, or a
+// short name; -1 when none.
+int SortColumnNamed(const std::string& word)
+{
+    std::string key;
+    for (char c : word)
+        if (c != ' ' && c != '-' && c != '_')
+            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::pair<const char*, int> names[] = {
+        {"user", dm::UsersColumnUser},          {"sessions", dm::UsersColumnSessions},
+        {"denials", dm::UsersColumnDenials},    {"last", dm::UsersColumnLastSession},
+        {"lastsession", dm::UsersColumnLastSession}, {"lasted", dm::UsersColumnLasted},
+        {"total", dm::UsersColumnTotal},        {"totaltime", dm::UsersColumnTotal}};
+    for (const auto& [name, column] : names)
+        if (key == name)
+            return column;
+    return -1;
+}
+
 int RunUsers(const std::vector<std::string>& args)
 {
-    const dmctl::Syntax syntax{1, 1, {"--domain", "--group", "--user"}, {}, {}};
+    const dmctl::Syntax syntax{1, 1, {"--domain", "--group", "--user", "--sort"}, {"--reverse"}, {}};
     const dmctl::Words words = dmctl::ParseWords(args, syntax);
     if (words.help) {
         std::fputs(kUsersHelp, stdout);
@@ -42,6 +69,14 @@ int RunUsers(const std::vector<std::string>& args)
     const std::string directory = words.positional[0];
     filter.domain = words.Get("--domain", "*");
     filter.user = words.Get("--user", "*");
+    int sortColumn = -1;
+    if (words.Has("--sort")) {
+        sortColumn = SortColumnNamed(words.Get("--sort"));
+        if (sortColumn < 0)
+            return Usage("--sort: unknown column '" + words.Get("--sort") + "'");
+    } else if (words.Has("--reverse")) {
+        return Usage("--reverse needs --sort");
+    }
     if (words.Has("--group")) {
         const std::string name = words.Get("--group");
         const std::size_t slash = name.find('\\');
@@ -51,6 +86,8 @@ int RunUsers(const std::vector<std::string>& args)
         filter.group = name.substr(slash + 1);
     }
 
+    if (!dmctl::CheckDatabaseDirectory(directory, "users"))
+        return 1;
     dm::UserSettings users;
     users.SetFile(dm::UserSettings::FileNameIn(directory));
     const dm::ResolvedPath file = dm::ResolvePath(users.File());
@@ -64,11 +101,15 @@ int RunUsers(const std::vector<std::string>& args)
     filter.members = dm::UsersFilterMembers(filter, ui);
     if (ui.Said())
         return 1;
-    const std::string text = dm::UsersCsv(users.Records(), dm::FilterUserRows(users.Records(), filter));
+    std::vector<int> rows = dm::FilterUserRows(users.Records(), filter);
+    // A header click sorts with d = +1, a second click on it with -1.
+    if (sortColumn >= 0)
+        dm::SortUserRows(rows, users.Records(), sortColumn, words.Has("--reverse") ? -1 : 1);
+    const std::string text = dm::UsersCsv(users.Records(), rows);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }
 
 dmctl::DmctlGroup users("users", "the accounts of Dialmind.usr as the users view saves them", RunUsers);
 
-} // namespace
+} // namespace dmctl::usersgroup

@@ -1,5 +1,6 @@
 #include "dmreport/reportjob.h"
 
+#include "common/numbers.h"
 #include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
@@ -105,15 +106,15 @@ std::string ReadScript(ReportScript& script)
     const std::string reportType = Setting(file, "ReportType");
     if (reportType == Missing)
         return "ERROR: No ReportType in scriptfile.";
-    script.reportType = std::atoi(reportType.c_str());
+    script.reportType = AtoiValue(reportType);
     const std::string periodType = Setting(file, "TimePeriodType");
     if (periodType == Missing)
         return "ERROR: No TimePeriodType in scriptfile.";
-    script.periodType = std::atoi(periodType.c_str());
+    script.periodType = AtoiValue(periodType);
     const std::string print = Setting(file, "PrintReport");
     if (print == Missing)
         return "ERROR: No PrintReport in scriptfile.";
-    script.print = std::atoi(print.c_str()) != 0;
+    script.print = AtoiValue(print) != 0;
     script.fileName = Setting(file, "FileName");
     if (script.fileName == Missing)
         return "ERROR: No FileName in scriptfile.";

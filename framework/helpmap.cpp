@@ -1,5 +1,7 @@
 #include "framework/helpmap.h"
 
+#include "common/text.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -22,9 +24,7 @@ bool IsSafeRelative(const std::string& page)
 // The part of an HTML page between <body> and </body>, or all of it.
 std::string BodyOf(const std::string& html)
 {
-    auto lower = html;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lower = LowerAscii(html);
     size_t begin = lower.find("<body");
     if (begin == std::string::npos)
         return html;

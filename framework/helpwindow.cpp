@@ -6,10 +6,15 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
 #include <QWhatsThis>
+
+#include <algorithm>
 
 namespace dm {
 
@@ -42,6 +47,16 @@ CHelpWindow::CHelpWindow(const HelpMap& map, QWidget* parent) : QMainWindow(pare
     connect(forward, &QAction::triggered, m_browser, &QTextBrowser::forward);
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+}
+
+void CHelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Esc closes the window, as it closes a dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 bool CHelpWindow::OpenContext(int context)
@@ -95,6 +110,18 @@ bool CHelpWindow::ShowContext(int context, QWidget* parent)
         // opened it closes.
         g_window = new CHelpWindow(map, nullptr);
         g_window->setWindowIcon(Icons::Application());
+        // Whole on the screen of the window that asked, 800x600 included.
+        QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            const QSize size(std::min(720, area.width() - 40), std::min(560, area.height() - 60));
+            g_window->resize(size);
+            QRect placed(QPoint(0, 0), size);
+            placed.moveCenter(parent ? parent->window()->frameGeometry().center() : area.center());
+            placed.moveLeft(std::clamp(placed.left(), area.left() + 10, area.right() - size.width() - 10));
+            placed.moveTop(std::clamp(placed.top(), area.top() + 10, area.bottom() - size.height() - 40));
+            g_window->move(placed.topLeft());
+        }
     }
     g_window->OpenContext(context);
     g_window->show();

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QKeyEvent;
 class QTextBrowser;
 class QUrl;
 
@@ -33,6 +34,10 @@ public:
     // Gives a control the text of a pop-up context as its What's This help;
     // false when the context is unknown or not a pop-up.
     static bool InstallWhatsThis(QWidget* control, int context);
+
+protected:
+    // Esc closes the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnAnchorClicked(const QUrl& url);

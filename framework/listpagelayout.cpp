@@ -37,17 +37,33 @@ int ListPageLayout::EndRow(int page, int rows) const
     return std::min(rows, FirstRow(page) + RowsPerPage());
 }
 
-std::vector<int> ListPageLayout::ColumnX(const std::vector<int>& screenWidths, int clientWidth) const
+long long PaperColumns::FullWidth(const std::vector<int>& textTwips)
 {
-    std::vector<int> x;
-    x.reserve(screenWidths.size());
-    std::int64_t left = 0;
-    for (int width : screenWidths) {
-        x.push_back(static_cast<int>(left));
-        if (clientWidth > 0)
-            left += static_cast<std::int64_t>(std::max(0, width)) * pageWidth / clientWidth;
+    long long total = 0;
+    for (int width : textTwips)
+        total += std::max(0, width) + kGap;
+    return total;
+}
+
+PaperColumns PaperColumns::Fit(const std::vector<int>& textTwips, int pageWidth)
+{
+    PaperColumns fit;
+    const long long full = FullWidth(textTwips);
+    if (full > pageWidth && full > 0)
+        fit.scale = std::max(kSmallestScale, static_cast<double>(pageWidth) / static_cast<double>(full));
+    // Past the smallest type each column gets its share of the page.
+    const double shrink = full * fit.scale > pageWidth && full > 0 ? pageWidth / (full * fit.scale) : 1.0;
+    fit.whole = shrink >= 1.0;
+    double left = 0;
+    for (int width : textTwips) {
+        const double text = std::max(0, width) * fit.scale * shrink;
+        const double gap = kGap * fit.scale * shrink;
+        fit.x.push_back(static_cast<int>(std::floor(left)));
+        // Rounded up so that a text measured to fit is not shortened.
+        fit.room.push_back(static_cast<int>(std::ceil(text)));
+        left += text + gap;
     }
-    return x;
+    return fit;
 }
 
 } // namespace dm

@@ -47,10 +47,27 @@ struct ListPageLayout {
     // The rows of page (1-based): [first, end).
     int FirstRow(int page) const { return (page - 1) * RowsPerPage(); }
     int EndRow(int page, int rows) const;
+};
 
-    // Left edges of the columns: 0, then each the previous plus the previous
-    // column's screen width * page width / client width (pixels on screen).
-    std::vector<int> ColumnX(const std::vector<int>& screenWidths, int clientWidth) const;
+// How a list's columns go onto paper so that every column is printed with
+// whole cells: each column is as wide as its widest text (header or cell,
+// measured in the row font at full size) plus a gap. When the columns are
+// wider than the page the type is made smaller until they fit, down to
+// kSmallestScale; only past that are cells shortened, each column keeping
+// its share of the page.
+struct PaperColumns {
+    static constexpr int kGap = 160;              // twips between two columns
+    static constexpr double kSmallestScale = 0.6; // of the row font
+
+    double scale = 1.0;     // the row font's size, a share of its full size
+    std::vector<int> x;     // left edges, twips
+    std::vector<int> room;  // the width each column's text may take, twips
+    bool whole = true;      // false: the smallest type is still too wide
+
+    // `textTwips`: each column's widest text at full size.
+    static PaperColumns Fit(const std::vector<int>& textTwips, int pageWidth);
+    // The width the columns take at full size, gaps included.
+    static long long FullWidth(const std::vector<int>& textTwips);
 };
 
 } // namespace dm

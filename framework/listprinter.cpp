@@ -70,6 +70,58 @@ void DrawTop(QPainter& painter, const Scale& scale, int x, int y, const QString&
     painter.drawText(QPointF(x * scale.x, y * scale.y + painter.fontMetrics().ascent()), text);
 }
 
+int PageWidthTwips(QPrinter& printer)
+{
+    return ListPageLayout::MillimetresToTwips(printer.pageLayout().paintRect(QPageLayout::Millimeter).width());
+}
+
+// The widest text of each column (header or cell) in the full-size row
+// font, in twips.
+std::vector<int> TextWidths(const ListPrintout& printout, QPrinter& printer, const Scale& scale)
+{
+    const QFontMetricsF metrics(ListFont(printer, scale, kRowHeight, kRowWidth, 400), &printer);
+    const int columns = static_cast<int>(printout.headers.size());
+    std::vector<double> widest(static_cast<size_t>(columns), 0.0);
+    for (int c = 0; c < columns; ++c)
+        widest[static_cast<size_t>(c)] = metrics.horizontalAdvance(printout.headers[c]);
+    if (printout.cell) {
+        for (int row = 0; row < printout.rowCount; ++row)
+            for (int c = 0; c < columns; ++c)
+                widest[static_cast<size_t>(c)] =
+                    std::max(widest[static_cast<size_t>(c)], metrics.horizontalAdvance(printout.cell(row, c)));
+    }
+    std::vector<int> twips;
+    twips.reserve(widest.size());
+    for (double pixels : widest)
+        twips.push_back(static_cast<int>(std::ceil(pixels / scale.x)));
+    return twips;
+}
+
+struct Prepared {
+    ListPageLayout layout;
+    PaperColumns columns;
+};
+
+// Fits the columns to the page, turning a portrait page to landscape when
+// they are wider than it.
+Prepared Prepare(const ListPrintout& printout, QPrinter& printer)
+{
+    const std::vector<int> text = TextWidths(printout, printer, ScaleOf(printer));
+    if (printer.pageLayout().orientation() == QPageLayout::Portrait &&
+        PaperColumns::FullWidth(text) > PageWidthTwips(printer))
+        printer.setPageOrientation(QPageLayout::Landscape);
+    Prepared prepared;
+    prepared.columns = PaperColumns::Fit(text, PageWidthTwips(printer));
+    prepared.layout = ListPrinter::LayoutFor(printer, prepared.columns.scale);
+    return prepared;
+}
+
+QFont RowFont(QPrinter& printer, const Scale& scale, double fontScale)
+{
+    return ListFont(printer, scale, std::max(1, static_cast<int>(std::lround(kRowHeight * fontScale))),
+                    std::max(1, static_cast<int>(std::lround(kRowWidth * fontScale))), 400);
+}
+
 } // namespace
 
 void ListPrintout::TakeCellsFrom(const QAbstractItemModel& model, std::vector<int> columns)
@@ -82,7 +134,7 @@ void ListPrintout::TakeCellsFrom(const QAbstractItemModel& model, std::vector<in
     };
 }
 
-ListPageLayout ListPrinter::LayoutFor(QPrinter& printer)
+ListPageLayout ListPrinter::LayoutFor(QPrinter& printer, double rowFontScale)
 {
     const QRectF area = printer.pageLayout().paintRect(QPageLayout::Millimeter);
     const Scale scale = ScaleOf(printer);
@@ -91,13 +143,17 @@ ListPageLayout ListPrinter::LayoutFor(QPrinter& printer)
     layout.pageHeight = ListPageLayout::MillimetresToTwips(area.height());
     layout.bannerLine = LineTwips(ListFont(printer, scale, kBannerHeight, kBannerWidth, 400), printer, scale.y);
     layout.boldLine = LineTwips(TitleFont(printer, scale), printer, scale.y);
-    layout.rowLine = LineTwips(ListFont(printer, scale, kRowHeight, kRowWidth, 400), printer, scale.y);
+    layout.rowLine = LineTwips(RowFont(printer, scale, rowFontScale), printer, scale.y);
     return layout;
 }
 
 int ListPrinter::Print(const ListPrintout& printout, QPrinter& printer)
 {
-    const ListPageLayout layout = LayoutFor(printer);
+    if (printout.rowCount <= 0 || !printout.cell)
+        return 0;
+    const Prepared prepared = Prepare(printout, printer);
+    const ListPageLayout& layout = prepared.layout;
+    const PaperColumns& fit = prepared.columns;
     const int pages = layout.PageCount(printout.rowCount);
     if (pages == 0 || !printout.cell)
         return 0;
@@ -116,14 +172,18 @@ int ListPrinter::Print(const ListPrintout& printout, QPrinter& printer)
     const Scale scale = ScaleOf(printer);
     const QFont banner = ListFont(printer, scale, kBannerHeight, kBannerWidth, 400);
     const QFont title = TitleFont(printer, scale);
-    const QFont rows = ListFont(printer, scale, kRowHeight, kRowWidth, 400);
-    const std::vector<int> x = layout.ColumnX(printout.screenWidths, printout.clientWidth);
+    const QFont rows = RowFont(printer, scale, fit.scale);
+    const std::vector<int>& x = fit.x;
     const int columns = static_cast<int>(std::min<size_t>(x.size(), static_cast<size_t>(printout.headers.size())));
-    // The room of each column, so that a long cell does not run into the next.
+    // The room of each column: its widest text and most of the gap after
+    // it, so that the type's rounding at a smaller size cuts nothing, while
+    // a cell that does not fit is shortened rather than run into the next.
     std::vector<double> room(static_cast<size_t>(columns));
+    const int slack = static_cast<int>(PaperColumns::kGap * fit.scale * 3 / 4);
     for (int c = 0; c < columns; ++c) {
-        const int right = c + 1 < columns ? x[static_cast<size_t>(c) + 1] : layout.pageWidth;
-        room[static_cast<size_t>(c)] = std::max(0, right - x[static_cast<size_t>(c)] - kRowWidth) * scale.x;
+        const int right = c + 1 < columns ? x[static_cast<size_t>(c) + 1] - PaperColumns::kGap / 4 : layout.pageWidth;
+        room[static_cast<size_t>(c)] =
+            std::min(right - x[static_cast<size_t>(c)], fit.room[static_cast<size_t>(c)] + slack) * scale.x;
     }
     const QString printed = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
     QPen rule(Qt::black);
@@ -165,7 +225,9 @@ int ListPrinter::PrintWithDialog(const ListPrintout& printout, QWidget* parent)
 {
     // The page count on the default printer is what the dialog offers.
     QPrinter probe(QPrinter::HighResolution);
-    const int pages = LayoutFor(probe).PageCount(printout.rowCount);
+    const int pages = printout.rowCount > 0 && printout.cell
+                          ? Prepare(printout, probe).layout.PageCount(printout.rowCount)
+                          : 0;
     const std::unique_ptr<QPrinter> printer = PrinterChoice::Choose(parent, printout.documentName, true, pages);
     if (!printer)
         return -1;

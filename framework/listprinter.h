@@ -5,15 +5,17 @@
 //
 // Fonts (Arial, sizes in twips): the banner 68 high and 44 wide, the title
 // bold (weight 700) at 12 points, the rows and headers 200 high and 80 wide.
-// The banner names the program, the date of printing and the page. A cell
-// wider than its column is shortened with an ellipsis rather than run into
-// the next one.
+// The banner names the program, the date of printing and the page.
+//
+// Every column is printed, each as wide as its widest text, whatever the
+// widths on screen (PaperColumns): a list wider than a portrait page turns
+// the page to landscape, and one wider than that is printed in smaller type.
+// Only when even the smallest type is too wide is a cell shortened with an
+// ellipsis rather than run into the next one.
 //
 //   ListPrintout out;
 //   out.title = "User Accounts in Dialminder";
 //   out.headers = {...};                       // print headers
-//   out.screenWidths = {...};                  // the list's column widths now
-//   out.clientWidth = view->viewport()->width();
 //   out.rowCount = model->rowCount();
 //   out.cell = [&](int row, int column) { return ...display text...; };
 //   ListPrinter::PrintWithDialog(out, this);   // hint 74, Print...
@@ -38,8 +40,6 @@ struct ListPrintout {
     QString documentName = QStringLiteral("Dialminder");
     QString title;
     QStringList headers;           // one per printed column
-    std::vector<int> screenWidths; // pixels, one per printed column
-    int clientWidth = 0;           // the list's visible width in pixels
     int rowCount = 0;
     std::function<QString(int row, int column)> cell;
 
@@ -49,11 +49,13 @@ struct ListPrintout {
 
 class ListPrinter {
 public:
-    // The layout on this printer: its printable area and the fonts' lines.
-    static ListPageLayout LayoutFor(QPrinter& printer);
+    // The layout on this printer: its printable area and the fonts' lines,
+    // the row font at `rowFontScale` of its full size.
+    static ListPageLayout LayoutFor(QPrinter& printer, double rowFontScale = 1.0);
     // Prints the pages the printer's range names (all when it names none)
     // and returns how many were printed; 0 when there are no rows or the
-    // printer cannot be opened.
+    // printer cannot be opened. Turns a portrait printer to landscape when
+    // the columns are wider than the page.
     static int Print(const ListPrintout& printout, QPrinter& printer);
     // The print dialog (its last page the page count), then Print; with
     // DIALMIND_PRINTER=pdf:FILE straight to the file. -1 when cancelled.

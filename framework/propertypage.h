@@ -1,7 +1,9 @@
 #pragma once
 // One tab of a CPropertySheet. A page loads its values when it is first shown
 // (OnInitPage) and hands them back in OnApply; returning false from OnApply
-// refuses, and the sheet stays open on that page.
+// refuses, and the sheet stays open on that page. A page whose entries can be
+// refused says so in OnCheck, which the sheet asks of every shown page before
+// it applies any: a refusal there leaves every file as it was.
 
 #include <QString>
 #include <QWidget>
@@ -31,6 +33,8 @@ public:
 
     // Runs OnInitPage once; the sheet calls it when the page is first shown.
     void EnsureInitialized();
+    // Whether the page's entries can be applied (OnCheck).
+    bool Check() { return OnCheck(); }
     // Applies the page; on success the page is no longer modified.
     bool Apply();
 
@@ -41,6 +45,8 @@ Q_SIGNALS:
 
 protected:
     virtual void OnInitPage() {}
+    // Tells the person what is refused and returns false; checks nothing by default.
+    virtual bool OnCheck() { return true; }
     virtual bool OnApply() { return true; }
 
 private:

@@ -78,6 +78,14 @@ bool CPropertySheet::HasContextHelpButton() const
 
 bool CPropertySheet::ApplyShownPages()
 {
+    // Every page's entries are checked before the first page writes.
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        CPropertyPage* page = m_pages[i];
+        if (page->IsInitialized() && !page->Check()) {
+            m_tabs->setCurrentIndex(static_cast<int>(i));
+            return false;
+        }
+    }
     for (size_t i = 0; i < m_pages.size(); ++i) {
         CPropertyPage* page = m_pages[i];
         if (!page->IsInitialized())
@@ -101,6 +109,17 @@ void CPropertySheet::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     OnCurrentChanged(m_tabs->currentIndex());
+    // The keyboard starts on the shown page's first field.
+    if (QWidget* page = m_tabs->currentWidget()) {
+        for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+            if (!page->isAncestorOf(w))
+                break;
+            if (w->isEnabled() && w->isVisibleTo(page) && (w->focusPolicy() & Qt::TabFocus)) {
+                w->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
+    }
 }
 
 void CPropertySheet::OnCurrentChanged(int index)

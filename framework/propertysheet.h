@@ -2,9 +2,10 @@
 // A tabbed dialog with OK, Cancel, Apply and optionally Help and the caption's
 // context-help button, holding CPropertyPage tabs.
 //
-// Contract: a page is initialised when it is first shown; OK applies every
-// page that has been shown (in tab order) and closes only when all of them
-// accept; Apply does the same but keeps the sheet open; a refusing page is
+// Contract: a page is initialised when it is first shown; OK checks every
+// page that has been shown, then applies them (in tab order) and closes only
+// when all of them accept; a page that refuses its check stops it before any
+// page is applied; Apply does the same but keeps the sheet open; a refusing page is
 // brought to the front and the sheet stays open. Cancel applies nothing.
 // Apply is enabled while any page is modified.
 

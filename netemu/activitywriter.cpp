@@ -77,16 +77,21 @@ bool ActivityWriter::Flush(std::uint32_t completeBefore)
             ++it;
             continue;
         }
-        if (!it->second.entries.empty() && !WriteFile(it->first, it->second.entries))
-            ok = false;
+        if (!it->second.entries.empty() && !WriteFile(it->first, it->second.entries)) {
+            ok = false; // kept for the next flush
+            ++it;
+            continue;
+        }
         m_pendingCount -= it->second.entries.size();
         it = m_files.erase(it);
     }
     if (all && !m_portSamples.empty()) {
-        if (!WriteFile(DatabaseFile(m_dbDir, "portstat.log"), m_portSamples))
+        if (WriteFile(DatabaseFile(m_dbDir, "portstat.log"), m_portSamples)) {
+            m_pendingCount -= m_portSamples.size();
+            m_portSamples.clear();
+        } else {
             ok = false;
-        m_pendingCount -= m_portSamples.size();
-        m_portSamples.clear();
+        }
     }
     return ok;
 }

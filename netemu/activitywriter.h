@@ -34,7 +34,9 @@ public:
 
     // Writes the buffered records of the day files that end at or before
     // `time` (all of them with the default); the legacy file and portstat.log
-    // only with the default. False when a file could not be written.
+    // only with the default. False when a file could not be written; its
+    // records stay buffered and the next flush writes them (a database on a
+    // network file system may refuse a write for a while).
     bool Flush(std::uint32_t completeBefore = 0xffffffffu);
     std::size_t Pending() const { return m_pendingCount; }
     std::uint64_t Written() const { return m_written; }

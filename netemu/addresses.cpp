@@ -1,5 +1,6 @@
 #include "netemu/addresses.h"
 
+#include "common/text.h"
 #include "database/profilevalues.h"
 #include "netemu/random.h"
 

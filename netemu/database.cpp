@@ -1,5 +1,6 @@
 #include "netemu/database.h"
 
+#include "common/text.h"
 #include "database/profilevalues.h"
 #include "netemu/logformat.h"
 #include "platform/files/pathresolver.h"
@@ -43,8 +44,9 @@ Database::Changes Database::ReloadChanged()
         m_hw = LoadHardwareDatabase(HardwareFile());
         changes.hardware = true;
     }
-    FlushUsage();
-    if (StampOf(UserFile()) != m_usrStamp) {
+    // Counters that could not be written live only in memory: a re-read now
+    // would drop them, so it waits for a flush that succeeds.
+    if (FlushUsage() && StampOf(UserFile()) != m_usrStamp) {
         m_usrStamp = StampOf(UserFile());
         m_usr = LoadUserDatabase(UserFile());
         changes.users = true;
@@ -72,13 +74,14 @@ bool Database::FlushUsage()
             continue; // removed by a re-read (the manager deleted the account)
         WriteUsageCounters(batch, *record, m_withLimits.count(key) != 0);
     }
-    const bool ok = batch.Commit();
+    if (!batch.Commit())
+        return false; // the marks stay: the next flush writes the counters again
     m_dirtyOrder.clear();
     m_dirty.clear();
     m_withLimits.clear();
     // The stamp stays as it was: a live run re-reads the file after its own
     // write, which also picks up what a manager saved at the same moment.
-    return ok;
+    return true;
 }
 
 bool Database::FlushAll()

@@ -38,13 +38,15 @@ public:
     };
     // Re-reads the files whose size or modification time changed since the
     // last read or write. Usage not yet written is written first, so that a
-    // re-read never loses it.
+    // re-read never loses it; while it cannot be written, Dialmind.usr is
+    // not re-read.
     Changes ReloadChanged();
 
     // Marks an account whose counters changed; withLimits also writes its
     // limits (an account that just received the default profile).
     void MarkUsage(const UserRecord& record, bool withLimits = false);
-    // Writes the marked accounts' counters with one batch.
+    // Writes the marked accounts' counters with one batch. False when the
+    // file could not be written; the marks stay for the next flush.
     bool FlushUsage();
     // Writes usage and every buffered log record.
     bool FlushAll();

@@ -1,5 +1,8 @@
 #include "netemu/generator.h"
 
+#include "common/timeformat.h"
+#include "common/timeword.h"
+
 #include "netemu/addresses.h"
 #include "netemu/loggedhistory.h"
 #include "netemu/simulation.h"
@@ -12,29 +15,19 @@ namespace dm::netemu {
 
 bool ParseDate(const std::string& text, int& year, int& month, int& day)
 {
-    int y = 0, m = 0, d = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3 || text.size() != 10)
+    // A date alone, written in full, as the word TIME of dmctl writes it.
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
         return false;
-    static const int lengths[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (y < 1971 || y > 2105 || m < 1 || m > 12 || d < 1 || d > lengths[m - 1])
+    const std::optional<std::uint32_t> midnight = ParseTimeWord(text);
+    if (!midnight)
         return false;
-    if (m == 2 && d == 29 && !(y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)))
+    const std::tm fields = LocalFields(*midnight);
+    if (fields.tm_year + 1900 < 1971 || fields.tm_year + 1900 > 2105)
         return false;
-    year = y;
-    month = m;
-    day = d;
+    year = fields.tm_year + 1900;
+    month = fields.tm_mon + 1;
+    day = fields.tm_mday;
     return true;
-}
-
-std::uint32_t LocalMidnight(int year, int month, int day)
-{
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_isdst = -1;
-    return static_cast<std::uint32_t>(std::mktime(&local));
 }
 
 bool GenerateHistory(const std::vector<ScannedServer>& servers, const GenerateOptions& options,
@@ -53,8 +46,8 @@ bool GenerateHistory(const std::vector<ScannedServer>& servers, const GenerateOp
         month = local.tm_mon + 1;
         day = local.tm_mday - 1; // yesterday; mktime normalises day 0
     }
-    report.to = LocalMidnight(year, month, day + 1);
-    report.from = LocalMidnight(year, month, day + 1 - options.days);
+    report.to = LocalTimeOf(year, month, day + 1);
+    report.from = LocalTimeOf(year, month, day + 1 - options.days);
 
     std::map<std::string, std::unique_ptr<Database>> databases;
     std::vector<ServerSetup> setups;
@@ -100,7 +93,7 @@ bool GenerateHistory(const std::vector<ScannedServer>& servers, const GenerateOp
         std::tm local{};
         std::time_t t = dayEnd;
         localtime_r(&t, &local);
-        dayEnd = LocalMidnight(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday + 1);
+        dayEnd = LocalTimeOf(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday + 1);
         simulation.RunUntil(dayEnd - 1);
         for (auto& [dir, db] : databases)
             ok = db->Log().Flush(dayEnd) && ok;

@@ -28,11 +28,9 @@ struct GenerateReport {
     std::vector<std::string> databases;
 };
 
-// Parses "YYYY-MM-DD"; false when it is no valid date.
+// Parses "YYYY-MM-DD" from 1971 to 2105; false when it is no date on the
+// calendar. (Local midnight of a date: LocalTimeOf of common/timeformat.h.)
 bool ParseDate(const std::string& text, int& year, int& month, int& day);
-
-// Local midnight of the given date (day may run past the month's end).
-std::uint32_t LocalMidnight(int year, int month, int day);
 
 // Runs the simulation over the scanned servers. False with a message when
 // nothing could be generated (no server with RAS, a file that cannot be written).

@@ -1,5 +1,7 @@
 #include "netemu/liveservice.h"
 
+#include "common/numbers.h"
+#include "common/text.h"
 #include "database/profilevalues.h"
 #include "netemu/loggedhistory.h"
 #include "platform/ras/rasportstore.h"
@@ -12,22 +14,6 @@
 #include <thread>
 
 namespace dm::netemu {
-namespace {
-
-std::vector<std::string> SplitTabs(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos)
-            return fields;
-        start = tab + 1;
-    }
-}
-
-} // namespace
 
 LiveService::LiveService(std::vector<ScannedServer> servers, const LiveOptions& options, std::uint32_t start)
     : m_scanned(std::move(servers)), m_lastConfigRead(start)
@@ -71,7 +57,7 @@ void LiveService::AdoptRunningSessions()
             if (record.lineCondition != 6 || record.user.empty())
                 continue;
             for (std::size_t p = 0; p < ports.size(); ++p) {
-                if (UpperAscii(ports[p].setup.name) != UpperAscii(record.name))
+                if (!EqualNoCase(ports[p].setup.name, record.name))
                     continue;
                 const std::string account = record.logonDomain.empty() ? record.user : record.logonDomain + "\\" + record.user;
                 const std::uint64_t id =
@@ -120,7 +106,7 @@ void LiveService::RefreshServiceState()
         // service (the service never does), so the file tells them apart.
         for (const RasPortRecord& record : records)
             for (std::size_t p = 0; p < ports.size(); ++p)
-                if (UpperAscii(ports[p].setup.name) == UpperAscii(record.name))
+                if (EqualNoCase(ports[p].setup.name, record.name))
                     m_simulation->SetOutOfService(s, p, IsOutOfService(record.lineCondition, record.hardwareCondition));
     }
 }
@@ -146,18 +132,19 @@ void LiveService::TakeRequests(std::size_t server)
     std::size_t start = 0;
     while (start <= lastNewline) {
         const std::size_t end = chunk.find('\n', start);
-        const std::vector<std::string> fields = SplitTabs(chunk.substr(start, end - start));
+        const std::string_view line = std::string_view(chunk).substr(start, end - start);
+        const std::vector<std::string_view> fields = SplitText(line, '\t');
         start = end + 1;
         if (fields.size() < 3)
             continue;
         const auto& ports = m_simulation->Servers()[server].ports;
         for (std::size_t p = 0; p < ports.size(); ++p) {
-            if (UpperAscii(ports[p].setup.name) != UpperAscii(fields[2]))
+            if (!EqualNoCase(ports[p].setup.name, fields[2]))
                 continue;
             const SimSession* session = ports[p].session ? &*ports[p].session : nullptr;
             if (fields[1] == "Disconnect") {
                 // The request names the session it ended; an older session's request changes nothing.
-                const std::uint32_t started = fields.size() > 4 ? std::uint32_t(std::strtoul(fields[4].c_str(), nullptr, 10)) : 0;
+                const std::uint32_t started = fields.size() > 4 ? AtoiWrapped32(fields[4]) : 0;
                 if (session && (started == 0 || started == session->start))
                     m_simulation->Disconnect(server, p, m_simulation->Now());
             } else if (fields[1] == "ClearStatistics" && session) {
@@ -263,21 +250,37 @@ void LiveService::Tick(std::uint32_t now)
         TakeRequests(s);
     m_simulation->RunUntil(now);
     for (auto& [dir, db] : m_databases)
-        db->FlushAll();
+        NoteWrite(dir, db->FlushAll());
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, false);
 }
 
-void LiveService::Stop(std::uint32_t now)
+void LiveService::NoteWrite(const std::string& dir, bool written)
+{
+    // Said once when the writes begin to fail and once when they succeed
+    // again; the records wait in memory meanwhile.
+    if (!written && m_unwritten.insert(dir).second)
+        std::fprintf(stderr, "dmsim: cannot write the database %s; its records are kept and written later\n",
+                     dir.c_str());
+    else if (written && m_unwritten.erase(dir) != 0)
+        std::fprintf(stderr, "dmsim: the database %s is written again\n", dir.c_str());
+}
+
+bool LiveService::Stop(std::uint32_t now)
 {
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         TakeRequests(s);
     m_simulation->RunUntil(now);
     m_simulation->HangUpAll(now);
+    bool written = true;
     for (auto& [dir, db] : m_databases)
-        db->FlushAll();
+        if (!db->FlushAll()) {
+            std::fprintf(stderr, "dmsim: records of the database %s could not be written\n", dir.c_str());
+            written = false;
+        }
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, true);
+    return written;
 }
 
 std::uint32_t LiveStart(const std::vector<ScannedServer>& servers, std::uint32_t clock)
@@ -315,9 +318,9 @@ int RunLive(const LiveOptions& options, const std::atomic<bool>& stop)
         now = start + static_cast<std::uint32_t>(elapsed * options.speed);
         service.Tick(now);
     }
-    service.Stop(now);
+    const bool written = service.Stop(now);
     std::printf("dmsim: stopped\n");
-    return 0;
+    return written ? 0 : 1;
 }
 
 } // namespace dm::netemu

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,9 @@ public:
     // One step to simulated time `now`.
     void Tick(std::uint32_t now);
     // Ends every session (the service stops), writes everything, and leaves
-    // every port waiting for a call.
-    void Stop(std::uint32_t now);
+    // every port waiting for a call. False when a database could not take
+    // every record (said on stderr).
+    bool Stop(std::uint32_t now);
 
     Simulation& Sim() { return *m_simulation; }
     std::size_t Servers() const { return m_scanned.size(); }
@@ -53,6 +55,7 @@ private:
     void TakeRequests(std::size_t server);
     void ShowPorts(std::size_t server, std::uint32_t now, bool all);
     void Deliver(const std::string& computer, const std::string& text, std::uint32_t time);
+    void NoteWrite(const std::string& dir, bool written);
 
     std::vector<ScannedServer> m_scanned;
     std::map<std::string, std::unique_ptr<Database>> m_databases;
@@ -61,6 +64,7 @@ private:
     std::vector<std::uint64_t> m_requestOffsets;
     std::uint32_t m_lastConfigRead = 0;
     std::string m_sender; // the server whose component sends the current message
+    std::set<std::string> m_unwritten; // databases whose last write failed
 };
 
 // When a live run begins: the later of the clock and the last record logged

@@ -1,6 +1,7 @@
 #include "netemu/loggedhistory.h"
 
 #include "common/logrecord.h"
+#include "common/numbers.h"
 #include "netemu/logformat.h"
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
@@ -19,11 +20,10 @@ void ForEachRecordTime(const std::string& file, Visit visit)
 {
     for (const std::string& section : GetPrivateProfileSectionNames(file))
         for (const std::string& key : GetPrivateProfileKeyNames(section, file)) {
-            char* end = nullptr;
-            const unsigned long long time = std::strtoull(key.c_str(), &end, 10);
-            if (end == key.c_str() || *end != '\0' || time > 0xffffffffULL)
+            const std::optional<std::uint32_t> time = ParseUInt32(key);
+            if (!time)
                 continue; // not a record key
-            if (!visit(static_cast<std::uint32_t>(time)))
+            if (!visit(*time))
                 return;
         }
 }

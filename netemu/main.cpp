@@ -1,6 +1,7 @@
 // dmsim: the emulated RAS service of every computer of the emulated network,
 // with the server component's behaviour where it is installed.
 
+#include "common/numbers.h"
 #include "netemu/generator.h"
 #include "netemu/liveservice.h"
 
@@ -53,16 +54,6 @@ int Fail(const std::string& message)
     return 2;
 }
 
-bool ParseNumber(const char* text, unsigned long long& value)
-{
-    if (!text || !*text || *text == '-')
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtoull(text, &end, 10);
-    return errno == 0 && *end == '\0';
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -87,7 +78,6 @@ int main(int argc, char** argv)
         const std::string& option = args[i];
         const bool hasValue = i + 1 < args.size();
         const char* value = hasValue ? args[i + 1].c_str() : nullptr;
-        unsigned long long number = 0;
         if (option == "--legacy" && command == "generate") {
             generate.legacy = true;
             continue;
@@ -101,9 +91,10 @@ int main(int argc, char** argv)
         if (option == "--network") {
             setenv("DIALMIND_NETWORK", value, 1);
         } else if (option == "--seed") {
-            if (!ParseNumber(value, number))
+            const std::optional<std::uint64_t> seed = dm::ParseUInt64(value);
+            if (!seed)
                 return Fail(std::string("--seed needs a whole number, not '") + value + "'");
-            live.seed = generate.seed = number;
+            live.seed = generate.seed = *seed;
         } else if (option == "--speed") {
             char* end = nullptr;
             const double speed = std::strtod(value, &end);
@@ -111,9 +102,10 @@ int main(int argc, char** argv)
                 return Fail(std::string("--speed needs a number above 0 and up to 100000, not '") + value + "'");
             live.speed = speed;
         } else if (option == "--days") {
-            if (!ParseNumber(value, number) || number < 1 || number > 36500)
+            const std::optional<std::int32_t> days = dm::ParseInt32(value);
+            if (!days || *days < 1 || *days > 36500)
                 return Fail(std::string("--days needs a number from 1 to 36500, not '") + value + "'");
-            generate.days = static_cast<int>(number);
+            generate.days = *days;
             haveDays = true;
         } else if (option == "--end") {
             if (!ParseDate(value, generate.endYear, generate.endMonth, generate.endDay))

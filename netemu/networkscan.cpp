@@ -1,5 +1,6 @@
 #include "netemu/networkscan.h"
 
+#include "common/text.h"
 #include "database/profilevalues.h"
 
 #include "platform/accounts/accountdatabase.h"
@@ -20,28 +21,6 @@
 namespace dm::netemu {
 namespace {
 
-std::string Upper(const std::string& text) { return UpperAscii(text); }
-
-bool SameName(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
-
-std::vector<std::string> SplitList(const std::string& text)
-{
-    std::vector<std::string> items;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find(',', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string item = text.substr(start, end - start);
-        item.erase(0, item.find_first_not_of(" \t"));
-        item.erase(item.find_last_not_of(" \t") + 1);
-        if (!item.empty())
-            items.push_back(item);
-        start = end + 1;
-    }
-    return items;
-}
-
 double HashUnit(const std::string& text, std::uint64_t salt)
 {
     const std::uint64_t h = HashText(text.data(), text.size()) ^ (salt * 0x9e3779b97f4a7c15ULL);
@@ -53,10 +32,10 @@ bool IsMember(const GroupAccount& group, const std::string& domain, const std::s
               const std::vector<std::string>& userGlobalGroups)
 {
     for (const std::string& member : group.members) {
-        if (SameName(member, user) || SameName(member, domain + "\\" + user))
+        if (EqualNoCase(member, user) || EqualNoCase(member, domain + "\\" + user))
             return true;
         for (const std::string& global : userGlobalGroups)
-            if (SameName(member, global) || SameName(member, global.substr(global.find('\\') + 1)))
+            if (EqualNoCase(member, global) || EqualNoCase(member, global.substr(global.find('\\') + 1)))
                 return true;
     }
     return false;
@@ -110,10 +89,10 @@ std::string DomainOf(const std::string& computer)
 {
     const std::string networkIni = (Network::Root() / "network.ini").string();
     for (const std::string& section : GetPrivateProfileSectionNames(networkIni)) {
-        if (Upper(section).rfind("DOMAIN:", 0) != 0)
+        if (UpperAscii(section).rfind("DOMAIN:", 0) != 0)
             continue;
         for (const std::string& server : SplitList(GetPrivateProfileString(section, "Servers", "", networkIni)))
-            if (SameName(server, computer))
+            if (EqualNoCase(server, computer))
                 return section.substr(7);
     }
     return {};
@@ -137,7 +116,7 @@ std::vector<CallerProfile> LoadCallers(const std::string& computer)
     if (domain.empty())
         domain = Network::NormalizeComputerName(computer);
     AccountDatabase local(computer);
-    const bool separateLocal = !SameName(controller, computer) && local.Load() == 0;
+    const bool separateLocal = !EqualNoCase(controller, computer) && local.Load() == 0;
 
     std::vector<CallerProfile> callers;
     for (const UserAccount& user : accounts.Users()) {
@@ -148,7 +127,7 @@ std::vector<CallerProfile> LoadCallers(const std::string& computer)
         caller.identity.account = domain + "\\" + user.name;
         for (const GroupAccount& group : accounts.GlobalGroups())
             if (std::any_of(group.members.begin(), group.members.end(),
-                            [&](const std::string& m) { return SameName(m, user.name); }))
+                            [&](const std::string& m) { return EqualNoCase(m, user.name); }))
                 caller.identity.globalGroups.push_back(domain + "\\" + group.name);
         for (const GroupAccount& group : accounts.LocalGroups())
             if (IsMember(group, domain, user.name, caller.identity.globalGroups))
@@ -160,7 +139,7 @@ std::vector<CallerProfile> LoadCallers(const std::string& computer)
         // A few heavy users, many occasional ones.
         caller.weight = 0.2 + 3.0 * std::pow(HashUnit(caller.identity.account, 1), 3.0);
         caller.trafficFactor = 0.5 + 1.5 * HashUnit(caller.identity.account, 2);
-        std::string name = Upper(user.name).substr(0, 12);
+        std::string name = UpperAscii(user.name).substr(0, 12);
         caller.computerName = name + (HashUnit(caller.identity.account, 3) < 0.4 ? "-NB" : "-PC");
         if (HashUnit(caller.identity.account, 4) < 0.25) {
             const std::uint64_t node = HashText(caller.identity.account.data(), caller.identity.account.size());

@@ -1,5 +1,6 @@
 #include "netemu/simulation.h"
 
+#include "common/text.h"
 #include "database/profilevalues.h"
 
 #include <algorithm>
@@ -431,7 +432,7 @@ std::uint64_t Simulation::AdoptSession(std::size_t serverIndex, std::size_t port
     if (port.condition != LineCondition::Listening)
         return 0;
     std::size_t caller = 0;
-    while (caller < server.setup.callers.size() && UpperAscii(server.setup.callers[caller].identity.account) != UpperAscii(account))
+    while (caller < server.setup.callers.size() && !EqualNoCase(server.setup.callers[caller].identity.account, account))
         ++caller;
     if (caller == server.setup.callers.size()) {
         // Someone the account list does not offer as a caller: known for this session only.

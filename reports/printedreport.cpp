@@ -1,5 +1,6 @@
 #include "reports/printedreport.h"
 
+#include "common/numbers.h"
 #include "platform/files/profile.h"
 #include "common/iniparser.h"
 #include "reports/reportformat.h"

@@ -2,6 +2,7 @@
 #include "common/ansitext.h"
 
 #include "common/iniparser.h"
+#include "common/numbers.h"
 #include "platform/files/profile.h"
 #include "reports/reportformat.h"
 #include "reports/reportperiod.h"

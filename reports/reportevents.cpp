@@ -3,6 +3,7 @@
 #include "common/iniparser.h"
 #include "common/inistore.h"
 #include "common/logfilereader.h"
+#include "common/text.h"
 #include "common/timeformat.h"
 #include "platform/files/pathresolver.h"
 
@@ -50,9 +51,9 @@ namespace {
 // log counts once.
 std::string EventKey(const LogRecord& record)
 {
-    std::string key = ToLowerName(record.server);
+    std::string key = LowerAscii(record.server);
     key += '\\';
-    key += ToLowerName(record.port);
+    key += LowerAscii(record.port);
     key += '\0';
     key += std::to_string(record.time);
     return key;
@@ -99,7 +100,7 @@ std::string FileNameOf(std::string_view systemPath)
 std::optional<std::uint32_t> DayOfFileName(const std::string& name)
 {
     if (name.size() < 12 || name[4] != '-' || name[name.size() - 7] != '-' ||
-        !NamesEqual(std::string_view(name).substr(name.size() - 4), ".log"))
+        !EndsWithNoCase(name, ".log"))
         return std::nullopt;
     const auto digits = [](std::string_view text) {
         return !text.empty() && std::all_of(text.begin(), text.end(),
@@ -120,7 +121,7 @@ std::optional<std::uint32_t> DayOfFileName(const std::string& name)
         if (time < 0 || time > static_cast<std::time_t>(UINT32_MAX) || tm.tm_mon != month)
             continue;
         const auto noon = static_cast<std::uint32_t>(time);
-        if (NamesEqual(FileNameOf(DayLogPath("", noon)), name))
+        if (EqualNoCase(FileNameOf(DayLogPath("", noon)), name))
             return StartOfLocalDay(noon);
     }
     return std::nullopt;
@@ -159,7 +160,7 @@ void ReadAllDayFiles(const std::string& database, ReportEvents& events, const Pr
     std::error_code ec;
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() > 4 && NamesEqual(std::string_view(name).substr(name.size() - 4), ".log") &&
+        if (name.size() > 4 && EndsWithNoCase(name, ".log") &&
             it->is_regular_file(ec))
             files.push_back(it->path());
     }

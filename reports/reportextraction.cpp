@@ -1,6 +1,8 @@
 #include "reports/reportextraction.h"
 
 #include "common/iniparser.h"
+#include "common/numbers.h"
+#include "common/text.h"
 #include "platform/files/profile.h"
 #include "reports/reportformat.h"
 

@@ -1,12 +1,13 @@
 #include "reports/reportintermediate.h"
 
 #include "common/inistore.h"
+#include "common/text.h"
 
 namespace dm {
 
 std::string FoldProfileName(std::string_view name)
 {
-    return ToLowerName(TrimBlanks(name));
+    return LowerAscii(TrimBlanks(name));
 }
 
 bool ReportIntermediate::WriteFile(const std::filesystem::path& path) const

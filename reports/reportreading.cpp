@@ -1,5 +1,6 @@
 #include "reports/reportreading.h"
 
+#include "common/numbers.h"
 #include "platform/files/profile.h"
 #include "common/iniparser.h"
 #include "reports/reportintermediate.h"

@@ -1,6 +1,7 @@
 // The single steps of the installation run: one file, the runtime files,
 // the share of the database directory and the program group.
 
+#include "common/text.h"
 #include "setup/installer.h"
 
 #include "platform/files/pathresolver.h"
@@ -22,17 +23,9 @@ namespace dm {
 
 namespace {
 
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 bool IsProgram(std::string_view name)
 {
-    return name.size() > 4 && Lower(name.substr(name.size() - 4)) == ".exe";
+    return name.size() > 4 && EndsWithNoCase(name, ".exe");
 }
 
 } // namespace
@@ -50,7 +43,7 @@ std::string QuoteIfBlank(const std::string& path)
 
 std::string Installer::SourceName(std::string_view installedName)
 {
-    if (Lower(installedName) == "dialmind.hw")
+    if (LowerAscii(installedName) == "dialmind.hw")
         return "Dialmind.hw_";
     std::string name(installedName);
     if (!name.empty())

@@ -1,6 +1,8 @@
 #include "setup/logmigration.h"
 
 #include "common/logrecord.h"
+#include "common/numbers.h"
+#include "common/text.h"
 #include "platform/files/hosterror.h"
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
@@ -21,13 +23,6 @@ namespace fs = std::filesystem;
 namespace dm {
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 
 } // namespace
@@ -119,7 +114,7 @@ bool LogMigration::Convert()
         for (const auto& [key, listed] : entries) {
             // A key listed twice reads back the value of its first occurrence.
             std::string value = listed;
-            if (!seen.insert(Lower(key)).second)
+            if (!seen.insert(LowerAscii(key)).second)
                 value = GetPrivateProfileString(section, key, "*", source, 1000);
             else if (value.size() > 999)
                 value.resize(999);
@@ -136,7 +131,7 @@ bool LogMigration::Convert()
             m_progress.SetStatus(status);
             m_progress.SetPosition(static_cast<int>(std::min<std::uint64_t>(percent, 100)));
             ++m_records;
-            const auto time = static_cast<std::uint32_t>(std::strtoull(key.c_str(), nullptr, 10));
+            const std::uint32_t time = AtoiWrapped32(key);
             const std::string dayFile = DayLogPath(m_dir, time);
             days.try_emplace(dayFile, dayFile).first->second.Write(section, key, value);
         }

@@ -1,5 +1,6 @@
 #include "setup/unattended.h"
 
+#include "common/text.h"
 #include "platform/files/profile.h"
 #include "setup/wizardflow.h"
 
@@ -16,9 +17,7 @@ namespace {
 
 bool ReadFlag(const std::string& file, const char* key, bool defaultValue, std::string& error)
 {
-    std::string text = GetPrivateProfileString("Setup", key, defaultValue ? "1" : "0", file);
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string text = LowerAscii(GetPrivateProfileString("Setup", key, defaultValue ? "1" : "0", file));
     if (text == "1" || text == "yes" || text == "true")
         return true;
     if (text == "0" || text == "no" || text == "false")
@@ -64,12 +63,12 @@ std::string UnknownNames(const std::string& path)
         unknown += (unknown.empty() ? "" : ", ") + name;
     };
     for (const std::string& section : GetPrivateProfileSectionNames(path)) {
-        if (strcasecmp(section.c_str(), "Setup") != 0) {
+        if (!EqualNoCase(section, "Setup")) {
             add("section [" + section + "]");
             continue;
         }
         for (const std::string& key : GetPrivateProfileKeyNames(section, path)) {
-            const auto match = [&key](const char* name) { return strcasecmp(key.c_str(), name) == 0; };
+            const auto match = [&key](const char* name) { return EqualNoCase(key, name); };
             if (std::none_of(std::begin(known), std::end(known), match))
                 add("key " + key + " in [Setup]");
         }

@@ -5,6 +5,7 @@
 //
 // Target: dmreport at most 2 s, and no slower than awk.
 
+#include "common/text.h"
 #include "common/timeformat.h"
 
 #include <benchmark/benchmark.h>
@@ -53,13 +54,6 @@ std::string UserName(unsigned n)
     return text;
 }
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 Database& TheDatabase()
 {
     static Database db = [] {
@@ -94,7 +88,7 @@ Database& TheDatabase()
                     text += std::to_string(time) + "=H" + std::to_string(duration) + "_" + user +
                             "?3232235777?" + std::to_string(next() % 4) +
                             ":0000000A.00C0A8000001:PC" + std::to_string(s) + "\r\n";
-                    auto& sums = made.expected[Lower(user)];
+                    auto& sums = made.expected[dm::LowerAscii(user)];
                     sums.first += duration;
                     sums.second += 1;
                 }
@@ -139,7 +133,7 @@ Totals ReadTotals(const fs::path& file, int skip)
         std::getline(fields, user, ',');
         std::getline(fields, total, ',');
         std::getline(fields, count, ',');
-        totals[Lower(user)] = {std::atoll(total.c_str()), std::atoll(count.c_str())};
+        totals[dm::LowerAscii(user)] = {std::atoll(total.c_str()), std::atoll(count.c_str())};
     }
     return totals;
 }

@@ -1,5 +1,6 @@
 #include "manager/core/allowedaccounts.h"
 
+#include "common/text.h"
 #include "database/profilevalues.h"
 
 #include <algorithm>
@@ -10,10 +11,7 @@ namespace {
 
 void SplitInto(std::string_view list, bool groups, std::vector<AllowedAccount>& out)
 {
-    while (!list.empty()) {
-        const std::size_t end = list.find(';');
-        std::string_view piece = list.substr(0, end);
-        list = end == std::string_view::npos ? std::string_view() : list.substr(end + 1);
+    for (std::string_view piece : SplitText(list, ';')) {
         AllowedAccount account;
         account.kind = groups ? AllowedAccount::GlobalGroup : AllowedAccount::User;
         if (groups && !piece.empty() && piece.back() == '\\') {

@@ -39,6 +39,8 @@ CDMDoc::CDMDoc(UserInteraction& ui)
       m_platform(std::make_unique<Platform>()),
       m_log(std::make_unique<ActivityLog>(
           [](std::string_view path) { return ResolvePathOrEmpty(path); })),
+      m_graphLog(std::make_unique<ActivityLog>(
+          [](std::string_view path) { return ResolvePathOrEmpty(path); })),
       m_liveData(std::make_unique<PortLiveData>()),
       m_remote(ui)
 {
@@ -149,13 +151,11 @@ bool CDMDoc::RemoveMonitoredServer(std::string_view server)
 void CDMDoc::LoadManagerSettings()
 {
     m_settings.Load();
-    m_hardware.LoadNotificationSettings();
 }
 
-void CDMDoc::SaveManagerSettings()
+bool CDMDoc::SaveManagerSettings()
 {
-    m_hardware.SaveNotificationSettings();
-    m_settings.Save();
+    return m_settings.Save();
 }
 
 } // namespace dm

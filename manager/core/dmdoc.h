@@ -86,23 +86,19 @@ public:
 
     // --- Hardware settings (Dialmind.hw) ---------------------------------------
     void LoadHardwareSettings();
-    void SaveHardwareSettings();
-    void SaveDefaultProfile();
-    int AddPortSettings(std::string_view server, std::string_view port);
-    bool LoadPortAccessLists(std::string_view server, std::string_view port);
-    void SavePortAccessLists(std::string_view server, std::string_view port);
+    // Editors read and save through these (see HardwareSettings).
     HardwareSettings& Hardware() { return m_hardware; }
     std::vector<PortSettings>& PortSettingsTable() { return m_hardware.Ports(); }
     DefaultProfile& Default() { return m_hardware.Default(); }
     GreetingRules& Greetings() { return m_hardware.Greetings(); }
     NotificationSettings& Notifications() { return m_hardware.Notifications(); }
-    PortAccessLists& AccessLists() { return m_hardware.AccessLists(); }
 
     // --- User settings (Dialmind.usr) -------------------------------------------
     // True when the table was reloaded (the file changed since the last load).
     bool LoadUserSettings();
     void SaveUserSettings();
-    void CommitEditedUser();
+    // False when the file could not be written.
+    bool CommitEditedUser();
     // 0, 1 expired, 2 total time exceeded; for the users view's icons.
     int UserLimitState(int index) const;
     UserSettings& Users() { return m_users; }
@@ -114,8 +110,9 @@ public:
     // confirmed one, then runs the refresh cycle. Returns how many were removed.
     int DeleteUserAccounts(const std::vector<std::string>& accounts);
     GroupSettings LoadGroupSettings(std::string_view source, std::string_view group);
-    bool SaveGroupSettings(std::string_view source, std::string_view group,
-                           const GroupSettings& settings);
+    // Writes the keys whose value differs between shown and edited.
+    bool SaveGroupSettings(std::string_view source, std::string_view group, const GroupSettings& shown,
+                           const GroupSettings& edited);
 
     // --- Activity log ---------------------------------------------------------
     ActivityLog& Log() { return *m_log; }
@@ -133,6 +130,9 @@ public:
     // The usage graph's time window; every load of the log sets it to today,
     // zoomed by day, with the scope starting at the earliest loaded record.
     UsageWindow& GraphWindow() { return m_graphWindow; }
+    // The records the usage graph reads for its own window (LoadUsageRecords),
+    // apart from the history scope's.
+    ActivityLog& GraphLog() { return *m_graphLog; }
 
     // --- Servers and the RAS library -----------------------------------------------
     std::vector<ServerEntry>& Servers() { return m_servers; }
@@ -164,8 +164,8 @@ public:
 
     // --- Manager settings ---------------------------------------------------------
     ManagerSettings& Settings() { return m_settings; }
-    // Writes the notification settings to Dialmind.hw, then the registry values.
-    void SaveManagerSettings();
+    // Writes the manager's registry values (the notices are saved by their page).
+    bool SaveManagerSettings();
     ReportSettings& Report() { return m_report; }
 
     // --- Refresh, selection, view mode ---------------------------------------------------
@@ -201,6 +201,7 @@ private:
     std::unique_ptr<Platform> m_platform;
     std::unique_ptr<RasAccess> m_ras;
     std::unique_ptr<ActivityLog> m_log;
+    std::unique_ptr<ActivityLog> m_graphLog;
     std::unique_ptr<PortLiveData> m_liveData;
     RemoteConfig m_remote;
     FrameInterface* m_frame = nullptr;

@@ -13,27 +13,10 @@
 namespace dm {
 
 void CDMDoc::LoadHardwareSettings() { m_hardware.Load(Progress()); }
-void CDMDoc::SaveHardwareSettings() { m_hardware.Save(); }
-void CDMDoc::SaveDefaultProfile() { m_hardware.SaveDefaultProfile(); }
-
-int CDMDoc::AddPortSettings(std::string_view server, std::string_view port)
-{
-    return m_hardware.AddPortSettings(server, port);
-}
-
-bool CDMDoc::LoadPortAccessLists(std::string_view server, std::string_view port)
-{
-    return m_hardware.LoadPortAccessLists(server, port);
-}
-
-void CDMDoc::SavePortAccessLists(std::string_view server, std::string_view port)
-{
-    m_hardware.SavePortAccessLists(server, port);
-}
 
 bool CDMDoc::LoadUserSettings() { return m_users.Load(Progress()); }
 void CDMDoc::SaveUserSettings() { m_users.Save(); }
-void CDMDoc::CommitEditedUser() { m_users.CommitEditedUser(); }
+bool CDMDoc::CommitEditedUser() { return m_users.CommitEditedUser(); }
 
 int CDMDoc::UserLimitState(int index) const
 {
@@ -64,12 +47,12 @@ GroupSettings CDMDoc::LoadGroupSettings(std::string_view source, std::string_vie
     return dm::LoadGroupSettings(m_users.File(), GroupSectionName(source, group));
 }
 
-bool CDMDoc::SaveGroupSettings(std::string_view source, std::string_view group,
-                               const GroupSettings& settings)
+bool CDMDoc::SaveGroupSettings(std::string_view source, std::string_view group, const GroupSettings& shown,
+                               const GroupSettings& edited)
 {
     if (m_users.File().empty())
         return false;
-    return dm::SaveGroupSettings(m_users.File(), GroupSectionName(source, group), settings);
+    return dm::SaveGroupSettings(m_users.File(), GroupSectionName(source, group), shown, edited);
 }
 
 int CDMDoc::FindServer(std::string_view name) const

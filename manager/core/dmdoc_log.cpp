@@ -12,6 +12,9 @@ void CDMDoc::AttachLogDirectory()
     m_log->SetDatabaseDirectory(m_databaseDirectory);
     m_log->SetUserInteraction(&m_ui);
     m_log->SetProgressSink(Progress());
+    m_graphLog->SetDatabaseDirectory(m_databaseDirectory);
+    m_graphLog->SetUserInteraction(&m_ui);
+    m_graphLog->SetProgressSink(Progress());
 }
 
 bool CDMDoc::LoadActivityLog()

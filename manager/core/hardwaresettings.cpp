@@ -20,46 +20,86 @@ void HardwareSettings::Load(const ProgressSink& progress)
     m_ports.clear();
     m_greetings = {};
     m_default = {};
+    m_notifications = {};
+    m_seenStamp = StampOf(m_file);
     if (m_file.empty())
         return;
     m_ports = LoadPortSettings(m_file, progress);
     m_greetings = LoadGreetingRules(m_file);
     m_default = LoadDefaultProfile(m_file);
+    m_notifications = dm::LoadNotificationSettings(m_file);
     if (progress)
         progress("Ready");
 }
 
-bool HardwareSettings::Save() const
+bool HardwareSettings::Refresh()
 {
-    if (m_file.empty())
+    if (m_seenStamp && *m_seenStamp == StampOf(m_file))
         return false;
-    // One locked read-modify-write: the server components reading the file
-    // never see the port sections updated without the rest.
-    ProfileBatch batch(m_file);
-    for (const PortSettings& port : m_ports)
-        WritePortSettings(batch, port);
-    WriteDefaultProfile(batch, m_default);
-    WriteGreetingRules(batch, m_greetings);
-    return batch.Commit();
+    Load();
+    return true;
 }
 
-bool HardwareSettings::SaveDefaultProfile() const
+bool HardwareSettings::SaveChanges(PolicyEditor editor, std::string_view section, const PolicyValues& shown,
+                                   const PolicyValues& edited)
 {
     if (m_file.empty())
         return false;
     ProfileBatch batch(m_file);
-    WriteDefaultProfile(batch, m_default);
-    return batch.Commit();
+    if (WritePolicyChanges(batch, editor, section, shown, edited) == 0)
+        return true;
+    if (!batch.Commit())
+        return false;
+    Load();
+    return true;
 }
 
-int HardwareSettings::AddPortSettings(std::string_view server, std::string_view port)
+bool HardwareSettings::SavePortChanges(const PortSettings& shown, const PortSettings& edited)
+{
+    // The lists are the policies page's; equal on both sides, they are not written.
+    return SaveChanges(PolicyEditor::Port, PortSectionName(edited.serverName, edited.portName),
+                       PolicyValuesOf(shown, {}), PolicyValuesOf(edited, {}));
+}
+
+bool HardwareSettings::SaveAccessListChanges(std::string_view server, std::string_view port,
+                                             const PortAccessLists& shown, const PortAccessLists& edited)
 {
     PortSettings record;
     record.serverName = server;
     record.portName = port;
-    m_ports.push_back(std::move(record));
-    Save();
-    return static_cast<int>(m_ports.size()) - 1;
+    return SaveChanges(PolicyEditor::Port, PortSectionName(server, port), PolicyValuesOf(record, shown),
+                       PolicyValuesOf(record, edited));
+}
+
+bool HardwareSettings::SaveDefaultChanges(const DefaultProfile& shown, const DefaultProfile& edited)
+{
+    return SaveChanges(PolicyEditor::Default, "Default", PolicyValuesOf(shown), PolicyValuesOf(edited));
+}
+
+bool HardwareSettings::SaveGreetingChanges(const GreetingRules& shown, const GreetingRules& edited)
+{
+    return SaveChanges(PolicyEditor::Greetings, "Greetings", PolicyValuesOf(shown), PolicyValuesOf(edited));
+}
+
+bool HardwareSettings::SaveNotificationChanges(const NotificationSettings& shown, const NotificationSettings& edited)
+{
+    return SaveChanges(PolicyEditor::Notifications, "General", PolicyValuesOf(shown), PolicyValuesOf(edited));
+}
+
+PortSettings HardwareSettings::ReadPort(std::string_view server, std::string_view port) const
+{
+    if (m_file.empty()) {
+        PortSettings record;
+        record.serverName = server;
+        record.portName = port;
+        return record;
+    }
+    return LoadPort(m_file, server, port);
+}
+
+PortAccessLists HardwareSettings::ReadPortAccessLists(std::string_view server, std::string_view port) const
+{
+    return m_file.empty() ? PortAccessLists() : LoadPortAccessLists(m_file, server, port);
 }
 
 int HardwareSettings::FindPort(std::string_view server, std::string_view port) const
@@ -68,36 +108,6 @@ int HardwareSettings::FindPort(std::string_view server, std::string_view port) c
         if (m_ports[i].serverName == server && m_ports[i].portName == port)
             return static_cast<int>(i);
     return -1;
-}
-
-bool HardwareSettings::LoadPortAccessLists(std::string_view server, std::string_view port)
-{
-    m_accessLists = m_file.empty() ? PortAccessLists() : dm::LoadPortAccessLists(m_file, server, port);
-    return true;
-}
-
-bool HardwareSettings::SavePortAccessLists(std::string_view server, std::string_view port)
-{
-    if (m_file.empty())
-        return false;
-    ProfileBatch batch(m_file);
-    WritePortAccessLists(batch, server, port, m_accessLists);
-    const bool written = batch.Commit();
-    return Save() && written;
-}
-
-void HardwareSettings::LoadNotificationSettings()
-{
-    m_notifications = m_file.empty() ? NotificationSettings() : dm::LoadNotificationSettings(m_file);
-}
-
-bool HardwareSettings::SaveNotificationSettings() const
-{
-    if (m_file.empty())
-        return false;
-    ProfileBatch batch(m_file);
-    WriteNotificationSettings(batch, m_notifications);
-    return batch.Commit();
 }
 
 } // namespace dm

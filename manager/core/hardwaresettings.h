@@ -6,6 +6,10 @@
 
 #include "common/userinteraction.h"
 #include "database/hardwarerecords.h"
+#include "database/policyform.h"
+#include "platform/files/filestamp.h"
+
+#include <optional>
 
 #include <string>
 #include <string_view>
@@ -20,27 +24,39 @@ public:
 
     // The file every operation works on; empty until a database is known, in
     // which case loads read nothing and saves write nothing.
-    void SetFile(std::string file) { m_file = std::move(file); }
+    void SetFile(std::string file)
+    {
+        if (file != m_file)
+            m_seenStamp.reset();
+        m_file = std::move(file);
+    }
     const std::string& File() const { return m_file; }
 
-    // Reads the port sections, the greeting rules and the default profile.
-    // Shows "Loading settings for %s, please wait..." per port section and
-    // "Ready" at the end through progress, when there is one.
+    // Reads the port sections, the greeting rules, the default profile and
+    // the notices. Shows "Loading settings for %s, please wait..." per port
+    // section and "Ready" at the end through progress, when there is one.
     void Load(const ProgressSink& progress = {});
-    // Writes every port record, then the default profile, then the greeting rules.
-    bool Save() const;
-    bool SaveDefaultProfile() const;
-    // Appends a record with no limit and no address and saves, which creates
-    // its section (or rewrites the numbers of one left in the file).
-    int AddPortSettings(std::string_view server, std::string_view port);
-    // Reads AllowedUser and AllowedGroup of server\port into AccessLists().
-    bool LoadPortAccessLists(std::string_view server, std::string_view port);
-    // Writes both lists quoted into server\port, then saves the rest.
-    bool SavePortAccessLists(std::string_view server, std::string_view port);
+    // Reloads when the file's modification time or size changed since the
+    // last load (always the first time); true when it reloaded. Every editor
+    // calls it as it opens, so it shows what the file holds.
+    bool Refresh();
 
-    void LoadNotificationSettings();
-    // A notice that is off is written as "0" with an empty quoted text.
-    bool SaveNotificationSettings() const;
+    // The saves of the editors: each writes only the keys whose value differs
+    // between what the editor showed and what the person left in it, into the
+    // current file under its lock, and then reloads the copies. A key another
+    // writer changed meanwhile, and every key the editor does not edit, keep
+    // their values. False when the file could not be written.
+    bool SavePortChanges(const PortSettings& shown, const PortSettings& edited);
+    bool SaveAccessListChanges(std::string_view server, std::string_view port, const PortAccessLists& shown,
+                               const PortAccessLists& edited);
+    bool SaveDefaultChanges(const DefaultProfile& shown, const DefaultProfile& edited);
+    bool SaveGreetingChanges(const GreetingRules& shown, const GreetingRules& edited);
+    bool SaveNotificationChanges(const NotificationSettings& shown, const NotificationSettings& edited);
+
+    // One port's record and lists as the file holds them now; a port without
+    // a section reads as one with no limit, no address and empty lists.
+    PortSettings ReadPort(std::string_view server, std::string_view port) const;
+    PortAccessLists ReadPortAccessLists(std::string_view server, std::string_view port) const;
 
     // The index of the record of server\port (exact comparison), or -1.
     int FindPort(std::string_view server, std::string_view port) const;
@@ -53,18 +69,21 @@ public:
     const GreetingRules& Greetings() const { return m_greetings; }
     NotificationSettings& Notifications() { return m_notifications; }
     const NotificationSettings& Notifications() const { return m_notifications; }
-    PortAccessLists& AccessLists() { return m_accessLists; }
-    const PortAccessLists& AccessLists() const { return m_accessLists; }
 
     static std::string PortSectionName(std::string_view server, std::string_view port);
 
+    // The same for any of the file's editors, by key values (dmctl policy set).
+    bool SaveChanges(PolicyEditor editor, std::string_view section, const PolicyValues& shown,
+                     const PolicyValues& edited);
+
 private:
+
     std::string m_file;
     std::vector<PortSettings> m_ports;
     DefaultProfile m_default;
     GreetingRules m_greetings;
     NotificationSettings m_notifications;
-    PortAccessLists m_accessLists;
+    std::optional<FileStamp> m_seenStamp;
 };
 
 } // namespace dm

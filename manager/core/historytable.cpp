@@ -1,5 +1,6 @@
 #include "manager/core/historytable.h"
 
+#include "common/text.h"
 #include "manager/core/historysort.h"
 #include "manager/core/historytexts.h"
 #include "manager/core/networkaccounts.h"
@@ -11,21 +12,6 @@
 namespace dm {
 
 namespace {
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
 
 bool Restricts(const std::string& filter)
 {
@@ -41,8 +27,13 @@ HistoryFilter HistoryFilter::FromSelection(const Selection& selection, UserInter
     filter.port = selection.port;
     filter.user = selection.user;
     filter.domain = selection.domain;
-    if (Restricts(selection.group))
+    // A group holds user names: its members' records count whatever their
+    // domain, as the users view lists them. The selection's domain only
+    // names where the group is kept.
+    if (Restricts(selection.group)) {
+        filter.domain = "*";
         filter.SetGroupMembers(NetworkAccounts::GroupMembers(selection.domain, selection.group, ui));
+    }
     return filter;
 }
 
@@ -51,7 +42,7 @@ void HistoryFilter::SetGroupMembers(const std::vector<std::string>& names)
     byGroup = true;
     members.clear();
     for (const std::string& name : names)
-        members.insert(Lower(name));
+        members.insert(LowerAscii(name));
 }
 
 bool HistoryFilter::Matches(const LogRecord& record) const
@@ -63,7 +54,7 @@ bool HistoryFilter::Matches(const LogRecord& record) const
     const std::string_view account = record.user;
     const std::size_t last = account.rfind('\\');
     const std::string_view name = last == std::string_view::npos ? account : account.substr(last + 1);
-    if (byGroup && members.find(Lower(name)) == members.end())
+    if (byGroup && members.find(LowerAscii(name)) == members.end())
         return false;
     if (Restricts(user) && !EqualNoCase(user, name))
         return false;

@@ -36,7 +36,8 @@ struct HistoryFilter {
 
     // The filters of a selection; a selected group's members are read from
     // the domain's primary controller, "Error getting PDC (%d)" is shown when
-    // there is none (and then no record passes).
+    // there is none (and then no record passes). A group matches the user
+    // name whatever the record's domain.
     static HistoryFilter FromSelection(const Selection& selection, UserInteraction& ui);
     void SetGroupMembers(const std::vector<std::string>& names);
     bool Matches(const LogRecord& record) const;

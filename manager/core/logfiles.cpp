@@ -1,6 +1,7 @@
 #include "manager/core/logfiles.h"
 
 #include "common/iniparser.h"
+#include "common/text.h"
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 
@@ -21,15 +22,12 @@ std::string LogDataDirectory(std::string_view databaseDirectory)
 
 bool HasLogExtension(std::string_view name)
 {
-    return name.size() > 4 && NamesEqual(name.substr(name.size() - 4), ".log");
+    return name.size() > 4 && EndsWithNoCase(name, ".log");
 }
 
 bool NameLess(const LogFileEntry& a, const LogFileEntry& b)
 {
-    return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-                                        [](unsigned char x, unsigned char y) {
-                                            return std::tolower(x) < std::tolower(y);
-                                        });
+    return LessNoCase(a.name, b.name);
 }
 
 std::string Title(const std::string& name)

@@ -9,9 +9,10 @@ namespace dm {
 MasterShareResult ReadMasterShare(std::string_view server, std::string& databaseDirectory)
 {
     RegKey hive, key;
-    if (RegConnectRegistry("\\\\" + std::string(server), hive) != winerr::Success ||
-        hive.OpenKey(RemoteConfig::ComponentKey, key) != winerr::Success)
+    if (RegConnectRegistry("\\\\" + std::string(server), hive) != winerr::Success)
         return MasterShareResult::Unreachable;
+    if (const unsigned long error = hive.OpenKey(RemoteConfig::ComponentKey, key); error != winerr::Success)
+        return error == winerr::FileNotFound ? MasterShareResult::NoComponent : MasterShareResult::Unreachable;
     // Only whether Master can be read counts, not its value.
     RegValue master;
     if (key.QueryValue("Master", master, 100) != winerr::Success)

@@ -11,7 +11,8 @@ enum class MasterShareResult {
     NotMaster,    // no Master value: the directory is left as it was
     Found,        // the directory was set to the server's MasterShare
     ShareMissing, // Master without a readable MasterShare
-    Unreachable,  // the registry or the component key could not be opened
+    Unreachable,  // the registry could not be opened
+    NoComponent,  // the registry answers, the server component's key is not there
 };
 
 // Connects to "\\" + server and reads Software\Microsoft\Ras\AdminDLL.

@@ -75,6 +75,10 @@ bool RasAccess::RefreshServerPorts(ServerEntry& server, std::string& databaseDir
         MarkPortsUnreadable(server, oldPorts);
         noteChange();
         return false;
+    case MasterShareResult::NoComponent:
+        server.state = ServerState::NoComponent;
+        noteChange();
+        return false;
     case MasterShareResult::ShareMissing:
         noteChange();
         return false;

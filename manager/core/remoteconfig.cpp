@@ -1,5 +1,6 @@
 #include "manager/core/remoteconfig.h"
 
+#include "common/numbers.h"
 #include "manager/core/mastershare.h"
 #include "manager/core/messagecaption.h"
 #include "platform/files/network.h"
@@ -39,7 +40,7 @@ bool ReadFlag(const RegValue& value)
         return number != 0;
     std::string text;
     if (value.AsString(text))
-        return std::atoi(text.c_str()) != 0;
+        return AtoiValue(text) != 0;
     return std::any_of(value.data.begin(), value.data.end(), [](char c) { return c != 0; });
 }
 
@@ -53,6 +54,10 @@ bool RemoteConfig::DiscoverDatabaseDirectory(ServerEntry& server, std::string& d
     const MasterShareResult result = ReadMasterShare(server.name, databaseDirectory);
     if (result == MasterShareResult::Unreachable) {
         server.state = ServerState::RegistryUnavailable;
+        return false;
+    }
+    if (result == MasterShareResult::NoComponent) {
+        server.state = ServerState::NoComponent;
         return false;
     }
     return result != MasterShareResult::ShareMissing;

@@ -14,6 +14,7 @@ enum class ServerState : int {
     RegistryUnavailable = 1, // its registry or RAS configuration key could not be opened
     NoPorts = 2,
     EnumerationFailed = 3,
+    NoComponent = 4, // answers, but does not run the server component: its ports are not read
 };
 
 // Slot states of a port.

@@ -1,6 +1,7 @@
 #include "manager/core/usagerows.h"
 
 #include "common/iniparser.h"
+#include "common/text.h"
 
 #include <algorithm>
 #include <map>
@@ -35,7 +36,7 @@ PortList PortsOfRecords(const std::vector<LogRecord>& records, std::uint32_t fro
     for (const LogRecord& record : records) {
         if (record.time < from || record.time > to)
             continue;
-        std::string key = ToLowerName(record.server) + '\\' + ToLowerName(record.port);
+        std::string key = LowerAscii(record.server) + '\\' + LowerAscii(record.port);
         seen.try_emplace(std::move(key), record.server, record.port);
     }
     PortList ports;
@@ -55,7 +56,7 @@ std::vector<std::string> UsageLabels(const PortList& ports, const UsageFilter& f
         return labels;
     }
     for (const auto& [server, port] : ports) {
-        if (filter.server != "*" && !NamesEqual(server, filter.server))
+        if (filter.server != "*" && !EqualNoCase(server, filter.server))
             continue;
         labels.push_back(server + '\\' + port);
     }

@@ -1,5 +1,7 @@
 #include "manager/core/usagestatistics.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <string_view>
 #include <utility>
@@ -8,33 +10,17 @@ namespace dm {
 
 namespace {
 
-unsigned char Fold(char c)
-{
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
-}
-
 // FNV-1a over the case-folded server, a separator and the port.
 std::uint64_t HashPort(std::string_view server, std::string_view port)
 {
     std::uint64_t hash = 14695981039346656037ull;
     auto add = [&hash](unsigned char c) { hash = (hash ^ c) * 1099511628211ull; };
     for (char c : server)
-        add(Fold(c));
+        add(static_cast<unsigned char>(LowerAscii(c)));
     add('\\');
     for (char c : port)
-        add(Fold(c));
+        add(static_cast<unsigned char>(LowerAscii(c)));
     return hash;
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i]))
-            return false;
-    return true;
 }
 
 // Entries by server and port, without regard to case. Entries that share a
@@ -67,7 +53,7 @@ public:
                     break;
                 }
                 const auto& names = m_names[static_cast<std::size_t>(other)];
-                if (SameName(names.first, server) && SameName(names.second, port)) {
+                if (EqualNoCase(names.first, server) && EqualNoCase(names.second, port)) {
                     m_next[static_cast<std::size_t>(i)] = other;
                     m_table[at] = i;
                     break;
@@ -84,7 +70,7 @@ public:
             if (entry < 0)
                 return -1;
             const auto& names = m_names[static_cast<std::size_t>(entry)];
-            if (SameName(names.first, server) && SameName(names.second, port))
+            if (EqualNoCase(names.first, server) && EqualNoCase(names.second, port))
                 return entry;
         }
     }
@@ -162,7 +148,8 @@ void UsageStatistics::SetEntries(const std::vector<std::string>& labels)
     m_computed = false;
 }
 
-void UsageStatistics::Compute(const std::vector<LogRecord>& records, TimeSpan window, const Progress& progress)
+void UsageStatistics::Compute(const std::vector<LogRecord>& records, TimeSpan window, const Progress& progress,
+                              std::uint32_t inProgressUntil)
 {
     m_window = window;
     for (UsageEntry& entry : m_entries) {
@@ -179,20 +166,36 @@ void UsageStatistics::Compute(const std::vector<LogRecord>& records, TimeSpan wi
         const PortIndex index(m_entries);
         const std::int64_t windowStart = window.start;
         const std::int64_t windowEnd = window.end;
-        for (const LogRecord& record : records) {
-            if (record.kind != kLogSessionEnd)
-                continue;
-            const std::int64_t end = record.time;
-            const std::int64_t start = end - std::max<std::int32_t>(record.duration, 0);
+        auto add = [&](int entry, std::int64_t start, std::int64_t end) {
             if (end <= windowStart || start >= windowEnd)
-                continue;
-            int entry = index.Find(record.server, record.port);
-            if (entry < 0)
-                continue;
+                return;
             const Session session{static_cast<std::uint32_t>(std::max(start, windowStart)),
                                   static_cast<std::uint32_t>(std::min(end, windowEnd))};
             for (; entry >= 0; entry = index.Next(entry))
                 sessions[static_cast<std::size_t>(entry)].push_back(session);
+        };
+        // The time of each port's connect that no session end has followed
+        // yet (records are in time order); -1 when none.
+        std::vector<std::int64_t> openSince(m_entries.size(), -1);
+        for (const LogRecord& record : records) {
+            if (record.kind != kLogSessionEnd && record.kind != kLogConnect)
+                continue;
+            const int entry = index.Find(record.server, record.port);
+            if (entry < 0)
+                continue;
+            if (record.kind == kLogConnect) {
+                openSince[static_cast<std::size_t>(entry)] = record.time;
+                continue;
+            }
+            openSince[static_cast<std::size_t>(entry)] = -1;
+            const std::int64_t end = record.time;
+            add(entry, end - std::max<std::int32_t>(record.duration, 0), end);
+        }
+        // A session still in progress is busy from its connect up to now.
+        if (inProgressUntil != 0) {
+            for (std::size_t i = 0; i < openSince.size(); ++i)
+                if (openSince[i] >= 0 && openSince[i] < inProgressUntil)
+                    add(static_cast<int>(i), openSince[i], inProgressUntil);
         }
     }
     // Then each entry is finished in row order.

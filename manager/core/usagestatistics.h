@@ -59,7 +59,11 @@ public:
     const std::vector<UsageEntry>& Entries() const { return m_entries; }
     std::size_t Count() const { return m_entries.size(); }
 
-    void Compute(const std::vector<LogRecord>& records, TimeSpan window, const Progress& progress = {});
+    // Sessions are the end-of-session records; when `inProgressUntil` is not
+    // 0, a port's last connect that no session end follows is a session
+    // still in progress, busy from the connect up to that time.
+    void Compute(const std::vector<LogRecord>& records, TimeSpan window, const Progress& progress = {},
+                 std::uint32_t inProgressUntil = 0);
     bool Computed() const { return m_computed; }
     void Invalidate() { m_computed = false; }
     TimeSpan Window() const { return m_window; }

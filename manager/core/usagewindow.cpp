@@ -90,21 +90,19 @@ bool UsageWindow::ZoomBack()
     return true;
 }
 
-UsageWindow::BandResult UsageWindow::ApplyBand(int from, int to, int width, std::uint32_t now)
+UsageWindow::BandResult UsageWindow::ApplyBand(const TimeSpan& shown, int from, int to, int width,
+                                               std::uint32_t now)
 {
     SaveForZoomBack();
-    if (m_start < m_scopeStart)
-        m_start = m_scopeStart;
-    const TimeSpan window = Resolve(now);
-    if (window.Length() < kNarrowestSeconds) {
+    if (shown.Length() < kNarrowestSeconds) {
         m_start = m_scopeStart;
         m_end = now;
         return BandResult::Reset;
     }
     const int left = std::clamp(std::min(from, to), 0, width);
     const int right = std::clamp(std::max(from, to), 0, width);
-    const std::uint32_t start = TimeAt(window, left, width);
-    const std::uint32_t end = TimeAt(window, right, width);
+    const std::uint32_t start = TimeAt(shown, left, width);
+    const std::uint32_t end = TimeAt(shown, right, width);
     if (end - start <= kNarrowestSeconds)
         return BandResult::TooNarrow;
     m_start = start;

@@ -68,8 +68,10 @@ public:
 
     // A drag across the graph column from offset `from` to offset `to`
     // (pixels from the column's left edge, either order) of a column
-    // `width` pixels wide. Saves the window for zoom back first.
-    BandResult ApplyBand(int from, int to, int width, std::uint32_t now);
+    // `width` pixels wide, over the bars drawn for `shown`: the new window
+    // is exactly the times that TimeAt names at both ends, as the tooltips
+    // named them. Saves the window for zoom back first.
+    BandResult ApplyBand(const TimeSpan& shown, int from, int to, int width, std::uint32_t now);
 
     // The time under offset x of a graph column `width` pixels wide.
     static std::uint32_t TimeAt(const TimeSpan& window, int x, int width);

@@ -12,16 +12,19 @@ const char kOctetRangeMessage[] = "Each part of an IP address must be a number f
 
 bool BeginUserEdit(UserSettings& users, const std::string& account)
 {
+    // Read fresh: the table may not be loaded yet (a sheet opened from a
+    // port), or the server component may have created or counted the account
+    // since the last load.
+    std::optional<UserRecord> shown = users.ReadAccount(account);
     const int index = users.FindAccount(account);
-    if (index >= 0) {
-        users.SetEditIndex(index);
-        users.EditRecord() = users.Records()[static_cast<std::size_t>(index)];
-        return false;
-    }
-    users.SetEditIndex(static_cast<int>(users.Records().size()));
-    users.EditRecord() = UserRecord();
-    users.EditRecord().accountKey = account;
-    return true;
+    users.SetEditIndex(index >= 0 ? index : static_cast<int>(users.Records().size()));
+    UserRecord record = shown ? *shown : UserRecord();
+    record.accountKey = index >= 0 ? users.Records()[static_cast<std::size_t>(index)].accountKey : account;
+    if (shown)
+        shown->accountKey = record.accountKey;
+    const bool isNew = !shown;
+    users.BeginEdit(std::move(record), std::move(shown));
+    return isNew;
 }
 
 namespace {
@@ -66,18 +69,6 @@ void ResetStatistic(UserRecord& record, int row)
     case StatPeriodUsage: record.periodUsage = 0; break;
     default: break;
     }
-}
-
-void ApplyTimeLimits(UserRecord& record, const TimeLimitEntries& entries)
-{
-    const auto value = [](const std::optional<std::string>& text) {
-        return text ? static_cast<std::int32_t>(std::atoi(text->c_str())) : 0;
-    };
-    record.maxSessionTime = value(entries.maxSession);
-    record.maxTotalTime = value(entries.maxTotal);
-    record.expiryTime = value(entries.expiryDays);
-    record.periodMax = value(entries.periodMax);
-    record.periodType = record.periodMax != 0 ? entries.periodIndex + 1 : 0;
 }
 
 std::optional<std::uint32_t> PackAddress(const std::array<std::string, 4>& octets)

@@ -1,7 +1,7 @@
 #pragma once
 // The user property sheet's rules without Qt: finding the account to edit,
-// the statistics rows and their reset, the time limits taken from the page,
-// the static address and the RAS permission bits.
+// the statistics rows and their reset, the static address and the RAS
+// permission bits. (The time limits are the database's limits form.)
 
 #include "database/userrecord.h"
 
@@ -15,10 +15,9 @@ namespace dm {
 
 class UserSettings;
 
-// Prepares the settings' edit record for account: a copy of its record when
-// the table holds it (names compared without regard to case), else a new
-// record of that key with every value 0 at the end of the table. Returns true
-// when the account is new.
+// Prepares the settings' edit record for account from what the file holds
+// now (names compared without regard to case); an account without a section
+// gets a new record with every value 0. Returns true when the account is new.
 bool BeginUserEdit(UserSettings& users, const std::string& account);
 
 // The rows of the General page's statistics list, in order.
@@ -41,19 +40,6 @@ bool CanResetStatistics(const std::vector<int>& selectedRows);
 // Puts the counter of a row back to 0 (total usage, sessions, first and last
 // connection, period usage); the last session's length is not reset.
 void ResetStatistic(UserRecord& record, int row);
-
-// The Time Restrictions page's four limits as typed (empty when the check
-// box is off) and the period combo box's index.
-struct TimeLimitEntries {
-    std::optional<std::string> maxSession;
-    std::optional<std::string> maxTotal;
-    std::optional<std::string> expiryDays;
-    std::optional<std::string> periodMax;
-    int periodIndex = 0; // 0 "24 Hours", 1 "Week", 2 "Month"
-};
-// Sets the four limits and the period type: 0 where a box is off; a period
-// limit of 0 leaves the period type 0.
-void ApplyTimeLimits(UserRecord& record, const TimeLimitEntries& entries);
 
 // a.b.c.d packed as a*2^24 + b*2^16 + c*2^8 + d; none when a part is not a
 // number from 0 to 255 (packing 300 would change the next part).

@@ -1,13 +1,12 @@
 #include "manager/core/usersettings.h"
 
+#include "common/text.h"
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
 #include "database/userfile.h"
-#include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace dm {
 
@@ -37,24 +36,9 @@ void UserSettings::SetFile(std::string file)
     m_file = std::move(file);
 }
 
-UserSettings::FileStamp UserSettings::CurrentStamp() const
-{
-    FileStamp stamp;
-    if (m_file.empty())
-        return stamp;
-    const ResolvedPath resolved = ResolvePath(m_file);
-    struct stat info {};
-    if (!resolved.ok() || ::stat(resolved.path.c_str(), &info) != 0)
-        return stamp;
-    // Nanoseconds and size: two saves within one second still count as a change.
-    stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    stamp.size = static_cast<std::uintmax_t>(info.st_size);
-    return stamp;
-}
-
 bool UserSettings::Load(const ProgressSink& progress)
 {
-    const FileStamp stamp = CurrentStamp();
+    const FileStamp stamp = StampOf(m_file);
     if (m_seenStamp && *m_seenStamp == stamp)
         return false;
     m_seenStamp = stamp;
@@ -107,15 +91,39 @@ bool UserSettings::Save()
     return true;
 }
 
+std::optional<UserRecord> UserSettings::ReadAccount(std::string_view accountKey) const
+{
+    if (m_file.empty())
+        return std::nullopt;
+    const auto keys = GetPrivateProfileSection(accountKey, m_file);
+    if (keys.empty())
+        return std::nullopt;
+    return ReadUserRecord(std::string(accountKey), keys);
+}
+
+void UserSettings::BeginEdit(UserRecord record, std::optional<UserRecord> shown)
+{
+    m_edit = std::move(record);
+    m_editShown = std::move(shown);
+}
+
 bool UserSettings::CommitEditedUser()
 {
-    if (m_editIndex < 0 || static_cast<std::size_t>(m_editIndex) > m_records.size())
+    if (m_file.empty() || m_edit.accountKey.empty())
         return false;
-    if (static_cast<std::size_t>(m_editIndex) == m_records.size())
-        m_records.push_back(m_edit);
+    ProfileBatch batch(m_file);
+    UserRecord after = WriteUserRecordChanges(batch, m_edit, m_editShown ? &*m_editShown : nullptr);
+    if (batch.Size() > 0 && !batch.Commit())
+        return false;
+    m_editShown = after;
+    m_base.insert_or_assign(LowerAscii(after.accountKey), after);
+    const int index = FindAccount(after.accountKey);
+    if (index >= 0)
+        m_records[static_cast<std::size_t>(index)] = after;
     else
-        m_records[static_cast<std::size_t>(m_editIndex)] = m_edit;
-    return Save();
+        m_records.push_back(after);
+    m_editIndex = index >= 0 ? index : static_cast<int>(m_records.size()) - 1;
+    return true;
 }
 
 int UserSettings::UserLimitState(std::size_t index, std::time_t now) const

@@ -12,6 +12,7 @@
 
 #include "common/userinteraction.h"
 #include "database/userrecord.h"
+#include "platform/files/filestamp.h"
 
 #include <cstdint>
 #include <ctime>
@@ -40,8 +41,15 @@ public:
     void Invalidate() { m_seenStamp.reset(); }
     // Writes the changed values of every record (see above).
     bool Save();
-    // Copies the edit record to the edit index (appending when the index is
-    // the table's size) and saves.
+    // The account's record as the file holds it now, or nothing when the file
+    // has no section of that name.
+    std::optional<UserRecord> ReadAccount(std::string_view accountKey) const;
+    // Starts editing record; shown is what the file held for it when the
+    // editor opened (none for an account without a section).
+    void BeginEdit(UserRecord record, std::optional<UserRecord> shown);
+    // Writes the keys of the edit record that differ from what the editor
+    // showed (every limit of a new account), then takes the result into the
+    // table. An Apply that follows compares with what this one wrote.
     bool CommitEditedUser();
     // 1 expired, 2 total time above its maximum, else 0.
     int UserLimitState(std::size_t index, std::time_t now) const;
@@ -58,19 +66,13 @@ public:
     void SetEditIndex(int index) { m_editIndex = index; }
 
 private:
-    struct FileStamp {
-        std::int64_t modified = 0; // nanoseconds; 0 when the file cannot be examined
-        std::uintmax_t size = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
-    FileStamp CurrentStamp() const;
-
     std::string m_file;
     std::vector<UserRecord> m_records;
     // What the file held for each account (lower-case key) at the last load or
     // save: the base against which a save finds the manager's own changes.
     std::unordered_map<std::string, UserRecord> m_base;
     UserRecord m_edit;
+    std::optional<UserRecord> m_editShown;
     int m_editIndex = 0;
     std::optional<FileStamp> m_seenStamp;
 };

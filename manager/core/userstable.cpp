@@ -1,6 +1,7 @@
 #include "manager/core/userstable.h"
 
 #include "common/csvtext.h"
+#include "common/text.h"
 #include "common/timeformat.h"
 #include "manager/core/networkaccounts.h"
 
@@ -26,11 +27,6 @@ const std::array<UsersColumnInfo, UsersColumnCount>& UsersColumns()
 }
 
 namespace {
-
-bool SameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // Hours and minutes within the hour; seconds are dropped. Counters are stored
 // signed but mean seconds, so they are taken unsigned.
@@ -70,13 +66,13 @@ std::vector<int> FilterUserRows(const std::vector<UserRecord>& records, const Us
         const std::string user = last == std::string::npos ? key : key.substr(last + 1);
         // A group's members count by their user part whatever their domain:
         // the domain then only names the controller that lists the group.
-        if (filter.group == "*" && filter.domain != "*" && !SameName(filter.domain, domain))
+        if (filter.group == "*" && filter.domain != "*" && !EqualNoCase(filter.domain, domain))
             continue;
         if (filter.group != "*" &&
             std::none_of(filter.members.begin(), filter.members.end(),
-                         [&](const std::string& member) { return SameName(member, user); }))
+                         [&](const std::string& member) { return EqualNoCase(member, user); }))
             continue;
-        if (filter.user != "*" && !SameName(filter.user, user))
+        if (filter.user != "*" && !EqualNoCase(filter.user, user))
             continue;
         rows.push_back(i);
     }

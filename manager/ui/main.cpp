@@ -13,6 +13,7 @@
 #include "manager/ui/views/usersview.h"
 #include "manager/ui/views/useview.h"
 #include "manager/ui/frame/settingswindows.h"
+#include "platform/system/display.h"
 
 #include <QApplication>
 
@@ -64,6 +65,13 @@ int main(int argc, char** argv)
         commandLine += (commandLine.empty() ? "" : " ") + arg;
     }
 
+    // Without a display the window system would abort with a long advice;
+    // say so in one line instead, as dmreport does.
+    if (!dm::PlatformNeedsNoDisplay() && !dm::DisplayAnswers()) {
+        std::fprintf(stderr, "dialmind: cannot show the window: no display can be reached "
+                             "(DISPLAY or WAYLAND_DISPLAY)\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dialmind"));
     QApplication::setApplicationDisplayName(QStringLiteral("Dialminder"));

@@ -2,6 +2,7 @@
 
 #include "common/iniparser.h"
 #include "common/inistore.h"
+#include "common/text.h"
 #include "platform/files/filesnapshot.h"
 #include "platform/files/network.h"
 #include "platform/files/profile.h"
@@ -21,56 +22,16 @@ constexpr std::string_view kLocalGroupPrefix = "LocalGroup:";
 
 // Account and key names compare without regard to ASCII case, as profile
 // files do.
-bool SameName(std::string_view a, std::string_view b) { return NamesEqual(a, b); }
-
 bool HasPrefix(std::string_view text, std::string_view prefix)
 {
-    return text.size() > prefix.size() && SameName(text.substr(0, prefix.size()), prefix);
+    return text.size() > prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
-
-std::string Trim(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
-
-std::vector<std::string> SplitMembers(std::string_view text)
-{
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        auto comma = text.find(',', start);
-        if (comma == std::string_view::npos)
-            comma = text.size();
-        std::string item = Trim(text.substr(start, comma - start));
-        if (!item.empty())
-            out.push_back(std::move(item));
-        start = comma + 1;
-    }
-    return out;
-}
-
-std::string JoinMembers(const std::vector<std::string>& members)
-{
-    std::string out;
-    for (const auto& m : members) {
-        if (!out.empty())
-            out += ',';
-        out += m;
-    }
-    return out;
-}
-
-std::string Lower(std::string_view text) { return ToLowerName(text); }
 
 template <typename T>
 const T* FindByName(const std::vector<T>& items, const std::unordered_map<std::string, std::size_t>& index,
                     std::string_view name)
 {
-    auto it = index.find(Lower(name));
+    auto it = index.find(LowerAscii(name));
     return it == index.end() ? nullptr : &items[it->second];
 }
 
@@ -78,7 +39,7 @@ const T* FindByName(const std::vector<T>& items, const std::unordered_map<std::s
 template <typename T>
 void AddOnce(std::vector<T>& items, std::unordered_map<std::string, std::size_t>& index, T item)
 {
-    if (index.emplace(Lower(item.name), items.size()).second)
+    if (index.emplace(LowerAscii(item.name), items.size()).second)
         items.push_back(std::move(item));
 }
 
@@ -101,7 +62,7 @@ public:
     {
         Finish();
         m_seen = 0;
-        if (SameName(name, "Accounts")) {
+        if (EqualNoCase(name, "Accounts")) {
             m_kind = m_accountsSeen ? Kind::Skip : Kind::Accounts;
             m_accountsSeen = true;
         } else if (HasPrefix(name, kUserPrefix)) {
@@ -151,7 +112,7 @@ public:
         case Kind::LocalGroup:
             switch (TakeFirst(key, kGroupKeys)) {
             case 0: m_group.comment = std::string(value); break;
-            case 1: m_group.members = SplitMembers(value); break;
+            case 1: m_group.members = SplitList(value); break;
             default: break;
             }
             break;
@@ -184,7 +145,7 @@ private:
     int TakeFirst(std::string_view key, std::span<const std::string_view> names)
     {
         for (std::size_t i = 0; i < names.size(); ++i) {
-            if (!SameName(key, names[i]))
+            if (!EqualNoCase(key, names[i]))
                 continue;
             const unsigned bit = 1u << i;
             if (m_seen & bit)
@@ -232,7 +193,7 @@ public:
     {
         if (m_inside)
             return false;
-        m_inside = SameName(name, m_wanted);
+        m_inside = EqualNoCase(name, m_wanted);
         return !m_inside || m_reader.OnSection(name, line);
     }
     bool OnKey(std::string_view key, std::string_view value, const IniLine& line) override
@@ -270,7 +231,7 @@ void WriteGroup(ProfileBatch& batch, std::string_view prefix, const GroupAccount
 {
     const std::string section = std::string(prefix) + g.name;
     batch.Write(section, "Comment", g.comment);
-    batch.Write(section, "Members", JoinMembers(g.members));
+    batch.Write(section, "Members", JoinText(g.members, ","));
 }
 
 bool ValidName(std::string_view name)
@@ -414,7 +375,7 @@ unsigned long AccountDatabase::AddMember(std::string_view group, std::string_vie
     else
         g.name = std::string(group);
     const bool present = std::any_of(g.members.begin(), g.members.end(),
-                                     [&](const std::string& m) { return SameName(m, member); });
+                                     [&](const std::string& m) { return EqualNoCase(m, member); });
     if (present)
         return winerr::Success;
     g.members.emplace_back(member);
@@ -439,7 +400,7 @@ AccountType AccountDatabase::ParseType(std::string_view text)
 {
     for (AccountType t : {AccountType::TempDuplicate, AccountType::Workstation, AccountType::Server,
                           AccountType::InterdomainTrust})
-        if (SameName(text, TypeName(t)))
+        if (EqualNoCase(text, TypeName(t)))
             return t;
     return AccountType::Normal;
 }

@@ -1,5 +1,6 @@
 #include "platform/accounts/networkdirectory.h"
 
+#include "common/text.h"
 #include "platform/files/network.h"
 #include "platform/files/profile.h"
 
@@ -13,19 +14,10 @@ namespace {
 constexpr std::string_view kProviderPrefix = "Provider:";
 constexpr std::string_view kDomainPrefix = "Domain:";
 
-std::string Trim(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
-
 bool Contains(const std::vector<std::string>& items, std::string_view name)
 {
     return std::any_of(items.begin(), items.end(),
-                       [&](const std::string& item) { return SameText(item, name); });
+                       [&](const std::string& item) { return EqualNoCase(item, name); });
 }
 
 bool ValidName(std::string_view name)
@@ -34,41 +26,6 @@ bool ValidName(std::string_view name)
 }
 
 } // namespace
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
-std::vector<std::string> SplitList(std::string_view text)
-{
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        auto comma = text.find(',', start);
-        if (comma == std::string_view::npos)
-            comma = text.size();
-        std::string item = Trim(text.substr(start, comma - start));
-        if (!item.empty())
-            out.push_back(std::move(item));
-        start = comma + 1;
-    }
-    return out;
-}
-
-std::string JoinList(const std::vector<std::string>& items)
-{
-    std::string out;
-    for (const auto& item : items) {
-        if (!out.empty())
-            out += ',';
-        out += item;
-    }
-    return out;
-}
 
 std::string NetworkDirectory::IniPath() { return (Network::Root() / "network.ini").string(); }
 
@@ -83,7 +40,7 @@ void NetworkDirectory::Load()
     }
     for (const auto& section : GetPrivateProfileSectionNames(file)) {
         if (section.size() <= kDomainPrefix.size() ||
-            !SameText(std::string_view(section).substr(0, kDomainPrefix.size()), kDomainPrefix))
+            !EqualNoCase(std::string_view(section).substr(0, kDomainPrefix.size()), kDomainPrefix))
             continue;
         DomainEntry d;
         d.name = section.substr(kDomainPrefix.size());
@@ -91,7 +48,7 @@ void NetworkDirectory::Load()
             continue;
         d.controller = Network::NormalizeComputerName(
             GetPrivateProfileString(section, "Controller", "", file));
-        if (Trim(GetPrivateProfileString(section, "Controller", "", file)).empty())
+        if (TrimBlanks(GetPrivateProfileString(section, "Controller", "", file)).empty())
             d.controller.clear();
         d.comment = GetPrivateProfileString(section, "Comment", "", file);
         d.servers = SplitList(GetPrivateProfileString(section, "Servers", "", file));
@@ -102,7 +59,7 @@ void NetworkDirectory::Load()
 const ProviderEntry* NetworkDirectory::FindProvider(std::string_view name) const
 {
     for (const auto& p : m_providers)
-        if (SameText(p.name, name))
+        if (EqualNoCase(p.name, name))
             return &p;
     return nullptr;
 }
@@ -110,7 +67,7 @@ const ProviderEntry* NetworkDirectory::FindProvider(std::string_view name) const
 const DomainEntry* NetworkDirectory::FindDomain(std::string_view name) const
 {
     for (const auto& d : m_domains)
-        if (SameText(d.name, name))
+        if (EqualNoCase(d.name, name))
             return &d;
     return nullptr;
 }
@@ -119,7 +76,7 @@ std::string NetworkDirectory::DomainOf(std::string_view computer) const
 {
     const std::string name = Network::NormalizeComputerName(computer);
     for (const auto& d : m_domains)
-        if (Contains(d.servers, name) || SameText(d.controller, name))
+        if (Contains(d.servers, name) || EqualNoCase(d.controller, name))
             return d.name;
     return {};
 }
@@ -133,7 +90,7 @@ bool NetworkDirectory::AddProvider(std::string_view provider)
     if (Contains(providers, provider))
         return true;
     providers.emplace_back(provider);
-    return WritePrivateProfileString("Network", "Providers", JoinList(providers), file);
+    return WritePrivateProfileString("Network", "Providers", JoinText(providers, ","), file);
 }
 
 bool NetworkDirectory::AddDomain(std::string_view domain, std::string_view controller,
@@ -148,7 +105,7 @@ bool NetworkDirectory::AddDomain(std::string_view domain, std::string_view contr
     ProfileBatch batch(file);
     if (!Contains(domains, domain)) {
         domains.emplace_back(domain);
-        batch.Write(providerSection, "Domains", JoinList(domains));
+        batch.Write(providerSection, "Domains", JoinText(domains, ","));
     }
     const std::string section = std::string(kDomainPrefix) + std::string(domain);
     const std::string ctrl = controller.empty() ? std::string() : Network::NormalizeComputerName(controller);
@@ -157,7 +114,7 @@ bool NetworkDirectory::AddDomain(std::string_view domain, std::string_view contr
     auto servers = SplitList(GetPrivateProfileString(section, "Servers", "", file));
     if (!ctrl.empty() && !Contains(servers, ctrl))
         servers.insert(servers.begin(), ctrl);
-    batch.Write(section, "Servers", JoinList(servers));
+    batch.Write(section, "Servers", JoinText(servers, ","));
     return batch.Commit();
 }
 
@@ -168,11 +125,11 @@ bool NetworkDirectory::Store(const std::vector<ProviderEntry>& providers,
     std::vector<std::string> names;
     for (const auto& p : providers)
         names.push_back(p.name);
-    batch.Write("Network", "Providers", JoinList(names));
+    batch.Write("Network", "Providers", JoinText(names, ","));
     for (const auto& p : providers) {
         if (!ValidName(p.name))
             return false;
-        batch.Write(std::string(kProviderPrefix) + p.name, "Domains", JoinList(p.domains));
+        batch.Write(std::string(kProviderPrefix) + p.name, "Domains", JoinText(p.domains, ","));
     }
     for (const auto& d : domains) {
         if (!ValidName(d.name))
@@ -180,7 +137,7 @@ bool NetworkDirectory::Store(const std::vector<ProviderEntry>& providers,
         const std::string section = std::string(kDomainPrefix) + d.name;
         batch.Write(section, "Controller", d.controller);
         batch.Write(section, "Comment", d.comment);
-        batch.Write(section, "Servers", JoinList(d.servers));
+        batch.Write(section, "Servers", JoinText(d.servers, ","));
     }
     return batch.Commit();
 }
@@ -196,7 +153,7 @@ bool NetworkDirectory::AddServer(std::string_view domain, std::string_view serve
     if (Contains(servers, name))
         return true;
     servers.push_back(name);
-    return WritePrivateProfileString(section, "Servers", JoinList(servers), file);
+    return WritePrivateProfileString(section, "Servers", JoinText(servers, ","), file);
 }
 
 } // namespace dm

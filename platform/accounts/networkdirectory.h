@@ -56,9 +56,4 @@ private:
     std::vector<DomainEntry> m_domains;
 };
 
-// Comma-separated list helpers shared by the network files.
-std::vector<std::string> SplitList(std::string_view text);
-std::string JoinList(const std::vector<std::string>& items);
-bool SameText(std::string_view a, std::string_view b);
-
 } // namespace dm

@@ -1,5 +1,6 @@
 #include "platform/accounts/wnet.h"
 
+#include "common/text.h"
 #include "platform/files/network.h"
 #include "platform/accounts/networkdirectory.h"
 #include "platform/files/profile.h"
@@ -101,7 +102,7 @@ std::string ProviderOf(const NetworkDirectory& directory, std::string_view domai
 {
     for (const auto& p : directory.Providers())
         for (const auto& d : p.domains)
-            if (SameText(d, domain))
+            if (EqualNoCase(d, domain))
                 return p.name;
     return NetworkDirectory::kWindowsProvider;
 }

@@ -1,5 +1,7 @@
 #include "platform/files/filelock.h"
 
+#include "common/text.h"
+
 #include <cctype>
 #include <cerrno>
 #include <fcntl.h>
@@ -12,10 +14,7 @@ namespace dm {
 
 std::filesystem::path LockFileOf(const std::filesystem::path& file)
 {
-    std::string name = file.filename().string();
-    for (char& c : name)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return file.parent_path() / ("." + name + ".lock");
+    return file.parent_path() / ("." + LowerAscii(file.filename().string()) + ".lock");
 }
 
 FileLock::FileLock(const std::filesystem::path& file)

@@ -1,5 +1,6 @@
 #include "platform/files/network.h"
 
+#include "common/text.h"
 #include "platform/system/computersetup.h"
 #include "platform/files/profile.h"
 
@@ -13,14 +14,6 @@ namespace fs = std::filesystem;
 namespace dm {
 
 namespace {
-
-std::string Upper(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return out;
-}
 
 const char* NonEmptyEnv(const char* name)
 {
@@ -120,11 +113,11 @@ std::string Network::LocalComputerName()
     // A name set by hand is taken whole, so that a name that cannot be a
     // computer's stays invalid instead of being cut into a valid one.
     if (const char* name = NonEmptyEnv("DIALMIND_COMPUTERNAME"))
-        return Upper(name);
+        return UpperAscii(name);
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0')
         return "LOCALHOST";
-    std::string name = Upper(host);
+    std::string name = UpperAscii(host);
     // The computer name is the host's first label.
     if (auto dot = name.find('.'); dot != std::string::npos)
         name.resize(dot);
@@ -149,7 +142,7 @@ std::string Network::NormalizeComputerName(std::string_view name)
         name.remove_prefix(1);
     if (name.empty() || name == ".")
         return LocalComputerName();
-    return Upper(name);
+    return UpperAscii(name);
 }
 
 std::optional<fs::path> Network::ComputerDir(std::string_view name)
@@ -170,7 +163,7 @@ std::optional<fs::path> Network::ComputerDir(std::string_view name)
     for (fs::directory_iterator it(machines, listing), end;
          !listing && it != end; it.increment(listing)) {
         const auto& entry = *it;
-        if (entry.is_directory(ec) && Upper(entry.path().filename().string()) == wanted &&
+        if (entry.is_directory(ec) && UpperAscii(entry.path().filename().string()) == wanted &&
             (!found || entry.path().filename() < found->filename()))
             found = entry.path();
     }
@@ -213,7 +206,7 @@ std::vector<std::string> Network::Computers()
          !listing && it != end; it.increment(listing)) {
         const auto& entry = *it;
         if (entry.is_directory(ec))
-            names.push_back(Upper(entry.path().filename().string()));
+            names.push_back(UpperAscii(entry.path().filename().string()));
     }
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());

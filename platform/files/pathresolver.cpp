@@ -1,5 +1,6 @@
 #include "platform/files/pathresolver.h"
 
+#include "common/text.h"
 #include "platform/files/network.h"
 #include "platform/files/profile.h"
 
@@ -135,8 +136,8 @@ ResolvedPath OnDrive(std::string_view computer, char drive, const std::vector<st
     if (!root.ok())
         return root;
     const std::string windows(WindowsDirectoryName.substr(3));
-    if (std::toupper(static_cast<unsigned char>(drive)) == WindowsDirectoryName[0] &&
-        !kept.empty() && strcasecmp(kept[0].c_str(), windows.c_str()) == 0) {
+    if (UpperAscii(drive) == WindowsDirectoryName[0] &&
+        !kept.empty() && EqualNoCase(kept[0], windows)) {
         const fs::path dir = Network::WindowsDir(computer);
         if (dir.empty())
             return {{}, winerr::InvalidName};
@@ -156,7 +157,7 @@ ResolvedPath DriveRoot(std::string_view computer, char drive)
             return {{}, error};
         dir = Network::AddComputer(computer);
     }
-    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(drive)));
+    const char letter = UpperAscii(drive);
     return {*dir / "drives" / std::string(1, letter), 0};
 }
 
@@ -209,7 +210,7 @@ fs::path MatchCaseInsensitive(const fs::path& path)
         for (fs::directory_iterator it(dir, listing), end;
              !listing && it != end; it.increment(listing)) {
             const auto& entry = *it;
-            if (strcasecmp(entry.path().filename().c_str(), part.c_str()) == 0) {
+            if (EqualNoCase(entry.path().filename().native(), part.native())) {
                 result /= entry.path().filename();
                 found = true;
                 break;

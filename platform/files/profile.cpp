@@ -4,6 +4,8 @@
 #include "platform/files/profile.h"
 
 #include "common/inistore.h"
+#include "common/numbers.h"
+#include "common/text.h"
 #include "platform/files/pathresolver.h"
 
 namespace dm {

@@ -1,6 +1,7 @@
 #include "platform/ras/rasportstore.h"
 
 #include "common/inistore.h"
+#include "common/text.h"
 #include "platform/files/filesnapshot.h"
 #include "platform/files/network.h"
 #include "platform/files/profile.h"
@@ -34,16 +35,6 @@ namespace {
 
 constexpr std::string_view kParamPrefix = "Param.";
 
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-bool SameName(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
-
 // The keys of one section, found without regard to case.
 class SectionValues {
 public:
@@ -51,16 +42,16 @@ public:
         : m_pairs(std::move(pairs))
     {
         for (std::size_t i = 0; i < m_pairs.size(); ++i)
-            m_index.emplace(Lower(m_pairs[i].first), i); // the first of a name wins
+            m_index.emplace(LowerAscii(m_pairs[i].first), i); // the first of a name wins
     }
     std::string Text(std::string_view key) const
     {
-        auto it = m_index.find(Lower(key));
+        auto it = m_index.find(LowerAscii(key));
         return it == m_index.end() ? std::string() : m_pairs[it->second].second;
     }
     std::uint32_t Number(std::string_view key, std::uint32_t fallback) const
     {
-        auto it = m_index.find(Lower(key));
+        auto it = m_index.find(LowerAscii(key));
         return it == m_index.end() ? fallback : ParseUnsigned(m_pairs[it->second].second);
     }
     const std::vector<std::pair<std::string, std::string>>& Pairs() const { return m_pairs; }
@@ -98,7 +89,7 @@ RasPortRecord ReadRecord(const std::string& section, std::vector<std::pair<std::
     for (std::size_t i = 0; i < kRasCounterKeys.size(); ++i)
         r.counters[i] = v.Number(kRasCounterKeys[i], 0);
     for (const auto& [key, value] : v.Pairs()) {
-        if (key.size() > kParamPrefix.size() && SameName(key.substr(0, kParamPrefix.size()), kParamPrefix))
+        if (key.size() > kParamPrefix.size() && StartsWithNoCase(key, kParamPrefix))
             r.mediaParams.emplace_back(key.substr(kParamPrefix.size()), value);
     }
     return r;
@@ -243,7 +234,7 @@ unsigned long RasPortStore::Find(std::string_view port, RasPortRecord& record) c
     if (unsigned long error = Check(dir))
         return error;
     const auto ports = Ports(dir / "ras.ini");
-    auto it = ports->index.find(Lower(port));
+    auto it = ports->index.find(LowerAscii(port));
     if (it == ports->index.end())
         return winerr::PortNotFound;
     record = ports->records[it->second];
@@ -257,7 +248,7 @@ std::shared_ptr<const RasPortStore::PortTable> RasPortStore::Ports(const fs::pat
         auto table = std::make_shared<PortTable>();
         if (const auto ini = LoadIniFile(file)) {
             for (const auto& section : ini->SectionNames()) {
-                if (table->index.emplace(Lower(section), table->records.size()).second)
+                if (table->index.emplace(LowerAscii(section), table->records.size()).second)
                     table->records.push_back(ReadRecord(section, ini->Entries(section)));
             }
         }

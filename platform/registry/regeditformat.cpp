@@ -1,6 +1,7 @@
 #include "platform/registry/regeditformat.h"
 
 #include "common/ansitext.h"
+#include "common/text.h"
 
 #include <cctype>
 #include <cstdio>
@@ -9,25 +10,6 @@
 namespace dm::regedit {
 
 namespace {
-
-constexpr std::string_view Blanks = " \t";
-
-std::string_view TrimLeft(std::string_view s)
-{
-    auto pos = s.find_first_not_of(Blanks);
-    return pos == std::string_view::npos ? std::string_view() : s.substr(pos);
-}
-
-std::string_view TrimRight(std::string_view s)
-{
-    auto pos = s.find_last_not_of(Blanks);
-    return pos == std::string_view::npos ? std::string_view() : s.substr(0, pos + 1);
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
-}
 
 int HexDigit(char c)
 {
@@ -76,25 +58,25 @@ std::string Quote(std::string_view text)
 bool ReadBytes(std::string_view s, std::string& bytes)
 {
     bytes.clear();
-    s = TrimRight(TrimLeft(s));
+    s = TrimBlanks(s);
     if (s.empty())
         return true;
     while (true) {
-        s = TrimLeft(s);
+        s = TrimLeadingBlanks(s);
         if (s.size() < 2)
             return false;
         int high = HexDigit(s[0]), low = HexDigit(s[1]);
         if (high < 0 || low < 0)
             return false;
         bytes += static_cast<char>(high * 16 + low);
-        s = TrimLeft(s.substr(2));
+        s = TrimLeadingBlanks(s.substr(2));
         if (s.empty())
             return true;
         if (s[0] != ',')
             return false;
         s.remove_prefix(1);
         // A trailing comma before the end is tolerated ("00,").
-        if (TrimLeft(s).empty())
+        if (TrimLeadingBlanks(s).empty())
             return true;
     }
 }
@@ -132,18 +114,6 @@ std::string FormatBytes(std::string prefix, std::string_view bytes, std::string_
 
 } // namespace
 
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 bool IsValidValueName(std::string_view name)
 {
     return !NeedsHexForm(name);
@@ -162,7 +132,7 @@ bool IsValidKeyComponent(std::string_view name)
 
 bool ParseKeyHeader(std::string_view line, KeyHeader& header)
 {
-    line = TrimRight(TrimLeft(line));
+    line = TrimBlanks(line);
     if (line.size() < 2 || line.front() != '[' || line.back() != ']')
         return false;
     std::string_view inner = line.substr(1, line.size() - 2);
@@ -187,7 +157,7 @@ bool ParseKeyHeader(std::string_view line, KeyHeader& header)
         if (!IsValidKeyComponent(part))
             return false;
     }
-    header.localMachine = EqualsNoCase(parts[0], "HKEY_LOCAL_MACHINE") || EqualsNoCase(parts[0], "HKLM");
+    header.localMachine = EqualNoCase(parts[0], "HKEY_LOCAL_MACHINE") || EqualNoCase(parts[0], "HKLM");
     header.path.assign(parts.begin() + 1, parts.end());
     return true;
 }
@@ -205,7 +175,7 @@ std::string FormatKeyHeader(const std::vector<std::string>& path)
 
 ValueLineKind ParseValueLine(std::string_view line, RegValue& value, RegTextEncoding encoding)
 {
-    line = TrimRight(TrimLeft(line));
+    line = TrimBlanks(line);
     std::string name;
     std::string_view rest;
     if (!line.empty() && line[0] == '@') {
@@ -216,10 +186,10 @@ ValueLineKind ParseValueLine(std::string_view line, RegValue& value, RegTextEnco
     } else {
         return ValueLineKind::NotAValue;
     }
-    rest = TrimLeft(rest);
+    rest = TrimLeadingBlanks(rest);
     if (rest.empty() || rest[0] != '=')
         return ValueLineKind::NotAValue;
-    rest = TrimLeft(rest.substr(1));
+    rest = TrimLeadingBlanks(rest.substr(1));
 
     value = RegValue();
     value.name = std::move(name);
@@ -228,7 +198,7 @@ ValueLineKind ParseValueLine(std::string_view line, RegValue& value, RegTextEnco
     if (!rest.empty() && rest[0] == '"') {
         std::string text;
         std::string_view after;
-        if (!ReadQuoted(rest, text, after) || !TrimLeft(after).empty())
+        if (!ReadQuoted(rest, text, after) || !TrimLeadingBlanks(after).empty())
             return ValueLineKind::NotAValue;
         value.type = RegSz;
         value.data = std::move(text);
@@ -328,7 +298,7 @@ std::string FormatValueLine(const RegValue& value, std::string_view eol, RegText
 
 bool ContinuesOnNextLine(std::string_view line)
 {
-    line = TrimRight(TrimLeft(line));
+    line = TrimBlanks(line);
     if (line.empty() || line.back() != '\\')
         return false;
     // Only byte lists continue; a string may well end in a backslash.
@@ -342,8 +312,8 @@ bool ContinuesOnNextLine(std::string_view line)
     } else {
         return false;
     }
-    rest = TrimLeft(rest);
-    return !rest.empty() && rest[0] == '=' && StartsWithNoCase(TrimLeft(rest.substr(1)), "hex");
+    rest = TrimLeadingBlanks(rest);
+    return !rest.empty() && rest[0] == '=' && StartsWithNoCase(TrimLeadingBlanks(rest.substr(1)), "hex");
 }
 
 bool DecodeRegFile(std::string_view bytes, std::string& text, RegTextEncoding& encoding,
@@ -370,9 +340,9 @@ bool DecodeRegFile(std::string_view bytes, std::string& text, RegTextEncoding& e
     std::string_view rest = text, first;
     while (!rest.empty() && first.empty()) {
         const auto end = rest.find('\n');
-        first = TrimRight(TrimLeft(rest.substr(0, end)));
+        first = TrimBlanks(rest.substr(0, end));
         if (!first.empty() && first.back() == '\r')
-            first = TrimRight(first.substr(0, first.size() - 1));
+            first = TrimTrailingBlanks(first.substr(0, first.size() - 1));
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     }
     if (first == Regedit4Signature) {
@@ -393,10 +363,10 @@ bool DecodeRegFile(std::string_view bytes, std::string& text, RegTextEncoding& e
 
 bool IsDenyRemoteMark(std::string_view line)
 {
-    line = TrimRight(TrimLeft(line));
+    line = TrimBlanks(line);
     if (line.empty() || line[0] != ';')
         return false;
-    return EqualsNoCase(TrimLeft(line.substr(1)), "deny-remote");
+    return EqualNoCase(TrimLeadingBlanks(line.substr(1)), "deny-remote");
 }
 
 } // namespace dm::regedit

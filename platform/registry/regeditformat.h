@@ -66,8 +66,6 @@ inline constexpr std::string_view DenyRemoteMark = "; deny-remote";
 bool IsValidKeyComponent(std::string_view name);
 bool IsValidValueName(std::string_view name);
 
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 // The first lines of the two registry file formats.
 inline constexpr std::string_view Regedit4Signature = "REGEDIT4";
 inline constexpr std::string_view Regedit5Signature = "Windows Registry Editor Version 5.00";

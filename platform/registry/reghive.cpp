@@ -1,5 +1,6 @@
 #include "platform/registry/reghive.h"
 
+#include "common/text.h"
 #include "platform/registry/regeditformat.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 
 namespace dm {
 
-using regedit::EqualsNoCase;
 
 namespace {
 
@@ -33,26 +33,18 @@ std::vector<PhysicalLine> SplitLines(std::string_view text)
     return lines;
 }
 
-std::string_view TrimBlanks(std::string_view s)
-{
-    auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
+} // namespace
 
-bool IsPrefix(const KeyPath& prefix, const KeyPath& path)
+bool IsKeyPathPrefix(const KeyPath& prefix, const KeyPath& path)
 {
     if (prefix.size() > path.size())
         return false;
     for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (!EqualsNoCase(prefix[i], path[i]))
+        if (!EqualNoCase(prefix[i], path[i]))
             return false;
     }
     return true;
 }
-
-} // namespace
 
 RegHive::RegHive()
 {
@@ -82,7 +74,7 @@ std::string RegHive::IndexKey(const KeyPath& path, std::size_t length)
         if (i > 0)
             key += '\\';
         for (char c : path[i])
-            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            key += UpperAscii(c);
     }
     return key;
 }
@@ -111,7 +103,7 @@ void RegHive::IndexAppended(BlockIt block)
         if (n > 1)
             key += '\\';
         for (char c : path[n - 1])
-            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            key += UpperAscii(c);
         auto [it, created] = m_keys.try_emplace(key);
         KeyNode& node = it->second;
         if (created) {
@@ -273,7 +265,7 @@ std::vector<RegValue> RegHive::Values(const KeyPath& path) const
             if (entry.kind != Entry::Value)
                 continue;
             auto same = std::find_if(values.begin(), values.end(), [&](const RegValue& v) {
-                return EqualsNoCase(v.name, entry.value.name);
+                return EqualNoCase(v.name, entry.value.name);
             });
             if (same != values.end())
                 *same = entry.value;
@@ -290,7 +282,7 @@ std::optional<RegValue> RegHive::FindValue(const KeyPath& path, std::string_view
     for (auto b = blocks.rbegin(); b != blocks.rend(); ++b) {
         const auto& entries = (*b)->entries;
         for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
-            if (e->kind == Entry::Value && EqualsNoCase(e->value.name, name))
+            if (e->kind == Entry::Value && EqualNoCase(e->value.name, name))
                 return e->value;
         }
     }
@@ -407,7 +399,7 @@ bool RegHive::DeleteTree(const KeyPath& path)
         return false;
     const KeyPath parent = Spelled(KeyPath(path.begin(), path.end() - 1));
     m_blocks.remove_if([&](const Block& b) {
-        return b.localMachine && !b.deletion && IsPrefix(path, b.path);
+        return b.localMachine && !b.deletion && IsKeyPathPrefix(path, b.path);
     });
     RebuildIndex();
     // The parent may have existed only through the deleted key; it stays.
@@ -422,7 +414,7 @@ void RegHive::SetValue(const KeyPath& path, const RegValue& value)
     for (auto b = blocks.rbegin(); b != blocks.rend(); ++b) {
         auto& entries = (*b)->entries;
         for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
-            if (e->kind == Entry::Value && EqualsNoCase(e->value.name, value.name)) {
+            if (e->kind == Entry::Value && EqualNoCase(e->value.name, value.name)) {
                 std::string spelling = std::move(e->value.name);
                 e->value = value;
                 e->value.name = std::move(spelling);
@@ -443,7 +435,7 @@ bool RegHive::DeleteValue(const KeyPath& path, std::string_view name)
     bool removed = false;
     for (BlockIt block : BlocksOf(path)) {
         removed |= std::erase_if(block->entries, [&](const Entry& e) {
-            return e.kind == Entry::Value && EqualsNoCase(e.value.name, name);
+            return e.kind == Entry::Value && EqualNoCase(e.value.name, name);
         }) > 0;
     }
     return removed;

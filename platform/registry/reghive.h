@@ -35,6 +35,10 @@ namespace dm {
 
 using KeyPath = std::vector<std::string>;
 
+// True when path is prefix or lies below it; key names compare without
+// regard to case.
+bool IsKeyPathPrefix(const KeyPath& prefix, const KeyPath& path);
+
 class RegHive {
 public:
     RegHive();

@@ -2,6 +2,7 @@
 // everything below it, and import of a text into a hive.
 
 #include "common/ansitext.h"
+#include "common/text.h"
 #include "platform/registry/hivestore.h"
 #include "platform/registry/regeditformat.h"
 #include "platform/registry/reghive.h"
@@ -11,23 +12,6 @@
 #include <unordered_set>
 
 namespace dm {
-
-using regedit::EqualsNoCase;
-
-namespace {
-
-bool IsPrefixNoCase(const KeyPath& prefix, const KeyPath& path)
-{
-    if (prefix.size() > path.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (!EqualsNoCase(prefix[i], path[i]))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 std::string RegHive::Export(const KeyPath& path, std::string_view eol, bool leaveOutDenied,
                             regedit::RegTextEncoding encoding) const
@@ -57,7 +41,7 @@ std::string RegHive::Export(const KeyPath& path, std::string_view eol, bool leav
     if (!top.empty() || !BlocksOf(top).empty())
         emit(top);
     for (const auto& b : m_blocks) {
-        if (!b.localMachine || b.deletion || !IsPrefixNoCase(top, b.path))
+        if (!b.localMachine || b.deletion || !IsKeyPathPrefix(top, b.path))
             continue;
         // Keys only implied by this block come first, as a tree is read.
         for (std::size_t n = top.size() + 1; n <= b.path.size(); ++n)

@@ -1,5 +1,6 @@
 #include "platform/system/execute.h"
 
+#include "common/text.h"
 #include "platform/system/netbuiltin.h"
 #include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
@@ -27,9 +28,7 @@ namespace {
 // Program names without case and without ".exe".
 std::string ProgramKey(std::string_view name)
 {
-    std::string key(name);
-    for (char& c : key)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string key = LowerAscii(name);
     if (key.size() > 4 && key.compare(key.size() - 4, 4, ".exe") == 0)
         key.resize(key.size() - 4);
     return key;
@@ -136,7 +135,7 @@ unsigned long Start(std::string_view commandLine, ShowMode show, bool wait, int&
     std::string program = ProgramPath(args[0], searchPath);
     pid_t pid = 0;
     int error = Spawn(program, searchPath, args, show, pid);
-    if (error == ENOENT && program.size() > 4 && regedit::EqualsNoCase(program.substr(program.size() - 4), ".exe")) {
+    if (error == ENOENT && program.size() > 4 && EndsWithNoCase(program, ".exe")) {
         program.resize(program.size() - 4);
         error = Spawn(program, searchPath, args, show, pid);
     }

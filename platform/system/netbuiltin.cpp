@@ -1,5 +1,6 @@
 #include "platform/system/netbuiltin.h"
 
+#include "common/text.h"
 #include "platform/system/execute.h"
 #include "platform/files/network.h"
 #include "platform/files/profile.h"
@@ -17,7 +18,6 @@ namespace dm {
 
 namespace {
 
-using regedit::EqualsNoCase;
 
 // The computer where a RAS session of the user is connected, if any.
 std::optional<fs::path> SessionComputer(std::string_view user)
@@ -35,7 +35,7 @@ std::optional<fs::path> SessionComputer(std::string_view user)
             if (portUser.empty())
                 continue;
             const std::string domain = GetPrivateProfileString(port, "LogonDomain", "", ras);
-            if (EqualsNoCase(portUser, user) || (!domain.empty() && EqualsNoCase(domain + "\\" + portUser, user)))
+            if (EqualNoCase(portUser, user) || (!domain.empty() && EqualNoCase(domain + "\\" + portUser, user)))
                 return dir;
         }
     }
@@ -93,7 +93,7 @@ unsigned long RunNetShare(const std::vector<CommandArgument>& args)
     const std::string& first = args[2].text;
     auto eq = first.find('=');
     if (eq == std::string::npos) {
-        if (args.size() == 4 && (EqualsNoCase(args[3].text, "/delete") || EqualsNoCase(args[3].text, "/d")))
+        if (args.size() == 4 && (EqualNoCase(args[3].text, "/delete") || EqualNoCase(args[3].text, "/d")))
             return RemoveShare("", first);
         return winerr::InvalidParameter;
     }
@@ -149,7 +149,7 @@ unsigned long RunNetProgram(const std::vector<CommandArgument>& args, std::strin
 {
     if (args.size() < 2)
         return winerr::InvalidParameter;
-    if (EqualsNoCase(args[1].text, "send")) {
+    if (EqualNoCase(args[1].text, "send")) {
         if (args.size() < 3)
             return winerr::InvalidParameter;
         // The text is the command line after the name and one separating blank, as typed.
@@ -158,7 +158,7 @@ unsigned long RunNetProgram(const std::vector<CommandArgument>& args, std::strin
             ++start;
         return DeliverNetMessage(args[2].text, commandLine.substr(std::min(start, commandLine.size())));
     }
-    if (EqualsNoCase(args[1].text, "share"))
+    if (EqualNoCase(args[1].text, "share"))
         return RunNetShare(args);
     return winerr::NotSupported;
 }

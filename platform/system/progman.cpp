@@ -1,6 +1,7 @@
 #include "platform/system/progman.h"
 
 #include "common/ansitext.h"
+#include "common/text.h"
 #include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
 
@@ -83,19 +84,6 @@ std::string ExecArgument(const std::string& arg)
     return escaped;
 }
 
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool EndsWith(std::string_view text, std::string_view tail)
-{
-    return text.size() >= tail.size() && Lower(text.substr(text.size() - tail.size())) == tail;
-}
-
 // An item's command line: blanks separate, double quotes group.
 std::vector<std::string> SplitItemCommand(std::string_view commandLine)
 {
@@ -140,7 +128,7 @@ std::string ExecLine(std::string_view command)
     if (program.empty())
         program = args[0];
     std::string exec;
-    if (EndsWith(args[0], ".exe"))
+    if (EndsWithNoCase(args[0], ".exe"))
         exec = NetworkEnvironment();
     else
         exec = "xdg-open ";
@@ -159,7 +147,7 @@ bool ParseCommand(std::string_view command, std::string& name, std::string& args
     const auto open = command.find('(');
     if (open == std::string_view::npos || command.back() != ')')
         return false;
-    name = Lower(command.substr(0, open));
+    name = LowerAscii(command.substr(0, open));
     args = std::string(command.substr(open + 1, command.size() - open - 2));
     return true;
 }
@@ -241,7 +229,7 @@ unsigned long DeleteGroup(const std::string& group)
          !listing && it != end; it.increment(listing)) {
         const auto& entry = *it;
         const std::string name = entry.path().filename().string();
-        if (name.rfind(base + "-", 0) == 0 && EndsWith(name, ".desktop"))
+        if (name.rfind(base + "-", 0) == 0 && EndsWithNoCase(name, ".desktop"))
             fs::remove(entry.path(), ec);
     }
     return 0;
@@ -264,7 +252,7 @@ std::string MenuSlug(std::string_view title)
     std::string slug;
     for (char c : title) {
         if (std::isalnum(static_cast<unsigned char>(c)))
-            slug += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            slug += LowerAscii(c);
         else if (!slug.empty() && slug.back() != '-')
             slug += '-';
     }

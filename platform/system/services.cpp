@@ -1,5 +1,6 @@
 #include "platform/system/services.h"
 
+#include "common/numbers.h"
 #include "platform/files/network.h"
 #include "platform/files/profile.h"
 
@@ -20,11 +21,10 @@ unsigned long QueryServiceState(std::string_view service, unsigned long& state, 
     if (!dir)
         return winerr::BadNetPath;
     const std::string text = GetPrivateProfileString("Services", service, "", ServicesFile(*dir));
-    char* end = nullptr;
-    const unsigned long number = std::strtoul(text.c_str(), &end, 10);
-    if (text.empty() || end == text.c_str() || *end != '\0' || text[0] == '-')
+    const std::optional<std::uint32_t> number = ParseUInt32(text);
+    if (!number)
         return winerr::ServiceDoesNotExist;
-    state = number;
+    state = *number;
     return winerr::Success;
 }
 

@@ -7,6 +7,7 @@
 // contents); Dialmind.hw and Dialmind.usr start empty; the two runtime files
 // are small markers that carry a file version for the version check.
 
+#include "common/text.h"
 #include "platform/files/lzexpand.h"
 #include "setup/installer.h"
 
@@ -41,18 +42,11 @@ bool WriteCompressed(const fs::path& outDir, const std::string& installed, const
     return static_cast<bool>(out);
 }
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // The text between the tag that starts with open (up to its '>') and close,
 // found without regard to case; empty when either is missing.
 std::string Between(const std::string& text, const std::string& open, const std::string& close)
 {
-    const std::string lower = Lower(text);
+    const std::string lower = dm::LowerAscii(text);
     auto start = lower.find(open);
     if (start == std::string::npos)
         return {};
@@ -79,7 +73,7 @@ std::string LinksWithinDocument(const std::string& html)
         std::string target = html.substr(start, end - start);
         const std::size_t hash = target.find('#');
         const std::string page = target.substr(0, hash);
-        if (page.size() > 5 && Lower(page.substr(page.size() - 5)) == ".html" &&
+        if (page.size() > 5 && dm::EndsWithNoCase(page, ".html") &&
             page.find_first_of(":/\\") == std::string::npos)
             target = hash != std::string::npos ? target.substr(hash)
                                                : "#" + page.substr(0, page.size() - 5);

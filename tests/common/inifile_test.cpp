@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 
 using namespace dm;
 
@@ -68,19 +67,6 @@ TEST(IniReadTest, BinaryAndNulBytesAreOrdinaryText)
     EXPECT_EQ(ini.Value(std::string_view("a\0b", 3), std::string_view("k\0", 2)),
               std::string_view("v\xff\0", 3));
     EXPECT_EQ(ini.Text(), text);
-}
-
-TEST(IniReadTest, AtoiRules)
-{
-    EXPECT_EQ(AtoiValue("  -42abc"), -42);
-    EXPECT_EQ(AtoiValue("+7"), 7);
-    EXPECT_EQ(AtoiValue(""), 0);
-    EXPECT_EQ(AtoiValue("x12"), 0);
-    EXPECT_EQ(AtoiValue("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(AtoiValue("-99999999999999999999"), INT_MIN);
-    EXPECT_EQ(AtoiWrapped32("-1062731775"), 3232235521u);
-    EXPECT_EQ(AtoiWrapped32("3232235521"), 3232235521u);
-    EXPECT_EQ(AtoiWrapped32("4294967296"), 0u);
 }
 
 TEST(IniEditTest, LoadingAndWritingOneValueKeepsEveryOtherByte)

@@ -2,8 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace dm {
 namespace {
+
+TEST(AtoiRules, ReadWhatTheFilesHoldWithoutError)
+{
+    EXPECT_EQ(AtoiValue("  -42abc"), -42);
+    EXPECT_EQ(AtoiValue("\t\n+7"), 7);
+    EXPECT_EQ(AtoiValue(""), 0);
+    EXPECT_EQ(AtoiValue("x12"), 0);
+    EXPECT_EQ(AtoiValue("- 5"), 0);
+    EXPECT_EQ(AtoiValue("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(AtoiValue("-99999999999999999999"), INT_MIN);
+    EXPECT_EQ(AtoiValue("-2147483648"), INT_MIN);
+}
+
+TEST(AtoiRules, ThirtyTwoBitsReadSignedOrUnsigned)
+{
+    // A packed address with a first octet of 192 is stored signed.
+    EXPECT_EQ(AtoiWrapped32("-1062731775"), 3232235521u);
+    EXPECT_EQ(AtoiWrapped32("3232235521"), 3232235521u);
+    EXPECT_EQ(AtoiWrapped32("4294967296"), 0u);
+    EXPECT_EQ(AtoiWrapped32(" 12x"), 12u);
+    EXPECT_EQ(AtoiInt32("3232235521"), -1062731775);
+    EXPECT_EQ(AtoiInt32("4294967295"), -1);
+    EXPECT_EQ(AtoiInt32("-1"), -1);
+    EXPECT_EQ(AtoiInt32("junk"), 0);
+    // Digits beyond any integer type still wrap, modulo 2^32.
+    EXPECT_EQ(AtoiWrapped32("100000000000000000000000000000000000000000005"), 5u);
+}
 
 TEST(CheckedNumbers, TakeWholeDecimalsWithinTheirType)
 {
@@ -24,6 +53,20 @@ TEST(CheckedNumbers, RefuseWhatDoesNotFitInsteadOfWrapping)
     EXPECT_FALSE(ParseInt32("2147483648"));
     EXPECT_FALSE(ParseInt32("-2147483649"));
     EXPECT_FALSE(ParseUInt64("18446744073709551616"));
+}
+
+TEST(CheckedNumbers, TakeHexadecimalAfterItsPrefix)
+{
+    EXPECT_EQ(ParseUInt32DecimalOrHex("0x3FF"), 0x3FFu);
+    EXPECT_EQ(ParseUInt32DecimalOrHex("0XffffFFFF"), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseUInt32DecimalOrHex("255"), 255u);
+    // A leading zero is decimal, never octal: "010" is ten.
+    EXPECT_EQ(ParseUInt32DecimalOrHex("010"), 10u);
+    EXPECT_EQ(ParseUInt32DecimalOrHex("0xFF", 255), 255u);
+    EXPECT_FALSE(ParseUInt32DecimalOrHex("0x100", 255));
+    EXPECT_FALSE(ParseUInt32DecimalOrHex("256", 255));
+    for (const char* text : {"0x", "0x100000000", "0x-1", "0xg", "x10", "-0x1", " 0x1", "0x 1", "-1", "1e3"})
+        EXPECT_FALSE(ParseUInt32DecimalOrHex(text)) << '"' << text << '"';
 }
 
 TEST(CheckedNumbers, RefuseSignsBlanksAndOtherCharacters)

@@ -2,6 +2,7 @@
 // writes is what the server component reads, and a load and save keeps the
 // rest of the file (comments, order, keys nobody models) as it was.
 
+#include "database/groupsettings.h"
 #include "database/hardwarefile.h"
 #include "database/userfile.h"
 #include "platform/files/profile.h"
@@ -56,8 +57,38 @@ TEST_F(DatabaseFilesTest, HardwareFileRoundTripKeepsCommentsOrderAndForeignKeys)
     WriteNotificationSettings(batch, notices);
     WriteDefaultProfile(batch, profile);
     WriteGreetingRules(batch, greetings);
+    WriteLoggers(batch, {"RAS1"});
     ASSERT_TRUE(batch.Commit());
     EXPECT_EQ(ReadFile(Hw()), original);
+}
+
+TEST_F(DatabaseFilesTest, GroupSectionsAndLoggersGoIntoABatchWithTheRest)
+{
+    ProfileBatch hw(Hw());
+    WriteLoggers(hw, {"RAS1", "RAS2"});
+    ASSERT_TRUE(hw.Commit());
+    EXPECT_EQ(GetPrivateProfileString("Loggers", "RAS2", "", Hw()), "1");
+    EXPECT_TRUE(LoadPortSettings(Hw()).empty());
+
+    UserRecord account;
+    account.accountKey = "DOM\\joe";
+    account.totalTime = 900;
+    GroupSettings sales;
+    sales.sessionLimitOn = true;
+    sales.maxSessionTime = "0120";
+    sales.periodLimitOn = true;
+    sales.periodChoice = 1;
+    sales.periodMax = "3600";
+    ProfileBatch usr(Usr());
+    WriteUsageCounters(usr, account, true);
+    WriteGroupSettings(usr, GroupSectionName("DOM", "Sales"), sales);
+    ASSERT_TRUE(usr.Commit());
+    const UserDatabase users = LoadUserDatabase(Usr());
+    ASSERT_NE(users.FindAccount("DOM\\JOE"), nullptr);
+    EXPECT_EQ(users.FindAccount("DOM\\JOE")->totalTime, 900);
+    ASSERT_NE(users.FindGroup("DOM\\Sales"), nullptr);
+    EXPECT_EQ(*users.FindGroup("DOM\\Sales"), (Limits{false, 120, 0, 3600, PeriodWeek}));
+    EXPECT_EQ(GetPrivateProfileString("+DOM\\Sales", "MaxSessionTime", "", Usr()), "0120") << "as typed";
 }
 
 TEST_F(DatabaseFilesTest, UserFileRoundTripKeepsCommentsOrderAndGroups)

@@ -1,25 +1,18 @@
+#include "common/text.h"
+#include "common/timeformat.h"
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string>
 
 using namespace dm;
 
 namespace {
-
-std::uint32_t Local(int year, int month, int day, int hour = 0, int minute = 0)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    return static_cast<std::uint32_t>(std::mktime(&tm));
-}
 
 class PolicyEngineTest : public ::testing::Test {
 protected:
@@ -45,7 +38,7 @@ protected:
     HardwareDatabase hw;
     UserDatabase usr;
     PolicyEngine engine{hw, usr};
-    const std::uint32_t now = Local(2026, 3, 4, 10);
+    const std::uint32_t now = LocalTimeOf(2026, 3, 4, 10);
 };
 
 TEST_F(PolicyEngineTest, UndefinedAccountIsDeniedUnlessTheDefaultProfileIsAssigned)
@@ -155,13 +148,13 @@ TEST_F(PolicyEngineTest, GroupLimitsApplyOnlyWhereMoreGenerous)
 
 TEST(PeriodStartTest, DayWeekAndMonthStartAtLocalMidnight)
 {
-    const std::uint32_t sunday = Local(2026, 3, 8, 23, 30);
-    EXPECT_EQ(PeriodStart(sunday, PeriodDay), Local(2026, 3, 8));
-    EXPECT_EQ(PeriodStart(sunday, PeriodWeek), Local(2026, 3, 2)) << "weeks start on Monday";
-    EXPECT_EQ(PeriodStart(Local(2026, 3, 2, 0, 1), PeriodWeek), Local(2026, 3, 2));
-    EXPECT_EQ(PeriodStart(sunday, PeriodMonth), Local(2026, 3, 1));
+    const std::uint32_t sunday = LocalTimeOf(2026, 3, 8, 23, 30);
+    EXPECT_EQ(PeriodStart(sunday, PeriodDay), LocalTimeOf(2026, 3, 8));
+    EXPECT_EQ(PeriodStart(sunday, PeriodWeek), LocalTimeOf(2026, 3, 2)) << "weeks start on Monday";
+    EXPECT_EQ(PeriodStart(LocalTimeOf(2026, 3, 2, 0, 1), PeriodWeek), LocalTimeOf(2026, 3, 2));
+    EXPECT_EQ(PeriodStart(sunday, PeriodMonth), LocalTimeOf(2026, 3, 1));
     // Across the change to summer time (29 March 2026 in Europe/Berlin) a day still starts at 00:00.
-    EXPECT_EQ(PeriodStart(Local(2026, 3, 29, 12), PeriodDay), Local(2026, 3, 29));
+    EXPECT_EQ(PeriodStart(LocalTimeOf(2026, 3, 29, 12), PeriodDay), LocalTimeOf(2026, 3, 29));
     EXPECT_EQ(PeriodStart(sunday, PeriodNone), 0u);
 }
 
@@ -211,7 +204,7 @@ TEST(SessionCutTest, TotalTimeNeverOverflows)
 
 TEST(SessionCutTest, TheEarliestOfSessionTotalPeriodAndIdleCutsApplies)
 {
-    const std::uint32_t t = Local(2026, 3, 4, 10);
+    const std::uint32_t t = LocalTimeOf(2026, 3, 4, 10);
     Limits limits;
     limits.maxSessionTime = 600;
     limits.maxTotalTime = 1000;
@@ -235,14 +228,15 @@ TEST(SessionCutTest, PeriodAllowanceRunsOutWithinItsPeriodOnly)
     Limits limits;
     limits.periodMax = 3600;
     limits.periodType = PeriodDay;
-    const std::uint32_t morning = Local(2026, 3, 4, 9);
+    const std::uint32_t morning = LocalTimeOf(2026, 3, 4, 9);
     // 1000 s used today; two sessions side by side from 9:00 and 9:10 share the 2600 s left.
     EXPECT_EQ(PolicyEngine::PeriodCut(limits, 1000, morning + 600, {morning, morning + 600}), morning + 1600);
     // A session from yesterday evening counts from midnight.
-    const std::uint32_t midnight = Local(2026, 3, 4);
+    const std::uint32_t midnight = LocalTimeOf(2026, 3, 4);
     EXPECT_EQ(PolicyEngine::PeriodCut(limits, 0, midnight + 60, {midnight - 7200}), midnight + 3600);
     // Late in the day the period ends first: no cut, the next day brings a new allowance.
-    EXPECT_FALSE(PolicyEngine::PeriodCut(limits, 0, Local(2026, 3, 4, 23, 30), {Local(2026, 3, 4, 23, 30)}));
+    EXPECT_FALSE(
+        PolicyEngine::PeriodCut(limits, 0, LocalTimeOf(2026, 3, 4, 23, 30), {LocalTimeOf(2026, 3, 4, 23, 30)}));
     EXPECT_FALSE(PolicyEngine::PeriodCut(Limits{}, 0, morning, {morning}));
     limits.periodType = PeriodNone;
     EXPECT_FALSE(PolicyEngine::PeriodCut(limits, 0, morning, {morning})) << "an amount without a period";
@@ -250,12 +244,12 @@ TEST(SessionCutTest, PeriodAllowanceRunsOutWithinItsPeriodOnly)
 
 TEST(PeriodStartTest, NextPeriodStartsAtTheFollowingLocalMidnight)
 {
-    EXPECT_EQ(NextPeriodStart(Local(2026, 3, 28, 12), PeriodDay), Local(2026, 3, 29));
-    EXPECT_EQ(NextPeriodStart(Local(2026, 3, 29, 12), PeriodDay), Local(2026, 3, 30)) << "a 23-hour day";
-    EXPECT_EQ(NextPeriodStart(Local(2026, 3, 8, 23), PeriodWeek), Local(2026, 3, 9));
-    EXPECT_EQ(NextPeriodStart(Local(2026, 1, 31, 23), PeriodMonth), Local(2026, 2, 1));
-    EXPECT_EQ(NextPeriodStart(Local(2026, 2, 1), PeriodMonth), Local(2026, 3, 1)) << "a 28-day month";
-    EXPECT_EQ(NextPeriodStart(Local(2026, 2, 1), PeriodNone), 0u);
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 3, 28, 12), PeriodDay), LocalTimeOf(2026, 3, 29));
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 3, 29, 12), PeriodDay), LocalTimeOf(2026, 3, 30)) << "a 23-hour day";
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 3, 8, 23), PeriodWeek), LocalTimeOf(2026, 3, 9));
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 1, 31, 23), PeriodMonth), LocalTimeOf(2026, 2, 1));
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 2, 1), PeriodMonth), LocalTimeOf(2026, 3, 1)) << "a 28-day month";
+    EXPECT_EQ(NextPeriodStart(LocalTimeOf(2026, 2, 1), PeriodNone), 0u);
 }
 
 TEST_F(PolicyEngineTest, TotalTimeReachedAtTheLimitItself)
@@ -333,3 +327,55 @@ TEST_F(PolicyEngineTest, GreetingNamesTheUserWithoutTheDomain)
 }
 
 } // namespace
+
+namespace {
+
+// Sets TZ for one test and puts the old one back.
+class ZoneScope {
+public:
+    explicit ZoneScope(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ"))
+            m_old = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneScope()
+    {
+        if (m_old)
+            setenv("TZ", m_old->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> m_old;
+};
+
+} // namespace
+
+TEST(PeriodStartTest, PeriodCutsHoldAtBothEndsOfThe32BitTimes)
+{
+    Limits limits;
+    limits.periodMax = 10000;
+    {
+        // February 2106: the next month starts after the last 32-bit time.
+        const ZoneScope zone("UTC0");
+        limits.periodType = PeriodMonth;
+        const std::uint32_t late = 0xFFFFFFFFu - 20000;
+        EXPECT_GT(NextPeriodStartAt(late, PeriodMonth), std::int64_t{0xFFFFFFFF});
+        EXPECT_EQ(NextPeriodStart(late, PeriodMonth), 0xFFFFFFFFu);
+        EXPECT_EQ(PolicyEngine::PeriodCut(limits, 0, late, {late}), late + 10000);
+    }
+    {
+        // 01:00 UTC on the first day is still 31 December 1969 five hours west.
+        const ZoneScope zone("EST5");
+        limits.periodType = PeriodDay;
+        EXPECT_EQ(PeriodStartAt(3600, PeriodDay), -19 * 3600);
+        EXPECT_EQ(NextPeriodStartAt(3600, PeriodDay), 5 * 3600);
+        EXPECT_EQ(PolicyEngine::PeriodCut(limits, 0, 3600, {3600}), 13600u);
+        limits.periodMax = 20000; // the day ends first
+        EXPECT_FALSE(PolicyEngine::PeriodCut(limits, 0, 3600, {3600}));
+    }
+}

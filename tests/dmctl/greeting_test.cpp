@@ -50,7 +50,12 @@ TEST_F(DmctlGreetingTest, BadArgumentsAndMissingDatabasesFail)
     EXPECT_EQ(Preview({"--color", "red"}).status, 2);
     const auto missing = RunDmctl({"greeting", "preview", (m_dir / "none").string()});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("Dialmind.hw"), std::string::npos);
+    EXPECT_NE(missing.err.find("no database directory"), std::string::npos) << missing.err;
+    // A database directory without the file.
+    std::filesystem::create_directories(m_dir / "empty");
+    const auto noFile = RunDmctl({"greeting", "preview", (m_dir / "empty").string()});
+    EXPECT_EQ(noFile.status, 1);
+    EXPECT_NE(noFile.err.find("Dialmind.hw"), std::string::npos) << noFile.err;
 }
 
 } // namespace

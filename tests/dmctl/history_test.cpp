@@ -59,6 +59,11 @@ TEST_F(DmctlHistoryTest, PrintsWhatTheWindowsSaveAsWrites)
     EXPECT_EQ(all.out, Golden("saved-all.csv"));
     auto range = RunDmctl({"history", m_db.str(), "--from", "881300000", "--to", "881330000", "--columns", "638"});
     EXPECT_EQ(range.out, Golden("saved-all.csv"));
+    // TIME is also a local date, as in every command that takes it.
+    auto dates = RunDmctl({"history", m_db.str(), "--from", "1997-12-05", "--to", "1997-12-05", "--columns", "638"});
+    EXPECT_EQ(dates.out, Golden("saved-all.csv")) << dates.err;
+    auto day = RunDmctl({"history", m_db.str(), "--scope", "1", "--date", "1997-12-05 23:59:59", "--columns", "638"});
+    EXPECT_EQ(day.out, Golden("saved-all.csv")) << day.err;
 
     auto seconds = History({"--columns", "0x201", "--seconds", "--user", "ANNA"});
     EXPECT_EQ(seconds.out, "Time/Date,Lasted\n12/05/97 13:00:00,3725,\n12/05/97 12:00:00, ,\n");
@@ -102,4 +107,65 @@ TEST_F(DmctlHistoryTest, BadArgumentsAndUnknownDomainsFail)
     EXPECT_EQ(group.status, 1);
     EXPECT_NE(group.err.find("Error getting PDC ("), std::string::npos);
     EXPECT_EQ(group.out, "Time/Date\n");
+}
+
+namespace {
+
+// A network of the test's own, so that the manager's stored options it
+// writes reach no other test.
+class DmctlHistoryOptionsTest : public DmctlHistoryTest {
+protected:
+    void SetUp() override
+    {
+        DmctlHistoryTest::SetUp();
+        if (const char* old = std::getenv("DIALMIND_NETWORK"))
+            m_oldNetwork = old;
+        const std::string root = (m_net / "net").string();
+        ::setenv("DIALMIND_NETWORK", root.c_str(), 1);
+        ASSERT_EQ(RunDmctl({"net", "init", root}).status, 0);
+    }
+    void TearDown() override
+    {
+        if (m_oldNetwork.empty())
+            ::unsetenv("DIALMIND_NETWORK");
+        else
+            ::setenv("DIALMIND_NETWORK", m_oldNetwork.c_str(), 1);
+    }
+    void Store(const std::string& name, const std::string& value)
+    {
+        ASSERT_EQ(RunDmctl({"reg", "set", ".", "Software\\Osterhall Software\\Dialminder\\System", name, "--dword",
+                            value})
+                      .status,
+                  0);
+    }
+    TempDir m_net;
+    std::string m_oldNetwork;
+};
+
+} // namespace
+
+TEST_F(DmctlHistoryOptionsTest, WhatIsNotGivenFollowsTheStoredHistoryOptions)
+{
+    Store("HistoryViewColumns", "513"); // time and lasted
+    Store("HistoryViewSeconds", "1");
+    Store("BrowseScope", "2");
+    const std::string inSeconds = "Time/Date,Lasted\n12/05/97 13:00:00,3725,\n12/05/97 12:00:00, ,\n";
+    const std::string asClock = "Time/Date,Lasted\n12/05/97 13:00:00,01:02:05,\n12/05/97 12:00:00, ,\n";
+    // The stored mask and the stored seconds option, as the pane shows them.
+    auto stored = RunDmctl({"history", m_db.str(), "--scope", "1", "--date", kDec05Noon, "--user", "anna"});
+    EXPECT_EQ(stored.status, 0) << stored.err;
+    EXPECT_EQ(stored.out, inSeconds);
+    EXPECT_EQ(RunDmctl({"history", m_db.str(), "--scope", "1", "--date", kDec05Noon, "--user", "anna", "--hhmmss"})
+                  .out,
+              asClock);
+    EXPECT_EQ(RunDmctl({"history", m_db.str(), "--scope", "1", "--date", kDec05Noon, "--seconds", "--hhmmss"}).status,
+              2);
+    // The stored scope: seven days from the day before still hold Dec 5.
+    auto scope = RunDmctl({"history", m_db.str(), "--date", "881233200", "--user", "anna"});
+    EXPECT_EQ(scope.status, 0) << scope.err;
+    EXPECT_EQ(scope.out, inSeconds);
+    Store("BrowseScope", "1");
+    EXPECT_EQ(RunDmctl({"history", m_db.str(), "--date", "881233200", "--user", "anna"}).out, "Time/Date,Lasted\n");
+    Store("HistoryViewSeconds", "0");
+    EXPECT_EQ(RunDmctl({"history", m_db.str(), "--date", kDec05Noon, "--user", "anna"}).out, asClock);
 }

@@ -30,6 +30,9 @@ TEST(DmctlLogTest, ListsRecordsAsCsvInTimeOrder)
                            "--to", std::to_string(kDec05NoonTime)});
     EXPECT_EQ(range.out, expected);
     EXPECT_EQ(RunDmctl({"log", "list", db.str(), "--scope", "4", "--date", "0"}).out, expected);
+    // The same days named by local dates.
+    EXPECT_EQ(RunDmctl({"log", "list", db.str(), "--scope", "1", "--date", "1997-12-05 08:00"}).out, expected);
+    EXPECT_EQ(RunDmctl({"log", "list", db.str(), "--from", "1997-12-04", "--to", "1997-12-05"}).out, expected);
 
     WriteFile(db / "Dialmind.log", day);
     auto legacy = RunDmctl({"log", "list", db.str(), "--legacy"});
@@ -50,9 +53,19 @@ TEST(DmctlLogTest, BadArgumentsAndEmptyLogDataFail)
     EXPECT_NE(RunDmctl({"log", "list", db.str(), "--scope", "1"}).status, 0);
     EXPECT_NE(RunDmctl({"log", "list", db.str(), "--from", "-5", "--to", "2"}).status, 0);
     EXPECT_NE(RunDmctl({"log", "list", db.str(), "--from", "4294967296", "--to", "2"}).status, 0);
+    auto notADay = RunDmctl({"log", "list", db.str(), "--scope", "1", "--date", "1997-02-29"});
+    EXPECT_EQ(notADay.status, 2);
+    EXPECT_NE(notADay.err.find("--date: '1997-02-29' is no time"), std::string::npos) << notADay.err;
+    auto hex = RunDmctl({"log", "list", db.str(), "--from", "0x10", "--to", "2"});
+    EXPECT_NE(hex.err.find("--from: '0x10' is no time"), std::string::npos) << hex.err;
     EXPECT_NE(RunDmctl({"log", "remove"}).status, 0);
     auto help = RunDmctl({"log", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("time,server,port,kind,user,duration,ip,reason,ipx,netbios"),
               std::string::npos);
+    // The word TIME is explained once, for every command.
+    auto top = RunDmctl({"--help"});
+    EXPECT_EQ(top.status, 0);
+    EXPECT_NE(top.out.find("TIME, wherever a command takes it, is seconds since 1970"), std::string::npos) << top.out;
+    EXPECT_NE(top.out.find("\"YYYY-MM-DD[ HH:MM[:SS]]\""), std::string::npos) << top.out;
 }

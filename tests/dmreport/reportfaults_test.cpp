@@ -2,6 +2,7 @@
 // as "Report created ok.", and no path leaves the network or the working
 // directory's own files.
 
+#include "common/timeformat.h"
 #include "dmreport/reportjob.h"
 #include "tests/dmreport/scriptfixture.h"
 
@@ -51,9 +52,9 @@ protected:
 TEST_F(ReportFaults, AnEventInBothTheLegacyLogAndADayFileCountsOnce)
 {
     // A migration whose rename failed: the day file's event is still in Dialmind.log.
-    m_fixture.Db().AddLegacyLog("[ras1\\com1]\r\n" + std::to_string(LocalTime(2026, 3, 16, 8, 0, 0)) +
+    m_fixture.Db().AddLegacyLog("[ras1\\com1]\r\n" + std::to_string(LocalTimeOf(2026, 3, 16, 8, 0, 0)) +
                                 "=H1800_DOM\\SMITH?0\r\n");
-    ASSERT_EQ(Run(Custom(LocalTime(2026, 3, 16, 1, 0, 0), LocalTime(2026, 3, 16, 23, 0, 0))), 0);
+    ASSERT_EQ(Run(Custom(LocalTimeOf(2026, 3, 16, 1, 0, 0), LocalTimeOf(2026, 3, 16, 23, 0, 0))), 0);
     EXPECT_EQ(Output(), "Report of usage time per UserID\r\nData from 03/16/26 01:00.\r\n"
                         "Data until 03/16/26 23:00.\r\nDOM\\SMITH,1800,1\r\nDOM\\ann,59,1\r\n");
 }
@@ -62,10 +63,10 @@ TEST_F(ReportFaults, ALongCustomPeriodReadsTheDayFilesOfThePeriodOnly)
 {
     // A stray copy of a day file is not a day file, however long the period.
     m_fixture.Db().AddDayFile("2026-Mar-18 - Copy",
-                              "[RAS1\\COM1]\r\n" + std::to_string(LocalTime(2026, 3, 18, 10, 0, 0)) +
+                              "[RAS1\\COM1]\r\n" + std::to_string(LocalTimeOf(2026, 3, 18, 10, 0, 0)) +
                                   "=H5000_DOM\\stray?0\r\n");
-    for (const std::uint32_t from : {LocalTime(2026, 3, 17, 12, 0, 0), LocalTime(2024, 1, 1, 0, 0, 0)}) {
-        ASSERT_EQ(Run(Custom(from, LocalTime(2026, 3, 19, 0, 0, 0))), 0);
+    for (const std::uint32_t from : {LocalTimeOf(2026, 3, 17, 12, 0, 0), LocalTimeOf(2024, 1, 1, 0, 0, 0)}) {
+        ASSERT_EQ(Run(Custom(from, LocalTimeOf(2026, 3, 19, 0, 0, 0))), 0);
         EXPECT_THAT(Output(), HasSubstr("DOM\\ann,"));
         EXPECT_THAT(Output(), HasSubstr("DOM\\legacy,45,1\r\n"));
         EXPECT_THAT(Output(), ::testing::Not(HasSubstr("stray")));

@@ -1,5 +1,6 @@
 // The script reading and the run of dmreport, in process.
 
+#include "common/timeformat.h"
 #include "dmreport/reportjob.h"
 #include "platform/files/network.h"
 #include "tests/dmreport/scriptfixture.h"
@@ -125,15 +126,15 @@ TEST_F(ReportJob, BareNameIsLookedForInTheWindowsDirectoryFirst)
 TEST_F(ReportJob, CustomPeriodComesFromTheScript)
 {
     m_fixture.WriteScript("s.dat", m_fixture.Settings(1, 5) + "TimePeriodFrom=" +
-                                       std::to_string(LocalTime(2026, 3, 10, 12, 0, 0)) +
+                                       std::to_string(LocalTimeOf(2026, 3, 10, 12, 0, 0)) +
                                        "\r\nTimePeriodTo=" +
-                                       std::to_string(LocalTime(2026, 3, 17, 12, 0, 0)) + "\r\n");
+                                       std::to_string(LocalTimeOf(2026, 3, 17, 12, 0, 0)) + "\r\n");
     EXPECT_EQ(Run("s.dat"), 0);
     EXPECT_EQ(ReadFile(m_fixture.Work() / "out.csv"), Golden("type1-period5.csv", ""));
 
     // Without TimePeriodTo the period stays open towards the future.
     m_fixture.WriteScript("s.dat", m_fixture.Settings(1, 5) + "TimePeriodFrom=" +
-                                       std::to_string(LocalTime(2026, 3, 18, 12, 0, 0)) + "\r\n");
+                                       std::to_string(LocalTimeOf(2026, 3, 18, 12, 0, 0)) + "\r\n");
     EXPECT_EQ(Run("s.dat"), 0);
     EXPECT_EQ(ReadFile(m_fixture.Work() / "out.csv"),
               "Report of usage time per UserID\r\nData from 03/18/26 12:00.\r\n"

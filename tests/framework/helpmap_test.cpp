@@ -4,6 +4,8 @@
 #include "tests/support/tempdir.h"
 
 #include <QLabel>
+#include <QScreen>
+#include <QTest>
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
@@ -67,7 +69,7 @@ TEST(HelpMap, ShippedPagesExistForEveryContext)
     HelpMap map;
     ASSERT_TRUE(map.Load(std::filesystem::path(DM_SOURCE_DIR) / "docs" / "help"));
     EXPECT_TRUE(map.Errors().empty());
-    for (int context : {1, 100, 14, 15, 67, 68, 72, 73, 75}) {
+    for (int context : {1, 100, 110, 120, 130, 14, 15, 67, 68, 72, 73, 75}) {
         ASSERT_TRUE(map.Find(context)) << context;
         EXPECT_TRUE(std::filesystem::exists(map.PagePath(context))) << context;
     }
@@ -94,4 +96,17 @@ TEST(HelpWindow, OpensTopicsAndInstallsPopupsAsWhatsThis)
     EXPECT_TRUE(field.whatsThis().contains("seconds"));
     EXPECT_FALSE(CHelpWindow::InstallWhatsThis(&field, 1)) << "a topic gives no What's This text";
     window->close();
+}
+
+TEST(HelpWindow, EscClosesIt)
+{
+    setenv("DIALMIND_HELP_DIR", (std::string(DM_SOURCE_DIR) + "/docs/help").c_str(), 1);
+    ASSERT_TRUE(CHelpWindow::ShowContext(1));
+    CHelpWindow* window = CHelpWindow::SharedWindow();
+    ASSERT_NE(window, nullptr);
+    // Whole on the screen.
+    EXPECT_TRUE(window->screen()->availableGeometry().contains(window->geometry()))
+        << window->geometry().width() << "x" << window->geometry().height();
+    QTest::keyClick(window->Browser(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
 }

@@ -27,6 +27,7 @@ public:
     }
     QLineEdit* m_edit;
     bool m_refuse = false;
+    bool m_refuseCheck = false;
     int m_inits = 0;
 
 protected:
@@ -35,6 +36,11 @@ protected:
         ++m_inits;
         m_edit->setText("loaded"); // loading is not a change
         m_log.push_back("init " + Title().toStdString());
+    }
+    bool OnCheck() override
+    {
+        m_log.push_back("check " + Title().toStdString());
+        return !m_refuseCheck;
     }
     bool OnApply() override
     {
@@ -79,8 +85,8 @@ TEST(PropertySheet, OkAppliesEveryShownPageAndClosesWhenAllAccept)
     Sheet s;
     s.sheet.show();
     s.sheet.OkButton()->click();
-    EXPECT_EQ(s.log, (std::vector<std::string>{"init Display", "apply Display"}))
-        << "a page never shown is not applied";
+    EXPECT_EQ(s.log, (std::vector<std::string>{"init Display", "check Display", "apply Display"}))
+        << "a page never shown is not checked or applied";
     EXPECT_EQ(s.sheet.result(), QDialog::Accepted);
     EXPECT_FALSE(s.sheet.isVisible());
 }
@@ -102,6 +108,28 @@ TEST(PropertySheet, RefusingPageKeepsTheSheetOpenOnThatPage)
     s.sheet.OkButton()->click();
     EXPECT_FALSE(s.sheet.isVisible());
     EXPECT_EQ(s.log.back(), "apply History View");
+}
+
+TEST(PropertySheet, APageThatRefusesItsCheckStopsEveryPageBeforeAnyApplies)
+{
+    Sheet s;
+    s.sheet.show();
+    s.sheet.SetActivePage(1);
+    s.second->m_refuseCheck = true;
+    s.sheet.SetActivePage(0);
+    s.log.clear();
+    s.sheet.OkButton()->click();
+    EXPECT_TRUE(s.sheet.isVisible());
+    EXPECT_EQ(s.sheet.ActiveIndex(), 1) << "the refusing page is brought to the front";
+    EXPECT_EQ(s.log, (std::vector<std::string>{"check Display", "check History View"}))
+        << "the first page is not applied although it comes first";
+
+    s.second->m_refuseCheck = false;
+    s.log.clear();
+    s.sheet.OkButton()->click();
+    EXPECT_FALSE(s.sheet.isVisible());
+    EXPECT_EQ(s.log, (std::vector<std::string>{"check Display", "check History View", "apply Display",
+                                               "apply History View"}));
 }
 
 TEST(PropertySheet, ApplyButtonFollowsModifiedPagesAndKeepsSheetOpen)
@@ -145,4 +173,16 @@ TEST(PropertySheet, HelpAndContextHelpButtonsOnRequest)
     sheet.show();
     EXPECT_TRUE(sheet.HelpButton()->isVisible());
     EXPECT_EQ(sheet.windowTitle(), "System Settings");
+}
+
+TEST(PropertySheet, TheKeyboardStartsOnTheShownPagesFirstField)
+{
+    Sheet s;
+    s.sheet.SetActivePage(1);
+    s.sheet.show();
+    EXPECT_EQ(s.sheet.focusWidget(), s.second->m_edit);
+    s.sheet.hide();
+    s.sheet.SetActivePage(0);
+    s.sheet.show();
+    EXPECT_EQ(s.sheet.focusWidget(), s.first->m_edit);
 }

@@ -1,8 +1,11 @@
 // The hardware settings file as the manager loads and saves it.
 
 #include "manager/core/hardwaresettings.h"
+#include "database/policyform.h"
 #include "platform/files/profile.h"
 #include "tests/manager/corefixture.h"
+
+#include <filesystem>
 
 using namespace dm;
 using dm::test::ReadFile;
@@ -62,123 +65,165 @@ TEST_F(HardwareSettingsTest, MissingFileReadsAsEmptyAndDefaultsOff)
     EXPECT_EQ(m_settings.Default().maxTotalTime, 0);
 }
 
-TEST_F(HardwareSettingsTest, RuleMaskBitsSelectRulesAndRoundTrip)
+TEST_F(HardwareSettingsTest, RuleMaskBitsSelectRulesAndOnlyChangedKeysAreWritten)
 {
     Write("[Greetings]\r\nRuleMask=5\r\nRule0Text=\"  Welcome  \"\r\nRule1Text=Off\r\n");
     m_settings.Load();
-    const GreetingRules& rules = m_settings.Greetings();
-    EXPECT_TRUE(rules.rules[0].active);
-    EXPECT_FALSE(rules.rules[1].active);
-    EXPECT_TRUE(rules.rules[2].active);
-    EXPECT_EQ(rules.rules[0].text, "  Welcome  ");
-    EXPECT_EQ(rules.rules[2].text, "");
+    const GreetingRules shown = m_settings.Greetings();
+    EXPECT_TRUE(shown.rules[0].active);
+    EXPECT_FALSE(shown.rules[1].active);
+    EXPECT_TRUE(shown.rules[2].active);
+    EXPECT_EQ(shown.rules[0].text, "  Welcome  ");
 
-    ASSERT_TRUE(m_settings.Save());
-    EXPECT_EQ(Value("Greetings", "RuleMask"), "5");
-    EXPECT_EQ(Value("Greetings", "Rule0Text"), "  Welcome  ");
-    EXPECT_NE(ReadFile(m_db / "Dialmind.hw").find("Rule0Text=\"  Welcome  \""), std::string::npos);
-
-    m_settings.Greetings().rules[1].active = true;
-    m_settings.Greetings().rules[0].active = false;
-    m_settings.Save();
+    GreetingRules edited = shown;
+    edited.rules[1].active = true;
+    edited.rules[0].active = false;
+    edited.rules[2].text = "Bye";
+    ASSERT_TRUE(m_settings.SaveGreetingChanges(shown, edited));
     EXPECT_EQ(Value("Greetings", "RuleMask"), "6");
+    EXPECT_NE(ReadFile(m_db / "Dialmind.hw").find("Rule2Text=\"Bye\""), std::string::npos);
+    // Unchanged texts keep the form the file had.
+    EXPECT_NE(ReadFile(m_db / "Dialmind.hw").find("Rule1Text=Off"), std::string::npos);
+    EXPECT_EQ(m_settings.Greetings().RuleMask(), 6);
 }
 
-TEST_F(HardwareSettingsTest, RuleTextsKeepTheirVisibleLimit)
+TEST_F(HardwareSettingsTest, TextsCountCharactersNotBytes)
 {
-    Write("[Greetings]\r\nRule1Text=" + std::string(450, 'x') + "\r\n");
-    m_settings.Load();
-    EXPECT_EQ(m_settings.Greetings().rules[1].text.size(), 399u);
+    // 399 letters, each two bytes: the whole text, through a save and a reload.
+    std::string text;
+    for (int i = 0; i < 399; ++i)
+        text += "\xC3\xBC";
+    GreetingRules shown;
+    GreetingRules edited;
+    edited.rules[0].text = text;
+    ASSERT_TRUE(m_settings.SaveGreetingChanges(shown, edited));
+    HardwareSettings again;
+    again.SetFile(HardwareFile());
+    again.Load();
+    EXPECT_EQ(again.Greetings().rules[0].text, text);
+
+    // A longer text is cut at a letter, never inside one.
+    Write("[General]\r\nNotify1=60\r\nNotify1Text=" + text + text + "\r\n");
+    again.Load();
+    const std::string& notice = again.Notifications().notices[0].text;
+    EXPECT_EQ(CharacterCount(notice), kNoticeTextLimit);
+    EXPECT_EQ(notice.size(), 2 * kNoticeTextLimit);
 }
 
 TEST_F(HardwareSettingsTest, StaticAddressAboveHalfRangeIsNegativeAndRoundTrips)
 {
     const std::uint32_t address = (192u << 24) | (168u << 16) | 1u; // 192.168.0.1
-    m_settings.AddPortSettings("RAS1", "COM2");
-    m_settings.Ports()[0].staticIP = address;
-    ASSERT_TRUE(m_settings.Save());
+    const PortSettings shown = m_settings.ReadPort("RAS1", "COM2");
+    PortSettings edited = shown;
+    edited.staticIP = address;
+    ASSERT_TRUE(m_settings.SavePortChanges(shown, edited));
     EXPECT_EQ(Value("RAS1\\COM2", "StaticIP"), "-1062731775");
-
-    HardwareSettings again;
-    again.SetFile(HardwareFile());
-    again.Load();
-    ASSERT_EQ(again.Ports().size(), 1u);
-    EXPECT_EQ(again.Ports()[0].staticIP, address);
+    // A new section gets only the key the page set.
+    EXPECT_EQ(Value("RAS1\\COM2", "MaxSessionTime"), "<missing>");
+    EXPECT_EQ(m_settings.ReadPort("RAS1", "COM2").staticIP, address);
 }
 
 TEST_F(HardwareSettingsTest, NoticeTurnedOffKeepsNoText)
 {
     Write("[General]\r\nNotify1=120\r\nNotify1Text=\"Two minutes left\"\r\nNotify2=30\r\n"
           "Notify2Text=\"Thirty seconds\"\r\n");
-    m_settings.LoadNotificationSettings();
-    EXPECT_EQ(m_settings.Notifications().notices[1].text, "Thirty seconds");
-    m_settings.Notifications().notices[1].seconds = 0;
-    ASSERT_TRUE(m_settings.SaveNotificationSettings());
+    m_settings.Load();
+    const NotificationSettings shown = m_settings.Notifications();
+    EXPECT_EQ(shown.notices[1].text, "Thirty seconds");
+    NotificationSettings edited = shown;
+    edited.notices[1].seconds = 0;
+    ASSERT_TRUE(m_settings.SaveNotificationChanges(shown, edited));
     EXPECT_EQ(Value("General", "Notify2"), "0");
-    EXPECT_EQ(Value("General", "Notify2Text"), "");
     EXPECT_NE(ReadFile(m_db / "Dialmind.hw").find("Notify2Text=\"\""), std::string::npos);
-
-    m_settings.LoadNotificationSettings();
-    EXPECT_EQ(m_settings.Notifications().notices[0].seconds, 120);
     EXPECT_EQ(m_settings.Notifications().notices[0].text, "Two minutes left");
-    EXPECT_EQ(m_settings.Notifications().notices[1].seconds, 0);
     EXPECT_EQ(m_settings.Notifications().notices[1].text, "");
 }
 
-TEST_F(HardwareSettingsTest, ReAddedPortRewritesNumbersAndKeepsAccessLists)
+TEST_F(HardwareSettingsTest, EditorsKeepWhatOtherWritersChanged)
 {
-    Write("[RAS1\\COM1]\r\nMaxSessionTime=900\r\nStaticIP=5\r\nAllowedUser=\"DOM\\joe;\"\r\n"
-          "AllowedGroup=\"DOM\\Sales;\"\r\n");
-    // The table no longer holds the port (as after it was dropped).
-    const int index = m_settings.AddPortSettings("RAS1", "COM1");
-    EXPECT_EQ(index, 0);
-    EXPECT_EQ(Value("RAS1\\COM1", "MaxSessionTime"), "0");
-    EXPECT_EQ(Value("RAS1\\COM1", "StaticIP"), "0");
-    ASSERT_TRUE(m_settings.LoadPortAccessLists("RAS1", "COM1"));
-    EXPECT_EQ(m_settings.AccessLists().allowedUsers, "DOM\\joe;");
-    EXPECT_EQ(m_settings.AccessLists().allowedGroups, "DOM\\Sales;");
-}
+    Write("[Default]\r\nMaxSessionTime=100\r\nPeriodMax=50\r\nAssignDefault=1\r\n"
+          "[RAS1\\COM5]\r\nMaxSessionTime=500\r\n[RAS1\\COM6]\r\nMaxSessionTime=600\r\n"
+          "[RAS1\\COM7]\r\nMaxSessionTime=700\r\nStaticIP=7\r\n");
+    m_settings.Load();
+    HardwareSettings other;
+    other.SetFile(HardwareFile());
+    other.Load();
 
-TEST_F(HardwareSettingsTest, AccessListsAreWrittenQuotedAndOnlyThere)
-{
-    m_settings.AddPortSettings("RAS1", "COM1");
-    m_settings.AccessLists().allowedUsers = "DOM\\ann;DOM\\bob;";
-    m_settings.AccessLists().allowedGroups = "RAS1\\Local\\;";
-    ASSERT_TRUE(m_settings.SavePortAccessLists("RAS1", "COM3"));
-    EXPECT_EQ(Value("RAS1\\COM3", "AllowedUser"), "DOM\\ann;DOM\\bob;");
-    EXPECT_EQ(Value("RAS1\\COM3", "AllowedGroup"), "RAS1\\Local\\;");
-    EXPECT_EQ(Value("RAS1\\COM1", "AllowedUser"), "<missing>");
-    // A port whose section has no lists reads empty lists.
-    m_settings.LoadPortAccessLists("RAS9", "COM1");
-    EXPECT_EQ(m_settings.AccessLists().allowedUsers, "");
-}
+    // This manager opens COM6 and COM7, the other changes COM5, COM7 and the
+    // default profile meanwhile.
+    const PortSettings com6 = m_settings.ReadPort("RAS1", "COM6");
+    const PortSettings com7 = m_settings.ReadPort("RAS1", "COM7");
+    const DefaultProfile profile = m_settings.Default();
+    PortSettings otherCom5 = other.ReadPort("RAS1", "COM5");
+    PortSettings otherCom7 = other.ReadPort("RAS1", "COM7");
+    const PortSettings shown5 = otherCom5, shown7 = otherCom7;
+    otherCom5.maxSessionTime = 555;
+    otherCom7.staticIP = 77;
+    ASSERT_TRUE(other.SavePortChanges(shown5, otherCom5));
+    ASSERT_TRUE(other.SavePortChanges(shown7, otherCom7));
+    DefaultProfile otherProfile = other.Default();
+    otherProfile.periodMax = 99;
+    ASSERT_TRUE(other.SaveDefaultChanges(other.Default(), otherProfile));
 
-TEST_F(HardwareSettingsTest, DefaultProfileWritesAllSevenKeys)
-{
-    DefaultProfile& profile = m_settings.Default();
-    profile.maxSessionTime = 3600;
-    profile.maxTotalTime = 36000;
-    profile.expiryTime = 30;
-    profile.periodMax = 7200;
-    profile.periodType = 2;
-    profile.noDuplicate = true;
-    profile.assignDefault = false;
-    ASSERT_TRUE(m_settings.SaveDefaultProfile());
-    const std::vector<std::string> keys = GetPrivateProfileKeyNames("Default", HardwareFile());
-    const std::vector<std::string> expected = {"MaxSessionTime", "MaxTotalTime", "ExpiryTime", "PeriodMax",
-                                               "PeriodType", "NoDuplicate", "AssignDefault"};
-    EXPECT_EQ(keys, expected);
+    PortSettings edited6 = com6;
+    edited6.maxSessionTime = 666;
+    ASSERT_TRUE(m_settings.SavePortChanges(com6, edited6));
+    ASSERT_TRUE(m_settings.SavePortChanges(com7, com7)); // OK without a change
+    DefaultProfile edited = profile;
+    edited.assignDefault = false;
+    ASSERT_TRUE(m_settings.SaveDefaultChanges(profile, edited));
+
+    EXPECT_EQ(Value("RAS1\\COM5", "MaxSessionTime"), "555");
+    EXPECT_EQ(Value("RAS1\\COM6", "MaxSessionTime"), "666");
+    EXPECT_EQ(Value("RAS1\\COM7", "StaticIP"), "77");
+    EXPECT_EQ(Value("Default", "PeriodMax"), "99");
     EXPECT_EQ(Value("Default", "AssignDefault"), "0");
-    EXPECT_EQ(Value("Default", "NoDuplicate"), "1");
+    EXPECT_EQ(Value("Default", "MaxSessionTime"), "100");
+    // The saves leave this manager's copies as the file holds them.
+    EXPECT_EQ(m_settings.Default().periodMax, 99);
+}
 
-    HardwareSettings again;
-    again.SetFile(HardwareFile());
-    again.Load();
-    EXPECT_EQ(again.Default().periodType, 2);
-    EXPECT_EQ(again.Default().expiryTime, 30);
-    EXPECT_TRUE(again.Default().noDuplicate);
-    // A save never removes a port section that is no longer in the table.
-    EXPECT_TRUE(again.Ports().empty());
+TEST_F(HardwareSettingsTest, RefreshReadsAFileAnotherWriterChanged)
+{
+    Write("[RAS1\\COM1]\r\nMaxSessionTime=1\r\n");
+    m_settings.Load();
+    EXPECT_FALSE(m_settings.Refresh());
+    Write("[RAS1\\COM1]\r\nMaxSessionTime=1\r\n[RAS1\\COM2]\r\nMaxSessionTime=2\r\n");
+    EXPECT_TRUE(m_settings.Refresh());
+    ASSERT_EQ(m_settings.Ports().size(), 2u);
+    EXPECT_EQ(m_settings.ReadPort("RAS1", "COM2").maxSessionTime, 2);
+}
+
+TEST_F(HardwareSettingsTest, LongAccessListsStayWholeThroughAnotherFieldsSave)
+{
+    std::string users;
+    while (users.size() < 12000)
+        users += "LQHQ\\Group" + std::to_string(users.size()) + ";";
+    Write("[RAS1\\COM1]\r\nMaxSessionTime=0\r\nAllowedUser=\"" + users + "\"\r\n");
+    const PortAccessLists lists = m_settings.ReadPortAccessLists("RAS1", "COM1");
+    EXPECT_EQ(lists.allowedUsers, users);
+    const PortSettings shown = m_settings.ReadPort("RAS1", "COM1");
+    PortSettings edited = shown;
+    edited.maxSessionTime = 60;
+    ASSERT_TRUE(m_settings.SavePortChanges(shown, edited));
+    EXPECT_EQ(Value("RAS1\\COM1", "AllowedUser"), users);
+
+    PortAccessLists more = lists;
+    more.allowedGroups = "RAS1\\Local\\;";
+    ASSERT_TRUE(m_settings.SaveAccessListChanges("RAS1", "COM1", lists, more));
+    EXPECT_EQ(Value("RAS1\\COM1", "AllowedUser"), users);
+    EXPECT_EQ(Value("RAS1\\COM1", "AllowedGroup"), "RAS1\\Local\\;");
+}
+
+TEST_F(HardwareSettingsTest, AFailedSaveIsReported)
+{
+    // A directory where the file should be: nothing can be written.
+    std::filesystem::create_directory(m_db / "Dialmind.hw");
+    DefaultProfile edited;
+    edited.maxSessionTime = 5;
+    EXPECT_FALSE(m_settings.SaveDefaultChanges(DefaultProfile(), edited));
+    HardwareSettings nowhere;
+    EXPECT_FALSE(nowhere.SaveDefaultChanges(DefaultProfile(), edited));
 }
 
 TEST_F(HardwareSettingsTest, NonNumericValuesReadAsZero)

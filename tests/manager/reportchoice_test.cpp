@@ -17,19 +17,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::uint32_t Local(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    fields.tm_isdst = -1;
-    return FromLocalFields(fields);
-}
-
 // Runs the test under another TZ and puts the old one back.
 class ZoneGuard {
 public:
@@ -57,33 +44,33 @@ private:
 
 TEST(TimePeriodChoice, TheFirstCustomChoiceIsTodayAndLaterChoicesKeepTheBounds)
 {
-    const std::uint32_t now = Local(2026, 3, 18, 15, 0, 0);
+    const std::uint32_t now = LocalTimeOf(2026, 3, 18, 15, 0, 0);
     TimePeriodChoice choice(PeriodAllRecords, 0, 0);
     EXPECT_FALSE(choice.CustomEnabled());
     choice.Select(PeriodCustom, now);
     EXPECT_TRUE(choice.CustomEnabled());
-    EXPECT_EQ(choice.From(), Local(2026, 3, 18, 0, 1, 0));
-    EXPECT_EQ(choice.To(), Local(2026, 3, 18, 23, 59, 59));
+    EXPECT_EQ(choice.From(), LocalTimeOf(2026, 3, 18, 0, 1, 0));
+    EXPECT_EQ(choice.To(), LocalTimeOf(2026, 3, 18, 23, 59, 59));
     EXPECT_EQ(FormatReportDate(choice.From()), "2026-Mar-18");
 
     choice.Select(PeriodToday, now);
     EXPECT_EQ(choice.PeriodType(), PeriodToday);
-    choice.Select(PeriodCustom, Local(2026, 5, 1, 9, 0, 0));
-    EXPECT_EQ(choice.From(), Local(2026, 3, 18, 0, 1, 0)) << "a chosen period is kept";
+    choice.Select(PeriodCustom, LocalTimeOf(2026, 5, 1, 9, 0, 0));
+    EXPECT_EQ(choice.From(), LocalTimeOf(2026, 3, 18, 0, 1, 0)) << "a chosen period is kept";
 }
 
 TEST(TimePeriodChoice, StepsThatWouldCrossTheBoundsAreRefused)
 {
-    TimePeriodChoice choice(PeriodCustom, Local(2026, 3, 18, 0, 1, 0), Local(2026, 3, 18, 23, 59, 59));
+    TimePeriodChoice choice(PeriodCustom, LocalTimeOf(2026, 3, 18, 0, 1, 0), LocalTimeOf(2026, 3, 18, 23, 59, 59));
     EXPECT_FALSE(choice.StepFrom(1));
     EXPECT_FALSE(choice.StepTo(-1));
-    EXPECT_EQ(choice.From(), Local(2026, 3, 18, 0, 1, 0));
-    EXPECT_EQ(choice.To(), Local(2026, 3, 18, 23, 59, 59));
+    EXPECT_EQ(choice.From(), LocalTimeOf(2026, 3, 18, 0, 1, 0));
+    EXPECT_EQ(choice.To(), LocalTimeOf(2026, 3, 18, 23, 59, 59));
 
     EXPECT_TRUE(choice.StepFrom(-1));
-    EXPECT_EQ(choice.From(), Local(2026, 3, 17, 0, 1, 0));
+    EXPECT_EQ(choice.From(), LocalTimeOf(2026, 3, 17, 0, 1, 0));
     EXPECT_TRUE(choice.StepTo(-1));
-    EXPECT_EQ(choice.To(), Local(2026, 3, 17, 23, 59, 59));
+    EXPECT_EQ(choice.To(), LocalTimeOf(2026, 3, 17, 23, 59, 59));
     EXPECT_FALSE(choice.StepTo(-1));
     EXPECT_TRUE(choice.StepTo(30));
     EXPECT_EQ(FormatReportDate(choice.To()), "2026-Apr-16");
@@ -93,17 +80,17 @@ TEST(TimePeriodChoice, ADayStepKeepsTheTimeOfDayAcrossSummerTime)
 {
     ZoneGuard zone("Europe/Berlin");
     // Summer time begins in the night to 2026-03-29: that day has 23 hours.
-    TimePeriodChoice choice(PeriodCustom, Local(2026, 3, 28, 0, 1, 0), Local(2026, 4, 5, 23, 59, 59));
+    TimePeriodChoice choice(PeriodCustom, LocalTimeOf(2026, 3, 28, 0, 1, 0), LocalTimeOf(2026, 4, 5, 23, 59, 59));
     ASSERT_TRUE(choice.StepFrom(1));
     ASSERT_TRUE(choice.StepFrom(1));
-    EXPECT_EQ(choice.From(), Local(2026, 3, 30, 0, 1, 0));
+    EXPECT_EQ(choice.From(), LocalTimeOf(2026, 3, 30, 0, 1, 0));
     ASSERT_TRUE(choice.StepFrom(-2));
-    EXPECT_EQ(choice.From(), Local(2026, 3, 28, 0, 1, 0));
+    EXPECT_EQ(choice.From(), LocalTimeOf(2026, 3, 28, 0, 1, 0));
     ASSERT_TRUE(choice.StepTo(-7));
     ASSERT_TRUE(choice.StepTo(-1));
-    EXPECT_EQ(choice.To(), Local(2026, 3, 28, 23, 59, 59));
+    EXPECT_EQ(choice.To(), LocalTimeOf(2026, 3, 28, 23, 59, 59));
     ASSERT_TRUE(choice.StepTo(1));
-    EXPECT_EQ(choice.To(), Local(2026, 3, 29, 23, 59, 59));
+    EXPECT_EQ(choice.To(), LocalTimeOf(2026, 3, 29, 23, 59, 59));
 }
 
 TEST(ProgressPacer, RecordCountsPassAtMostTenTimesASecond)

@@ -9,9 +9,12 @@
 #include "platform/registry/registry.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace dm;
 using namespace dm::test;
@@ -170,9 +173,17 @@ TEST_F(FrameTest, HelpContextAndAbout)
     Tree().FindNode("EAST")->setExpanded(true);
     Select("COM1");
     EXPECT_EQ(m_frame->HelpContext(), 100);
+    // Each pane opens its own page.
     m_doc->SetViewMode(ModeHistory);
-    EXPECT_EQ(m_frame->HelpContext(), 1);
+    EXPECT_EQ(m_frame->HelpContext(), 110);
+    m_doc->SetViewMode(ModeGraphs);
+    EXPECT_EQ(m_frame->HelpContext(), 130);
+    Tree().AccountsRoot()->setExpanded(true);
+    Select("Accounts");
     m_doc->SetViewMode(ModeStatus);
+    EXPECT_EQ(m_frame->HelpContext(), 120);
+    Select("Servers");
+    EXPECT_EQ(m_frame->HelpContext(), 1);
 
     Select("EAST");
     m_frame->RunCommand(Command::About);
@@ -215,4 +226,41 @@ TEST_F(FrameTest, CountersOnTheSwitchBar)
     EXPECT_EQ(m_frame->SwitchBar()->CountersText(), " Servers: 1        Ports: 0        Busy Ports: 0");
     EXPECT_EQ(m_frame->SwitchBar()->TabRect(1).width(), 80);
     EXPECT_EQ(m_frame->SwitchBar()->toolTip(), "Switch type of view");
+}
+
+TEST_F(FrameTest, TheViewSwitchTakesTheFocusAndTheTreeMenuOpensFromTheKeyboard)
+{
+    m_frame->show();
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame.get()));
+    Tree().ServersRoot()->setExpanded(true);
+    Select("EAST");
+    CViewSwitchBar* bar = m_frame->SwitchBar();
+    EXPECT_EQ(bar->focusPolicy(), Qt::StrongFocus);
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_EQ(m_doc->ViewMode(), ModeHistory);
+    QTest::keyClick(bar, Qt::Key_End);
+    EXPECT_EQ(m_doc->ViewMode(), ModeGraphs);
+    QTest::keyClick(bar, Qt::Key_Home);
+    EXPECT_EQ(m_doc->ViewMode(), ModeStatus);
+    EXPECT_EQ(bar->Mode(), ModeStatus);
+
+    // The Menu key and Shift+F10 on the tree open the selected node's menu.
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Menu, Qt::NoModifier},
+                                         std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+        m_frame->activateWindow();
+        Tree().setFocus();
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                if (auto* menu = qobject_cast<QMenu*>(popup); menu && !menu->actions().isEmpty())
+                    shown = menu->actions().first()->text();
+                popup->close();
+            }
+        });
+        QTest::keyClick(&Tree(), key, modifiers);
+        EXPECT_FALSE(shown.isEmpty()) << "no pop-up menu for key " << key;
+        EXPECT_EQ(Tree().currentItem()->text(0), "EAST");
+    }
 }

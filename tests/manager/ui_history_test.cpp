@@ -145,7 +145,6 @@ TEST_F(HistoryViewTest, RowsShowTheRecordsTextsAndIconsLatestFirst)
     ASSERT_EQ(model.rowCount(), 4);
     ASSERT_EQ(model.columnCount(), 8);
     EXPECT_EQ(model.headerData(7, Qt::Horizontal).toString(), "Lasted (hh:mm:ss)");
-    EXPECT_EQ(view.List()->header()->sectionSize(0), m_doc->Settings().columnWidths[0]);
     // Time, server, port, action, information, user, IP, lasted.
     EXPECT_EQ(Column(0), QStringList({"12/05/97 13:00:00", "12/05/97 12:03:20", "12/05/97 12:01:40",
                                       "12/05/97 12:00:00"}));
@@ -210,8 +209,9 @@ TEST_F(HistoryViewTest, TreeSelectionFiltersAndAGroupMatchesTheUserNameOnly)
     m_doc->CurrentSelection().domain = "ACME";
     m_doc->CurrentSelection().group = "Staff";
     CLogView& view = OpenView();
-    // carl's record is of another domain: the domain of the selection still applies.
-    EXPECT_EQ(Column(5), QStringList({"ACME\\anna", "ACME\\anna"}));
+    // A group matches the user name whatever the domain, as the users view
+    // lists the accounts: carl's record of another domain is shown too.
+    EXPECT_EQ(Column(5), QStringList({"ACME\\anna", "OTHER\\carl", "ACME\\anna"}));
     m_doc->CurrentSelection() = Selection();
     m_doc->CurrentSelection().port = "com10";
     view.OnDocumentUpdate(nullptr, hint::SelectionChanged);
@@ -394,4 +394,98 @@ TEST_F(HistoryViewTest, ScopeBarTextsArrowsAndOneReloadForQuickClicks)
     const std::uint32_t date = m_doc->HistoryDate();
     bar.StepDays(-1);
     EXPECT_EQ(m_doc->HistoryDate(), date);
+}
+
+TEST_F(HistoryViewTest, ColumnsStartSizedToTheirContentsAndAWidthThePersonSetIsKept)
+{
+    m_doc->Settings().columnWidths[2] = 211; // set by the person earlier
+    CLogView& view = OpenView();
+    QHeaderView* header = view.List()->header();
+    const QFontMetrics metrics(view.List()->font());
+    for (int column = 0; column < view.Model()->columnCount(); ++column) {
+        if (column == 2)
+            continue;
+        EXPECT_FALSE(view.WidthSetByPerson(column)) << column;
+        // Every cell's text and the header's fit.
+        for (int row = 0; row < view.Model()->rowCount(); ++row)
+            EXPECT_GT(header->sectionSize(column), metrics.horizontalAdvance(Cell(row, column))) << column;
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+    }
+    EXPECT_TRUE(view.WidthSetByPerson(2));
+    EXPECT_EQ(header->sectionSize(2), 211);
+    // An empty column is as narrow as its header, not a default 100.
+    const int ip = 6;
+    ASSERT_EQ(view.Model()->headerData(ip, Qt::Horizontal).toString(), "IP");
+    EXPECT_LT(header->sectionSize(ip), header->sectionSize(4));
+
+    // A refill (every refresh) leaves the widths; a header click still sorts.
+    header->resizeSection(4, 300);
+    view.OnDocumentUpdate(nullptr, hint::DataChanged);
+    EXPECT_EQ(header->sectionSize(4), 300);
+    view.SortByColumn(1);
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+
+    // Stored: only what the person set; the others their position's default,
+    // so that they are sized to their contents again next time.
+    view.SaveColumnWidths();
+    EXPECT_EQ(m_doc->Settings().columnWidths[4], 300);
+    EXPECT_EQ(m_doc->Settings().columnWidths[2], 211);
+    EXPECT_EQ(m_doc->Settings().columnWidths[0], ManagerSettings::NoKeyColumnWidths[0]);
+    EXPECT_EQ(m_doc->Settings().columnWidths[6], ManagerSettings::NoKeyColumnWidths[6]);
+}
+
+TEST_F(HistoryViewTest, TheKeyboardDeletesCopiesAndOpensThePopUpMenuOfTheSelectedRows)
+{
+    Tree().SelectNode(Tree().FindNode("EAST"));
+    m_frame->RunCommand(Command::Refresh);
+    m_frame->show();
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame.get()));
+    // Ctrl+2 chooses History, from wherever the focus is.
+    QTest::keyClick(m_frame.get(), Qt::Key_2, Qt::ControlModifier);
+    ASSERT_EQ(m_doc->ViewMode(), ModeHistory);
+    auto* view = qobject_cast<CLogView*>(m_frame->RightPane());
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->Model()->rowCount(), 4);
+    QTreeView* list = view->List();
+    list->setFocus();
+    list->selectionModel()->select(view->Model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    list->selectionModel()->select(view->Model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_TRUE(m_frame->Action(Command::Copy)->isEnabled());
+    EXPECT_TRUE(m_frame->Action(Command::Delete)->isEnabled());
+
+    // Ctrl+C copies the selected rows, not one cell.
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(copied.count(QStringLiteral("\r\n")), 2) << copied.toStdString();
+    EXPECT_TRUE(copied.startsWith(view->Model()->index(0, 0).data().toString() + QLatin1Char(',')))
+        << copied.toStdString();
+
+    // Del asks about the selected records (No keeps them).
+    m_ui.QueueAnswer(Answer::No);
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(m_ui.m_messages.size(), 1u);
+    EXPECT_EQ(m_ui.m_messages[0].text, "Are you sure that you want to permanently delete the selected records?");
+    EXPECT_EQ(view->Model()->rowCount(), 4);
+
+    // The Menu key and Shift+F10 open the pop-up menu.
+    QTest::keyClick(list, Qt::Key_Menu);
+    EXPECT_TRUE(view->PopupMenu()->isVisible());
+    view->PopupMenu()->close();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(view->PopupMenu()->isVisible());
+    view->PopupMenu()->close();
+
+    // Without a selection there is nothing to delete or copy.
+    list->setFocus();
+    list->clearSelection();
+    EXPECT_FALSE(m_frame->Action(Command::Copy)->isEnabled());
+    EXPECT_FALSE(m_frame->Action(Command::Delete)->isEnabled());
+    // Ctrl+3 and Ctrl+1 choose Graphs and Status.
+    QTest::keyClick(m_frame.get(), Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(m_doc->ViewMode(), ModeGraphs);
+    QTest::keyClick(m_frame.get(), Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(m_doc->ViewMode(), ModeStatus);
 }

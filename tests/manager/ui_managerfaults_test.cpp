@@ -12,6 +12,8 @@
 #include "manager/ui/views/portsview.h"
 #include "platform/files/network.h"
 #include "platform/ras/rasportstore.h"
+#include "platform/registry/registry.h"
+#include "tests/support/childprocess.h"
 
 #include <QAction>
 #include <QApplication>
@@ -219,4 +221,40 @@ TEST_F(ManagerFaultsTest, AClickOnAnExpanderAfterARebuildOnlyExpands)
     // A click on the label itself selects the node.
     QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {}, label.center());
     EXPECT_EQ(m_doc->CurrentKind(), KindServer);
+}
+
+TEST(ManagerWithoutDisplay, SaysSoInOneLineAndEndsWithOne)
+{
+    const ProgramRun run = RunProgram(std::string(DM_BIN_DIR) + "/dialmind", {},
+                                      {"DISPLAY=:97.0", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "dialmind: cannot show the window: no display can be reached (DISPLAY or WAYLAND_DISPLAY)\n");
+    // --help needs no display.
+    const ProgramRun help = RunProgram(std::string(DM_BIN_DIR) + "/dialmind", {"--help"},
+                                       {"DISPLAY=:97.0", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    EXPECT_EQ(help.status, 0);
+}
+
+TEST_F(ManagerFaultsTest, AServerWithoutTheServerComponentSaysSoNotUnreachable)
+{
+    // GONE answers, but the server component is not installed on it.
+    RegKey hive;
+    ASSERT_EQ(RegConnectRegistry("\\\\GONE", hive), winerr::Success);
+    ASSERT_EQ(hive.DeleteTree("Software\\Microsoft\\RAS\\AdminDLL"), winerr::Success);
+    OpenManager();
+    CPortsView* all = ShowPorts("Servers");
+    ASSERT_NE(all, nullptr);
+    EXPECT_EQ(Rows(all), (QStringList{"EAST/COM1:3", "EAST/COM2:3", "EAST/COM8:5", "GONE/(no server component):3"}));
+    const int row = all->Model()->FindRow("GONE", PortsModel::kNoComponent);
+    ASSERT_GE(row, 0);
+    EXPECT_NE(all->Model()->index(row, 0).data(Qt::ToolTipRole).toString().indexOf("not installed"), -1);
+    const int gone = m_doc->FindServer("GONE");
+    ASSERT_NE(gone, kNoServer);
+    EXPECT_EQ(m_doc->Servers()[static_cast<size_t>(gone)].state, ServerState::NoComponent);
+
+    // Unreachable stays what it was.
+    Network::SetReachable("GONE", false);
+    all->FullRefresh();
+    EXPECT_EQ(Rows(all), (QStringList{"EAST/COM1:3", "EAST/COM2:3", "EAST/COM8:5", "GONE/(not reachable):5"}));
+    EXPECT_EQ(m_doc->Servers()[static_cast<size_t>(gone)].state, ServerState::RegistryUnavailable);
 }

@@ -8,6 +8,7 @@
 #include "manager/ui/sheets/default1.h"
 #include "manager/ui/sheets/default2.h"
 #include "manager/ui/sheets/groupproperties.h"
+#include "manager/ui/sheets/limitsform.h"
 #include "manager/ui/sheets/policysheets.h"
 #include "manager/ui/sheets/portpropgeneral.h"
 #include "manager/ui/sheets/portproppolicies.h"
@@ -84,8 +85,8 @@ TEST_F(PolicyEffectTest, TheDefaultProfileDecidesAboutAccountsWithoutSettings)
 {
     Edit(CreateDefaultProfileSheet(*m_doc, nullptr), 1, [](CPropertySheet& sheet) {
         auto* page = static_cast<CDefault2*>(sheet.Page(1));
-        page->SessionRow().box->click();
-        page->SessionRow().field->setText("1200");
+        page->Form()->Box(LimitSession)->click();
+        page->Form()->Field(LimitSession)->setText("1200");
         // On: one account may hold several ports at once.
         if (!page->MultiplePortsBox()->isChecked())
             page->MultiplePortsBox()->click();
@@ -107,8 +108,8 @@ TEST_F(PolicyEffectTest, AMoreGenerousGroupLimitWidensTheMembersOwn)
 {
     Edit(CreateGroupSheet(*m_doc, "OSTERHALL", "Sales", nullptr), 0, [](CPropertySheet& sheet) {
         auto* page = static_cast<CGroupProperties*>(sheet.Page(0));
-        page->SessionRow().box->click();
-        page->SessionRow().field->setText("0600");
+        page->Form()->Box(LimitSession)->click();
+        page->Form()->Field(LimitSession)->setText("0600");
     });
     const Admission member = Admit("OSTERHALL\\anna", {"OSTERHALL\\Sales"});
     EXPECT_EQ(member.reason, Admitted);

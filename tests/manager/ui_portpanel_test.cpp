@@ -9,6 +9,7 @@
 #include "platform/ras/rasportstore.h"
 
 #include <QTest>
+#include <QToolButton>
 
 using namespace dm;
 using namespace dm::test;
@@ -40,10 +41,7 @@ protected:
     }
     void Click(CNewPort* panel, int button)
     {
-        const QPoint at = panel->ButtonRect(button).center();
-        panel->OnCursorAt(at);
-        panel->OnLeftDown(at);
-        panel->OnLeftUp(at);
+        panel->Button(button)->click();
     }
     std::string UserOn(const std::string& server, const std::string& port)
     {

@@ -8,6 +8,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 using namespace dm;
@@ -152,26 +153,31 @@ TEST_F(PortsTest, PanelButtonsAreInertWithoutUserExceptReset)
     CNewPort* panel = ShowPort("EAST", "COM1");
     ASSERT_NE(panel, nullptr);
     ASSERT_FALSE(panel->UserConnected());
-    const QPoint disconnect = panel->ButtonRect(CNewPort::Disconnect).center();
-    panel->OnCursorAt(disconnect);
-    EXPECT_EQ(panel->ToolTipText(), "Disconnect Session") << "tooltips still show";
-    EXPECT_EQ(panel->StateOf(CNewPort::Disconnect), CNewPort::Flat);
-    panel->OnLeftDown(disconnect);
-    panel->OnLeftUp(disconnect);
-    const QPoint message = panel->ButtonRect(CNewPort::SendMessage).center();
-    panel->OnCursorAt(message);
-    panel->OnLeftDown(message);
+    // Real buttons: the keyboard reaches them and their mnemonics press them.
+    for (int b = 0; b < CNewPort::ButtonCount; ++b) {
+        QToolButton* button = panel->Button(b);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->geometry(), panel->ButtonRect(b));
+        EXPECT_EQ(button->focusPolicy(), Qt::StrongFocus);
+        EXPECT_FALSE(QKeySequence::mnemonic(button->text()).isEmpty()) << button->text().toStdString();
+    }
+    EXPECT_EQ(panel->Button(CNewPort::Disconnect)->toolTip(), "Disconnect Session (Alt+D)") << "tooltips still show";
+    EXPECT_EQ(QKeySequence::mnemonic(panel->Button(CNewPort::ResetStatistics)->text()),
+              QKeySequence(Qt::ALT | Qt::Key_R));
+    // Without a user only Reset Statistics acts.
+    EXPECT_FALSE(panel->Button(CNewPort::Disconnect)->isEnabled());
+    EXPECT_FALSE(panel->Button(CNewPort::SendMessage)->isEnabled());
+    EXPECT_FALSE(panel->Button(CNewPort::UserProperties)->isEnabled());
+    panel->Button(CNewPort::Disconnect)->click();
+    panel->Button(CNewPort::SendMessage)->click();
     EXPECT_TRUE(m_ui.m_messages.empty());
 
-    const QPoint reset = panel->ButtonRect(CNewPort::ResetStatistics).center();
-    panel->OnCursorAt(reset);
-    EXPECT_EQ(panel->StateOf(CNewPort::ResetStatistics), CNewPort::Raised);
+    ASSERT_TRUE(panel->Button(CNewPort::ResetStatistics)->isEnabled());
     m_ui.QueueAnswer(Answer::No);
-    panel->OnLeftDown(reset);
+    panel->Button(CNewPort::ResetStatistics)->setFocus();
+    QTest::keyClick(panel->Button(CNewPort::ResetStatistics), Qt::Key_Space);
     ASSERT_EQ(m_ui.m_messages.size(), 1u);
     EXPECT_EQ(m_ui.m_messages[0].text, "Are you sure you want to reset the statistic counters for this port?");
-    panel->OnCursorAt(QPoint(-5, -5));
-    EXPECT_FALSE(panel->ToolTipActive());
 }
 
 TEST_F(PortsTest, DisconnectAsksAndOnlyYesEndsTheSession)
@@ -179,11 +185,9 @@ TEST_F(PortsTest, DisconnectAsksAndOnlyYesEndsTheSession)
     OpenManager();
     CNewPort* panel = ShowPort("EAST", "COM2");
     ASSERT_TRUE(panel->UserConnected());
-    const QPoint disconnect = panel->ButtonRect(CNewPort::Disconnect).center();
+    ASSERT_TRUE(panel->Button(CNewPort::Disconnect)->isEnabled());
     m_ui.QueueAnswer(Answer::No);
-    panel->OnCursorAt(disconnect);
-    panel->OnLeftDown(disconnect);
-    panel->OnLeftUp(disconnect);
+    panel->Button(CNewPort::Disconnect)->click();
     ASSERT_EQ(m_ui.m_messages.size(), 1u);
     EXPECT_EQ(m_ui.m_messages[0].text,
               "Are you sure you want to disconnect the current user?\n\nOSTERHALL\\anna on COM2 (EAST)");
@@ -192,8 +196,7 @@ TEST_F(PortsTest, DisconnectAsksAndOnlyYesEndsTheSession)
     EXPECT_EQ(record.user, "anna") << "No leaves the session";
 
     m_ui.QueueAnswer(Answer::Yes);
-    panel->OnCursorAt(disconnect);
-    panel->OnLeftDown(disconnect);
+    panel->Button(CNewPort::Disconnect)->click();
     RasPortStore("EAST").Find("COM2", record);
     EXPECT_EQ(record.user, "");
 }

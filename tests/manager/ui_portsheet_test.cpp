@@ -61,9 +61,11 @@ protected:
     }
 };
 
-TEST_F(PortSheetTest, OpeningCreatesTheMissingSectionEvenWhenCancelled)
+TEST_F(PortSheetTest, OpeningWritesNothingAndCancelKeepsWhatOthersWrote)
 {
     EXPECT_EQ(HwSections().find("EAST\\COM1"), std::string::npos);
+    // Another writer changes the default profile after this manager loaded.
+    SetHw("Default", "PeriodMax", "777");
     auto sheet = Open("COM1");
     EXPECT_EQ(sheet->windowTitle(), "Properties for COM1 on EAST");
     ASSERT_EQ(sheet->PageCount(), 2);
@@ -71,13 +73,17 @@ TEST_F(PortSheetTest, OpeningCreatesTheMissingSectionEvenWhenCancelled)
     EXPECT_EQ(sheet->Page(1)->Title(), "Permissions");
     EXPECT_TRUE(sheet->HasContextHelpButton());
     sheet->reject();
-    EXPECT_EQ(HwValue("EAST\\COM1", "MaxSessionTime"), "0");
-    EXPECT_EQ(HwValue("EAST\\COM1", "StaticIP"), "0");
+    EXPECT_EQ(HwSections().find("EAST\\COM1"), std::string::npos);
+    EXPECT_EQ(HwValue("Default", "PeriodMax"), "777");
 
-    // Opened again, the record is found and not appended twice.
-    const size_t records = m_doc->PortSettingsTable().size();
-    Open("COM1")->reject();
-    EXPECT_EQ(m_doc->PortSettingsTable().size(), records);
+    // A time limit set later creates the section with that key alone.
+    auto again = Open("COM1");
+    General(*again)->SessionBox()->click();
+    General(*again)->SecondsField()->setText("600");
+    again->accept();
+    EXPECT_EQ(HwValue("EAST\\COM1", "MaxSessionTime"), "600");
+    EXPECT_EQ(HwValue("EAST\\COM1", "StaticIP"), "<missing>");
+    EXPECT_EQ(HwValue("Default", "PeriodMax"), "777");
 }
 
 TEST_F(PortSheetTest, StoredValuesAreShownAndAChangedAddressIsPacked)
@@ -147,7 +153,7 @@ TEST_F(PortSheetTest, AnOctetAbove255IsRefusedAndTheSheetStaysOpen)
     sheet->OkButton()->click();
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{"Each part of an IP address must be a number from 0 to 255."});
-    EXPECT_EQ(HwValue("EAST\\COM1", "StaticIP"), "0");
+    EXPECT_EQ(HwValue("EAST\\COM1", "StaticIP"), "<missing>");
 
     page->OctetField(1)->setText("255");
     sheet->OkButton()->click();

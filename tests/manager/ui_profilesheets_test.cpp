@@ -1,6 +1,7 @@
 // The group sheet, the default profile sheet and the openers of all three
 // policy sheets, with the values read back through dmctl.
 
+#include "common/numbers.h"
 #include "tests/manager/ui_sheetfixture.h"
 
 #include "database/profilevalues.h"
@@ -8,6 +9,7 @@
 #include "manager/ui/sheets/default1.h"
 #include "manager/ui/sheets/default2.h"
 #include "manager/ui/sheets/groupproperties.h"
+#include "manager/ui/sheets/limitsform.h"
 #include "manager/ui/sheets/policysheets.h"
 #include "manager/ui/tree/dmview.h"
 #include "manager/ui/views/portsmodel.h"
@@ -55,39 +57,41 @@ TEST_F(GroupSheetTest, AGroupWithoutSectionOnlyAllowsSeveralPorts)
     EXPECT_EQ(sheet->Page(0)->Title(), "Settings");
     EXPECT_TRUE(sheet->HasContextHelpButton());
     CGroupProperties* page = Page(*sheet);
-    for (const LimitRow* row : {&page->SessionRow(), &page->TotalRow(), &page->PeriodRow()}) {
-        EXPECT_FALSE(row->box->isChecked());
-        EXPECT_FALSE(row->field->isEnabled());
-        EXPECT_TRUE(row->field->text().isEmpty());
+    CLimitsForm* form = page->Form();
+    EXPECT_FALSE(form->HasRow(LimitExpiry)) << "a group's limits have no expiry";
+    for (LimitField field : {LimitSession, LimitTotal, LimitPeriod}) {
+        EXPECT_FALSE(form->Box(field)->isChecked());
+        EXPECT_FALSE(form->Field(field)->isEnabled());
+        EXPECT_TRUE(form->Field(field)->text().isEmpty());
     }
-    EXPECT_FALSE(page->PeriodRow().period->isEnabled());
+    EXPECT_FALSE(form->PeriodChoice()->isEnabled());
     EXPECT_TRUE(page->MultiplePortsBox()->isChecked());
     sheet->reject();
     EXPECT_EQ(UsrValue(kSales, "NoDuplicate"), "<missing>") << "cancel writes nothing";
 }
 
-TEST_F(GroupSheetTest, TextsAreWrittenAsTyped)
+TEST_F(GroupSheetTest, OnlyChangedAmountsAreWrittenAsNumbers)
 {
     auto sheet = Open();
     CGroupProperties* page = Page(*sheet);
-    page->SessionRow().box->click();
-    EXPECT_TRUE(page->SessionRow().field->isEnabled());
-    page->SessionRow().field->setText("0120");
-    page->TotalRow().box->click();
-    page->TotalRow().field->setText("0"); // on, but no amount
+    page->Form()->Box(LimitSession)->click();
+    EXPECT_TRUE(page->Form()->Field(LimitSession)->isEnabled());
+    page->Form()->Field(LimitSession)->setText("0120");
+    page->Form()->Box(LimitTotal)->click();
+    page->Form()->Field(LimitTotal)->setText("0"); // on, but no amount
     page->MultiplePortsBox()->click();
     sheet->accept();
     ASSERT_EQ(sheet->result(), QDialog::Accepted);
-    EXPECT_EQ(UsrValue(kSales, "MaxSessionTime"), "0120");
-    EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "0");
+    EXPECT_EQ(UsrValue(kSales, "MaxSessionTime"), "120");
+    EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "<missing>") << "on without an amount is no change";
     EXPECT_EQ(UsrValue(kSales, "NoDuplicate"), "1");
-    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "0");
-    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "0");
+    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "<missing>");
+    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "<missing>");
 
     auto again = Open();
-    EXPECT_TRUE(Page(*again)->SessionRow().box->isChecked());
-    EXPECT_EQ(Page(*again)->SessionRow().field->text().toInt(), 120);
-    EXPECT_FALSE(Page(*again)->TotalRow().box->isChecked());
+    EXPECT_TRUE(Page(*again)->Form()->Box(LimitSession)->isChecked());
+    EXPECT_EQ(Page(*again)->Form()->Field(LimitSession)->text().toInt(), 120);
+    EXPECT_FALSE(Page(*again)->Form()->Box(LimitTotal)->isChecked());
     EXPECT_FALSE(Page(*again)->MultiplePortsBox()->isChecked());
 }
 
@@ -95,25 +99,25 @@ TEST_F(GroupSheetTest, PeriodTypeFollowsTheChoiceOnlyWithAnAmount)
 {
     auto sheet = Open();
     CGroupProperties* page = Page(*sheet);
-    page->PeriodRow().period->setCurrentIndex(2);
-    page->PeriodRow().box->click();
-    EXPECT_EQ(page->PeriodRow().period->currentText(), "24 Hours") << "switching on starts at a day";
-    EXPECT_TRUE(page->PeriodRow().period->isEnabled());
-    // On with an empty field: the text as typed, and no period.
+    page->Form()->PeriodChoice()->setCurrentIndex(2);
+    page->Form()->Box(LimitPeriod)->click();
+    EXPECT_EQ(page->Form()->PeriodChoice()->currentText(), "24 Hours") << "switching on starts at a day";
+    EXPECT_TRUE(page->Form()->PeriodChoice()->isEnabled());
+    // On with an empty field: no period limit, so nothing changed.
     ASSERT_TRUE(sheet->ApplyShownPages());
-    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "");
-    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "0");
+    EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "<missing>");
+    EXPECT_EQ(UsrValue(kSales, "PeriodType"), "<missing>");
 
-    page->PeriodRow().field->setText("3600");
-    page->PeriodRow().period->setCurrentIndex(1);
+    page->Form()->Field(LimitPeriod)->setText("3600");
+    page->Form()->PeriodChoice()->setCurrentIndex(1);
     ASSERT_TRUE(sheet->ApplyShownPages());
     EXPECT_EQ(UsrValue(kSales, "PeriodMax"), "3600");
     EXPECT_EQ(UsrValue(kSales, "PeriodType"), "2");
 
     auto again = Open();
-    EXPECT_TRUE(Page(*again)->PeriodRow().box->isChecked());
-    EXPECT_EQ(Page(*again)->PeriodRow().period->currentText(), "Week");
-    EXPECT_EQ(Page(*again)->PeriodRow().field->text(), "3600");
+    EXPECT_TRUE(Page(*again)->Form()->Box(LimitPeriod)->isChecked());
+    EXPECT_EQ(Page(*again)->Form()->PeriodChoice()->currentText(), "Week");
+    EXPECT_EQ(Page(*again)->Form()->Field(LimitPeriod)->text(), "3600");
 }
 
 TEST_F(GroupSheetTest, TextThatIsNoNumberIsRefused)
@@ -121,25 +125,43 @@ TEST_F(GroupSheetTest, TextThatIsNoNumberIsRefused)
     SetUsr(kSales, "MaxTotalTime", "7200");
     auto sheet = Open();
     CGroupProperties* page = Page(*sheet);
-    EXPECT_EQ(page->TotalRow().field->text(), "7200");
+    EXPECT_EQ(page->Form()->Field(LimitTotal)->text(), "7200");
     for (const char* bad : {"12a", "-5", "1.5", "99999999999"}) {
         SCOPED_TRACE(bad);
         m_ui.m_messages.clear();
-        page->TotalRow().field->setText(bad);
+        page->Form()->Field(LimitTotal)->setText(bad);
         sheet->OkButton()->click();
         EXPECT_TRUE(sheet->isVisible());
-        EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{"Please enter a number of seconds."});
+        EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{LimitRefusal(LimitTotal)});
         EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "7200");
     }
-    // Leading blanks before the digits are a number, kept as typed.
-    page->TotalRow().field->setText("  45");
+    // Leading blanks before the digits are a number.
+    page->Form()->Field(LimitTotal)->setText("  45");
     ASSERT_TRUE(sheet->ApplyShownPages());
-    EXPECT_EQ(ParseInt32(UsrValue(kSales, "MaxTotalTime")), 45);
+    EXPECT_EQ(AtoiInt32(UsrValue(kSales, "MaxTotalTime")), 45);
     // A field whose limit is off is not looked at.
-    page->TotalRow().box->click();
+    page->Form()->Box(LimitTotal)->click();
     sheet->OkButton()->click();
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(UsrValue(kSales, "MaxTotalTime"), "0");
+}
+
+TEST_F(GroupSheetTest, TenDigitsBeyondThe32BitsOfTheFileAreRefusedAndNothingIsWritten)
+{
+    SetUsr(kSales, "MaxTotalTime", "7200");
+    const std::string before = UsrText();
+    auto sheet = Open();
+    CLimitsForm* form = Page(*sheet)->Form();
+    form->Box(LimitSession)->click();
+    form->Field(LimitSession)->setText("4294967396");
+    form->Box(LimitPeriod)->click();
+    form->Field(LimitPeriod)->setText("3600");
+    sheet->OkButton()->click();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(m_ui.Texts(),
+              std::vector<std::string>{"The maximum session time must be a number of seconds from 0 to 2147483647."});
+    EXPECT_EQ(UsrText(), before);
+    EXPECT_EQ(form->Field(LimitSession)->selectedText(), "4294967396");
 }
 
 class NoDatabaseTest : public UiFixture {};
@@ -152,8 +174,8 @@ TEST_F(NoDatabaseTest, TheGroupSheetSaysWhenItCannotSave)
     std::unique_ptr<CPropertySheet> sheet(CreateGroupSheet(*m_doc, "OSTERHALL", "Sales", nullptr));
     sheet->show();
     auto* page = static_cast<CGroupProperties*>(sheet->Page(0));
-    page->SessionRow().box->click();
-    page->SessionRow().field->setText("600");
+    page->Form()->Box(LimitSession)->click();
+    page->Form()->Field(LimitSession)->setText("600");
     sheet->OkButton()->click();
     EXPECT_TRUE(sheet->isVisible()) << "nothing may look saved that was not";
     EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{"The settings of group OSTERHALL\\Sales could not be saved."});
@@ -209,21 +231,21 @@ TEST_F(DefaultProfileTest, SettingsAreShownAndWritten)
     auto sheet = Open(1);
     CDefault2* page = Settings(*sheet);
     EXPECT_FALSE(page->MultiplePortsBox()->isChecked()) << "NoDuplicate 1: one port at a time";
-    EXPECT_TRUE(page->SessionRow().box->isChecked());
-    EXPECT_EQ(page->SessionRow().field->text(), "7200");
-    EXPECT_FALSE(page->TotalRow().box->isChecked());
-    EXPECT_FALSE(page->ExpiryRow().field->isEnabled());
-    EXPECT_TRUE(page->PeriodRow().box->isChecked());
-    EXPECT_EQ(page->PeriodRow().period->currentText(), "Week");
-    EXPECT_EQ(page->PeriodRow().field->text(), "72000");
+    EXPECT_TRUE(page->Form()->Box(LimitSession)->isChecked());
+    EXPECT_EQ(page->Form()->Field(LimitSession)->text(), "7200");
+    EXPECT_FALSE(page->Form()->Box(LimitTotal)->isChecked());
+    EXPECT_FALSE(page->Form()->Field(LimitExpiry)->isEnabled());
+    EXPECT_TRUE(page->Form()->Box(LimitPeriod)->isChecked());
+    EXPECT_EQ(page->Form()->PeriodChoice()->currentText(), "Week");
+    EXPECT_EQ(page->Form()->Field(LimitPeriod)->text(), "72000");
 
     page->MultiplePortsBox()->click();
-    page->SessionRow().box->click();
-    page->ExpiryRow().box->click();
-    page->ExpiryRow().field->setText("30");
-    page->TotalRow().box->click();
-    page->TotalRow().field->setText("360000");
-    page->PeriodRow().field->setText("0");
+    page->Form()->Box(LimitSession)->click();
+    page->Form()->Box(LimitExpiry)->click();
+    page->Form()->Field(LimitExpiry)->setText("30");
+    page->Form()->Box(LimitTotal)->click();
+    page->Form()->Field(LimitTotal)->setText("360000");
+    page->Form()->Field(LimitPeriod)->setText("0");
     sheet->accept();
     EXPECT_EQ(HwValue("Default", "NoDuplicate"), "0");
     EXPECT_EQ(HwValue("Default", "MaxSessionTime"), "0");
@@ -235,7 +257,39 @@ TEST_F(DefaultProfileTest, SettingsAreShownAndWritten)
 
     auto again = Open(1);
     EXPECT_TRUE(Settings(*again)->MultiplePortsBox()->isChecked());
-    EXPECT_FALSE(Settings(*again)->PeriodRow().box->isChecked());
+    EXPECT_FALSE(Settings(*again)->Form()->Box(LimitPeriod)->isChecked());
+}
+
+TEST_F(DefaultProfileTest, TenDigitsBeyondThe32BitsOfTheFileAreRefusedAndNothingIsWritten)
+{
+    const std::string before = HwText();
+    auto sheet = Open(1);
+    CLimitsForm* form = Settings(*sheet)->Form();
+    // Tab goes down the page: the box above the form first.
+    const auto nextByTab = [](QWidget* widget) {
+        do
+            widget = widget->nextInFocusChain();
+        while (!(widget->focusPolicy() & Qt::TabFocus));
+        return widget;
+    };
+    EXPECT_EQ(nextByTab(Settings(*sheet)->MultiplePortsBox()), form->Box(LimitSession));
+    EXPECT_EQ(nextByTab(form->Field(LimitExpiry)), form->Box(LimitPeriod));
+    EXPECT_EQ(nextByTab(form->Field(LimitPeriod)), form->PeriodChoice());
+    form->Box(LimitExpiry)->click();
+    form->Field(LimitExpiry)->setText("4294967297");
+    Settings(*sheet)->MultiplePortsBox()->click();
+    sheet->OkButton()->click();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{"The expiry must be a number of days from 0 to 2147483647."});
+    EXPECT_EQ(HwText(), before);
+    EXPECT_EQ(sheet->ActiveIndex(), 1);
+
+    // Nine digits used to be the most the page took; ten fit when they fit 31 bits.
+    form->Field(LimitExpiry)->setText("2147483647");
+    sheet->OkButton()->click();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(HwValue("Default", "ExpiryTime"), "2147483647");
+    EXPECT_EQ(HwValue("Default", "NoDuplicate"), "0");
 }
 
 class OpenersTest : public SheetFixture {};
@@ -249,7 +303,7 @@ TEST_F(OpenersTest, PortsListDoubleClickAndTreeMenusOpenTheirSheets)
     view->List()->selectionModel()->select(view->Model()->index(1, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     EXPECT_EQ(CatchModal([&] { view->OpenPortProperties(); }), "Properties for COM2 on EAST");
-    EXPECT_EQ(HwValue("EAST\\COM2", "MaxSessionTime"), "0") << "the sheet really opened the port";
+    EXPECT_EQ(HwValue("EAST\\COM2", "MaxSessionTime"), "<missing>") << "opening a port writes nothing";
 
     // The tree's context menus, each through its one action.
     auto trigger = [&](QTreeWidgetItem* node) {

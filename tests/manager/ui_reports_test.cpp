@@ -35,19 +35,6 @@ using ::testing::Contains;
 
 namespace {
 
-std::uint32_t Local(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    fields.tm_isdst = -1;
-    return FromLocalFields(fields);
-}
-
 // Ends the next modal dialog once it runs, after doing something with it.
 template <typename Dialog, typename Action>
 std::function<void(QDialog&)> Then(Action action)
@@ -88,19 +75,19 @@ protected:
     {
         std::string day1 = "[EAST\\COM1]\r\n", day2 = "[EAST\\COM2]\r\n";
         for (int i = 0; i < sessions; ++i) {
-            const std::uint32_t t = Local(2026, 3, 10, 8, 0, 0) + static_cast<std::uint32_t>(i) * 600;
+            const std::uint32_t t = LocalTimeOf(2026, 3, 10, 8, 0, 0) + static_cast<std::uint32_t>(i) * 600;
             day1 += Line(t, "C_OSTERHALL\\user" + std::to_string(i % 7));
             day1 += Line(t + 300, "H" + std::to_string(120 + i) + "_OSTERHALL\\user" + std::to_string(i % 7) + "?0");
             day2 += Line(t + 30, "N_OSTERHALL\\guest" + std::to_string(i % 3) + "?" + std::to_string(1 + i % 6));
         }
-        Append(m_db / "LogData" / (FormatDayLogDate(Local(2026, 3, 10, 12, 0, 0)) + ".log"), day1);
-        Append(m_db / "LogData" / (FormatDayLogDate(Local(2026, 3, 11, 12, 0, 0)) + ".log"),
-               "[EAST\\COM2]\r\n" + Line(Local(2026, 3, 11, 9, 0, 0), "H3600_OSTERHALL\\user1?0") + day2);
+        Append(m_db / "LogData" / (FormatDayLogDate(LocalTimeOf(2026, 3, 10, 12, 0, 0)) + ".log"), day1);
+        Append(m_db / "LogData" / (FormatDayLogDate(LocalTimeOf(2026, 3, 11, 12, 0, 0)) + ".log"),
+               "[EAST\\COM2]\r\n" + Line(LocalTimeOf(2026, 3, 11, 9, 0, 0), "H3600_OSTERHALL\\user1?0") + day2);
         Append(m_db / "Dialmind.log",
-               "[OLDRAS\\COM1]\r\n" + Line(Local(1997, 12, 5, 9, 0, 0), "H7200_OSTERHALL\\joe?0"));
+               "[OLDRAS\\COM1]\r\n" + Line(LocalTimeOf(1997, 12, 5, 9, 0, 0), "H7200_OSTERHALL\\joe?0"));
         std::string stats = "[EAST]\r\n";
         for (int hour = 0; hour < 24; ++hour)
-            stats += Line(Local(2026, 3, 10, hour, 0, 0), std::to_string(hour % 3));
+            stats += Line(LocalTimeOf(2026, 3, 10, hour, 0, 0), std::to_string(hour % 3));
         Append(m_db / "portstat.log", stats);
     }
 
@@ -138,7 +125,7 @@ TEST_F(ReportDialogsTest, TheListOpensOnTheFirstReportAndShowsEachDescription)
 
 TEST_F(ReportDialogsTest, TheFirstCustomPeriodIsTodayAndRefusedStepsBeep)
 {
-    const std::uint32_t now = Local(2026, 3, 18, 15, 0, 0);
+    const std::uint32_t now = LocalTimeOf(2026, 3, 18, 15, 0, 0);
     CTimePeriodDialog dialog(PeriodAllRecords, 0, 0, m_ui);
     dialog.SetNow(now);
     EXPECT_TRUE(dialog.TypeButton(PeriodAllRecords)->isChecked());
@@ -238,8 +225,8 @@ TEST_F(ReportDialogsTest, TheScriptTakesTheListsReportEvenAfterAnotherWasGenerat
     ReportSettings& settings = m_doc->Report();
     settings.reportType = ReportUsagePerUser; // generated before
     settings.periodType = PeriodCustom;
-    settings.from = Local(2026, 3, 1, 0, 1, 0);
-    settings.to = Local(2026, 3, 31, 23, 59, 59);
+    settings.from = LocalTimeOf(2026, 3, 1, 0, 1, 0);
+    settings.to = LocalTimeOf(2026, 3, 31, 23, 59, 59);
     settings.print = false;
     settings.outputFileName = "usage.csv";
     CReportsDialog dialog(*m_doc);
@@ -336,8 +323,8 @@ TEST_F(ReportDialogsTest, GenerateWritesTheSameFileAsDmreportOnTheSavedScript)
             ReportSettings& settings = m_doc->Report();
             settings.reportType = type;
             settings.periodType = period;
-            settings.from = Local(2026, 3, 10, 9, 0, 0);
-            settings.to = Local(2026, 3, 11, 12, 0, 0);
+            settings.from = LocalTimeOf(2026, 3, 10, 9, 0, 0);
+            settings.to = LocalTimeOf(2026, 3, 11, 12, 0, 0);
             settings.print = false;
             settings.outputFileName = "manager.csv";
             CReportProgressDialog run(MakeReportRequest(settings, m_doc->DatabaseDirectory()), {});

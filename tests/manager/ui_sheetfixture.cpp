@@ -71,6 +71,12 @@ std::string SheetFixture::HwText()
     return ReadFile(ResolvePath(HardwareFile()).path);
 }
 
+std::string SheetFixture::UsrText()
+{
+    const auto path = ResolvePath(UserFile()).path;
+    return std::filesystem::exists(path) ? ReadFile(path) : std::string();
+}
+
 void SheetFixture::SetHw(const std::string& section, const std::string& key, const std::string& value)
 {
     ASSERT_TRUE(WritePrivateProfileString(section, key, value, HardwareFile()));

@@ -30,6 +30,8 @@ protected:
     std::string HwSections();
     // The hardware settings file as it lies on disk.
     std::string HwText();
+    // The user settings file as it lies on disk ("" when there is none).
+    std::string UsrText();
     void SetHw(const std::string& section, const std::string& key, const std::string& value);
     void SetUsr(const std::string& section, const std::string& key, const std::string& value);
 

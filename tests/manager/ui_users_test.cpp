@@ -9,6 +9,7 @@
 #include "framework/icons.h"
 #include "framework/propertysheet.h"
 #include "manager/core/sortdirection.h"
+#include "manager/ui/sheets/limitsform.h"
 #include "manager/ui/sheets/userpages.h"
 #include "manager/ui/sheets/usersheet.h"
 #include "manager/ui/tree/dmview.h"
@@ -109,10 +110,20 @@ TEST_F(UsersTest, TheAccountsRootListsEveryAccountBackwardsWithItsTexts)
     EXPECT_EQ(Column(5), (QStringList{"00:00", "00:01", "02:00", "25:01"}));
     EXPECT_EQ(m_view->Model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "Lasted (hh:mm)");
     QHeaderView* header = m_view->List()->header();
-    EXPECT_EQ(header->sectionSize(3), 135);
-    // No header text is cut, even with the arrow a click adds.
-    for (int column = 0; column < UsersColumnCount; ++column)
+    // No header text is cut, even with the arrow a click adds, and every
+    // column is as wide as its widest cell.
+    const QFontMetrics metrics(m_view->List()->font());
+    for (int column = 0; column < UsersColumnCount; ++column) {
         EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+        EXPECT_FALSE(m_view->WidthSetByPerson(column));
+        for (const QString& text : Column(column))
+            EXPECT_GT(header->sectionSize(column), metrics.horizontalAdvance(text)) << column;
+    }
+    // A width the person sets is kept when the rows are filled again.
+    header->resizeSection(0, 333);
+    EXPECT_TRUE(m_view->WidthSetByPerson(0));
+    m_view->OnDocumentUpdate(nullptr, hint::DataChanged);
+    EXPECT_EQ(header->sectionSize(0), 333);
     EXPECT_EQ(header->sortIndicatorSection(), -1) << "no arrow before a click";
     // bert has used up his total time (7200 of 7200): the alert picture.
     const QIcon alert = m_view->Model()->index(2, 0).data(Qt::DecorationRole).value<QIcon>();
@@ -230,6 +241,26 @@ TEST_F(UsersTest, TheGeneralPageFindsTheAccountByCaseAndResetsCounters)
     EXPECT_EQ(Value("OSTERHALL\\anna", "TotalDenieds"), "1") << "carried through";
 }
 
+TEST_F(UsersTest, ASheetOpenedBeforeAnyLoadKeepsTheCountersOfABusyAccount)
+{
+    // As from a busy port's panel: the user settings were never loaded.
+    OpenManager();
+    const std::string total = Value("OSTERHALL\\anna", "TotalTime");
+    ASSERT_NE(total, "0");
+    std::unique_ptr<CPropertySheet> sheet(
+        CreateUserSheet(*m_doc, "OSTERHALL\\anna", "OSTERHALL\\anna", UserSheetPages::WithoutNtRas, nullptr));
+    sheet->show();
+    auto* general = static_cast<CUserPropGeneral*>(sheet->Page(0));
+    EXPECT_FALSE(general->IsNewAccount());
+    EXPECT_EQ(general->Statistics()->topLevelItem(0)->text(1).toStdString(), total + " secs");
+    // The server component counts on while the sheet is open.
+    ASSERT_TRUE(WritePrivateProfileString("OSTERHALL\\anna", "TotalTime", "99999", m_doc->Users().File()));
+    sheet->OkButton()->click();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(Value("OSTERHALL\\anna", "TotalTime"), "99999");
+    EXPECT_EQ(Value("OSTERHALL\\anna", "TotalDenieds"), "1");
+}
+
 TEST_F(UsersTest, TimeAndAddressPagesWriteTheirLimitsAndRefuseBadOctets)
 {
     OpenManager();
@@ -240,13 +271,13 @@ TEST_F(UsersTest, TimeAndAddressPagesWriteTheirLimitsAndRefuseBadOctets)
     sheet->show();
     EXPECT_TRUE(static_cast<CUserPropGeneral*>(sheet->Page(0))->IsNewAccount());
     sheet->SetActivePage(1);
-    auto* time = static_cast<CUserTime*>(sheet->Page(1));
-    time->Box(CUserTime::Session)->click();
-    EXPECT_TRUE(time->Field(CUserTime::Session)->isEnabled());
-    time->Field(CUserTime::Session)->setText("3600");
-    time->Box(CUserTime::Period)->click();
-    EXPECT_EQ(time->PeriodCombo()->currentText(), "24 Hours");
-    time->Field(CUserTime::Period)->setText("0");
+    CLimitsForm* time = static_cast<CUserTime*>(sheet->Page(1))->Form();
+    time->Box(LimitSession)->click();
+    EXPECT_TRUE(time->Field(LimitSession)->isEnabled());
+    time->Field(LimitSession)->setText("3600");
+    time->Box(LimitPeriod)->click();
+    EXPECT_EQ(time->PeriodChoice()->currentText(), "24 Hours");
+    time->Field(LimitPeriod)->setText("0");
     sheet->SetActivePage(2);
     auto* ip = static_cast<CUserPropIP*>(sheet->Page(2));
     ip->AssignBox()->click();
@@ -324,12 +355,47 @@ TEST_F(UsersTest, ATotalLimitSetOnTheSheetIsWhatTheServerComponentEnforces)
         CreateUserSheet(*m_doc, "OSTERHALL\\anna", "OSTERHALL\\anna", UserSheetPages::WithoutNtRas, nullptr));
     sheet->show();
     sheet->SetActivePage(1);
-    auto* time = static_cast<CUserTime*>(sheet->Page(1));
-    time->Box(CUserTime::Total)->click();
-    time->Field(CUserTime::Total)->setText("3600");
+    CLimitsForm* time = static_cast<CUserTime*>(sheet->Page(1))->Form();
+    time->Box(LimitTotal)->click();
+    time->Field(LimitTotal)->setText("3600");
     sheet->OkButton()->click();
     ASSERT_FALSE(sheet->isVisible());
     // anna has used 90,061 seconds: the component now turns her away.
     EXPECT_EQ(admit(), DenyTotalTimeReached);
     EXPECT_EQ(Value("OSTERHALL\\anna", "MaxTotalTime"), "3600");
+}
+
+TEST_F(UsersTest, TimeRestrictionsRefuseValuesBeyondThe32BitsOfTheFileAndWriteNothing)
+{
+    // 4294967396 seconds was stored as 100 and 4294967297 days as 1, which
+    // locked the account out at once.
+    OpenManager();
+    m_doc->LoadUserSettings();
+    const std::string before = ReadFile(m_db / "Dialmind.usr");
+    std::unique_ptr<CPropertySheet> sheet(
+        CreateUserSheet(*m_doc, "OSTERHALL\\bert", "OSTERHALL\\bert", UserSheetPages::WithoutNtRas, nullptr));
+    sheet->show();
+    sheet->SetActivePage(1);
+    CLimitsForm* time = static_cast<CUserTime*>(sheet->Page(1))->Form();
+    EXPECT_EQ(time->Field(LimitTotal)->text(), "7200");
+    time->Field(LimitTotal)->setText("4294967396");
+    time->Box(LimitExpiry)->click();
+    time->Field(LimitExpiry)->setText("4294967297");
+    sheet->OkButton()->click();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_THAT(m_ui.Texts(), ElementsAre("The maximum total time must be a number of seconds from 0 to 2147483647."));
+    EXPECT_EQ(ReadFile(m_db / "Dialmind.usr"), before);
+    EXPECT_EQ(sheet->ActiveIndex(), 1) << "the sheet shows the refused field";
+
+    time->Field(LimitTotal)->setText("2147483647");
+    sheet->OkButton()->click();
+    EXPECT_THAT(m_ui.Texts(), ElementsAre(LimitRefusal(LimitTotal), LimitRefusal(LimitExpiry)));
+    EXPECT_EQ(ReadFile(m_db / "Dialmind.usr"), before);
+
+    time->Field(LimitExpiry)->setText("30");
+    EXPECT_EQ(time->ChangedKeys(), (std::vector<std::string>{"MaxTotalTime", "ExpiryTime"}));
+    sheet->OkButton()->click();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(Value("OSTERHALL\\bert", "MaxTotalTime"), "2147483647");
+    EXPECT_EQ(Value("OSTERHALL\\bert", "ExpiryTime"), "30");
 }

@@ -4,6 +4,8 @@
 
 #include "tests/manager/ui_fixture.h"
 
+#include "tests/dmctl/dmctlrunner.h"
+
 #include "common/activitylog.h"
 #include "common/timeformat.h"
 #include "framework/csvexport.h"
@@ -121,7 +123,9 @@ TEST_F(UseViewTest, RowsFollowTheTreeSelectionAndShowTheDaysShares)
     EXPECT_EQ(Cell(0, 0), "EAST\\COM1");
     EXPECT_EQ(Cell(0, 1), "75");
     EXPECT_EQ(Cell(0, 2), "25");
-    EXPECT_EQ(Cell(1, 2), "0");
+    // EAST\COM2's session is still in progress: busy from midnight to now.
+    const std::uint32_t now = NowTime();
+    EXPECT_NEAR(Cell(1, 2).toInt(), double(now - m_today) * 100 / (EndOfLocalDay(m_today) - m_today), 1.0);
     EXPECT_EQ(Cell(2, 0), "WEST\\COM1");
     EXPECT_EQ(Cell(2, 2), "24");
     EXPECT_EQ(View()->Model()->headerData(1, Qt::Horizontal).toString(), "Free (%)");
@@ -295,4 +299,79 @@ TEST_F(UseViewTest, TheGraphHeaderDrawsItsArrowsAndTheWindow)
     EXPECT_GT(darkPixels(left + 4, left + h + 1, 200), 10);
     EXPECT_GT(darkPixels(left + header->GraphWidth() - h - 1, left + header->GraphWidth() - 4, 200), 10);
     EXPECT_GT(darkPixels(left + 2 * h, left + header->GraphWidth() - 2 * h, 110), 20);
+}
+
+TEST_F(UseViewTest, AWindowOutsideTheHistoryScopeReadsItsOwnDaysAndAgreesWithDmctl)
+{
+    // Three and eight days ago, outside the history scope of today only.
+    std::ofstream(m_db / "LogData" / (FormatDayLogDate(m_today - 3 * kDay + 3600) + ".log"))
+        << "[EAST\\COM1]\r\n" << m_today - 3 * kDay + 10 * 3600 << "=H7200_DOM\\joe?0?0:X:Y\r\n"
+        << "[WEST\\COM1]\r\n" << m_today - 3 * kDay + 20 * 3600 << "=H36000_DOM\\ann?0?0:X:Y\r\n";
+    std::ofstream(m_db / "LogData" / (FormatDayLogDate(m_today - 8 * kDay + 3600) + ".log"))
+        << "[EAST\\COM2]\r\n" << m_today - 8 * kDay + 12 * 3600 << "=H43200_DOM\\sue?0?0:X:Y\r\n";
+    m_doc->SetBrowseScope(1);
+    m_doc->SetHistoryDate(m_today + 3600);
+    m_doc->LoadActivityLog();
+    ASSERT_EQ(m_doc->Log().FirstRecordTime(), m_today);
+    View()->OnDocumentUpdate(nullptr, hint::DataChanged);
+    View()->EnsureStatistics();
+
+    const QString path = QString::fromStdString((m_dir / "usage.csv").string());
+    CsvExport::SetFileNameProvider([&](QWidget*) { return path; });
+    auto saved = [&] {
+        View()->List()->selectAll();
+        View()->SaveAs();
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll().toStdString();
+    };
+    auto dmctl = [&] {
+        const TimeSpan window = Window();
+        const auto run = RunDmctl({"usage", m_doc->DatabaseDirectory(), "--from", std::to_string(window.start),
+                                   "--to", std::to_string(window.end)});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return run.out;
+    };
+
+    // The week before today: the three-days-ago sessions count though the
+    // scope holds today only; EAST\COM2's half day lies outside.
+    View()->ZoomAction(ZoomWeek)->trigger();
+    ASSERT_EQ(Window(), (TimeSpan{m_today - 7 * kDay, m_today}));
+    EXPECT_EQ(Cell(0, 2).toStdString(), std::to_string(7200 * 100 / (7 * kDay)));
+    EXPECT_EQ(Cell(2, 2).toStdString(), std::to_string(36000 * 100 / (7 * kDay)));
+    EXPECT_EQ(saved(), dmctl());
+    // Stepped back a week: EAST\COM2 from the day files of that week.
+    View()->StepBack();
+    EXPECT_EQ(Cell(1, 2).toStdString(), std::to_string(43200 * 100 / (7 * kDay)));
+    EXPECT_EQ(saved(), dmctl());
+    // A window across the scope's start, up to noon today.
+    m_doc->GraphWindow().Set(m_today - 3 * kDay, m_today + kDay / 2);
+    View()->OnDocumentUpdate(nullptr, hint::SelectionChanged);
+    View()->EnsureStatistics();
+    ASSERT_EQ(Window(), (TimeSpan{m_today - 3 * kDay, m_today + kDay / 2}));
+    EXPECT_EQ(Cell(0, 2).toStdString(), std::to_string((7200 + 21600) * 100 / (3 * kDay + kDay / 2)));
+    EXPECT_EQ(saved(), dmctl());
+}
+
+TEST_F(UseViewTest, TheRubberBandZoomsToTheTimesTheTooltipsNamed)
+{
+    // The week before today begins before the earliest loaded record.
+    View()->ZoomAction(ZoomWeek)->trigger();
+    ASSERT_LT(Window().start, m_doc->GraphWindow().ScopeStart());
+    const TimeSpan week = Window();
+    auto tooltipAt = [&](double share) {
+        SendMouse(QEvent::MouseMove, GraphPoint(0, share), Qt::NoButton, Qt::NoButton);
+        return View()->CursorTimeText().toStdString();
+    };
+    const std::string from = tooltipAt(0.3);
+    const std::string to = tooltipAt(0.6);
+    Drag(0.3, 0.6);
+    EXPECT_TRUE(m_ui.m_messages.empty());
+    EXPECT_EQ(FormatLocalTime("%B %d @ %H:%M", Window().start), from);
+    EXPECT_EQ(FormatLocalTime("%B %d @ %H:%M", Window().end), to);
+    const int left = View()->Header()->GraphLeft();
+    const int width = View()->Header()->GraphWidth();
+    EXPECT_EQ(Window().start, UsageWindow::TimeAt(week, GraphPoint(0, 0.3).x() - left, width));
+    View()->ZoomBack();
+    EXPECT_EQ(Window(), week);
 }

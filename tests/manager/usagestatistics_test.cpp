@@ -219,3 +219,48 @@ TEST(UsageCsvTest, ExportWritesTheHeaderAndTheChosenRowsOnly)
 
 } // namespace
 } // namespace dm
+
+namespace dm {
+namespace {
+
+LogRecord Connect(const std::string& server, const std::string& port, std::uint32_t time)
+{
+    LogRecord record;
+    record.server = server;
+    record.port = port;
+    record.time = time;
+    record.kind = kLogConnect;
+    return record;
+}
+
+TEST_F(UsageStatisticsTest, ASessionStillInProgressIsBusyUpToNow)
+{
+    m_stats.SetEntries({"RAS1\\COM1", "RAS1\\COM2", "RAS1\\COM3", "RAS1\\COM4"});
+    const std::vector<LogRecord> records{
+        Connect("RAS1", "COM1", kStart + 1000),                                          // still running
+        Connect("ras1", "com2", kStart + 1000), Session("RAS1", "COM2", kStart + 2000, 1000), // ended
+        Connect("RAS1", "COM3", kStart + 100), Connect("RAS1", "COM3", kStart + 16000),  // the later one runs
+        Connect("RAS1", "COM4", kStart + 20000),                                         // after now
+    };
+    const std::uint32_t now = kStart + 16000;
+    m_stats.Compute(records, m_window, {}, now);
+    EXPECT_EQ(m_stats.Entries()[0].busySeconds, 15000u);
+    EXPECT_EQ(BusySlots(m_stats.Entries()[0]), Range(100, 1600));
+    EXPECT_EQ(m_stats.Entries()[1].busySeconds, 1000u);
+    // A connect that another connect follows has no known end: not counted.
+    EXPECT_EQ(m_stats.Entries()[2].busySeconds, 0u);
+    EXPECT_EQ(m_stats.Entries()[3].busySeconds, 0u);
+    EXPECT_EQ(m_stats.BusyPercent(0), 46);
+
+    // Without a time to count up to (the days read end before now) only
+    // finished sessions count.
+    m_stats.Compute(records, m_window, {}, 0);
+    EXPECT_EQ(m_stats.Entries()[0].busySeconds, 0u);
+    EXPECT_EQ(m_stats.Entries()[1].busySeconds, 1000u);
+    // Now past the window's end: busy to the window's end only.
+    m_stats.Compute(records, m_window, {}, kStart + 90000);
+    EXPECT_EQ(m_stats.Entries()[0].busySeconds, 31000u);
+}
+
+} // namespace
+} // namespace dm

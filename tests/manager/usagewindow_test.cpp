@@ -83,7 +83,7 @@ TEST_F(UsageWindowTest, DraggingAcrossTheGraphNarrowsTheWindowToThatPart)
 {
     m_window.Set(kToday, kToday + kDay);
     // Either direction of the drag gives the same window.
-    EXPECT_EQ(m_window.ApplyBand(300, 100, 400, kToday), UsageWindow::BandResult::Applied);
+    EXPECT_EQ(m_window.ApplyBand(m_window.Resolve(0), 300, 100, 400, kToday), UsageWindow::BandResult::Applied);
     EXPECT_EQ(m_window.Resolve(0), (TimeSpan{kToday + kDay / 4, kToday + 3 * kDay / 4}));
     EXPECT_TRUE(m_window.ZoomBack());
     EXPECT_EQ(m_window.Resolve(0), (TimeSpan{kToday, kToday + kDay}));
@@ -93,25 +93,43 @@ TEST_F(UsageWindowTest, DraggingUnderAnHourIsTooNarrowAndZoomBackKeepsThePreviou
 {
     m_window.Set(kToday, kToday + kDay);
     // 24 pixels of 576 are exactly one hour: not wider than an hour.
-    EXPECT_EQ(m_window.ApplyBand(100, 124, 576, kToday), UsageWindow::BandResult::TooNarrow);
+    EXPECT_EQ(m_window.ApplyBand(m_window.Resolve(0), 100, 124, 576, kToday), UsageWindow::BandResult::TooNarrow);
     EXPECT_EQ(m_window.Resolve(0), (TimeSpan{kToday, kToday + kDay}));
     EXPECT_TRUE(m_window.ZoomBack());
     EXPECT_EQ(m_window.Resolve(0), (TimeSpan{kToday, kToday + kDay}));
-    EXPECT_EQ(m_window.ApplyBand(100, 125, 576, kToday), UsageWindow::BandResult::Applied);
+    EXPECT_EQ(m_window.ApplyBand(m_window.Resolve(0), 100, 125, 576, kToday), UsageWindow::BandResult::Applied);
 }
 
 TEST_F(UsageWindowTest, DraggingInAWindowUnderAnHourShowsTheWholeScope)
 {
     m_window.Set(kToday, kToday + 1800);
-    EXPECT_EQ(m_window.ApplyBand(0, 300, 300, kToday + 5000), UsageWindow::BandResult::Reset);
+    EXPECT_EQ(m_window.ApplyBand(m_window.Resolve(0), 0, 300, 300, kToday + 5000), UsageWindow::BandResult::Reset);
     EXPECT_EQ(m_window.Resolve(0), (TimeSpan{kScope, kToday + 5000}));
 }
 
-TEST_F(UsageWindowTest, ABandStartsNoEarlierThanTheScope)
+TEST_F(UsageWindowTest, ABandBeforeTheScopeZoomsToTheTimesUnderIt)
 {
+    // A window that begins before the earliest loaded record: the band maps
+    // onto the window the bars were drawn for, not onto one cut at the scope.
     m_window.Set(kScope - 10 * kDay, kScope + 10 * kDay);
-    EXPECT_EQ(m_window.ApplyBand(0, 100, 100, kToday), UsageWindow::BandResult::Applied);
-    EXPECT_EQ(m_window.Resolve(0), (TimeSpan{kScope, kScope + 10 * kDay}));
+    const TimeSpan shown = m_window.Resolve(0);
+    EXPECT_EQ(m_window.ApplyBand(shown, 25, 50, 100, kToday), UsageWindow::BandResult::Applied);
+    EXPECT_EQ(m_window.Resolve(0), (TimeSpan{kScope - 5 * kDay, kScope}));
+    // The ends are the times the tooltips name at the band's edges.
+    m_window.Set(kScope - 10 * kDay, kScope + 10 * kDay);
+    EXPECT_EQ(m_window.ApplyBand(shown, 137, 411, 548, kToday), UsageWindow::BandResult::Applied);
+    EXPECT_EQ(m_window.Resolve(0),
+              (TimeSpan{UsageWindow::TimeAt(shown, 137, 548), UsageWindow::TimeAt(shown, 411, 548)}));
+}
+
+TEST_F(UsageWindowTest, ABandMapsOntoTheWindowDrawnNotAWindowChangedSince)
+{
+    // The bars were drawn for yesterday; the stored window has moved on
+    // (an end of 0 resolving to now): the drag still names yesterday's hours.
+    const TimeSpan drawn{kToday - kDay, kToday};
+    m_window.Set(kToday, 0);
+    EXPECT_EQ(m_window.ApplyBand(drawn, 50, 75, 100, kToday + 7200), UsageWindow::BandResult::Applied);
+    EXPECT_EQ(m_window.Resolve(0), (TimeSpan{kToday - kDay / 2, kToday - kDay / 4}));
 }
 
 TEST(UsageTimeAtTest, TheTimeUnderTheCursorIsProportionalToItsOffset)

@@ -2,9 +2,12 @@
 // component's counters, the limit state and the group sections.
 
 #include "database/groupsettings.h"
+#include "manager/core/useredit.h"
 #include "manager/core/usersettings.h"
 #include "platform/files/profile.h"
 #include "tests/manager/corefixture.h"
+
+#include <filesystem>
 
 using namespace dm;
 using dm::test::WriteFile;
@@ -119,29 +122,81 @@ TEST_F(UserSettingsTest, ConnectionTimesAreOnlyWrittenAsAReset)
     EXPECT_EQ(Value("DOM\\ann", "LastConnection"), "2000500");
 }
 
-TEST_F(UserSettingsTest, NewAccountWritesAllItsValues)
+TEST_F(UserSettingsTest, NewAccountWritesItsLimitsAndNoCounters)
 {
     m_users.Load();
-    m_users.SetEditIndex(0);
+    EXPECT_TRUE(BeginUserEdit(m_users, "DOM\\new"));
     UserRecord& edit = m_users.EditRecord();
-    edit.accountKey = "DOM\\new";
     edit.maxSessionTime = 1800;
     edit.staticIP = 0x0A000001;
     ASSERT_TRUE(m_users.CommitEditedUser());
     ASSERT_EQ(m_users.Records().size(), 1u);
     const std::vector<std::string> keys = GetPrivateProfileKeyNames("DOM\\new", UserFile());
-    const std::vector<std::string> expected = {
-        "StaticIP", "MaxSessionTime", "TotalTime", "TotalConnects", "MaxTotalTime", "ExpiryTime",
-        "PeriodMax", "PeriodUsage", "PeriodStamp", "PeriodType", "NoDuplicate", "FirstConnection",
-        "LastConnection"};
+    const std::vector<std::string> expected = {"NoDuplicate", "MaxSessionTime", "MaxTotalTime", "ExpiryTime",
+                                               "PeriodMax",   "PeriodType",     "StaticIP"};
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(Value("DOM\\new", "MaxSessionTime"), "1800");
     EXPECT_EQ(Value("DOM\\new", "StaticIP"), "167772161");
+}
 
-    // An index past the end is refused rather than written out of bounds.
-    m_users.SetEditIndex(5);
+TEST_F(UserSettingsTest, ASheetSavesOnlyWhatThePersonChanged)
+{
+    Write("[DOM\\ann]\r\nTotalTime=100\r\nTotalConnects=4\r\nFirstConnection=1000\r\n"
+          "LastConnection=2000\r\nPeriodUsage=40\r\nPeriodStamp=900\r\nMaxSessionTime=60\r\n");
+    // Opened from a port before the table was ever loaded: the sheet reads
+    // the account, it does not take it for a new one.
+    EXPECT_FALSE(BeginUserEdit(m_users, "dom\\ANN"));
+    EXPECT_EQ(m_users.EditRecord().totalTime, 100);
+
+    // Meanwhile the server component counts a session and a second manager
+    // changes another limit; this manager's refresh reloads its table.
+    WriteAsServer("DOM\\ann", "TotalTime", "250");
+    WriteAsServer("DOM\\ann", "TotalConnects", "5");
+    WriteAsServer("DOM\\ann", "LastConnection", "3000");
+    WriteAsServer("DOM\\ann", "PeriodUsage", "190");
+    WriteAsServer("DOM\\ann", "PeriodStamp", "950");
+    UserSettings other;
+    other.SetFile(UserFile());
+    BeginUserEdit(other, "DOM\\ann");
+    other.EditRecord().maxTotalTime = 7200;
+    ASSERT_TRUE(other.CommitEditedUser());
+    m_users.Load();
+
+    // The person changes the expiry and presses OK, then Apply again.
+    m_users.EditRecord().expiryTime = 30;
+    ASSERT_TRUE(m_users.CommitEditedUser());
+    ASSERT_TRUE(m_users.CommitEditedUser());
+    EXPECT_EQ(Value("DOM\\ann", "ExpiryTime"), "30");
+    EXPECT_EQ(Value("DOM\\ann", "MaxTotalTime"), "7200");
+    EXPECT_EQ(Value("DOM\\ann", "MaxSessionTime"), "60");
+    EXPECT_EQ(Value("DOM\\ann", "TotalTime"), "250");
+    EXPECT_EQ(Value("DOM\\ann", "TotalConnects"), "5");
+    EXPECT_EQ(Value("DOM\\ann", "FirstConnection"), "1000");
+    EXPECT_EQ(Value("DOM\\ann", "LastConnection"), "3000");
+    EXPECT_EQ(Value("DOM\\ann", "PeriodUsage"), "190");
+    EXPECT_EQ(Value("DOM\\ann", "PeriodStamp"), "950");
+}
+
+TEST_F(UserSettingsTest, AnAccountTheServerCreatedAfterTheLoadKeepsItsDefaults)
+{
+    m_users.Load();
+    WriteAsServer("DOM\\bob", "PeriodMax", "3600");
+    WriteAsServer("DOM\\bob", "PeriodType", "1");
+    WriteAsServer("DOM\\bob", "NoDuplicate", "1");
+    EXPECT_FALSE(BeginUserEdit(m_users, "DOM\\bob"));
+    m_users.EditRecord().staticIP = 0x0A000002;
+    ASSERT_TRUE(m_users.CommitEditedUser());
+    EXPECT_EQ(Value("DOM\\bob", "PeriodMax"), "3600");
+    EXPECT_EQ(Value("DOM\\bob", "NoDuplicate"), "1");
+    EXPECT_EQ(Value("DOM\\bob", "StaticIP"), "167772162");
+}
+
+TEST_F(UserSettingsTest, AFailedCommitIsReported)
+{
+    std::filesystem::create_directory(m_db / "Dialmind.usr");
+    BeginUserEdit(m_users, "DOM\\ann");
+    m_users.EditRecord().maxSessionTime = 5;
     EXPECT_FALSE(m_users.CommitEditedUser());
-    EXPECT_EQ(m_users.Records().size(), 1u);
 }
 
 TEST_F(UserSettingsTest, TotalDeniedsAndLastedAreNeverWritten)
@@ -211,26 +266,32 @@ TEST_F(UserSettingsTest, GroupPageReadsAndWritesByItsRules)
     EXPECT_EQ(g.periodChoice, 1); // "Week"
     EXPECT_EQ(g.periodMax, "3600");
 
-    // Period on with an empty amount: empty PeriodMax and no period type.
+    // Period on with an empty amount: no period limit.
+    GroupSettings shown = g;
     g.periodMax = "";
     g.sessionLimitOn = true;
     g.maxSessionTime = "0";
     g.allowMultiplePorts = false;
-    ASSERT_TRUE(SaveGroupSettings(UserFile(), section, g));
-    EXPECT_EQ(Value(section, "PeriodMax"), "");
+    ASSERT_TRUE(SaveGroupSettings(UserFile(), section, shown, g));
+    EXPECT_EQ(Value(section, "PeriodMax"), "0");
     EXPECT_EQ(Value(section, "PeriodType"), "0");
     EXPECT_EQ(Value(section, "MaxSessionTime"), "0");
     EXPECT_EQ(Value(section, "NoDuplicate"), "1");
 
+    shown = g;
     g.periodMax = "900";
     g.periodChoice = 2;
     g.totalLimitOn = false;
-    SaveGroupSettings(UserFile(), section, g);
+    // Another writer changes a key this page does not change.
+    WritePrivateProfileString(section, "NoDuplicate", "0", UserFile());
+    SaveGroupSettings(UserFile(), section, shown, g);
+    EXPECT_EQ(Value(section, "NoDuplicate"), "0");
     EXPECT_EQ(Value(section, "PeriodType"), "3");
     EXPECT_EQ(Value(section, "MaxTotalTime"), "0");
 
+    shown = g;
     g.periodLimitOn = false;
-    SaveGroupSettings(UserFile(), section, g);
+    SaveGroupSettings(UserFile(), section, shown, g);
     EXPECT_EQ(Value(section, "PeriodMax"), "0");
     EXPECT_EQ(Value(section, "PeriodType"), "0");
 

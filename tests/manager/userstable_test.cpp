@@ -5,6 +5,7 @@
 #include "manager/core/useredit.h"
 #include "manager/core/usersettings.h"
 #include "manager/core/userstable.h"
+#include "tests/support/tempdir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -102,13 +103,18 @@ TEST(UsersTable, SaveAsWritesAHeaderAndEveryRowTheClipboardOnlyRows)
     EXPECT_EQ(UsersClipboardText(records, {0}), "D\\a,2,0, , ,01:00,\r\n");
 }
 
-TEST(UserEdit, TheAccountIsFoundWithoutCaseOrStartsNewAtTheEnd)
+TEST(UserEdit, TheAccountIsReadFromTheFileWithoutCaseOrStartsNewAtTheEnd)
 {
+    dm::test::TempDir dir;
+    dm::test::WriteFile(dir / "Dialmind.usr", "[domain\\jdoe]\r\nTotalTime=250\r\n");
     UserSettings users;
+    users.SetFile((dir / "Dialmind.usr").string());
+    // The table is older than the file: the sheet shows what the file holds.
     users.Records() = {Account("domain\\jdoe", 4, 100), Account("domain\\ann", 1, 1)};
     EXPECT_FALSE(BeginUserEdit(users, "DOMAIN\\JDoe"));
     EXPECT_EQ(users.EditIndex(), 0);
-    EXPECT_EQ(users.EditRecord().totalTime, 100);
+    EXPECT_EQ(users.EditRecord().totalTime, 250);
+    EXPECT_EQ(users.EditRecord().accountKey, "domain\\jdoe");
     EXPECT_TRUE(BeginUserEdit(users, "DOMAIN\\new"));
     EXPECT_EQ(users.EditIndex(), 2);
     EXPECT_EQ(users.EditRecord().accountKey, "DOMAIN\\new");
@@ -138,24 +144,6 @@ TEST(UserEdit, ResetClearsCountersButNeverTheLastLength)
     EXPECT_TRUE(CanResetStatistics({StatTotalUsage, StatSessions}));
     EXPECT_FALSE(CanResetStatistics({StatTotalUsage, StatLastLasted}));
     EXPECT_FALSE(CanResetStatistics({}));
-}
-
-TEST(UserEdit, TimeLimitsTakeTheCheckedFieldsAndAZeroPeriodLimitHasNoType)
-{
-    UserRecord record;
-    record.maxSessionTime = 99;
-    TimeLimitEntries entries;
-    entries.maxTotal = "7200";
-    entries.periodMax = "0";
-    entries.periodIndex = 2;
-    ApplyTimeLimits(record, entries);
-    EXPECT_EQ(record.maxSessionTime, 0);
-    EXPECT_EQ(record.maxTotalTime, 7200);
-    EXPECT_EQ(record.periodType, 0);
-    entries.periodMax = "3600";
-    ApplyTimeLimits(record, entries);
-    EXPECT_EQ(record.periodType, 3);
-    EXPECT_EQ(record.periodMax, 3600);
 }
 
 TEST(UserEdit, AddressesPackOnlyOctetsFrom0To255)

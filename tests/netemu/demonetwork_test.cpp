@@ -2,6 +2,7 @@
 // the history generated for it: the counters agree with the log, and the
 // sessions found running are sessions the server component would allow.
 
+#include "common/text.h"
 #include "historyfixture.h"
 
 #include "database/profilevalues.h"
@@ -67,6 +68,40 @@ TEST_F(DemoNetworkTest, StartingCountersAreConsistent)
     }
 }
 
+TEST_F(DemoNetworkTest, TheDatabaseReadsBackAsTheRecordsTheDemoWrote)
+{
+    Database db(dbDir);
+    db.Load();
+    const HardwareDatabase& hw = db.Hardware();
+    EXPECT_TRUE(hw.defaultProfile.assignDefault);
+    EXPECT_TRUE(hw.defaultProfile.noDuplicate);
+    EXPECT_EQ(hw.defaultProfile.maxSessionTime, 7200);
+    EXPECT_EQ(hw.defaultProfile.periodMax, 72000);
+    EXPECT_EQ(hw.defaultProfile.periodType, PeriodWeek);
+    EXPECT_EQ(hw.greetings.RuleMask(), 5);
+    EXPECT_EQ(hw.notifications.notices[1].seconds, 60);
+    EXPECT_EQ(hw.notifications.notices[1].text, "Your remote session ends in 1 minute.");
+    const HardwareDatabase::Port* restricted = hw.FindPort("HQRAS01", "ISDN7");
+    ASSERT_NE(restricted, nullptr);
+    EXPECT_EQ(restricted->allowedLocalGroups, std::vector<std::string>{"LQHQ\\Dial-in Users"});
+
+    ASSERT_EQ(db.Users().groups.size(), 4u);
+    const Limits* sales = db.Users().FindGroup("LQHQ\\Sales");
+    ASSERT_NE(sales, nullptr);
+    EXPECT_EQ(*sales, (Limits{true, 5400, 0, 14400, PeriodDay}));
+    const Limits* fieldSales = db.Users().FindGroup("LQFIELD\\Field Sales");
+    ASSERT_NE(fieldSales, nullptr);
+    EXPECT_EQ(*fieldSales, (Limits{false, 0, 0, 72000, PeriodWeek}));
+    int periodAccounts = 0;
+    for (const auto& [key, record] : db.Users().accounts) {
+        if (record.periodType == PeriodNone)
+            continue;
+        EXPECT_EQ(record.periodMax, 36000) << key;
+        ++periodAccounts;
+    }
+    EXPECT_GT(periodAccounts, 0);
+}
+
 TEST_F(DemoNetworkTest, SessionsPlacedAtTheStartObeyTheDemosPolicies)
 {
     Database db(dbDir);
@@ -86,7 +121,7 @@ TEST_F(DemoNetworkTest, SessionsPlacedAtTheStartObeyTheDemosPolicies)
             EXPECT_TRUE(inSession.insert(UpperAscii(account)).second) << account << " on two ports";
             const CallerProfile* caller = nullptr;
             for (const CallerProfile& c : server.callers)
-                if (UpperAscii(c.identity.account) == UpperAscii(account))
+                if (EqualNoCase(c.identity.account, account))
                     caller = &c;
             ASSERT_NE(caller, nullptr) << account;
             // Admitted now, as if the person had just dialled in ...

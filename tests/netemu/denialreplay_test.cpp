@@ -1,6 +1,7 @@
 // Replays a generated history and works out, for every denied attempt, the
 // reason the policies give at that moment; the log must name that reason.
 
+#include "common/text.h"
 #include "historyfixture.h"
 
 #include "database/policyengine.h"
@@ -53,13 +54,13 @@ int ExpectedReason(const ReadRecord& denial, bool inclusive, const HardwareDatab
     if (port && port->Restricted()) {
         bool allowed = false;
         for (const std::string& user : port->allowedUsers)
-            allowed |= UpperAscii(user) == UpperAscii(denial.user);
+            allowed |= EqualNoCase(user, denial.user);
         for (const std::string& group : identity.globalGroups)
             for (const std::string& allowedGroup : port->allowedGlobalGroups)
-                allowed |= UpperAscii(group) == UpperAscii(allowedGroup);
+                allowed |= EqualNoCase(group, allowedGroup);
         for (const std::string& group : identity.localGroups)
             for (const std::string& allowedGroup : port->allowedLocalGroups)
-                allowed |= UpperAscii(group) == UpperAscii(allowedGroup);
+                allowed |= EqualNoCase(group, allowedGroup);
         if (!allowed)
             return DenyPortAccess;
     }

@@ -2,6 +2,7 @@
 // and for every denied attempt the explanation, given the account's state at
 // that moment, names the reason the log recorded.
 
+#include "common/text.h"
 #include "historyfixture.h"
 
 #include "database/policyexplain.h"
@@ -20,7 +21,7 @@ namespace {
 CallerIdentity IdentityOf(const std::string& account)
 {
     for (const CallerProfile& caller : Callers())
-        if (UpperAscii(caller.identity.account) == UpperAscii(account))
+        if (EqualNoCase(caller.identity.account, account))
             return caller.identity;
     return CallerIdentity{account, {}, {}};
 }

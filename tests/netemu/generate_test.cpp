@@ -1,5 +1,6 @@
 #include "historyfixture.h"
 
+#include "common/text.h"
 #include "netemu/logformat.h"
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
@@ -207,7 +208,7 @@ TEST_F(GeneratedHistory, NoDuplicateAccountNeverHoldsTwoPorts)
         for (std::size_t j = i + 1; j < sessions.size(); ++j) {
             const Session& a = sessions[i];
             const Session& b = sessions[j];
-            if (UpperAscii(a.user) != UpperAscii(b.user) || !(a.start < b.end && b.start < a.end))
+            if (!EqualNoCase(a.user, b.user) || !(a.start < b.end && b.start < a.end))
                 continue;
             const UserRecord* record = users.FindAccount(a.user);
             ASSERT_NE(record, nullptr);

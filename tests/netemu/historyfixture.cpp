@@ -1,5 +1,6 @@
 #include "historyfixture.h"
 
+#include "common/text.h"
 #include "netemu/logformat.h"
 #include "platform/files/profile.h"
 #include "tests/support/tempdir.h"
@@ -192,7 +193,7 @@ int PortsHeldAt(const std::vector<Session>& everywhere, const std::string& user,
 {
     int held = 0;
     for (const Session& s : everywhere)
-        if (UpperAscii(s.user) == UpperAscii(user) && s.start <= t && (inclusive ? s.end > t : s.end >= t))
+        if (EqualNoCase(s.user, user) && s.start <= t && (inclusive ? s.end > t : s.end >= t))
             ++held;
     return held;
 }

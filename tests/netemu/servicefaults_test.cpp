@@ -5,6 +5,7 @@
 
 #include "historyfixture.h"
 
+#include "common/timeformat.h"
 #include "netemu/liveservice.h"
 #include "netemu/loggedhistory.h"
 #include "netemu/simulation.h"
@@ -240,9 +241,9 @@ TEST(GenerateOverHistory, RefusesNamingTheFirstDayWithRecordsAndWritesNothing)
     earlier.days = 2;
     earlier.endDay = 2;
     EXPECT_TRUE(GenerateHistory(servers, earlier, second, error)) << error;
-    EXPECT_EQ(FirstDayWithRecords((dir.path() / "db1").string(), LocalMidnight(2026, 3, 20),
-                                  LocalMidnight(2026, 4, 3)),
-              LocalMidnight(2026, 4, 1));
+    EXPECT_EQ(FirstDayWithRecords((dir.path() / "db1").string(), LocalTimeOf(2026, 3, 20),
+                                  LocalTimeOf(2026, 4, 3)),
+              LocalTimeOf(2026, 4, 1));
 }
 
 TEST_F(ServiceNetwork, ALiveRunStartsAfterTheLastLoggedEvent)

@@ -1,5 +1,6 @@
 // The printed report's rows and page plan, without a printer.
 
+#include "common/timeformat.h"
 #include "reports/printedreport.h"
 #include "reports/reportrun.h"
 #include "tests/reports/reportdatabase.h"
@@ -40,7 +41,7 @@ TEST(PrintedReport, UsageRowsShowDurationsAndSessions)
 TEST(PrintedReport, DeniedAndBusyRows)
 {
     TempDir dir;
-    const std::uint32_t t = LocalTime(2026, 3, 18, 10, 30, 0);
+    const std::uint32_t t = LocalTimeOf(2026, 3, 18, 10, 30, 0);
     auto denied = Printed(dir, "[Format]\r\nReportType=3\r\nTimePeriodType=5\r\nFrom=a\r\nTo=b\r\n"
                                "[Denied Connections]\r\nREC0=" + std::to_string(t) +
                                    "?RAS2\\COM1?DOM\\eve\r\nREC5=" + std::to_string(t) +

@@ -12,7 +12,6 @@
 namespace dm::test {
 
 // Calendar time of a local date and time (TZ of the test).
-std::uint32_t LocalTime(int year, int month, int day, int hour, int minute, int second);
 
 // The fixed "now" of the golden files: Wednesday 2026-03-18 15:00 local.
 std::time_t GoldenNow();

@@ -1,3 +1,4 @@
+#include "common/timeformat.h"
 #include "reports/reportformat.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +18,7 @@ TEST(ReportFormat, DurationInHoursMinutesSeconds)
 TEST(ReportFormat, ReportTimeIsLocalShortDateAndMinutes)
 {
     // The tests run with LC_ALL=C and TZ=Europe/Berlin.
-    std::tm tm{};
-    tm.tm_year = 2026 - 1900;
-    tm.tm_mon = 2;
-    tm.tm_mday = 8;
-    tm.tm_hour = 7;
-    tm.tm_min = 5;
-    tm.tm_sec = 59;
-    tm.tm_isdst = -1;
-    const auto time = static_cast<std::uint32_t>(std::mktime(&tm));
+    const std::uint32_t time = LocalTimeOf(2026, 3, 8, 7, 5, 59);
     EXPECT_EQ(FormatReportTime(time), "03/08/26 07:05"); // seconds dropped, not rounded
     EXPECT_EQ(FormatReportTime(0), "01/01/70 01:00");
 }

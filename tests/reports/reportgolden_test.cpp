@@ -1,6 +1,7 @@
 // Every report type over every period type, for the standard database:
 // dmtemp.dat and the comma-separated file, byte for byte.
 
+#include "common/timeformat.h"
 #include "reports/reportrun.h"
 #include "tests/reports/reportdatabase.h"
 
@@ -43,7 +44,7 @@ TEST_P(ReportGolden, IntermediateAndCsvMatch)
     ReportRequest request;
     request.reportType = GetParam().reportType;
     request.periodType = GetParam().periodType;
-    request.custom = {LocalTime(2026, 3, 10, 12, 0, 0), LocalTime(2026, 3, 17, 12, 0, 0)};
+    request.custom = {LocalTimeOf(2026, 3, 10, 12, 0, 0), LocalTimeOf(2026, 3, 17, 12, 0, 0)};
     request.databaseDirectory = db.Directory();
     request.outputFile = "report.csv";
     request.includeLegacyLog = true;

@@ -1,3 +1,4 @@
+#include "common/timeformat.h"
 #include "reports/reportperiod.h"
 
 #include <gtest/gtest.h>
@@ -11,19 +12,6 @@ using namespace dm;
 namespace {
 
 // Calendar time of a local date and time in the test's time zone.
-std::uint32_t Local(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return static_cast<std::uint32_t>(std::mktime(&tm));
-}
-
 // Switches the process to another time zone for one test.
 class ScopedTimeZone {
 public:
@@ -54,12 +42,12 @@ private:
 
 TEST(ReportPeriod, TodayStartsOneMinuteAfterMidnight)
 {
-    const std::time_t now = Local(2026, 3, 18, 15, 0, 0); // a Wednesday
+    const std::time_t now = LocalTimeOf(2026, 3, 18, 15, 0, 0); // a Wednesday
     const ReportPeriod today = ComputeReportPeriod(PeriodToday, now);
-    EXPECT_EQ(today.from, Local(2026, 3, 18, 0, 1, 0));
-    EXPECT_EQ(today.to, Local(2026, 3, 18, 23, 59, 59));
-    EXPECT_FALSE(today.Contains(Local(2026, 3, 18, 0, 0, 30)));
-    EXPECT_TRUE(today.Contains(Local(2026, 3, 18, 0, 1, 1)));
+    EXPECT_EQ(today.from, LocalTimeOf(2026, 3, 18, 0, 1, 0));
+    EXPECT_EQ(today.to, LocalTimeOf(2026, 3, 18, 23, 59, 59));
+    EXPECT_FALSE(today.Contains(LocalTimeOf(2026, 3, 18, 0, 0, 30)));
+    EXPECT_TRUE(today.Contains(LocalTimeOf(2026, 3, 18, 0, 1, 1)));
     // Both bounds are strict.
     EXPECT_FALSE(today.Contains(today.from));
     EXPECT_FALSE(today.Contains(today.to));
@@ -69,15 +57,15 @@ TEST(ReportPeriod, TodayStartsOneMinuteAfterMidnight)
 TEST(ReportPeriod, ThisWeekStartsOnMonday)
 {
     // Sunday: the Monday six days earlier.
-    const ReportPeriod sunday = ComputeReportPeriod(PeriodThisWeek, Local(2026, 3, 22, 10, 0, 0));
-    EXPECT_EQ(sunday.from, Local(2026, 3, 16, 0, 1, 0));
-    EXPECT_EQ(sunday.to, Local(2026, 3, 22, 23, 59, 59));
+    const ReportPeriod sunday = ComputeReportPeriod(PeriodThisWeek, LocalTimeOf(2026, 3, 22, 10, 0, 0));
+    EXPECT_EQ(sunday.from, LocalTimeOf(2026, 3, 16, 0, 1, 0));
+    EXPECT_EQ(sunday.to, LocalTimeOf(2026, 3, 22, 23, 59, 59));
     // Monday: the same day.
-    const ReportPeriod monday = ComputeReportPeriod(PeriodThisWeek, Local(2026, 3, 16, 0, 30, 0));
-    EXPECT_EQ(monday.from, Local(2026, 3, 16, 0, 1, 0));
-    EXPECT_EQ(monday.to, Local(2026, 3, 16, 23, 59, 59));
-    const ReportPeriod saturday = ComputeReportPeriod(PeriodThisWeek, Local(2026, 3, 21, 23, 0, 0));
-    EXPECT_EQ(saturday.from, Local(2026, 3, 16, 0, 1, 0));
+    const ReportPeriod monday = ComputeReportPeriod(PeriodThisWeek, LocalTimeOf(2026, 3, 16, 0, 30, 0));
+    EXPECT_EQ(monday.from, LocalTimeOf(2026, 3, 16, 0, 1, 0));
+    EXPECT_EQ(monday.to, LocalTimeOf(2026, 3, 16, 23, 59, 59));
+    const ReportPeriod saturday = ComputeReportPeriod(PeriodThisWeek, LocalTimeOf(2026, 3, 21, 23, 0, 0));
+    EXPECT_EQ(saturday.from, LocalTimeOf(2026, 3, 16, 0, 1, 0));
 }
 
 TEST(ReportPeriod, ThisWeekCountsCalendarDaysAcrossDaylightSaving)
@@ -85,17 +73,17 @@ TEST(ReportPeriod, ThisWeekCountsCalendarDaysAcrossDaylightSaving)
     // Summer time starts on Friday 2026-03-27 here, inside the week: counting
     // back 5 x 86400 seconds from Saturday 00:01 would land on Sunday 23:01.
     ScopedTimeZone zone("Asia/Jerusalem");
-    const ReportPeriod week = ComputeReportPeriod(PeriodThisWeek, Local(2026, 3, 28, 12, 0, 0));
-    EXPECT_EQ(week.from, Local(2026, 3, 23, 0, 1, 0));
-    EXPECT_EQ(Local(2026, 3, 28, 0, 1, 0) - week.from, 5u * 86400u - 3600u);
+    const ReportPeriod week = ComputeReportPeriod(PeriodThisWeek, LocalTimeOf(2026, 3, 28, 12, 0, 0));
+    EXPECT_EQ(week.from, LocalTimeOf(2026, 3, 23, 0, 1, 0));
+    EXPECT_EQ(LocalTimeOf(2026, 3, 28, 0, 1, 0) - week.from, 5u * 86400u - 3600u);
 }
 
 TEST(ReportPeriod, ThisMonthAllRecordsAndCustom)
 {
-    const std::time_t now = Local(2026, 2, 28, 8, 0, 0);
+    const std::time_t now = LocalTimeOf(2026, 2, 28, 8, 0, 0);
     const ReportPeriod month = ComputeReportPeriod(PeriodThisMonth, now);
-    EXPECT_EQ(month.from, Local(2026, 2, 1, 0, 1, 0));
-    EXPECT_EQ(month.to, Local(2026, 2, 28, 23, 59, 59));
+    EXPECT_EQ(month.from, LocalTimeOf(2026, 2, 1, 0, 1, 0));
+    EXPECT_EQ(month.to, LocalTimeOf(2026, 2, 28, 23, 59, 59));
 
     const ReportPeriod all = ComputeReportPeriod(PeriodAllRecords, now);
     EXPECT_EQ(all.from, 0u);

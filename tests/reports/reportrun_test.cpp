@@ -3,6 +3,7 @@
 // one write with per-record profile reads and writes.
 
 #include "common/activitylog.h"
+#include "common/timeformat.h"
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 #include "reports/reportcsv.h"
@@ -85,7 +86,7 @@ TEST_F(ReportRun, DeniedKeysRunWithoutGapsInTimeOrder)
         previous = time;
     }
     EXPECT_EQ(GetPrivateProfileString("Denied Connections", "REC1", "", Dmtemp()),
-              std::to_string(LocalTime(2026, 3, 1, 9, 0, 0)) + "?RAS1\\COM2?DOM\\bob");
+              std::to_string(LocalTimeOf(2026, 3, 1, 9, 0, 0)) + "?RAS1\\COM2?DOM\\bob");
 }
 
 TEST_F(ReportRun, DeniedCsvStopsAtTheFirstMissingKey)
@@ -128,7 +129,7 @@ TEST_F(ReportRun, CsvStopPointsAndReplacement)
 TEST_F(ReportRun, BusyPortsWithNothingInThePeriodKeepOnlyFormat)
 {
     ReportRequest request = Request(ReportBusyPortsPerHour, PeriodCustom);
-    request.custom = {LocalTime(2026, 3, 18, 9, 30, 0), LocalTime(2026, 3, 18, 11, 30, 0)};
+    request.custom = {LocalTimeOf(2026, 3, 18, 9, 30, 0), LocalTimeOf(2026, 3, 18, 11, 30, 0)};
     RunReport(request); // only the empty and the "*" value lie in this period
     EXPECT_THAT(GetPrivateProfileSectionNames(Dmtemp()), ElementsAre("Format"));
     EXPECT_EQ(Csv(), "Report of Busy Ports per Hour\r\nData from 03/18/26 09:30.\r\n"
@@ -227,13 +228,13 @@ TEST_F(ReportRun, OneWriteEqualsPerRecordProfileWrites)
 {
     // Adds names that only a profile file's rules merge or refuse.
     m_db.AddDayFile("2026-Mar-17", "[RAS1\\COM1]\r\n" +
-                                       std::to_string(LocalTime(2026, 3, 17, 9, 0, 0)) +
+                                       std::to_string(LocalTimeOf(2026, 3, 17, 9, 0, 0)) +
                                        "=H10_DOM\\Joe ?0\r\n" +
-                                       std::to_string(LocalTime(2026, 3, 17, 9, 1, 0)) +
+                                       std::to_string(LocalTimeOf(2026, 3, 17, 9, 1, 0)) +
                                        "=H10_;comment?0\r\n" +
-                                       std::to_string(LocalTime(2026, 3, 17, 9, 2, 0)) +
+                                       std::to_string(LocalTimeOf(2026, 3, 17, 9, 2, 0)) +
                                        "=H10_a=b?0\r\n" +
-                                       std::to_string(LocalTime(2026, 3, 17, 9, 3, 0)) + "=H10_\r\n");
+                                       std::to_string(LocalTimeOf(2026, 3, 17, 9, 3, 0)) + "=H10_\r\n");
     for (int type : {ReportUsagePerUser, ReportUsagePerPort, ReportDeniedConnections}) {
         ReportRequest request = Request(type, PeriodAllRecords);
         request.includeLegacyLog = true;
@@ -292,7 +293,7 @@ TEST_F(ReportRun, EventsAreTheActivityLogsRecords)
     // A range reads the days it covers, as the range loader does.
     ActivityLog log([](std::string_view path) { return ResolvePathOrEmpty(path); });
     log.SetDatabaseDirectory(m_db.Directory());
-    const ReportPeriod week{LocalTime(2026, 3, 16, 0, 1, 0), LocalTime(2026, 3, 18, 23, 59, 59)};
+    const ReportPeriod week{LocalTimeOf(2026, 3, 16, 0, 1, 0), LocalTimeOf(2026, 3, 18, 23, 59, 59)};
     log.LoadRange(week.from, week.to);
     std::vector<std::string> progress;
     const ReportEvents events = LoadReportEvents({m_db.Directory(), false, false}, week,

@@ -1,5 +1,6 @@
 // The conversion of an old single log into day files.
 
+#include "common/timeformat.h"
 #include "setup/logmigration.h"
 #include "common/logrecord.h"
 #include "tests/setup/setupfixture.h"
@@ -21,19 +22,6 @@ struct RecordedProgress : MigrationProgress {
 };
 
 // Calendar time of a local date and time (TZ=Europe/Berlin in the tests).
-std::uint32_t LocalTime(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return static_cast<std::uint32_t>(std::mktime(&tm));
-}
-
 class MigrationTest : public SetupFixture {
 protected:
     void SetUp() override
@@ -52,11 +40,12 @@ protected:
     void WriteThreeDays()
     {
         m_records = {
-            {"CENTRAL\\COM1", LocalTime(1997, 12, 4, 23, 59, 59), "C_DOM\\joe"},
-            {"CENTRAL\\COM1", LocalTime(1997, 12, 5, 0, 0, 1), "H3600_DOM\\joe?3232235521?2:0000000A.00C0A8000001:JOEPC"},
-            {"CENTRAL\\COM2", LocalTime(1997, 12, 5, 12, 0, 0), "N_DOM\\ann?4"},
-            {"CENTRAL\\COM2", LocalTime(1997, 12, 6, 8, 30, 0), "C_DOM\\ann"},
-            {"BRANCH\\ISDN1", LocalTime(1997, 12, 6, 9, 0, 0), "H120_DOM\\bob?0"},
+            {"CENTRAL\\COM1", LocalTimeOf(1997, 12, 4, 23, 59, 59), "C_DOM\\joe"},
+            {"CENTRAL\\COM1", LocalTimeOf(1997, 12, 5, 0, 0, 1),
+             "H3600_DOM\\joe?3232235521?2:0000000A.00C0A8000001:JOEPC"},
+            {"CENTRAL\\COM2", LocalTimeOf(1997, 12, 5, 12, 0, 0), "N_DOM\\ann?4"},
+            {"CENTRAL\\COM2", LocalTimeOf(1997, 12, 6, 8, 30, 0), "C_DOM\\ann"},
+            {"BRANCH\\ISDN1", LocalTimeOf(1997, 12, 6, 9, 0, 0), "H120_DOM\\bob?0"},
         };
         ProfileBatch batch(Legacy());
         for (const auto& r : m_records)
@@ -86,7 +75,7 @@ TEST_F(MigrationTest, ThreeDaysBecomeThreeDayFiles)
     EXPECT_TRUE(m_ui.m_messages.empty());
     EXPECT_EQ(migration.RecordsCopied(), 5u);
 
-    EXPECT_EQ(DayLogPath("X", LocalTime(1997, 12, 5, 0, 0, 1)), "X\\LogData\\1997-Dec-05.log");
+    EXPECT_EQ(DayLogPath("X", LocalTimeOf(1997, 12, 5, 0, 0, 1)), "X\\LogData\\1997-Dec-05.log");
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(m_db / "LogData"))
         if (entry.path().extension() == ".log" && entry.path().filename().string()[0] != '.')
@@ -134,7 +123,7 @@ TEST_F(MigrationTest, ExistingMigratedFileIsReplacedAndDayFilesExtended)
     WriteFile(m_db / "dialmind.migrated", "an older conversion");
     std::filesystem::create_directories(m_db / "LogData");
     // The server component already wrote a record for the 6th.
-    const std::string eveTime = std::to_string(LocalTime(1997, 12, 6, 10, 0, 0));
+    const std::string eveTime = std::to_string(LocalTimeOf(1997, 12, 6, 10, 0, 0));
     WritePrivateProfileString("CENTRAL\\COM9", eveTime, "C_DOM\\eve", Day("1997-Dec-06.log"));
     const std::string legacy = ReadFile(m_db / "Dialmind.log");
 

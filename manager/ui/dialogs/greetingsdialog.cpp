@@ -2,6 +2,7 @@
 
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/savechecks.h"
 #include "manager/core/greetingpreview.h"
 #include "manager/ui/dialogs/rulechecklist.h"
 #include "manager/ui/dialogs/variablebutton.h"
@@ -90,7 +91,9 @@ CGreetingsDialog::CGreetingsDialog(CDMDoc& doc, QWidget* parent) : QDialog(paren
     connect(m_help, &QPushButton::clicked, this, [this] { CHelpWindow::ShowContext(200, this); });
 
     // The working copy; rule 0 is selected and shown.
-    const GreetingRules& rules = m_doc.Greetings();
+    m_doc.Hardware().Refresh();
+    m_opened = m_doc.Greetings();
+    const GreetingRules& rules = m_opened;
     for (std::size_t i = 0; i < m_rules.size(); ++i) {
         m_rules[i] = rules.rules[i];
         m_list->AddRule(QString::fromLatin1(kRuleLabels[i]), m_rules[i].active);
@@ -166,8 +169,12 @@ void CGreetingsDialog::Preview()
 void CGreetingsDialog::accept()
 {
     StoreShownRule();
-    m_doc.Greetings().rules = m_rules;
-    m_doc.SaveHardwareSettings();
+    GreetingRules edited = m_opened;
+    edited.rules = m_rules;
+    if (!m_doc.Hardware().SaveGreetingChanges(m_opened, edited)) {
+        ReportSaveFailure(m_doc, m_doc.Hardware().File());
+        return;
+    }
     QDialog::accept();
 }
 

@@ -55,6 +55,7 @@ private:
 
     CDMDoc& m_doc;
     std::array<GreetingRule, 3> m_rules;
+    GreetingRules m_opened; // what the file held when the dialog opened
     int m_shown = 0;
     CRuleCheckList* m_list = nullptr;
     QLineEdit* m_text = nullptr;

@@ -24,6 +24,7 @@ enum class Command {
     Refresh,
     Help,
     About,
+    Copy,
 };
 
 // The command a toolbar button sends, by index 0 to 5.

@@ -17,8 +17,11 @@
 #include "manager/ui/frame/viewswitchbar.h"
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -95,15 +98,30 @@ CMainFrame::CMainFrame(CDMDoc& doc, QtUserInteraction& ui, ManagerExtensions ext
     connect(next, &QShortcut::activated, this, [this] { MoveFocusBetweenPanes(false); });
     auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
     connect(previous, &QShortcut::activated, this, [this] { MoveFocusBetweenPanes(true); });
+    // Ctrl+1, Ctrl+2 and Ctrl+3 choose Status, History and Graphs.
+    for (int mode = 0; mode < 3; ++mode) {
+        auto* choose = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + mode)), this);
+        connect(choose, &QShortcut::activated, this, [this, mode] {
+            m_switchBar->SetMode(mode);
+            OnViewMode(mode);
+        });
+    }
+    // Delete and Copy follow the focus and the pane's selection.
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandStates(); });
     qApp->installEventFilter(this);
 
     resize(1180, 760);
     UpdateCommandStates();
+    // The keyboard starts in the tree; Tab reaches the view switch.
+    m_tree->setFocus(Qt::OtherFocusReason);
 }
 
 CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
+    disconnect(m_focusConnection);
+    for (const QMetaObject::Connection& connection : m_paneConnections)
+        disconnect(connection);
     // The thread asks this window to repaint; it stops before the window goes.
     m_portTotals.reset();
     m_ui.SetProgressWindow(nullptr);
@@ -155,7 +173,14 @@ QAction* CMainFrame::Action(Command command) const
 
 int CMainFrame::HelpContext() const
 {
-    return m_doc.CurrentKind() == KindPort && m_doc.ViewMode() == ModeStatus ? 100 : 1;
+    // The page of the pane shown; the contents for the others.
+    switch (m_paneKind) {
+    case PaneKind::PortStatus: return 100;
+    case PaneKind::History: return 110;
+    case PaneKind::Users: return 120;
+    case PaneKind::Graphs: return 130;
+    default: return 1;
+    }
 }
 
 QWidget* CMainFrame::CreatePane(PaneKind pane)
@@ -190,6 +215,9 @@ void CMainFrame::SwitchView(int kind)
     const QList<int> sizes = m_splitter->sizes();
     // The old view goes first, so that it leaves the document's observers
     // before the new one registers.
+    for (const QMetaObject::Connection& connection : m_paneConnections)
+        disconnect(connection);
+    m_paneConnections.clear();
     delete m_rightPane;
     QWidget* view = CreatePane(pane);
     m_rightPane = view;
@@ -205,6 +233,11 @@ void CMainFrame::SwitchView(int kind)
     const bool saves = PaneSavesData(pane) && view->objectName() != QLatin1String("UnavailablePane");
     m_toolBar->EnableButton(3, saves);
     m_toolBar->EnableButton(4, saves);
+    for (QAbstractItemView* list : view->findChildren<QAbstractItemView*>()) {
+        if (list->selectionModel())
+            m_paneConnections.push_back(connect(list->selectionModel(), &QItemSelectionModel::selectionChanged,
+                                                this, &CMainFrame::UpdateCommandStates));
+    }
     UpdateCommandStates();
     Q_EMIT paneSwitched(pane);
 }
@@ -244,8 +277,49 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+namespace {
+
+// The Menu key or Shift+F10.
+bool OpensContextMenu(const QKeyEvent& key)
+{
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    return (key.key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+           (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
+// Opens the widget's pop-up menu as a right click on its current item (or
+// its middle) would.
+void OpenContextMenuFromKeyboard(QWidget* widget)
+{
+    QWidget* target = widget;
+    QPoint pos = widget->rect().center();
+    if (auto* list = qobject_cast<QAbstractItemView*>(widget)) {
+        target = list->viewport();
+        const QRect current = list->visualRect(list->currentIndex());
+        pos = current.isValid() ? QPoint(current.left() + 8, current.center().y()) : QPoint(4, 4);
+    }
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, pos, target->mapToGlobal(pos));
+    QApplication::sendEvent(target, &menu);
+}
+
+} // namespace
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && OpensContextMenu(*static_cast<QKeyEvent*>(event)) &&
+        watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this &&
+        watched == focusWidget()) {
+        OpenContextMenuFromKeyboard(static_cast<QWidget*>(watched));
+        return true;
+    }
+    // Ctrl+C in a list of the right pane copies its selected rows, as Edit,
+    // Copy does, rather than the one cell the list would copy.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
+        m_rightPane && qobject_cast<QAbstractItemView*>(watched) &&
+        m_rightPane->isAncestorOf(static_cast<QWidget*>(watched))) {
+        RunCommand(Command::Copy);
+        return true;
+    }
     // Lock keys toggle their indicator; the desktop does not report the state
     // at start, so the indicators begin off.
     if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat() &&

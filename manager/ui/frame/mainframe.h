@@ -15,6 +15,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -105,6 +106,10 @@ private:
     QLabel* m_lockLabels[3] = {nullptr, nullptr, nullptr};
     bool m_lockStates[3] = {false, false, false};
     std::unique_ptr<PortTotalThread> m_portTotals;
+    // Focus and pane selection changes that update the command states; cut
+    // before the frame goes, so that no late signal reaches it.
+    QMetaObject::Connection m_focusConnection;
+    std::vector<QMetaObject::Connection> m_paneConnections;
     std::unique_ptr<QPrinter> m_setupPrinter;
 };
 

@@ -48,6 +48,7 @@ void CMainFrame::CreateMenus()
     add(system, Command::Exit, QStringLiteral("E&xit"));
 
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    add(edit, Command::Copy, QStringLiteral("&Copy"), QKeySequence(QKeySequence::Copy));
     add(edit, Command::Delete, QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete));
     add(edit, Command::Properties, QStringLiteral("&Properties"));
 
@@ -93,6 +94,7 @@ void CMainFrame::UpdateCommandStates()
     // server while the right pane has the focus.
     m_actions[Command::Delete]->setEnabled(RightPaneIsActive() ? pane && pane->CanDeleteSelection()
                                                                : m_tree->CanDeleteServer());
+    m_actions[Command::Copy]->setEnabled(RightPaneIsActive() && pane && pane->CanCopySelection());
     m_actions[Command::Properties]->setEnabled((RightPaneIsActive() && pane && pane->CanShowProperties()) ||
                                                m_tree->CanShowProperties());
     m_actions[Command::ExportPermissions]->setEnabled(static_cast<bool>(m_extensions.exportPermissions));
@@ -124,6 +126,10 @@ void CMainFrame::RunCommand(Command command)
     case Command::Reports: m_extensions.reports(this); break;
     case Command::Exit: close(); break;
     case Command::Delete: OnDelete(); break;
+    case Command::Copy:
+        if (auto* pane = dynamic_cast<PaneCommands*>(m_rightPane.data()); pane && pane->CanCopySelection())
+            pane->CopySelection();
+        break;
     case Command::Properties: {
         auto* pane = dynamic_cast<PaneCommands*>(m_rightPane.data());
         if (RightPaneIsActive() && pane && pane->CanShowProperties())

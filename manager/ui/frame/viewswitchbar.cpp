@@ -2,8 +2,11 @@
 
 #include "manager/ui/frame/portcounters.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace dm {
 
@@ -17,6 +20,9 @@ CViewSwitchBar::CViewSwitchBar(const PortCounters& counters, QWidget* parent)
     : QWidget(parent), m_counters(counters)
 {
     setToolTip(QStringLiteral("Switch type of view"));
+    setStatusTip(QStringLiteral("Status, History and Graphs: Ctrl+1, Ctrl+2, Ctrl+3; the arrow keys once it has the focus"));
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("View"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -56,6 +62,25 @@ void CViewSwitchBar::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+void CViewSwitchBar::keyPressEvent(QKeyEvent* event)
+{
+    int mode = m_mode;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up: mode = std::max(0, m_mode - 1); break;
+    case Qt::Key_Right:
+    case Qt::Key_Down: mode = std::min(2, m_mode + 1); break;
+    case Qt::Key_Home: mode = 0; break;
+    case Qt::Key_End: mode = 2; break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+    if (mode == m_mode)
+        return;
+    SetMode(mode);
+    Q_EMIT modeSelected(mode);
+}
+
 void CViewSwitchBar::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -85,6 +110,12 @@ void CViewSwitchBar::paintEvent(QPaintEvent*)
             painter.setPen(pal.color(QPalette::ButtonText));
         }
         painter.drawText(r, Qt::AlignCenter, QString::fromLatin1(kLabels[i]));
+        if (i == m_mode && hasFocus()) {
+            QPen dotted(pal.color(QPalette::HighlightedText), 1, Qt::DotLine);
+            painter.setPen(dotted);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(r.adjusted(3, 3, -3, -3), 3, 3);
+        }
     }
     painter.setFont(font());
     painter.setPen(pal.color(QPalette::WindowText));

@@ -1,7 +1,8 @@
 #pragma once
 // The strip that chooses the view mode: three tabs "Status", "History" and
 // "Graphs" of 80 pixels each, and beside them the counters of servers, ports
-// and busy ports.
+// and busy ports. It takes the focus (Tab, a click); the arrow keys, Home
+// and End then choose a tab, and the chosen one shows a focus frame.
 
 #include <QWidget>
 
@@ -28,6 +29,7 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     const PortCounters& m_counters;

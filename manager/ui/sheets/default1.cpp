@@ -1,6 +1,7 @@
 #include "manager/ui/sheets/default1.h"
 
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/savechecks.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -70,13 +71,18 @@ CDefault1::CDefault1(CDMDoc& doc, QWidget* parent) : CPropertyPage(QStringLitera
 
 void CDefault1::OnInitPage()
 {
-    (m_doc.Default().assignDefault ? m_allow : m_deny)->setChecked(true);
+    m_doc.Hardware().Refresh();
+    m_shown = m_doc.Default();
+    (m_shown.assignDefault ? m_allow : m_deny)->setChecked(true);
 }
 
 bool CDefault1::OnApply()
 {
-    m_doc.Default().assignDefault = m_allow->isChecked();
-    m_doc.SaveDefaultProfile();
+    DefaultProfile edited = m_shown;
+    edited.assignDefault = m_allow->isChecked();
+    if (!m_doc.Hardware().SaveDefaultChanges(m_shown, edited))
+        return ReportSaveFailure(m_doc, m_doc.Hardware().File());
+    m_shown = edited;
     return true;
 }
 

@@ -3,6 +3,7 @@
 // no settings of its own may connect (and receives the default settings) or
 // is turned away.
 
+#include "database/hardwarerecords.h"
 #include "framework/propertypage.h"
 
 class QRadioButton;
@@ -25,6 +26,7 @@ protected:
 
 private:
     CDMDoc& m_doc;
+    DefaultProfile m_shown; // what the page showed, or last saved
     QRadioButton* m_allow = nullptr;
     QRadioButton* m_deny = nullptr;
 };

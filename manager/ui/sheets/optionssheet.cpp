@@ -33,8 +33,9 @@ void FinishOptionsSheet(CDMDoc& doc, CDMView& tree, CPropertySheet& sheet)
         tree.ArmTimer(ManagerSettings::IntervalMilliseconds(settings.interval));
     if (iconsChanged)
         doc.UpdateAllViews(nullptr, hint::AccountIconsChanged);
-    if (intervalChanged || iconsChanged)
-        doc.SaveManagerSettings();
+    // Saved at once, so that what was confirmed survives a reload of the
+    // document (Add Server, Delete Server) and a crash, not only a clean exit.
+    doc.SaveManagerSettings();
 }
 
 bool RunOptionsSheet(CDMDoc& doc, CDMView& tree, QWidget* parent)

@@ -42,9 +42,8 @@ const PortSettings* PortWithAddress(CDMDoc& doc)
 const PortSettings* PortWithGroups(CDMDoc& doc)
 {
     for (const PortSettings& port : doc.PortSettingsTable()) {
-        doc.LoadPortAccessLists(port.serverName, port.portName);
         bool global = false, local = false;
-        for (const AllowedAccount& account : ParseAllowedAccounts(doc.AccessLists())) {
+        for (const AllowedAccount& account : ParseAllowedAccounts(doc.Hardware().ReadPortAccessLists(port.serverName, port.portName))) {
             global = global || account.kind == AllowedAccount::GlobalGroup;
             local = local || account.kind == AllowedAccount::LocalGroup;
         }

@@ -2,9 +2,11 @@
 
 #include "common/userinteraction.h"
 #include "framework/helpwindow.h"
+#include "database/policyform.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/messagecaption.h"
-#include "manager/ui/sheets/limitrows.h"
+#include "manager/ui/sheets/pagenote.h"
+#include "manager/ui/sheets/savechecks.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -89,11 +91,10 @@ CPortPropGeneral::CPortPropGeneral(CDMDoc& doc, std::string port, std::string se
 
 void CPortPropGeneral::OnInitPage()
 {
-    m_record = m_doc.Hardware().FindPort(m_server, m_port);
-    // A port without a record gets one, which writes its section at once.
-    if (m_record < 0)
-        m_record = m_doc.AddPortSettings(m_server, m_port);
-    const PortSettings& record = m_doc.PortSettingsTable().at(static_cast<size_t>(m_record));
+    // What the file holds now; a port without a section shows no limit and
+    // no address, and gets a section only when Apply sets something.
+    m_shown = m_doc.Hardware().ReadPort(m_server, m_port);
+    const PortSettings& record = m_shown;
 
     m_sessionBox->setChecked(record.maxSessionTime != 0);
     m_seconds->setText(record.maxSessionTime != 0 ? QString::number(record.maxSessionTime) : QString());
@@ -131,28 +132,27 @@ bool CPortPropGeneral::OnApply()
     std::uint32_t address = 0;
     if (m_addressBox->isChecked()) {
         for (QLineEdit* octet : m_octets) {
-            const unsigned value = octet->text().toUInt();
             // A value above 255 would spill into the octet before it.
-            if (value > 255) {
-                m_doc.Interaction().ShowMessage("Each part of an IP address must be a number from 0 to 255.",
-                                                kMessageCaption, Buttons::Ok, Icon::Warning);
-                octet->setFocus(Qt::OtherFocusReason);
-                octet->selectAll();
-                return false;
-            }
-            address = (address << 8) | value;
+            const auto value = ParseAmount(octet->text().toStdString(), 255);
+            if (!value)
+                return RefuseField(m_doc, octet, "Each part of an IP address must be a number from 0 to 255.");
+            address = (address << 8) | static_cast<std::uint32_t>(*value);
         }
     }
-    // Found again by name, so that a table reloaded while the sheet was open
-    // never receives this port's limits under another port's index.
-    m_record = m_doc.Hardware().FindPort(m_server, m_port);
-    if (m_record < 0)
-        m_record = m_doc.AddPortSettings(m_server, m_port);
-    PortSettings& record = m_doc.PortSettingsTable().at(static_cast<size_t>(m_record));
-    record.maxSessionTime = m_sessionBox->isChecked() ? m_seconds->text().toInt() : 0;
-    record.staticIP = address;
+    std::int32_t seconds = 0;
+    if (m_sessionBox->isChecked()) {
+        const auto amount = CheckedAmount(m_doc, m_seconds, "maximum session time");
+        if (!amount)
+            return false;
+        seconds = *amount;
+    }
+    PortSettings edited = m_shown;
+    edited.maxSessionTime = seconds;
+    edited.staticIP = address;
     WaitCursor wait(m_doc.Interaction());
-    m_doc.SaveHardwareSettings();
+    if (!m_doc.Hardware().SavePortChanges(m_shown, edited))
+        return ReportSaveFailure(m_doc, m_doc.Hardware().File());
+    m_shown = edited;
     return true;
 }
 

@@ -5,6 +5,7 @@
 // hardware settings file; opening the page for a port that has no record
 // yet creates one (and so the port's section).
 
+#include "database/hardwarerecords.h"
 #include "framework/propertypage.h"
 
 #include <array>
@@ -28,7 +29,6 @@ public:
     QLineEdit* OctetField(int index) const { return m_octets.at(static_cast<size_t>(index)); }
     // The index of the port's record in the document's table, -1 before the
     // page was shown.
-    int RecordIndex() const { return m_record; }
 
 protected:
     void OnInitPage() override;
@@ -42,7 +42,7 @@ private:
     CDMDoc& m_doc;
     std::string m_port;
     std::string m_server;
-    int m_record = -1;
+    PortSettings m_shown; // what the page showed, or last saved
     QCheckBox* m_sessionBox = nullptr;
     QLineEdit* m_seconds = nullptr;
     QCheckBox* m_addressBox = nullptr;

@@ -2,6 +2,7 @@
 
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/savechecks.h"
 #include "manager/core/messagecaption.h"
 #include "manager/ui/dialogs/allowedgroupsdialog.h"
 
@@ -77,8 +78,8 @@ CPortPropPolicies::CPortPropPolicies(CDMDoc& doc, std::string port, std::string 
 
 void CPortPropPolicies::OnInitPage()
 {
-    m_doc.LoadPortAccessLists(m_server, m_port);
-    const PortAccessLists& lists = m_doc.AccessLists();
+    m_shown = m_doc.Hardware().ReadPortAccessLists(m_server, m_port);
+    const PortAccessLists& lists = m_shown;
     m_only->setChecked(!lists.allowedUsers.empty() || !lists.allowedGroups.empty());
     for (const AllowedAccount& account : ParseAllowedAccounts(lists))
         AddEntry(account);
@@ -165,8 +166,10 @@ bool CPortPropPolicies::OnApply()
     // A cleared check box saves two empty lists.
     if (!m_only->isChecked())
         m_list->clear();
-    m_doc.AccessLists() = FormatAllowedAccounts(Entries());
-    m_doc.SavePortAccessLists(m_server, m_port);
+    const PortAccessLists edited = FormatAllowedAccounts(Entries());
+    if (!m_doc.Hardware().SaveAccessListChanges(m_server, m_port, m_shown, edited))
+        return ReportSaveFailure(m_doc, m_doc.Hardware().File());
+    m_shown = edited;
     return true;
 }
 

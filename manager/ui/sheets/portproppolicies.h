@@ -5,6 +5,7 @@
 // the port's two access lists; a cleared check box saves both empty.
 
 #include "framework/propertypage.h"
+#include "database/hardwarerecords.h"
 #include "manager/core/allowedaccounts.h"
 
 #include <functional>
@@ -55,6 +56,7 @@ private:
     void EnableControls();
 
     CDMDoc& m_doc;
+    PortAccessLists m_shown; // what the page showed, or last saved
     std::string m_port;
     std::string m_server;
     std::string m_source;

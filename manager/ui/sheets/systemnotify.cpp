@@ -1,7 +1,9 @@
 #include "manager/ui/sheets/systemnotify.h"
 
 #include "framework/helpwindow.h"
+#include "database/policyform.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/savechecks.h"
 #include "manager/ui/sheets/systemsettingssheet.h"
 #include "manager/ui/sheets/notifyselector.h"
 
@@ -75,7 +77,9 @@ CSystemNotify::CSystemNotify(CDMDoc& doc, QWidget* parent)
 
 void CSystemNotify::OnInitPage()
 {
-    const NotificationSettings& settings = m_doc.Notifications();
+    m_doc.Hardware().Refresh();
+    m_shown = m_doc.Notifications();
+    const NotificationSettings& settings = m_shown;
     for (std::size_t i = 0; i < m_notices.size(); ++i) {
         m_notices[i].active = settings.notices[i].seconds != 0;
         m_notices[i].seconds = settings.notices[i].seconds;
@@ -117,7 +121,9 @@ void CSystemNotify::StoreFields()
 {
     Edit& notice = m_notices[static_cast<size_t>(m_edited)];
     notice.text = m_text->toPlainText().toStdString();
-    notice.seconds = m_seconds->text().toInt();
+    const auto seconds = ParseAmount(m_seconds->text().trimmed().toStdString());
+    // A value that does not fit is kept out of range, for Apply to refuse.
+    notice.seconds = m_seconds->text().trimmed().isEmpty() ? 0 : seconds ? static_cast<std::int64_t>(*seconds) : -1;
 }
 
 void CSystemNotify::ShowEdited()
@@ -153,17 +159,23 @@ void CSystemNotify::LimitText()
 bool CSystemNotify::OnApply()
 {
     StoreFields();
-    NotificationSettings& settings = m_doc.Notifications();
+    NotificationSettings settings = m_shown;
     for (std::size_t i = 0; i < m_notices.size(); ++i) {
+        if (m_notices[i].active && m_notices[i].seconds < 0) {
+            Choose(static_cast<int>(i));
+            return RefuseField(m_doc, m_seconds, AmountMessage(i == 0 ? "first notice" : "second notice"));
+        }
         Notice& notice = settings.notices[i];
-        notice.seconds = m_notices[i].active ? m_notices[i].seconds : 0;
+        notice.seconds = m_notices[i].active ? static_cast<std::int32_t>(m_notices[i].seconds) : 0;
         // The file keeps one line per text.
         std::string text = m_notices[i].text;
         std::replace(text.begin(), text.end(), '\r', ' ');
         std::replace(text.begin(), text.end(), '\n', ' ');
         notice.text = std::move(text);
     }
-    m_doc.SaveManagerSettings();
+    if (!m_doc.Hardware().SaveNotificationChanges(m_shown, settings))
+        return ReportSaveFailure(m_doc, m_doc.Hardware().File());
+    m_shown = settings;
     return true;
 }
 

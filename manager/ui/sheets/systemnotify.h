@@ -3,6 +3,7 @@
 // component sends before an automatic disconnect, each with a lead time in
 // seconds and a one-line text. A picture chooses which one is edited.
 
+#include "database/hardwarerecords.h"
 #include "framework/propertypage.h"
 
 #include <array>
@@ -39,7 +40,7 @@ protected:
 private:
     struct Edit {
         bool active = false;
-        int seconds = 0;
+        std::int64_t seconds = 0; // -1: a typed value that does not fit
         std::string text;
     };
     void OnActivated(bool checked);
@@ -49,6 +50,7 @@ private:
     void LimitText();
 
     CDMDoc& m_doc;
+    NotificationSettings m_shown; // what the page showed, or last saved
     std::array<Edit, 2> m_notices;
     int m_edited = 0;
     QCheckBox* m_activated = nullptr;

@@ -11,6 +11,7 @@
 
 #include "framework/propertypage.h"
 #include "manager/core/useredit.h"
+#include "manager/ui/sheets/limitspage.h"
 
 #include <string>
 
@@ -53,27 +54,14 @@ private:
     QCheckBox* m_multiple = nullptr;
 };
 
-class CUserTime : public CPropertyPage {
+class CUserTime : public CLimitsPage {
     Q_OBJECT
 public:
-    enum Limit { Session = 0, Total, Expiry, Period, LimitCount };
     explicit CUserTime(CDMDoc& doc, QWidget* parent = nullptr);
-
-    QCheckBox* Box(Limit limit) const { return m_boxes[limit]; }
-    QLineEdit* Field(Limit limit) const { return m_fields[limit]; }
-    QComboBox* PeriodCombo() const { return m_period; }
 
 protected:
     void OnInitPage() override;
     bool OnApply() override;
-
-private:
-    void OnBoxClicked(Limit limit);
-
-    CDMDoc& m_doc;
-    QCheckBox* m_boxes[LimitCount] = {};
-    QLineEdit* m_fields[LimitCount] = {};
-    QComboBox* m_period = nullptr;
 };
 
 class CUserPropIP : public CPropertyPage {

@@ -2,6 +2,7 @@
 
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/savechecks.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -90,7 +91,8 @@ void CUserPropGeneral::ResetSelected()
 
 bool CUserPropGeneral::OnApply()
 {
-    m_doc.CommitEditedUser();
+    if (!m_doc.CommitEditedUser())
+        return ReportSaveFailure(m_doc, m_doc.Users().File());
     return true;
 }
 

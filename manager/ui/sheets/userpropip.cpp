@@ -3,6 +3,7 @@
 #include "common/userinteraction.h"
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/sheets/savechecks.h"
 #include "manager/core/messagecaption.h"
 
 #include <QCheckBox>
@@ -80,7 +81,8 @@ bool CUserPropIP::OnApply()
         address = *packed;
     }
     m_doc.EditRecord().staticIP = address;
-    m_doc.CommitEditedUser();
+    if (!m_doc.CommitEditedUser())
+        return ReportSaveFailure(m_doc, m_doc.Users().File());
     return true;
 }
 

@@ -179,6 +179,11 @@ void CDMView::ExpandServer(QTreeWidgetItem* item)
         m_doc.RefreshServerPorts(index);
         m_doc.RefreshPortUsers(index);
         const ServerEntry& server = m_doc.Servers()[static_cast<size_t>(index)];
+        // Says why a server that answers lists no ports.
+        item->setToolTip(0, server.state == ServerState::NoComponent
+                                ? QStringLiteral("The Dialminder server component is not installed on this "
+                                                 "server, so its ports are not read or listed.")
+                                : QString());
         const int count = std::min<int>(server.portCount, static_cast<int>(server.slots.size()));
         for (int i = 0; i < count; ++i) {
             const PortSlot& slot = server.slots[static_cast<size_t>(i)];

@@ -43,8 +43,7 @@ bool PortTotalThread::CountOnce()
         return false;
     int total = 0;
     int busy = 0;
-    m_counters.ports = 0;
-    m_counters.busyPorts = 0;
+    bool answered = false;
     std::string name;
     for (unsigned long index = 0; servers.EnumKey(index, name) == 0; ++index) {
         int ports = 0;
@@ -53,12 +52,17 @@ bool PortTotalThread::CountOnce()
         if (m_doc.GetServerPortTotals(name.substr(0, 58), ports, inUse)) {
             total += ports;
             busy += inUse;
-            // Both totals at once, as each server adds to them.
-            m_counters.ports = total;
-            m_counters.busyPorts = busy;
+            answered = true;
         }
     }
     servers.Close();
+    // The totals of the whole pass at once: the bar never shows a pass
+    // half counted (nor 0 while it runs). A pass that reached no server
+    // leaves the counts the tree made.
+    if (answered) {
+        m_counters.ports = total;
+        m_counters.busyPorts = busy;
+    }
     {
         std::lock_guard lock(m_mutex);
         ++m_passes;

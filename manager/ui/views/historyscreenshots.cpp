@@ -24,6 +24,7 @@
 #include <QTreeView>
 #include <QTreeWidgetItem>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace dm {
@@ -80,26 +81,48 @@ QImage FrameWithMenu(CMainFrame& frame, CLogView& view)
     return image;
 }
 
-// The first page of the printout, drawn from the PDF by pdftoppm.
-bool PrintedFirstPage(CLogView& view, const QDir& dir)
+// The printout from a narrow and from a wide window: the paper is the same.
+bool PrintedFromTwoWidths(CMainFrame& frame, CLogView& view, const QDir& dir)
 {
-    const QString pdf = dir.filePath(QStringLiteral("history-printed.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    if (ListPrinter::Print(view.Printout(), printer) == 0)
-        return false;
-    const QString prefix = dir.filePath(QStringLiteral("history-printed-page"));
-    const int status = QProcess::execute(QStringLiteral("pdftoppm"),
-                                         {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("110"),
-                                          QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                                          QStringLiteral("1"), QStringLiteral("-singlefile"), pdf, prefix});
-    const bool ok = status == 0 && QFile::exists(prefix + QStringLiteral(".png"));
-    std::fprintf(ok ? stdout : stderr, "%s %s.png\n", ok ? "wrote" : "could not write", qPrintable(prefix));
+    const QSize size = frame.size();
+    bool ok = true;
+    frame.resize(800, 600);
+    ok &= SavePrintedPages(view.Printout(), dir, QStringLiteral("history-printed-narrow"));
+    frame.resize(1600, 1000);
+    ok &= SavePrintedPages(view.Printout(), dir, QStringLiteral("history-printed-wide"));
+    frame.resize(size);
     return ok;
 }
 
 } // namespace
+
+bool SavePrintedPages(const ListPrintout& printout, const QDir& dir, const QString& name)
+{
+    const QString pdf = dir.filePath(name + QStringLiteral(".pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    const int pages = ListPrinter::Print(printout, printer);
+    if (pages == 0)
+        return false;
+    // The first pages show what every page looks like.
+    const int shown = std::min(pages, 3);
+    const QString prefix = dir.filePath(name);
+    const int status = QProcess::execute(QStringLiteral("pdftoppm"),
+                                         {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
+                                          QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                          QString::number(shown), pdf, prefix});
+    bool ok = status == 0;
+    for (int page = 1; page <= shown; ++page) {
+        // pdftoppm numbers the pages with as many digits as the last needs.
+        const QString png = QStringLiteral("%1-%2.png").arg(prefix).arg(page, QString::number(pages).size(), 10,
+                                                                         QLatin1Char('0'));
+        const bool exists = QFile::exists(png);
+        std::fprintf(exists ? stdout : stderr, "%s %s\n", exists ? "wrote" : "could not write", qPrintable(png));
+        ok &= exists;
+    }
+    return ok;
+}
 
 bool TakeHistoryScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir)
 {
@@ -120,7 +143,7 @@ bool TakeHistoryScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir)
     }
     ok &= Save(&frame, dir, QStringLiteral("history-all-servers.png"));
     ok &= SaveImage(FrameWithMenu(frame, *view), dir, QStringLiteral("history-popup-menu.png"));
-    ok &= PrintedFirstPage(*view, dir);
+    ok &= PrintedFromTwoWidths(frame, *view, dir);
 
     QTreeWidgetItem* server = FirstChildWithImage(tree->ServersRoot(), {1, 2});
     if (server) {

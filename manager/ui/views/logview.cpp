@@ -66,6 +66,10 @@ CLogView::CLogView(CDMDoc& doc, QWidget* parent) : QWidget(parent), m_doc(doc)
     });
     connect(m_list, &QWidget::customContextMenuRequested, this, &CLogView::ShowPopupMenu);
     connect(m_list->header(), &QHeaderView::sectionClicked, this, &CLogView::SortByColumn);
+    connect(m_list->header(), &QHeaderView::sectionResized, this, [this](int column, int, int) {
+        if (!m_sizing && column >= 0 && column < static_cast<int>(m_personWidth.size()))
+            m_personWidth[static_cast<size_t>(column)] = true;
+    });
     m_doc.AddObserver(this);
 }
 
@@ -98,19 +102,59 @@ void CLogView::OnDocumentUpdate(DocumentObserver*, int hint)
     Refill();
 }
 
+namespace {
+
+// The width a display position has until the person sets one.
+int DefaultWidth(int column)
+{
+    return column >= 0 && column < static_cast<int>(ManagerSettings::NoKeyColumnWidths.size())
+               ? ManagerSettings::NoKeyColumnWidths[static_cast<size_t>(column)]
+               : ManagerSettings::DefaultColumnWidth;
+}
+
+} // namespace
+
 void CLogView::BuildColumns()
 {
     const ManagerSettings& settings = m_doc.Settings();
     m_sort.Reset();
     m_list->header()->setSortIndicatorShown(false);
     m_model->SetColumns(settings.historyViewColumns, settings.historyViewSeconds);
+    // A stored width other than its position's default was set by the
+    // person and is kept; the other columns are sized to their contents
+    // once the rows are in.
+    m_sizing = true;
+    m_personWidth.assign(static_cast<size_t>(m_model->columnCount()), false);
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const int stored = column < static_cast<int>(settings.columnWidths.size())
                                ? settings.columnWidths[static_cast<size_t>(column)]
-                               : ManagerSettings::DefaultColumnWidth;
-        m_list->header()->resizeSection(column, stored > 0 ? stored : ManagerSettings::DefaultColumnWidth);
+                               : 0;
+        const bool person = stored > 0 && stored != DefaultWidth(column) &&
+                            stored != ManagerSettings::DefaultColumnWidth;
+        m_personWidth[static_cast<size_t>(column)] = person;
+        m_list->header()->resizeSection(column, person ? stored : m_list->header()->sectionSizeHint(column));
     }
+    m_sizing = false;
+    m_fitPending = true;
     m_hasColumns = true;
+}
+
+bool CLogView::WidthSetByPerson(int column) const
+{
+    return column >= 0 && column < static_cast<int>(m_personWidth.size()) && m_personWidth[static_cast<size_t>(column)];
+}
+
+void CLogView::FitColumnsToContents()
+{
+    m_sizing = true;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        if (WidthSetByPerson(column))
+            continue;
+        // The header's text with its sort arrow, or the widest cell of the
+        // rows looked at (those in view and up to a thousand more).
+        m_list->resizeColumnToContents(column);
+    }
+    m_sizing = false;
 }
 
 void CLogView::DeleteColumns()
@@ -127,7 +171,8 @@ void CLogView::SaveColumnWidths()
     ManagerSettings& settings = m_doc.Settings();
     const int columns = std::min<int>(m_model->columnCount(), static_cast<int>(settings.columnWidths.size()));
     for (int column = 0; column < columns; ++column)
-        settings.columnWidths[static_cast<size_t>(column)] = m_list->header()->sectionSize(column);
+        settings.columnWidths[static_cast<size_t>(column)] =
+            WidthSetByPerson(column) ? m_list->header()->sectionSize(column) : DefaultWidth(column);
 }
 
 void CLogView::Refill()
@@ -146,9 +191,16 @@ void CLogView::Refill()
         if (const LogRecord* record = m_model->Table().Record(row))
             selected.insert(RecordKey(*record));
     }
+    // The model's reset resizes the sections: not the person.
+    m_sizing = true;
     m_model->Fill(m_doc.Log().Records(), filter, m_sort.Column(), m_sort.RefillDirection());
     for (int column = 0; column < static_cast<int>(widths.size()); ++column)
         m_list->header()->resizeSection(column, widths[static_cast<size_t>(column)]);
+    m_sizing = false;
+    if (m_fitPending && m_model->rowCount() > 0) {
+        m_fitPending = false;
+        FitColumnsToContents();
+    }
     if (selected.empty()) {
         m_list->scrollToTop();
         return;
@@ -252,9 +304,7 @@ ListPrintout CLogView::Printout()
     const HistoryTable& table = m_model->Table();
     for (int column = 0; column < table.ColumnCount(); ++column) {
         printout.headers.push_back(QString::fromStdString(HistoryPrintHeader(table.Columns()[static_cast<size_t>(column)])));
-        printout.screenWidths.push_back(m_list->header()->sectionSize(column));
     }
-    printout.clientWidth = m_list->viewport()->width();
     printout.rowCount = table.RowCount();
     printout.cell = [&table](int row, int column) { return QString::fromStdString(table.CellText(row, column)); };
     return printout;

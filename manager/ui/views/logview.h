@@ -46,8 +46,13 @@ public:
     void Print();
     // As a click on the header of the column at a display index.
     void SortByColumn(int column);
-    // Reads the columns' widths into the document's width settings.
+    // Reads the widths the person set into the document's width settings;
+    // a column sized to its contents stores its position's default, so that
+    // it is sized to its contents again next time.
     void SaveColumnWidths();
+    // True when the person set the width of the column at a display index
+    // (now or in a stored setting); such a width is kept.
+    bool WidthSetByPerson(int column) const;
     // The printout of every row as the list shows them.
     ListPrintout Printout();
 
@@ -63,6 +68,7 @@ private:
     void BuildColumns();
     void DeleteColumns();
     void Refill();
+    void FitColumnsToContents();
     void ShowPopupMenu(const QPoint& position);
 
     CDMDoc& m_doc;
@@ -71,6 +77,12 @@ private:
     QMenu* m_menu = nullptr;
     HistorySortState m_sort;
     bool m_hasColumns = false;
+    // Per display index: the width was set by the person.
+    std::vector<bool> m_personWidth;
+    // The columns are sized to their contents after the next fill.
+    bool m_fitPending = false;
+    // The view itself is setting widths (not the person).
+    bool m_sizing = false;
 };
 
 } // namespace dm

@@ -17,7 +17,6 @@ namespace dm {
 CNewPort::CNewPort(CDMDoc& doc, ManagerExtensions& extensions, QWidget* parent)
     : QWidget(parent), m_doc(doc), m_extensions(extensions)
 {
-    setMouseTracking(true);
     setAutoFillBackground(true);
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("PortLines40000"));
@@ -28,6 +27,7 @@ CNewPort::CNewPort(CDMDoc& doc, ManagerExtensions& extensions, QWidget* parent)
     m_tree->setFrameShape(QFrame::NoFrame);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     setFocusProxy(m_tree);
+    CreateButtons();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer77"));
     connect(m_timer, &QTimer::timeout, this, &CNewPort::OnTimerTick);
@@ -84,7 +84,7 @@ void CNewPort::ShowSelectedPort()
     m_userConnected = false;
     m_account.clear();
     m_userName.clear();
-    m_buttonStates.fill(Flat);
+    UpdateButtons();
     for (int l = 0; l < PortStatusLines::LineCount; ++l)
         SetLine(static_cast<PortStatusLines::Line>(l),
                 PortStatusLines::InitialText(static_cast<PortStatusLines::Line>(l)));
@@ -173,9 +173,7 @@ void CNewPort::SetConnected(bool connected)
         return;
     m_userConnected = connected;
     m_doc.Interaction().Beep(connected ? 6000 : 300, 200);
-    if (!connected)
-        for (int b = Disconnect; b <= UserProperties; ++b)
-            m_buttonStates[static_cast<size_t>(b)] = Flat;
+    UpdateButtons();
     update();
 }
 

@@ -3,6 +3,9 @@
 // (current session, device data, session statistics, session errors) as a
 // tree of lines, the IN and OUT meters and four tool buttons: disconnect the
 // session, send a message, open the user's properties, reset the statistics.
+// The buttons are real buttons: Tab reaches them, Space presses them, and
+// each has a mnemonic (Alt+D, Alt+M, Alt+U, Alt+R). Without a user only
+// Reset Statistics is enabled.
 // It refreshes itself every 5 seconds (timer 77). It shows the port that the
 // tree selected: a change of selection (hint 1) turns it to the new port at
 // once, and the buttons always act on the port whose data it shows. A failed
@@ -19,6 +22,7 @@
 #include <string>
 
 class QTimer;
+class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -31,8 +35,6 @@ class CNewPort : public QWidget, public DocumentObserver {
     Q_OBJECT
 public:
     enum ToolButton { Disconnect, SendMessage, UserProperties, ResetStatistics, ButtonCount };
-    // 0 flat, 1 raised (cursor over it), 2 pressed.
-    enum ButtonState { Flat = 0, Raised = 1, Pressed = 2 };
     static constexpr int kRefreshMs = 5000;
     static constexpr int kBandHeight = 96;
 
@@ -55,14 +57,9 @@ public:
     int Rewrites() const { return m_rewrites; }
     QString Title() const;
 
-    // The tool buttons, as the mouse drives them.
+    // The tool buttons and where they stand in the band.
+    QToolButton* Button(int button) const { return m_buttons[static_cast<size_t>(button)]; }
     QRect ButtonRect(int button) const;
-    ButtonState StateOf(int button) const { return m_buttonStates[static_cast<size_t>(button)]; }
-    QString ToolTipText() const { return m_toolTip; }
-    bool ToolTipActive() const { return m_toolTipActive; }
-    void OnCursorAt(const QPoint& pos);
-    void OnLeftDown(const QPoint& pos);
-    void OnLeftUp(const QPoint& pos);
     QRect MeterRect(bool incoming) const;
 
 Q_SIGNALS:
@@ -72,10 +69,6 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     void BuildTree();
@@ -90,19 +83,18 @@ private:
     void SetConnected(bool connected);
     std::string DisconnectQuestion() const;
     void RunAction(int button);
-    bool ButtonInert(int button) const;
+    void CreateButtons();
+    // Enables and draws the buttons for the session shown.
+    void UpdateButtons();
     void PlaceTree();
     void DrawMeter(QPainter& painter, bool incoming) const;
-    void DrawButton(QPainter& painter, int button) const;
 
     CDMDoc& m_doc;
     ManagerExtensions& m_extensions;
     QTreeWidget* m_tree = nullptr;
     std::array<QTreeWidgetItem*, PortStatusLines::LineCount> m_lines{};
     QTimer* m_timer = nullptr;
-    std::array<ButtonState, ButtonCount> m_buttonStates{};
-    QString m_toolTip = QStringLiteral("Button ToolTips");
-    bool m_toolTipActive = false;
+    std::array<QToolButton*, ButtonCount> m_buttons{};
     bool m_userConnected = false;
     std::string m_server;
     std::string m_port;

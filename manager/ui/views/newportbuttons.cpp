@@ -1,5 +1,5 @@
 // The port status panel's header band: title, meters and the four tool
-// buttons with their hover states and actions.
+// buttons with their actions.
 
 #include "common/userinteraction.h"
 #include "framework/icons.h"
@@ -9,9 +9,8 @@
 #include "manager/ui/views/newport.h"
 #include "manager/ui/dialogs/sendmessagedialog.h"
 
-#include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
+#include <QToolButton>
 
 namespace dm {
 
@@ -35,84 +34,40 @@ QRect CNewPort::MeterRect(bool incoming) const
     return {14, incoming ? 53 : 73, kMeterWidth, kMeterHeight};
 }
 
-bool CNewPort::ButtonInert(int button) const
+void CNewPort::CreateButtons()
 {
-    return !m_userConnected && button != ResetStatistics;
-}
-
-void CNewPort::OnCursorAt(const QPoint& pos)
-{
-    bool overAny = false;
+    // The texts carry the mnemonics; the buttons show their icons only.
+    const char* const texts[] = {"&Disconnect Session", "Send &Message", "View &User Properties", "&Reset Statistics"};
+    const char* const keys[] = {"Alt+D", "Alt+M", "Alt+U", "Alt+R"};
     for (int b = 0; b < ButtonCount; ++b) {
-        ButtonState& state = m_buttonStates[static_cast<size_t>(b)];
-        if (ButtonRect(b).contains(pos)) {
-            overAny = true;
-            const QString name = QString::fromLatin1(kButtonNames[b]);
-            if (m_toolTip != name)
-                m_toolTip = name;
-            if (!m_toolTipActive || QToolTip::text() != name) {
-                m_toolTipActive = true;
-                if (isVisible())
-                    QToolTip::showText(mapToGlobal(ButtonRect(b).bottomLeft()), name, this, ButtonRect(b));
-            }
-            // Without a user only Reset Statistics reacts.
-            if (ButtonInert(b))
-                continue;
-            if (state == Flat) {
-                state = Raised;
-                update(ButtonRect(b).adjusted(-2, -2, 2, 2));
-            } else if (state == Pressed) {
-                update(ButtonRect(b).adjusted(-2, -2, 2, 2));
-                RunAction(b);
-            }
-        } else if (state != Flat) {
-            state = Flat;
-            update(ButtonRect(b).adjusted(-2, -2, 2, 2));
-        }
+        auto* button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(kButtonNames[b]));
+        button->setText(QString::fromLatin1(texts[b]));
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromLatin1(kButtonNames[b]),
+                                                         QString::fromLatin1(keys[b])));
+        button->setAccessibleName(QString::fromLatin1(kButtonNames[b]));
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->setIconSize(QSize(26, 26));
+        button->setGeometry(ButtonRect(b));
+        connect(button, &QToolButton::clicked, this, [this, b] { RunAction(b); });
+        m_buttons[static_cast<size_t>(b)] = button;
     }
-    if (!overAny && m_toolTipActive) {
-        m_toolTipActive = false;
-        QToolTip::hideText();
+    UpdateButtons();
+}
+
+void CNewPort::UpdateButtons()
+{
+    for (int b = 0; b < ButtonCount; ++b) {
+        QToolButton* button = m_buttons[static_cast<size_t>(b)];
+        if (!button)
+            continue;
+        // Without a user only Reset Statistics acts; the others look inactive.
+        const bool active = m_userConnected || b == ResetStatistics;
+        button->setIcon(Icons::ToolButton(static_cast<Icons::Tool>(b), active));
+        button->setEnabled(active);
     }
-}
-
-void CNewPort::OnLeftDown(const QPoint& pos)
-{
-    for (ButtonState& state : m_buttonStates)
-        if (state == Raised)
-            state = Pressed;
-    OnCursorAt(pos);
-}
-
-void CNewPort::OnLeftUp(const QPoint& pos)
-{
-    for (ButtonState& state : m_buttonStates)
-        if (state == Pressed)
-            state = Flat;
-    OnCursorAt(pos);
-}
-
-void CNewPort::mouseMoveEvent(QMouseEvent* event)
-{
-    OnCursorAt(event->position().toPoint());
-}
-
-void CNewPort::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        OnLeftDown(event->position().toPoint());
-}
-
-void CNewPort::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        OnLeftUp(event->position().toPoint());
-}
-
-void CNewPort::leaveEvent(QEvent* event)
-{
-    OnCursorAt(QPoint(-1, -1));
-    QWidget::leaveEvent(event);
 }
 
 std::string CNewPort::DisconnectQuestion() const
@@ -163,9 +118,6 @@ void CNewPort::RunAction(int button)
         break;
     default: return;
     }
-    // The button is released by the dialog's mouse grab; it is flat again.
-    m_buttonStates[static_cast<size_t>(button)] = Flat;
-    update();
     Q_EMIT actionRan(button);
 }
 
@@ -200,29 +152,6 @@ void CNewPort::DrawMeter(QPainter& painter, bool incoming) const
     }
 }
 
-void CNewPort::DrawButton(QPainter& painter, int button) const
-{
-    const QRect r = ButtonRect(button);
-    const ButtonState state = m_buttonStates[static_cast<size_t>(button)];
-    if (state != Flat) {
-        QColor fill = palette().color(QPalette::Highlight);
-        fill.setAlpha(state == Pressed ? 70 : 30);
-        QColor line = palette().color(QPalette::Highlight);
-        line.setAlpha(state == Pressed ? 220 : 130);
-        painter.setPen(QPen(line, 1));
-        painter.setBrush(fill);
-        painter.drawRoundedRect(QRectF(r).adjusted(-0.5, -0.5, 0.5, 0.5), 6, 6);
-    }
-    // Reset Statistics keeps its active look; the others follow the user.
-    const bool active = m_userConnected || button == ResetStatistics;
-    const QIcon icon = Icons::ToolButton(static_cast<Icons::Tool>(button), active);
-    QRect iconRect(0, 0, 26, 26);
-    iconRect.moveCenter(r.center());
-    if (state == Pressed)
-        iconRect.translate(1, 1);
-    icon.paint(&painter, iconRect);
-}
-
 void CNewPort::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -247,9 +176,6 @@ void CNewPort::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing, false);
     DrawMeter(painter, true);
     DrawMeter(painter, false);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    for (int b = 0; b < ButtonCount; ++b)
-        DrawButton(painter, b);
 }
 
 } // namespace dm

@@ -47,6 +47,7 @@ QVariant PortsModel::data(const QModelIndex& index, int role) const
         }
     case Qt::DecorationRole:
         return index.column() == ColPort ? QVariant(Icons::TreeImage(row.image)) : QVariant();
+    case Qt::ToolTipRole: return row.toolTip.isEmpty() ? QVariant() : QVariant(row.toolTip);
     case kImageRole: return row.image;
     case kSeenRole: return row.seen ? 1 : 0;
     default: return QVariant();
@@ -97,7 +98,8 @@ void PortsModel::ApplyRowUpdate(const QString& port, const QString& server, cons
     if (found < 0) {
         const int at = rowCount();
         beginInsertRows(QModelIndex(), at, at);
-        m_rows.push_back({port, server, user, connected ? DateAndTimeText(sessionStart) : QString(), image, true});
+        m_rows.push_back({port, server, user, connected ? DateAndTimeText(sessionStart) : QString(), image, true,
+                          false, QString()});
         endInsertRows();
         return;
     }
@@ -116,6 +118,16 @@ void PortsModel::ApplyUnreachableRow(const QString& server)
     const int found = FindRow(server, port);
     m_rows[static_cast<size_t>(found)].placeholder = true;
     m_rows[static_cast<size_t>(found)].started.clear();
+}
+
+void PortsModel::ApplyNoComponentRow(const QString& server)
+{
+    const QString port = QString::fromLatin1(kNoComponent);
+    ApplyRowUpdate(port, server, QString(), 0, 0);
+    Row& row = m_rows[static_cast<size_t>(FindRow(server, port))];
+    row.placeholder = true;
+    row.started.clear();
+    row.toolTip = QString::fromLatin1(kNoComponentTip);
 }
 
 void PortsModel::ClearSeenMarks()

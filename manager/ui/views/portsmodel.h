@@ -29,9 +29,15 @@ public:
         int image = 3;
         bool seen = false;
         bool placeholder = false; // "(not reachable)" standing for a server without known ports
+        QString toolTip;          // why a placeholder stands there
     };
     // The port column of a server that cannot be reached and has no known port.
     static constexpr const char* kNotReachable = "(not reachable)";
+    // The port column of a server that answers without the server component.
+    static constexpr const char* kNoComponent = "(no server component)";
+    static constexpr const char* kNoComponentTip =
+        "This server answers, but the Dialminder server component is not installed on it, "
+        "so its ports are not read or listed here.";
 
     explicit PortsModel(QObject* parent = nullptr);
 
@@ -49,6 +55,9 @@ public:
     // The one row of a server that cannot be reached and has no known port:
     // "(not reachable)" with the fault icon, so that the list says why it is empty.
     void ApplyUnreachableRow(const QString& server);
+    // The one row of a server without the server component: "(no server
+    // component)" with a tooltip saying why its ports are not listed.
+    void ApplyNoComponentRow(const QString& server);
     void ClearSeenMarks();
     // Deletes, from the last row to the first, every row not seen since
     // ClearSeenMarks.

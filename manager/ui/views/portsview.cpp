@@ -89,6 +89,8 @@ void CPortsView::FullRefresh()
             server.state == ServerState::RegistryUnavailable || server.state == ServerState::EnumerationFailed;
         if (unreachable && ports == 0)
             m_model->ApplyUnreachableRow(serverName);
+        else if (server.state == ServerState::NoComponent && ports == 0)
+            m_model->ApplyNoComponentRow(serverName);
         for (int i = 0; i < ports; ++i) {
             const PortSlot& slot = server.slots[static_cast<size_t>(i)];
             m_model->ApplyRowUpdate(QString::fromStdString(slot.portName), serverName,

@@ -60,9 +60,9 @@ void UsageModel::SetLabels(const std::vector<std::string>& labels)
 }
 
 void UsageModel::Compute(const std::vector<LogRecord>& records, TimeSpan window,
-                         const UsageStatistics::Progress& progress)
+                         const UsageStatistics::Progress& progress, std::uint32_t inProgressUntil)
 {
-    m_stats.Compute(records, window, progress);
+    m_stats.Compute(records, window, progress, inProgressUntil);
     if (rowCount() > 0)
         Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
 }

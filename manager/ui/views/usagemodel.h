@@ -25,7 +25,8 @@ public:
     // Replaces the rows; their statistics are not computed yet.
     void SetLabels(const std::vector<std::string>& labels);
     // Computes the statistics of every row, reporting each row as it is done.
-    void Compute(const std::vector<LogRecord>& records, TimeSpan window, const UsageStatistics::Progress& progress);
+    void Compute(const std::vector<LogRecord>& records, TimeSpan window, const UsageStatistics::Progress& progress,
+                 std::uint32_t inProgressUntil = 0);
     void Invalidate() { m_stats.Invalidate(); }
     const UsageStatistics& Statistics() const { return m_stats; }
 

@@ -9,6 +9,7 @@
 #include "manager/ui/sheets/userpages.h"
 #include "manager/ui/sheets/usersheet.h"
 #include "manager/ui/tree/dmview.h"
+#include "manager/ui/views/historyscreenshots.h"
 #include "manager/ui/views/usersmodel.h"
 #include "manager/ui/views/usersview.h"
 
@@ -36,6 +37,14 @@ bool TakeUsersScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir)
     ok &= SaveScreenshot(&frame, dir, QStringLiteral("users-view.png"));
     if (view->Model()->rowCount() == 0)
         return false;
+    // The printed pages from a narrow and from a wide window.
+    const QSize size = frame.size();
+    frame.resize(800, 600);
+    ok &= SaveScreenshot(&frame, dir, QStringLiteral("users-view-800x600.png"));
+    ok &= SavePrintedPages(view->Printout(), dir, QStringLiteral("users-printed-narrow"));
+    frame.resize(1600, 1000);
+    ok &= SavePrintedPages(view->Printout(), dir, QStringLiteral("users-printed-wide"));
+    frame.resize(size);
 
     const std::string account = view->Model()->Texts(0)[UsersColumnUser];
     std::unique_ptr<CPropertySheet> sheet(

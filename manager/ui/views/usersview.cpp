@@ -49,6 +49,11 @@ CUsersView::CUsersView(CDMDoc& doc, QWidget* parent) : QWidget(parent), m_doc(do
             OpenSheetOfRow(index.row());
     });
     connect(m_list, &QTreeView::customContextMenuRequested, this, &CUsersView::ShowPopupMenu);
+    m_personWidth.assign(UsersColumnCount, false);
+    connect(m_list->header(), &QHeaderView::sectionResized, this, [this](int column, int, int) {
+        if (!m_sizing && column >= 0 && column < static_cast<int>(m_personWidth.size()))
+            m_personWidth[static_cast<std::size_t>(column)] = true;
+    });
     m_doc.AddObserver(this);
 }
 
@@ -59,12 +64,13 @@ CUsersView::~CUsersView()
 
 void CUsersView::SetUp()
 {
-    // The list's widths, widened where a header's text would be cut.
+    // Until the rows are in, each column is as wide as its header's text;
+    // then as wide as its contents (FitColumnsToContents).
     QHeaderView* header = m_list->header();
-    for (int column = 0; column < UsersColumnCount; ++column) {
-        const int width = UsersColumns()[static_cast<std::size_t>(column)].width;
-        header->resizeSection(column, std::max(width, header->sectionSizeHint(column)));
-    }
+    m_sizing = true;
+    for (int column = 0; column < UsersColumnCount; ++column)
+        header->resizeSection(column, header->sectionSizeHint(column));
+    m_sizing = false;
     m_setUp = true;
     m_doc.LoadUserSettings();
 }
@@ -116,7 +122,29 @@ void CUsersView::Refill()
                                       : 0;
         icons.push_back(Icons::TreeImage((bits & 8) != 0 ? 8 : 14));
     }
+    m_sizing = true;
     m_model->Fill(records, std::move(rows), std::move(icons));
+    m_sizing = false;
+    if (m_fitPending && m_model->rowCount() > 0) {
+        m_fitPending = false;
+        FitColumnsToContents();
+    }
+}
+
+bool CUsersView::WidthSetByPerson(int column) const
+{
+    return column >= 0 && column < static_cast<int>(m_personWidth.size()) &&
+           m_personWidth[static_cast<std::size_t>(column)];
+}
+
+void CUsersView::FitColumnsToContents()
+{
+    m_sizing = true;
+    for (int column = 0; column < UsersColumnCount; ++column) {
+        if (!WidthSetByPerson(column))
+            m_list->resizeColumnToContents(column);
+    }
+    m_sizing = false;
 }
 
 void CUsersView::SortByColumn(int column)
@@ -221,11 +249,8 @@ ListPrintout CUsersView::Printout() const
 {
     ListPrintout out;
     out.title = QStringLiteral("User Accounts in Dialminder");
-    for (int column = 0; column < UsersColumnCount; ++column) {
+    for (int column = 0; column < UsersColumnCount; ++column)
         out.headers << QString::fromLatin1(UsersColumns()[static_cast<std::size_t>(column)].printHeader);
-        out.screenWidths.push_back(m_list->header()->sectionSize(column));
-    }
-    out.clientWidth = m_list->viewport()->width();
     out.rowCount = m_model->rowCount();
     const UsersModel* model = m_model;
     out.cell = [model](int row, int column) {

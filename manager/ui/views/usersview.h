@@ -53,8 +53,12 @@ public:
     UsersModel* Model() const { return m_model; }
     QTreeView* List() const { return m_list; }
 
+    // True when the person set the column's width; it is then kept.
+    bool WidthSetByPerson(int column) const;
+
 private:
     void SetUp();
+    void FitColumnsToContents();
     void ReloadAfterChange();
     void ShowPopupMenu(const QPoint& position);
 
@@ -62,6 +66,12 @@ private:
     UsersModel* m_model = nullptr;
     QTreeView* m_list = nullptr;
     bool m_setUp = false;
+    // Per column: the width was set by the person.
+    std::vector<bool> m_personWidth;
+    // The columns are sized to their contents after the first fill with rows.
+    bool m_fitPending = true;
+    // The view itself is setting widths (not the person).
+    bool m_sizing = false;
 };
 
 } // namespace dm

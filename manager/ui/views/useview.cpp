@@ -6,6 +6,7 @@
 #include "manager/core/dmdoc.h"
 #include "manager/core/messagecaption.h"
 #include "manager/core/usagerows.h"
+#include "manager/core/usagesource.h"
 #include "manager/ui/views/usagebardelegate.h"
 #include "manager/ui/views/usageheader.h"
 #include "manager/ui/views/usagemodel.h"
@@ -126,7 +127,9 @@ void CUseView::CreateCommands()
     const QString zoomTexts[] = {QStringLiteral("by &Hour"), QStringLiteral("by &Day"), QStringLiteral("by &Week"),
                                  QStringLiteral("by &Month")};
     for (int unit = ZoomHour; unit <= ZoomMonth; ++unit) {
-        m_zoom[unit] = add(zoomTexts[unit], QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + unit)), [this, unit] { ZoomBy(unit); });
+        // Alt: Ctrl+1 to Ctrl+3 choose the frame's view.
+        m_zoom[unit] = add(zoomTexts[unit], QKeySequence(Qt::ALT | static_cast<Qt::Key>(Qt::Key_1 + unit)),
+                           [this, unit] { ZoomBy(unit); });
         m_zoom[unit]->setCheckable(true);
     }
     m_today = add(QStringLiteral("View &Today"), QKeySequence(Qt::CTRL | Qt::Key_T), [this] { ViewToday(); });
@@ -209,18 +212,21 @@ void CUseView::Calculate(bool saveForZoomBack)
     UsageWindow& graph = m_doc.GraphWindow();
     if (saveForZoomBack)
         graph.SaveForZoomBack();
-    const TimeSpan span = graph.Resolve(NowTime());
-    const std::vector<LogRecord>& records = m_doc.Log().Records();
+    const std::uint32_t now = NowTime();
+    const TimeSpan span = graph.Resolve(now);
+    // The window's own day files, whatever the history scope holds.
+    ActivityLog& log = m_doc.GraphLog();
     const std::size_t count = m_model->Statistics().Count();
     if (count == 0) {
-        m_model->Compute(records, span, {});
+        m_model->Compute({}, span, {}, 0);
     } else {
         UsageProgressDialog dialog(window());
         dialog.Run(
             [&](UsageProgressDialog& progress) {
-                m_model->Compute(records, span, [&](std::size_t done, const std::string& label) {
+                LoadUsageRecords(log, span);
+                m_model->Compute(log.Records(), span, [&](std::size_t done, const std::string& label) {
                     progress.ShowEntry(label, static_cast<int>(100 * done / count));
-                });
+                }, InProgressUntil(span, now));
             },
             g_calculationDelay);
     }

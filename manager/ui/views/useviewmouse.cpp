@@ -144,7 +144,7 @@ void CUseView::FinishBand()
     const int from = m_anchorX - left;
     const int to = m_currentX - left;
     ClearBand();
-    switch (m_doc.GraphWindow().ApplyBand(from, to, width, NowTime())) {
+    switch (m_doc.GraphWindow().ApplyBand(ShownWindow(), from, to, width, NowTime())) {
     case UsageWindow::BandResult::TooNarrow:
         m_doc.Interaction().ShowMessage("The selected time span is too narrow.\nPlease select a wider time span.",
                                         kMessageCaption, Buttons::Ok, Icon::Information);

@@ -1,5 +1,7 @@
 #include "platform/ras/rasbind/sharedlibrary.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -17,10 +19,7 @@ std::string BaseName(std::string_view systemName)
 {
     std::string base(systemName);
     if (base.size() > 4) {
-        std::string ext = base.substr(base.size() - 4);
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (ext == ".dll")
+        if (EndsWithNoCase(base, ".dll"))
             base.resize(base.size() - 4);
         else
             return {};
@@ -64,9 +63,7 @@ std::string SharedLibrary::MapName(std::string_view systemName)
     std::string base = BaseName(systemName);
     if (base.empty())
         return std::string(systemName);
-    std::transform(base.begin(), base.end(), base.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return "lib" + base + ".so";
+    return "lib" + LowerAscii(base) + ".so";
 }
 
 std::string SharedLibrary::OverrideVariable(std::string_view systemName)
