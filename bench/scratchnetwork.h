@@ -3,6 +3,8 @@
 // temporary directory for the whole run, and a stop with a message when
 // setting it up fails.
 
+#include "bench/targets.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cerrno>
@@ -25,8 +27,10 @@ inline void Check(bool ok, const char* what)
 
 // Runs the registered benchmarks on a network that build makes in a fresh
 // temporary directory, with BENCHHOST as the local computer, and removes
-// the directory afterwards.
-inline int RunOnScratchNetwork(int argc, char** argv, const std::function<void()>& build)
+// the directory afterwards. judge compares the results with their targets
+// and gives the program's exit status.
+inline int RunOnScratchNetwork(int argc, char** argv, const std::function<void()>& build,
+                               const std::function<int(const KeepingReporter&)>& judge)
 {
     std::string pattern = std::string("/tmp/") + program_invocation_short_name + "_XXXXXX";
     const char* root = mkdtemp(pattern.data());
@@ -35,12 +39,11 @@ inline int RunOnScratchNetwork(int argc, char** argv, const std::function<void()
     setenv("DIALMIND_COMPUTERNAME", "BENCHHOST", 1);
     build();
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    KeepingReporter reporter;
+    RunKeeping(argc, argv, reporter);
     std::error_code ec;
     std::filesystem::remove_all(root, ec);
-    return 0;
+    return judge(reporter);
 }
 
 } // namespace dm::bench

@@ -30,6 +30,7 @@ function(dm_add_bench name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${B_SOURCES})
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE DM_BIN_DIR="${CMAKE_BINARY_DIR}/bin" DM_LIB_DIR="${CMAKE_BINARY_DIR}/lib")
 endfunction()
 

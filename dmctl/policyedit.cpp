@@ -1,6 +1,7 @@
 #include "dmctl/policyedit.h"
 
 #include "dmctl/arguments.h"
+#include "dmctl/database.h"
 #include "manager/core/policyedits.h"
 
 #include <cstdio>
@@ -91,6 +92,8 @@ int ShowPolicyCommand(const std::vector<std::string>& args)
     dm::PolicyTarget target;
     if (const std::string error = TargetOf(words, target); !error.empty())
         return Usage(error);
+    if (!CheckDatabaseDirectory(words.positional[0], "policy"))
+        return 1;
     for (const auto& [name, value] : dm::ShowPolicy(words.positional[0], target))
         std::printf("%s=%s\n", name.c_str(), value.c_str());
     return 0;
@@ -110,6 +113,8 @@ int SetPolicyCommand(const std::vector<std::string>& args)
         return Usage(error);
     if (words.positional.size() < 2)
         return Usage("set needs at least one NAME=VALUE");
+    if (!CheckDatabaseDirectory(words.positional[0], "policy"))
+        return 1;
     dm::PolicyValues changes;
     for (std::size_t i = 1; i < words.positional.size(); ++i) {
         const std::string& pair = words.positional[i];

@@ -41,9 +41,20 @@ LiveService::LiveService(std::vector<ScannedServer> servers, const LiveOptions& 
                                         const std::string& text, std::uint32_t time) {
         DeliverMessage(server, computer, text, time);
     });
+    for (const SimServer& server : m_simulation->Servers()) {
+        auto& index = m_portIndex.emplace_back();
+        for (std::size_t p = 0; p < server.ports.size(); ++p)
+            index.emplace(UpperAscii(server.ports[p].setup.name), p);
+    }
     AdoptRunningSessions();
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, start, true);
+}
+
+std::optional<std::size_t> LiveService::PortIndex(std::size_t server, const std::string& name) const
+{
+    const auto it = m_portIndex[server].find(UpperAscii(name));
+    return it == m_portIndex[server].end() ? std::nullopt : std::optional<std::size_t>(it->second);
 }
 
 void LiveService::AdoptRunningSessions()
@@ -52,13 +63,11 @@ void LiveService::AdoptRunningSessions()
         std::vector<RasPortRecord> records;
         if (RasPortStore(m_scanned[s].name).List(records) != 0)
             continue;
-        const auto& ports = m_simulation->Servers()[s].ports;
         for (const RasPortRecord& record : records) {
             if (record.lineCondition != 6 || record.user.empty())
                 continue;
-            for (std::size_t p = 0; p < ports.size(); ++p) {
-                if (!EqualNoCase(ports[p].setup.name, record.name))
-                    continue;
+            if (const auto found = PortIndex(s, record.name)) {
+                const std::size_t p = *found;
                 const std::string account = record.logonDomain.empty() ? record.user : record.logonDomain + "\\" + record.user;
                 const std::uint64_t id =
                     m_simulation->AdoptSession(s, p, account, record.sessionStart, record.computer);
@@ -101,13 +110,11 @@ void LiveService::RefreshServiceState()
         std::vector<RasPortRecord> records;
         if (RasPortStore(m_scanned[s].name).List(records) != 0)
             continue;
-        const auto& ports = m_simulation->Servers()[s].ports;
         // Only an administrator writes the conditions that take a port out of
         // service (the service never does), so the file tells them apart.
         for (const RasPortRecord& record : records)
-            for (std::size_t p = 0; p < ports.size(); ++p)
-                if (EqualNoCase(ports[p].setup.name, record.name))
-                    m_simulation->SetOutOfService(s, p, IsOutOfService(record.lineCondition, record.hardwareCondition));
+            if (const auto p = PortIndex(s, record.name))
+                m_simulation->SetOutOfService(s, *p, IsOutOfService(record.lineCondition, record.hardwareCondition));
     }
 }
 
@@ -138,9 +145,8 @@ void LiveService::TakeRequests(std::size_t server)
         if (fields.size() < 3)
             continue;
         const auto& ports = m_simulation->Servers()[server].ports;
-        for (std::size_t p = 0; p < ports.size(); ++p) {
-            if (!EqualNoCase(ports[p].setup.name, fields[2]))
-                continue;
+        if (const auto found = PortIndex(server, fields[2])) {
+            const std::size_t p = *found;
             const SimSession* session = ports[p].session ? &*ports[p].session : nullptr;
             if (fields[1] == "Disconnect") {
                 // The request names the session it ended; an older session's request changes nothing.
@@ -161,15 +167,43 @@ void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
 {
     RasPortStore store(m_scanned[server].name);
     const SimServer& sim = m_simulation->Servers()[server];
+    // Every port that changes goes into one write of ras.ini; the views
+    // follow once it is written.
+    struct Shown {
+        std::size_t port;
+        std::uint64_t session;
+        LineCondition condition;
+    };
+    std::vector<RasPortRecord> changed;
+    std::vector<Shown> shown;
+    const auto needsShowing = [&](std::size_t p) {
+        const SimPort& port = sim.ports[p];
+        const PortView& view = m_views[server][p];
+        return all || port.session || view.shownSession != 0 || view.shownCondition != port.condition;
+    };
+    bool any = false;
+    for (std::size_t p = 0; p < sim.ports.size() && !any; ++p)
+        any = needsShowing(p);
+    if (!any)
+        return;
+    // What ras.ini shows, read once (a look-up per port checks the computer each time).
+    std::vector<RasPortRecord> listed;
+    if (store.List(listed) != 0)
+        return;
+    std::vector<RasPortRecord*> inFile(sim.ports.size(), nullptr);
+    for (RasPortRecord& record : listed)
+        if (const auto p = PortIndex(server, record.name); p && !inFile[*p])
+            inFile[*p] = &record;
     for (std::size_t p = 0; p < sim.ports.size(); ++p) {
         const SimPort& port = sim.ports[p];
         PortView& view = m_views[server][p];
         const std::uint64_t sessionId = port.session ? port.session->id : 0;
-        if (!all && !port.session && view.shownSession == 0 && view.shownCondition == port.condition)
+        if (!needsShowing(p))
             continue;
-        RasPortRecord record;
-        if (store.Find(port.setup.name, record) != 0)
+        if (inFile[p] == nullptr)
             continue;
+        RasPortRecord record = *inFile[p];
+        const RasPortRecord& shownRecord = *inFile[p];
         if (port.setup.outOfService) {
             // The port keeps the conditions it was given; a call it dropped
             // when it failed leaves no user behind.
@@ -180,10 +214,12 @@ void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
                 record.sessionStart = 0;
                 record.ip = {};
                 record.ipx = {};
-                store.SavePort(record);
+                changed.push_back(std::move(record));
+                shown.push_back({p, 0, port.condition});
+            } else {
+                view.shownSession = 0;
+                view.shownCondition = port.condition;
             }
-            view.shownSession = 0;
-            view.shownCondition = port.condition;
             continue;
         }
         if (view.shownSession != 0 && view.shownSession == sessionId && !record.HasSession())
@@ -227,10 +263,20 @@ void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
         }
         if (port.session && view.shownSession != sessionId)
             record.counters.fill(0);
-        if (store.SavePort(record) == 0) {
+        if (record == shownRecord) {
+            // ras.ini shows it already (a start after a clean stop): nothing to write.
             view.shownSession = sessionId;
             view.shownCondition = port.condition;
+            continue;
         }
+        changed.push_back(std::move(record));
+        shown.push_back({p, sessionId, port.condition});
+    }
+    if (changed.empty() || store.SavePorts(changed) != 0)
+        return;
+    for (const Shown& s : shown) {
+        m_views[server][s.port].shownSession = s.session;
+        m_views[server][s.port].shownCondition = s.condition;
     }
 }
 

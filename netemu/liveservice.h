@@ -14,7 +14,9 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace dm::netemu {
@@ -56,11 +58,14 @@ private:
     void ShowPorts(std::size_t server, std::uint32_t now, bool all);
     void Deliver(const std::string& computer, const std::string& text, std::uint32_t time);
     void NoteWrite(const std::string& dir, bool written);
+    // The simulated port of a server named (any case) in ras.ini or a request.
+    std::optional<std::size_t> PortIndex(std::size_t server, const std::string& name) const;
 
     std::vector<ScannedServer> m_scanned;
     std::map<std::string, std::unique_ptr<Database>> m_databases;
     std::unique_ptr<Simulation> m_simulation;
     std::vector<std::vector<PortView>> m_views;
+    std::vector<std::unordered_map<std::string, std::size_t>> m_portIndex; // upper-case name: port
     std::vector<std::uint64_t> m_requestOffsets;
     std::uint32_t m_lastConfigRead = 0;
     std::string m_sender; // the server whose component sends the current message

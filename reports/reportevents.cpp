@@ -3,7 +3,6 @@
 #include "common/iniparser.h"
 #include "common/inistore.h"
 #include "common/logfilereader.h"
-#include "common/text.h"
 #include "common/timeformat.h"
 #include "platform/files/pathresolver.h"
 
@@ -11,7 +10,8 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
-#include <unordered_set>
+#include <unordered_map>
+#include <vector>
 
 namespace dm {
 
@@ -33,34 +33,100 @@ void ReportEvents::Append(const LogRecord& record)
     if (record.kind != kLogConnect) {
         event.user = m_users.Intern(record.user);
         m_portScratch.assign(record.server).append("\\").append(record.port);
-        event.port = m_ports.Intern(m_portScratch);
+        if (m_lastPort == UINT32_MAX || m_portScratch != m_lastPortName) {
+            m_lastPort = m_ports.Intern(m_portScratch);
+            m_lastPortName = m_portScratch;
+        }
+        event.port = m_lastPort;
     }
     m_events.push_back(event);
 }
 
+void ReportEvents::EndRun()
+{
+    if (m_runEnds.empty() ? !m_events.empty() : m_runEnds.back() != m_events.size())
+        m_runEnds.push_back(m_events.size());
+}
+
 void ReportEvents::Sort()
 {
-    std::stable_sort(m_events.begin(), m_events.end(),
-                     [](const Event& a, const Event& b) { return a.time < b.time; });
+    const auto byTime = [](const Event& a, const Event& b) { return a.time < b.time; };
+    EndRun();
+    // Each run (a file) sorted alone costs far less than the whole table.
+    struct Run {
+        std::size_t begin, end;
+        std::uint32_t first, last;
+    };
+    std::vector<Run> runs;
+    std::size_t begin = 0;
+    for (const std::size_t end : m_runEnds) {
+        std::stable_sort(m_events.begin() + static_cast<std::ptrdiff_t>(begin),
+                         m_events.begin() + static_cast<std::ptrdiff_t>(end), byTime);
+        runs.push_back({begin, end, m_events[begin].time, m_events[end - 1].time});
+        begin = end;
+    }
+    m_runEnds.clear();
+    // Runs that follow each other in time (day files) are put in order
+    // whole; equal times across runs keep the order of loading.
+    std::stable_sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.first < b.first; });
+    bool apart = true;
+    bool inOrder = true;
+    for (std::size_t i = 1; i < runs.size() && apart; ++i) {
+        apart = runs[i - 1].last < runs[i].first ||
+                (runs[i - 1].last == runs[i].first && runs[i - 1].begin < runs[i].begin);
+        inOrder = inOrder && runs[i - 1].begin < runs[i].begin;
+    }
+    if (!apart) {
+        std::stable_sort(m_events.begin(), m_events.end(), byTime);
+        return;
+    }
+    if (inOrder)
+        return;
+    std::vector<Event> sorted;
+    sorted.reserve(m_events.size());
+    for (const Run& run : runs)
+        sorted.insert(sorted.end(), m_events.begin() + static_cast<std::ptrdiff_t>(run.begin),
+                      m_events.begin() + static_cast<std::ptrdiff_t>(run.end));
+    m_events = std::move(sorted);
 }
 
 namespace {
 
-// An event's identity: its server\port section (as profile names compare)
-// and its time key. The same event read from a day file and from the legacy
-// log counts once.
-std::string EventKey(const LogRecord& record)
-{
-    std::string key = LowerAscii(record.server);
-    key += '\\';
-    key += LowerAscii(record.port);
-    key += '\0';
-    key += std::to_string(record.time);
-    return key;
-}
+// The events of the day files by identity, for the legacy log's events to
+// be counted once: an event is its server\port section (as profile names
+// compare, without regard to case) and its time, held as one number (the
+// section's index and the time). Only used when a legacy log exists.
+class SeenEvents {
+public:
+    void Add(const LogRecord& record) { m_keys.push_back(Key(record)); }
 
-// The events of the day files, by identity; empty unless the legacy log is read too.
-using SeenEvents = std::unordered_set<std::string>;
+    // Sorts the keys once the day files are read.
+    void Seal() { std::sort(m_keys.begin(), m_keys.end()); }
+
+    bool Contains(const LogRecord& record)
+    {
+        return std::binary_search(m_keys.begin(), m_keys.end(), Key(record));
+    }
+
+private:
+    std::uint64_t Key(const LogRecord& record)
+    {
+        // A section spelled as before costs one lookup and no allocation.
+        m_scratch.assign(record.server).append("\\").append(record.port);
+        auto it = m_spellings.find(m_scratch);
+        if (it == m_spellings.end()) {
+            const auto section =
+                m_sections.emplace(ToLowerName(m_scratch), static_cast<std::uint32_t>(m_sections.size())).first;
+            it = m_spellings.emplace(m_scratch, section->second).first;
+        }
+        return static_cast<std::uint64_t>(it->second) << 32 | record.time;
+    }
+
+    std::vector<std::uint64_t> m_keys;
+    std::unordered_map<std::string, std::uint32_t> m_spellings; // exact spelling: section index
+    std::unordered_map<std::string, std::uint32_t> m_sections;  // lower-case section: its index
+    std::string m_scratch;
+};
 
 void ReadFile(const std::filesystem::path& path, LogFileRules rules, ReportEvents& events,
               const ProgressSink& progress, SeenEvents* seen = nullptr, bool skipSeen = false)
@@ -73,14 +139,15 @@ void ReadFile(const std::filesystem::path& path, LogFileRules rules, ReportEvent
         text, rules,
         [&](const LogRecord& record) {
             if (seen != nullptr) {
-                if (skipSeen && seen->count(EventKey(record)) != 0)
+                if (skipSeen && seen->Contains(record))
                     return;
                 if (!skipSeen)
-                    seen->insert(EventKey(record));
+                    seen->Add(record);
             }
             events.Append(record);
         },
         progress);
+    events.EndRun();
 }
 
 void ReadSystemFile(const std::string& systemPath, LogFileRules rules, ReportEvents& events,
@@ -100,7 +167,7 @@ std::string FileNameOf(std::string_view systemPath)
 std::optional<std::uint32_t> DayOfFileName(const std::string& name)
 {
     if (name.size() < 12 || name[4] != '-' || name[name.size() - 7] != '-' ||
-        !EndsWithNoCase(name, ".log"))
+        !NamesEqual(std::string_view(name).substr(name.size() - 4), ".log"))
         return std::nullopt;
     const auto digits = [](std::string_view text) {
         return !text.empty() && std::all_of(text.begin(), text.end(),
@@ -121,7 +188,7 @@ std::optional<std::uint32_t> DayOfFileName(const std::string& name)
         if (time < 0 || time > static_cast<std::time_t>(UINT32_MAX) || tm.tm_mon != month)
             continue;
         const auto noon = static_cast<std::uint32_t>(time);
-        if (EqualNoCase(FileNameOf(DayLogPath("", noon)), name))
+        if (NamesEqual(FileNameOf(DayLogPath("", noon)), name))
             return StartOfLocalDay(noon);
     }
     return std::nullopt;
@@ -160,7 +227,7 @@ void ReadAllDayFiles(const std::string& database, ReportEvents& events, const Pr
     std::error_code ec;
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() > 4 && EndsWithNoCase(name, ".log") &&
+        if (name.size() > 4 && NamesEqual(std::string_view(name).substr(name.size() - 4), ".log") &&
             it->is_regular_file(ec))
             files.push_back(it->path());
     }
@@ -194,8 +261,16 @@ ReportEvents LoadReportEvents(const ReportEventSource& source, const ReportPerio
                               const ProgressSink& progress)
 {
     ReportEvents events;
+    // Without a legacy log nothing can be counted twice: no identities kept.
+    std::filesystem::path legacy;
+    if (source.includeLegacyLog) {
+        legacy = ResolvePathOrEmpty(LegacyLogPath(source.databaseDirectory));
+        std::error_code ec;
+        if (!legacy.empty() && !std::filesystem::is_regular_file(legacy, ec))
+            legacy.clear();
+    }
     SeenEvents seenStore;
-    SeenEvents* seen = source.includeLegacyLog ? &seenStore : nullptr;
+    SeenEvents* seen = legacy.empty() ? nullptr : &seenStore;
     if (source.allDayFiles)
         ReadAllDayFiles(source.databaseDirectory, events, progress, seen);
     else if (period.to < period.from || (period.to - period.from) / 86400 > MaxRangeDays)
@@ -203,9 +278,10 @@ ReportEvents LoadReportEvents(const ReportEventSource& source, const ReportPerio
     else
         ReadDayRange(source.databaseDirectory, period.from, period.to, events, progress, seen);
     // A migration whose rename failed leaves its events in both places.
-    if (source.includeLegacyLog)
-        ReadFile(ResolvePathOrEmpty(LegacyLogPath(source.databaseDirectory)), LogFileRules::Legacy,
-                 events, {}, seen, true);
+    if (seen != nullptr) {
+        seen->Seal();
+        ReadFile(legacy, LogFileRules::Legacy, events, {}, seen, true);
+    }
     events.Sort();
     return events;
 }

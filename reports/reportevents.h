@@ -32,6 +32,9 @@ public:
     };
 
     void Append(const LogRecord& record);
+    // Ends a run of appended events (one file's): Sort orders each run on
+    // its own and, when the runs do not overlap in time, only the runs.
+    void EndRun();
     // Sorts by time; equal times keep the order of appending.
     void Sort();
 
@@ -57,6 +60,9 @@ private:
     Names m_users;
     Names m_ports;
     std::string m_portScratch;
+    std::uint32_t m_lastPort = UINT32_MAX; // the port of the previous event, if m_portScratch
+    std::string m_lastPortName;            // is its name (the events of a section follow each other)
+    std::vector<std::size_t> m_runEnds;
 };
 
 struct ReportEventSource {

@@ -16,6 +16,8 @@
 #include "common/logrecord.h"
 #include "common/timeformat.h"
 
+#include "bench/targets.h"
+
 namespace {
 
 constexpr std::uint32_t kStart = 1700000000; // a day in November 2023
@@ -132,4 +134,15 @@ BENCHMARK(BM_LoadLegacyMillion)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
 
-BENCHMARK_MAIN();
+// CPU time: what loading costs, whatever else the machine runs meanwhile.
+int main(int argc, char** argv)
+{
+    using T = dm::bench::Targets;
+    dm::bench::KeepingReporter r;
+    dm::bench::RunKeeping(argc, argv, r);
+    T targets;
+    targets.AtMost("30 day files, 100,000 records", T::Seconds(r, "BM_LoadThirtyDayFiles", true), 0.25, "s");
+    targets.AtMost("legacy log, 1,000,000 records", T::Seconds(r, "BM_LoadLegacyMillion", true), 2.5, "s");
+    targets.AtMost("legacy log, peak memory", T::Counter(r, "BM_LoadLegacyMillion", "peak_MB"), 400, "MB");
+    return targets.Verdict();
+}

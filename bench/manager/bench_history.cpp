@@ -13,6 +13,8 @@
 #include "manager/core/historycolumns.h"
 #include "manager/core/historytable.h"
 
+#include "bench/targets.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -188,4 +190,22 @@ BENCHMARK(BM_DmctlHistoryAgainstLogList)->Unit(benchmark::kMillisecond)->Iterati
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    using T = dm::bench::Targets;
+    dm::bench::KeepingReporter r;
+    dm::bench::RunKeeping(argc, argv, r);
+    T targets;
+    targets.AtMost("history rows, scope All over 1,000,000 records",
+                   T::Seconds(r, "BM_HistoryRowsScopeAllMillion", true), 1, "s");
+    targets.AtMost("history re-sorted by port", T::Seconds(r, "BM_HistoryResortByPortMillion", true), 0.5, "s");
+    targets.AtMost("history rows per record", T::Counter(r, "BM_HistoryRowsScopeAllMillion", "row_bytes_per_record"),
+                   16, "bytes");
+    const auto list = T::Counter(r, "BM_DmctlHistoryAgainstLogList", "log_list_s");
+    const auto history = T::Counter(r, "BM_DmctlHistoryAgainstLogList", "history_s");
+    if (list && history)
+        std::printf("dmctl history %.3f s, dmctl log list %.3f s (best of 7 runs each)\n", *history, *list);
+    targets.AtMost("dmctl history against dmctl log list", T::Counter(r, "BM_DmctlHistoryAgainstLogList", "ratio"),
+                   1.5, "times");
+    return targets.Verdict();
+}

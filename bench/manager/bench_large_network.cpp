@@ -110,5 +110,12 @@ BENCHMARK(BM_FirstScreen_10kPorts_20kAccounts)->Unit(benchmark::kMillisecond)->I
 
 int main(int argc, char** argv)
 {
-    return dm::bench::RunOnScratchNetwork(argc, argv, BuildNetwork);
+    return dm::bench::RunOnScratchNetwork(argc, argv, BuildNetwork, [](const dm::bench::KeepingReporter& r) {
+        using T = dm::bench::Targets;
+        T targets;
+        const char* name = "BM_FirstScreen_10kPorts_20kAccounts";
+        targets.AtMost("first screen, 10,000 ports and 20,000 accounts", T::Seconds(r, name), 10, "s");
+        targets.AtMost("first screen, peak memory", T::Counter(r, name, "peak_MB"), 400, "MB");
+        return targets.Verdict();
+    });
 }

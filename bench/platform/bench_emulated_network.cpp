@@ -231,5 +231,23 @@ BENCHMARK(BM_Import_10kKeys)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
-    return dm::bench::RunOnScratchNetwork(argc, argv, BuildNetwork);
+    // CPU time: the figures of the emulation itself, whatever else the
+    // machine runs meanwhile.
+    return dm::bench::RunOnScratchNetwork(argc, argv, BuildNetwork, [](const dm::bench::KeepingReporter& r) {
+        using T = dm::bench::Targets;
+        T targets;
+        auto ms = [&r](const char* name) { return T::Milliseconds(T::Seconds(r, name, true)); };
+        targets.AtMost("one permission read among 100,000 accounts", ms("BM_PermissionRead_100kAccounts"), 50, "ms");
+        targets.AtMost("one permission read right after a change", ms("BM_PermissionReadAfterChange_100kAccounts"),
+                       50, "ms");
+        targets.AtMost("100,000 accounts in 10,000-byte batches", T::Seconds(r, "BM_UserEnumInBatches_100kAccounts", true),
+                       2, "s");
+        targets.AtMost("100,000 display entries in batches",
+                       T::Seconds(r, "BM_DisplayInformationInBatches_100kAccounts", true), 2, "s");
+        targets.AtMost("10,000 ports with every port's details",
+                       T::Seconds(r, "BM_PortEnumAndEveryGetInfo_10kPorts", true), 1, "s");
+        targets.AtMost("10,000 sub-keys listed", T::Seconds(r, "BM_EnumKey_10kSubKeys", true), 0.3, "s");
+        targets.AtMost("10,000 keys imported", T::Seconds(r, "BM_Import_10kKeys", true), 2, "s");
+        return targets.Verdict();
+    });
 }

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
+#include "common/inifile.h"
 #include "database/userfile.h"
 #include "platform/files/profile.h"
 
@@ -45,8 +46,9 @@ bool UserSettings::Load(const ProgressSink& progress)
 
     m_records.clear();
     m_base.clear();
-    const std::vector<std::string> sections =
-        m_file.empty() ? std::vector<std::string>() : GetPrivateProfileSectionNames(m_file);
+    // One reading of the file for every section.
+    const std::shared_ptr<const IniFile> ini = m_file.empty() ? nullptr : LoadPrivateProfile(m_file);
+    const std::vector<std::string> sections = ini ? ini->SectionNames() : std::vector<std::string>();
     std::uint64_t listLength = 0;
     for (const std::string& name : sections)
         listLength += name.size() + 1;
@@ -55,7 +57,7 @@ bool UserSettings::Load(const ProgressSink& progress)
     for (const std::string& name : sections) {
         if (name.empty() || name[0] != '+') {
             done += name.size() + 1;
-            UserRecord record = ReadUserRecord(name, GetPrivateProfileSection(name, m_file));
+            UserRecord record = ReadUserRecord(name, ini->Entries(name));
             m_base.try_emplace(LowerAscii(name), record);
             m_records.push_back(std::move(record));
         }

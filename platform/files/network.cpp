@@ -1,5 +1,6 @@
 #include "platform/files/network.h"
 
+#include "common/environment.h"
 #include "common/text.h"
 #include "platform/system/computersetup.h"
 #include "platform/files/profile.h"
@@ -14,12 +15,6 @@ namespace fs = std::filesystem;
 namespace dm {
 
 namespace {
-
-const char* NonEmptyEnv(const char* name)
-{
-    const char* value = std::getenv(name);
-    return (value != nullptr && *value != '\0') ? value : nullptr;
-}
 
 fs::path MachinesDir(const fs::path& root) { return root / "machines"; }
 

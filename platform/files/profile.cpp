@@ -75,6 +75,11 @@ std::vector<std::string> GetPrivateProfileSectionNames(std::string_view file)
     return ini ? ini->SectionNames() : std::vector<std::string>{};
 }
 
+std::shared_ptr<const IniFile> LoadPrivateProfile(std::string_view file)
+{
+    return Load(file);
+}
+
 std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section, std::string_view file)
 {
     auto ini = Load(file);

@@ -28,12 +28,15 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace dm {
+
+class IniFile;
 
 // Read value. capacity 0 means no cut; otherwise the value is cut to
 // capacity - 1 bytes, as for texts with a visible limit.
@@ -57,6 +60,10 @@ std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,
 // All keys of one section with their values, in file order.
 std::vector<std::pair<std::string, std::string>>
 GetPrivateProfileSection(std::string_view section, std::string_view file);
+// The whole file as the store holds it parsed (null when there is nothing to
+// load), for reading many sections: the name is resolved and the file
+// examined once instead of once per section.
+std::shared_ptr<const IniFile> LoadPrivateProfile(std::string_view file);
 
 // Write value / delete key / delete section. False when the file cannot be
 // written or a name would break the file's structure.

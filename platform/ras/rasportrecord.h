@@ -16,6 +16,8 @@ constexpr std::uint32_t kProtocolNotProjected = 731;
 struct RasProjection {
     std::uint32_t error = kProtocolNotProjected; // 0 = projected
     std::string address;                         // IP, IPX or AppleTalk address text
+
+    bool operator==(const RasProjection&) const = default;
 };
 
 struct RasPortRecord {
@@ -52,6 +54,7 @@ struct RasPortRecord {
     std::vector<std::pair<std::string, std::string>> mediaParams;
 
     bool HasSession() const { return !user.empty() || sessionStart != 0; }
+    bool operator==(const RasPortRecord&) const = default;
 };
 
 // The ras.ini key of each counter, in counter order.

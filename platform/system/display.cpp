@@ -1,5 +1,7 @@
 #include "platform/system/display.h"
 
+#include "common/environment.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
@@ -9,12 +11,6 @@
 namespace dm {
 
 namespace {
-
-const char* NonEmptyEnv(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : nullptr;
-}
 
 // Whether the X server that DISPLAY names answers, asked the way the
 // window system's own connection would (through libxcb, loaded only here).

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace dm;
@@ -200,3 +201,40 @@ TEST_F(LiveNetworkTest, SessionsFoundRunningAtTheStartGoOnAndAreLogged)
 }
 
 } // namespace
+
+TEST_F(LiveNetworkTest, ARequestNamingThePortInOtherCapitalsEndsItsSession)
+{
+    LiveOptions options;
+    options.model.callsPerPortPerPeakHour = 8;
+    options.model.sessionMedianSeconds = 3600;
+    const std::uint32_t start = 1772438400;
+    LiveService service(ScanNetwork(), options, start);
+    RasPortStore store("RAS1");
+    // Every port is shown from the start, waiting for a call.
+    for (const char* port : {"COM1", "COM2", "COM3"}) {
+        RasPortRecord record;
+        ASSERT_EQ(store.Find(port, record), 0u);
+        EXPECT_EQ(record.lineCondition, 4u) << port;
+    }
+    RasPortRecord shown;
+    std::uint32_t now = start;
+    while (now < start + 8 * 3600 && !(store.Find("COM2", shown) == 0 && shown.HasSession())) {
+        now += 30;
+        service.Tick(now);
+    }
+    ASSERT_TRUE(shown.HasSession());
+    // A request in the library's form, the port spelt "com2", the session
+    // named by its start.
+    std::ofstream(store.RequestLogPath(), std::ios::binary | std::ios::app)
+        << now << "\tDisconnect\tcom2\tDOM\\" << shown.user << '\t' << shown.sessionStart << "\tPC\n";
+    now += 10;
+    service.Tick(now);
+    RasPortRecord after;
+    ASSERT_EQ(store.Find("COM2", after), 0u);
+    EXPECT_TRUE(!after.HasSession() || after.sessionStart != shown.sessionStart);
+    service.Stop(now + 10);
+    bool ended = false;
+    for (const auto& session : dm::netemu::test::PairSessions(dm::netemu::test::ReadHistory(DbDir())))
+        ended = ended || (session.port == "COM2" && session.start == shown.sessionStart && session.end == now - 10);
+    EXPECT_TRUE(ended) << "the session ends when the request is taken";
+}

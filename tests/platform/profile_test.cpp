@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/inifile.h"
 #include "common/inistore.h"
 #include "platform/files/pathresolver.h"
 #include "tests/support/tempdir.h"
@@ -144,4 +145,23 @@ TEST_F(ProfileTest, UserProfileIsWinIniInTheWindowsDirectory)
     EXPECT_EQ(GetProfileString("windows", "device", "", 200), "Laser,winspool,LPT1:");
     EXPECT_EQ(GetProfileString("windows", "device", "", 6), "Laser");
     EXPECT_EQ(GetProfileString("windows", "missing", "x"), "x");
+}
+
+TEST_F(ProfileTest, TheWholeFileReadsAsSectionBySection)
+{
+    EXPECT_EQ(LoadPrivateProfile(File("nothing.ini")), nullptr);
+    // A repeated section (another spelling) and a repeated key: the first wins.
+    WriteFile(m_dir / "users.ini", "[DOM\\joe]\r\nTotalTime=5\r\ntotaltime=6\r\n[+DOM\\Sales]\r\nMaxTotalTime=9\r\n"
+                                   "[dom\\JOE]\r\nTotalTime=7\r\n[DOM\\ann]\r\n");
+    const auto ini = LoadPrivateProfile(File("users.ini"));
+    ASSERT_NE(ini, nullptr);
+    const std::vector<std::string> names = GetPrivateProfileSectionNames(File("users.ini"));
+    EXPECT_EQ(ini->SectionNames(), names);
+    ASSERT_EQ(names.size(), 3u);
+    for (const std::string& name : names)
+        EXPECT_EQ(ini->Entries(name), GetPrivateProfileSection(name, File("users.ini"))) << name;
+    // A write is seen by the next load, not by the copy already held.
+    ASSERT_TRUE(WritePrivateProfileString("DOM\\ann", "TotalTime", "3", File("users.ini")));
+    EXPECT_TRUE(ini->Entries("DOM\\ann").empty());
+    EXPECT_EQ(LoadPrivateProfile(File("users.ini"))->Entries("dom\\ann").size(), 1u);
 }

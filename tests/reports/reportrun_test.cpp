@@ -305,3 +305,66 @@ TEST_F(ReportRun, EventsAreTheActivityLogsRecords)
                                       "Processing logs from RAS1\\COM1, please wait...",
                                       "Processing logs from RAS2\\COM1, please wait..."));
 }
+
+TEST_F(ReportRun, EventsInBothTheLegacyLogAndADayFileCountOnce)
+{
+    const std::size_t dayEvents = ActivityLogRecords(false).size();
+    const std::size_t legacyEvents = ActivityLogRecords(true).size() - dayEvents;
+    const std::uint32_t monday = LocalTime(2026, 3, 16, 8, 0, 0);
+    const std::uint32_t connect = LocalTime(2026, 3, 18, 10, 0, 0);
+    // A failed migration's leftovers: the same section in other capitals and
+    // the same time are the same event, a session end or a connection; the
+    // same time on another port or another second on the port are not.
+    m_db.AddLegacyLog("[ras1\\COM1]\r\n" + std::to_string(monday) + "=H1800_DOM\\SMITH?0\r\n" +
+                      std::to_string(connect) + "=C_DOM\\smith\r\n" + std::to_string(monday + 1) +
+                      "=H5_DOM\\other?0\r\n" + "[RAS2\\COM1]\r\n" + std::to_string(monday) +
+                      "=H7_DOM\\other?0\r\n");
+
+    const ReportEvents events = LoadReportEvents({m_db.Directory(), true, true}, {0, UINT32_MAX}, {});
+    EXPECT_EQ(events.Size(), dayEvents + legacyEvents + 2);
+    std::vector<std::string> atMonday;
+    int connections = 0;
+    for (const ReportEvents::Event& event : events.Events()) {
+        if (event.time == monday)
+            atMonday.emplace_back(events.PortName(event.port));
+        connections += event.time == connect && event.kind == kLogConnect;
+    }
+    EXPECT_THAT(atMonday, ElementsAre("RAS1\\COM1", "RAS2\\COM1"));
+    EXPECT_EQ(connections, 1);
+
+    // Without the legacy log, or when it is not asked for, every day-file
+    // event counts, equal ones included.
+    m_db.AddDayFile("2026-Mar-17", "[RAS1\\COM1]\r\n" + std::to_string(monday) + "=H1800_DOM\\SMITH?0\r\n");
+    EXPECT_EQ(LoadReportEvents({m_db.Directory(), true, false}, {0, UINT32_MAX}, {}).Size(), dayEvents + 1);
+    std::filesystem::remove(m_db.LocalDirectory() / "Dialmind.log");
+    EXPECT_EQ(LoadReportEvents({m_db.Directory(), true, true}, {0, UINT32_MAX}, {}).Size(), dayEvents + 1);
+}
+
+TEST_F(ReportRun, EventsOfFilesReadOutOfDayOrderComeOutByTime)
+{
+    // Every day file in name order: April's comes before March's, and the
+    // copy's event at the same second as the 30th's last one comes after it.
+    const std::uint32_t march = LocalTime(2026, 3, 30, 23, 0, 0);
+    const std::uint32_t april = LocalTime(2026, 4, 2, 8, 0, 0);
+    m_db.AddDayFile("2026-Apr-02", "[RAS1\\COM1]\r\n" + std::to_string(april + 60) + "=H2_DOM\\b?0\r\n" +
+                                       "[RAS1\\COM2]\r\n" + std::to_string(april) + "=H1_DOM\\a?0\r\n");
+    m_db.AddDayFile("2026-Mar-30", "[RAS1\\COM1]\r\n" + std::to_string(march) + "=H3_DOM\\c?0\r\n");
+    m_db.AddDayFile("2026-Mar-30~", "[RAS2\\COM1]\r\n" + std::to_string(march) + "=H4_DOM\\d?0\r\n");
+    const ReportEvents events = LoadReportEvents({m_db.Directory(), true, false}, {0, UINT32_MAX}, {});
+    std::vector<std::string> order;
+    for (std::size_t i = 0; i < events.Size(); ++i) {
+        const ReportEvents::Event& event = events.Events()[i];
+        if (i > 0) {
+            EXPECT_LE(events.Events()[i - 1].time, event.time) << i;
+        }
+        if (event.time >= march && event.kind != kLogConnect)
+            order.emplace_back(events.UserName(event.user));
+    }
+    EXPECT_THAT(order, ElementsAre("DOM\\c", "DOM\\d", "DOM\\a", "DOM\\b"));
+    // The day files beside the legacy log: the same order, the legacy
+    // events among them by time.
+    const ReportEvents all = LoadReportEvents({m_db.Directory(), true, true}, {0, UINT32_MAX}, {});
+    EXPECT_TRUE(std::is_sorted(all.Events().begin(), all.Events().end(),
+                               [](const auto& a, const auto& b) { return a.time < b.time; }));
+    EXPECT_EQ(all.Size(), events.Size() + 3);
+}

@@ -3,6 +3,7 @@
 #include "common/activitylog.h"
 #include "common/inistore.h"
 #include "common/logrecord.h"
+#include "common/text.h"
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
 #include "database/userfile.h"
@@ -179,11 +180,12 @@ std::string BuildNetworkOn(const fs::path& root, const fs::path& onVolume, Netwo
 // Writes one port policy on the manager's side. When dmctl gains
 // "policy set", the edit runs through it here: the same key, written as
 // the port page writes it.
-bool EditPortPolicy(const std::string& hardwareFile, const std::string& port, int maxSessionTime, std::string& out)
+// The port sheet's Apply, as a script makes it.
+bool EditPortPolicy(const std::string& database, const std::string& port, int maxSessionTime, std::string& out)
 {
     return RunToEnd(std::string(DM_BIN_DIR) + "/dmctl",
-                    {"ini", "set", hardwareFile, port, "MaxSessionTime", std::to_string(maxSessionTime)}, 30, out)
-           == 0;
+                    {"policy", "set", database, "--port", port, "MaxSessionTime=" + std::to_string(maxSessionTime)},
+                    30, out) == 0;
 }
 
 } // namespace
@@ -395,7 +397,7 @@ NetworksReport RunServerAndManagerNetworks(const fs::path& machine1, const fs::p
             const std::string& port = ports[static_cast<std::size_t>(report.portEdits) % ports.size()];
             const int value = 3600 + 60 * report.portEdits;
             std::string out;
-            if (EditPortPolicy(hardwareFile, port, value, out))
+            if (EditPortPolicy(database, port, value, out))
                 expectedPortLimit[port] = value;
             else
                 AddFailure(report, "the edit of " + port + " failed: " + out);
