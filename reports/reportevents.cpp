@@ -3,6 +3,7 @@
 #include "common/iniparser.h"
 #include "common/inistore.h"
 #include "common/logfilereader.h"
+#include "common/text.h"
 #include "common/timeformat.h"
 #include "platform/files/pathresolver.h"
 
@@ -116,7 +117,7 @@ private:
         auto it = m_spellings.find(m_scratch);
         if (it == m_spellings.end()) {
             const auto section =
-                m_sections.emplace(ToLowerName(m_scratch), static_cast<std::uint32_t>(m_sections.size())).first;
+                m_sections.emplace(LowerAscii(m_scratch), static_cast<std::uint32_t>(m_sections.size())).first;
             it = m_spellings.emplace(m_scratch, section->second).first;
         }
         return static_cast<std::uint64_t>(it->second) << 32 | record.time;
@@ -167,7 +168,7 @@ std::string FileNameOf(std::string_view systemPath)
 std::optional<std::uint32_t> DayOfFileName(const std::string& name)
 {
     if (name.size() < 12 || name[4] != '-' || name[name.size() - 7] != '-' ||
-        !NamesEqual(std::string_view(name).substr(name.size() - 4), ".log"))
+        !EqualNoCase(std::string_view(name).substr(name.size() - 4), ".log"))
         return std::nullopt;
     const auto digits = [](std::string_view text) {
         return !text.empty() && std::all_of(text.begin(), text.end(),
@@ -188,7 +189,7 @@ std::optional<std::uint32_t> DayOfFileName(const std::string& name)
         if (time < 0 || time > static_cast<std::time_t>(UINT32_MAX) || tm.tm_mon != month)
             continue;
         const auto noon = static_cast<std::uint32_t>(time);
-        if (NamesEqual(FileNameOf(DayLogPath("", noon)), name))
+        if (EqualNoCase(FileNameOf(DayLogPath("", noon)), name))
             return StartOfLocalDay(noon);
     }
     return std::nullopt;
@@ -227,7 +228,7 @@ void ReadAllDayFiles(const std::string& database, ReportEvents& events, const Pr
     std::error_code ec;
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() > 4 && NamesEqual(std::string_view(name).substr(name.size() - 4), ".log") &&
+        if (name.size() > 4 && EqualNoCase(std::string_view(name).substr(name.size() - 4), ".log") &&
             it->is_regular_file(ec))
             files.push_back(it->path());
     }

@@ -310,8 +310,8 @@ TEST_F(ReportRun, EventsInBothTheLegacyLogAndADayFileCountOnce)
 {
     const std::size_t dayEvents = ActivityLogRecords(false).size();
     const std::size_t legacyEvents = ActivityLogRecords(true).size() - dayEvents;
-    const std::uint32_t monday = LocalTime(2026, 3, 16, 8, 0, 0);
-    const std::uint32_t connect = LocalTime(2026, 3, 18, 10, 0, 0);
+    const std::uint32_t monday = LocalTimeOf(2026, 3, 16, 8, 0, 0);
+    const std::uint32_t connect = LocalTimeOf(2026, 3, 18, 10, 0, 0);
     // A failed migration's leftovers: the same section in other capitals and
     // the same time are the same event, a session end or a connection; the
     // same time on another port or another second on the port are not.
@@ -344,8 +344,8 @@ TEST_F(ReportRun, EventsOfFilesReadOutOfDayOrderComeOutByTime)
 {
     // Every day file in name order: April's comes before March's, and the
     // copy's event at the same second as the 30th's last one comes after it.
-    const std::uint32_t march = LocalTime(2026, 3, 30, 23, 0, 0);
-    const std::uint32_t april = LocalTime(2026, 4, 2, 8, 0, 0);
+    const std::uint32_t march = LocalTimeOf(2026, 3, 30, 23, 0, 0);
+    const std::uint32_t april = LocalTimeOf(2026, 4, 2, 8, 0, 0);
     m_db.AddDayFile("2026-Apr-02", "[RAS1\\COM1]\r\n" + std::to_string(april + 60) + "=H2_DOM\\b?0\r\n" +
                                        "[RAS1\\COM2]\r\n" + std::to_string(april) + "=H1_DOM\\a?0\r\n");
     m_db.AddDayFile("2026-Mar-30", "[RAS1\\COM1]\r\n" + std::to_string(march) + "=H3_DOM\\c?0\r\n");
