@@ -67,9 +67,14 @@ bool ActivityLog::LoadScope(int scope, std::uint32_t historyDate)
         if (!dir.empty()) {
             for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
                  it.increment(ec)) {
-                if (HasLogExtension(it->path().filename().string()) &&
-                    it->is_regular_file(ec))
-                    files.push_back(it->path());
+                // Each file through the resolver too, which refuses a day
+                // file whose link leads out of the network.
+                const std::string name = it->path().filename().string();
+                if (!HasLogExtension(name) || !it->is_regular_file(ec))
+                    continue;
+                std::filesystem::path file = m_resolver(m_databaseDirectory + "\\LogData\\" + name);
+                if (!file.empty())
+                    files.push_back(std::move(file));
             }
         }
         if (files.empty())

@@ -3,6 +3,7 @@
 #include "common/text.h"
 
 #include <fcntl.h>
+#include <csignal>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -224,6 +225,34 @@ std::shared_ptr<const IniFile> ParseOpenFile(const std::string& key, int fd, con
     return file;
 }
 
+// Removes the temporary files ".NAME.PID.N.tmp" that a writer of this file
+// left when it was killed between creating and renaming one: those whose
+// process no longer exists. Called under the file's lock, so no live writer
+// of this file can be between the two steps at that moment but ours.
+void RemoveStaleTemporaries(const std::filesystem::path& dir, const std::string& name)
+{
+    const std::string prefix = "." + name + ".";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (entry.size() <= prefix.size() + 4 || entry.compare(0, prefix.size(), prefix) != 0 ||
+            entry.compare(entry.size() - 4, 4, ".tmp") != 0)
+            continue;
+        // PID.N between the prefix and ".tmp", both decimal.
+        const std::string middle = entry.substr(prefix.size(), entry.size() - prefix.size() - 4);
+        const std::size_t dot = middle.find('.');
+        if (dot == 0 || dot == std::string::npos || dot > 9 ||
+            middle.find_first_not_of("0123456789", 0) != dot ||
+            middle.find_first_not_of("0123456789", dot + 1) != std::string::npos || dot + 1 == middle.size())
+            continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(middle.substr(0, dot)));
+        if (pid <= 0 || pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        std::error_code removeError;
+        std::filesystem::remove(it->path(), removeError);
+    }
+}
+
 std::filesystem::path WriteTarget(const std::filesystem::path& path)
 {
     // Replacing a symbolic link would cut it; write through to its target.
@@ -299,6 +328,7 @@ bool UpdateIniFile(const std::filesystem::path& requested,
         return false;
     if (!file.Modified())
         return true;
+    RemoveStaleTemporaries(dir, name);
 
     static std::atomic<unsigned> counter{0};
     std::filesystem::path temp;

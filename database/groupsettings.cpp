@@ -6,6 +6,8 @@
 #include "database/policyform.h"
 #include "platform/files/profile.h"
 
+#include <algorithm>
+
 namespace dm {
 
 std::string GroupSectionName(std::string_view source, std::string_view group)
@@ -44,7 +46,8 @@ GroupSettings LoadGroupSettings(std::string_view userFile, std::string_view sect
     const std::int32_t periodType = AtoiInt32(FindValue(keys, "PeriodType", ""));
     s.periodLimitOn = periodType != 0;
     if (s.periodLimitOn) {
-        s.periodChoice = periodType - 1;
+        // Day, week or month; any other stored number, however extreme, shows as the nearest.
+        s.periodChoice = std::clamp(periodType, 1, 3) - 1;
         s.periodMax = FormatInt32(static_cast<std::uint32_t>(AtoiInt32(FindValue(keys, "PeriodMax", ""))));
     }
     return s;

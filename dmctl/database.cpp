@@ -1,6 +1,11 @@
 #include "dmctl/database.h"
 
+#include "database/hardwarefile.h"
+#include "database/userfile.h"
+#include "platform/files/hosterror.h"
+#include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
+#include "platform/files/profile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +30,22 @@ bool CheckDatabaseDirectory(const std::string& dbdir, const std::string& group)
     if (error) {
         std::fprintf(stderr, "dmctl %s: cannot read the database directory '%s': %s\n", group.c_str(),
                      dbdir.c_str(), error.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CheckDatabaseFiles(const std::string& group, const std::string& dbdir, bool hw, bool usr)
+{
+    for (const std::string& file : {hw ? dm::HardwareFileIn(dbdir) : std::string(),
+                                    usr ? dm::UserFileIn(dbdir) : std::string()}) {
+        if (file.empty())
+            continue;
+        const unsigned long error = dm::CheckProfileFile(file);
+        if (error == 0 || error == dm::winerr::FileNotFound)
+            continue;
+        std::fprintf(stderr, "dmctl %s: %s cannot be read: error %lu (%s)\n", group.c_str(), file.c_str(), error,
+                     dm::WinErrorName(error).c_str());
         return false;
     }
     return true;

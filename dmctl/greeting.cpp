@@ -71,7 +71,8 @@ int RunGreeting(const std::vector<std::string>& args)
                          "'");
         *number = *value;
     }
-    if (!dmctl::CheckDatabaseDirectory(words.positional[0], "greeting"))
+    if (!dmctl::CheckDatabaseDirectory(words.positional[0], "greeting") ||
+        !dmctl::CheckDatabaseFiles("greeting", words.positional[0], true, false))
         return 1;
     const std::string file = dm::HardwareFileIn(words.positional[0]);
     const dm::ResolvedPath resolved = dm::ResolvePath(file);

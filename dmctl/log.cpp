@@ -7,6 +7,7 @@
 #include "common/numbers.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
+#include "dmctl/database.h"
 #include "platform/files/pathresolver.h"
 
 // A namespace of its own, so that the groups build together in one unit.
@@ -56,13 +57,9 @@ int RunList(const dmctl::Words& words)
     if (static_cast<int>(byScope) + static_cast<int>(byRange) + static_cast<int>(legacy) != 1)
         return Usage("choose one of --scope/--date, --from/--to, --legacy");
 
-    dm::ResolvedPath resolved = dm::ResolvePath(dbdir);
-    if (!resolved.ok()) {
-        std::fprintf(stderr, "dmctl log: cannot reach '%s' (error %lu)\n", dbdir.c_str(),
-                     resolved.error);
-        return 1;
-    }
     dm::ActivityLog log(dm::ResolvePathOrEmpty);
+    if (!dmctl::CheckDatabaseDirectory(dbdir, "log"))
+        return 1;
     log.SetDatabaseDirectory(dbdir);
 
     if (byScope) {

@@ -5,7 +5,9 @@
 #include "platform/files/network.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace dmctl {
 
@@ -36,6 +38,25 @@ bool WantsHelp(const std::vector<std::string>& args)
 
 } // namespace dmctl
 
+// Every group's output ends here: what could not be written (a full disk,
+// a closed pipe) is a failure, whatever the group itself returned.
+static int FinishOutput(int status)
+{
+    const bool lost = std::ferror(stdout) != 0;
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int flushError = errno;
+    const bool closed = std::fclose(stdout) == 0;
+    if (!lost && flushed && closed)
+        return status;
+    if (status == 0) {
+        const int error = flushError != 0 ? flushError : errno;
+        std::fprintf(stderr, "dmctl: the output could not be written%s%s\n", error != 0 ? ": " : "",
+                     error != 0 ? std::strerror(error) : "");
+    }
+    return status != 0 ? status : 1;
+}
+
 static void PrintUsage(FILE* out)
 {
     std::fprintf(out, "Usage: dmctl GROUP COMMAND [ARGS...]\n\n"
@@ -55,7 +76,7 @@ int main(int argc, char** argv)
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintUsage(stdout);
-        return 0;
+        return FinishOutput(0);
     }
     for (const auto& g : dmctl::Groups()) {
         if (g.name != args[0])
@@ -66,7 +87,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "dmctl: %s\n", problem.c_str());
             return 1;
         }
-        return g.main(std::vector<std::string>(args.begin() + 1, args.end()));
+        return FinishOutput(g.main(std::vector<std::string>(args.begin() + 1, args.end())));
     }
     std::fprintf(stderr, "dmctl: unknown group '%s'\n", args[0].c_str());
     PrintUsage(stderr);

@@ -7,6 +7,7 @@
 #include "dmctl/netcommands.h"
 #include "platform/system/computersetup.h"
 #include "platform/system/netbuiltin.h"
+#include "platform/files/fileopen.h"
 #include "platform/files/network.h"
 #include "platform/files/profile.h"
 #include "platform/registry/registry.h"
@@ -159,7 +160,8 @@ int RunOffline(const std::vector<std::string>& raw)
         return Fail("offline takes COMPUTER on|off");
     if (!Existing(args[0]))
         return 2;
-    dm::Network::SetReachable(args[0] == "." ? "" : args[0], args[1] == "off");
+    if (!dm::Network::SetReachable(args[0] == "." ? "" : args[0], args[1] == "off"))
+        return Fail("cannot write machine.ini of " + args[0]);
     return 0;
 }
 
@@ -195,10 +197,14 @@ int RunService(const std::vector<std::string>& raw)
     return dm::SetServiceState(computer, args[1], state) ? 0 : Fail("cannot write services.ini");
 }
 
+// The lines of a message log; nothing when it is no regular file (a FIFO
+// would wait for a writer for good).
 std::size_t CountLines(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    return static_cast<std::size_t>(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
+    std::string text;
+    if (dm::ReadRegularFile(file, text) != 0)
+        return 0;
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 int RunShow(const std::vector<std::string>& raw)

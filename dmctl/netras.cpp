@@ -77,6 +77,9 @@ int RunAddUser(const std::vector<std::string>& raw)
         return Fail(error);
     dm::UserAccount user;
     user.name = args.positional[1];
+    if (!dm::AccountDatabase::IsValidNewUserName(user.name))
+        return Fail("a user name is 1 to " + std::to_string(dm::AccountDatabase::kMaxUserName) +
+                    " characters without [ ] , \\ = or a line break");
     user.fullName = args.Get("--full-name");
     user.comment = args.Get("--comment");
     user.disabled = args.Has("--disabled");

@@ -70,7 +70,8 @@ int Explain(const std::vector<std::string>& args)
     caller.account = positional[1];
     if (caller.account.find('\\') == std::string::npos)
         return Usage("ACCOUNT is DOMAIN\\name");
-    if (!dmctl::CheckDatabaseDirectory(dir, "policy"))
+    if (!dmctl::CheckDatabaseDirectory(dir, "policy") ||
+        !dmctl::CheckDatabaseFiles("policy explain", dir, true, true))
         return 1;
     const dm::HardwareDatabase hw = dm::LoadHardwareDatabase(dm::HardwareFileIn(dir));
     dm::UserDatabase usr = dm::LoadUserDatabase(dm::UserFileIn(dir));

@@ -123,6 +123,35 @@ std::string DataText(const dm::RegValue& value, const char* sep)
     return text;
 }
 
+// The data column of "values": one line a value, multi-strings joined by
+// "\0". A string that holds a control character (a line break would read
+// as two values) or the separator itself is shown as its bytes instead,
+// "hex:" and two digits a byte, so that no line can be read two ways.
+std::string ValuesColumn(const dm::RegValue& value)
+{
+    std::string text;
+    std::vector<std::string> strings;
+    if (value.AsString(text))
+        strings.push_back(text);
+    else if (!value.AsMultiString(strings))
+        return DataText(value, "\\0");
+    const bool ambiguous = std::any_of(strings.begin(), strings.end(), [](const std::string& s) {
+        return s.find("\\0") != std::string::npos ||
+               std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    });
+    if (!ambiguous)
+        return DataText(value, "\\0");
+    static const char digits[] = "0123456789abcdef";
+    text = "hex:";
+    for (std::size_t i = 0; i < value.data.size(); ++i) {
+        const unsigned char c = value.data[i];
+        text += i ? "," : "";
+        text += digits[c >> 4];
+        text += digits[c & 15];
+    }
+    return text;
+}
+
 int OpenKey(const Target& target, const std::string& key, dm::RegKey& result)
 {
     if (unsigned long error = target.hive.OpenKey(KeyArgument(key), result))
@@ -158,6 +187,10 @@ int RunCommand(const std::string& command, const dmctl::Words& words, const Targ
                 return Usage("--dword takes a number from 0 to 4294967295");
             value = dm::RegValue::Dword(name, *number);
         } else {
+            // An empty string ends a multi-string: "a" "" "c" would be stored
+            // as "a" alone, so it is refused rather than cut.
+            if (std::any_of(words.list.begin(), words.list.end(), [](const std::string& w) { return w.empty(); }))
+                return Usage("--multi: a multi-string cannot hold an empty string (it would end the list there)");
             value = dm::RegValue::MultiString(name, words.list);
         }
         if (unsigned long error = target.hive.CreateKey(KeyArgument(args[0]), key))
@@ -177,7 +210,7 @@ int RunCommand(const std::string& command, const dmctl::Words& words, const Targ
                 std::printf("%s\n", name.c_str());
             else
                 std::printf("%s\t%s\t%s\n", value.name.empty() ? "@" : value.name.c_str(),
-                            TypeName(value.type).c_str(), DataText(value, "\\0").c_str());
+                            TypeName(value.type).c_str(), ValuesColumn(value).c_str());
             ++index;
         }
         return error == dm::winerr::NoMoreItems ? 0 : dmctl::FailWithWinError("reg", "cannot list", error);

@@ -86,7 +86,8 @@ int RunUsers(const std::vector<std::string>& args)
         filter.group = name.substr(slash + 1);
     }
 
-    if (!dmctl::CheckDatabaseDirectory(directory, "users"))
+    if (!dmctl::CheckDatabaseDirectory(directory, "users") ||
+        !dmctl::CheckDatabaseFiles("users", directory, false, true))
         return 1;
     dm::UserSettings users;
     users.SetFile(dm::UserSettings::FileNameIn(directory));

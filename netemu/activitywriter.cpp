@@ -63,6 +63,7 @@ bool ActivityWriter::WriteFile(const std::string& file, const std::vector<Entry>
 bool ActivityWriter::Flush(std::uint32_t completeBefore)
 {
     bool ok = true;
+    m_failed.clear();
     if (!m_legacy && !m_logDirReady && !m_files.empty()) {
         // The profile layer never creates directories; the day files need LogData.
         const std::filesystem::path dir = ResolvePathOrEmpty(DatabaseFile(m_dbDir, "LogData"));
@@ -78,7 +79,9 @@ bool ActivityWriter::Flush(std::uint32_t completeBefore)
             continue;
         }
         if (!it->second.entries.empty() && !WriteFile(it->first, it->second.entries)) {
-            ok = false; // kept for the next flush
+            ok = false; // kept for the next flush: a full or read-only disk loses nothing
+            m_failed.push_back(it->first);
+            m_logDirReady = false; // made again next time, should it have gone
             ++it;
             continue;
         }
@@ -86,11 +89,13 @@ bool ActivityWriter::Flush(std::uint32_t completeBefore)
         it = m_files.erase(it);
     }
     if (all && !m_portSamples.empty()) {
-        if (WriteFile(DatabaseFile(m_dbDir, "portstat.log"), m_portSamples)) {
+        const std::string file = DatabaseFile(m_dbDir, "portstat.log");
+        if (WriteFile(file, m_portSamples)) {
             m_pendingCount -= m_portSamples.size();
             m_portSamples.clear();
         } else {
             ok = false;
+            m_failed.push_back(file);
         }
     }
     return ok;

@@ -38,6 +38,8 @@ public:
     // records stay buffered and the next flush writes them (a database on a
     // network file system may refuse a write for a while).
     bool Flush(std::uint32_t completeBefore = 0xffffffffu);
+    // The files (system paths) the last Flush could not write.
+    const std::vector<std::string>& FailedFiles() const { return m_failed; }
     std::size_t Pending() const { return m_pendingCount; }
     std::uint64_t Written() const { return m_written; }
 
@@ -62,6 +64,7 @@ private:
     std::string m_dayFile;
     std::size_t m_pendingCount = 0;
     std::uint64_t m_written = 0;
+    std::vector<std::string> m_failed;
 };
 
 } // namespace dm::netemu

@@ -65,6 +65,7 @@ void Database::MarkUsage(const UserRecord& record, bool withLimits)
 
 bool Database::FlushUsage()
 {
+    m_usageFailed = false;
     if (m_dirtyOrder.empty())
         return true;
     ProfileBatch batch(UserFile());
@@ -74,7 +75,8 @@ bool Database::FlushUsage()
             continue; // removed by a re-read (the manager deleted the account)
         WriteUsageCounters(batch, *record, m_withLimits.count(key) != 0);
     }
-    if (!batch.Commit())
+    m_usageFailed = !batch.Commit();
+    if (m_usageFailed)
         return false; // the marks stay: the next flush writes the counters again
     m_dirtyOrder.clear();
     m_dirty.clear();
@@ -88,6 +90,14 @@ bool Database::FlushAll()
 {
     const bool usage = FlushUsage();
     return m_log.Flush() && usage;
+}
+
+std::vector<std::string> Database::FailedFiles() const
+{
+    std::vector<std::string> files = m_log.FailedFiles();
+    if (m_usageFailed)
+        files.insert(files.begin(), UserFile());
+    return files;
 }
 
 } // namespace dm::netemu

@@ -50,6 +50,8 @@ public:
     bool FlushUsage();
     // Writes usage and every buffered log record.
     bool FlushAll();
+    // The files (system paths) the last flushes could not write.
+    std::vector<std::string> FailedFiles() const;
 
 private:
     struct Stamp {
@@ -68,6 +70,7 @@ private:
     std::vector<std::string> m_dirtyOrder; // upper-case keys, first marked first
     std::set<std::string> m_dirty;
     std::set<std::string> m_withLimits;
+    bool m_usageFailed = false;
 };
 
 } // namespace dm::netemu

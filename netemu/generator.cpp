@@ -96,16 +96,21 @@ bool GenerateHistory(const std::vector<ScannedServer>& servers, const GenerateOp
         dayEnd = LocalTimeOf(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday + 1);
         simulation.RunUntil(dayEnd - 1);
         for (auto& [dir, db] : databases)
-            ok = db->Log().Flush(dayEnd) && ok;
+            db->Log().Flush(dayEnd); // what fails stays buffered for the final flush
     }
     simulation.Drain();
+    std::string failed;
     for (auto& [dir, db] : databases) {
-        ok = db->FlushAll() && ok;
+        if (!db->FlushAll()) {
+            ok = false;
+            for (const std::string& file : db->FailedFiles())
+                failed += (failed.empty() ? "" : ", ") + file;
+        }
         report.records += db->Log().Written();
     }
     report.events = simulation.Events();
     if (!ok)
-        error = "some database files could not be written";
+        error = "these database files could not be written: " + failed;
     return ok;
 }
 

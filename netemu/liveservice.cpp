@@ -4,14 +4,19 @@
 #include "common/text.h"
 #include "database/profilevalues.h"
 #include "netemu/loggedhistory.h"
+#include "platform/files/fileopen.h"
 #include "platform/ras/rasportstore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <set>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dm::netemu {
 
@@ -51,7 +56,7 @@ LiveService::LiveService(std::vector<ScannedServer> servers, const LiveOptions& 
         ShowPorts(s, start, true);
 }
 
-std::optional<std::size_t> LiveService::PortIndex(std::size_t server, const std::string& name) const
+std::optional<std::size_t> LiveService::PortIndex(std::size_t server, std::string_view name) const
 {
     const auto it = m_portIndex[server].find(UpperAscii(name));
     return it == m_portIndex[server].end() ? std::nullopt : std::optional<std::size_t>(it->second);
@@ -121,16 +126,27 @@ void LiveService::RefreshServiceState()
 void LiveService::TakeRequests(std::size_t server)
 {
     const ScannedServer& scanned = m_scanned[server];
-    std::ifstream in(RasPortStore(scanned.name).RequestLogPath(), std::ios::binary);
-    if (!in)
+    // Only a regular file inside the network is read: a FIFO would block
+    // the service for good, a directory has no size.
+    const OpenedFile in = OpenRegularFile(RasPortStore(scanned.name).RequestLogPath(), O_RDONLY);
+    struct stat st {};
+    if (!in.ok() || ::fstat(in.fd(), &st) != 0)
         return;
-    in.seekg(0, std::ios::end);
-    const std::uint64_t size = static_cast<std::uint64_t>(in.tellg());
+    const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
     if (size < m_requestOffsets[server])
         m_requestOffsets[server] = 0; // the log was started afresh
-    in.seekg(static_cast<std::streamoff>(m_requestOffsets[server]));
     std::string chunk(size - m_requestOffsets[server], '\0');
-    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    std::size_t got = 0;
+    while (got < chunk.size()) {
+        const ssize_t n = ::pread(in.fd(), chunk.data() + got, chunk.size() - got,
+                                  static_cast<off_t>(m_requestOffsets[server] + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    chunk.resize(got);
     // Only whole lines: a line still being written is taken on the next tick.
     const std::size_t lastNewline = chunk.rfind('\n');
     if (lastNewline == std::string::npos)
@@ -296,20 +312,35 @@ void LiveService::Tick(std::uint32_t now)
         TakeRequests(s);
     m_simulation->RunUntil(now);
     for (auto& [dir, db] : m_databases)
-        NoteWrite(dir, db->FlushAll());
+        NoteWrite(dir, *db, db->FlushAll());
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, false);
 }
 
-void LiveService::NoteWrite(const std::string& dir, bool written)
+void LiveService::NoteWrite(const std::string& dir, const Database& db, bool written)
 {
-    // Said once when the writes begin to fail and once when they succeed
-    // again; the records wait in memory meanwhile.
-    if (!written && m_unwritten.insert(dir).second)
-        std::fprintf(stderr, "dmsim: cannot write the database %s; its records are kept and written later\n",
-                     dir.c_str());
-    else if (written && m_unwritten.erase(dir) != 0)
-        std::fprintf(stderr, "dmsim: the database %s is written again\n", dir.c_str());
+    // Each file is named once when its writes begin to fail and once when
+    // it is written again; the records wait in memory meanwhile.
+    const std::vector<std::string> failed = written ? std::vector<std::string>() : db.FailedFiles();
+    std::vector<std::string>& before = m_unwritten[dir];
+    for (const std::string& file : failed)
+        if (std::find(before.begin(), before.end(), file) == before.end())
+            std::fprintf(stderr, "dmsim: cannot write %s; its records are kept and written later\n", file.c_str());
+    for (const std::string& file : before)
+        if (std::find(failed.begin(), failed.end(), file) == failed.end())
+            std::fprintf(stderr, "dmsim: %s is written again\n", file.c_str());
+    if (failed.empty())
+        m_unwritten.erase(dir);
+    else
+        before = failed;
+}
+
+std::vector<std::string> LiveService::FailedFiles() const
+{
+    std::vector<std::string> files;
+    for (const auto& [dir, failed] : m_unwritten)
+        files.insert(files.end(), failed.begin(), failed.end());
+    return files;
 }
 
 bool LiveService::Stop(std::uint32_t now)
@@ -319,11 +350,14 @@ bool LiveService::Stop(std::uint32_t now)
     m_simulation->RunUntil(now);
     m_simulation->HangUpAll(now);
     bool written = true;
-    for (auto& [dir, db] : m_databases)
-        if (!db->FlushAll()) {
+    for (auto& [dir, db] : m_databases) {
+        const bool ok = db->FlushAll();
+        NoteWrite(dir, *db, ok);
+        if (!ok) {
             std::fprintf(stderr, "dmsim: records of the database %s could not be written\n", dir.c_str());
             written = false;
         }
+    }
     for (std::size_t s = 0; s < m_scanned.size(); ++s)
         ShowPorts(s, now, true);
     return written;

@@ -37,6 +37,9 @@ public:
     // every port waiting for a call. False when a database could not take
     // every record (said on stderr).
     bool Stop(std::uint32_t now);
+    // The database files the last Tick or Stop could not write (their
+    // records are kept and written again by the next one).
+    std::vector<std::string> FailedFiles() const;
 
     Simulation& Sim() { return *m_simulation; }
     std::size_t Servers() const { return m_scanned.size(); }
@@ -57,9 +60,9 @@ private:
     void TakeRequests(std::size_t server);
     void ShowPorts(std::size_t server, std::uint32_t now, bool all);
     void Deliver(const std::string& computer, const std::string& text, std::uint32_t time);
-    void NoteWrite(const std::string& dir, bool written);
+    void NoteWrite(const std::string& dir, const Database& db, bool written);
     // The simulated port of a server named (any case) in ras.ini or a request.
-    std::optional<std::size_t> PortIndex(std::size_t server, const std::string& name) const;
+    std::optional<std::size_t> PortIndex(std::size_t server, std::string_view name) const;
 
     std::vector<ScannedServer> m_scanned;
     std::map<std::string, std::unique_ptr<Database>> m_databases;
@@ -69,7 +72,8 @@ private:
     std::vector<std::uint64_t> m_requestOffsets;
     std::uint32_t m_lastConfigRead = 0;
     std::string m_sender; // the server whose component sends the current message
-    std::set<std::string> m_unwritten; // databases whose last write failed
+    // The files of each database whose last write failed.
+    std::map<std::string, std::vector<std::string>> m_unwritten;
 };
 
 // When a live run begins: the later of the clock and the last record logged

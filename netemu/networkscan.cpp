@@ -4,6 +4,7 @@
 #include "database/profilevalues.h"
 
 #include "platform/accounts/accountdatabase.h"
+#include "platform/files/fileopen.h"
 #include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
@@ -51,7 +52,7 @@ ComponentConfig ReadComponentConfig(const std::string& computer)
         return config;
     std::string dllPath;
     if (key.QueryString("DLLPath", dllPath) == 0 && !dllPath.empty()) {
-        const ResolvedPath dll = ResolvePathOn(computer, dllPath);
+        const ResolvedPath dll = ResolveStoredPathOn(computer, dllPath);
         std::error_code error;
         config.installed = dll.ok() && std::filesystem::is_regular_file(dll.path, error);
     }
@@ -60,7 +61,8 @@ ComponentConfig ReadComponentConfig(const std::string& computer)
     if (key.QueryDword("IdleTimer", idle) == 0)
         config.idleMinutes = idle;
     if (!config.masterShare.empty()) {
-        const ResolvedPath dir = ResolvePathOn(computer, config.masterShare);
+        // A value stored in the network never leads out of it: a host path is refused.
+        const ResolvedPath dir = ResolveStoredPathOn(computer, config.masterShare);
         if (dir.ok())
             config.databaseDir = dir.path.lexically_normal().string();
     }
@@ -176,8 +178,8 @@ std::vector<ScannedServer> ScanNetwork()
     return servers;
 }
 
-void DeliverMessage(const std::string& from, const std::string& computer, const std::string& text,
-                    std::uint32_t time)
+unsigned long DeliverMessage(const std::string& from, const std::string& computer, const std::string& text,
+                             std::uint32_t time)
 {
     std::filesystem::path file = Network::Root() / "messages.log";
     if (auto dir = Network::ComputerDir(computer))
@@ -193,13 +195,9 @@ void DeliverMessage(const std::string& from, const std::string& computer, const 
     for (char c : text)
         line += c == '\n' ? std::string("\n\t") : std::string(1, c == '\r' ? ' ' : c);
     line += '\n';
-    // One write of a whole line with O_APPEND, so that concurrent senders never interleave.
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return;
-    const ssize_t written = ::write(fd, line.data(), line.size());
-    (void)written;
-    ::close(fd);
+    // One write of a whole line with O_APPEND, so that concurrent senders
+    // never interleave; a FIFO or a link out of the network takes nothing.
+    return AppendToFile(file, line);
 }
 
 } // namespace dm::netemu

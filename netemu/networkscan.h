@@ -58,8 +58,9 @@ std::vector<CallerProfile> LoadCallers(const std::string& computer);
 std::vector<ScannedServer> ScanNetwork();
 
 // Appends a pop-up message to machines/<computer>/messages.log, or to the
-// network's messages.log when no such computer exists.
-void DeliverMessage(const std::string& from, const std::string& computer, const std::string& text,
-                    std::uint32_t time);
+// network's messages.log when no such computer exists. 0, or the error that
+// kept it from being delivered (the file is a FIFO, a link out, unwritable).
+unsigned long DeliverMessage(const std::string& from, const std::string& computer, const std::string& text,
+                             std::uint32_t time);
 
 } // namespace dm::netemu

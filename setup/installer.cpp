@@ -84,7 +84,7 @@ bool Installer::Run()
 namespace {
 bool CreateSystemDirectory(const std::string& systemPath)
 {
-    ResolvedPath target = ResolvePath(systemPath);
+    ResolvedPath target = ResolveStoredPathOn(Network::LocalComputerName(), systemPath);
     if (target.ok())
         target = ResolveWriteTarget(target.path);
     if (!target.ok())
@@ -148,10 +148,12 @@ void Installer::CopyServerFiles()
     const fs::path old = ResolvePathOrEmpty(JoinSystemPath(dir, "dialmind.old.dll"));
     const fs::path current = ResolvePathOrEmpty(JoinSystemPath(dir, "dialmind.dll"));
     if (!IsComponentLocked() && !old.empty() && !current.empty()) {
+        // A copy, not a move: when the new component cannot be installed
+        // (a full disk) the current one stays where the RAS service loads it.
         std::error_code ec;
         fs::remove(old, ec);
         if (fs::exists(current, ec))
-            fs::rename(current, old.parent_path() / "dialmind.old.dll", ec);
+            fs::copy_file(current, old.parent_path() / "dialmind.old.dll", ec);
     }
     ShowInstallStep("Copying Files", "DIALMIND.DLL", 30);
     InstallFile("DIALMIND.DLL", false, InstalledFile::ServerComponent);

@@ -9,6 +9,7 @@
 #include "platform/registry/registry.h"
 #include "platform/files/verinstall.h"
 #include "platform/files/lzexpand.h"
+#include "platform/files/hosterror.h"
 #include "platform/files/network.h"
 #include "setup/setupchecks.h"
 #include "setup/setupplatform.h"
@@ -130,7 +131,9 @@ void Installer::InstallFile(std::string name, bool askBeforeOverwrite, Installed
         name.pop_back();
         dir = m_windowsDir;
     }
-    ResolvedPath resolved = ResolvePath(JoinSystemPath(dir, name));
+    // The target names a directory of the emulated network's local
+    // computer: a host path outside the network installs nothing there.
+    ResolvedPath resolved = ResolveStoredPathOn(Network::LocalComputerName(), JoinSystemPath(dir, name));
     if (resolved.ok())
         resolved = ResolveWriteTarget(resolved.path);
     if (!resolved.ok()) {
@@ -152,27 +155,35 @@ void Installer::InstallFile(std::string name, bool askBeforeOverwrite, Installed
             Answer::No)
             return;
     }
-    if (!askBeforeOverwrite) {
-        if (kind == InstalledFile::ServerComponent) {
-            if (!RemoveLockedComponent(destination))
-                return;
-        } else {
-            fs::remove(destination, ec);
-        }
-    }
-    // A copy that fails leaves a program or settings file missing: the person
-    // is told which, and the run ends as not complete.
+    // The new copy goes beside the old file under a temporary name and
+    // replaces it only when it is whole: a full disk or a failed read keeps
+    // the installed file as it was, and says why.
+    const fs::path temporary = destination.parent_path() / ("." + destination.filename().string() + ".setup.tmp");
+    fs::remove(temporary, ec);
     const fs::path source = SourcePath(name);
-    if (const unsigned long error = LZCopyFile(source, destination); error != 0) {
+    const unsigned long copied = LZCopyFile(source, temporary);
+    if (copied != 0) {
+        // A copy that fails leaves a program or settings file missing: the
+        // person is told which, and the run ends as not complete.
+        fs::remove(temporary, ec);
         Error("Unable to install the file '" + name + "' from\n" + source.string() + "\nto " +
-              destination.string() + " (error " + std::to_string(error) + ").");
-        m_problems.push_back(name + " was not installed (error " + std::to_string(error) + ")");
+              destination.string() + " (error " + std::to_string(copied) + ").");
+        m_problems.push_back(name + " was not installed (error " + std::to_string(copied) + ")");
         return;
     }
     if (IsProgram(name))
-        fs::permissions(destination,
-                        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+        fs::permissions(temporary, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
                         fs::perm_options::add, ec);
+    if (kind == InstalledFile::ServerComponent && !askBeforeOverwrite && !RemoveLockedComponent(destination)) {
+        fs::remove(temporary, ec);
+        return;
+    }
+    fs::rename(temporary, destination, ec);
+    if (ec) {
+        const unsigned long error = WinErrorOf(ec);
+        fs::remove(temporary, ec);
+        m_problems.push_back(name + " was not installed (error " + std::to_string(error) + ")");
+    }
 }
 
 void Installer::InstallRuntimeFile(const std::string& name, int position)

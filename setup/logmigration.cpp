@@ -3,7 +3,9 @@
 #include "common/logrecord.h"
 #include "common/numbers.h"
 #include "common/text.h"
+#include "platform/files/fileopen.h"
 #include "platform/files/hosterror.h"
+#include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 
@@ -12,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -32,9 +35,8 @@ bool LogMigration::HasLegacyLog(const std::string& databaseDirectory)
     const ResolvedPath source = ResolvePath(LegacyLogPath(databaseDirectory));
     if (!source.ok())
         return false;
-    std::error_code ec;
-    std::ifstream in(source.path, std::ios::binary);
-    return static_cast<bool>(in) && fs::is_regular_file(source.path, ec);
+    // A FIFO of that name is no log, and must not hold setup up.
+    return OpenRegularFile(source.path, O_RDONLY).ok();
 }
 
 void LogMigration::ReportError(int step, unsigned long error, const std::string& reason)
@@ -60,12 +62,12 @@ bool LogMigration::Run()
     if (!resolved.ok()) {
         ReportError(1, resolved.error, "The source directory was in error");
     } else {
-        std::ifstream in(resolved.path, std::ios::binary);
-        const int error = in ? 0 : errno;
+        const OpenedFile in = OpenRegularFile(resolved.path, O_RDONLY);
         // A missing file in a directory that exists is "file not found" (2).
-        const bool missingFile = error == ENOENT && fs::is_directory(resolved.path.parent_path(), ec);
-        if (!in || !fs::is_regular_file(resolved.path, ec))
-            ReportError(1, missingFile ? 2 : WinErrorOfErrno(error != 0 ? error : EACCES),
+        const bool missingFile = in.error() == winerr::FileNotFound &&
+                                 fs::is_directory(resolved.path.parent_path(), ec);
+        if (!in.ok())
+            ReportError(1, missingFile ? 2 : in.error() == winerr::FileNotFound ? 3 : in.error(),
                         "The source directory was in error");
     }
 

@@ -8,6 +8,8 @@
 #include "setup/wizard/mainframe.h"
 #include "setup/wizard/screenshots.h"
 
+#include "platform/system/display.h"
+
 #include <QApplication>
 #include <QStatusBar>
 
@@ -81,12 +83,20 @@ int main(int argc, char** argv)
         }
         // Pictures of every window, for review (make screenshots).
         if (option == "--screenshots" && argc == 3) {
+            if (!dm::WindowSystemReachable()) {
+                std::cerr << "setup: no display can be reached (DISPLAY names no X server that answers; QT_QPA_PLATFORM=offscreen draws without one)\n";
+                return 1;
+            }
             QApplication app(argc, argv);
             const int written = dm::WriteSetupScreenshots(argv[2]);
             std::cout << "setup: wrote " << written << " pictures to " << argv[2] << "\n";
             return written == 10 ? 0 : 1;
         }
         std::cerr << "setup: unknown arguments; try setup --help\n";
+        return 1;
+    }
+    if (!dm::WindowSystemReachable()) {
+        std::cerr << "setup: no display can be reached (DISPLAY names no X server that answers; QT_QPA_PLATFORM=offscreen draws without one); setup --unattended installs without one\n";
         return 1;
     }
     QApplication app(argc, argv);

@@ -53,7 +53,10 @@ std::vector<LogFileEntry> ListLogFiles(std::string_view databaseDirectory)
     for (fs::directory_iterator it(dir.path, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         std::error_code fileError;
-        if (!HasLogExtension(name) || !it->is_regular_file(fileError))
+        // A day file that is a link out of the network is neither listed
+        // nor read: it is not part of this database.
+        if (!HasLogExtension(name) || !it->is_regular_file(fileError) ||
+            !ConfineToNetwork(it->path()).ok())
             continue;
         const std::uintmax_t size = it->file_size(fileError);
         files.push_back({name, fileError ? 0 : size});

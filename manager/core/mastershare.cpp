@@ -1,5 +1,7 @@
 #include "manager/core/mastershare.h"
 
+#include "platform/files/pathresolver.h"
+
 #include "manager/core/remoteconfig.h"
 #include "platform/files/network.h"
 #include "platform/registry/registry.h"
@@ -19,6 +21,10 @@ MasterShareResult ReadMasterShare(std::string_view server, std::string& database
         return MasterShareResult::NotMaster;
     std::string share;
     if (key.QueryString("MasterShare", share, 600) != winerr::Success)
+        return MasterShareResult::ShareMissing;
+    // A value stored in the network never leads out of it: a host path
+    // outside the network root names no share of the master.
+    if (!share.empty() && share[0] == '/' && !ResolveStoredPathOn(server, share).ok())
         return MasterShareResult::ShareMissing;
     databaseDirectory = std::move(share);
     return MasterShareResult::Found;

@@ -2,6 +2,7 @@
 
 #include "manager/core/messagecaption.h"
 #include "platform/accounts/netapi.h"
+#include "platform/files/fileopen.h"
 #include "platform/files/network.h"
 #include "platform/system/widetext.h"
 
@@ -179,16 +180,22 @@ TransferResult PermissionTransfer::Import(std::string_view typedServer, const st
     m_handled = 0;
     m_failures = 0;
     const std::string server = PermissionServerName(typedServer);
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        m_ui.ShowMessage(FormatWithNumber("Error opening data file: %d.", FileError(errno, true)), kMessageCaption,
+    // Only a regular file that can be read whole is a data file: a
+    // directory, a FIFO or a file we may not read is an error, never an
+    // import of nothing.
+    std::string text;
+    if (const unsigned long error = ReadRegularFile(file, text)) {
+        m_ui.ShowMessage(FormatWithNumber("Error opening data file: %d.", error), kMessageCaption,
                          Buttons::Ok, Icon::Error);
         return TransferResult::Failed;
     }
     // Whole lines of any length: a long line is one account, never two.
-    std::string line;
-    while (std::getline(in, line)) {
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
         PermissionLine parsed;
         if (!ParsePermissionLine(line, parsed))
             continue;

@@ -15,6 +15,7 @@
 #include "manager/ui/frame/settingswindows.h"
 #include "platform/system/display.h"
 
+
 #include <QApplication>
 
 #include <cstdio>

@@ -4,6 +4,7 @@
 #include "common/inistore.h"
 #include "common/text.h"
 #include "platform/files/filesnapshot.h"
+#include "platform/files/fileopen.h"
 #include "platform/files/network.h"
 #include "platform/files/profile.h"
 #include "platform/ras/rasportrecord.h"
@@ -241,6 +242,15 @@ bool ValidName(std::string_view name)
 
 } // namespace
 
+bool AccountDatabase::IsValidNewUserName(std::string_view name)
+{
+    // Characters, not bytes: a name of UTF-8 text counts what a person sees.
+    const auto characters = std::count_if(name.begin(), name.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    return ValidName(name) && static_cast<std::size_t>(characters) <= kMaxUserName;
+}
+
 AccountDatabase::AccountDatabase(std::string_view computer)
     : m_computer(computer), m_data(EmptyContents())
 {
@@ -260,6 +270,10 @@ unsigned long AccountDatabase::Load()
     if (unsigned long error = Reachable())
         return error;
     const std::filesystem::path file = IniPath();
+    // A database that exists but cannot be read (a FIFO, mode 000) holds
+    // accounts nobody can list: an error, not an empty domain.
+    if (const unsigned long error = CheckReadable(file); error != 0 && error != winerr::FileNotFound)
+        return error;
     m_data = ContentsCache().Get(file, [&] { return ReadContents(file); });
     return winerr::Success;
 }

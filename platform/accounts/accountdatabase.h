@@ -37,7 +37,13 @@ class AccountDatabase {
 public:
     explicit AccountDatabase(std::string_view computer);
 
-    // Reads the file: 0, or 53 when the computer is unknown or unreachable.
+    // The longest user name the platform takes for a new account, in
+    // characters; accounts already stored are read whatever their length.
+    static constexpr std::size_t kMaxUserName = 20;
+    static bool IsValidNewUserName(std::string_view name);
+
+    // Reads the file: 0, 53 when the computer is unknown or unreachable, 5
+    // when accounts.ini exists but cannot be read (a FIFO, mode 000).
     // A computer without accounts.ini has an empty database. The file is
     // read and indexed once while it is unchanged: every later Load of any
     // AccountDatabase shares that reading (so each batch of an enumeration

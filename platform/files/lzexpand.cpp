@@ -1,8 +1,14 @@
 #include "platform/files/lzexpand.h"
 
+#include "platform/files/fileopen.h"
+#include "platform/files/hosterror.h"
+#include "platform/files/network.h"
+
 #include <algorithm>
 #include <array>
-#include <fstream>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 #include <iterator>
 
 namespace dm {
@@ -179,13 +185,13 @@ SzddExpansion SzddExpand(std::span<const std::uint8_t> file)
 unsigned long LZCopyFile(const std::filesystem::path& source,
                          const std::filesystem::path& destination)
 {
-    std::ifstream in(source, std::ios::binary);
-    if (!in)
-        return 2;
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad())
-        return 13;
+    // Neither end may be a FIFO (the open would wait for good) or a link
+    // out of the network.
+    std::string text;
+    if (const unsigned long error = ReadRegularFile(source, text))
+        return error == winerr::PathNotFound ? winerr::FileNotFound : error;
+    std::vector<std::uint8_t> bytes(text.begin(), text.end());
+    text = std::string();
 
     std::vector<std::uint8_t> expanded;
     const std::vector<std::uint8_t>* contents = &bytes;
@@ -196,13 +202,22 @@ unsigned long LZCopyFile(const std::filesystem::path& source,
         expanded = std::move(x.data);
         contents = &expanded;
     }
-    std::ofstream out(destination, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return 5;
-    out.write(reinterpret_cast<const char*>(contents->data()),
-              static_cast<std::streamsize>(contents->size()));
-    out.close();
-    return out ? 0 : 5;
+    OpenedFile out = OpenRegularFile(destination, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!out.ok())
+        return out.error();
+    // Every byte written and stored, or the error that kept it (112 for a full disk).
+    const char* data = reinterpret_cast<const char*>(contents->data());
+    std::size_t left = contents->size();
+    while (left > 0) {
+        const ssize_t n = ::write(out.fd(), data, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? WinErrorOfErrno(errno) : 112;
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return out.Close();
 }
 
 } // namespace dm

@@ -49,7 +49,8 @@ std::string SzddExpandedName(const std::string& compressedName, char missingChar
 
 // The LZOpenFile/LZCopy pair: expands source into destination when it is
 // SZDD, copies it byte for byte otherwise. Returns 0 or a Windows error
-// number (2 source missing, 5 destination not writable, 13 damaged source).
+// number (2 source missing, 3 destination directory missing, 5 destination
+// not writable or not a regular file, 13 damaged source, 112 the disk is full, 161 a link out of the network).
 unsigned long LZCopyFile(const std::filesystem::path& source,
                          const std::filesystem::path& destination);
 

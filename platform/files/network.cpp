@@ -175,13 +175,13 @@ unsigned long Network::CheckReachable(std::string_view name)
     return winerr::Success;
 }
 
-void Network::SetReachable(std::string_view name, bool reachable)
+bool Network::SetReachable(std::string_view name, bool reachable)
 {
     auto dir = ComputerDir(name);
     if (!dir)
-        return;
-    WritePrivateProfileString("Machine", "Reachable", reachable ? "1" : "0",
-                              MachineIni(*dir).string());
+        return false;
+    return WritePrivateProfileString("Machine", "Reachable", reachable ? "1" : "0",
+                                     MachineIni(*dir).string());
 }
 
 fs::path Network::AddComputer(std::string_view name)

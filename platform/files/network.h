@@ -72,7 +72,8 @@ public:
     // 0 when the computer exists and is reachable, else 53.
     static unsigned long CheckReachable(std::string_view name);
     static bool IsReachable(std::string_view name) { return CheckReachable(name) == 0; }
-    static void SetReachable(std::string_view name, bool reachable);
+    // False when the computer does not exist or machine.ini cannot be written.
+    static bool SetReachable(std::string_view name, bool reachable);
 
     // Creates machines/NAME with an empty hive, Windows directory and files.
     // Empty, creating nothing, when the name cannot be a computer's.

@@ -5,11 +5,16 @@
 #include "platform/files/profile.h"
 
 #include <cctype>
+#include <mutex>
 #include <strings.h>
 
 namespace fs = std::filesystem;
 
 namespace dm {
+
+// A system path turned into a path of this machine, before the check that
+// its links stay inside the network.
+ResolvedPath ResolveUnconfined(std::string_view computer, std::string_view systemPath);
 
 namespace {
 
@@ -180,10 +185,23 @@ ResolvedPath ResolveUnc(std::string_view path)
     // or depend on our working directory; only local paths of that computer count.
     if (shared.size() >= 2 && IsSeparator(shared[0]) && IsSeparator(shared[1]))
         return {{}, winerr::BadNetName};
-    ResolvedPath base = ResolvePathOn(computer, shared);
+    ResolvedPath base = ResolveStoredPathOn(computer, shared);
     if (!base.ok())
         return base;
     return JoinConfined(base.path, parts, 2);
+}
+
+// The network root with every link followed, worked out once per root.
+fs::path RealRoot(const fs::path& root)
+{
+    static std::mutex mutex;
+    static fs::path lastRoot, lastReal;
+    std::lock_guard lock(mutex);
+    if (lastReal.empty() || lastRoot != root) {
+        lastRoot = root;
+        lastReal = FollowLinks(root);
+    }
+    return lastReal;
 }
 
 } // namespace
@@ -225,7 +243,7 @@ fs::path MatchCaseInsensitive(const fs::path& path)
     return result;
 }
 
-ResolvedPath ResolvePathOn(std::string_view computer, std::string_view systemPath)
+ResolvedPath ResolveUnconfined(std::string_view computer, std::string_view systemPath)
 {
     if (systemPath.size() >= 2 && IsSeparator(systemPath[0]) && IsSeparator(systemPath[1]) &&
         systemPath[0] == '\\')
@@ -257,6 +275,40 @@ ResolvedPath ResolvePathOn(std::string_view computer, std::string_view systemPat
     return {MatchCaseInsensitive(Join(cwd, parts, 0)), 0};
 }
 
+ResolvedPath ResolvePathOn(std::string_view computer, std::string_view systemPath)
+{
+    ResolvedPath resolved = ResolveUnconfined(computer, systemPath);
+    return resolved.ok() ? ConfineToNetwork(resolved.path) : resolved;
+}
+
+ResolvedPath ResolveStoredPathOn(std::string_view computer, std::string_view storedPath)
+{
+    // Only a drive path, a bare name or a network path names a place of the
+    // emulated network; a host path or one relative to our working directory
+    // must already lie inside the root to be taken.
+    const bool hostPath = !storedPath.empty() && storedPath[0] == '/';
+    const bool relative = !storedPath.empty() && !HasDrive(storedPath) && !IsSeparator(storedPath[0]) &&
+                          SplitComponents(storedPath).size() > 1;
+    ResolvedPath resolved = ResolvePathOn(computer, storedPath);
+    if (resolved.ok() && (hostPath || relative) &&
+        !IsWithin(AbsoluteNormal(resolved.path), AbsoluteNormal(Network::Root())))
+        return {{}, winerr::BadPathName};
+    return resolved;
+}
+
+ResolvedPath ConfineToNetwork(const fs::path& path)
+{
+    const fs::path lexical = AbsoluteNormal(path);
+    const fs::path root = AbsoluteNormal(Network::Root());
+    if (!IsWithin(lexical, root))
+        return {path, 0};
+    const fs::path real = FollowLinks(lexical);
+    const fs::path realRoot = RealRoot(root);
+    if (real.empty() || realRoot.empty() || !IsWithin(real, realRoot))
+        return {{}, winerr::BadPathName};
+    return {path, 0};
+}
+
 ResolvedPath ResolvePath(std::string_view systemPath)
 {
     return ResolvePathOn(Network::LocalComputerName(), systemPath);
@@ -270,14 +322,9 @@ fs::path ResolvePathOrEmpty(std::string_view systemPath)
 
 ResolvedPath ResolveWriteTarget(const fs::path& path)
 {
-    const fs::path lexical = AbsoluteNormal(path);
-    const fs::path real = FollowLinks(lexical);
-    const fs::path root = AbsoluteNormal(Network::Root());
-    if (IsWithin(lexical, root)) {
-        const fs::path realRoot = FollowLinks(root);
-        if (real.empty() || realRoot.empty() || !IsWithin(real, realRoot))
-            return {{}, winerr::BadPathName};
-    }
+    if (ResolvedPath confined = ConfineToNetwork(path); !confined.ok())
+        return confined;
+    const fs::path real = FollowLinks(AbsoluteNormal(path));
     std::error_code ec;
     if (!real.empty() && fs::is_symlink(fs::symlink_status(path, ec)))
         return {real, 0};

@@ -19,8 +19,12 @@
 // - "." and ".." count as on a real file system, but ".." never climbs above
 //   a share's directory or a drive's root: such a path fails with 161 ("The
 //   specified path is invalid.") and nothing is touched.
-// - Writes go through ResolveWriteTarget, so that a symbolic link inside the
-//   network never carries a write outside the network root.
+// - Nothing inside the network root leads out of it: a resolved path whose
+//   links (of the file or of any directory above it) end outside the root
+//   fails with 161, for reads, listings and deletes as for writes. Writes go
+//   through ResolveWriteTarget, which also names the file a link leads to.
+// - A path stored inside the network (a share's directory, a MasterShare,
+//   an installation's target) never names a host path outside the root.
 
 #include <filesystem>
 #include <string>
@@ -42,6 +46,18 @@ struct ResolvedPath {
 ResolvedPath ResolvePath(std::string_view systemPath);
 // The same, with drive paths and bare names taken on the given computer.
 ResolvedPath ResolvePathOn(std::string_view computer, std::string_view systemPath);
+
+// The same for a path read from the network's own files (a share's
+// directory, the RAS configuration's MasterShare, a target directory): a
+// host path ("/srv/x") or one relative to the working directory is taken
+// only when it lies inside the network root; otherwise 161.
+ResolvedPath ResolveStoredPathOn(std::string_view computer, std::string_view storedPath);
+
+// The path itself when it lies outside the network root, or inside it with
+// every link it passes through (a dangling last one included) ending inside
+// the root; 161 when a link leads out. Files built from a computer's folder
+// without ResolvePath (rasrequests.log, messages.log) pass through here.
+ResolvedPath ConfineToNetwork(const std::filesystem::path& path);
 
 // Convenience: the resolved path, or an empty path when resolution failed.
 std::filesystem::path ResolvePathOrEmpty(std::string_view systemPath);

@@ -6,6 +6,7 @@
 #include "common/inistore.h"
 #include "common/numbers.h"
 #include "common/text.h"
+#include "platform/files/fileopen.h"
 #include "platform/files/pathresolver.h"
 
 namespace dm {
@@ -91,6 +92,12 @@ std::vector<std::pair<std::string, std::string>> GetPrivateProfileSection(std::s
 {
     auto ini = Load(file);
     return ini ? ini->Entries(section) : std::vector<std::pair<std::string, std::string>>{};
+}
+
+unsigned long CheckProfileFile(std::string_view file)
+{
+    const ResolvedPath resolved = ResolvePath(file);
+    return resolved.ok() ? CheckReadable(resolved.path) : resolved.error;
 }
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,

@@ -65,6 +65,13 @@ GetPrivateProfileSection(std::string_view section, std::string_view file);
 // examined once instead of once per section.
 std::shared_ptr<const IniFile> LoadPrivateProfile(std::string_view file);
 
+// Whether a profile file named by its system path can be read: 0 when it
+// can, 2 when it does not exist, else the error (5 for a file that exists
+// but cannot be read or is no regular file; 53, 67, 161 from the resolver).
+// The reads above take such a file for a missing one; a command that must
+// not answer from nothing asks here first.
+unsigned long CheckProfileFile(std::string_view file);
+
 // Write value / delete key / delete section. False when the file cannot be
 // written or a name would break the file's structure.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,

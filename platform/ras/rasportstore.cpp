@@ -2,6 +2,7 @@
 
 #include "common/inistore.h"
 #include "common/text.h"
+#include "platform/files/fileopen.h"
 #include "platform/files/filesnapshot.h"
 #include "platform/files/network.h"
 #include "platform/files/profile.h"
@@ -263,14 +264,17 @@ unsigned long RasPortStore::EndSession(std::string_view port)
         return error;
     if (!r.HasSession() && r.lineCondition == 4)
         return winerr::Success;
-    const RasPortRecord before = r;
+    // The request first: a port shown idle while its session goes on
+    // would report a disconnect that never happened.
+    if (r.HasSession()) {
+        if (unsigned long error = AppendRequest("Disconnect", r))
+            return error;
+    }
     ClearSession(r);
     ProfileBatch batch(IniPath().string());
     WriteSession(batch, r);
     if (!batch.Commit())
         return winerr::AccessDenied;
-    if (before.HasSession())
-        AppendRequest("Disconnect", before);
     return winerr::Success;
 }
 
@@ -279,12 +283,13 @@ unsigned long RasPortStore::ClearStatistics(std::string_view port)
     RasPortRecord r;
     if (unsigned long error = Find(port, r))
         return error;
+    if (unsigned long error = AppendRequest("ClearStatistics", r))
+        return error;
     r.counters.fill(0);
     ProfileBatch batch(IniPath().string());
     WriteCounters(batch, r);
     if (!batch.Commit())
         return winerr::AccessDenied;
-    AppendRequest("ClearStatistics", r);
     return winerr::Success;
 }
 
@@ -366,7 +371,7 @@ unsigned long RasPortStore::RemovePort(std::string_view port)
                                                                     : winerr::AccessDenied;
 }
 
-void RasPortStore::AppendRequest(std::string_view verb, const RasPortRecord& r) const
+unsigned long RasPortStore::AppendRequest(std::string_view verb, const RasPortRecord& r) const
 {
     // One whole line per request, however long, written with O_APPEND so
     // that dmsim, which reads the file as it grows, takes only whole lines
@@ -385,23 +390,13 @@ void RasPortStore::AppendRequest(std::string_view verb, const RasPortRecord& r) 
     const std::string line = std::to_string(static_cast<long long>(std::time(nullptr))) + '\t' +
                              field(verb) + '\t' + field(r.name) + '\t' + field(account) + '\t' +
                              std::to_string(r.sessionStart) + '\t' + field(r.computer) + '\n';
-    const int fd = ::open(RequestLogPath().c_str(),
-                          O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return;
-    struct stat st {};
-    std::string_view rest = line;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        while (!rest.empty()) {
-            const ssize_t n = ::write(fd, rest.data(), rest.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            rest.remove_prefix(static_cast<std::size_t>(n));
-        }
-    }
-    ::close(fd);
+    // The request is the only way the session's owner learns of it: one
+    // that cannot be delivered (a file that cannot be written, a FIFO, a
+    // link out of the network) is an error, not a success.
+    const fs::path file = RequestLogPath();
+    if (file.empty())
+        return winerr::BadNetPath;
+    return AppendToFile(file, line);
 }
 
 } // namespace dm

@@ -88,7 +88,9 @@ private:
     unsigned long Check(std::filesystem::path& dir) const;
     unsigned long Locate(std::filesystem::path& dir) const;
     static bool ValidPortName(const std::string& name);
-    void AppendRequest(std::string_view verb, const RasPortRecord& record) const;
+    // Queues a request for the RAS service (dmsim); 0 or the error that kept
+    // it from being delivered.
+    unsigned long AppendRequest(std::string_view verb, const RasPortRecord& record) const;
 
     std::string m_computer;
 };

@@ -13,4 +13,7 @@ bool DisplayAnswers();
 // (offscreen, vnc, ...).
 bool PlatformNeedsNoDisplay();
 
+// Either of the two: a QApplication can be made.
+inline bool WindowSystemReachable() { return PlatformNeedsNoDisplay() || DisplayAnswers(); }
+
 } // namespace dm

@@ -2,7 +2,9 @@
 
 #include "common/text.h"
 #include "platform/system/execute.h"
+#include "platform/files/fileopen.h"
 #include "platform/files/network.h"
+#include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 #include "platform/registry/regeditformat.h"
 
@@ -71,13 +73,8 @@ std::string MessageLine(std::string_view recipient, std::string_view text)
 
 unsigned long AppendLine(const fs::path& file, const std::string& line)
 {
-    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return winerr::AccessDenied;
     // One write: appends of several writers never interleave within a line.
-    ssize_t written = ::write(fd, line.data(), line.size());
-    ::close(fd);
-    return written == static_cast<ssize_t>(line.size()) ? winerr::Success : winerr::AccessDenied;
+    return AppendToFile(file, line);
 }
 
 bool IsShareName(std::string_view name)
@@ -129,6 +126,12 @@ unsigned long SetShare(std::string_view computer, std::string_view share, std::s
     auto dir = Network::ComputerDir(computer);
     if (!dir)
         return winerr::BadNetPath;
+    // A share lies on its computer's drives: a host directory outside the
+    // network is refused here as it would be on every use.
+    if (!path.empty() && path[0] == '/') {
+        if (const ResolvedPath stored = ResolveStoredPathOn(computer, path); !stored.ok())
+            return stored.error;
+    }
     return WritePrivateProfileString("Shares", share, path, (*dir / "shares.ini").string())
                ? winerr::Success
                : winerr::AccessDenied;

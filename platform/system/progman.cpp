@@ -2,6 +2,7 @@
 
 #include "common/ansitext.h"
 #include "common/text.h"
+#include "platform/files/fileopen.h"
 #include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
 
@@ -175,8 +176,9 @@ void RecordCommand(std::string_view command)
     const fs::path windows = Network::LocalWindowsDir();
     if (windows.empty())
         return; // an invalid local computer has no folder to keep the log in
-    std::ofstream log(windows.parent_path() / "progman.log", std::ios::app | std::ios::binary);
-    log << EntryValue(command) << "\n";
+    // Never a FIFO or a link out of the network: either would hold setup up
+    // or write elsewhere.
+    (void)AppendToFile(windows.parent_path() / "progman.log", EntryValue(command) + "\n");
 }
 
 bool WriteText(const fs::path& file, const std::string& text)
@@ -285,9 +287,17 @@ unsigned long ProgmanConversation::Execute(std::string_view command)
 std::vector<std::string> ReadProgmanCommands()
 {
     std::vector<std::string> commands;
-    std::ifstream log(Network::LocalWindowsDir().parent_path() / "progman.log", std::ios::binary);
-    for (std::string line; std::getline(log, line);)
-        commands.push_back(line);
+    std::string text;
+    if (ReadRegularFile(Network::LocalWindowsDir().parent_path() / "progman.log", text) != 0)
+        return commands;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        commands.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
     return commands;
 }
 

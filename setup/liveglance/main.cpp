@@ -1,5 +1,6 @@
 // DMQUICK.EXE, LiveGlance: the busy ports of every monitored server at a glance.
 
+#include "platform/system/display.h"
 #include "framework/qtuserinteraction.h"
 #include "platform/ras/rasbind/sharedlibrary.h"
 #include "setup/liveglance/liveglancewindow.h"
@@ -58,6 +59,10 @@ int main(int argc, char** argv)
     if (argc > 1) {
         std::cerr << self << ": unknown argument '" << argv[1] << "'\n\n" << usage;
         return 2;
+    }
+    if (!dm::WindowSystemReachable()) {
+        std::cerr << self << ": no display can be reached (DISPLAY names no X server that answers; QT_QPA_PLATFORM=offscreen draws without one); --list prints without one\n";
+        return 1;
     }
     QApplication app(argc, argv);
     dm::QtUserInteraction ui;

@@ -207,3 +207,28 @@ TEST(IniStoreConcurrencyTest, TwoWritersLoseNothingAndReadersSeeWholeFiles)
             EXPECT_EQ(ini->Value(section, "key" + std::to_string(i)), std::string(i % 37, 'v'));
     }
 }
+
+TEST(IniStoreTest, TheNextWriterRemovesTemporariesOfKilledWriters)
+{
+    TempDir dir;
+    const auto file = dir / "Dialmind.usr";
+    WriteFile(file, "[S]\r\nk=1\r\n");
+    // A process that has ended: its PID names no process now.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = ".Dialmind.usr." + std::to_string(child) + ".3.tmp";
+    const std::string alive = ".Dialmind.usr." + std::to_string(::getppid()) + ".0.tmp";
+    const std::string other = ".Dialmind.hw." + std::to_string(child) + ".0.tmp";
+    for (const std::string& name : {dead, alive, other, std::string(".Dialmind.usr.x.0.tmp")})
+        WriteFile(dir / name, "half");
+
+    ASSERT_TRUE(UpdateIniFile(file, [](IniFile& ini) { return ini.Write("S", "k", "2"); }));
+    EXPECT_FALSE(std::filesystem::exists(dir / dead));
+    EXPECT_TRUE(std::filesystem::exists(dir / alive));        // its writer may still rename it
+    EXPECT_TRUE(std::filesystem::exists(dir / other));        // another file's, left to its writer
+    EXPECT_TRUE(std::filesystem::exists(dir / ".Dialmind.usr.x.0.tmp")); // not ours to judge
+    EXPECT_EQ(ReadFile(file), "[S]\r\nk=2\r\n");
+}

@@ -280,6 +280,23 @@ TEST_F(SystemSettingsTest, LogFilesDialogRecordsKeysAndDeletesAfterTheQuestion)
     EXPECT_FALSE(dialog.DeleteButton()->isEnabled());
 }
 
+TEST_F(SystemSettingsTest, ADayFileNamedInBytesThatAreNotUtf8IsDeletedByItsName)
+{
+    AddRasServer("RAS1", {"COM1"}, true);
+    AddLogFile("caf\xe9.log", 5);
+    AddLogFile("1997-Mar-01.log", 10);
+    OpenManager();
+    CLogFilesDialog dialog(*m_doc, 2);
+    dialog.ListFiles();
+    ASSERT_EQ(dialog.List()->topLevelItemCount(), 2);
+    dialog.List()->topLevelItem(1)->setSelected(true); // the name sorts after the digits
+    m_ui.QueueAnswer(Answer::Yes);
+    dialog.DeleteButton()->click();
+    EXPECT_FALSE(std::filesystem::exists(m_db / "LogData" / "caf\xe9.log"));
+    EXPECT_TRUE(std::filesystem::exists(m_db / "LogData" / "1997-Mar-01.log"));
+    EXPECT_EQ(dialog.List()->topLevelItemCount(), 1);
+}
+
 TEST_F(SystemSettingsTest, IdleTimeoutShowsTheSmallerAndWritesBoth)
 {
     AddRasServer("RAS1", {"COM1"}, true);

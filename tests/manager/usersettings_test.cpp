@@ -250,6 +250,17 @@ TEST_F(UserSettingsTest, DeletedSectionDisappearsOnNextLoad)
     EXPECT_EQ(m_users.Records()[0].accountKey, "DOM\\bob");
 }
 
+TEST_F(UserSettingsTest, ExtremePeriodTypesShowAsTheNearestPeriodWithoutOverflow)
+{
+    // The sanitizer build stops on a signed overflow, so this fails loudly before the clamp.
+    for (const auto& [stored, choice] : {std::pair{"-2147483648", 0}, {"2147483647", 2}, {"-1", 0}, {"4", 2}}) {
+        Write(std::string("[+DOM\\Sales]\r\nPeriodType=") + stored + "\r\nPeriodMax=60\r\n");
+        const GroupSettings g = LoadGroupSettings(UserFile(), GroupSectionName("DOM", "Sales"));
+        EXPECT_TRUE(g.periodLimitOn) << stored;
+        EXPECT_EQ(g.periodChoice, choice) << stored;
+    }
+}
+
 TEST_F(UserSettingsTest, GroupPageReadsAndWritesByItsRules)
 {
     Write("[+DOM\\Sales]\r\nMaxSessionTime=0\r\nMaxTotalTime=7200\r\nNoDuplicate=0\r\n"

@@ -15,12 +15,14 @@
 #include "platform/files/profile.h"
 #include "platform/ras/rasportstore.h"
 #include "platform/registry/registry.h"
+#include "tests/support/childprocess.h"
 #include "tests/support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <optional>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace dm;
@@ -259,4 +261,72 @@ TEST_F(ServiceNetwork, ALiveRunStartsAfterTheLastLoggedEvent)
     ASSERT_GT(last, kMonday);
     EXPECT_EQ(LiveStart(ScanNetwork(), kMonday + 60), last + 1);
     EXPECT_EQ(LiveStart(ScanNetwork(), last + 500), last + 500) << "a later clock wins";
+}
+
+TEST_F(ServiceNetwork, ALiveRunOnADiskThatRefusesWritesLosesNothingAndSaysWhich)
+{
+    // LogData a plain file and a directory where Dialmind.usr's lock belongs:
+    // neither the day files, portstat.log's neighbour nor the counters can be written.
+    dm::test::WriteFile(DbDir() / "LogData", "not a directory");
+    fs::create_directory(DbDir() / ".dialmind.usr.lock");
+    fs::create_directory(DbDir() / ".portstat.log.lock");
+    LiveService service(ScanNetwork(), Busy(), kMonday);
+    std::uint32_t t = kMonday;
+    for (; t <= kMonday + 3 * 3600; t += 60)
+        service.Tick(t);
+    service.Stop(t);
+    ASSERT_FALSE(service.FailedFiles().empty());
+    EXPECT_NE(service.FailedFiles().front().find("Dialmind.usr"), std::string::npos);
+    EXPECT_FALSE(fs::is_directory(DbDir() / "LogData"));
+
+    // Space returns: the next flush writes everything the run kept.
+    fs::remove(DbDir() / "LogData");
+    fs::remove(DbDir() / ".dialmind.usr.lock");
+    fs::remove(DbDir() / ".portstat.log.lock");
+    service.Stop(t);
+    EXPECT_TRUE(service.FailedFiles().empty());
+    const auto history = ReadHistory(DbDir());
+    EXPECT_FALSE(history.empty());
+    // Every one of them happened while the disk refused them.
+    EXPECT_TRUE(std::all_of(history.begin(), history.end(), [t](const ReadRecord& r) { return r.time <= t; }));
+    EXPECT_TRUE(fs::exists(DbDir() / "portstat.log"));
+    EXPECT_NE(GetPrivateProfileSectionNames((DbDir() / "Dialmind.usr").string()).size(), 0u);
+}
+
+TEST_F(ServiceNetwork, AMasterShareNamingAHostPathWritesNothingThere)
+{
+    dm::test::TempDir outside;
+    RegKey hive, key;
+    ASSERT_EQ(RegOpenHive("RAS1", hive), 0u);
+    ASSERT_EQ(hive.CreateKey("Software\\Microsoft\\RAS\\AdminDLL", key), 0u);
+    ASSERT_EQ(key.SetString("MasterShare", outside.str()), 0u);
+    const auto servers = ScanNetwork();
+    ASSERT_EQ(servers.size(), 2u);
+    EXPECT_TRUE(servers[1].component.databaseDir.empty());
+    LiveService service(servers, Busy(), kMonday);
+    for (std::uint32_t t = kMonday; t <= kMonday + 3600; t += 60)
+        service.Tick(t);
+    service.Stop(kMonday + 3600);
+    EXPECT_TRUE(fs::is_empty(outside.path()));
+}
+
+TEST_F(ServiceNetwork, ARequestQueueOrMessageLogThatIsNoFileNeitherHangsNorCrashes)
+{
+    // A FIFO would block the service in open for good; a directory has no size.
+    const fs::path machine = net.path() / "machines" / "RAS1";
+    ASSERT_EQ(::mkfifo((machine / "rasrequests.log").c_str(), 0644), 0);
+    fs::create_directory(machine / "messages.log");
+    ASSERT_EQ(::mkfifo((net.path() / "messages.log").c_str(), 0644), 0);
+    const int result = dm::test::RunInChild([&] {
+        LiveService service(ScanNetwork(), Busy(), kMonday);
+        for (std::uint32_t t = kMonday; t <= kMonday + 3600; t += 60)
+            service.Tick(t);
+        fs::remove(machine / "rasrequests.log");
+        fs::create_directory(machine / "rasrequests.log");
+        for (std::uint32_t t = kMonday + 3660; t <= kMonday + 7200; t += 60)
+            service.Tick(t);
+        service.Stop(kMonday + 7200);
+        return 0;
+    }, false, 120);
+    EXPECT_EQ(result, 0) << "-1: blocked or killed";
 }

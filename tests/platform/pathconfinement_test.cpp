@@ -99,8 +99,8 @@ TEST_F(PathConfinementTest, ALinkOutOfTheNetworkIsNotFollowedForWrites)
     EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", "\\\\MASTER\\DM_NT_DB\\Dialmind.usr"));
     EXPECT_FALSE(fs::exists(m_outside / "lock"));
 
-    // Reads still follow the link.
-    EXPECT_EQ(GetPrivateProfileString("Keep", "x", "", "\\\\MASTER\\DM_NT_DB\\Dialmind.hw"), "1");
+    // Reads do not follow it either.
+    EXPECT_EQ(GetPrivateProfileString("Keep", "x", "none", "\\\\MASTER\\DM_NT_DB\\Dialmind.hw"), "none");
 }
 
 TEST_F(PathConfinementTest, ALinkInsideTheNetworkIsWrittenThroughAndKept)

@@ -15,12 +15,21 @@ std::time_t GoldenNow()
 
 ReportDatabase::ReportDatabase()
 {
-    m_db = m_root / "master";
+    // The share lies on the test computer's drive, as every share must; a
+    // folder named after the temporary directory keeps tests apart.
+    const std::filesystem::path computer = Network::AddComputer("TESTHOST");
+    const std::string folder = m_root.path().filename().string();
+    m_db = computer / "drives" / "C" / folder / "master";
     m_work = m_root / "work";
     std::filesystem::create_directories(m_db / "LogData");
     std::filesystem::create_directories(m_work);
-    const std::filesystem::path computer = Network::AddComputer("TESTHOST");
-    WriteFile(computer / "shares.ini", "[Shares]\r\nDM_NT_DB=" + m_db.string() + "\r\n");
+    WriteFile(computer / "shares.ini", "[Shares]\r\nDM_NT_DB=C:\\" + folder + "\\master\r\n");
+}
+
+ReportDatabase::~ReportDatabase()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_db.parent_path(), ec);
 }
 
 namespace {

@@ -19,6 +19,7 @@ std::time_t GoldenNow();
 class ReportDatabase {
 public:
     ReportDatabase();
+    ~ReportDatabase();
 
     // The database directory as the system names it.
     std::string Directory() const { return "\\\\TESTHOST\\DM_NT_DB"; }

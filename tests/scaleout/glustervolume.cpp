@@ -233,7 +233,9 @@ bool GlusterVolume::Start(const ScaleOutSettings& settings, int mounts, std::str
         return false;
     m_volumeStarted = true;
     for (int i = 0; i < mounts; ++i) {
-        const fs::path point = m_scratch / ("machine" + std::to_string(i + 1));
+        // Inside a directory of its own, which a check can take as the root
+        // of one machine's emulated network: the mount then lies inside it.
+        const fs::path point = m_scratch / ("machine" + std::to_string(i + 1)) / "volume";
         fs::create_directories(point);
         std::vector<std::string> args{"-N", std::string("--volfile-server=") + kServer,
                                       std::string("--volfile-id=") + kVolume,

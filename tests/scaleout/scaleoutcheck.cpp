@@ -147,11 +147,24 @@ std::string BuildNetworkOn(const fs::path& root, const fs::path& onVolume, Netwo
 {
     const std::string dmctl = std::string(DM_BIN_DIR) + "/dmctl";
     std::string out;
-    if (RunToEnd(dmctl, {"net", "demo", root.string()}, 60, out) != 0) {
+    // The root already holds the machine's mount, and a demo network is made
+    // only in an empty directory: it is made beside it and moved in.
+    const fs::path staging = root.string() + "-staging";
+    if (RunToEnd(dmctl, {"net", "demo", staging.string()}, 60, out) != 0) {
         problem = "dmctl net demo failed: " + out;
         return {};
     }
     const std::string database = DemoDatabase(out);
+    {
+        std::error_code moved;
+        for (const auto& entry : fs::directory_iterator(staging, moved))
+            if (!moved)
+                fs::rename(entry.path(), root / entry.path().filename(), moved);
+        if (moved) {
+            problem = "cannot move the demo network into " + root.string() + ": " + moved.message();
+            return {};
+        }
+    }
     network.Use(root);
     const ResolvedPath local = ResolvePath(database);
     const std::size_t shareAt = database.rfind('\\');
@@ -301,9 +314,11 @@ NetworksReport RunServerAndManagerNetworks(const fs::path& machine1, const fs::p
 {
     NetworksReport report;
     NetworkSwitch network;
-    const fs::path serverNet = scratch / "server-network", managerNet = scratch / "manager-network";
-    // Both networks name the database alike ("\\HQRAS01\DM_NT_DB"); their
-    // shares lead to one directory of the volume through different machines.
+    // Each network's root holds its machine's mount, as a share may only
+    // lead to a directory inside the network. Both networks name the
+    // database alike ("\\HQRAS01\DM_NT_DB"); their shares lead to one
+    // directory of the volume through different machines.
+    const fs::path serverNet = machine1.parent_path(), managerNet = machine2.parent_path();
     if (BuildNetworkOn(serverNet, machine1 / "DM_NT_DB", network, report.problem).empty())
         return report;
     const std::string database = BuildNetworkOn(managerNet, machine2 / "DM_NT_DB", network, report.problem);

@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -241,3 +242,21 @@ TEST_F(InstalledPrograms, SetupSaysWhatItCanDoAndRefusesAMisspeltSection)
 }
 
 } // namespace
+
+TEST_F(InstalledPrograms, AStaleDisplayIsOneLineAndStatusOneNotAnAbort)
+{
+    // DISPLAY names an X server that is not there; no platform chosen by hand.
+    const std::vector<std::string> stale = {"DISPLAY=:4711", "QT_QPA_PLATFORM"};
+    const std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
+        {kBin + "/dialmind", {}},
+        {kBin + "/setup", {}},
+        {kBin + "/setup", {"--screenshots", (m_root / "shots").string()}},
+        {kBin + "/dmquick", {}}};
+    for (const auto& [program, args] : runs) {
+        const ProgramRun run = Run(program, args, {}, stale);
+        EXPECT_EQ(run.status, 1) << program << (run.signalled ? " was killed" : "") << run.err;
+        EXPECT_FALSE(run.signalled) << program;
+        EXPECT_THAT(run.err, HasSubstr("no display can be reached")) << program;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << program << run.err;
+    }
+}

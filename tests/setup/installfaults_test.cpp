@@ -11,8 +11,11 @@
 #include "setup/setupchecks.h"
 #include "setup/unattended.h"
 #include "tests/setup/setupfixture.h"
+#include "tests/support/childprocess.h"
 
 #include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
 #include <sstream>
 
 using namespace dm;
@@ -304,4 +307,57 @@ TEST_F(MediumTest, ADamagedFileIsReportedAndTheRunEndsIncomplete)
     EXPECT_FALSE(fs::exists(Local("C:\\Dialmind\\DMQUICK.EXE")));
     // The other files went on to be installed.
     EXPECT_TRUE(fs::exists(Local("C:\\Dialmind\\DIALMIND.EXE")));
+}
+
+TEST_F(InstallFaultsTest, AHostPathOrALinkOutAsTargetInstallsNothingOutside)
+{
+    m_choices.targetDirectory = (m_root / "host").string();
+    std::vector<std::string> problems;
+    Install(&problems);
+    EXPECT_FALSE(problems.empty());
+    EXPECT_FALSE(fs::exists(m_root / "host"));
+
+    // The target's directory a link out of the network.
+    fs::create_directories(m_root / "elsewhere");
+    fs::create_directories(Local("C:\\"));
+    fs::create_directory_symlink(m_root / "elsewhere", Local("C:\\") / "Linked");
+    m_choices.targetDirectory = "C:\\Linked";
+    problems.clear();
+    Install(&problems);
+    EXPECT_FALSE(problems.empty());
+    EXPECT_TRUE(fs::is_empty(m_root / "elsewhere"));
+}
+
+TEST_F(InstallFaultsTest, AFullDiskKeepsTheInstalledProgramsAndIsReported)
+{
+    ASSERT_TRUE(Install());
+    const fs::path program = Local("C:\\Dialmind\\DIALMIND.EXE");
+    const std::string installed = ReadFile(program);
+    ASSERT_FALSE(installed.empty());
+
+    // A file size limit makes every program copy fail as on a full disk.
+    const auto installFull = [this](const char* expected) {
+        return dm::test::RunInChild([this, expected] {
+            struct rlimit limit {1000, 1000};
+            signal(SIGXFSZ, SIG_IGN);
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return 2;
+            std::vector<std::string> problems;
+            Install(&problems);
+            for (const std::string& problem : problems)
+                if (problem.rfind(expected, 0) == 0)
+                    return 0;
+            return 1;
+        });
+    };
+    EXPECT_EQ(installFull("DIALMIND.EXE was not installed (error "), 0);
+    EXPECT_EQ(ReadFile(program), installed);
+    EXPECT_NE(fs::status(program).permissions() & fs::perms::owner_exec, fs::perms::none);
+    for (const auto& entry : fs::directory_iterator(program.parent_path()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+
+    // A fresh install on a full disk leaves no empty programs behind.
+    fs::remove_all(program.parent_path());
+    EXPECT_EQ(installFull("DIALMIND.EXE was not installed (error "), 0);
+    EXPECT_FALSE(fs::exists(program));
 }

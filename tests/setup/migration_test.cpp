@@ -59,7 +59,7 @@ protected:
         std::string value;
     };
     std::vector<Record> m_records;
-    std::filesystem::path m_db = m_root / "db";
+    std::filesystem::path m_db = m_root / "network" / "db"; // a share inside the network
     const std::string m_share = "\\\\TESTHOST\\DM_NT_DB";
     RecordedProgress m_progress;
 };

@@ -80,6 +80,9 @@ void CLogFilesDialog::ListFiles()
     QList<QTreeWidgetItem*> items;
     for (const LogFileEntry& file : files) {
         auto* item = new QTreeWidgetItem({QString::fromStdString(file.name), QString::number(file.size)});
+        // The name as the bytes it is: one that is not UTF-8 shows with a
+        // replacement character but is deleted by its own name.
+        item->setData(0, Qt::UserRole, QByteArray(file.name.data(), static_cast<qsizetype>(file.name.size())));
         item->setIcon(0, icon);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         items.append(item);
@@ -104,7 +107,7 @@ void CLogFilesDialog::DeleteSelected()
         return;
     std::vector<std::string> names;
     for (const QTreeWidgetItem* item : selected)
-        names.push_back(item->text(0).toStdString());
+        names.push_back(item->data(0, Qt::UserRole).toByteArray().toStdString());
     DeleteLogFiles(m_doc.DatabaseDirectory(), names);
     // The keys of the new listing count down from the files that are left.
     m_fileCount = CountLogFiles(m_doc.DatabaseDirectory());
