@@ -8,7 +8,7 @@ JOBS ?= 2
 PACKAGES := g++ cmake make ninja-build lld ccache clang libclang-rt-14-dev \
 	qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	fonts-liberation fonts-dejavu-core xvfb poppler-utils mscompress \
+	fonts-liberation fonts-dejavu-core xvfb poppler-utils mscompress desktop-file-utils \
 	glusterfs-server glusterfs-client
 
 BUILD := build

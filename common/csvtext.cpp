@@ -1,4 +1,5 @@
 #include "common/csvtext.h"
+#include "common/ansitext.h"
 
 namespace dm {
 
@@ -6,7 +7,8 @@ void AppendCsvLine(std::string& out, const CsvFields& fields, std::string_view l
                    std::string_view emptyField)
 {
     for (const std::string& field : fields) {
-        out += field.empty() ? emptyField : std::string_view(field);
+        // Bytes of the Windows code page become their letters, as every window shows them.
+        out += field.empty() ? std::string(emptyField) : AnsiToUtf8(field);
         out += ',';
     }
     out += lineEnd;

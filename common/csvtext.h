@@ -5,8 +5,9 @@
 // The list panes' form: every field, the last one included, is followed by
 // a comma, and an empty field is written as `emptyField` (one blank by
 // default), so that a reader that splits on commas always sees the same
-// number of fields. Fields are written as they are: the panes' texts hold no
-// commas of their own.
+// number of fields. Fields are written as they are (the panes' texts hold no
+// commas of their own), except that bytes that are not UTF-8 become the
+// Windows code page's letters, as every window and print-out shows them.
 //
 // The quoting form of the outputs for scripts (dmctl log list, the --csv of
 // dmctl policy explain), whose fields are free text: QuotedCsvField.

@@ -1,10 +1,46 @@
 #include "common/inifile.h"
 
+#include "common/ansitext.h"
 #include "common/text.h"
 
 #include <algorithm>
 
 namespace dm {
+
+namespace {
+
+std::string SwapBytePairs(std::string_view bytes)
+{
+    std::string out(bytes);
+    for (std::size_t i = 0; i + 1 < out.size(); i += 2)
+        std::swap(out[i], out[i + 1]);
+    return out;
+}
+
+// The UTF-16 text after a byte-order mark as UTF-8; false when the bytes
+// are no UTF-16 that would be written back the same (an odd length, a lone
+// surrogate), so that such a file is kept byte for byte.
+bool DecodeUtf16(std::string_view text, std::string& decoded, IniFile::Encoding& encoding)
+{
+    IniFile::Encoding found;
+    std::string little;
+    if (text.substr(0, 2) == "\xFF\xFE") {
+        found = IniFile::Encoding::Utf16Le;
+        little = std::string(text.substr(2));
+    } else if (text.substr(0, 2) == "\xFE\xFF") {
+        found = IniFile::Encoding::Utf16Be;
+        little = SwapBytePairs(text.substr(2));
+    } else {
+        return false;
+    }
+    decoded = Utf16LeToUtf8(little);
+    if (Utf8ToUtf16Le(decoded) != little)
+        return false;
+    encoding = found;
+    return true;
+}
+
+} // namespace
 
 // Fills the line table and the indexes in one parse.
 class IniFile::Builder : public IniHandler {
@@ -44,10 +80,26 @@ private:
 
 IniFile::IniFile(std::string_view text)
 {
-    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+    std::string decoded;
+    if (DecodeUtf16(text, decoded, m_encoding))
+        text = decoded;
+    else if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         m_bom = std::string(kUtf8Bom);
     Builder builder(*this);
     ParseIni(text, builder);
+    // New lines end as the file's lines do.
+    const auto firstEnd = [](const std::vector<Line>& lines) {
+        for (const Line& line : lines) {
+            if (line.end != LineEnd::None)
+                return line.end;
+        }
+        return LineEnd::None;
+    };
+    LineEnd end = firstEnd(m_preamble);
+    for (std::size_t i = 0; end == LineEnd::None && i < m_sections.size(); ++i)
+        end = firstEnd(m_sections[i].lines);
+    if (end != LineEnd::None)
+        m_newLineEnd = end;
 }
 
 std::string IniFile::Text() const
@@ -72,6 +124,10 @@ std::string IniFile::Text() const
     append(m_preamble);
     for (const Section& section : m_sections)
         append(section.lines);
+    if (m_encoding == Encoding::Utf16Le)
+        return "\xFF\xFE" + Utf8ToUtf16Le(text);
+    if (m_encoding == Encoding::Utf16Be)
+        return "\xFE\xFF" + SwapBytePairs(Utf8ToUtf16Le(text));
     return text;
 }
 
@@ -196,7 +252,7 @@ void IniFile::EndLastLine()
 {
     std::vector<Line>* lines = m_sections.empty() ? &m_preamble : &m_sections.back().lines;
     if (!lines->empty() && lines->back().end == LineEnd::None)
-        lines->back().end = LineEnd::CrLf;
+        lines->back().end = m_newLineEnd;
 }
 
 bool IniFile::Write(std::string_view section, std::string_view key, std::string_view value)
@@ -212,8 +268,8 @@ bool IniFile::Write(std::string_view section, std::string_view key, std::string_
         EndLastLine();
         Section added;
         added.name = std::string(section);
-        added.lines.push_back({"[" + added.name + "]", LineEnd::CrLf, false});
-        added.lines.push_back({std::string(key) + "=" + clean, LineEnd::CrLf, true});
+        added.lines.push_back({"[" + added.name + "]", m_newLineEnd, false});
+        added.lines.push_back({std::string(key) + "=" + clean, m_newLineEnd, true});
         added.lastKey = 1;
         added.keys.emplace(LowerAscii(key), 1);
         m_sections.push_back(std::move(added));
@@ -237,9 +293,9 @@ bool IniFile::Write(std::string_view section, std::string_view key, std::string_
 
     std::size_t at = s->lastKey + 1;
     if (s->lines[at - 1].end == LineEnd::None)
-        s->lines[at - 1].end = LineEnd::CrLf;
+        s->lines[at - 1].end = m_newLineEnd;
     s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at),
-                    Line{std::string(key) + "=" + clean, LineEnd::CrLf, true});
+                    Line{std::string(key) + "=" + clean, m_newLineEnd, true});
     if (at != s->lines.size() - 1) {
         for (auto& entry : s->keys) {
             if (entry.second >= at)

@@ -8,11 +8,17 @@
 // name is the one read and written; within it, the first key of a name.
 // Lists come in file order, each name once (in the spelling first seen).
 //
+// Encoding: a file that begins with a UTF-16 byte-order mark (as Windows'
+// own tools may write it) is read as the UTF-16 text it holds and written
+// back in UTF-16 of the same byte order; names and values are UTF-8 in
+// memory either way. Any other file is taken byte for byte.
+//
 // Edits:
 // - Write replaces a value in place, keeping the key's spelling and the text
 //   up to the value; a new key goes after the last key of its section, a new
-//   section at the end of the file. New lines end with CRLF; the lines that
-//   are kept keep their ends.
+//   section at the end of the file. New lines end as the file's first line
+//   ends (CRLF in a new file or one of a single line without an end); the
+//   lines that are kept keep their ends.
 // - The value is written as given (a caller that wants blanks at its ends
 //   to survive encloses it in quotes); line breaks in it become blanks.
 // - Names that would break the file's structure are refused: a section name
@@ -38,8 +44,11 @@ public:
     IniFile() = default;
     explicit IniFile(std::string_view text);
 
-    // The file's text, every line with its end.
+    // The file's text, every line with its end, in the file's encoding.
     std::string Text() const;
+    enum class Encoding { Bytes, Utf16Le, Utf16Be };
+    Encoding TextEncoding() const { return m_encoding; }
+    LineEnd NewLineEnd() const { return m_newLineEnd; }
     bool Empty() const { return m_sections.empty() && m_preamble.empty(); }
 
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
@@ -87,6 +96,8 @@ private:
     void ReindexSections();
 
     std::string m_bom;
+    Encoding m_encoding = Encoding::Bytes;
+    LineEnd m_newLineEnd = LineEnd::CrLf;
     std::vector<Line> m_preamble; // lines before the first section
     std::vector<Section> m_sections;
     std::unordered_map<std::string, std::size_t> m_sectionIndex; // lower-case name -> first

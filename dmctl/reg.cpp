@@ -7,6 +7,7 @@
 #include "dmctl/netcommands.h"
 #include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
+#include "platform/registry/regeditformat.h"
 #include "platform/registry/registry.h"
 
 #include <algorithm>
@@ -36,9 +37,14 @@ const char kRegHelp[] =
     "  keys COMPUTER KEY               print the sub-keys in index order, one a line\n"
     "  delete COMPUTER KEY [VALUE]     delete a value, or the key with everything below it\n"
     "  deny COMPUTER KEY on|off        mark the key as denied to remote callers, or lift it\n"
-    "  export COMPUTER [KEY]           print the hive, or the key, as REGEDIT4 text\n"
-    "  import COMPUTER FILE            apply a REGEDIT4 file (\"-\" reads stdin; a system path\n"
-    "                                  such as \\\\MASTER\\SHARE\\x.reg goes through the resolver)\n\n"
+    "  export COMPUTER [KEY] [--version5]\n"
+    "                                  print the hive, or the key, as REGEDIT4 text, or as\n"
+    "                                  the registry editor's version 5.00 file (UTF-16)\n"
+    "  import COMPUTER FILE            apply a registry file: REGEDIT4 (ANSI) or \"Windows\n"
+    "                                  Registry Editor Version 5.00\" (UTF-16 or UTF-8), every\n"
+    "                                  value type; any other file is refused (\"-\" reads\n"
+    "                                  stdin; a system path such as \\\\MASTER\\SHARE\\x.reg\n"
+    "                                  goes through the resolver)\n\n"
     "A word in the place of an argument, and every word after --multi, is that\n"
     "argument even when it starts with \"-\"; \"--\" ends the options. --remote stands\n"
     "before the command or after the arguments (before --multi).\n"
@@ -236,6 +242,8 @@ int RunCommand(const std::string& command, const dmctl::Words& words, const Targ
         std::string text;
         if (unsigned long error = dm::RegExportText(key, text))
             return dmctl::FailWithWinError("reg", "cannot export", error);
+        if (words.Has("--version5"))
+            text = dm::regedit::Version5File(text);
         std::fwrite(text.data(), 1, text.size(), stdout);
         return 0;
     }
@@ -258,6 +266,13 @@ int RunCommand(const std::string& command, const dmctl::Words& words, const Targ
                 return 1;
             }
             text << in.rdbuf();
+        }
+        std::string decoded, reason;
+        dm::regedit::RegTextEncoding encoding;
+        if (!dm::regedit::DecodeRegFile(text.str(), decoded, encoding, reason)) {
+            std::fprintf(stderr, "dmctl reg: cannot import '%s': %s; nothing was imported\n",
+                         args[0].c_str(), reason.c_str());
+            return 2;
         }
         std::size_t count = 0;
         if (unsigned long error = dm::RegImportText(target.hive, text.str(), &count))
@@ -312,6 +327,8 @@ int RunReg(const std::vector<std::string>& all)
     dmctl::Syntax syntax{command->required, command->allowed, {}, {"--remote"}, {}};
     if (name == "set")
         syntax = {3, 3, {"--sz", "--dword"}, {"--remote"}, {"--multi"}};
+    if (name == "export")
+        syntax.flags.insert("--version5");
     const dmctl::Words words =
         dmctl::ParseWords(std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(first) + 1, all.end()), syntax);
     if (words.help) {

@@ -5,6 +5,7 @@
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 #include "reports/reportrun.h"
+#include "common/inistore.h"
 
 #include <cerrno>
 #include <climits>
@@ -12,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <vector>
+#include <algorithm>
 
 namespace dm {
 
@@ -54,6 +57,40 @@ std::optional<std::string> LocateScript(const std::string& commandText,
     if (local.ok() && Setting(local.path.string(), "MasterShare") != Missing)
         return local.path.string();
     return std::nullopt;
+}
+
+// Why no script was found under the name: each place looked at, and what
+// lay there. The heading stays the one a script's user knows.
+std::string ScriptProblem(const std::string& commandText, const std::filesystem::path& workingDirectory)
+{
+    const std::string heading = "ERROR: Invalid Script File.\n";
+    std::vector<std::string> looked;
+    for (const ResolvedPath& place :
+         {ResolvePath(commandText), ResolveInDirectory(workingDirectory, commandText)}) {
+        if (!place.ok())
+            continue;
+        const std::string path = place.path.string();
+        std::error_code ec;
+        if (std::filesystem::is_directory(place.path, ec))
+            return heading + path + " is a directory, not a script file.";
+        if (std::filesystem::exists(place.path, ec)) {
+            if (!std::filesystem::is_regular_file(place.path, ec))
+                return heading + path + " is not a file.";
+            std::string text;
+            if (!ReadWholeFile(place.path, text))
+                return heading + path + " cannot be read.";
+            if (GetPrivateProfileSectionNames(path).empty())
+                return heading + path + " is not a report script: it has no [Settings] section.";
+            return heading + path + " is not a report script: its [Settings] section has no MasterShare.";
+        }
+        if (std::find(looked.begin(), looked.end(), path) == looked.end())
+            looked.push_back(path);
+    }
+    std::string where;
+    for (std::size_t i = 0; i < looked.size(); ++i)
+        where += (i ? " or " : "") + looked[i];
+    return heading + "The script file " + commandText + " was not found" +
+           (where.empty() ? std::string(".") : " (looked for " + where + ").");
 }
 
 // Reads the settings in the order the errors are reported; returns the
@@ -115,7 +152,7 @@ int RunReportJob(const std::string& commandText, ReportJobFeedback& feedback,
     }
     const std::optional<std::string> located = LocateScript(commandText, workingDirectory);
     if (!located) {
-        feedback.ShowError("ERROR: Invalid Script File.");
+        feedback.ShowError(ScriptProblem(commandText, workingDirectory));
         return 1;
     }
     feedback.SetProgress(20);
@@ -123,7 +160,8 @@ int RunReportJob(const std::string& commandText, ReportJobFeedback& feedback,
     ReportScript script;
     script.path = *located;
     if (const std::string error = ReadScript(script); !error.empty()) {
-        feedback.ShowError(error);
+        // The file in question, for whoever runs many scripts unattended.
+        feedback.ShowError(error + "\nScript file: " + script.path);
         return 1;
     }
     feedback.SetProgress(40);

@@ -161,7 +161,7 @@ void LiveService::TakeRequests(std::size_t server)
         if (fields.size() < 3)
             continue;
         const auto& ports = m_simulation->Servers()[server].ports;
-        if (const auto found = PortIndex(server, fields[2])) {
+        if (const auto found = PortIndex(server, std::string(fields[2]))) {
             const std::size_t p = *found;
             const SimSession* session = ports[p].session ? &*ports[p].session : nullptr;
             if (fields[1] == "Disconnect") {

@@ -1,4 +1,5 @@
 #include "reports/reportcsv.h"
+#include "common/ansitext.h"
 
 #include "common/iniparser.h"
 #include "common/numbers.h"
@@ -101,7 +102,7 @@ bool WriteReportCsv(const std::string& dmtempFile, const std::filesystem::path& 
     CsvWriter out;
     WriteReport(out, dmtempFile);
     std::string reason;
-    if (WriteReportFile(outputFile, out.Text(), reason))
+    if (WriteReportFile(outputFile, AnsiToUtf8(out.Text()), reason))
         return true;
     if (failure != nullptr)
         *failure = reason;

@@ -1,5 +1,6 @@
 #include "setup/installer.h"
 
+#include "platform/files/lzexpand.h"
 #include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
 #include "platform/registry/registry.h"
@@ -51,6 +52,15 @@ bool Installer::Abort(const std::string& reason)
 
 bool Installer::Run()
 {
+    // Nothing is written from a medium that cannot complete the installation:
+    // registry values and menu entries would point at programs that are not there.
+    const std::vector<std::string> missing =
+        MissingMediumFiles(m_sourceDir, m_choices.installManager, m_choices.installServer);
+    if (!missing.empty()) {
+        m_ui.ShowMessage(IncompleteMediumMessage(m_sourceDir, missing), setupnames::SetupCaption,
+                         Buttons::Ok, Icon::Error);
+        return false;
+    }
     CreateTargetDirectory();
     if (m_choices.installManager)
         CopyManagerFiles();
@@ -109,12 +119,25 @@ void Installer::CopyManagerFiles()
     ShowInstallStep("Copying Files", "Help files", 21);
     InstallFile("DM.HLP", false, InstalledFile::Plain);
     InstallFile("DM.CNT", false, InstalledFile::Plain);
+    // The desktop takes ".HLP" for another system's help format: the menu
+    // entry opens the same pages under the name of what they are.
+    InstallHelpPages();
     ShowInstallStep("Copying Files", "LiveGlance", 22);
     InstallFile("DMQUICK.EXE", false, InstalledFile::Plain);
     ShowInstallStep("Copying Files", "DMReport", 23);
     InstallFile("DMReport.Exe", false, InstalledFile::Plain);
     // DMReport's window and printing, loaded from beside the program.
     InstallFile(kReportWindowFile, false, InstalledFile::Plain);
+}
+
+void Installer::InstallHelpPages()
+{
+    const ResolvedPath target = ResolvePath(JoinSystemPath(m_choices.targetDirectory, kHelpPagesFile));
+    if (!target.ok())
+        return; // reported with the target directory
+    if (const unsigned long error = LZCopyFile(SourcePath("DM.HLP"), target.path); error != 0)
+        m_problems.push_back(std::string(kHelpPagesFile) + " was not installed (error " +
+                             std::to_string(error) + ")");
 }
 
 void Installer::CopyServerFiles()

@@ -29,6 +29,8 @@ public:
 // machine, which the programs' loaders look for as they are).
 inline constexpr const char* kRasLibraryFile = "librassapi.so";
 inline constexpr const char* kReportWindowFile = "libdmreport_window.so";
+// The help pages (DM.HLP) under a name the desktop opens in a browser.
+inline constexpr const char* kHelpPagesFile = "DM.html";
 
 // What an installed file is, for the questions and the locked-file loop.
 enum class InstalledFile { Plain, ServerComponent, UserSettings, HardwareSettings };
@@ -40,7 +42,8 @@ public:
     Installer(const SetupChoices& choices, UserInteraction& ui, InstallProgress& progress,
               std::filesystem::path sourceDir, unsigned pauseMs = 200);
 
-    // Runs every step. False when a registry failure aborted the run.
+    // Runs every step. False when the medium lacks a file to install (then
+    // nothing is written) or a registry failure aborted the run.
     bool Run();
     // What a run that went on after a failure left undone ("DIALMIND.DLL was
     // not updated"), for the last line of an unattended install.
@@ -59,10 +62,14 @@ public:
     const std::string& WindowsDirectory() const { return m_windowsDir; }
     // The compressed source name of an installed name ("DIALMIND.EX_").
     static std::string SourceName(std::string_view installedName);
+    // The character the source name replaced with '_', which its SZDD header
+    // keeps; 0 when the '_' was appended ("Dialmind.hw_").
+    static char SourceMissingChar(std::string_view installedName);
 
 private:
     void CreateTargetDirectory();
     void CopyManagerFiles();
+    void InstallHelpPages();
     void CopyServerFiles();
     bool WriteServerRegistry();
     bool WriteManagerRegistry();
@@ -81,6 +88,16 @@ private:
     std::string m_windowsDir;
     std::vector<std::string> m_problems;
 };
+
+// The installed names a run copies for these choices, in copy order.
+std::vector<std::string> InstalledFileNames(bool manager, bool server);
+// The compressed sources of InstalledFileNames that sourceDir lacks (names
+// compare without regard to case, as the medium's file system may not keep it).
+std::vector<std::string> MissingMediumFiles(const std::filesystem::path& sourceDir, bool manager,
+                                            bool server);
+// The message that refuses a medium without the files to install.
+std::string IncompleteMediumMessage(const std::filesystem::path& sourceDir,
+                                    const std::vector<std::string>& missing);
 
 // A path in double quotes when it holds a blank, as program group items want.
 std::string QuoteIfBlank(const std::string& path);

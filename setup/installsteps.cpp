@@ -52,6 +52,49 @@ std::string Installer::SourceName(std::string_view installedName)
     return name;
 }
 
+std::vector<std::string> InstalledFileNames(bool manager, bool server)
+{
+    std::vector<std::string> names;
+    if (manager)
+        names = {"DIALMIND.EXE", kRasLibraryFile, "DM.HLP",       "DM.CNT",
+                 "DMQUICK.EXE",  "DMReport.Exe",  kReportWindowFile};
+    names.push_back("NT_PURGE.EXE");
+    if (server)
+        names.insert(names.end(), {"DIALMIND.DLL", "DIALMIND.USR", "DIALMIND.HW"});
+    names.insert(names.end(), {"MFC42.DLL", "MSVCRT40.DLL"});
+    return names;
+}
+
+std::vector<std::string> MissingMediumFiles(const fs::path& sourceDir, bool manager, bool server)
+{
+    std::vector<std::string> missing;
+    std::error_code ec;
+    for (const std::string& name : InstalledFileNames(manager, server)) {
+        const std::string source = Installer::SourceName(name);
+        if (!fs::is_regular_file(MatchCaseInsensitive(sourceDir / source), ec))
+            missing.push_back(source);
+    }
+    return missing;
+}
+
+std::string IncompleteMediumMessage(const fs::path& sourceDir, const std::vector<std::string>& missing)
+{
+    std::string names;
+    for (std::size_t i = 0; i < missing.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == missing.size() ? " and " : ", ") + missing[i];
+    return "The installation medium is incomplete: Setup looked for the files to install in\n" +
+           sourceDir.string() + "\nand did not find " + names +
+           ".\n\nRun Setup from the installation medium (make medium writes one). Nothing was "
+           "installed.";
+}
+
+char Installer::SourceMissingChar(std::string_view installedName)
+{
+    if (installedName.empty() || SourceName(installedName).size() != installedName.size())
+        return 0;
+    return installedName.back();
+}
+
 fs::path Installer::SourcePath(std::string_view installedName) const
 {
     return MatchCaseInsensitive(m_sourceDir / SourceName(installedName));
@@ -120,10 +163,12 @@ void Installer::InstallFile(std::string name, bool askBeforeOverwrite, Installed
     const fs::path source = SourcePath(name);
     const unsigned long copied = LZCopyFile(source, temporary);
     if (copied != 0) {
+        // A copy that fails leaves a program or settings file missing: the
+        // person is told which, and the run ends as not complete.
         fs::remove(temporary, ec);
-        // A file the medium does not hold simply stays missing.
-        if (fs::exists(source, ec))
-            m_problems.push_back(name + " was not installed (error " + std::to_string(copied) + ")");
+        Error("Unable to install the file '" + name + "' from\n" + source.string() + "\nto " +
+              destination.string() + " (error " + std::to_string(copied) + ").");
+        m_problems.push_back(name + " was not installed (error " + std::to_string(copied) + ")");
         return;
     }
     if (IsProgram(name))
@@ -200,7 +245,7 @@ void Installer::CreateProgramGroup()
     progman.Execute(std::string("[CreateGroup(") + setupnames::ProgramGroup + ")]");
     progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, "Dialmind.exe")) + ",Dialminder Manager)]");
     progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, "DMQUICK.EXE")) + ",Dialminder LiveGlance)]");
-    progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, "DM.HLP")) + ",Dialminder for Windows NT)]");
+    progman.Execute("[AddItem(" + QuoteIfBlank(JoinSystemPath(dir, kHelpPagesFile)) + ",Dialminder for Windows NT)]");
     progman.Execute("[AddItem(" + JoinSystemPath(m_windowsDir, "NT_PURGE.EXE C") +
                     ",Uninstall Dialminder Manager)]");
 }

@@ -43,10 +43,12 @@ const char* const kUsage =
     "Unknown sections and keys are refused; nothing is installed then.\n"
     "\n"
     "Exit status: 0 installed; 1 bad arguments or answers; 2 an unknown section or\n"
-    "key in ANSWERS, or a check stopped setup (no RAS, master not found); 3 the\n"
+    "key in ANSWERS, or a check stopped setup (no RAS, master not found, a file\n"
+    "to install missing from the current directory; nothing is written then); 3 the\n"
     "installation aborted; 4 the log conversion failed; 5 installed, but a step was\n"
-    "refused (a file not updated, no target directory). The last line printed says\n"
-    "which.\n";
+    "refused or failed (a file not updated or not copied, no target directory).\n"
+    "The last line printed says which. The wizard refuses an incomplete medium\n"
+    "before it opens, with status 2.\n";
 
 } // namespace
 
@@ -100,10 +102,17 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName("Dialminder Setup");
     dm::QtUserInteraction ui;
-    dm::CSetupDoc doc(ui);
     std::error_code ec;
-    // Without a working directory there is no medium: nothing will be found to copy.
-    dm::CMainFrame frame(doc, ui, std::filesystem::current_path(ec));
+    const std::filesystem::path medium = std::filesystem::current_path(ec);
+    // A medium that lacks a file is refused before the wizard asks anything.
+    if (const auto missing = dm::MissingMediumFiles(medium, true, true); !missing.empty()) {
+        const std::string text = dm::IncompleteMediumMessage(medium, missing);
+        std::cerr << "setup: " << text << "\n";
+        ui.ShowMessage(text, dm::setupnames::SetupCaption, dm::Buttons::Ok, dm::Icon::Error);
+        return dm::unattendedexit::CheckStopped;
+    }
+    dm::CSetupDoc doc(ui);
+    dm::CMainFrame frame(doc, ui, medium);
     ui.SetParent(&frame);
     frame.show();
     app.exec();

@@ -1,5 +1,7 @@
 #include "setup/setupchecks.h"
 
+#include "common/ansitext.h"
+
 #include "platform/files/network.h"
 #include "platform/registry/registry.h"
 #include "setup/installer.h"
@@ -34,8 +36,13 @@ std::string DefaultTargetDirectory()
     return programFiles + "\\Dialmind";
 }
 
-std::string NormalizeTargetDirectory(std::string_view typed)
+std::string NormalizeTargetDirectory(std::string_view field)
 {
+    // A byte of the Windows code page (from an answers file or the registry)
+    // is taken as its letter: the directory gets a name that every file
+    // naming it (menu entries, registry values) can hold as UTF-8.
+    const std::string text = AnsiToUtf8(field);
+    const std::string_view typed = text;
     // The cut never splits a UTF-8 character: it backs off to the character's start.
     std::size_t length = std::min(typed.size(), kTargetCapacity);
     while (length > 0 && length < typed.size() &&

@@ -173,6 +173,14 @@ int RunUnattended(const UnattendedAnswers& answers, const std::filesystem::path&
         }
     }
     const SetupChoices& choices = flow.Choices();
+    const std::vector<std::string> missing =
+        MissingMediumFiles(sourceDir, choices.installManager, choices.installServer);
+    if (!missing.empty()) {
+        console.ShowMessage(IncompleteMediumMessage(sourceDir, missing), setupnames::SetupCaption,
+                            Buttons::Ok, Icon::Error);
+        out << "Setup stopped: the installation medium is incomplete; nothing was installed.\n";
+        return unattendedexit::CheckStopped;
+    }
     out << "Installing into " << choices.targetDirectory << "\n";
 
     Installer installer(choices, console, console, sourceDir, 0);

@@ -27,7 +27,7 @@ namespace unattendedexit {
 constexpr int Completed = 0;
 constexpr int BadAnswers = 1;
 constexpr int UnknownAnswers = 2; // a section or key the answers file cannot hold
-constexpr int CheckStopped = 2;
+constexpr int CheckStopped = 2;     // also: the medium lacks a file to install
 constexpr int Aborted = 3;
 constexpr int MigrationFailed = 4;
 constexpr int Incomplete = 5;     // installed, but a step was refused (a file not updated)

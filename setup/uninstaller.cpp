@@ -64,7 +64,7 @@ int UninstallManager(std::ostream& out)
     std::string dir;
     if (hive.OpenKey(setupnames::ManagerKey, manager) == 0 &&
         manager.QueryString("Directory", dir) == 0 && !dir.empty()) {
-        for (const char* name : {"DIALMIND.EXE", "DM.HLP", "DM.CNT", "DMQUICK.EXE", "DMReport.Exe",
+        for (const char* name : {"DIALMIND.EXE", "DM.HLP", kHelpPagesFile, "DM.CNT", "DMQUICK.EXE", "DMReport.Exe",
                                  kRasLibraryFile, kReportWindowFile})
             failures += RemoveFile(dir, name, out);
         manager.DeleteValue("Directory");

@@ -114,6 +114,17 @@ std::vector<std::uint8_t> SzddCompress(std::span<const std::uint8_t> data, char 
     return out;
 }
 
+std::string SzddExpandedName(const std::string& compressedName, char missingChar)
+{
+    std::string name = compressedName;
+    if (name.empty() || name.back() != '_')
+        return name;
+    name.pop_back();
+    if (missingChar != 0)
+        name += missingChar;
+    return name;
+}
+
 SzddExpansion SzddExpand(std::span<const std::uint8_t> file)
 {
     SzddExpansion result;

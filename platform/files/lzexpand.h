@@ -41,6 +41,12 @@ struct SzddExpansion {
 // holds what could be expanded). Output never exceeds the announced length.
 SzddExpansion SzddExpand(std::span<const std::uint8_t> file);
 
+// The name a compressed file expands to, as the platform's expand tools form
+// it: a trailing '_' becomes missingChar, or is dropped when missingChar is 0
+// (the underscore was appended, nothing was replaced). A name without a
+// trailing '_' is kept.
+std::string SzddExpandedName(const std::string& compressedName, char missingChar);
+
 // The LZOpenFile/LZCopy pair: expands source into destination when it is
 // SZDD, copies it byte for byte otherwise. Returns 0 or a Windows error
 // number (2 source missing, 3 destination directory missing, 5 destination

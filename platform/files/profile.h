@@ -13,7 +13,9 @@
 // - A write creates the file (never the directory), appends a new section at
 //   the end and a new key at the end of its section, replaces a value in
 //   place keeping the key's spelling, and keeps every other line.
-// - Reads accept CRLF, LF and CR; writes use CRLF.
+// - Reads accept CRLF, LF and CR; a write keeps the file's line ends (CRLF
+//   in a new file). A file that begins with a UTF-16 byte-order mark is read
+//   as its text and written back in UTF-16.
 // - Every write is a read-modify-write under an exclusive lock on a separate
 //   lock file, and replaces the file atomically. Parsed files are cached by
 //   path, size and modification time.

@@ -1,9 +1,11 @@
 #include "platform/registry/regeditformat.h"
 
+#include "common/ansitext.h"
 #include "common/text.h"
 
 #include <cctype>
 #include <cstdio>
+#include <utility>
 
 namespace dm::regedit {
 
@@ -171,7 +173,7 @@ std::string FormatKeyHeader(const std::vector<std::string>& path)
     return out;
 }
 
-ValueLineKind ParseValueLine(std::string_view line, RegValue& value)
+ValueLineKind ParseValueLine(std::string_view line, RegValue& value, RegTextEncoding encoding)
 {
     line = TrimBlanks(line);
     std::string name;
@@ -238,6 +240,12 @@ ValueLineKind ParseValueLine(std::string_view line, RegValue& value)
     std::string bytes;
     if (!ReadBytes(rest.substr(1), bytes))
         return ValueLineKind::NotAValue;
+    if (type == RegSz || type == RegExpandSz || type == RegMultiSz) {
+        if (encoding == RegTextEncoding::Utf16)
+            bytes = Utf16LeToUtf8(bytes);
+        else if (encoding == RegTextEncoding::Ansi)
+            bytes = AnsiToUtf8(bytes);
+    }
     // Strings in byte form carry their terminating zero; the model does not.
     if ((type == RegSz || type == RegExpandSz) && !bytes.empty() && bytes.back() == '\0')
         bytes.pop_back();
@@ -246,8 +254,20 @@ ValueLineKind ParseValueLine(std::string_view line, RegValue& value)
     return ValueLineKind::Value;
 }
 
-std::string FormatValueLine(const RegValue& value, std::string_view eol)
+std::string FormatValueLine(const RegValue& value, std::string_view eol, RegTextEncoding encoding)
 {
+    if (encoding == RegTextEncoding::Utf16 &&
+        (value.type == RegSz || value.type == RegExpandSz || value.type == RegMultiSz)) {
+        const bool quoted = value.type == RegSz && !NeedsHexForm(value.data);
+        if (!quoted) {
+            // Strings end with their zero, which the stored form leaves out.
+            const std::string text = value.type == RegMultiSz ? value.data : value.data + '\0';
+            char prefix[32];
+            std::snprintf(prefix, sizeof prefix, "hex(%lx):", value.type);
+            return FormatBytes((value.name.empty() ? std::string("@") : Quote(value.name)) + "=" + prefix,
+                               Utf8ToUtf16Le(text), eol);
+        }
+    }
     std::string out = value.name.empty() ? std::string("@") : Quote(value.name);
     out += '=';
     switch (value.type) {
@@ -294,6 +314,51 @@ bool ContinuesOnNextLine(std::string_view line)
     }
     rest = TrimLeadingBlanks(rest);
     return !rest.empty() && rest[0] == '=' && StartsWithNoCase(TrimLeadingBlanks(rest.substr(1)), "hex");
+}
+
+bool DecodeRegFile(std::string_view bytes, std::string& text, RegTextEncoding& encoding,
+                   std::string& error)
+{
+    const auto startsWith = [&bytes](std::string_view mark) {
+        return bytes.size() >= mark.size() && bytes.substr(0, mark.size()) == mark;
+    };
+    bool ansi = false;
+    if (startsWith("\xFF\xFE")) {
+        text = Utf16LeToUtf8(bytes.substr(2));
+    } else if (startsWith("\xFE\xFF")) {
+        std::string swapped(bytes.substr(2));
+        for (std::size_t i = 0; i + 1 < swapped.size(); i += 2)
+            std::swap(swapped[i], swapped[i + 1]);
+        text = Utf16LeToUtf8(swapped);
+    } else if (startsWith("\xEF\xBB\xBF")) {
+        text = std::string(bytes.substr(3));
+    } else {
+        text = std::string(bytes);
+        ansi = true;
+    }
+    // The signature is the first line that is not blank.
+    std::string_view rest = text, first;
+    while (!rest.empty() && first.empty()) {
+        const auto end = rest.find('\n');
+        first = TrimBlanks(rest.substr(0, end));
+        if (!first.empty() && first.back() == '\r')
+            first = TrimTrailingBlanks(first.substr(0, first.size() - 1));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    if (first == Regedit4Signature) {
+        encoding = RegTextEncoding::Ansi;
+    } else if (first == Regedit5Signature) {
+        encoding = RegTextEncoding::Utf16;
+    } else {
+        error = std::string("not a registry file: it begins with neither \"") +
+                std::string(Regedit4Signature) + "\" nor \"" + std::string(Regedit5Signature) + "\"";
+        if (ansi && bytes.find('\0') != std::string_view::npos)
+            error += " (it holds zero bytes: UTF-16 without a byte-order mark cannot be told apart)";
+        return false;
+    }
+    if (ansi)
+        text = AnsiToUtf8(text);
+    return true;
 }
 
 bool IsDenyRemoteMark(std::string_view line)

@@ -124,7 +124,7 @@ void RegHive::RebuildIndex()
         IndexAppended(it);
 }
 
-RegHive RegHive::Parse(std::string_view text)
+RegHive RegHive::Parse(std::string_view text, regedit::RegTextEncoding encoding)
 {
     RegHive hive;
     const auto lines = SplitLines(text);
@@ -172,7 +172,7 @@ RegHive RegHive::Parse(std::string_view text)
                 entry.eol = std::string(lines[i].eol);
             }
         }
-        switch (regedit::ParseValueLine(logical, entry.value)) {
+        switch (regedit::ParseValueLine(logical, entry.value, encoding)) {
         case regedit::ValueLineKind::Value: entry.kind = Entry::Value; break;
         case regedit::ValueLineKind::Deletion: entry.kind = Entry::ValueDeletion; break;
         case regedit::ValueLineKind::NotAValue:

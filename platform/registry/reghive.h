@@ -21,6 +21,7 @@
 // costs the same in a hive of ten keys as in one of ten thousand. Deleting a
 // tree rebuilds the index (it touches every block anyway).
 
+#include "platform/registry/regeditformat.h"
 #include "platform/registry/registry.h"
 
 #include <list>
@@ -45,7 +46,8 @@ public:
     RegHive& operator=(const RegHive& other);
     RegHive(RegHive&& other) noexcept = default;
     RegHive& operator=(RegHive&& other) noexcept = default;
-    static RegHive Parse(std::string_view text);
+    static RegHive Parse(std::string_view text,
+                         regedit::RegTextEncoding encoding = regedit::RegTextEncoding::Stored);
     std::string Serialize() const;
 
     // The key's path as spelled in the document, when the key exists.
@@ -75,8 +77,11 @@ public:
 
     // The key and everything below it as a REGEDIT4 text of its own;
     // leaveOutDenied leaves out the keys denied to remote callers.
+    // With Utf16 the text is of version 5.00 (its signature, strings in
+    // byte lists as UTF-16), still held as UTF-8.
     std::string Export(const KeyPath& path, std::string_view eol = "\r\n",
-                       bool leaveOutDenied = false) const;
+                       bool leaveOutDenied = false,
+                       regedit::RegTextEncoding encoding = regedit::RegTextEncoding::Stored) const;
 
     // Applies an import document (see RegImportText); returns how many keys
     // and values it applied.

@@ -175,7 +175,10 @@ unsigned long RegOpenHive(std::string_view computer, RegKey& hive);
 // itself exports the whole hive). CRLF line ends, as the hive file has them.
 unsigned long RegExportText(const RegKey& key, std::string& text);
 
-// Applies a REGEDIT4 text to the key's hive in one locked write (key paths in
+// Applies a registry file's text to the key's hive in one locked write: a
+// REGEDIT4 file (ANSI) or a version 5.00 file (UTF-16 or UTF-8), see
+// regedit::DecodeRegFile; any other text fails with InvalidData and changes
+// nothing. Key paths in
 // the text are full paths below HKEY_LOCAL_MACHINE): every key block of
 // HKEY_LOCAL_MACHINE is created and its values set; "[-KEY]" deletes a tree,
 // "\"name\"=-" deletes a value, "; deny-remote" marks the key. Lines that

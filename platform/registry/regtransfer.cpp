@@ -1,6 +1,7 @@
 // Moving registry contents as REGEDIT4 text: export of a key with
 // everything below it, and import of a text into a hive.
 
+#include "common/ansitext.h"
 #include "common/text.h"
 #include "platform/registry/hivestore.h"
 #include "platform/registry/regeditformat.h"
@@ -12,9 +13,11 @@
 
 namespace dm {
 
-std::string RegHive::Export(const KeyPath& path, std::string_view eol, bool leaveOutDenied) const
+std::string RegHive::Export(const KeyPath& path, std::string_view eol, bool leaveOutDenied,
+                            regedit::RegTextEncoding encoding) const
 {
-    std::string out = "REGEDIT4";
+    std::string out(encoding == regedit::RegTextEncoding::Utf16 ? regedit::Regedit5Signature
+                                                                : regedit::Regedit4Signature);
     out += eol;
     std::unordered_set<std::string> done;
     auto emit = [&](const KeyPath& key) {
@@ -30,7 +33,7 @@ std::string RegHive::Export(const KeyPath& path, std::string_view eol, bool leav
             out += eol;
         }
         for (const auto& value : Values(key)) {
-            out += regedit::FormatValueLine(value, eol);
+            out += regedit::FormatValueLine(value, eol, encoding);
             out += eol;
         }
     };
@@ -88,6 +91,30 @@ bool RegHive::AllowedToRemote(const RegHive& target) const
     });
 }
 
+std::string regedit::Version5Text(std::string_view regedit4)
+{
+    // The same key as the text's first, so that no key above it is added.
+    KeyPath top;
+    for (std::size_t at = 0; at < regedit4.size();) {
+        const std::size_t end = std::min(regedit4.find('\n', at), regedit4.size());
+        std::string_view line = regedit4.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        KeyHeader header;
+        if (ParseKeyHeader(line, header) && header.localMachine) {
+            top = header.path;
+            break;
+        }
+        at = end + 1;
+    }
+    return RegHive::Parse(regedit4).Export(top, "\r\n", false, RegTextEncoding::Utf16);
+}
+
+std::string regedit::Version5File(std::string_view regedit4)
+{
+    return "\xFF\xFE" + Utf8ToUtf16Le(Version5Text(regedit4));
+}
+
 unsigned long RegExportText(const RegKey& key, std::string& text)
 {
     if (!key.IsOpen())
@@ -108,7 +135,14 @@ unsigned long RegImportText(const RegKey& key, std::string_view text, std::size_
 {
     if (!key.IsOpen())
         return winerr::InvalidHandle;
-    const RegHive import = RegHive::Parse(text);
+    std::string decoded, reason;
+    regedit::RegTextEncoding encoding = regedit::RegTextEncoding::Stored;
+    if (!regedit::DecodeRegFile(text, decoded, encoding, reason)) {
+        if (imported)
+            *imported = 0;
+        return winerr::InvalidData;
+    }
+    const RegHive import = RegHive::Parse(decoded, encoding);
     std::size_t count = 0;
     const RegKey::State& state = RegKeyAccess::StateOf(key);
     unsigned long error = HiveStore::Modify(state.hiveFile, [&](RegHive& hive, bool& changed) {

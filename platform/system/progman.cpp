@@ -1,5 +1,6 @@
 #include "platform/system/progman.h"
 
+#include "common/ansitext.h"
 #include "common/text.h"
 #include "platform/files/fileopen.h"
 #include "platform/files/network.h"
@@ -39,11 +40,12 @@ std::string XmlEscape(std::string_view text)
     return out;
 }
 
-// A desktop entry's string value: no line breaks may reach the file.
+// A desktop entry's string value: UTF-8 whatever the bytes given (code page
+// bytes become their letters), and no line breaks may reach the file.
 std::string EntryValue(std::string_view text)
 {
     std::string out;
-    for (char c : text)
+    for (char c : AnsiToUtf8(text))
         out += (c == '\n' || c == '\r') ? ' ' : c;
     return out;
 }
@@ -108,16 +110,28 @@ std::vector<std::string> SplitItemCommand(std::string_view commandLine)
     return args;
 }
 
+// A program of the emulated network runs on the network and as the computer
+// it was installed on, whatever the desktop session's environment says.
+std::string NetworkEnvironment()
+{
+    std::string exec = "env " + ExecArgument("DIALMIND_NETWORK=" + Network::Root().string());
+    if (const char* computer = std::getenv("DIALMIND_COMPUTERNAME"); computer && *computer)
+        exec += " " + ExecArgument("DIALMIND_COMPUTERNAME=" + Network::LocalComputerName());
+    return exec + " ";
+}
+
 std::string ExecLine(std::string_view command)
 {
-    std::vector<std::string> args = SplitItemCommand(command);
+    std::vector<std::string> args = SplitItemCommand(AnsiToUtf8(command));
     if (args.empty())
         return {};
     std::string program = ResolvePathOrEmpty(args[0]).string();
     if (program.empty())
         program = args[0];
     std::string exec;
-    if (!EndsWithNoCase(args[0], ".exe"))
+    if (EndsWithNoCase(args[0], ".exe"))
+        exec = NetworkEnvironment();
+    else
         exec = "xdg-open ";
     exec += ExecArgument(program);
     for (std::size_t i = 1; i < args.size(); ++i)
@@ -187,7 +201,7 @@ unsigned long CreateGroup(const std::string& group)
                   "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
                   " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
                   "<Menu>\n  <Name>Applications</Name>\n  <Menu>\n    <Name>" +
-                      XmlEscape(group) + "</Name>\n    <Directory>" + base +
+                      XmlEscape(AnsiToUtf8(group)) + "</Name>\n    <Directory>" + base +
                       ".directory</Directory>\n    <Include>\n      <Category>" + category +
                       "</Category>\n    </Include>\n  </Menu>\n</Menu>\n");
     return ok ? 0 : 5;

@@ -11,8 +11,11 @@
 //   [ShowGroup(...)] and others are accepted and change nothing.
 //
 // COMMAND is a command line of the system ("C:\Program Files\Dialmind\x.exe",
-// quoted when it holds blanks); the entry starts the resolved program, or
-// opens a document with the desktop's opener. Every command received is also
+// quoted when it holds blanks); the entry starts the resolved program with
+// the emulated network's DIALMIND_NETWORK (and DIALMIND_COMPUTERNAME when
+// set), so that it runs where it was installed, or opens a document with the
+// desktop's opener. Every file written is UTF-8: bytes of the Windows code
+// page in a name or path become their letters. Every command received is also
 // appended to machines/<LOCAL>/progman.log of the emulated network, so that
 // what a program sent can be read back.
 

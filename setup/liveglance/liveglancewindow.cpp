@@ -36,8 +36,7 @@ void CLiveGlanceWindow::Refresh()
     for (int row = 0; row < static_cast<int>(glances.size()); ++row) {
         const ServerGlance& g = glances[static_cast<std::size_t>(row)];
         m_table->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(g.server)));
-        const QString busy = g.error ? QString("Error %1").arg(g.error)
-                                     : QString("%1 of %2").arg(g.busy).arg(g.ports);
+        const QString busy = QString::fromStdString(GlanceText(g, m_ras));
         m_table->setItem(row, 1, new QTableWidgetItem(busy));
         auto* bar = new QProgressBar(m_table);
         bar->setRange(0, std::max(g.ports, 1));

@@ -10,6 +10,8 @@
 #include <QStatusBar>
 
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <iostream>
 
 namespace {
@@ -25,7 +27,7 @@ int ListOnce()
     int status = 0;
     for (const dm::ServerGlance& glance : dm::GlanceAtServers(ras, dm::MonitoredServers())) {
         if (glance.error != 0) {
-            std::cout << glance.server << " error " << glance.error << "\n";
+            std::cout << glance.server << " " << dm::GlanceText(glance, ras) << "\n";
             status = 1;
         } else {
             std::cout << glance.server << " " << glance.busy << "/" << glance.ports << "\n";
@@ -38,18 +40,28 @@ int ListOnce()
 
 int main(int argc, char** argv)
 {
+    // The program calls itself by the name it was started as: dmquick in the
+    // build, DMQUICK.EXE where setup installed it.
+    const std::string self = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "dmquick";
+    const std::string usage =
+        "Usage: " + self + " [--list]\n"
+        "Dialminder LiveGlance: shows the busy RAS ports of each server in the\n"
+        "manager's server list (or of this computer), refreshed every 5 seconds.\n"
+        "  --list   print each server's busy and total ports once, without a window\n"
+        "           (exit status 1 when the RAS library or a server cannot be read)\n"
+        "  --help   this text\n";
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::cout << "Usage: DMQUICK.EXE [--list]\n"
-                     "Dialminder LiveGlance: shows the busy RAS ports of each server in the\n"
-                     "manager's server list (or of this computer), refreshed every 5 seconds.\n"
-                     "  --list   print each server's busy and total ports once, without a window\n"
-                     "           (exit status 1 when the RAS library or a server cannot be read)\n";
+        std::cout << usage;
         return 0;
     }
-    if (argc > 1 && std::strcmp(argv[1], "--list") == 0)
+    if (argc == 2 && std::strcmp(argv[1], "--list") == 0)
         return ListOnce();
+    if (argc > 1) {
+        std::cerr << self << ": unknown argument '" << argv[1] << "'\n\n" << usage;
+        return 2;
+    }
     if (!dm::WindowSystemReachable()) {
-        std::cerr << "DMQUICK: no display can be reached (DISPLAY names no X server that answers; QT_QPA_PLATFORM=offscreen draws without one); --list prints without one\n";
+        std::cerr << self << ": no display can be reached (DISPLAY names no X server that answers; QT_QPA_PLATFORM=offscreen draws without one); --list prints without one\n";
         return 1;
     }
     QApplication app(argc, argv);

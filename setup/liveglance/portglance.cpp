@@ -18,6 +18,23 @@ std::vector<std::string> MonitoredServers()
     return servers;
 }
 
+std::string GlanceText(const ServerGlance& glance, const RasAdminFunctions& ras)
+{
+    if (glance.error == 0)
+        return std::to_string(glance.busy) + " of " + std::to_string(glance.ports);
+    // The network's "path not found" and "name not found": the computer is offline or unknown.
+    if (glance.error == 53 || glance.error == 51 || glance.error == 67)
+        return "(not reachable)";
+    if (ras.RasAdminGetErrorString) {
+        WCHAR text[256] = {};
+        if (ras.RasAdminGetErrorString(static_cast<UINT>(glance.error), text, 256) == 0 && text[0] != 0)
+            return FromWide(text);
+    }
+    if (glance.error == 127)
+        return "the RAS administration library cannot be used";
+    return "error " + std::to_string(glance.error);
+}
+
 std::vector<ServerGlance> GlanceAtServers(const RasAdminFunctions& ras,
                                           const std::vector<std::string>& servers)
 {

@@ -26,4 +26,10 @@ std::vector<std::string> MonitoredServers();
 std::vector<ServerGlance> GlanceAtServers(const RasAdminFunctions& ras,
                                           const std::vector<std::string>& servers);
 
+// What a server's row says: "2 of 3" busy ports, or in words why they could
+// not be read: "(not reachable)" for a computer the network does not reach,
+// as the manager's ports list says it, else the RAS library's own text for
+// the error ("error N" only when the library has none).
+std::string GlanceText(const ServerGlance& glance, const RasAdminFunctions& ras);
+
 } // namespace dm

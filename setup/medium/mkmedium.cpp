@@ -33,7 +33,7 @@ std::string ReadAll(const fs::path& file)
 bool WriteCompressed(const fs::path& outDir, const std::string& installed, const std::string& data)
 {
     const std::vector<std::uint8_t> bytes(data.begin(), data.end());
-    const auto packed = dm::SzddCompress(bytes, installed.back());
+    const auto packed = dm::SzddCompress(bytes, dm::Installer::SourceMissingChar(installed));
     const fs::path target = outDir / dm::Installer::SourceName(installed);
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(packed.data()), static_cast<std::streamsize>(packed.size()));
@@ -55,6 +55,32 @@ std::string Between(const std::string& text, const std::string& open, const std:
         return {};
     const auto end = lower.find(close, start + 1);
     return end == std::string::npos ? std::string() : text.substr(start + 1, end - start - 1);
+}
+
+// Links between pages become links within the one document: "x.html" to
+// "#x", "x.html#part" to "#part" (the anchors inside a page keep their
+// names). Links that leave the help (a scheme, a path) are kept.
+std::string LinksWithinDocument(const std::string& html)
+{
+    std::string out;
+    std::size_t at = 0;
+    const std::string attribute = "href=\"";
+    for (std::size_t found; (found = html.find(attribute, at)) != std::string::npos;) {
+        const std::size_t start = found + attribute.size();
+        const std::size_t end = html.find('"', start);
+        if (end == std::string::npos)
+            break;
+        std::string target = html.substr(start, end - start);
+        const std::size_t hash = target.find('#');
+        const std::string page = target.substr(0, hash);
+        if (page.size() > 5 && dm::EndsWithNoCase(page, ".html") &&
+            page.find_first_of(":/\\") == std::string::npos)
+            target = hash != std::string::npos ? target.substr(hash)
+                                               : "#" + page.substr(0, page.size() - 5);
+        out += html.substr(at, start - at) + target;
+        at = end;
+    }
+    return out + html.substr(at);
 }
 
 // The help pages as one document with an anchor per page, and its contents.
@@ -80,7 +106,7 @@ std::pair<std::string, std::string> BuildHelp(const fs::path& helpDir)
         if (title.empty())
             title = page.stem().string();
         const std::string anchor = page.stem().string();
-        body += "<section id=\"" + anchor + "\">\n" + Between(html, "<body", "</body>") +
+        body += "<section id=\"" + anchor + "\">\n" + LinksWithinDocument(Between(html, "<body", "</body>")) +
                 "\n</section>\n<hr>\n";
         contents += "1 " + title + "=" + anchor + "\r\n";
     }

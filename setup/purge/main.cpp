@@ -4,14 +4,19 @@
 #include "setup/uninstaller.h"
 
 #include <cctype>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
 int main(int argc, char** argv)
 {
+    // Called by the name it was started as: nt_purge in the build,
+    // NT_PURGE.EXE in the Windows directory where setup put it.
+    const std::string self = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "nt_purge";
+    const std::string pad(self.size(), ' ');
     const std::string usage =
-        "Usage: NT_PURGE.EXE C    remove the Dialminder Manager\n"
-        "       NT_PURGE.EXE S    remove the Dialminder server component\n"
+        "Usage: " + self + " C    remove the Dialminder Manager\n"
+        "       " + pad + " S    remove the Dialminder server component\n"
         "Program files, registry values, uninstall entries, the share DM_NT_DB and the\n"
         "menu entries are removed; the database (Dialmind.hw, Dialmind.usr, LogData) is kept.\n";
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "/?")) {

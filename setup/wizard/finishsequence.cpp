@@ -22,6 +22,14 @@ bool RunInstallationAndMigration(const SetupChoices& choices, UserInteraction& u
         CMigrationDialog migration(choices.masterShare, ui, timing.startDelayMs, parent);
         migration.exec();
     }
+    if (!install.Problems().empty()) {
+        std::string text = "Setup has completed, but not everything was installed:\n";
+        for (const std::string& problem : install.Problems())
+            text += "\n- " + problem;
+        text += "\n\nCorrect the problems reported and run Setup again.";
+        ui.ShowMessage(text, setupnames::SetupCaption, Buttons::Ok, Icon::Warning);
+        return false;
+    }
     ui.ShowMessage("Setup has completed!", setupnames::SetupCaption, Buttons::Ok, Icon::Information);
     return true;
 }

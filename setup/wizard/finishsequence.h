@@ -17,7 +17,7 @@ struct FinishTiming {
     int startDelayMs = 500;
 };
 
-// True when the installation completed.
+// True when the installation completed with every file in place.
 bool RunInstallationAndMigration(const SetupChoices& choices, UserInteraction& ui,
                                  const std::filesystem::path& sourceDir, FinishTiming timing,
                                  QWidget* parent);

@@ -61,6 +61,7 @@ void CInstallDialog::RunInstallation()
 {
     Installer installer(m_choices, m_ui, *this, m_sourceDir, m_pauseMs);
     m_succeeded = installer.Run();
+    m_problems = installer.Problems();
     accept();
 }
 

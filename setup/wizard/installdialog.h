@@ -8,6 +8,8 @@
 #include <QDialog>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -24,6 +26,8 @@ public:
 
     void SetStep(const std::string& step, const std::string& detail, int position) override;
     bool Succeeded() const { return m_succeeded; }
+    // What the run left undone although it went on (a file not copied).
+    const std::vector<std::string>& Problems() const { return m_problems; }
 
     QLabel* StepText() const { return m_step; }
     QLabel* DetailText() const { return m_detail; }
@@ -42,6 +46,7 @@ private:
     int m_startDelayMs;
     bool m_started = false;
     bool m_succeeded = false;
+    std::vector<std::string> m_problems;
     QLabel* m_step = nullptr;
     QLabel* m_detail = nullptr;
     QProgressBar* m_bar = nullptr;

@@ -2,6 +2,7 @@
 
 #include "framework/helpwindow.h"
 
+#include <QApplication>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -16,10 +17,17 @@ bool OpenQuickIntro(QWidget* parent)
     std::error_code ec;
     if (!std::filesystem::exists(page, ec))
         return false;
-    auto* window = new CHelpWindow(map, parent);
+    // While the wizard runs modally, a window of any other owner is blocked
+    // (it can be neither scrolled nor closed) and lies under the full-screen
+    // background: the introduction belongs to the modal window, in front of it.
+    QWidget* owner = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : parent;
+    auto* window = new CHelpWindow(map, owner);
+    window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle("Dialminder Quick Introduction");
     window->Browser()->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
     window->show();
+    window->raise();
+    window->activateWindow();
     return true;
 }
 

@@ -5,7 +5,9 @@ class QWidget;
 
 namespace dm {
 
-// Opens the page and returns at once. False when the page cannot be found.
+// Opens the page and returns at once, in front of and owned by the modal
+// window when one is open (the wizard), else by parent. False when the page
+// cannot be found.
 bool OpenQuickIntro(QWidget* parent);
 
 } // namespace dm

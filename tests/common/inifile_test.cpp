@@ -100,8 +100,9 @@ TEST(IniEditTest, NewKeysGoAfterTheLastKeyAndNewSectionsAtTheEnd)
     ASSERT_TRUE(ini.Write("a", "New", "3"));
     ASSERT_TRUE(ini.Write("c", "y", "4"));
     ASSERT_TRUE(ini.Write("a", "later", "5"));
-    EXPECT_EQ(ini.Text(), "[a]\nk=1\nNew=3\r\nlater=5\r\n; trailing comment\n\n[b]\nx=2\r\n"
-                          "[c]\r\ny=4\r\n");
+    // The added lines end as the file's lines do.
+    EXPECT_EQ(ini.Text(), "[a]\nk=1\nNew=3\nlater=5\n; trailing comment\n\n[b]\nx=2\n"
+                          "[c]\ny=4\n");
     EXPECT_EQ(ini.Value("a", "later"), "5");
     EXPECT_EQ(ini.Value("a", "k"), "1");
     // The index follows the lines that moved.
@@ -169,4 +170,71 @@ TEST(IniEditTest, QuoteForReadBackMakesAnyValueReadBackAsGiven)
         ASSERT_TRUE(ini.Write("s", "k", IniFile::QuoteForReadBack(value)));
         EXPECT_EQ(IniFile(ini.Text()).Value("s", "k"), value) << value;
     }
+}
+
+namespace {
+
+std::string Utf16Le(const std::string& ascii)
+{
+    std::string out;
+    for (char c : ascii)
+        out += std::string{c, '\0'};
+    return out;
+}
+
+} // namespace
+
+TEST(IniEncodingTest, AUtf16FileIsReadAsItsTextAndWrittenBackInUtf16)
+{
+    // "[Users]\r\nDOM\joé=5\r\n" in UTF-16, little endian, with its mark.
+    const std::string file = "\xFF\xFE" + Utf16Le("[Users]\r\nDOM\\jo") + std::string("\xe9\0", 2) +
+                             Utf16Le("=5\r\n");
+    IniFile ini(file);
+    EXPECT_EQ(ini.TextEncoding(), IniFile::Encoding::Utf16Le);
+    EXPECT_EQ(ini.Value("users", "DOM\\jo\u00e9"), "5");
+    EXPECT_EQ(ini.Text(), file);
+    ASSERT_TRUE(ini.Write("Users", "DOM\\ann", "7"));
+    ASSERT_TRUE(ini.Write("Groups", "+DOM\\staff", "1"));
+    // Every added line in UTF-16 too, none in single bytes.
+    EXPECT_EQ(ini.Text(), file + Utf16Le("DOM\\ann=7\r\n[Groups]\r\n+DOM\\staff=1\r\n"));
+    EXPECT_EQ(IniFile(ini.Text()).Value("Groups", "+DOM\\staff"), "1");
+
+    // Big endian keeps its byte order.
+    std::string big = "\xFE\xFF" + Utf16Le("[S]\r\nk=v\r\n");
+    for (std::size_t i = 2; i + 1 < big.size(); i += 2)
+        std::swap(big[i], big[i + 1]);
+    IniFile bigFile(big);
+    EXPECT_EQ(bigFile.Value("S", "k"), "v");
+    ASSERT_TRUE(bigFile.Write("S", "k", "w"));
+    EXPECT_EQ(IniFile(bigFile.Text()).Value("S", "k"), "w");
+    EXPECT_EQ(bigFile.Text().substr(0, 6), std::string("\xFE\xFF\0[\0S", 6));
+}
+
+TEST(IniEncodingTest, BytesThatAreNoUtf16AreKeptAsTheyAre)
+{
+    // An odd length and a lone surrogate: not text that would be written back the same.
+    for (const std::string& file : {std::string("\xFF\xFE[\0S\0]", 7), std::string("\xFF\xFE\x00\xD8", 4)}) {
+        IniFile ini(file);
+        EXPECT_EQ(ini.TextEncoding(), IniFile::Encoding::Bytes);
+        EXPECT_EQ(ini.Text(), file);
+    }
+}
+
+TEST(IniLineEndTest, AWriteKeepsTheFilesLineEnds)
+{
+    for (const std::string eol : {"\n", "\r", "\r\n"}) {
+        IniFile ini("[A]" + eol + "x=1" + eol + "[B]" + eol + "y=2");
+        ASSERT_TRUE(ini.Write("A", "z", "3"));
+        ASSERT_TRUE(ini.Write("B", "w", "4"));
+        ASSERT_TRUE(ini.Write("C", "v", "5"));
+        EXPECT_EQ(ini.Text(), "[A]" + eol + "x=1" + eol + "z=3" + eol + "[B]" + eol + "y=2" + eol +
+                                  "w=4" + eol + "[C]" + eol + "v=5" + eol);
+    }
+    // Nothing to go by: CRLF.
+    IniFile single("[A]");
+    ASSERT_TRUE(single.Write("A", "k", "v"));
+    EXPECT_EQ(single.Text(), "[A]\r\nk=v\r\n");
+    IniFile empty;
+    ASSERT_TRUE(empty.Write("A", "k", "v"));
+    EXPECT_EQ(empty.Text(), "[A]\r\nk=v\r\n");
 }

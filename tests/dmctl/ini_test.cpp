@@ -47,3 +47,25 @@ TEST(DmctlIniTest, FailuresGoToStderrWithNonZeroStatus)
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("sections FILE"), std::string::npos);
 }
+
+TEST(DmctlIniTest, AUtf16FileStaysUtf16AndLineEndsStayTheFiles)
+{
+    TempDir dir;
+    const auto wide = [](const std::string& ascii) {
+        std::string out = "\xFF\xFE";
+        for (char c : ascii)
+            out += std::string{c, '\0'};
+        return out;
+    };
+    WriteFile(dir / "win.ini", wide("[windows]\r\ndevice=Office,winspool,LPT1:\r\n"));
+    const std::string f = (dir / "win.ini").string();
+    EXPECT_EQ(RunDmctl({"ini", "get", f, "windows", "device"}).out, "Office,winspool,LPT1:\n");
+    ASSERT_EQ(RunDmctl({"ini", "set", f, "windows", "load", "x"}).status, 0);
+    EXPECT_EQ(ReadFile(dir / "win.ini"),
+              wide("[windows]\r\ndevice=Office,winspool,LPT1:\r\nload=x\r\n"));
+
+    WriteFile(dir / "unix.ini", "[A]\nk=1\n");
+    const std::string u = (dir / "unix.ini").string();
+    ASSERT_EQ(RunDmctl({"ini", "set", u, "B", "k", "2"}).status, 0);
+    EXPECT_EQ(ReadFile(dir / "unix.ini"), "[A]\nk=1\n[B]\nk=2\n");
+}

@@ -35,6 +35,41 @@ TEST_F(DmctlNetworkTest, RegSetGetListExportAndImport)
     EXPECT_EQ(RunDmctl({"reg", "keys", "MASTER", "Software\\Microsoft"}).out, "Windows\n");
 }
 
+TEST_F(DmctlNetworkTest, RegImportReadsTheRegistryEditorsUnicodeFilesAndRefusesOthers)
+{
+    const std::string text = "Windows Registry Editor Version 5.00\r\n\r\n"
+                             "[HKEY_LOCAL_MACHINE\\Software\\Unicode]\r\n"
+                             "\"List\"=hex(7):61,00,00,00,e9,00,00,00,00,00\r\n"
+                             "\"Path\"=hex(2):25,00,58,00,25,00,00,00\r\n";
+    std::string wide = "\xFF\xFE";
+    for (char c : text)
+        wide += std::string{c, '\0'};
+    WriteFile(m_dir / "unicode.reg", wide);
+    auto imported = RunDmctl({"reg", "import", "MASTER", (m_dir / "unicode.reg").string()});
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.out, "3 keys and values imported\n");
+    EXPECT_EQ(RunDmctl({"reg", "get", "MASTER", "Software\\Unicode", "List"}).out, "a\n\u00e9\n");
+    EXPECT_EQ(RunDmctl({"reg", "values", "MASTER", "Software\\Unicode"}).out,
+              "List\tREG_MULTI_SZ\ta\\0\u00e9\nPath\tREG_EXPAND_SZ\t%X%\n");
+
+    auto exported = RunDmctl({"reg", "export", "MASTER", "Software\\Unicode", "--version5"});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out.substr(0, 4), std::string("\xFF\xFEW\0", 4));
+    WriteFile(m_dir / "again.reg", exported.out);
+    ASSERT_EQ(RunDmctl({"reg", "delete", "MASTER", "Software\\Unicode"}).status, 0);
+    EXPECT_EQ(RunDmctl({"reg", "import", "MASTER", (m_dir / "again.reg").string()}).out,
+              "3 keys and values imported\n");
+    EXPECT_EQ(RunDmctl({"reg", "get", "MASTER", "Software\\Unicode", "List"}).out, "a\n\u00e9\n");
+
+    WriteFile(m_dir / "notes.txt", "[HKEY_LOCAL_MACHINE\\Software\\Notes]\r\n");
+    auto refused = RunDmctl({"reg", "import", "MASTER", (m_dir / "notes.txt").string()});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(refused.out.empty()) << refused.out;
+    EXPECT_NE(refused.err.find("not a registry file"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("notes.txt"), std::string::npos) << refused.err;
+    EXPECT_EQ(RunDmctl({"reg", "keys", "MASTER", "Software\\Notes"}).status, 2);
+}
+
 TEST_F(DmctlNetworkTest, RegFailuresPrintTheErrorNumberAndNameWithStatusTwo)
 {
     auto unknown = RunDmctl({"reg", "get", "\\\\NOWHERE", "Software", "x"});

@@ -42,7 +42,8 @@ TEST_F(DmreportProgram, ErrorsGoToStandardErrorWithStatusOne)
                                        "\r\nReportType=2\r\nTimePeriodType=1\r\n");
     Outcome missing = RunDmreport({"--console", "s.dat"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "ERROR: No PrintReport in scriptfile.\n");
+    EXPECT_EQ(missing.err.rfind("ERROR: No PrintReport in scriptfile.\nScript file: ", 0), 0u) << missing.err;
+    EXPECT_NE(missing.err.find("s.dat\n"), std::string::npos) << missing.err;
     EXPECT_EQ(missing.out, "Progress: 20%\n");
 }
 

@@ -76,9 +76,9 @@ TEST_F(ReportFaults, ALongCustomPeriodReadsTheDayFilesOfThePeriodOnly)
 TEST_F(ReportFaults, BoundsOutsideTheTimeRangeAreRefused)
 {
     EXPECT_EQ(Run(m_fixture.Settings(1, 5) + "TimePeriodFrom=99999999999\r\n"), 1);
-    EXPECT_THAT(m_feedback.errors, ElementsAre("ERROR: TimePeriodFrom 99999999999 is not a time."));
+    EXPECT_THAT(m_feedback.errors, ElementsAre(::testing::StartsWith("ERROR: TimePeriodFrom 99999999999 is not a time.\nScript file: ")));
     EXPECT_EQ(Run(m_fixture.Settings(1, 5) + "TimePeriodTo=-3000000000\r\n"), 1);
-    EXPECT_THAT(m_feedback.errors, ElementsAre("ERROR: TimePeriodTo -3000000000 is not a time."));
+    EXPECT_THAT(m_feedback.errors, ElementsAre(::testing::StartsWith("ERROR: TimePeriodTo -3000000000 is not a time.\nScript file: ")));
     EXPECT_EQ(Run(m_fixture.Settings(1, 5) + "TimePeriodTo=soon\r\n"), 1);
     EXPECT_FALSE(fs::exists(m_fixture.Work() / "out.csv"));
     // The manager writes times past 2038 as negative numbers: those are times.
@@ -135,7 +135,8 @@ TEST_F(ReportFaults, PathsAboveTheShareAreRefused)
                    m_fixture.Db().Directory() + up + "\r\n");
     EXPECT_EQ(Run(script), 1);
     EXPECT_THAT(m_feedback.errors,
-                ElementsAre("ERROR: Invalid MasterShare in scriptfile (error 161: The specified path is invalid)."));
+                ElementsAre(::testing::StartsWith(
+                    "ERROR: Invalid MasterShare in scriptfile (error 161: The specified path is invalid).\nScript file: ")));
 
     const std::string escape = m_fixture.Db().Directory() + up + "\\escape.csv";
     EXPECT_EQ(Run(m_fixture.Settings(1, 4, 0, escape)), 1);

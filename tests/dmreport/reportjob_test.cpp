@@ -10,7 +10,11 @@
 
 using namespace dm;
 using namespace dm::test;
+using ::testing::AllOf;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -65,7 +69,8 @@ TEST_F(ReportJob, ScriptErrorsInTheirOrder)
     for (const auto& c : cases) {
         m_fixture.WriteScript("bad.dat", c.script);
         EXPECT_EQ(Run("bad.dat"), 1) << c.error;
-        EXPECT_THAT(m_feedback.errors, ElementsAre(c.error));
+        EXPECT_THAT(m_feedback.errors,
+                    ElementsAre(AllOf(StartsWith(c.error + "\nScript file: "), EndsWith("bad.dat"))));
         EXPECT_THAT(m_feedback.progress, ElementsAre(20)); // the file was found
         EXPECT_TRUE(m_feedback.status.empty());
     }
@@ -79,12 +84,27 @@ TEST_F(ReportJob, MissingOrInvalidScript)
     EXPECT_THAT(m_feedback.errors, ElementsAre("ERROR: No scripting file supplied."));
     EXPECT_TRUE(m_feedback.progress.empty());
 
+    // Each says which file and what is wrong with it.
     EXPECT_EQ(Run("nothere.dat"), 1);
-    EXPECT_THAT(m_feedback.errors, ElementsAre("ERROR: Invalid Script File."));
+    ASSERT_EQ(m_feedback.errors.size(), 1u);
+    EXPECT_THAT(m_feedback.errors[0], StartsWith("ERROR: Invalid Script File.\nThe script file nothere.dat "
+                                                 "was not found (looked for "));
+    EXPECT_THAT(m_feedback.errors[0], HasSubstr((m_fixture.Work() / "nothere.dat").string()));
 
     m_fixture.WriteScript("noshare.dat", "MasterShare=*\r\nReportType=1\r\n");
     EXPECT_EQ(Run("noshare.dat"), 1);
-    EXPECT_THAT(m_feedback.errors, ElementsAre("ERROR: Invalid Script File."));
+    EXPECT_THAT(m_feedback.errors, ElementsAre(AllOf(
+        StartsWith("ERROR: Invalid Script File.\n"),
+        EndsWith("noshare.dat is not a report script: its [Settings] section has no MasterShare."))));
+
+    dm::test::WriteFile(m_fixture.Work() / "garbage.dat", std::string("\x7f" "ELF\0\0binary", 11));
+    EXPECT_EQ(Run("garbage.dat"), 1);
+    EXPECT_THAT(m_feedback.errors,
+                ElementsAre(EndsWith("garbage.dat is not a report script: it has no [Settings] section.")));
+
+    std::filesystem::create_directories(m_fixture.Work() / "folder.dat");
+    EXPECT_EQ(Run("folder.dat"), 1);
+    EXPECT_THAT(m_feedback.errors, ElementsAre(EndsWith("folder.dat is a directory, not a script file.")));
 }
 
 TEST_F(ReportJob, BareNameIsLookedForInTheWindowsDirectoryFirst)

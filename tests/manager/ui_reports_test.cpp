@@ -187,7 +187,8 @@ TEST_F(ReportDialogsTest, SendToEnablesTheChosenSideAndStoresPrinterAndFile)
     CReportsDialog dialog(*m_doc);
     QString title;
     dialog.m_beforeNested = Then<CSendToDialog>([&title](CSendToDialog& sendTo) {
-        EXPECT_EQ(sendTo.PrinterField()->text(), "Laser,winspool,LPT1:");
+        // The printer's own name, without the driver and port of the profile entry.
+        EXPECT_EQ(sendTo.PrinterField()->text(), "Laser");
         EXPECT_TRUE(sendTo.PrintButton()->isChecked());
         EXPECT_FALSE(sendTo.FileField()->isEnabled());
         sendTo.FileButton()->click();

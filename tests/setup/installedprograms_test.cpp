@@ -111,6 +111,61 @@ TEST_F(InstalledPrograms, TheServerComponentInstallsOnAComputerMadeWithDmctlAlon
     EXPECT_EQ(glance.out, "TESTHOST 1/2\n");
 }
 
+TEST_F(InstalledPrograms, SetupRunFromAnEmptyDirectoryExitsNonZeroAndWritesNothing)
+{
+    Dmctl({"net", "init", (m_root / "network").string()});
+    Dmctl({"net", "add-port", "TESTHOST", "COM1"});
+    const fs::path registry = m_root / "network" / "machines" / "TESTHOST" / "registry.reg";
+    const std::string before = ReadFile(registry);
+    const fs::path empty = m_root / "empty";
+    fs::create_directories(empty);
+    WriteFile(m_root / "answers.ini", "[Setup]\r\nInstallManager=1\r\n");
+    const ProgramRun setup =
+        Run(kBin + "/setup", {"--unattended", (m_root / "answers.ini").string()}, empty);
+    EXPECT_EQ(setup.status, 2) << setup.out << setup.err;
+    EXPECT_THAT(setup.out, HasSubstr(empty.string()));
+    EXPECT_THAT(setup.out, HasSubstr("DIALMIND.EX_"));
+    EXPECT_THAT(setup.out, Not(HasSubstr("Setup has completed!")));
+    EXPECT_FALSE(fs::exists(Installed()));
+    EXPECT_FALSE(fs::exists(m_root / "data" / "applications"));
+    EXPECT_EQ(ReadFile(registry), before);
+}
+
+TEST_F(InstalledPrograms, LiveGlanceAndTheUninstallerRefuseUnknownOptionsAndNameThemselves)
+{
+    // No display: a window that opened by mistake would fail instead of waiting.
+    const ProgramRun bogus = Run(kBin + "/dmquick", {"--bogus"}, {}, {"QT_QPA_PLATFORM=offscreen"});
+    EXPECT_EQ(bogus.status, 2);
+    EXPECT_THAT(bogus.err, HasSubstr("dmquick: unknown argument '--bogus'"));
+    const ProgramRun glanceHelp = Run(kBin + "/dmquick", {"--help"});
+    EXPECT_EQ(glanceHelp.status, 0);
+    EXPECT_THAT(glanceHelp.out, HasSubstr("Usage: dmquick [--list]"));
+    EXPECT_THAT(glanceHelp.out, Not(HasSubstr("DMQUICK.EXE")));
+    const ProgramRun purgeHelp = Run(kBin + "/nt_purge", {"--help"});
+    EXPECT_EQ(purgeHelp.status, 0);
+    EXPECT_THAT(purgeHelp.out, HasSubstr("Usage: nt_purge C"));
+    EXPECT_THAT(purgeHelp.out, Not(HasSubstr("NT_PURGE.EXE")));
+}
+
+TEST_F(InstalledPrograms, TheInstalledHelpLinksOnlyToItsOwnSections)
+{
+    Dmctl({"net", "init", (m_root / "network").string()});
+    MakeMedium();
+    const ProgramRun setup = Setup("InstallServer=0\r\n");
+    ASSERT_EQ(setup.status, 0) << setup.out << setup.err;
+    const std::string help = ReadFile(Installed() / "DM.html");
+    ASSERT_EQ(help, ReadFile(Installed() / "DM.HLP"));
+    int links = 0;
+    for (std::size_t at = 0; (at = help.find("href=\"", at)) != std::string::npos; ++links) {
+        at += 6;
+        const std::string target = help.substr(at, help.find('"', at) - at);
+        ASSERT_FALSE(target.empty());
+        EXPECT_EQ(target[0], '#') << target;
+        EXPECT_NE(help.find("id=\"" + target.substr(1) + "\""), std::string::npos) << target;
+    }
+    EXPECT_GE(links, 6);
+}
+
 TEST_F(InstalledPrograms, TheInstalledProgramsFindTheirLibrariesOnTheDemoNetwork)
 {
     Dmctl({"net", "demo", (m_root / "network").string()});

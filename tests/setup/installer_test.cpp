@@ -115,20 +115,25 @@ TEST_F(InstallerTest, FullMasterInstall)
         "[CreateGroup(Dialminder for Windows NT)]",
         "[AddItem(\"C:\\Program Files\\Dialmind\\Dialmind.exe\",Dialminder Manager)]",
         "[AddItem(\"C:\\Program Files\\Dialmind\\DMQUICK.EXE\",Dialminder LiveGlance)]",
-        "[AddItem(\"C:\\Program Files\\Dialmind\\DM.HLP\",Dialminder for Windows NT)]",
+        "[AddItem(\"C:\\Program Files\\Dialmind\\DM.html\",Dialminder for Windows NT)]",
         "[AddItem(C:\\WINNT\\NT_PURGE.EXE C,Uninstall Dialminder Manager)]"};
     EXPECT_EQ(ReadProgmanCommands(), commands);
     const std::string manager = Desktop("dialminder-dialminder-for-windows-nt-dialminder-manager.desktop");
     EXPECT_NE(manager.find("Name=Dialminder Manager\n"), std::string::npos);
-    EXPECT_NE(manager.find("Exec=\"" + Target("DIALMIND.EXE").string() + "\"\n"), std::string::npos)
+    // The programs run on the network they were installed into.
+    const std::string env = "Exec=env DIALMIND_NETWORK=" + Network::Root().string() +
+                            " DIALMIND_COMPUTERNAME=TESTHOST ";
+    EXPECT_NE(manager.find(env + "\"" + Target("DIALMIND.EXE").string() + "\"\n"), std::string::npos)
         << manager;
     const std::string purge =
         Desktop("dialminder-dialminder-for-windows-nt-uninstall-dialminder-manager.desktop");
-    EXPECT_NE(purge.find("Exec=" + (windows / "NT_PURGE.EXE").string() + " C\n"), std::string::npos)
+    EXPECT_NE(purge.find(env + (windows / "NT_PURGE.EXE").string() + " C\n"), std::string::npos)
         << purge;
+    // The help opens as the HTML it is, the same pages as DM.HLP.
     EXPECT_NE(Desktop("dialminder-dialminder-for-windows-nt-dialminder-for-windows-nt.desktop")
-                  .find("Exec=xdg-open "),
+                  .find("Exec=xdg-open \"" + Target("DM.html").string() + "\"\n"),
               std::string::npos);
+    EXPECT_TRUE(ReadFile(Target("DM.html")) == m_contents["DM.HLP"]);
     EXPECT_NE(ReadFile(DesktopMenuMergeDir() / "dialminder-dialminder-for-windows-nt.menu")
                   .find("<Name>Dialminder for Windows NT</Name>"),
               std::string::npos);
@@ -280,6 +285,21 @@ TEST_F(InstallerTest, SourceNames)
     EXPECT_EQ(Installer::SourceName("DIALMIND.HW"), "Dialmind.hw_");
     EXPECT_EQ(Installer::SourceName("MSVCRT40.DLL"), "MSVCRT40.DL_");
     EXPECT_EQ(QuoteIfBlank("C:\\Dialmind\\DM.HLP"), "C:\\Dialmind\\DM.HLP");
+    // The platform's expand restores each name from its source name and the
+    // letter the SZDD header keeps; an appended '_' is dropped, not replaced.
+    const auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    for (const std::string& name : InstalledFileNames(true, true))
+        EXPECT_EQ(lower(SzddExpandedName(Installer::SourceName(name), Installer::SourceMissingChar(name))),
+                  lower(name));
+    EXPECT_EQ(Installer::SourceMissingChar("DIALMIND.HW"), 0);
+    EXPECT_EQ(Installer::SourceMissingChar("DIALMIND.EXE"), 'E');
+    const std::string header = ReadFile(m_medium / "Dialmind.hw_");
+    ASSERT_GT(header.size(), 10u);
+    EXPECT_EQ(SzddExpandedName("Dialmind.hw_", header[9]), "Dialmind.hw");
     EXPECT_EQ(QuoteIfBlank("C:\\My Apps\\DM.HLP"), "\"C:\\My Apps\\DM.HLP\"");
 }
 

@@ -191,7 +191,10 @@ TEST_F(InstallFaultsTest, UninstallEntriesSurviveABlankInTheNetworkPath)
         DesktopApplicationsDir() / "dialminder-dialminder-for-windows-nt-uninstall-dialminder-manager.desktop");
     const std::string host = (Network::LocalWindowsDir() / "NT_PURGE.EXE").string();
     ASSERT_NE(host.find(' '), std::string::npos);
-    EXPECT_NE(purge.find("\nExec=\"" + host + "\" C\n"), std::string::npos) << purge;
+    EXPECT_NE(purge.find("\nExec=env \"DIALMIND_NETWORK=" + Network::Root().string() +
+                         "\" DIALMIND_COMPUTERNAME=TESTHOST \"" + host + "\" C\n"),
+              std::string::npos)
+        << purge;
     std::string uninstall;
     OpenKey("TESTHOST", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dialminder Manager")
         .QueryString("UninstallString", uninstall);
@@ -232,6 +235,78 @@ TEST_F(InstallFaultsTest, MigrationMessagesShowThePlatformsErrorNumbers)
     EXPECT_EQ(m_ui.m_messages[0].text, "An error occured at step 1 (3).\n\nThe source directory was in error.");
     EXPECT_EQ(WinErrorOfErrno(ENOSPC), 112u);
     EXPECT_EQ(WinErrorOfErrno(EACCES), 5u);
+}
+
+// Everything an installation run leaves behind: the registry, the target
+// directory, the menu entries and the commands sent for them.
+class MediumTest : public InstallFaultsTest {
+protected:
+    bool NothingWritten() const
+    {
+        RegKey hive, key;
+        const bool registryEmpty =
+            RegOpenLocalMachine(hive) == 0 &&
+            hive.OpenKey(setupnames::AdminDllKey, key) == winerr::FileNotFound &&
+            hive.OpenKey(setupnames::ManagerKey, key) == winerr::FileNotFound &&
+            hive.OpenKey(setupnames::UninstallKey, key) == winerr::FileNotFound;
+        std::error_code ec;
+        return registryEmpty && !fs::exists(Local("C:\\Dialmind"), ec) &&
+               !fs::exists(DesktopApplicationsDir(), ec) && ReadProgmanCommands().empty();
+    }
+};
+
+TEST_F(MediumTest, AnEmptyDirectoryIsRefusedBeforeAnythingIsWritten)
+{
+    InstallRas();
+    fs::remove_all(m_medium);
+    fs::create_directories(m_medium);
+    EXPECT_FALSE(Install());
+    ASSERT_EQ(m_ui.m_messages.size(), 1u);
+    const std::string& text = m_ui.m_messages[0].text;
+    EXPECT_NE(text.find(m_medium.string()), std::string::npos) << text;
+    EXPECT_NE(text.find("DIALMIND.EX_"), std::string::npos) << text;
+    EXPECT_NE(text.find("Dialmind.hw_"), std::string::npos) << text;
+    EXPECT_EQ(m_ui.m_messages[0].icon, Icon::Error);
+    EXPECT_TRUE(NothingWritten());
+
+    m_out.str("");
+    EXPECT_EQ(Unattended("[Setup]\r\n"), unattendedexit::CheckStopped);
+    EXPECT_EQ(m_out.str().find("Setup has completed!"), std::string::npos) << m_out.str();
+    EXPECT_EQ(LastLine(), "Setup stopped: the installation medium is incomplete; nothing was installed.");
+    EXPECT_TRUE(NothingWritten());
+}
+
+TEST_F(MediumTest, OnlyTheFilesOfTheChosenComponentsAreRequired)
+{
+    InstallRas();
+    fs::remove(m_medium / "DIALMIND.DL_");
+    // A manager-only installation has no use for the server component.
+    EXPECT_TRUE(MissingMediumFiles(m_medium, true, false).empty());
+    EXPECT_EQ(MissingMediumFiles(m_medium, false, true), std::vector<std::string>{"DIALMIND.DL_"});
+    EXPECT_EQ(Unattended("[Setup]\r\nInstallManager=0\r\n"), unattendedexit::CheckStopped);
+    const std::string out = m_out.str();
+    EXPECT_NE(out.find("did not find DIALMIND.DL_."), std::string::npos) << out;
+    EXPECT_TRUE(NothingWritten());
+    // Names on the medium may be in any case.
+    fs::rename(m_medium / "DIALMIND.EX_", m_medium / "dialmind.ex_");
+    EXPECT_TRUE(MissingMediumFiles(m_medium, true, false).empty());
+}
+
+TEST_F(MediumTest, ADamagedFileIsReportedAndTheRunEndsIncomplete)
+{
+    // The header announces more than the data holds.
+    std::string damaged = ReadFile(m_medium / "DMQUICK.EX_");
+    damaged.resize(40);
+    WriteFile(m_medium / "DMQUICK.EX_", damaged);
+    EXPECT_EQ(Unattended("[Setup]\r\nInstallServer=0\r\nTargetDirectory=C:\\Dialmind\r\n"),
+              unattendedexit::Incomplete);
+    const std::string out = m_out.str();
+    EXPECT_NE(out.find("Unable to install the file 'DMQUICK.EXE'"), std::string::npos) << out;
+    EXPECT_EQ(LastLine().rfind("Setup completed with errors: DMQUICK.EXE was not installed (error 13)", 0), 0u)
+        << LastLine();
+    EXPECT_FALSE(fs::exists(Local("C:\\Dialmind\\DMQUICK.EXE")));
+    // The other files went on to be installed.
+    EXPECT_TRUE(fs::exists(Local("C:\\Dialmind\\DIALMIND.EXE")));
 }
 
 TEST_F(InstallFaultsTest, AHostPathOrALinkOutAsTargetInstallsNothingOutside)

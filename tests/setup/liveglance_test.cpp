@@ -76,7 +76,34 @@ TEST_F(LiveGlanceTest, ServersComeFromTheManagersList)
     EXPECT_EQ(window.Timer()->interval(), 5000);
     ASSERT_EQ(window.Table()->rowCount(), 2);
     EXPECT_EQ(window.Table()->item(0, 1)->text(), "2 of 3");
-    EXPECT_EQ(window.Table()->item(1, 1)->text(), "Error 53");
+    // An offline server in words, as the manager's ports list says it.
+    EXPECT_EQ(window.Table()->item(1, 1)->text(), "(not reachable)");
+}
+
+DWORD ErrorString(UINT code, WCHAR* text, DWORD capacity)
+{
+    const std::u16string known = code == 617 ? u"The port is disconnected." : u"";
+    if (known.empty() || known.size() + 1 > capacity)
+        return 87;
+    std::copy(known.begin(), known.end(), text);
+    text[known.size()] = 0;
+    return 0;
+}
+
+TEST_F(LiveGlanceTest, ErrorsAreWordsFromTheLibraryOrTheNetwork)
+{
+    ServerGlance glance;
+    glance.busy = 1;
+    glance.ports = 4;
+    EXPECT_EQ(GlanceText(glance, m_ras), "1 of 4");
+    glance.error = 53;
+    EXPECT_EQ(GlanceText(glance, m_ras), "(not reachable)");
+    glance.error = 617;
+    EXPECT_EQ(GlanceText(glance, m_ras), "error 617");
+    m_ras.RasAdminGetErrorString = &ErrorString;
+    EXPECT_EQ(GlanceText(glance, m_ras), "The port is disconnected.");
+    glance.error = 127;
+    EXPECT_EQ(GlanceText(glance, RasAdminFunctions()), "the RAS administration library cannot be used");
 }
 
 int main(int argc, char** argv)

@@ -6,6 +6,7 @@
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 #include "platform/registry/registry.h"
+#include "setup/installer.h"
 #include "tests/support/recordinginteraction.h"
 #include "tests/support/tempdir.h"
 
@@ -98,7 +99,8 @@ public:
             {"DMREPORT.EXE", "DMREPORT.EX_"}, {"NT_PURGE.EXE", "NT_PURGE.EX_"},
             {"DIALMIND.DLL", "DIALMIND.DL_"}, {"DIALMIND.USR", "DIALMIND.US_"},
             {"DIALMIND.HW", "Dialmind.hw_"},  {"MFC42.DLL", "MFC42.DL_"},
-            {"MSVCRT40.DLL", "MSVCRT40.DL_"}};
+            {"MSVCRT40.DLL", "MSVCRT40.DL_"}, {"librassapi.so", "librassapi.s_"},
+            {"libdmreport_window.so", "libdmreport_window.s_"}};
         std::filesystem::create_directories(m_medium);
         std::map<std::string, std::string> contents;
         unsigned seed = 1;
@@ -109,7 +111,7 @@ public:
             ++seed;
             contents[installed] = text;
             const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-            const auto packed = SzddCompress(bytes, installed.back());
+            const auto packed = SzddCompress(bytes, Installer::SourceMissingChar(installed));
             WriteFile(m_medium / source, std::string(packed.begin(), packed.end()));
         }
         return contents;

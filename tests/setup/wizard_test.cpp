@@ -16,6 +16,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
+#include <QWindow>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -276,6 +278,30 @@ TEST_F(WizardTest, QuickIntroOpensItsHelpPage)
     EXPECT_TRUE(shown->Browser()->source().toLocalFile().endsWith("quickintro.html"));
     EXPECT_TRUE(shown->Browser()->toPlainText().contains("central database"));
     shown->close();
+}
+
+TEST_F(WizardTest, QuickIntroOverTheModalWizardBelongsToItAndIsNotBlocked)
+{
+    QWidget background;
+    background.show();
+    QDialog wizard(&background);
+    wizard.setWindowModality(Qt::ApplicationModal);
+    wizard.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &wizard);
+    ASSERT_TRUE(OpenQuickIntro(&background));
+    CHelpWindow* shown = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* help = qobject_cast<CHelpWindow*>(w); help && help->isVisible())
+            shown = help;
+    ASSERT_TRUE(shown);
+    // Qt lets input reach the windows a modal window owns, and no others.
+    EXPECT_EQ(shown->parentWidget(), &wizard);
+    ASSERT_TRUE(shown->windowHandle());
+    EXPECT_EQ(shown->windowHandle()->transientParent(), wizard.windowHandle());
+    EXPECT_TRUE(shown->isWindow());
+    EXPECT_TRUE(shown->testAttribute(Qt::WA_DeleteOnClose));
+    shown->close();
+    wizard.close();
 }
 
 int main(int argc, char** argv)

@@ -60,10 +60,13 @@ QToolButton* MoreButton(QWidget* parent, const QString& tip)
     return button;
 }
 
-// The user's default printer entry as stored ("Laser,winspool,LPT1:").
+// The default printer's own name: the device entry of the user's profile
+// is stored as "Laser,winspool,LPT1:", whose driver and port mean nothing
+// here and are not shown.
 QString ProfilePrinter()
 {
-    return QString::fromStdString(GetProfileString("windows", "device", "", 200));
+    const std::string device = GetProfileString("windows", "device", "", 200);
+    return QString::fromStdString(device.substr(0, device.find(',')));
 }
 
 // The printer a report of these settings is printed on: the one chosen in
@@ -72,8 +75,7 @@ std::string ReportPrinterName(const ReportSettings& settings)
 {
     if (!settings.printerName.empty())
         return settings.printerName;
-    const std::string device = ProfilePrinter().toStdString();
-    return device.substr(0, device.find(','));
+    return ProfilePrinter().toStdString();
 }
 
 } // namespace
@@ -272,7 +274,7 @@ void CSendToDialog::UpdateEnabling()
 
 void CSendToDialog::ChoosePrinter()
 {
-    const QString current = m_printerName->text().section(QLatin1Char(','), 0, 0);
+    const QString current = m_printerName->text();
     if (const std::optional<QString> chosen = m_choosePrinter(this, current))
         m_printerName->setText(*chosen);
 }
@@ -428,7 +430,7 @@ void CReportsDialog::OpenSendTo()
     settings.print = dialog.Print();
     settings.outputFileName = dialog.OutputFileName().toStdString();
     const QString shown = dialog.PrinterName();
-    // The profile entry shown as it is stored is no choice of its own.
+    // The default printer shown unchanged is no choice of its own.
     if (shown != ProfilePrinter())
         settings.printerName = shown.toStdString();
 }

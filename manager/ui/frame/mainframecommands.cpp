@@ -1,5 +1,6 @@
 // The frame's menus and the commands behind them.
 
+#include "framework/pagesetupdialog.h"
 #include "framework/helpwindow.h"
 #include "framework/printerchoice.h"
 #include "framework/qtuserinteraction.h"
@@ -14,7 +15,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPageSetupDialog>
 #include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
@@ -214,7 +214,7 @@ void CMainFrame::OnPrintSetup()
 {
     if (!m_setupPrinter)
         m_setupPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPageSetupDialog dialog(m_setupPrinter.get(), this);
+    CPageSetupDialog dialog(m_setupPrinter.get(), this);
     dialog.exec();
 }
 

@@ -1,4 +1,5 @@
 #include "manager/ui/views/usagemodel.h"
+#include "common/ansitext.h"
 
 namespace dm {
 
@@ -25,7 +26,7 @@ QVariant UsageModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
-    case Item: return QString::fromStdString(m_stats.Entries()[row].label);
+    case Item: return QString::fromStdString(AnsiToUtf8(m_stats.Entries()[row].label));
     case Free:
         return m_stats.Computed() ? QVariant(QString::number(m_stats.FreePercent(row))) : QVariant();
     case Busy:

@@ -1,6 +1,7 @@
 // The printed report, checked through the PDF that DIALMIND_PRINTER makes.
 
 #include "reports/print/reportprinting.h"
+#include "reports/reportcsv.h"
 #include "tests/support/tempdir.h"
 
 #include <QGuiApplication>
@@ -161,4 +162,22 @@ TEST_F(ReportPrinting, BusyPortsShowServerTimeAndCount)
     EXPECT_THAT(text, HasSubstr("Busy Ports"));
     EXPECT_LT(text.find("RAS1"), text.find("RAS2"));
     EXPECT_THAT(text, HasSubstr("03/18/26 09:00"));
+}
+
+TEST_F(ReportPrinting, ACodePageByteReadsAsItsLetterOnPaperAndInTheCsv)
+{
+    // A user name written by a Windows program: "é" as the single byte 0xE9.
+    const std::string file = Dmtemp("[Format]\r\nReportType=1\r\nTimePeriodType=4\r\n"
+                                    "From=First available record\r\nTo=Last available record\r\n"
+                                    "[Users]\r\nDOM\\Jos\xe9=60\r\n[Users2]\r\nDOM\\Jos\xe9=1\r\n");
+    EXPECT_EQ(PrintReportFile(file), 1);
+    const std::string page = PageText(1);
+    EXPECT_THAT(page, HasSubstr("DOM\\Jos\u00e9"));
+    EXPECT_THAT(page, ::testing::Not(HasSubstr("\ufffd")));
+
+    const auto csv = m_dir / "report.csv";
+    ASSERT_TRUE(WriteReportCsv(file, csv));
+    const std::string text = ReadFile(csv);
+    EXPECT_THAT(text, HasSubstr("DOM\\Jos\u00e9,"));
+    EXPECT_EQ(text.find("Jos\xe9,"), std::string::npos);
 }
