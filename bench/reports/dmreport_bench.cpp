@@ -95,7 +95,7 @@ Database MakeDatabase(int Records)
                     text += std::to_string(time) + "=H" + std::to_string(duration) + "_" + user +
                             "?3232235777?" + std::to_string(next() % 4) +
                             ":0000000A.00C0A8000001:PC" + std::to_string(s) + "\r\n";
-                    auto& sums = made.expected[LowerAscii(user)];
+                    auto& sums = made.expected[dm::LowerAscii(user)];
                     sums.first += duration;
                     sums.second += 1;
                 }
@@ -160,7 +160,7 @@ Totals ReadTotals(const fs::path& file, int skip)
         std::getline(fields, user, ',');
         std::getline(fields, total, ',');
         std::getline(fields, count, ',');
-        totals[LowerAscii(user)] = {std::atoll(total.c_str()), std::atoll(count.c_str())};
+        totals[dm::LowerAscii(user)] = {std::atoll(total.c_str()), std::atoll(count.c_str())};
     }
     return totals;
 }
