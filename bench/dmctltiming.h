@@ -1,15 +1,21 @@
 #pragma once
-// What the benchmarks that time dmctl share: running it with its output
-// thrown away, and the system's backslashed paths as paths of this machine.
+// What the benchmarks that time programs share: running dmctl or a shell
+// command line with its output thrown away, and the system's backslashed
+// paths as paths of this machine.
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +23,38 @@
 extern char** environ;
 
 namespace dm::bench {
+
+// A finished command: wall seconds and its peak memory (of the process and
+// whatever it waited for) in MB; negative seconds when it failed.
+struct Timing {
+    double seconds = -1;
+    double peakMB = 0;
+};
+
+// Runs a command line through /bin/sh with its standard output to /dev/null.
+inline Timing Timed(const std::string& command)
+{
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    Timing timing;
+    if (posix_spawn(&child, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ) == 0) {
+        int status = 0;
+        struct rusage usage {};
+        ::wait4(child, &status, 0, &usage);
+        const auto stop = std::chrono::steady_clock::now();
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            timing.seconds = std::chrono::duration<double>(stop - start).count();
+        else
+            std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
+        timing.peakMB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return timing;
+}
 
 // Runs DM_BIN_DIR/dmctl with args; seconds of wall time, -1 when it failed.
 inline double RunDmctl(const std::vector<std::string>& args)
@@ -48,6 +86,28 @@ inline std::filesystem::path Slashes(std::string_view systemPath)
     std::string path(systemPath);
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
+}
+
+// Runs dmctl with first and with second once per iteration of state and
+// keeps the fastest of each: a shared machine's noise only ever adds time,
+// so the fastest run is the one that measures the program. Nothing when a
+// run failed.
+inline std::optional<std::pair<double, double>> BestOfBoth(benchmark::State& state,
+                                                           const std::vector<std::string>& first,
+                                                           const std::vector<std::string>& second)
+{
+    double a = 1e9, b = 1e9;
+    bool failed = false;
+    for (auto _ : state) {
+        const double x = RunDmctl(first);
+        const double y = RunDmctl(second);
+        failed = failed || x <= 0 || y <= 0;
+        a = std::min(a, x);
+        b = std::min(b, y);
+    }
+    if (failed)
+        return std::nullopt;
+    return std::make_pair(a, b);
 }
 
 } // namespace dm::bench

@@ -106,21 +106,14 @@ void BM_DmctlCapacityAgainstLogList(benchmark::State& state)
     const std::string to = dm::FormatLocalTime("%Y-%m-%d", dm::AddLocalDays(kStart, kDays - 1));
     const std::string fromTime = std::to_string(dm::StartOfLocalDay(kStart));
     const std::string toTime = std::to_string(dm::EndOfLocalDay(dm::AddLocalDays(kStart, kDays - 1)));
-    // The best of several runs of each: a shared machine's noise only adds time.
-    double capacity = 1e9, list = 1e9;
-    bool failed = false;
-    for (auto _ : state) {
-        const double l = RunDmctl({"log", "list", db.string(), "--from", fromTime, "--to", toTime});
-        const double c = RunDmctl({"capacity", db.string(), "--from", from, "--to", to, "--csv"});
-        failed = failed || l <= 0 || c <= 0;
-        list = std::min(list, l);
-        capacity = std::min(capacity, c);
-    }
+    const auto best = dm::bench::BestOfBoth(state, {"log", "list", db.string(), "--from", fromTime, "--to", toTime},
+                                            {"capacity", db.string(), "--from", from, "--to", to, "--csv"});
     std::filesystem::remove_all(scratch);
-    if (failed) {
+    if (!best) {
         state.SkipWithError("dmctl failed (is it built beside the benchmark?)");
         return;
     }
+    const auto [list, capacity] = *best;
     state.counters["log_list_s"] = list;
     state.counters["capacity_s"] = capacity;
     state.counters["ratio"] = capacity / list;

@@ -134,22 +134,15 @@ void BM_DmctlHistoryAgainstLogList(benchmark::State& state)
     WriteDays(db, 100000, 10);
     const std::string from = std::to_string(kStart);
     const std::string to = std::to_string(dm::AddLocalDays(kStart, 9));
-    // The best of several runs of each: a shared machine's noise only ever
-    // adds time, so the fastest run is the one that measures the program.
-    double history = 1e9, list = 1e9;
-    bool failed = false;
-    for (auto _ : state) {
-        const double l = RunDmctl({"log", "list", db.string(), "--from", from, "--to", to});
-        const double h = RunDmctl({"history", db.string(), "--from", from, "--to", to, "--columns", "0x3FF"});
-        failed = failed || l <= 0 || h <= 0;
-        list = std::min(list, l);
-        history = std::min(history, h);
-    }
+    const auto best =
+        dm::bench::BestOfBoth(state, {"log", "list", db.string(), "--from", from, "--to", to},
+                              {"history", db.string(), "--from", from, "--to", to, "--columns", "0x3FF"});
     std::filesystem::remove_all(scratch);
-    if (failed) {
+    if (!best) {
         state.SkipWithError("dmctl failed (is it built beside the benchmark?)");
         return;
     }
+    const auto [list, history] = *best;
     state.counters["log_list_s"] = list;
     state.counters["history_s"] = history;
     state.counters["ratio"] = history / list;

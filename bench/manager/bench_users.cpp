@@ -6,6 +6,7 @@
 // Targets: dmctl users within awk's time, at most 300 bytes of peak memory
 // per account.
 
+#include "bench/dmctltiming.h"
 #include "bench/targets.h"
 
 #include <fcntl.h>
@@ -25,35 +26,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using dm::bench::Timed;
+using dm::bench::Timing;
+
 constexpr int kAccounts = 100000;
-
-struct Timing {
-    double seconds = -1;
-    double peakMB = 0;
-};
-
-Timing Timed(const std::string& command)
-{
-    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    Timing timing;
-    if (posix_spawn(&child, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ) == 0) {
-        int status = 0;
-        struct rusage usage {};
-        ::wait4(child, &status, 0, &usage);
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            timing.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        else
-            std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
-        timing.peakMB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return timing;
-}
 
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "common/timeformat.h"
 
+#include "bench/dmctltiming.h"
 #include "bench/targets.h"
 
 #include <benchmark/benchmark.h>
@@ -34,6 +35,9 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using dm::bench::Timed;
+using dm::bench::Timing;
 
 constexpr int Days = 365;
 constexpr int Servers = 4;
@@ -110,38 +114,6 @@ Database MakeDatabase(int Records)
             << made.root.string() << "\r\n";
         return made;
     }
-}
-
-// A finished command: wall seconds and its peak memory (of the process and
-// whatever it waited for) in MB; negative seconds when it failed.
-struct Timing {
-    double seconds = -1;
-    double peakMB = 0;
-};
-
-// Runs a command line through /bin/sh with its standard output to /dev/null.
-Timing Timed(const std::string& command)
-{
-    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    Timing timing;
-    if (posix_spawn(&child, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ) == 0) {
-        int status = 0;
-        struct rusage usage {};
-        ::wait4(child, &status, 0, &usage);
-        const auto stop = std::chrono::steady_clock::now();
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            timing.seconds = std::chrono::duration<double>(stop - start).count();
-        else
-            std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
-        timing.peakMB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return timing;
 }
 
 // "user,total,sessions" lines (after `skip` heading lines) as lower-case sums.
