@@ -123,24 +123,25 @@ std::string DataText(const dm::RegValue& value, const char* sep)
     return text;
 }
 
-// The data column of "values": one line a value, multi-strings joined by
-// "\0". A string that holds a control character (a line break would read
-// as two values) or the separator itself is shown as its bytes instead,
-// "hex:" and two digits a byte, so that no line can be read two ways.
-std::string ValuesColumn(const dm::RegValue& value)
+// A value's data as "values" (multi-strings joined by "\0") and "get" (one
+// string a line) show it. A string that holds a control character (a line
+// break would read as two values or two strings) or the separator itself is
+// shown as its bytes instead, "hex:" and two digits a byte, so that no
+// output can be read two ways.
+std::string UnambiguousData(const dm::RegValue& value, const std::string& separator)
 {
     std::string text;
     std::vector<std::string> strings;
     if (value.AsString(text))
         strings.push_back(text);
     else if (!value.AsMultiString(strings))
-        return DataText(value, "\\0");
-    const bool ambiguous = std::any_of(strings.begin(), strings.end(), [](const std::string& s) {
-        return s.find("\\0") != std::string::npos ||
+        return DataText(value, separator.c_str());
+    const bool ambiguous = std::any_of(strings.begin(), strings.end(), [&](const std::string& s) {
+        return s.find(separator) != std::string::npos ||
                std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
     });
     if (!ambiguous)
-        return DataText(value, "\\0");
+        return DataText(value, separator.c_str());
     static const char digits[] = "0123456789abcdef";
     text = "hex:";
     for (std::size_t i = 0; i < value.data.size(); ++i) {
@@ -170,7 +171,7 @@ int RunCommand(const std::string& command, const dmctl::Words& words, const Targ
         dm::RegValue value;
         if (unsigned long error = key.QueryValue(ValueName(args[1]), value))
             return dmctl::FailWithWinError("reg", "cannot read value '" + args[1] + "'", error);
-        std::printf("%s\n", DataText(value, "\n").c_str());
+        std::printf("%s\n", UnambiguousData(value, "\n").c_str());
         return 0;
     }
     if (command == "set") {
@@ -210,7 +211,7 @@ int RunCommand(const std::string& command, const dmctl::Words& words, const Targ
                 std::printf("%s\n", name.c_str());
             else
                 std::printf("%s\t%s\t%s\n", value.name.empty() ? "@" : value.name.c_str(),
-                            TypeName(value.type).c_str(), ValuesColumn(value).c_str());
+                            TypeName(value.type).c_str(), UnambiguousData(value, "\\0").c_str());
             ++index;
         }
         return error == dm::winerr::NoMoreItems ? 0 : dmctl::FailWithWinError("reg", "cannot list", error);

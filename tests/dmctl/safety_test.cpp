@@ -209,4 +209,8 @@ TEST_F(DmctlSafetyTest, RegistryValuesTheTypeCannotHoldAreRefusedAndLinesAreUnam
     const auto values = RunDmctl({"reg", "values", "HQRAS01", key});
     ASSERT_EQ(values.status, 0);
     EXPECT_EQ(values.out, "Text\tREG_SZ\thex:6f,6e,65,0d,0a,74,77,6f\nPlain\tREG_MULTI_SZ\ta b\\0c\n");
+    // get shows a multi-string a line per string: a line break inside one
+    // string is shown as bytes there too.
+    EXPECT_EQ(RunDmctl({"reg", "get", "HQRAS01", key, "Text"}).out, "hex:6f,6e,65,0d,0a,74,77,6f\n");
+    EXPECT_EQ(RunDmctl({"reg", "get", "HQRAS01", key, "Plain"}).out, "a b\nc\n");
 }
