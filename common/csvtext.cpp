@@ -21,10 +21,13 @@ std::string CsvLine(const CsvFields& fields, std::string_view lineEnd, std::stri
     return line;
 }
 
-std::string QuotedCsvField(std::string_view text)
+std::string QuotedCsvField(std::string_view field)
 {
+    // Bytes of the Windows code page become their letters, as in AppendCsvLine.
+    const std::string converted = AnsiToUtf8(field);
+    const std::string_view text = converted;
     if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
+        return converted;
     // Each piece up to and including a double quote is followed by one more.
     std::string quoted = "\"";
     std::size_t start = 0;

@@ -27,7 +27,8 @@ std::string CsvLine(const CsvFields& fields, std::string_view lineEnd = "\n",
                     std::string_view emptyField = " ");
 
 // The field as it is, or, when it holds a comma, a double quote or a line
-// break, in double quotes with each of its double quotes doubled.
+// break, in double quotes with each of its double quotes doubled; bytes that
+// are not UTF-8 become the Windows code page's letters, as in AppendCsvLine.
 std::string QuotedCsvField(std::string_view text);
 
 // At most maxBytes of text, cut before a UTF-8 sequence rather than inside it.

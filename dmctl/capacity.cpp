@@ -1,6 +1,7 @@
 // dmctl capacity: the load the servers carried per hour of the day, Erlang B
 // and the ports needed, as the manager's Capacity view shows and saves them.
 
+#include "common/ansitext.h"
 #include "common/activitylog.h"
 #include "common/numbers.h"
 #include "common/text.h"
@@ -217,7 +218,8 @@ int TableCommand(const std::vector<std::string>& args)
                      dm::FormatLocalTime("%Y-%m-%d", window.LastDay()).c_str(), dbdir.c_str());
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    const std::string text = words.Has("--csv") ? dm::CapacityCsv(figures) : dm::CapacityText(figures, window, options);
+    const std::string text =
+        words.Has("--csv") ? dm::CapacityCsv(figures) : dm::AnsiToUtf8(dm::CapacityText(figures, window, options));
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // database by the server component's own merge, as the manager's preview
 // shows it.
 
+#include "common/ansitext.h"
 #include "common/numbers.h"
 #include "database/hardwarefile.h"
 #include "dmctl/arguments.h"
@@ -82,7 +83,7 @@ int RunGreeting(const std::vector<std::string>& args)
         return 1;
     }
     const dm::GreetingPreview preview = dm::PreviewGreeting(dm::LoadGreetingRules(file), values);
-    std::printf("%s\n", preview.text.c_str());
+    std::printf("%s\n", dm::AnsiToUtf8(preview.text).c_str());
     return 0;
 }
 

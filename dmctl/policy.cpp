@@ -1,5 +1,6 @@
 // dmctl policy: what the server component would decide for a caller, and why.
 
+#include "common/ansitext.h"
 #include "common/numbers.h"
 #include "common/text.h"
 #include "common/timeformat.h"
@@ -89,7 +90,10 @@ int Explain(const std::vector<std::string>& args)
     }
     const dm::PolicyExplanation explanation =
         dm::ExplainCaller(dir, caller, positional[2], positional[3], at, portsHeld);
-    const std::string text = csv ? dm::FormatExplanationCsv(explanation) : dm::FormatExplanation(explanation);
+    // Names in the text are shown as every window shows them (QuotedCsvField
+    // does the same for the CSV form).
+    const std::string text =
+        csv ? dm::FormatExplanationCsv(explanation) : dm::AnsiToUtf8(dm::FormatExplanation(explanation));
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }

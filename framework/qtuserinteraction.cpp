@@ -1,5 +1,7 @@
 #include "framework/qtuserinteraction.h"
 
+#include "framework/displaytext.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -74,8 +76,9 @@ QMessageBox* QtUserInteraction::CreateMessageBox(const std::string& text, const 
                                                  Buttons buttons, Icon icon, QWidget* parent)
 {
     auto* box = new QMessageBox(parent);
-    box->setWindowTitle(caption.empty() ? DefaultCaption() : QString::fromStdString(caption));
-    box->setText(QString::fromStdString(text));
+    box->setWindowTitle(caption.empty() ? DefaultCaption() : DisplayText(caption));
+    // Messages name servers, ports and users with the bytes the core holds.
+    box->setText(DisplayText(text));
     box->setTextFormat(Qt::PlainText);
     box->setIcon(ToBoxIcon(icon));
     box->setStandardButtons(ToStandardButtons(buttons));
@@ -140,7 +143,7 @@ void QtUserInteraction::ShowProgress(const std::string& text)
 {
     if (!m_statusBar)
         return;
-    m_statusBar->showMessage(QString::fromStdString(text));
+    m_statusBar->showMessage(DisplayText(text));
     // Long loads run on this thread; paint the text now, not after the load.
     m_statusBar->repaint();
 }

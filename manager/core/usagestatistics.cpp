@@ -1,5 +1,6 @@
 #include "manager/core/usagestatistics.h"
 
+#include "common/ansitext.h"
 #include "common/text.h"
 
 #include <algorithm>
@@ -246,7 +247,7 @@ std::string UsageStatistics::CsvText(const std::vector<std::size_t>& rows) const
     for (std::size_t row : rows) {
         if (row >= m_entries.size())
             continue;
-        text += m_entries[row].label;
+        text += AnsiToUtf8(m_entries[row].label);
         text += ',' + std::to_string(FreePercent(row)) + ',' + std::to_string(BusyPercent(row)) + '\n';
     }
     return text;

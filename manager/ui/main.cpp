@@ -1,6 +1,7 @@
 // dialmind: the manager of the remote access servers.
 
 #include "common/userinteraction.h"
+#include "framework/displaytext.h"
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/mainframe.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv)
     extensions.reports = [&doc](QWidget* parent) { dm::RunReportsCommand(doc, parent); };
     extensions.usersView = [](dm::CDMDoc& d, QWidget* parent) { return new dm::CUsersView(d, parent); };
     extensions.userProperties = [&doc](QWidget* parent, const std::string& account) {
-        return dm::RunUserSheet(doc, account, QString::fromStdString(account), dm::UserSheetPages::All, parent);
+        return dm::RunUserSheet(doc, account, dm::DisplayText(account), dm::UserSheetPages::All, parent);
     };
     dm::AddSettingsWindows(extensions, doc);
     extensions.checkAccess = [&doc](QWidget* parent, const std::string& account, const std::string& server,

@@ -1,5 +1,7 @@
 #include "platform/system/widetext.h"
 
+#include "common/ansitext.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -7,51 +9,13 @@ namespace dm {
 
 std::u16string ToWide(std::string_view text)
 {
-    std::u16string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::uint32_t cp = 0;
-        std::size_t extra = 0;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            extra = 2;
-        } else if ((c & 0xF8) == 0xF0) {
-            cp = c & 0x07;
-            extra = 3;
-        } else {
-            // A byte that starts no sequence: taken as Latin-1, as the code page would.
-            out.push_back(c);
-            ++i;
-            continue;
-        }
-        bool valid = true;
-        for (std::size_t k = 1; valid && k <= extra; ++k) {
-            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                valid = false;
-            else
-                cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        if (!valid || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(c);
-            ++i;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += extra + 1;
-    }
+    // Read as every window and file reads stored text: valid UTF-8 as it is,
+    // any other byte as the letter of the Windows code page.
+    const std::string bytes = Utf8ToUtf16Le(text);
+    std::u16string out(bytes.size() / 2, u'\0');
+    for (std::size_t k = 0; k < out.size(); ++k)
+        out[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
+                                       (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
     return out;
 }
 

@@ -1,5 +1,5 @@
 #include "reports/print/reportprinting.h"
-#include "common/ansitext.h"
+#include "framework/displaytext.h"
 
 #include "framework/printerchoice.h"
 
@@ -35,7 +35,7 @@ QFont ReportFont(QPaintDevice* device, int height, int width, int weight)
 // Text whose top edge is at y, as the page layout places it.
 void DrawTop(QPainter& painter, int x, int y, const std::string& text)
 {
-    painter.drawText(x, y + painter.fontMetrics().ascent(), QString::fromStdString(AnsiToUtf8(text)));
+    painter.drawText(x, y + painter.fontMetrics().ascent(), DisplayText(text));
 }
 
 } // namespace

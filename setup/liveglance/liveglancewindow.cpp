@@ -1,4 +1,5 @@
 #include "setup/liveglance/liveglancewindow.h"
+#include "framework/displaytext.h"
 
 #include <QHeaderView>
 #include <QProgressBar>
@@ -35,7 +36,7 @@ void CLiveGlanceWindow::Refresh()
     m_table->setRowCount(static_cast<int>(glances.size()));
     for (int row = 0; row < static_cast<int>(glances.size()); ++row) {
         const ServerGlance& g = glances[static_cast<std::size_t>(row)];
-        m_table->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(g.server)));
+        m_table->setItem(row, 0, new QTableWidgetItem(DisplayText(g.server)));
         const QString busy = QString::fromStdString(GlanceText(g, m_ras));
         m_table->setItem(row, 1, new QTableWidgetItem(busy));
         auto* bar = new QProgressBar(m_table);

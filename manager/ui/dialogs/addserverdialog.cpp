@@ -2,6 +2,7 @@
 
 #include "common/userinteraction.h"
 #include "manager/core/messagecaption.h"
+#include "framework/displaytext.h"
 #include "framework/helpwindow.h"
 #include "framework/icons.h"
 #include "manager/core/networkenumerator.h"
@@ -93,7 +94,7 @@ void CAddServerDialog::StartEnumeration()
     m_worker = std::thread([this, self] {
         NetworkEnumerator::Enumerate(
             [this](const NetworkNode& node) {
-                const QString name = QString::fromStdString(node.name);
+                const std::string name = node.name;
                 const int depth = node.depth;
                 const int picture = node.picture;
                 QMetaObject::invokeMethod(
@@ -106,15 +107,16 @@ void CAddServerDialog::StartEnumeration()
     });
 }
 
-void CAddServerDialog::InsertNode(int depth, const QString& name, int picture)
+void CAddServerDialog::InsertNode(int depth, const std::string& name, int picture)
 {
     // Each node goes under the node last inserted one level up.
     QTreeWidgetItem* parent = depth > 0 && depth <= static_cast<int>(m_lastAtDepth.size())
                                   ? m_lastAtDepth[static_cast<size_t>(depth - 1)]
                                   : nullptr;
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
-    item->setText(0, name);
+    item->setText(0, DisplayText(name));
     item->setData(0, Qt::UserRole, picture);
+    item->setData(0, kStoredNameRole, StoredName(name));
     item->setIcon(0, Icons::NetworkImage(picture));
     if (parent)
         parent->setExpanded(true);
@@ -135,13 +137,18 @@ void CAddServerDialog::FinishEnumeration()
 
 void CAddServerDialog::OnCurrentItemChanged(QTreeWidgetItem* current)
 {
-    if (current && current->data(0, Qt::UserRole).toInt() == NetworkNode::Server)
+    if (current && current->data(0, Qt::UserRole).toInt() == NetworkNode::Server) {
+        m_chosenName = StoredNameOf(current->data(0, kStoredNameRole), current->text(0));
         m_server->setText(current->text(0));
+    }
 }
 
 void CAddServerDialog::AddServer()
 {
-    std::string name = NetworkEnumerator::StripBackslashes(m_server->text().trimmed().toStdString());
+    // A name chosen in the tree is added as the network stores it.
+    const QString typed = m_server->text().trimmed();
+    std::string name = NetworkEnumerator::StripBackslashes(
+        !m_chosenName.empty() && typed == DisplayText(m_chosenName) ? m_chosenName : typed.toStdString());
     if (name.empty())
         return;
     // A backslash inside the name would create a key below another server.

@@ -49,7 +49,7 @@ public Q_SLOTS:
     void reject() override;
 
 private:
-    void InsertNode(int depth, const QString& name, int picture);
+    void InsertNode(int depth, const std::string& name, int picture);
     void FinishEnumeration();
     void OnCurrentItemChanged(QTreeWidgetItem* current);
     void StopWorker();
@@ -57,6 +57,9 @@ private:
     UserInteraction& m_ui;
     std::string m_serverListKey;
     QLineEdit* m_server = nullptr;
+    // The stored name of the server last chosen in the tree; the field shows
+    // its DisplayText.
+    std::string m_chosenName;
     QTreeWidget* m_tree = nullptr;
     QPushButton* m_add = nullptr;
     std::vector<QTreeWidgetItem*> m_lastAtDepth;

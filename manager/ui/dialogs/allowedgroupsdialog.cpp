@@ -1,6 +1,7 @@
 #include "manager/ui/dialogs/allowedgroupsdialog.h"
 
 #include "common/userinteraction.h"
+#include "framework/displaytext.h"
 #include "framework/helpwindow.h"
 #include "framework/icons.h"
 
@@ -95,7 +96,7 @@ void CAllowedGroupsDialog::OnTimer()
     }
     m_domainBox->clear();
     for (const std::string& domain : m_domains)
-        m_domainBox->addItem(QString::fromStdString(domain));
+        m_domainBox->addItem(DisplayText(domain), StoredName(domain));
     if (m_domainBox->count() > 0)
         m_domainBox->setCurrentIndex(0);
     ListAccounts();
@@ -106,11 +107,12 @@ void CAllowedGroupsDialog::ListAccounts()
     m_add->setEnabled(false);
     WaitCursor wait(m_ui);
     m_list->clear();
-    const QString domain = m_domainBox->currentText();
-    if (domain.isEmpty())
+    if (m_domainBox->currentText().isEmpty())
         return;
-    for (const AccountChoice& choice : ListDomainAccounts(domain.toStdString())) {
-        auto* item = new QTreeWidgetItem(m_list, {QString::fromStdString(choice.name)});
+    const std::string domain = StoredNameOf(m_domainBox->currentData(), m_domainBox->currentText());
+    for (const AccountChoice& choice : ListDomainAccounts(domain)) {
+        auto* item = new QTreeWidgetItem(m_list, {DisplayText(choice.name)});
+        item->setData(0, kStoredNameRole, StoredName(choice.name));
         item->setIcon(0, AccountKindIcon(choice.kind));
         item->setData(0, kKindRole, QChar::fromLatin1(choice.kind));
     }
@@ -130,11 +132,11 @@ void CAllowedGroupsDialog::OnAdd()
         if (!item->isSelected())
             continue;
         m_result.push_back(std::string(1, item->data(0, kKindRole).toChar().toLatin1()) +
-                           item->text(0).toStdString());
+                           StoredNameOf(item->data(0, kStoredNameRole), item->text(0)));
     }
     if (m_result.empty())
         return;
-    m_source = m_domainBox->currentText().toStdString();
+    m_source = StoredNameOf(m_domainBox->currentData(), m_domainBox->currentText());
     accept();
 }
 

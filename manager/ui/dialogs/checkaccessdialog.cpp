@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "framework/csvexport.h"
+#include "framework/displaytext.h"
 #include "framework/helpwindow.h"
 #include "manager/core/checkaccess.h"
 #include "manager/core/dmdoc.h"
@@ -29,19 +30,20 @@ CCheckAccessDialog::CCheckAccessDialog(CDMDoc& doc, const std::string& account, 
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    m_account = new QLineEdit(QString::fromStdString(account), this);
+    m_account = new QLineEdit(DisplayText(account), this);
+    m_givenAccount = account;
     m_account->setPlaceholderText(QStringLiteral("DOMAIN\\name"));
     m_server = new QComboBox(this);
     m_server->setEditable(true);
     for (const ServerEntry& entry : doc.Servers())
-        m_server->addItem(QString::fromStdString(entry.name));
+        m_server->addItem(DisplayText(entry.name), StoredName(entry.name));
     if (!server.empty() && server != "*")
-        m_server->setCurrentText(QString::fromStdString(server));
+        m_server->setCurrentText(DisplayText(server));
     m_port = new QComboBox(this);
     m_port->setEditable(true);
     FillPorts();
     if (!port.empty() && port != "*")
-        m_port->setCurrentText(QString::fromStdString(port));
+        m_port->setCurrentText(DisplayText(port));
     m_moment = new QDateTimeEdit(QDateTime::currentDateTime(), this);
     m_moment->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     m_moment->setCalendarPopup(true);
@@ -86,11 +88,20 @@ CCheckAccessDialog::CCheckAccessDialog(CDMDoc& doc, const std::string& account, 
         Check();
 }
 
+// The stored name of the list entry shown, or the typed text when the person
+// typed a name that is not in the list.
+std::string CCheckAccessDialog::ChosenName(const QComboBox* box)
+{
+    const QString text = box->currentText().trimmed();
+    const int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    return index >= 0 ? StoredNameOf(box->itemData(index), text) : text.toStdString();
+}
+
 void CCheckAccessDialog::FillPorts()
 {
     const QString kept = m_port->currentText();
     m_port->clear();
-    const std::string server = m_server->currentText().toStdString();
+    const std::string server = ChosenName(m_server);
     for (int index = 0; index < static_cast<int>(m_doc.Servers().size()); ++index) {
         if (!dm::EqualNoCase(m_doc.Servers()[static_cast<std::size_t>(index)].name, server))
             continue;
@@ -98,7 +109,10 @@ void CCheckAccessDialog::FillPorts()
         m_doc.RefreshServerPorts(index);
         const ServerEntry& entry = m_doc.Servers()[static_cast<std::size_t>(index)];
         for (int i = 0; i < entry.portCount && i < static_cast<int>(entry.slots.size()); ++i)
-            m_port->addItem(QString::fromStdString(entry.slots[static_cast<std::size_t>(i)].portName));
+            {
+            const std::string& name = entry.slots[static_cast<std::size_t>(i)].portName;
+            m_port->addItem(DisplayText(name), StoredName(name));
+        }
     }
     if (!kept.isEmpty())
         m_port->setCurrentText(kept);
@@ -106,9 +120,10 @@ void CCheckAccessDialog::FillPorts()
 
 bool CCheckAccessDialog::Check()
 {
-    const std::string account = m_account->text().trimmed().toStdString();
-    const std::string server = m_server->currentText().trimmed().toStdString();
-    const std::string port = m_port->currentText().trimmed().toStdString();
+    const QString typed = m_account->text().trimmed();
+    const std::string account = typed == DisplayText(m_givenAccount) ? m_givenAccount : typed.toStdString();
+    const std::string server = ChosenName(m_server);
+    const std::string port = ChosenName(m_port);
     m_groups->clear();
     if (account.empty() || server.empty() || port.empty()) {
         m_answer->setPlainText(QStringLiteral("Give the account (DOMAIN\\name), the server and the port."));
@@ -117,20 +132,20 @@ bool CCheckAccessDialog::Check()
     CallerIdentity caller;
     std::string problem;
     if (!ReadCallerIdentity(account, server, caller, problem)) {
-        m_answer->setPlainText(QString::fromStdString(problem));
+        m_answer->setPlainText(DisplayText(problem));
         return false;
     }
     QStringList groups;
     for (const std::string& group : caller.globalGroups)
-        groups << QString::fromStdString(group);
+        groups << DisplayText(group);
     for (const std::string& group : caller.localGroups)
-        groups << QString::fromStdString(group);
+        groups << DisplayText(group);
     m_groups->setText(groups.isEmpty() ? QStringLiteral("Groups from the network accounts: none")
                                        : QStringLiteral("Groups from the network accounts: ") + groups.join(", "));
     const auto at = static_cast<std::uint32_t>(std::max<qint64>(0, m_moment->dateTime().toSecsSinceEpoch()));
     const PolicyExplanation explanation =
         ExplainCaller(m_doc.DatabaseDirectory(), caller, server, port, at, m_portsHeld->value());
-    m_answer->setPlainText(QString::fromStdString(FormatExplanation(explanation)));
+    m_answer->setPlainText(DisplayText(FormatExplanation(explanation)));
     return true;
 }
 

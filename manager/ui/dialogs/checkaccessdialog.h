@@ -46,8 +46,10 @@ public:
 
 private:
     void FillPorts();
+    static std::string ChosenName(const QComboBox* box);
 
     CDMDoc& m_doc;
+    std::string m_givenAccount; // as stored; the field shows its DisplayText
     QLineEdit* m_account = nullptr;
     QComboBox* m_server = nullptr;
     QComboBox* m_port = nullptr;

@@ -1,5 +1,6 @@
 #include "manager/ui/dialogs/greetingsdialog.h"
 
+#include "framework/displaytext.h"
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/sheets/savechecks.h"
@@ -161,7 +162,7 @@ void CGreetingsDialog::Preview()
     GreetingRules rules;
     rules.rules = m_rules;
     const GreetingPreview preview = PreviewGreeting(rules, SampleGreetingValues());
-    m_preview->setPlainText(QString::fromStdString(preview.text));
+    m_preview->setPlainText(DisplayText(preview.text));
     if (!preview.anyRuleActive)
         m_doc.Interaction().Beep(200, 100);
 }

@@ -95,11 +95,11 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
 
     std::string server, port;
     const bool busy = FindBusyPort(doc, server, port);
-    if (QTreeWidgetItem* node = tree->FindNode(QString::fromStdString(server), tree->ServersRoot())) {
+    if (QTreeWidgetItem* node = tree->FindNamed(server, tree->ServersRoot())) {
         tree->SelectNode(node);
         tree->scrollToItem(node);
         ok &= SaveScreenshot(&frame, dir, QStringLiteral("ports-list.png"));
-        QTreeWidgetItem* portNode = tree->FindNode(QString::fromStdString(port), node);
+        QTreeWidgetItem* portNode = tree->FindNamed(port, node);
         if (busy && portNode) {
             tree->SelectNode(portNode);
             // Two fills a moment apart give the meters a rate.

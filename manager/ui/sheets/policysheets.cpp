@@ -1,4 +1,5 @@
 #include "manager/ui/sheets/policysheets.h"
+#include "framework/displaytext.h"
 
 #include "framework/propertysheet.h"
 #include "manager/ui/frame/managerextensions.h"
@@ -26,7 +27,7 @@ CPropertySheet* CreatePortSheet(CDMDoc& doc, const std::string& port, const std:
                                 QWidget* parent)
 {
     const QString title = QStringLiteral("Properties for %1 on %2")
-                              .arg(QString::fromStdString(port), QString::fromStdString(server));
+                              .arg(DisplayText(port), DisplayText(server));
     auto* sheet = new CPropertySheet(title, parent);
     sheet->AddPage(new CPortPropGeneral(doc, port, server));
     sheet->AddPage(new CPortPropPolicies(doc, port, server));
@@ -38,7 +39,7 @@ CPropertySheet* CreateGroupSheet(CDMDoc& doc, const std::string& domain, const s
                                  QWidget* parent)
 {
     const QString title = QStringLiteral("Properties for %1\\%2")
-                              .arg(QString::fromStdString(domain), QString::fromStdString(group));
+                              .arg(DisplayText(domain), DisplayText(group));
     auto* sheet = new CPropertySheet(title, parent);
     sheet->AddPage(new CGroupProperties(doc, domain, group));
     sheet->resize(560, 330);

@@ -1,5 +1,6 @@
 #include "manager/ui/sheets/portproppolicies.h"
 
+#include "framework/displaytext.h"
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/sheets/savechecks.h"
@@ -88,7 +89,8 @@ void CPortPropPolicies::OnInitPage()
 
 void CPortPropPolicies::AddEntry(const AllowedAccount& account)
 {
-    auto* item = new QTreeWidgetItem(m_list, {QString::fromStdString(account.name)});
+    auto* item = new QTreeWidgetItem(m_list, {DisplayText(account.name)});
+    item->setData(0, kStoredNameRole, StoredName(account.name));
     item->setIcon(0, AccountKindIcon(static_cast<char>(account.kind)));
     item->setData(0, kKindRole, QChar::fromLatin1(static_cast<char>(account.kind)));
 }
@@ -101,7 +103,7 @@ std::vector<AllowedAccount> CPortPropPolicies::Entries() const
         AllowedAccount account;
         account.kind = AccountKindFromLetter(item->data(0, kKindRole).toChar().toLatin1())
                            .value_or(AllowedAccount::GlobalGroup);
-        account.name = item->text(0).toStdString();
+        account.name = StoredNameOf(item->data(0, kStoredNameRole), item->text(0));
         entries.push_back(std::move(account));
     }
     return entries;

@@ -1,5 +1,6 @@
 #include "manager/ui/sheets/servermaint.h"
 
+#include "framework/displaytext.h"
 #include "framework/helpwindow.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
@@ -90,8 +91,11 @@ void CServerMaint::OnInitPage()
     const QSignalBlocker blocker(m_list);
     m_list->clear();
     const QIcon icon = Icons::TreeImage(1);
-    for (const ServerEntry& server : m_doc.Servers())
-        m_list->addItem(new QListWidgetItem(icon, QString::fromStdString(server.name)));
+    for (const ServerEntry& server : m_doc.Servers()) {
+        auto* item = new QListWidgetItem(icon, DisplayText(server.name));
+        item->setData(kStoredNameRole, StoredName(server.name));
+        m_list->addItem(item);
+    }
     m_list->setCurrentRow(-1);
     ClearFields();
     m_pending = false;
@@ -131,7 +135,8 @@ void CServerMaint::SelectServer(int row)
         return;
     WritePending();
     ComponentSettings settings;
-    if (!m_doc.Remote().ReadComponentSettings(m_list->item(row)->text().toStdString(), settings)) {
+    const QListWidgetItem* item = m_list->item(row);
+    if (!m_doc.Remote().ReadComponentSettings(StoredNameOf(item->data(kStoredNameRole), item->text()), settings)) {
         m_doc.Interaction().Beep(200, 100);
         ClearFields();
         return;

@@ -1,4 +1,5 @@
 #include "manager/ui/sheets/serversettings.h"
+#include "framework/displaytext.h"
 
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
@@ -21,7 +22,7 @@ CServerSettings::CServerSettings(CDMDoc& doc, std::string server, QWidget* paren
     layout->setVerticalSpacing(10);
     auto* picture = new QLabel(this);
     picture->setPixmap(Icons::Render(QStringLiteral("server.svg"), 32));
-    m_name = new QLabel(QString::fromStdString(m_server), this);
+    m_name = new QLabel(DisplayText(m_server), this);
     QFont bold = m_name->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.15);

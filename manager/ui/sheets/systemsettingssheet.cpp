@@ -1,4 +1,5 @@
 #include "manager/ui/sheets/systemsettingssheet.h"
+#include "framework/displaytext.h"
 
 #include "framework/propertysheet.h"
 #include "manager/ui/sheets/servermaint.h"
@@ -31,7 +32,7 @@ void RunSystemSettingsSheet(CDMDoc& doc, QWidget* parent)
 
 CPropertySheet* CreateServerSheet(CDMDoc& doc, const std::string& server, QWidget* parent)
 {
-    auto* sheet = new CPropertySheet(QStringLiteral("Properties for %1").arg(QString::fromStdString(server)), parent);
+    auto* sheet = new CPropertySheet(QStringLiteral("Properties for %1").arg(DisplayText(server)), parent);
     sheet->AddPage(new CServerSettings(doc, server));
     sheet->resize(520, 300);
     return sheet;

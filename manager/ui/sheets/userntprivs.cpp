@@ -1,4 +1,5 @@
 #include "manager/ui/sheets/userpages.h"
+#include "framework/displaytext.h"
 
 #include "common/userinteraction.h"
 #include "framework/helpwindow.h"
@@ -63,11 +64,11 @@ void CUserNTPrivs::OnInitPage()
         std::snprintf(text, sizeof text, "Error getting PDC (%lu)", error);
         m_doc.Interaction().ShowMessage(text, kMessageCaption, Buttons::Ok, Icon::Error);
         m_controllerLabel->setText(QStringLiteral("No domain controller was found for %1.")
-                                       .arg(QString::fromStdString(domain)));
+                                       .arg(DisplayText(domain)));
         return;
     }
     m_controller = *controller;
-    m_controllerLabel->setText(QStringLiteral("Domain controller: %1").arg(QString::fromStdString(m_controller)));
+    m_controllerLabel->setText(QStringLiteral("Domain controller: %1").arg(DisplayText(m_controller)));
     const std::string user = m_account.substr(m_account.find('\\') + 1);
     std::string phone;
     const std::uint8_t bits = m_doc.GetUserRasPermission(m_controller, user, phone);

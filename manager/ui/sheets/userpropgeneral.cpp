@@ -1,4 +1,5 @@
 #include "manager/ui/sheets/userpages.h"
+#include "framework/displaytext.h"
 
 #include "framework/helpwindow.h"
 #include "manager/core/dmdoc.h"
@@ -76,7 +77,7 @@ void CUserPropGeneral::FillStatistics()
     m_list->clear();
     for (const UserStatistic& statistic : UserStatistics(m_doc.EditRecord()))
         m_list->addTopLevelItem(new QTreeWidgetItem(
-            {QString::fromStdString(statistic.label), QString::fromStdString(statistic.value)}));
+            {DisplayText(statistic.label), DisplayText(statistic.value)}));
     for (int row : rows)
         m_list->topLevelItem(row)->setSelected(true);
 }

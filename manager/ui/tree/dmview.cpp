@@ -1,5 +1,6 @@
 #include "manager/ui/tree/dmview.h"
 
+#include "framework/displaytext.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/portcounters.h"
@@ -48,6 +49,20 @@ QTreeWidgetItem* CDMView::AddNode(QTreeWidgetItem* parent, const QString& text, 
     return item;
 }
 
+std::string CDMView::NameOf(const QTreeWidgetItem* item)
+{
+    if (!item)
+        return std::string();
+    return StoredNameOf(item->data(0, kNameRole), item->text(0));
+}
+
+QTreeWidgetItem* CDMView::AddNamedNode(QTreeWidgetItem* parent, const std::string& name, int image)
+{
+    QTreeWidgetItem* item = AddNode(parent, DisplayText(name), image);
+    item->setData(0, kNameRole, StoredName(name));
+    return item;
+}
+
 QTreeWidgetItem* CDMView::AddPlaceholder(QTreeWidgetItem* server, int image)
 {
     QTreeWidgetItem* item = AddNode(server, QStringLiteral("No ports available"), image);
@@ -60,6 +75,15 @@ QTreeWidgetItem* CDMView::FindNode(const QString& text, QTreeWidgetItem* parent)
     const auto found = findItems(text, Qt::MatchExactly | Qt::MatchRecursive | Qt::MatchCaseSensitive);
     for (QTreeWidgetItem* item : found)
         if (!parent || item->parent() == parent)
+            return item;
+    return nullptr;
+}
+
+QTreeWidgetItem* CDMView::FindNamed(const std::string& name, QTreeWidgetItem* parent) const
+{
+    const auto found = findItems(DisplayText(name), Qt::MatchExactly | Qt::MatchRecursive | Qt::MatchCaseSensitive);
+    for (QTreeWidgetItem* item : found)
+        if ((!parent || item->parent() == parent) && NameOf(item) == name)
             return item;
     return nullptr;
 }
@@ -123,7 +147,7 @@ void CDMView::InsertServers()
 {
     for (const ServerEntry& server : m_doc.Servers()) {
         ++m_counters.servers;
-        QTreeWidgetItem* node = AddNode(m_serversRoot, QString::fromStdString(server.name), 1);
+        QTreeWidgetItem* node = AddNamedNode(m_serversRoot, server.name, 1);
         if (server.portCount < 1) {
             AddPlaceholder(node, 5);
             continue;
@@ -139,7 +163,7 @@ void CDMView::InsertServers()
             } else if (static_cast<int>(slot.state) > 1) {
                 image = 5;
             }
-            AddNode(node, QString::fromStdString(slot.portName), image);
+            AddNamedNode(node, slot.portName, image);
         }
     }
 }
@@ -173,7 +197,7 @@ void CDMView::ExpandServer(QTreeWidgetItem* item)
         const QSignalBlocker blocker(this);
         DeleteChildren(item);
     }
-    const int index = m_doc.FindServer(item->text(0).toStdString());
+    const int index = m_doc.FindServer(NameOf(item));
     bool any = false;
     if (index != kNoServer) {
         m_doc.RefreshServerPorts(index);
@@ -188,7 +212,7 @@ void CDMView::ExpandServer(QTreeWidgetItem* item)
         for (int i = 0; i < count; ++i) {
             const PortSlot& slot = server.slots[static_cast<size_t>(i)];
             const int state = static_cast<int>(slot.state);
-            AddNode(item, QString::fromStdString(slot.portName), state == 0 ? 3 : state == 1 ? 4 : 5);
+            AddNamedNode(item, slot.portName, state == 0 ? 3 : state == 1 ? 4 : 5);
             any = true;
         }
     }
@@ -250,8 +274,8 @@ void CDMView::ReportSelection(QTreeWidgetItem* item)
         return;
     Selection& selection = m_doc.CurrentSelection();
     const int image = ImageOf(item);
-    const std::string text = item->text(0).toStdString();
-    const std::string parentText = item->parent() ? item->parent()->text(0).toStdString() : std::string();
+    const std::string text = NameOf(item);
+    const std::string parentText = item->parent() ? NameOf(item->parent()) : std::string();
     const bool wasAccountsRoot = selection.accountsRootSelected;
     selection.Clear();
     selection.image = image;

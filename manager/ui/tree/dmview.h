@@ -10,11 +10,13 @@
 //   12 default profile  13 "No ports available" after expanding a server
 //   14 user without the RAS dial-in permission (while UserIcons is on)
 
+#include "framework/displaytext.h"
 #include "manager/core/documentobserver.h"
 
 #include <QTreeWidget>
 
 #include <memory>
+#include <string>
 
 class QMenu;
 class QTimer;
@@ -31,6 +33,9 @@ public:
     static constexpr int kImageRole = Qt::UserRole + 1;
     // Set on the "No ports available" placeholders.
     static constexpr int kPlaceholderRole = Qt::UserRole + 2;
+    // The stored bytes of a server, port, domain, group or user node's name
+    // (its text is DisplayText of them).
+    static constexpr int kNameRole = kStoredNameRole;
 
     CDMView(CDMDoc& doc, ManagerExtensions& extensions, PortCounters& counters, QWidget* parent = nullptr);
     ~CDMView() override;
@@ -38,11 +43,16 @@ public:
     void OnDocumentUpdate(DocumentObserver* sender, int hint) override;
 
     static int ImageOf(const QTreeWidgetItem* item);
+    // The name a node stands for as the core stores it: the bytes it was
+    // built from, else its text (the fixed nodes such as "Servers").
+    static std::string NameOf(const QTreeWidgetItem* item);
     QTreeWidgetItem* ServersRoot() const { return m_serversRoot; }
     QTreeWidgetItem* AccountsRoot() const { return m_accountsRoot; }
     bool IsBuilt() const { return m_built; }
     // The first node with this text below parent (or anywhere when null).
     QTreeWidgetItem* FindNode(const QString& text, QTreeWidgetItem* parent = nullptr) const;
+    // The first node for this stored name below parent (or anywhere when null).
+    QTreeWidgetItem* FindNamed(const std::string& name, QTreeWidgetItem* parent = nullptr) const;
 
     // The timer (number 10) that the document's interval arms; its tick does
     // no work.
@@ -72,6 +82,8 @@ protected:
 
 private:
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& text, int image);
+    // A node for a stored name: shown as DisplayText, the bytes kept in kNameRole.
+    QTreeWidgetItem* AddNamedNode(QTreeWidgetItem* parent, const std::string& name, int image);
     QTreeWidgetItem* AddPlaceholder(QTreeWidgetItem* server, int image);
     void Rebuild();
     void InsertServers();

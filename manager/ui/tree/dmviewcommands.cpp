@@ -49,7 +49,7 @@ std::unique_ptr<QMenu> CDMView::CreateContextMenu(QTreeWidgetItem* item)
         add(QStringLiteral("Add &Server..."), true, [this] { Q_EMIT addServerRequested(); });
         add(QStringLiteral("&Delete..."), CanDeleteServer(), [this] { DeleteSelectedServer(); });
         add(QStringLiteral("&Properties"), static_cast<bool>(m_extensions.serverProperties), [this, item] {
-            m_extensions.serverProperties(window(), item->text(0).toStdString());
+            m_extensions.serverProperties(window(), NameOf(item));
         });
         break;
     case 3: case 4: case 5:
@@ -96,7 +96,7 @@ void CDMView::DeleteSelectedServer()
 {
     if (!CanDeleteServer())
         return;
-    const std::string server = currentItem()->text(0).toStdString();
+    const std::string server = NameOf(currentItem());
     char text[200];
     std::snprintf(text, sizeof text, "Do you really want to remove %s from the list of monitored servers?",
                   server.c_str());

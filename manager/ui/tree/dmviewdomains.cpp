@@ -13,7 +13,7 @@ namespace dm {
 void CDMView::InsertDomains()
 {
     NetworkEnumerator::EnumerateDomains([this](const std::string& domain) {
-        QTreeWidgetItem* node = AddNode(m_accountsRoot, QString::fromStdString(domain), 9);
+        QTreeWidgetItem* node = AddNamedNode(m_accountsRoot, domain, 9);
         // Stands for the contents until the domain is expanded.
         AddNode(node, QStringLiteral("DUMMY"), 0);
     });
@@ -26,11 +26,11 @@ void CDMView::ExpandDomain(QTreeWidgetItem* item)
         DeleteChildren(item);
     }
     // A domain whose controller cannot be found shows nothing.
-    const auto controller = NetworkAccounts::FindDomainController(item->text(0).toStdString());
+    const auto controller = NetworkAccounts::FindDomainController(NameOf(item));
     if (!controller)
         return;
     for (const std::string& group : NetworkAccounts::GlobalGroups(*controller))
-        AddNode(item, QString::fromStdString(group), 10);
+        AddNamedNode(item, group, 10);
     const bool icons = m_doc.Settings().userIcons;
     for (const std::string& user : NetworkAccounts::Users(*controller)) {
         int image = 8;
@@ -41,7 +41,7 @@ void CDMView::ExpandDomain(QTreeWidgetItem* item)
             if (privilege == 0 || (privilege & 8) == 0)
                 image = 14;
         }
-        AddNode(item, QString::fromStdString(user), image);
+        AddNamedNode(item, user, image);
     }
 }
 

@@ -23,7 +23,7 @@ bool TakeCapacityScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir)
     if (!biggest)
         return false;
     CDMView* tree = frame.TreeView();
-    if (QTreeWidgetItem* node = tree->FindNode(QString::fromStdString(biggest->name), tree->ServersRoot()))
+    if (QTreeWidgetItem* node = tree->FindNamed(biggest->name, tree->ServersRoot()))
         tree->SelectNode(node);
     {
         CCapacityView view(doc, &frame);

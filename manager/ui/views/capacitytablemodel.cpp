@@ -1,4 +1,5 @@
 #include "manager/ui/views/capacitytablemodel.h"
+#include "framework/displaytext.h"
 
 #include <QBrush>
 #include <QFont>
@@ -37,7 +38,7 @@ int CapacityTableModel::columnCount(const QModelIndex& parent) const
 QString CapacityTableModel::Text(int row, int column) const
 {
     const ServerCapacity& server = m_figures[static_cast<std::size_t>(row / kHoursPerDay)];
-    return QString::fromStdString(CapacityFields(server, row % kHoursPerDay)[static_cast<std::size_t>(column)]);
+    return DisplayText(CapacityFields(server, row % kHoursPerDay)[static_cast<std::size_t>(column)]);
 }
 
 QVariant CapacityTableModel::data(const QModelIndex& index, int role) const
@@ -66,7 +67,7 @@ QVariant CapacityTableModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::ToolTipRole:
         if (hour == server.busyHour)
-            return QStringLiteral("The busy hour of %1").arg(QString::fromStdString(server.server));
+            return QStringLiteral("The busy hour of %1").arg(DisplayText(server.server));
         return {};
     default: return {};
     }

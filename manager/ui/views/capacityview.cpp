@@ -1,4 +1,5 @@
 #include "manager/ui/views/capacityview.h"
+#include "framework/displaytext.h"
 
 #include "common/text.h"
 #include "common/timeformat.h"
@@ -66,7 +67,7 @@ CCapacityView::CCapacityView(CDMDoc& doc, QWidget* parent) : QDialog(parent), m_
         m_installed[server.name] = server.portCount;
     }
     setWindowTitle(m_serverFilter == "*" ? QStringLiteral("Capacity - All Servers")
-                                         : QStringLiteral("Capacity - %1").arg(QString::fromStdString(m_serverFilter)));
+                                         : QStringLiteral("Capacity - %1").arg(DisplayText(m_serverFilter)));
     BuildLayout();
     resize(900, 680);
 }
@@ -221,7 +222,7 @@ void CCapacityView::Recompute()
     QSignalBlocker block(m_chartServer);
     m_chartServer->clear();
     for (const ServerCapacity& server : m_model->Figures())
-        m_chartServer->addItem(QString::fromStdString(server.server));
+        m_chartServer->addItem(DisplayText(server.server));
     m_chartServer->setCurrentIndex(std::max(0, m_chartServer->findText(chosen)));
     ShowChartServer();
 }
@@ -239,7 +240,7 @@ void CCapacityView::ShowChartServer()
     const ServerCapacity& server = figures[static_cast<std::size_t>(index)];
     m_chart->SetFigures(server);
     if (server.busyHour < 0) {
-        m_summary->setText(QStringLiteral("%1: no sessions in the chosen days.").arg(QString::fromStdString(server.server)));
+        m_summary->setText(QStringLiteral("%1: no sessions in the chosen days.").arg(DisplayText(server.server)));
         return;
     }
     const HourCapacity& busy = server.hours[static_cast<std::size_t>(server.busyHour)];

@@ -1,5 +1,5 @@
 #include "manager/ui/views/historymodel.h"
-#include "common/ansitext.h"
+#include "framework/displaytext.h"
 
 #include "framework/icons.h"
 #include "manager/core/historytexts.h"
@@ -25,7 +25,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_table.RowCount() || index.column() >= m_table.ColumnCount())
         return {};
     switch (role) {
-    case Qt::DisplayRole: return QString::fromStdString(AnsiToUtf8(m_table.CellText(index.row(), index.column())));
+    case Qt::DisplayRole: return DisplayText(m_table.CellText(index.row(), index.column()));
     case Qt::DecorationRole:
         if (index.column() == 0) {
             if (const LogRecord* record = m_table.Record(index.row()))

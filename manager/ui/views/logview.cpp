@@ -1,4 +1,5 @@
 #include "manager/ui/views/logview.h"
+#include "framework/displaytext.h"
 
 #include "common/activitylog.h"
 #include "framework/csvexport.h"
@@ -306,7 +307,7 @@ ListPrintout CLogView::Printout()
         printout.headers.push_back(QString::fromStdString(HistoryPrintHeader(table.Columns()[static_cast<size_t>(column)])));
     }
     printout.rowCount = table.RowCount();
-    printout.cell = [&table](int row, int column) { return QString::fromStdString(table.CellText(row, column)); };
+    printout.cell = [&table](int row, int column) { return DisplayText(table.CellText(row, column)); };
     return printout;
 }
 

@@ -1,5 +1,6 @@
 #include "manager/ui/views/newport.h"
 
+#include "framework/displaytext.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/messagecaption.h"
@@ -41,7 +42,7 @@ CNewPort::~CNewPort()
 
 QString CNewPort::Title() const
 {
-    return QStringLiteral("%1 on %2").arg(QString::fromStdString(m_port), QString::fromStdString(m_server));
+    return QStringLiteral("%1 on %2").arg(DisplayText(m_port), DisplayText(m_server));
 }
 
 int CNewPort::TimerInterval() const
@@ -140,7 +141,7 @@ bool CNewPort::QueryPort()
 void CNewPort::SetLine(PortStatusLines::Line line, const std::string& text)
 {
     QTreeWidgetItem* item = m_lines[static_cast<size_t>(line)];
-    const QString value = QString::fromStdString(text);
+    const QString value = DisplayText(text);
     // Unchanged lines are left alone, so a refresh does not flicker.
     if (!item || item->text(0) == value)
         return;

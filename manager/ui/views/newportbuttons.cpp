@@ -2,6 +2,7 @@
 // buttons with their actions.
 
 #include "common/userinteraction.h"
+#include "framework/displaytext.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/messagecaption.h"
@@ -95,7 +96,7 @@ void CNewPort::RunAction(int button)
         const QString computerLine = LineText(PortStatusLines::ComputerName);
         QString addressee = computerLine.mid(16);
         if (addressee.isEmpty())
-            addressee = QString::fromStdString(m_userName);
+            addressee = DisplayText(m_userName);
         CSendMessageDialog dialog(addressee, m_doc.Interaction(), window());
         dialog.exec();
         break;
@@ -103,7 +104,8 @@ void CNewPort::RunAction(int button)
     case UserProperties: {
         if (m_doc.DatabaseDirectory().empty() || !m_extensions.userProperties)
             break;
-        const std::string account = LineText(PortStatusLines::UserAccount).mid(12).toStdString();
+        // The account as the port gave it, not the shown line turned back.
+        const std::string account = m_account;
         if (m_extensions.userProperties(window(), account))
             m_doc.SaveUserSettings();
         break;

@@ -1,5 +1,6 @@
 #include "manager/ui/views/portsmodel.h"
 
+#include "framework/displaytext.h"
 #include "framework/icons.h"
 
 #include <ctime>
@@ -67,10 +68,10 @@ QVariant PortsModel::headerData(int section, Qt::Orientation orientation, int ro
     }
 }
 
-int PortsModel::FindRow(const QString& server, const QString& port) const
+int PortsModel::FindRow(const std::string& server, const std::string& port) const
 {
     for (size_t i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].server == server && m_rows[i].port == port)
+        if (m_rows[i].serverName == server && m_rows[i].portName == port)
             return static_cast<int>(i);
     return -1;
 }
@@ -85,7 +86,7 @@ QString PortsModel::TimeOfDayText(std::uint32_t time)
     return FormatLocal(time, "%H:%M:%S");
 }
 
-void PortsModel::ApplyRowUpdate(const QString& port, const QString& server, const QString& user,
+void PortsModel::ApplyRowUpdate(const std::string& port, const std::string& server, const std::string& user,
                                 std::uint32_t sessionStart, int state)
 {
     int image = 3;
@@ -98,32 +99,32 @@ void PortsModel::ApplyRowUpdate(const QString& port, const QString& server, cons
     if (found < 0) {
         const int at = rowCount();
         beginInsertRows(QModelIndex(), at, at);
-        m_rows.push_back({port, server, user, connected ? DateAndTimeText(sessionStart) : QString(), image, true,
+        m_rows.push_back({port, server, DisplayText(port), DisplayText(server), DisplayText(user), connected ? DateAndTimeText(sessionStart) : QString(), image, true,
                           false, QString()});
         endInsertRows();
         return;
     }
     Row& row = m_rows[static_cast<size_t>(found)];
-    row.user = user;
+    row.user = DisplayText(user);
     row.started = connected ? TimeOfDayText(sessionStart) : QStringLiteral(" ");
     row.image = image;
     row.seen = true;
     Q_EMIT dataChanged(index(found, 0), index(found, ColumnCount - 1));
 }
 
-void PortsModel::ApplyUnreachableRow(const QString& server)
+void PortsModel::ApplyUnreachableRow(const std::string& server)
 {
-    const QString port = QString::fromLatin1(kNotReachable);
-    ApplyRowUpdate(port, server, QString(), 0, 2);
+    const std::string port = kNotReachable;
+    ApplyRowUpdate(port, server, std::string(), 0, 2);
     const int found = FindRow(server, port);
     m_rows[static_cast<size_t>(found)].placeholder = true;
     m_rows[static_cast<size_t>(found)].started.clear();
 }
 
-void PortsModel::ApplyNoComponentRow(const QString& server)
+void PortsModel::ApplyNoComponentRow(const std::string& server)
 {
-    const QString port = QString::fromLatin1(kNoComponent);
-    ApplyRowUpdate(port, server, QString(), 0, 0);
+    const std::string port = kNoComponent;
+    ApplyRowUpdate(port, server, std::string(), 0, 0);
     Row& row = m_rows[static_cast<size_t>(FindRow(server, port))];
     row.placeholder = true;
     row.started.clear();

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace dm {
@@ -21,7 +22,11 @@ public:
     // 1 once the row was seen in the current full refresh.
     static constexpr int kSeenRole = Qt::UserRole + 2;
 
+    // A row's names as the core stores them (portName, serverName) and as
+    // the list shows them (DisplayText of the stored bytes).
     struct Row {
+        std::string portName;
+        std::string serverName;
         QString port;
         QString server;
         QString user;
@@ -50,19 +55,20 @@ public:
     // one; the icon is 3, 5 when the state is above 1, 4 when a session start
     // is known. A new row of a connected port shows date and time, an update
     // the time of day only; without a session an updated row shows " ".
-    void ApplyRowUpdate(const QString& port, const QString& server, const QString& user,
+    void ApplyRowUpdate(const std::string& port, const std::string& server, const std::string& user,
                         std::uint32_t sessionStart, int state);
     // The one row of a server that cannot be reached and has no known port:
     // "(not reachable)" with the fault icon, so that the list says why it is empty.
-    void ApplyUnreachableRow(const QString& server);
+    void ApplyUnreachableRow(const std::string& server);
     // The one row of a server without the server component: "(no server
     // component)" with a tooltip saying why its ports are not listed.
-    void ApplyNoComponentRow(const QString& server);
+    void ApplyNoComponentRow(const std::string& server);
     void ClearSeenMarks();
     // Deletes, from the last row to the first, every row not seen since
     // ClearSeenMarks.
     void RemoveUnseenRows();
-    int FindRow(const QString& server, const QString& port) const;
+    // The row of the stored names (server, port), or -1.
+    int FindRow(const std::string& server, const std::string& port) const;
     const Row& RowAt(int row) const { return m_rows.at(static_cast<size_t>(row)); }
 
     // The texts of a session start: for a new row (locale short date, a blank,

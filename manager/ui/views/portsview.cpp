@@ -83,7 +83,7 @@ void CPortsView::FullRefresh()
     for (int index = first; index <= last; ++index) {
         m_doc.RefreshServerPorts(index);
         const ServerEntry& server = m_doc.Servers()[static_cast<size_t>(index)];
-        const QString serverName = QString::fromStdString(server.name);
+        const std::string& serverName = server.name;
         const int ports = std::min<int>(server.portCount, static_cast<int>(server.slots.size()));
         const bool unreachable =
             server.state == ServerState::RegistryUnavailable || server.state == ServerState::EnumerationFailed;
@@ -93,8 +93,7 @@ void CPortsView::FullRefresh()
             m_model->ApplyNoComponentRow(serverName);
         for (int i = 0; i < ports; ++i) {
             const PortSlot& slot = server.slots[static_cast<size_t>(i)];
-            m_model->ApplyRowUpdate(QString::fromStdString(slot.portName), serverName,
-                                    QString::fromStdString(slot.user), slot.sessionStart,
+            m_model->ApplyRowUpdate(slot.portName, serverName, slot.user, slot.sessionStart,
                                     static_cast<int>(slot.state));
         }
     }
@@ -107,12 +106,13 @@ void CPortsView::QuickRefresh()
     for (int row = 0; row < m_model->rowCount(); ++row) {
         if (m_model->RowAt(row).placeholder)
             continue; // no port to ask; the next full refresh replaces it
-        const QString port = m_model->RowAt(row).port;
-        const QString server = m_model->RowAt(row).server;
+        // Copies: the update may not keep the row's strings where they are.
+        const std::string port = m_model->RowAt(row).portName;
+        const std::string server = m_model->RowAt(row).serverName;
         std::string user;
         std::uint32_t start = 0;
-        const int state = m_doc.GetPortCondition(server.toStdString(), port.toStdString(), user, start);
-        m_model->ApplyRowUpdate(port, server, QString::fromStdString(user), start, state);
+        const int state = m_doc.GetPortCondition(server, port, user, start);
+        m_model->ApplyRowUpdate(port, server, user, start, state);
     }
 }
 
@@ -124,7 +124,7 @@ void CPortsView::OpenPortProperties()
     if (chosen < 0 || !m_extensions.portProperties || m_model->RowAt(chosen).placeholder)
         return;
     const PortsModel::Row& row = m_model->RowAt(chosen);
-    m_extensions.portProperties(window(), row.port.toStdString(), row.server.toStdString());
+    m_extensions.portProperties(window(), row.portName, row.serverName);
 }
 
 } // namespace dm

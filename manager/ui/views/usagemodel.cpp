@@ -1,5 +1,5 @@
 #include "manager/ui/views/usagemodel.h"
-#include "common/ansitext.h"
+#include "framework/displaytext.h"
 
 namespace dm {
 
@@ -26,7 +26,7 @@ QVariant UsageModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
-    case Item: return QString::fromStdString(AnsiToUtf8(m_stats.Entries()[row].label));
+    case Item: return DisplayText(m_stats.Entries()[row].label);
     case Free:
         return m_stats.Computed() ? QVariant(QString::number(m_stats.FreePercent(row))) : QVariant();
     case Busy:

@@ -1,4 +1,5 @@
 #include "manager/ui/views/usageprogressdialog.h"
+#include "framework/displaytext.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -48,7 +49,7 @@ void UsageProgressDialog::Run(const std::function<void(UsageProgressDialog&)>& w
 
 void UsageProgressDialog::ShowEntry(const std::string& label, int percent)
 {
-    m_entry->setText(QString::fromStdString(label));
+    m_entry->setText(DisplayText(label));
     m_bar->setValue(percent);
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (now - m_lastPaint >= kRepaintMs || percent >= 100) {

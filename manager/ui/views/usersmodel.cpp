@@ -1,5 +1,5 @@
 #include "manager/ui/views/usersmodel.h"
-#include "common/ansitext.h"
+#include "framework/displaytext.h"
 
 #include <algorithm>
 #include <numeric>
@@ -70,7 +70,7 @@ QVariant UsersModel::data(const QModelIndex& index, int role) const
     const auto row = static_cast<std::size_t>(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(AnsiToUtf8(m_texts[row][static_cast<std::size_t>(index.column())]));
+        return DisplayText(m_texts[row][static_cast<std::size_t>(index.column())]);
     case Qt::DecorationRole:
         return index.column() == UsersColumnUser ? QVariant(m_icons[row]) : QVariant();
     case Qt::TextAlignmentRole:

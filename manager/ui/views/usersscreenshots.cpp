@@ -2,6 +2,7 @@
 // dialmind --screenshots.
 
 #include "framework/propertysheet.h"
+#include "framework/displaytext.h"
 #include "manager/core/dmdoc.h"
 #include "manager/core/sortdirection.h"
 #include "manager/ui/frame/mainframe.h"
@@ -48,7 +49,7 @@ bool TakeUsersScreenshots(CDMDoc& doc, CMainFrame& frame, const QDir& dir)
 
     const std::string account = view->Model()->Texts(0)[UsersColumnUser];
     std::unique_ptr<CPropertySheet> sheet(
-        CreateUserSheet(doc, account, QString::fromStdString(account), UserSheetPages::All, &frame));
+        CreateUserSheet(doc, account, DisplayText(account), UserSheetPages::All, &frame));
     sheet->show();
     const char* names[] = {"user-general.png", "user-time.png", "user-ip.png", "user-ntras.png"};
     for (int page = 0; page < sheet->PageCount(); ++page) {

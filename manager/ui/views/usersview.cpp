@@ -1,4 +1,5 @@
 #include "manager/ui/views/usersview.h"
+#include "framework/displaytext.h"
 
 #include "common/userinteraction.h"
 #include "framework/csvexport.h"
@@ -183,7 +184,7 @@ void CUsersView::OpenSheetOfRow(int row)
     if (!m_doc.DatabaseAvailable() || row < 0 || row >= m_model->rowCount())
         return;
     const std::string account = m_model->Texts(row)[UsersColumnUser];
-    if (!RunUserSheet(m_doc, account, QString::fromStdString(account), UserSheetPages::All, window()))
+    if (!RunUserSheet(m_doc, account, DisplayText(account), UserSheetPages::All, window()))
         return;
     m_doc.SaveUserSettings();
     ReloadAfterChange();
@@ -200,7 +201,7 @@ void CUsersView::ShowProperties()
     if (rows.isEmpty())
         return;
     const std::string account = m_model->Texts(rows.last().row())[UsersColumnUser];
-    if (!RunUserSheet(m_doc, account, QString::fromStdString(account), UserSheetPages::WithoutNtRas, window()))
+    if (!RunUserSheet(m_doc, account, DisplayText(account), UserSheetPages::WithoutNtRas, window()))
         return;
     m_doc.SaveUserSettings();
     ReloadAfterChange();
@@ -255,7 +256,7 @@ ListPrintout CUsersView::Printout() const
     out.rowCount = m_model->rowCount();
     const UsersModel* model = m_model;
     out.cell = [model](int row, int column) {
-        return QString::fromStdString(model->Texts(row)[static_cast<std::size_t>(column)]);
+        return DisplayText(model->Texts(row)[static_cast<std::size_t>(column)]);
     };
     return out;
 }

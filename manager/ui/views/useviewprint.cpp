@@ -2,6 +2,7 @@
 // label, percentages and occupancy bar, as many rows to a page as fit.
 
 #include "framework/printerchoice.h"
+#include "framework/displaytext.h"
 #include "manager/ui/views/usagebardelegate.h"
 #include "manager/ui/views/usageheader.h"
 #include "manager/ui/views/usagemodel.h"
@@ -59,7 +60,7 @@ void CUseView::Print()
             printTitle();
         }
         painter.drawText(QRect(0, y, itemWidth, line), Qt::AlignLeft | Qt::AlignVCenter,
-                         QString::fromStdString(stats.Entries()[row].label));
+                         DisplayText(stats.Entries()[row].label));
         painter.drawText(QRect(itemWidth, y, numberWidth, line), Qt::AlignRight | Qt::AlignVCenter,
                          QString::number(stats.FreePercent(row)));
         painter.drawText(QRect(itemWidth + numberWidth, y, numberWidth, line), Qt::AlignRight | Qt::AlignVCenter,
