@@ -26,6 +26,13 @@ inline QString DisplayText(std::string_view bytes)
     return QString::fromStdString(AnsiToUtf8(bytes));
 }
 
+// What an edit field that showed DisplayText(stored) holds now: the stored
+// bytes when the person left the text as shown, else the typed text.
+inline std::string EditedText(const std::string& stored, const QString& shown)
+{
+    return shown == DisplayText(stored) ? stored : shown.toStdString();
+}
+
 // The item data role under which lists and trees keep a shown name's bytes.
 constexpr int kStoredNameRole = Qt::UserRole + 16;
 

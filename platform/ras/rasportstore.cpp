@@ -1,5 +1,6 @@
 #include "platform/ras/rasportstore.h"
 
+#include "common/ansitext.h"
 #include "common/inistore.h"
 #include "common/text.h"
 #include "platform/files/fileopen.h"
@@ -229,13 +230,22 @@ unsigned long RasPortStore::List(std::vector<RasPortRecord>& ports) const
     return winerr::Success;
 }
 
+namespace {
+// A port is found by its letters: a section written in code page bytes
+// ("COM\x80") answers to the name the library hands out for it ("COM€").
+std::string PortKey(std::string_view name)
+{
+    return LowerAscii(AnsiToUtf8(name));
+}
+} // namespace
+
 unsigned long RasPortStore::Find(std::string_view port, RasPortRecord& record) const
 {
     fs::path dir;
     if (unsigned long error = Check(dir))
         return error;
     const auto ports = Ports(dir / "ras.ini");
-    auto it = ports->index.find(LowerAscii(port));
+    auto it = ports->index.find(PortKey(port));
     if (it == ports->index.end())
         return winerr::PortNotFound;
     record = ports->records[it->second];
@@ -249,7 +259,7 @@ std::shared_ptr<const RasPortStore::PortTable> RasPortStore::Ports(const fs::pat
         auto table = std::make_shared<PortTable>();
         if (const auto ini = LoadIniFile(file)) {
             for (const auto& section : ini->SectionNames()) {
-                if (table->index.emplace(LowerAscii(section), table->records.size()).second)
+                if (table->index.emplace(PortKey(section), table->records.size()).second)
                     table->records.push_back(ReadRecord(section, ini->Entries(section)));
             }
         }

@@ -23,6 +23,15 @@ TEST(CsvText, QuotesOnlyFieldsThatWouldBreakTheLine)
         EXPECT_EQ(QuotedCsvField(field), written) << field;
 }
 
+TEST(CsvText, CodePageBytesBecomeTheirLettersInBothForms)
+{
+    // A lone 0xE9 is "é" and 0x80 the euro sign; valid UTF-8 stays as it is.
+    EXPECT_EQ(QuotedCsvField("DOM\\Jos\xe9"), "DOM\\Jos\u00e9");
+    EXPECT_EQ(QuotedCsvField("Jos\xe9, \"\x80\""), "\"Jos\u00e9, \"\"\u20ac\"\"\"");
+    EXPECT_EQ(QuotedCsvField("Zo\u00eb"), "Zo\u00eb");
+    EXPECT_EQ(CsvLine({"Jos\xe9", "Zo\u00eb", ""}), "Jos\u00e9,Zo\u00eb, ,\n");
+}
+
 TEST(CsvText, PaneLinesEndEveryFieldWithAComma)
 {
     EXPECT_EQ(CsvLine({"a", "", "b"}), "a, ,b,\n");

@@ -69,3 +69,14 @@ TEST(DmctlLogTest, BadArgumentsAndEmptyLogDataFail)
     EXPECT_NE(top.out.find("TIME, wherever a command takes it, is seconds since 1970"), std::string::npos) << top.out;
     EXPECT_NE(top.out.find("\"YYYY-MM-DD[ HH:MM[:SS]]\""), std::string::npos) << top.out;
 }
+
+TEST(DmctlLogTest, CodePageBytesPrintAsTheirLettersAndUtf8StaysAsItIs)
+{
+    TempDir db;
+    WriteFile(db / "LogData" / "1997-Dec-05.log",
+              "[S\xdc" "D\\COM1]\r\n881319600=C_DOM\\Jos\xe9\r\n881319660=C_DOM\\Zo\xc3\xab,x\r\n");
+    auto run = RunDmctl({"log", "list", db.str(), "--scope", "1", "--date", std::to_string(kDec05NoonTime)});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "881319600,S\u00dcD,COM1,1,DOM\\Jos\u00e9,0,0,255,,\n"
+                       "881319660,S\u00dcD,COM1,1,\"DOM\\Zo\u00eb,x\",0,0,255,,\n");
+}

@@ -63,3 +63,14 @@ TEST_F(DmctlUsersTest, SortsAsHeaderClicksDo)
     EXPECT_EQ(RunDmctl({"users", m_db.str(), "--sort", "colour"}).status, 2);
     EXPECT_EQ(RunDmctl({"users", m_db.str(), "--reverse"}).status, 2);
 }
+
+TEST(DmctlUsersCodePageTest, CodePageBytesPrintAsTheirLetters)
+{
+    TempDir db;
+    WriteFile(db / "Dialmind.usr", "[DOM\\Jos\xe9]\r\nTotalConnects=2\r\n[DOM\\Zo\xc3\xab]\r\nTotalConnects=1\r\n");
+    auto run = RunDmctl({"users", db.str(), "--sort", "user"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("DOM\\Jos\u00e9,2,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("DOM\\Zo\u00eb,1,"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\xe9'), std::string::npos) << "no lone code page byte is left";
+}

@@ -125,3 +125,19 @@ TEST_F(PortsModelTest, HeadersAndIcons)
     EXPECT_TRUE(m_model.index(0, 0).data(Qt::DecorationRole).isValid());
     EXPECT_FALSE(m_model.index(0, 1).data(Qt::DecorationRole).isValid());
 }
+
+TEST_F(PortsModelTest, NamesInCodePageBytesShowAsLettersAndAreFoundByTheirBytes)
+{
+    m_model.ApplyRowUpdate("COM\x80", "N\xc4H", "DOM\\Jos\xe9", m_start, 1);
+    m_model.ApplyRowUpdate("COM1", "N\u00c4H", "DOM\\Zo\u00eb", 0, 0);
+    ASSERT_EQ(m_model.rowCount(), 2) << "bytes and their letters are two names";
+    EXPECT_EQ(m_model.index(0, PortsModel::ColPort).data().toString(), QString::fromUtf8("COM\u20ac"));
+    EXPECT_EQ(m_model.index(0, PortsModel::ColServer).data().toString(), QString::fromUtf8("N\u00c4H"));
+    EXPECT_EQ(m_model.index(0, PortsModel::ColUser).data().toString(), QString::fromUtf8("DOM\\Jos\u00e9"));
+    EXPECT_EQ(m_model.index(1, PortsModel::ColUser).data().toString(), QString::fromUtf8("DOM\\Zo\u00eb"));
+    EXPECT_EQ(m_model.FindRow("N\xc4H", "COM\x80"), 0);
+    EXPECT_EQ(m_model.FindRow("N\u00c4H", "COM\u20ac"), -1);
+    m_model.ApplyRowUpdate("COM\x80", "N\xc4H", "DOM\\Ren\xe9", m_start, 1);
+    EXPECT_EQ(m_model.rowCount(), 2);
+    EXPECT_EQ(m_model.index(0, PortsModel::ColUser).data().toString(), QString::fromUtf8("DOM\\Ren\u00e9"));
+}

@@ -289,6 +289,7 @@ TEST_F(SystemSettingsTest, ADayFileNamedInBytesThatAreNotUtf8IsDeletedByItsName)
     CLogFilesDialog dialog(*m_doc, 2);
     dialog.ListFiles();
     ASSERT_EQ(dialog.List()->topLevelItemCount(), 2);
+    EXPECT_EQ(dialog.List()->topLevelItem(1)->text(0), QString::fromUtf8("caf\u00e9.log"));
     dialog.List()->topLevelItem(1)->setSelected(true); // the name sorts after the digits
     m_ui.QueueAnswer(Answer::Yes);
     dialog.DeleteButton()->click();

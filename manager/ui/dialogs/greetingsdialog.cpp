@@ -103,13 +103,13 @@ CGreetingsDialog::CGreetingsDialog(CDMDoc& doc, QWidget* parent) : QDialog(paren
         const QSignalBlocker blocker(m_list);
         m_list->setCurrentRow(0);
     }
-    m_text->setText(QString::fromStdString(m_rules[0].text));
+    m_text->setText(DisplayText(m_rules[0].text));
     resize(560, 480);
 }
 
 void CGreetingsDialog::StoreShownRule()
 {
-    m_rules[static_cast<size_t>(m_shown)].text = m_text->text().toStdString();
+    m_rules[static_cast<size_t>(m_shown)].text = EditedText(m_rules[static_cast<size_t>(m_shown)].text, m_text->text());
     // Every rule's box counts, also of rules switched without selecting them.
     for (int i = 0; i < static_cast<int>(m_rules.size()); ++i)
         m_rules[static_cast<size_t>(i)].active = m_list->IsChecked(i);
@@ -127,7 +127,7 @@ void CGreetingsDialog::OnRuleSelected(int, int current)
         return;
     StoreShownRule();
     m_shown = current;
-    m_text->setText(QString::fromStdString(m_rules[static_cast<size_t>(current)].text));
+    m_text->setText(DisplayText(m_rules[static_cast<size_t>(current)].text));
 }
 
 bool CGreetingsDialog::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,6 @@
 #include "manager/ui/dialogs/logfilesdialog.h"
 
+#include "framework/displaytext.h"
 #include "framework/helpwindow.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
@@ -79,9 +80,9 @@ void CLogFilesDialog::ListFiles()
     const QIcon icon = Icons::FromDrawing(QStringLiteral("document.svg"));
     QList<QTreeWidgetItem*> items;
     for (const LogFileEntry& file : files) {
-        auto* item = new QTreeWidgetItem({QString::fromStdString(file.name), QString::number(file.size)});
-        // The name as the bytes it is: one that is not UTF-8 shows with a
-        // replacement character but is deleted by its own name.
+        auto* item = new QTreeWidgetItem({DisplayText(file.name), QString::number(file.size)});
+        // The name as the bytes it is: one that is not UTF-8 shows with the
+        // code page's letters but is deleted by its own name.
         item->setData(0, Qt::UserRole, QByteArray(file.name.data(), static_cast<qsizetype>(file.name.size())));
         item->setIcon(0, icon);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);

@@ -1,5 +1,6 @@
 #include "manager/ui/dialogs/permissionsdialog.h"
 
+#include "framework/displaytext.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
 
@@ -117,7 +118,7 @@ TransferResult CPermissionsDialog::Run()
         return m_doc.SetUserRasPermission(server, account, bits, callback);
     };
     PermissionTransfer transfer(std::move(calls), m_doc.Interaction(), [this](const std::string& text) {
-        m_status->setText(QString::fromStdString(text));
+        m_status->setText(DisplayText(text));
         m_status->repaint();
     });
     TransferResult result;

@@ -1,5 +1,6 @@
 #include "manager/ui/dialogs/reportprogressdialog.h"
 
+#include "framework/displaytext.h"
 #include "framework/icons.h"
 #include "manager/core/reportchoice.h"
 
@@ -72,7 +73,7 @@ void CReportProgressDialog::StartRun()
         control.cancel = &m_cancel;
         control.progress = [this, &pacer](const std::string& text) {
             if (pacer.Pass(text, ProgressPacer::Clock::now()))
-                Q_EMIT statusChanged(QString::fromStdString(text));
+                Q_EMIT statusChanged(DisplayText(text));
         };
         control.print = m_print;
         m_result = RunReport(m_request, control);

@@ -126,7 +126,7 @@ bool CServerMaint::WritePending()
     if (!m_pending)
         return true;
     m_pending = false;
-    return m_doc.Remote().WriteComponentSettings(m_yes->isChecked(), m_share->text().toStdString());
+    return m_doc.Remote().WriteComponentSettings(m_yes->isChecked(), EditedText(m_shownShare, m_share->text()));
 }
 
 void CServerMaint::SelectServer(int row)
@@ -145,7 +145,8 @@ void CServerMaint::SelectServer(int row)
     m_version->setEnabled(true);
     m_yes->setEnabled(true);
     m_no->setEnabled(true);
-    m_share->setText(QString::fromStdString(settings.share));
+    m_shownShare = settings.share;
+    m_share->setText(DisplayText(settings.share));
     m_version->setText(QString::fromStdString(settings.version));
     (settings.master ? m_yes : m_no)->setChecked(true);
 }

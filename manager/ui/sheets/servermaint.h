@@ -6,6 +6,8 @@
 
 #include "framework/propertypage.h"
 
+#include <string>
+
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -43,6 +45,7 @@ private:
     bool m_pending = false;
     QListWidget* m_list = nullptr;
     QLineEdit* m_share = nullptr;
+    std::string m_shownShare; // the share as read; the field shows its DisplayText
     QLabel* m_version = nullptr;
     QRadioButton* m_yes = nullptr;
     QRadioButton* m_no = nullptr;

@@ -1,5 +1,6 @@
 #include "manager/ui/sheets/systemnotify.h"
 
+#include "framework/displaytext.h"
 #include "framework/helpwindow.h"
 #include "database/policyform.h"
 #include "manager/core/dmdoc.h"
@@ -91,7 +92,7 @@ void CSystemNotify::OnInitPage()
     const Edit& first = m_notices[0];
     m_activated->setChecked(first.active);
     m_seconds->setText(QString::number(first.seconds));
-    m_text->setPlainText(QString::fromStdString(first.text));
+    m_text->setPlainText(DisplayText(first.text));
     m_seconds->setEnabled(first.active);
     m_text->setEnabled(first.active);
     SetModified(false);
@@ -120,7 +121,7 @@ void CSystemNotify::OnActivated(bool checked)
 void CSystemNotify::StoreFields()
 {
     Edit& notice = m_notices[static_cast<size_t>(m_edited)];
-    notice.text = m_text->toPlainText().toStdString();
+    notice.text = EditedText(notice.text, m_text->toPlainText());
     const auto seconds = ParseAmount(m_seconds->text().trimmed().toStdString());
     // A value that does not fit is kept out of range, for Apply to refuse.
     notice.seconds = m_seconds->text().trimmed().isEmpty() ? 0 : seconds ? static_cast<std::int64_t>(*seconds) : -1;
@@ -132,7 +133,7 @@ void CSystemNotify::ShowEdited()
     const QSignalBlocker blocker(m_text);
     m_activated->setChecked(notice.active);
     m_seconds->setText(QString::number(notice.seconds));
-    m_text->setPlainText(QString::fromStdString(notice.text));
+    m_text->setPlainText(DisplayText(notice.text));
     EnableFields(notice.active);
 }
 

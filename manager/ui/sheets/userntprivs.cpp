@@ -77,7 +77,7 @@ void CUserNTPrivs::OnInitPage()
     if (choice != CallbackUnset)
         m_callback[choice]->setChecked(true);
     if (choice == CallbackPreset)
-        m_phone->setText(QString::fromStdString(phone));
+        m_phone->setText(DisplayText(phone));
     m_phone->setEnabled(choice == CallbackPreset);
 }
 
