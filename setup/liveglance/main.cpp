@@ -1,5 +1,6 @@
 // DMQUICK.EXE, LiveGlance: the busy ports of every monitored server at a glance.
 
+#include "common/ansitext.h"
 #include "platform/system/display.h"
 #include "framework/qtuserinteraction.h"
 #include "platform/ras/rasbind/sharedlibrary.h"
@@ -27,10 +28,10 @@ int ListOnce()
     int status = 0;
     for (const dm::ServerGlance& glance : dm::GlanceAtServers(ras, dm::MonitoredServers())) {
         if (glance.error != 0) {
-            std::cout << glance.server << " " << dm::GlanceText(glance, ras) << "\n";
+            std::cout << dm::AnsiToUtf8(glance.server) << " " << dm::GlanceText(glance, ras) << "\n";
             status = 1;
         } else {
-            std::cout << glance.server << " " << glance.busy << "/" << glance.ports << "\n";
+            std::cout << dm::AnsiToUtf8(glance.server) << " " << glance.busy << "/" << glance.ports << "\n";
         }
     }
     return status;
