@@ -21,12 +21,3 @@ TEST(WideText, CodePageBytesBecomeTheirLettersAndUtf8StaysAsItIs)
     EXPECT_EQ(FromWide(ToWide("Jos\xe9 \x80")), "Jos\u00e9 \u20ac");
     EXPECT_EQ(FromWide(ToWide("Zo\u00eb")), "Zo\u00eb");
 }
-
-TEST(WideText, FieldsAreCutWithoutSplittingALetter)
-{
-    char16_t field[4];
-    CopyToWideField(field, 4, "\xe9\xe9\xe9\xe9");
-    EXPECT_EQ(std::u16string(field), u"\u00e9\u00e9\u00e9");
-    CopyToWideField(field, 4, "ab\xf0\x9f\x98\x80");
-    EXPECT_EQ(std::u16string(field), u"ab") << "half a surrogate pair is never left";
-}
