@@ -12,17 +12,19 @@ namespace {
 
 class LogHandler : public IniHandler {
 public:
-    LogHandler(LogFileRules rules, const std::function<void(const LogRecord&)>& onRecord,
+    LogHandler(LogFileRules rules, const std::function<void(const LogEvent&)>& onEvent,
                const ProgressSink& progress)
-        : m_rules(rules), m_onRecord(onRecord), m_progress(progress)
+        : m_rules(rules), m_onEvent(onEvent), m_progress(progress)
     {
     }
 
     bool OnSection(std::string_view name, const IniLine&) override
     {
-        m_section = name;
+        m_event.section = name;
+        const std::size_t slash = name.rfind('\\');
+        m_event.server = slash == std::string_view::npos ? std::string_view() : name.substr(0, slash);
+        m_event.port = slash == std::string_view::npos ? name : name.substr(slash + 1);
         m_announced = false;
-        SetLogSection(name, m_template);
         return true;
     }
 
@@ -31,29 +33,56 @@ public:
         if (!m_announced) {
             m_announced = true;
             if (m_progress)
-                m_progress("Processing logs from " + std::string(m_section) + ", please wait...");
+                m_progress("Processing logs from " + std::string(m_event.section) + ", please wait...");
         }
-        m_record = m_template;
-        const bool decoded = m_rules == LogFileRules::Day ? DecodeLogValue(value, m_record)
-                                                          : DecodeLegacyLogValue(value, m_record);
+        const bool decoded = m_rules == LogFileRules::Day ? DecodeLogValue(value, m_event.fields)
+                                                          : DecodeLegacyLogValue(value, m_event.fields);
         if (decoded) {
-            m_record.time = AtoiWrapped32(key);
-            m_onRecord(m_record);
+            m_event.time = AtoiWrapped32(key);
+            m_onEvent(m_event);
         }
         return true;
     }
 
 private:
     LogFileRules m_rules;
-    const std::function<void(const LogRecord&)>& m_onRecord;
+    const std::function<void(const LogEvent&)>& m_onEvent;
     const ProgressSink& m_progress;
-    std::string_view m_section;
     bool m_announced = false;
-    LogRecord m_template; // server and port of the current section
-    LogRecord m_record;
+    LogEvent m_event;
 };
 
 } // namespace
+
+void VisitLogEvents(std::string_view text, LogFileRules rules,
+                    const std::function<void(const LogEvent&)>& onEvent, const ProgressSink& progress)
+{
+    LogHandler handler(rules, onEvent, progress);
+    ParseIni(text, handler);
+}
+
+void VisitLogText(std::string_view text, LogFileRules rules,
+                  const std::function<void(const LogRecord&)>& onRecord, const ProgressSink& progress)
+{
+    // Server and port change with the section only: set once a section.
+    LogRecord record;
+    std::string_view section;
+    bool first = true;
+    VisitLogEvents(
+        text, rules,
+        [&](const LogEvent& event) {
+            if (first || event.section.data() != section.data() || event.section.size() != section.size()) {
+                first = false;
+                section = event.section;
+                record.server = event.server;
+                record.port = event.port;
+            }
+            record.time = event.time;
+            SetLogFields(event.fields, record);
+            onRecord(record);
+        },
+        progress);
+}
 
 void ReadLogText(std::string_view text, LogFileRules rules, std::vector<LogRecord>& records,
                  const ProgressSink& progress)
@@ -68,13 +97,6 @@ void ReadLogText(std::string_view text, LogFileRules rules, std::vector<LogRecor
         records.reserve(std::max(needed, records.capacity() + records.capacity() / 2));
     VisitLogText(
         text, rules, [&records](const LogRecord& record) { records.push_back(record); }, progress);
-}
-
-void VisitLogText(std::string_view text, LogFileRules rules,
-                  const std::function<void(const LogRecord&)>& onRecord, const ProgressSink& progress)
-{
-    LogHandler handler(rules, onRecord, progress);
-    ParseIni(text, handler);
 }
 
 bool ReadLogFile(const std::filesystem::path& path, LogFileRules rules,

@@ -45,6 +45,18 @@ struct LogRecord {
     bool operator==(const LogRecord&) const = default;
 };
 
+// The fields a value decodes into, as views into the value's text: what a
+// loader that keeps only some of them reads without copying any.
+struct LogFields {
+    std::string_view user;
+    std::string_view ipx;
+    std::string_view netbios;
+    std::int32_t duration = 0;
+    std::int32_t kind = kLogConnect;
+    std::uint32_t ip = 0;
+    std::int32_t reason = kLogNoReason;
+};
+
 // Decodes a value into kind, user, duration, ip, reason, ipx and netbios
 // (server, port and time are left alone). Returns false, leaving the record
 // untouched, for values that are skipped: empty, starting with '*', or of a
@@ -62,11 +74,15 @@ struct LogRecord {
 // A value without '_' has an empty user. Numbers read with atoi rules; ip
 // accepts the signed and the unsigned decimal form.
 bool DecodeLogValue(std::string_view value, LogRecord& record);
+bool DecodeLogValue(std::string_view value, LogFields& fields);
 
 // The legacy single file's rules: H yields duration, user (cut at its first
 // '?') and ip; N yields the user cut at its first '?'; reason, ipx and
 // netbios keep "none".
 bool DecodeLegacyLogValue(std::string_view value, LogRecord& record);
+bool DecodeLegacyLogValue(std::string_view value, LogFields& fields);
+// Copies decoded fields into a record (all but server, port and time).
+void SetLogFields(const LogFields& fields, LogRecord& record);
 
 // Splits "server\port" at its last backslash into the record; a name without
 // a backslash is all port.

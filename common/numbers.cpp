@@ -53,10 +53,32 @@ unsigned long long ParseAtoiForm(std::string_view text, bool& negative, bool& ov
     return value;
 }
 
+// The common case of a log's numbers, plain digits of which there are at
+// most eighteen (no sign, no blanks, no overflow of 64 bits): true with the
+// value, else false and the full rules decide.
+inline bool ShortDigits(std::string_view text, std::uint64_t& value)
+{
+    constexpr std::size_t kMost = 18;
+    std::size_t i = 0;
+    std::uint64_t v = 0;
+    for (; i < text.size() && i < kMost; ++i) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - static_cast<unsigned>('0');
+        if (digit > 9)
+            break;
+        v = v * 10 + digit;
+    }
+    if (i == 0 || (i == kMost && i < text.size() && text[i] >= '0' && text[i] <= '9'))
+        return false;
+    value = v;
+    return true;
+}
+
 } // namespace
 
 int AtoiValue(std::string_view text)
 {
+    if (std::uint64_t value; ShortDigits(text, value))
+        return value > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(value);
     bool negative;
     bool overflow;
     unsigned long long magnitude = ParseAtoiForm(text, negative, overflow);
@@ -72,6 +94,8 @@ int AtoiValue(std::string_view text)
 
 std::uint32_t AtoiWrapped32(std::string_view text)
 {
+    if (std::uint64_t value; ShortDigits(text, value))
+        return static_cast<std::uint32_t>(value);
     bool negative;
     bool overflow;
     std::uint32_t low = 0;

@@ -12,33 +12,28 @@
 #include <filesystem>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace dm {
 
-std::uint32_t ReportEvents::Names::Intern(std::string_view name)
+std::uint32_t ReportEvents::PortOf(std::string_view section, std::string_view server,
+                                   std::string_view port)
 {
-    const auto it = m_index.find(name);
-    if (it != m_index.end())
-        return it->second;
-    const auto index = static_cast<std::uint32_t>(m_names.size());
-    m_names.emplace_back(name);
-    m_index.emplace(m_names.back(), index);
-    return index;
+    if (m_lastPort != UINT32_MAX && section == m_lastSection)
+        return m_lastPort;
+    m_portScratch.assign(server).append("\\").append(port);
+    m_lastPort = m_ports.Intern(m_portScratch);
+    m_lastSection.assign(section);
+    return m_lastPort;
 }
 
-void ReportEvents::Append(const LogRecord& record)
+void ReportEvents::Append(const LogEvent& source)
 {
-    Event event{record.time, record.duration, record.kind, 0, 0};
-    // Connections are never reported: their names are not kept.
-    if (record.kind != kLogConnect) {
-        event.user = m_users.Intern(record.user);
-        m_portScratch.assign(record.server).append("\\").append(record.port);
-        if (m_lastPort == UINT32_MAX || m_portScratch != m_lastPortName) {
-            m_lastPort = m_ports.Intern(m_portScratch);
-            m_lastPortName = m_portScratch;
-        }
-        event.port = m_lastPort;
+    Event event{source.time, source.fields.duration, source.fields.kind, 0, 0};
+    if (source.fields.kind != kLogConnect) {
+        event.user = m_users.Intern(source.fields.user);
+        event.port = PortOf(source.section, source.server, source.port);
     }
     m_events.push_back(event);
 }
@@ -49,9 +44,96 @@ void ReportEvents::EndRun()
         m_runEnds.push_back(m_events.size());
 }
 
+namespace {
+
+bool EarlierEvent(const ReportEvents::Event& a, const ReportEvents::Event& b)
+{
+    return a.time < b.time;
+}
+
+// Sorts events by time, equal times in their order, by two stable passes
+// over ten bits of the time each: true when the times of the events lie
+// within 2^20 seconds of each other (a day file's do), else false and the
+// events are left alone.
+bool RadixSortByTime(ReportEvents::Event* events, std::size_t n, std::vector<ReportEvents::Event>& buffer)
+{
+    constexpr unsigned kBits = 10;
+    constexpr std::size_t kBuckets = std::size_t{1} << kBits;
+    std::uint32_t lowest = UINT32_MAX;
+    std::uint32_t highest = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        lowest = std::min(lowest, events[i].time);
+        highest = std::max(highest, events[i].time);
+    }
+    if (highest - lowest >= (std::uint32_t{1} << (2 * kBits)))
+        return false;
+    buffer.resize(std::max(buffer.size(), n));
+    ReportEvents::Event* from = events;
+    ReportEvents::Event* to = buffer.data();
+    for (unsigned shift = 0; shift < 2 * kBits; shift += kBits) {
+        std::size_t starts[kBuckets] = {};
+        for (std::size_t i = 0; i < n; ++i)
+            ++starts[((from[i].time - lowest) >> shift) & (kBuckets - 1)];
+        std::size_t sum = 0;
+        for (std::size_t& start : starts)
+            sum += std::exchange(start, sum);
+        for (std::size_t i = 0; i < n; ++i)
+            to[starts[((from[i].time - lowest) >> shift) & (kBuckets - 1)]++] = from[i];
+        std::swap(from, to);
+    }
+    // Two passes: the sorted events are back in place.
+    return true;
+}
+
+// Sorts events by time, equal times in their order: by their time's digits
+// when they lie close together, else by merging the stretches already in
+// order (a legacy log lists each port's events by time, so it is a few
+// dozen such stretches). The buffer is scratch space.
+void SortStretches(ReportEvents::Event* events, std::size_t n, std::vector<ReportEvents::Event>& buffer)
+{
+    std::vector<std::size_t> starts{0};
+    for (std::size_t i = 1; i < n; ++i) {
+        if (events[i].time < events[i - 1].time)
+            starts.push_back(i);
+    }
+    if (starts.size() == 1)
+        return;
+    if (n > 64 && RadixSortByTime(events, n, buffer))
+        return;
+    if (starts.size() > n / 16) { // hardly any order to build on
+        std::stable_sort(events, events + n, EarlierEvent);
+        return;
+    }
+    starts.push_back(n);
+    buffer.resize(std::max(buffer.size(), n));
+    ReportEvents::Event* from = events;
+    ReportEvents::Event* to = buffer.data();
+    // Neighbouring stretches merged pairwise until one is left; std::merge
+    // puts the earlier stretch's event first among equal times.
+    while (starts.size() > 2) {
+        std::vector<std::size_t> merged;
+        std::size_t k = 0;
+        for (; k + 2 < starts.size(); k += 2) {
+            std::merge(from + starts[k], from + starts[k + 1], from + starts[k + 1], from + starts[k + 2],
+                       to + starts[k], EarlierEvent);
+            merged.push_back(starts[k]);
+        }
+        if (k + 1 < starts.size()) {
+            std::copy(from + starts[k], from + starts[k + 1], to + starts[k]);
+            merged.push_back(starts[k]);
+        }
+        merged.push_back(n);
+        std::swap(from, to);
+        starts = std::move(merged);
+    }
+    if (from != events)
+        std::copy(from, from + n, events);
+}
+
+} // namespace
+
 void ReportEvents::Sort()
 {
-    const auto byTime = [](const Event& a, const Event& b) { return a.time < b.time; };
     EndRun();
     // Each run (a file) sorted alone costs far less than the whole table.
     struct Run {
@@ -59,10 +141,10 @@ void ReportEvents::Sort()
         std::uint32_t first, last;
     };
     std::vector<Run> runs;
+    std::vector<Event> buffer;
     std::size_t begin = 0;
     for (const std::size_t end : m_runEnds) {
-        std::stable_sort(m_events.begin() + static_cast<std::ptrdiff_t>(begin),
-                         m_events.begin() + static_cast<std::ptrdiff_t>(end), byTime);
+        SortStretches(m_events.data() + begin, end - begin, buffer);
         runs.push_back({begin, end, m_events[begin].time, m_events[end - 1].time});
         begin = end;
     }
@@ -78,7 +160,8 @@ void ReportEvents::Sort()
         inOrder = inOrder && runs[i - 1].begin < runs[i].begin;
     }
     if (!apart) {
-        std::stable_sort(m_events.begin(), m_events.end(), byTime);
+        // Each run is in order now: what is left is merging them.
+        SortStretches(m_events.data(), m_events.size(), buffer);
         return;
     }
     if (inOrder)
@@ -99,53 +182,58 @@ namespace {
 // section's index and the time). Only used when a legacy log exists.
 class SeenEvents {
 public:
-    void Add(const LogRecord& record) { m_keys.push_back(Key(record)); }
+    void Add(const LogEvent& event) { m_keys.push_back(Key(event)); }
 
     // Sorts the keys once the day files are read.
     void Seal() { std::sort(m_keys.begin(), m_keys.end()); }
 
-    bool Contains(const LogRecord& record)
+    bool Contains(const LogEvent& event)
     {
-        return std::binary_search(m_keys.begin(), m_keys.end(), Key(record));
+        return std::binary_search(m_keys.begin(), m_keys.end(), Key(event));
     }
 
 private:
-    std::uint64_t Key(const LogRecord& record)
+    std::uint64_t Key(const LogEvent& event)
     {
-        // A section spelled as before costs one lookup and no allocation.
-        m_scratch.assign(record.server).append("\\").append(record.port);
-        auto it = m_spellings.find(m_scratch);
-        if (it == m_spellings.end()) {
-            const auto section =
-                m_sections.emplace(LowerAscii(m_scratch), static_cast<std::uint32_t>(m_sections.size())).first;
-            it = m_spellings.emplace(m_scratch, section->second).first;
+        // The events of a section follow each other: one lookup a section.
+        if (!m_hasLast || event.section != m_lastSpelling) {
+            m_scratch.assign(event.server).append("\\").append(event.port);
+            m_lastSection = m_sections.Intern(LowerAscii(m_scratch));
+            m_lastSpelling.assign(event.section);
+            m_hasLast = true;
         }
-        return static_cast<std::uint64_t>(it->second) << 32 | record.time;
+        return static_cast<std::uint64_t>(m_lastSection) << 32 | event.time;
     }
 
     std::vector<std::uint64_t> m_keys;
-    std::unordered_map<std::string, std::uint32_t> m_spellings; // exact spelling: section index
-    std::unordered_map<std::string, std::uint32_t> m_sections;  // lower-case section: its index
+    NameTable m_sections; // lower-case "server\\port"
     std::string m_scratch;
+    std::string m_lastSpelling;
+    std::uint32_t m_lastSection = 0;
+    bool m_hasLast = false;
 };
+
+// The text of the file being read: one buffer for the files of a load, so
+// that no file's text costs fresh pages. Released when the load ends.
+thread_local std::string t_fileText;
 
 void ReadFile(const std::filesystem::path& path, LogFileRules rules, ReportEvents& events,
               const ProgressSink& progress, SeenEvents* seen = nullptr, bool skipSeen = false)
 {
-    std::string text;
+    std::string& text = t_fileText;
     if (path.empty() || !ReadWholeFile(path, text))
         return;
     // The activity log's own reader, straight into the compact table.
-    VisitLogText(
+    VisitLogEvents(
         text, rules,
-        [&](const LogRecord& record) {
+        [&](const LogEvent& event) {
             if (seen != nullptr) {
-                if (skipSeen && seen->Contains(record))
+                if (skipSeen && seen->Contains(event))
                     return;
                 if (!skipSeen)
-                    seen->Add(record);
+                    seen->Add(event);
             }
-            events.Append(record);
+            events.Append(event);
         },
         progress);
     events.EndRun();
@@ -283,6 +371,7 @@ ReportEvents LoadReportEvents(const ReportEventSource& source, const ReportPerio
         seen->Seal();
         ReadFile(legacy, LogFileRules::Legacy, events, {}, seen, true);
     }
+    std::string().swap(t_fileText);
     events.Sort();
     return events;
 }
