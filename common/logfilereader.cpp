@@ -84,19 +84,62 @@ void VisitLogText(std::string_view text, LogFileRules rules,
         progress);
 }
 
+namespace {
+
+// The lines of a text: at most one record each.
+std::size_t CountLines(std::string_view text)
+{
+    const auto lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    return lf > 0 ? lf + 1 : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')) + 1;
+}
+
+void AppendRecords(std::string_view text, LogFileRules rules, std::vector<LogRecord>& records,
+                   const ProgressSink& progress)
+{
+    VisitLogText(
+        text, rules, [&records](const LogRecord& record) { records.push_back(record); }, progress);
+}
+
+} // namespace
+
 void ReadLogText(std::string_view text, LogFileRules rules, std::vector<LogRecord>& records,
                  const ProgressSink& progress)
 {
     // Room for one record a line, so that a large file is not copied while
-    // the table grows; the table still grows geometrically over many files.
-    std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    if (lines == 0)
-        lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
-    const std::size_t needed = records.size() + lines;
+    // the table grows.
+    const std::size_t needed = records.size() + CountLines(text);
     if (needed > records.capacity())
         records.reserve(std::max(needed, records.capacity() + records.capacity() / 2));
-    VisitLogText(
-        text, rules, [&records](const LogRecord& record) { records.push_back(record); }, progress);
+    AppendRecords(text, rules, records, progress);
+}
+
+void ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules rules,
+                  std::vector<LogRecord>& records, const ProgressSink& progress)
+{
+    std::uintmax_t ahead = 0; // bytes of the files not read yet
+    std::vector<std::uintmax_t> sizes;
+    for (const std::filesystem::path& path : paths) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        sizes.push_back(ec ? 0 : size);
+        ahead += sizes.back();
+    }
+    std::uintmax_t bytesRead = 0;
+    std::uintmax_t linesRead = 0;
+    std::string text;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        ahead -= sizes[i];
+        if (!ReadWholeFile(paths[i], text))
+            continue;
+        const std::size_t lines = CountLines(text);
+        bytesRead += text.size();
+        linesRead += lines;
+        const std::size_t needed = records.size() + lines;
+        if (needed > records.capacity())
+            records.reserve(needed + static_cast<std::size_t>(
+                                         bytesRead > 0 ? ahead * linesRead / bytesRead + 1 : 0));
+        AppendRecords(text, rules, records, progress);
+    }
 }
 
 bool ReadLogFile(const std::filesystem::path& path, LogFileRules rules,

@@ -37,6 +37,14 @@ struct LogEvent {
     LogFields fields;
 };
 
+// Reads the files in order and appends their events, as ReadLogFile does
+// each; files that are missing or cannot be read add nothing. Before a file
+// the table is sized for it and for the files still to read (their bytes
+// over the bytes a line took so far), so that it neither grows by half
+// again nor keeps much unused room.
+void ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules rules,
+                  std::vector<LogRecord>& records, const ProgressSink& progress = {});
+
 // Calls onEvent with every event of the text, in file order, with the same
 // progress texts, copying nothing: what a loader that keeps a few fields of
 // each event uses.

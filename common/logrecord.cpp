@@ -203,11 +203,11 @@ void SetLogSection(std::string_view section, LogRecord& record)
 {
     std::size_t slash = section.rfind('\\');
     if (slash == npos) {
-        record.server.clear();
-        record.port = std::string(section);
+        record.server = SharedName();
+        record.port = section;
     } else {
-        record.server = std::string(section.substr(0, slash));
-        record.port = std::string(section.substr(slash + 1));
+        record.server = section.substr(0, slash);
+        record.port = section.substr(slash + 1);
     }
 }
 

@@ -21,6 +21,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/sharedname.h"
+
 namespace dm {
 
 // Kinds of event, as LogRecord::kind holds them.
@@ -30,17 +32,18 @@ inline constexpr std::int32_t kLogDenied = 2;     // "N"
 // The reason of an event that gives none.
 inline constexpr std::int32_t kLogNoReason = 255;
 
+// The texts are shared (see sharedname.h): a loaded record takes 64 bytes.
 struct LogRecord {
-    std::string server;             // before the last backslash of the section name
-    std::string port;               // after it
-    std::string user;               // "domain\name" as the server component names it
+    SharedName server;              // before the last backslash of the section name
+    SharedName port;                // after it
+    SharedName user;                // "domain\name" as the server component names it
     std::uint32_t time = 0;         // the key: seconds since 1970
     std::int32_t duration = 0;      // session end only, seconds
     std::int32_t kind = kLogConnect;
     std::uint32_t ip = 0;           // session end only; 0 = none
     std::int32_t reason = kLogNoReason; // denial or disconnect reason
-    std::string ipx;                // session end only
-    std::string netbios;            // session end only
+    SharedName ipx;                 // session end only
+    SharedName netbios;             // session end only
 
     bool operator==(const LogRecord&) const = default;
 };
