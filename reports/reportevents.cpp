@@ -9,8 +9,11 @@
 
 #include <algorithm>
 #include <ctime>
+#include <exception>
 #include <filesystem>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -36,12 +39,6 @@ void ReportEvents::Append(const LogEvent& source)
         event.port = PortOf(source.section, source.server, source.port);
     }
     m_events.push_back(event);
-}
-
-void ReportEvents::EndRun()
-{
-    if (m_runEnds.empty() ? !m_events.empty() : m_runEnds.back() != m_events.size())
-        m_runEnds.push_back(m_events.size());
 }
 
 namespace {
@@ -132,6 +129,42 @@ void SortStretches(ReportEvents::Event* events, std::size_t n, std::vector<Repor
 
 } // namespace
 
+void ReportEvents::EndRun()
+{
+    const std::size_t begin = m_runEnds.empty() ? 0 : m_runEnds.back();
+    if (begin == m_events.size())
+        return;
+    SortStretches(m_events.data() + begin, m_events.size() - begin, m_sortBuffer);
+    m_runEnds.push_back(m_events.size());
+    if (m_sortBuffer.capacity() > (std::size_t{1} << 16))
+        std::vector<Event>().swap(m_sortBuffer); // a legacy log's room is not kept
+}
+
+void ReportEvents::Absorb(ReportEvents&& later)
+{
+    EndRun();
+    later.EndRun();
+    std::vector<std::uint32_t> users(later.m_users.Size());
+    for (std::uint32_t i = 0; i < users.size(); ++i)
+        users[i] = m_users.Intern(later.m_users.Name(i));
+    std::vector<std::uint32_t> ports(later.m_ports.Size());
+    for (std::uint32_t i = 0; i < ports.size(); ++i)
+        ports[i] = m_ports.Intern(later.m_ports.Name(i));
+    const std::size_t offset = m_events.size();
+    m_events.reserve(offset + later.m_events.size());
+    for (Event event : later.m_events) {
+        if (event.kind != kLogConnect) { // a connection names nothing
+            event.user = users[event.user];
+            event.port = ports[event.port];
+        }
+        m_events.push_back(event);
+    }
+    for (const std::size_t end : later.m_runEnds)
+        m_runEnds.push_back(offset + end);
+    m_lastPort = UINT32_MAX;
+    later = ReportEvents();
+}
+
 void ReportEvents::Sort()
 {
     EndRun();
@@ -143,8 +176,8 @@ void ReportEvents::Sort()
     std::vector<Run> runs;
     std::vector<Event> buffer;
     std::size_t begin = 0;
+    // Each run was sorted as it ended.
     for (const std::size_t end : m_runEnds) {
-        SortStretches(m_events.data() + begin, end - begin, buffer);
         runs.push_back({begin, end, m_events[begin].time, m_events[end - 1].time});
         begin = end;
     }
@@ -239,12 +272,6 @@ void ReadFile(const std::filesystem::path& path, LogFileRules rules, ReportEvent
     events.EndRun();
 }
 
-void ReadSystemFile(const std::string& systemPath, LogFileRules rules, ReportEvents& events,
-                    const ProgressSink& progress, SeenEvents* seen = nullptr)
-{
-    ReadFile(ResolvePathOrEmpty(systemPath), rules, events, progress, seen);
-}
-
 std::string FileNameOf(std::string_view systemPath)
 {
     const auto slash = systemPath.find_last_of('\\');
@@ -286,12 +313,12 @@ std::optional<std::uint32_t> DayOfFileName(const std::string& name)
 // The day files of LogData whose days lie in the period, in day order: a
 // long period lists the directory once instead of probing a name per day,
 // and a stray copy ("2026-Mar-18 (copy).log") is not a day file.
-void ReadDayFilesOfPeriod(const std::string& database, std::uint32_t from, std::uint32_t to,
-                          ReportEvents& events, const ProgressSink& progress, SeenEvents* seen)
+std::vector<std::filesystem::path> DayFilesOfPeriod(const std::string& database, std::uint32_t from,
+                                                    std::uint32_t to)
 {
     const std::filesystem::path dir = ResolvePathOrEmpty(database + "\\LogData");
     if (dir.empty() || to < from)
-        return;
+        return {};
     const std::uint32_t firstDay = StartOfLocalDay(from);
     std::vector<std::pair<std::uint32_t, std::filesystem::path>> files;
     std::error_code ec;
@@ -301,17 +328,18 @@ void ReadDayFilesOfPeriod(const std::string& database, std::uint32_t from, std::
             files.emplace_back(*day, it->path());
     }
     std::sort(files.begin(), files.end());
-    for (const auto& [day, file] : files)
-        ReadFile(file, LogFileRules::Day, events, progress, seen);
+    std::vector<std::filesystem::path> paths;
+    for (auto& [day, file] : files)
+        paths.push_back(std::move(file));
+    return paths;
 }
 
 // Every "*.log" (any case) of LogData, in name order.
-void ReadAllDayFiles(const std::string& database, ReportEvents& events, const ProgressSink& progress,
-                     SeenEvents* seen)
+std::vector<std::filesystem::path> AllDayFiles(const std::string& database)
 {
     const std::filesystem::path dir = ResolvePathOrEmpty(database + "\\LogData");
     if (dir.empty())
-        return;
+        return {};
     std::vector<std::filesystem::path> files;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
@@ -321,22 +349,92 @@ void ReadAllDayFiles(const std::string& database, ReportEvents& events, const Pr
             files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
-    for (const auto& file : files)
-        ReadFile(file, LogFileRules::Day, events, progress, seen);
+    return files;
 }
 
 // The day files of every local day from the day of `from` to the day of `to`.
-void ReadDayRange(const std::string& database, std::uint32_t from, std::uint32_t to,
-                  ReportEvents& events, const ProgressSink& progress, SeenEvents* seen)
+std::vector<std::filesystem::path> DayRangeFiles(const std::string& database, std::uint32_t from,
+                                                 std::uint32_t to)
 {
+    std::vector<std::filesystem::path> paths;
     std::uint32_t previous = 0;
     for (int i = 0;; ++i) {
         const std::uint32_t day = AddLocalDays(from, i);
         if (i > 0 && (StartOfLocalDay(day) > to || day <= previous))
             break;
-        ReadSystemFile(DayLogPath(database, day), LogFileRules::Day, events, progress, seen);
+        std::filesystem::path path = ResolvePathOrEmpty(DayLogPath(database, day));
+        if (!path.empty())
+            paths.push_back(std::move(path));
         previous = day;
     }
+    return paths;
+}
+
+// Day files of fewer bytes than this are read on one thread.
+constexpr std::uintmax_t kParallelBytes = 1 << 20;
+
+// Reads the day files in order. Without a legacy log to compare with, the
+// later files (half the bytes) are read on a second thread into a table of
+// their own, which is then appended: the same events in the same order,
+// and their progress texts after the earlier files', as one thread gives.
+void ReadDayFiles(const std::vector<std::filesystem::path>& files, ReportEvents& events,
+                  const ProgressSink& progress, SeenEvents* seen)
+{
+    std::vector<std::uintmax_t> sizes;
+    std::uintmax_t total = 0;
+    for (const std::filesystem::path& file : files) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(file, ec);
+        sizes.push_back(ec ? 0 : size);
+        total += sizes.back();
+    }
+    std::size_t split = files.size();
+    if (seen == nullptr && files.size() >= 2) {
+        if (total >= kParallelBytes) {
+            std::uintmax_t first = 0;
+            for (split = 0; split + 1 < files.size() && first + sizes[split] <= total / 2; ++split)
+                first += sizes[split];
+            split = std::max<std::size_t>(split, 1);
+        }
+    }
+    // Room for the events the files hold, reckoned from their size (an
+    // event's line takes more than this many bytes; room never touched
+    // costs no memory), so that the table is not copied while it grows.
+    constexpr std::uintmax_t kBytesPerLine = 32;
+    events.Reserve(static_cast<std::size_t>(total / kBytesPerLine));
+    ReportEvents later;
+    std::vector<std::string> laterProgress;
+    std::exception_ptr laterFailure;
+    std::thread worker;
+    if (split < files.size()) {
+        try {
+            worker = std::thread([&] {
+                try {
+                    const ProgressSink keep = progress ? ProgressSink([&](const std::string& text) {
+                        laterProgress.push_back(text);
+                    })
+                                                       : ProgressSink();
+                    for (std::size_t i = split; i < files.size(); ++i)
+                        ReadFile(files[i], LogFileRules::Day, later, keep);
+                } catch (...) {
+                    laterFailure = std::current_exception();
+                }
+                std::string().swap(t_fileText);
+            });
+        } catch (const std::system_error&) {
+            split = files.size(); // no second thread: all on this one
+        }
+    }
+    for (std::size_t i = 0; i < split; ++i)
+        ReadFile(files[i], LogFileRules::Day, events, progress, seen);
+    if (!worker.joinable())
+        return;
+    worker.join();
+    if (laterFailure)
+        std::rethrow_exception(laterFailure);
+    for (const std::string& text : laterProgress)
+        progress(text);
+    events.Absorb(std::move(later));
 }
 
 // Beyond this many days the day files of a range are found by listing
@@ -361,11 +459,11 @@ ReportEvents LoadReportEvents(const ReportEventSource& source, const ReportPerio
     SeenEvents seenStore;
     SeenEvents* seen = legacy.empty() ? nullptr : &seenStore;
     if (source.allDayFiles)
-        ReadAllDayFiles(source.databaseDirectory, events, progress, seen);
+        ReadDayFiles(AllDayFiles(source.databaseDirectory), events, progress, seen);
     else if (period.to < period.from || (period.to - period.from) / 86400 > MaxRangeDays)
-        ReadDayFilesOfPeriod(source.databaseDirectory, period.from, period.to, events, progress, seen);
+        ReadDayFiles(DayFilesOfPeriod(source.databaseDirectory, period.from, period.to), events, progress, seen);
     else
-        ReadDayRange(source.databaseDirectory, period.from, period.to, events, progress, seen);
+        ReadDayFiles(DayRangeFiles(source.databaseDirectory, period.from, period.to), events, progress, seen);
     // A migration whose rename failed leaves its events in both places.
     if (seen != nullptr) {
         seen->Seal();

@@ -34,9 +34,13 @@ public:
     void Append(const LogEvent& event);
     // Room for this many more events.
     void Reserve(std::size_t more) { m_events.reserve(m_events.size() + more); }
-    // Ends a run of appended events (one file's): Sort orders each run on
-    // its own and, when the runs do not overlap in time, only the runs.
+    // Ends a run of appended events (one file's) and sorts it by time on its
+    // own; Sort then orders the runs, only as wholes when they do not
+    // overlap in time.
     void EndRun();
+    // Appends the events of a table loaded apart (their names looked up in
+    // this one's), ending the runs of both.
+    void Absorb(ReportEvents&& later);
     // Sorts by time; equal times keep the order of appending.
     void Sort();
 
@@ -58,6 +62,7 @@ private:
     std::uint32_t m_lastPort = UINT32_MAX;
     std::string m_lastSection;
     std::vector<std::size_t> m_runEnds;
+    std::vector<Event> m_sortBuffer;
 };
 
 struct ReportEventSource {

@@ -49,6 +49,13 @@ TEST(AtoiRules, PlainDigitsOfEveryLengthReadAsTheFullRulesReadThem)
     EXPECT_EQ(AtoiWrapped32("999999999999999999"), 2808348671u); // eighteen nines
     EXPECT_EQ(AtoiWrapped32("9999999999999999999"), 2313682943u); // nineteen
     EXPECT_EQ(AtoiValue("7?"), 7);
+    // Eight bytes read at once only when all eight are digits.
+    EXPECT_EQ(AtoiValue("12345678"), 12345678);
+    EXPECT_EQ(AtoiValue("1234567:9"), 1234567);
+    EXPECT_EQ(AtoiValue("1234/678"), 1234);
+    EXPECT_EQ(AtoiValue("9\xff" "345678"), 9);
+    EXPECT_EQ(AtoiValue("123456789?1"), 123456789);
+    EXPECT_EQ(AtoiWrapped32("0987654321"), 987654321u);
     EXPECT_EQ(AtoiValue("0"), 0);
 }
 
