@@ -381,7 +381,7 @@ TEST_F(ReportRun, ManyDayFilesReadOnTwoThreadsGiveTheEventsOneThreadGives)
         std::string text;
         for (int port = 1; port <= 3; ++port) {
             text += "[RAS" + std::to_string(day % 2 + 1) + "\\COM" + std::to_string(port) + "]\r\n";
-            for (int i = 0; i < 200; ++i) {
+            for (int i = 0; i < 250; ++i) {
                 const std::uint32_t time = noon + static_cast<std::uint32_t>(i * 60 + port);
                 const std::string user = (day >= 30 && i % 5 == 0 ? "DOM\\USER" : "DOM\\user") + std::to_string(i % 9);
                 text += std::to_string(time) + "=" +
@@ -394,7 +394,7 @@ TEST_F(ReportRun, ManyDayFilesReadOnTwoThreadsGiveTheEventsOneThreadGives)
         }
         // The previous file's last second again, listed last.
         if (day > 0)
-            text += "[RAS9\\COM1]\r\n" + std::to_string(noon - 86400 + 199 * 60 + 3) + "=H7_DOM\\early?0\r\n";
+            text += "[RAS9\\COM1]\r\n" + std::to_string(noon - 86400 + 249 * 60 + 3) + "=H7_DOM\\early?0\r\n";
         m_db.AddDayFile(FormatDayLogDate(noon), text);
     }
     std::uintmax_t bytes = 0;
@@ -413,7 +413,7 @@ TEST_F(ReportRun, ManyDayFilesReadOnTwoThreadsGiveTheEventsOneThreadGives)
     EXPECT_EQ(progress, logProgress);
     const std::vector<LogRecord>& records = log.Records();
     ASSERT_EQ(events.Size(), records.size());
-    ASSERT_EQ(records.size(), 40u * 600 + 39);
+    ASSERT_GE(records.size(), 40u * 750 + 39); // and the standard database's
     for (std::size_t i = 0; i < records.size(); ++i) {
         const ReportEvents::Event& event = events.Events()[i];
         ASSERT_EQ(event.time, records[i].time) << i;
