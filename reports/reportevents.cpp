@@ -14,7 +14,6 @@
 #include <optional>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
