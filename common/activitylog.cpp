@@ -38,31 +38,29 @@ int ActivityLog::NormalizeBrowseScope(int scope)
     return scope >= 1 && scope <= 4 ? scope : 1;
 }
 
-void ActivityLog::ReadSystemFile(const std::string& systemPath, LogFileRules rules,
-                                 bool showProgress)
+void ActivityLog::AddSystemFile(const std::string& systemPath, std::vector<std::filesystem::path>& paths) const
 {
     std::filesystem::path path = m_resolver(systemPath);
     if (!path.empty())
-        ReadLogFile(path, rules, m_records, showProgress ? m_progress : ProgressSink());
+        paths.push_back(std::move(path));
 }
 
-void ActivityLog::ReadDays(std::uint32_t first, int days)
+void ActivityLog::AddDays(std::uint32_t first, int days, std::vector<std::filesystem::path>& paths) const
 {
     for (int i = 0; i < days; ++i)
-        ReadSystemFile(DayLogPath(m_databaseDirectory, AddLocalDays(first, i)), LogFileRules::Day,
-                       true);
+        AddSystemFile(DayLogPath(m_databaseDirectory, AddLocalDays(first, i)), paths);
 }
 
 bool ActivityLog::LoadScope(int scope, std::uint32_t historyDate)
 {
     OptionalWaitCursor cursor(m_ui);
     m_records.clear();
+    std::vector<std::filesystem::path> files;
     switch (NormalizeBrowseScope(scope)) {
-    case 2: ReadDays(historyDate, 7); break;
-    case 3: ReadDays(historyDate, 30); break;
+    case 2: AddDays(historyDate, 7, files); break;
+    case 3: AddDays(historyDate, 30, files); break;
     case 4: {
         std::filesystem::path dir = m_resolver(m_databaseDirectory + "\\LogData");
-        std::vector<std::filesystem::path> files;
         std::error_code ec;
         if (!dir.empty()) {
             for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
@@ -72,21 +70,18 @@ bool ActivityLog::LoadScope(int scope, std::uint32_t historyDate)
                 const std::string name = it->path().filename().string();
                 if (!HasLogExtension(name) || !it->is_regular_file(ec))
                     continue;
-                std::filesystem::path file = m_resolver(m_databaseDirectory + "\\LogData\\" + name);
-                if (!file.empty())
-                    files.push_back(std::move(file));
+                AddSystemFile(m_databaseDirectory + "\\LogData\\" + name, files);
             }
         }
         if (files.empty())
             return false;
         // Name order keeps loads repeatable; the sort by time decides the rest.
         std::sort(files.begin(), files.end());
-        for (const auto& file : files)
-            ReadLogFile(file, LogFileRules::Day, m_records, m_progress);
         break;
     }
-    default: ReadDays(historyDate, 1); break;
+    default: AddDays(historyDate, 1, files); break;
     }
+    ReadLogFiles(files, LogFileRules::Day, m_records, m_progress);
     Finish(true);
     return true;
 }
@@ -98,14 +93,16 @@ bool ActivityLog::LoadRange(std::uint32_t from, std::uint32_t to)
     // Whole local days from the day of `from` to the day of `to`; the first
     // day is always read. Stops, too, where days can no longer be counted
     // in 32-bit times.
+    std::vector<std::filesystem::path> files;
     std::uint32_t previous = 0;
     for (int i = 0;; ++i) {
         const std::uint32_t day = AddLocalDays(from, i);
         if (i > 0 && (StartOfLocalDay(day) > to || day <= previous))
             break;
-        ReadSystemFile(DayLogPath(m_databaseDirectory, day), LogFileRules::Day, true);
+        AddSystemFile(DayLogPath(m_databaseDirectory, day), files);
         previous = day;
     }
+    ReadLogFiles(files, LogFileRules::Day, m_records, m_progress);
     Finish(true);
     return true;
 }
@@ -113,7 +110,9 @@ bool ActivityLog::LoadRange(std::uint32_t from, std::uint32_t to)
 bool ActivityLog::LoadLegacy()
 {
     m_records.clear();
-    ReadSystemFile(LegacyLogPath(m_databaseDirectory), LogFileRules::Legacy, false);
+    std::vector<std::filesystem::path> files;
+    AddSystemFile(LegacyLogPath(m_databaseDirectory), files);
+    ReadLogFiles(files, LogFileRules::Legacy, m_records);
     Finish(false);
     return true;
 }

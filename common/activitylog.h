@@ -72,9 +72,9 @@ public:
     std::uint32_t TodayEnd() const { return m_todayEnd; }
 
 private:
-    // Reads one file named as the system names it; a missing file adds nothing.
-    void ReadSystemFile(const std::string& systemPath, LogFileRules rules, bool showProgress);
-    void ReadDays(std::uint32_t first, int days);
+    // Adds the path of a file named as the system names it, when it resolves.
+    void AddSystemFile(const std::string& systemPath, std::vector<std::filesystem::path>& paths) const;
+    void AddDays(std::uint32_t first, int days, std::vector<std::filesystem::path>& paths) const;
     void Finish(bool showReady);
 
     PathResolver m_resolver;

@@ -85,10 +85,17 @@ bool IsUtf8(std::string_view text)
 
 std::string AnsiToUtf8(std::string_view text)
 {
+    // A run of plain ASCII (most texts are nothing else) is copied whole.
+    std::size_t ascii = 0;
+    while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80)
+        ++ascii;
+    if (ascii == text.size())
+        return std::string(text);
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() + 8);
+    out.append(text.substr(0, ascii));
     char32_t c = 0;
-    for (std::size_t i = 0; i < text.size();) {
+    for (std::size_t i = ascii; i < text.size();) {
         const std::size_t n = Utf8Sequence(text, i, c);
         if (n != 0) {
             out.append(text.substr(i, n));

@@ -3,12 +3,30 @@
 
 namespace dm {
 
+namespace {
+
+bool IsAscii(std::string_view text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void AppendCsvLine(std::string& out, const CsvFields& fields, std::string_view lineEnd,
                    std::string_view emptyField)
 {
     for (const std::string& field : fields) {
         // Bytes of the Windows code page become their letters, as every window shows them.
-        out += field.empty() ? std::string(emptyField) : AnsiToUtf8(field);
+        if (field.empty())
+            out += emptyField;
+        else if (IsAscii(field))
+            out += field; // its own UTF-8: no copy between
+        else
+            out += AnsiToUtf8(field);
         out += ',';
     }
     out += lineEnd;

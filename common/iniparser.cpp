@@ -4,7 +4,36 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace dm {
+
+namespace {
+
+// The first CR or LF in [p, end), or end: sixteen bytes a step where the
+// processor can compare them at once.
+const char* FindLineEnd(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\r' || *p == '\n')
+            return p;
+    }
+    return end;
+}
+
+} // namespace
 
 std::string_view LineEndText(LineEnd end)
 {
@@ -62,28 +91,22 @@ void ParseIni(std::string_view text, IniHandler& handler)
     std::size_t number = 0;
     bool inSection = false;
     while (pos < size) {
-        // The end of the line: the first CR or LF. memchr for LF is fast; a
-        // CR can only come earlier in files with CR or CRLF ends.
-        const char* lf = static_cast<const char*>(std::memchr(data + pos, '\n', size - pos));
-        std::size_t lineEnd = lf ? static_cast<std::size_t>(lf - data) : size;
-        const char* cr = static_cast<const char*>(std::memchr(data + pos, '\r', lineEnd - pos));
+        // The end of the line: the first CR or LF.
+        const std::size_t lineEnd = static_cast<std::size_t>(FindLineEnd(data + pos, data + size) - data);
         IniLine line;
         line.number = number++;
         std::size_t next;
-        if (cr) {
-            lineEnd = static_cast<std::size_t>(cr - data);
-            if (lineEnd + 1 < size && data[lineEnd + 1] == '\n') {
-                line.end = LineEnd::CrLf;
-                next = lineEnd + 2;
-            } else {
-                line.end = LineEnd::Cr;
-                next = lineEnd + 1;
-            }
-        } else if (lf) {
+        if (lineEnd == size) {
+            next = size;
+        } else if (data[lineEnd] == '\n') {
             line.end = LineEnd::Lf;
             next = lineEnd + 1;
+        } else if (lineEnd + 1 < size && data[lineEnd + 1] == '\n') {
+            line.end = LineEnd::CrLf;
+            next = lineEnd + 2;
         } else {
-            next = size;
+            line.end = LineEnd::Cr;
+            next = lineEnd + 1;
         }
         line.text = std::string_view(data + pos, lineEnd - pos);
         pos = next;

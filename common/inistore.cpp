@@ -130,11 +130,14 @@ IniCache& Cache()
 bool ReadAll(int fd, std::size_t expected, std::string& text)
 {
     text.clear();
+    // Room for the end-of-file probe below, so that a file of the size
+    // fstat gave is read without moving it.
+    text.reserve(expected + 1);
     text.resize(expected);
     std::size_t done = 0;
     for (;;) {
         if (done == text.size())
-            text.resize(text.size() + 65536); // the file grew since fstat
+            text.resize(text.size() + (done == expected ? 1 : 65536)); // the file may have grown since fstat
         ssize_t n = ::read(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR)
             continue;

@@ -12,17 +12,19 @@ namespace {
 
 class LogHandler : public IniHandler {
 public:
-    LogHandler(LogFileRules rules, const std::function<void(const LogRecord&)>& onRecord,
+    LogHandler(LogFileRules rules, const std::function<void(const LogEvent&)>& onEvent,
                const ProgressSink& progress)
-        : m_rules(rules), m_onRecord(onRecord), m_progress(progress)
+        : m_rules(rules), m_onEvent(onEvent), m_progress(progress)
     {
     }
 
     bool OnSection(std::string_view name, const IniLine&) override
     {
-        m_section = name;
+        m_event.section = name;
+        const std::size_t slash = name.rfind('\\');
+        m_event.server = slash == std::string_view::npos ? std::string_view() : name.substr(0, slash);
+        m_event.port = slash == std::string_view::npos ? name : name.substr(slash + 1);
         m_announced = false;
-        SetLogSection(name, m_template);
         return true;
     }
 
@@ -31,27 +33,72 @@ public:
         if (!m_announced) {
             m_announced = true;
             if (m_progress)
-                m_progress("Processing logs from " + std::string(m_section) + ", please wait...");
+                m_progress("Processing logs from " + std::string(m_event.section) + ", please wait...");
         }
-        m_record = m_template;
-        const bool decoded = m_rules == LogFileRules::Day ? DecodeLogValue(value, m_record)
-                                                          : DecodeLegacyLogValue(value, m_record);
+        const bool decoded = m_rules == LogFileRules::Day ? DecodeLogValue(value, m_event.fields)
+                                                          : DecodeLegacyLogValue(value, m_event.fields);
         if (decoded) {
-            m_record.time = AtoiWrapped32(key);
-            m_onRecord(m_record);
+            m_event.time = AtoiWrapped32(key);
+            m_onEvent(m_event);
         }
         return true;
     }
 
 private:
     LogFileRules m_rules;
-    const std::function<void(const LogRecord&)>& m_onRecord;
+    const std::function<void(const LogEvent&)>& m_onEvent;
     const ProgressSink& m_progress;
-    std::string_view m_section;
     bool m_announced = false;
-    LogRecord m_template; // server and port of the current section
-    LogRecord m_record;
+    LogEvent m_event;
 };
+
+} // namespace
+
+void VisitLogEvents(std::string_view text, LogFileRules rules,
+                    const std::function<void(const LogEvent&)>& onEvent, const ProgressSink& progress)
+{
+    LogHandler handler(rules, onEvent, progress);
+    ParseIni(text, handler);
+}
+
+void VisitLogText(std::string_view text, LogFileRules rules,
+                  const std::function<void(const LogRecord&)>& onRecord, const ProgressSink& progress)
+{
+    // Server and port change with the section only: set once a section.
+    LogRecord record;
+    std::string_view section;
+    bool first = true;
+    VisitLogEvents(
+        text, rules,
+        [&](const LogEvent& event) {
+            if (first || event.section.data() != section.data() || event.section.size() != section.size()) {
+                first = false;
+                section = event.section;
+                record.server = event.server;
+                record.port = event.port;
+            }
+            record.time = event.time;
+            SetLogFields(event.fields, record);
+            onRecord(record);
+        },
+        progress);
+}
+
+namespace {
+
+// The lines of a text: at most one record each.
+std::size_t CountLines(std::string_view text)
+{
+    const auto lf = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    return lf > 0 ? lf + 1 : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')) + 1;
+}
+
+void AppendRecords(std::string_view text, LogFileRules rules, std::vector<LogRecord>& records,
+                   const ProgressSink& progress)
+{
+    VisitLogText(
+        text, rules, [&records](const LogRecord& record) { records.push_back(record); }, progress);
+}
 
 } // namespace
 
@@ -59,22 +106,40 @@ void ReadLogText(std::string_view text, LogFileRules rules, std::vector<LogRecor
                  const ProgressSink& progress)
 {
     // Room for one record a line, so that a large file is not copied while
-    // the table grows; the table still grows geometrically over many files.
-    std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    if (lines == 0)
-        lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
-    const std::size_t needed = records.size() + lines;
+    // the table grows.
+    const std::size_t needed = records.size() + CountLines(text);
     if (needed > records.capacity())
         records.reserve(std::max(needed, records.capacity() + records.capacity() / 2));
-    VisitLogText(
-        text, rules, [&records](const LogRecord& record) { records.push_back(record); }, progress);
+    AppendRecords(text, rules, records, progress);
 }
 
-void VisitLogText(std::string_view text, LogFileRules rules,
-                  const std::function<void(const LogRecord&)>& onRecord, const ProgressSink& progress)
+void ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules rules,
+                  std::vector<LogRecord>& records, const ProgressSink& progress)
 {
-    LogHandler handler(rules, onRecord, progress);
-    ParseIni(text, handler);
+    std::uintmax_t ahead = 0; // bytes of the files not read yet
+    std::vector<std::uintmax_t> sizes;
+    for (const std::filesystem::path& path : paths) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        sizes.push_back(ec ? 0 : size);
+        ahead += sizes.back();
+    }
+    std::uintmax_t bytesRead = 0;
+    std::uintmax_t linesRead = 0;
+    std::string text;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        ahead -= sizes[i];
+        if (!ReadWholeFile(paths[i], text))
+            continue;
+        const std::size_t lines = CountLines(text);
+        bytesRead += text.size();
+        linesRead += lines;
+        const std::size_t needed = records.size() + lines;
+        if (needed > records.capacity())
+            records.reserve(needed + static_cast<std::size_t>(
+                                         bytesRead > 0 ? ahead * linesRead / bytesRead + 1 : 0));
+        AppendRecords(text, rules, records, progress);
+    }
 }
 
 bool ReadLogFile(const std::filesystem::path& path, LogFileRules rules,

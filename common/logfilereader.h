@@ -5,7 +5,9 @@
 // same second, or a section that appears twice, lose nothing.
 
 #include <filesystem>
+#include <cstdint>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "common/logrecord.h"
@@ -24,6 +26,31 @@ enum class LogFileRules {
 // is not a regular file or cannot be read (records are then unchanged).
 bool ReadLogFile(const std::filesystem::path& path, LogFileRules rules,
                  std::vector<LogRecord>& records, const ProgressSink& progress = {});
+
+// One event as a visitor sees it: views into the text being read (valid
+// during the call only) and the decoded numbers.
+struct LogEvent {
+    std::string_view section; // "server\port" as the file spells it
+    std::string_view server;  // before the section's last backslash
+    std::string_view port;    // after it
+    std::uint32_t time = 0;
+    LogFields fields;
+};
+
+// Reads the files in order and appends their events, as ReadLogFile does
+// each; files that are missing or cannot be read add nothing. Before a file
+// the table is sized for it and for the files still to read (their bytes
+// over the bytes a line took so far), so that it neither grows by half
+// again nor keeps much unused room.
+void ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules rules,
+                  std::vector<LogRecord>& records, const ProgressSink& progress = {});
+
+// Calls onEvent with every event of the text, in file order, with the same
+// progress texts, copying nothing: what a loader that keeps a few fields of
+// each event uses.
+void VisitLogEvents(std::string_view text, LogFileRules rules,
+                    const std::function<void(const LogEvent&)>& onEvent,
+                    const ProgressSink& progress = {});
 
 // Calls onRecord with every event of the text, in file order, with the same
 // progress texts. The record passed is reused between calls: copy what you keep.

@@ -4,6 +4,10 @@
 #include <charconv>
 #include <cstdio>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/iniparser.h"
 #include "common/numbers.h"
 #include "common/timeformat.h"
@@ -26,25 +30,64 @@ std::string_view UpToFirstQuestionMark(std::string_view text)
 }
 
 // The "N" user with its reason digit split off.
-void DecodeDeniedUser(std::string_view user, LogRecord& record)
+void DecodeDeniedUser(std::string_view user, LogFields& fields)
 {
     if (user.size() >= 2 && user[user.size() - 2] == '?') {
-        record.reason = AtoiValue(user.substr(user.size() - 1));
+        fields.reason = AtoiValue(user.substr(user.size() - 1));
         user = user.substr(0, user.size() - 2);
     } else {
-        record.reason = kLogNoReason;
+        fields.reason = kLogNoReason;
     }
-    record.user = std::string(user);
+    fields.user = user;
 }
 
-void ResetEventFields(LogRecord& record, std::int32_t kind)
+// Where a session end's value splits: the first '_', the first and last
+// '?', the first '?' after the '_', the first and last ':' (npos: none).
+struct SessionEndMarks {
+    std::size_t underscore = npos, firstQ = npos, lastQ = npos, userQ = npos, firstColon = npos,
+                lastColon = npos;
+
+    void Note(char c, std::size_t i)
+    {
+        if (c == '_') {
+            if (underscore == npos)
+                underscore = i;
+        } else if (c == '?') {
+            if (firstQ == npos)
+                firstQ = i;
+            if (userQ == npos && underscore != npos)
+                userQ = i;
+            lastQ = i;
+        } else if (c == ':') {
+            if (firstColon == npos)
+                firstColon = i;
+            lastColon = i;
+        }
+    }
+};
+
+// Sixteen bytes a step where the processor compares them at once; only the
+// bytes that are marks are looked at one by one.
+void FindSessionEndMarks(std::string_view value, SessionEndMarks& marks)
 {
-    record.kind = kind;
-    record.duration = 0;
-    record.ip = 0;
-    record.reason = kLogNoReason;
-    record.ipx.clear();
-    record.netbios.clear();
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i underscore = _mm_set1_epi8('_');
+    const __m128i question = _mm_set1_epi8('?');
+    const __m128i colon = _mm_set1_epi8(':');
+    for (; i + 16 <= value.size(); i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(value.data() + i));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, underscore), _mm_cmpeq_epi8(chunk, question)),
+                         _mm_cmpeq_epi8(chunk, colon))));
+        for (; mask != 0; mask &= mask - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+            marks.Note(value[at], at);
+        }
+    }
+#endif
+    for (; i < value.size(); ++i)
+        marks.Note(value[i], i);
 }
 
 bool IsSkipped(std::string_view value)
@@ -63,66 +106,96 @@ std::string Replace(std::string_view text, std::string_view bad)
 
 } // namespace
 
-bool DecodeLogValue(std::string_view value, LogRecord& record)
+bool DecodeLogValue(std::string_view value, LogFields& fields)
 {
     if (IsSkipped(value))
         return false;
+    fields = LogFields{};
+    if (value.front() != 'H') {
+        const std::string_view user = AfterFirstUnderscore(value);
+        if (value.front() == 'C') {
+            fields.kind = kLogConnect;
+            fields.user = user;
+        } else {
+            fields.kind = kLogDenied;
+            DecodeDeniedUser(user, fields);
+        }
+        return true;
+    }
+    // A session end: the marks that split it found in one pass.
+    SessionEndMarks marks;
+    FindSessionEndMarks(value, marks);
+    const std::size_t underscore = marks.underscore, firstQ = marks.firstQ, lastQ = marks.lastQ,
+                      userQ = marks.userQ, firstColon = marks.firstColon, lastColon = marks.lastColon;
+    fields.kind = kLogSessionEnd;
+    fields.duration = AtoiValue(value.substr(1));
+    if (underscore != npos)
+        fields.user = value.substr(underscore + 1, userQ == npos ? npos : userQ - underscore - 1);
+    if (firstQ != npos)
+        fields.ip = AtoiWrapped32(value.substr(firstQ + 1));
+    if (lastQ != npos && lastQ > firstQ)
+        fields.reason = AtoiValue(value.substr(lastQ + 1));
+    if (firstColon != npos && lastColon != firstColon) {
+        fields.ipx = value.substr(firstColon + 1, lastColon - firstColon - 1);
+        fields.netbios = value.substr(lastColon + 1);
+    }
+    return true;
+}
+
+bool DecodeLegacyLogValue(std::string_view value, LogFields& fields)
+{
+    if (IsSkipped(value))
+        return false;
+    fields = LogFields{};
     const std::string_view user = AfterFirstUnderscore(value);
     switch (value.front()) {
     case 'H': {
-        ResetEventFields(record, kLogSessionEnd);
-        record.duration = AtoiValue(value.substr(1));
-        record.user = std::string(UpToFirstQuestionMark(user));
+        fields.kind = kLogSessionEnd;
+        fields.duration = AtoiValue(value.substr(1));
+        fields.user = UpToFirstQuestionMark(user);
         std::size_t firstQ = value.find('?');
-        std::size_t lastQ = value.rfind('?');
         if (firstQ != npos)
-            record.ip = AtoiWrapped32(value.substr(firstQ + 1));
-        if (lastQ != npos && lastQ > firstQ)
-            record.reason = AtoiValue(value.substr(lastQ + 1));
-        std::size_t firstColon = value.find(':');
-        std::size_t lastColon = value.rfind(':');
-        if (firstColon != npos && lastColon != firstColon) {
-            record.ipx = std::string(value.substr(firstColon + 1, lastColon - firstColon - 1));
-            record.netbios = std::string(value.substr(lastColon + 1));
-        }
+            fields.ip = AtoiWrapped32(value.substr(firstQ + 1));
         break;
     }
     case 'C':
-        ResetEventFields(record, kLogConnect);
-        record.user = std::string(user);
+        fields.kind = kLogConnect;
+        fields.user = user;
         break;
     default:
-        ResetEventFields(record, kLogDenied);
-        DecodeDeniedUser(user, record);
+        fields.kind = kLogDenied;
+        fields.user = UpToFirstQuestionMark(user);
         break;
     }
     return true;
 }
 
+void SetLogFields(const LogFields& fields, LogRecord& record)
+{
+    record.kind = fields.kind;
+    record.duration = fields.duration;
+    record.ip = fields.ip;
+    record.reason = fields.reason;
+    record.user = fields.user;
+    record.ipx = fields.ipx;
+    record.netbios = fields.netbios;
+}
+
+bool DecodeLogValue(std::string_view value, LogRecord& record)
+{
+    LogFields fields;
+    if (!DecodeLogValue(value, fields))
+        return false;
+    SetLogFields(fields, record);
+    return true;
+}
+
 bool DecodeLegacyLogValue(std::string_view value, LogRecord& record)
 {
-    if (IsSkipped(value))
+    LogFields fields;
+    if (!DecodeLegacyLogValue(value, fields))
         return false;
-    const std::string_view user = AfterFirstUnderscore(value);
-    switch (value.front()) {
-    case 'H': {
-        ResetEventFields(record, kLogSessionEnd);
-        record.duration = AtoiValue(value.substr(1));
-        record.user = std::string(UpToFirstQuestionMark(user));
-        std::size_t firstQ = value.find('?');
-        if (firstQ != npos)
-            record.ip = AtoiWrapped32(value.substr(firstQ + 1));
-        break;
-    }
-    case 'C':
-        ResetEventFields(record, kLogConnect);
-        record.user = std::string(user);
-        break;
-    default:
-        ResetEventFields(record, kLogDenied);
-        record.user = std::string(UpToFirstQuestionMark(user));
-        break;
-    }
+    SetLogFields(fields, record);
     return true;
 }
 
@@ -130,11 +203,11 @@ void SetLogSection(std::string_view section, LogRecord& record)
 {
     std::size_t slash = section.rfind('\\');
     if (slash == npos) {
-        record.server.clear();
-        record.port = std::string(section);
+        record.server = SharedName();
+        record.port = section;
     } else {
-        record.server = std::string(section.substr(0, slash));
-        record.port = std::string(section.substr(slash + 1));
+        record.server = section.substr(0, slash);
+        record.port = section.substr(slash + 1);
     }
 }
 

@@ -21,6 +21,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/sharedname.h"
+
 namespace dm {
 
 // Kinds of event, as LogRecord::kind holds them.
@@ -30,19 +32,32 @@ inline constexpr std::int32_t kLogDenied = 2;     // "N"
 // The reason of an event that gives none.
 inline constexpr std::int32_t kLogNoReason = 255;
 
+// The texts are shared (see sharedname.h): a loaded record takes 64 bytes.
 struct LogRecord {
-    std::string server;             // before the last backslash of the section name
-    std::string port;               // after it
-    std::string user;               // "domain\name" as the server component names it
+    SharedName server;              // before the last backslash of the section name
+    SharedName port;                // after it
+    SharedName user;                // "domain\name" as the server component names it
     std::uint32_t time = 0;         // the key: seconds since 1970
     std::int32_t duration = 0;      // session end only, seconds
     std::int32_t kind = kLogConnect;
     std::uint32_t ip = 0;           // session end only; 0 = none
     std::int32_t reason = kLogNoReason; // denial or disconnect reason
-    std::string ipx;                // session end only
-    std::string netbios;            // session end only
+    SharedName ipx;                 // session end only
+    SharedName netbios;             // session end only
 
     bool operator==(const LogRecord&) const = default;
+};
+
+// The fields a value decodes into, as views into the value's text: what a
+// loader that keeps only some of them reads without copying any.
+struct LogFields {
+    std::string_view user;
+    std::string_view ipx;
+    std::string_view netbios;
+    std::int32_t duration = 0;
+    std::int32_t kind = kLogConnect;
+    std::uint32_t ip = 0;
+    std::int32_t reason = kLogNoReason;
 };
 
 // Decodes a value into kind, user, duration, ip, reason, ipx and netbios
@@ -62,11 +77,15 @@ struct LogRecord {
 // A value without '_' has an empty user. Numbers read with atoi rules; ip
 // accepts the signed and the unsigned decimal form.
 bool DecodeLogValue(std::string_view value, LogRecord& record);
+bool DecodeLogValue(std::string_view value, LogFields& fields);
 
 // The legacy single file's rules: H yields duration, user (cut at its first
 // '?') and ip; N yields the user cut at its first '?'; reason, ipx and
 // netbios keep "none".
 bool DecodeLegacyLogValue(std::string_view value, LogRecord& record);
+bool DecodeLegacyLogValue(std::string_view value, LogFields& fields);
+// Copies decoded fields into a record (all but server, port and time).
+void SetLogFields(const LogFields& fields, LogRecord& record);
 
 // Splits "server\port" at its last backslash into the record; a name without
 // a backslash is all port.

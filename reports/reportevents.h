@@ -6,17 +6,17 @@
 // file, and optionally the legacy single log; sorted by time, equal times in
 // load order.
 
+#include "common/logfilereader.h"
 #include "common/logrecord.h"
+#include "common/nametable.h"
 #include "common/userinteraction.h"
 #include "reports/reportperiod.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace dm {
@@ -31,10 +31,16 @@ public:
         std::uint32_t port;    // index of PortName
     };
 
-    void Append(const LogRecord& record);
-    // Ends a run of appended events (one file's): Sort orders each run on
-    // its own and, when the runs do not overlap in time, only the runs.
+    void Append(const LogEvent& event);
+    // Room for this many more events.
+    void Reserve(std::size_t more) { m_events.reserve(m_events.size() + more); }
+    // Ends a run of appended events (one file's) and sorts it by time on its
+    // own; Sort then orders the runs, only as wholes when they do not
+    // overlap in time.
     void EndRun();
+    // Appends the events of a table loaded apart (their names looked up in
+    // this one's), ending the runs of both.
+    void Absorb(ReportEvents&& later);
     // Sorts by time; equal times keep the order of appending.
     void Sort();
 
@@ -45,24 +51,18 @@ public:
     std::string_view PortName(std::uint32_t index) const { return m_ports.Name(index); }
 
 private:
-    // Each distinct text once, by exact spelling.
-    class Names {
-    public:
-        std::uint32_t Intern(std::string_view name);
-        std::string_view Name(std::uint32_t index) const { return m_names[index]; }
-
-    private:
-        std::deque<std::string> m_names; // stable addresses for the index's views
-        std::unordered_map<std::string_view, std::uint32_t> m_index;
-    };
+    std::uint32_t PortOf(std::string_view section, std::string_view server, std::string_view port);
 
     std::vector<Event> m_events;
-    Names m_users;
-    Names m_ports;
+    NameTable m_users;
+    NameTable m_ports;
     std::string m_portScratch;
-    std::uint32_t m_lastPort = UINT32_MAX; // the port of the previous event, if m_portScratch
-    std::string m_lastPortName;            // is its name (the events of a section follow each other)
+    // The port of the previous event and its section's spelling: the events
+    // of a section follow each other.
+    std::uint32_t m_lastPort = UINT32_MAX;
+    std::string m_lastSection;
     std::vector<std::size_t> m_runEnds;
+    std::vector<Event> m_sortBuffer;
 };
 
 struct ReportEventSource {

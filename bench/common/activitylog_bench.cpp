@@ -2,8 +2,14 @@
 // (target: at most 0.25 s), and the legacy single file with 1,000,000
 // records (target: at most 2.5 s and 400 MB). Prints records per second and
 // the peak memory of the process.
+//
+// The room a loaded record takes, on the 1,000,000-record legacy log and on
+// a year of day files holding 1,000,000 records: the heap the loaded table
+// holds (records, shared names, unused room) over its records, at most 100
+// bytes each.
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -36,6 +42,13 @@ double PeakMegabytes()
     struct rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The bytes the program's heap holds now (small blocks and large mapped ones).
+double HeapBytes()
+{
+    const struct mallinfo2 info = ::mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
 }
 
 // A scratch database directory, removed at exit.
@@ -118,6 +131,9 @@ void BM_LoadLegacyMillion(benchmark::State& state)
     WriteLogFile(db.dir() / "Dialmind.log", kStart, total);
     dm::ActivityLog log(Slashes);
     log.SetDatabaseDirectory(db.dir().string());
+    const double before = HeapBytes();
+    log.LoadLegacy();
+    state.counters["bytes_per_record"] = (HeapBytes() - before) / static_cast<double>(log.Count());
     for (auto _ : state) {
         log.LoadLegacy();
         benchmark::DoNotOptimize(log.Records().data());
@@ -132,6 +148,34 @@ void BM_LoadLegacyMillion(benchmark::State& state)
 }
 BENCHMARK(BM_LoadLegacyMillion)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+void BM_LoadYearOfDayFiles(benchmark::State& state)
+{
+    Database db;
+    const int total = 1000000;
+    const int days = 365;
+    for (int d = 0; d < days; ++d) {
+        const std::uint32_t day = dm::AddLocalDays(kStart, d);
+        WriteLogFile(Slashes(dm::DayLogPath(db.dir().string(), day)), dm::StartOfLocalDay(day),
+                     total / days + (d < total % days ? 1 : 0));
+    }
+    dm::ActivityLog log(Slashes);
+    log.SetDatabaseDirectory(db.dir().string());
+    const double before = HeapBytes();
+    log.LoadScope(4, kStart);
+    state.counters["bytes_per_record"] = (HeapBytes() - before) / static_cast<double>(log.Count());
+    for (auto _ : state) {
+        log.LoadScope(4, kStart);
+        benchmark::DoNotOptimize(log.Records().data());
+    }
+    if (log.Count() != static_cast<std::size_t>(total))
+        state.SkipWithError("wrong record count");
+    state.counters["records"] = static_cast<double>(log.Count());
+    state.counters["records_per_second"] = benchmark::Counter(
+        static_cast<double>(log.Count()) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_LoadYearOfDayFiles)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 } // namespace
 
 // CPU time: what loading costs, whatever else the machine runs meanwhile.
@@ -144,5 +188,9 @@ int main(int argc, char** argv)
     targets.AtMost("30 day files, 100,000 records", T::Seconds(r, "BM_LoadThirtyDayFiles", true), 0.25, "s");
     targets.AtMost("legacy log, 1,000,000 records", T::Seconds(r, "BM_LoadLegacyMillion", true), 2.5, "s");
     targets.AtMost("legacy log, peak memory", T::Counter(r, "BM_LoadLegacyMillion", "peak_MB"), 400, "MB");
+    targets.AtMost("legacy log, 1,000,000 records, heap per loaded record",
+                   T::Counter(r, "BM_LoadLegacyMillion", "bytes_per_record"), 100, "bytes");
+    targets.AtMost("a year of day files, 1,000,000 records, heap per loaded record",
+                   T::Counter(r, "BM_LoadYearOfDayFiles", "bytes_per_record"), 100, "bytes");
     return targets.Verdict();
 }

@@ -18,11 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (dm::DecodeLogValue(value, record)) {
         const bool writable =
             record.kind == dm::kLogConnect ||
-            (record.user.find('?') == std::string::npos &&
+            (record.user.view().find('?') == std::string::npos &&
              (record.kind != dm::kLogSessionEnd ||
-              (record.user.find(':') == std::string::npos &&
-               record.ipx.find_first_of("?:") == std::string::npos &&
-               record.netbios.find('?') == std::string::npos)));
+              (record.user.view().find(':') == std::string::npos &&
+               record.ipx.view().find_first_of("?:") == std::string::npos &&
+               record.netbios.view().find('?') == std::string::npos)));
         if (writable) {
             dm::LogRecord back;
             if (!dm::DecodeLogValue(dm::FormatLogValue(record), back) || !(back == record))

@@ -230,3 +230,55 @@ TEST(SortRecordsByTimeTest, MatchesAStableSortOnManyTies)
     SortRecordsByTime(records);
     EXPECT_EQ(records, expected);
 }
+
+TEST_F(ActivityLogTest, RecordsOfDifferentFilesShareTheTextsTheyNameAlike)
+{
+    // Two days name the same server, port and account; one spells the
+    // account in capitals and one event has no account at all.
+    const std::uint32_t t = kDec05Noon;
+    Day(t, "[SRV\\COM1]\r\n" + std::to_string(t) + "=H60_DOM\\joe?0?0:NET.NODE:JOEPC\r\n");
+    Day(t + kDay, "[SRV\\COM1]\r\n" + std::to_string(t + kDay) + "=C_DOM\\joe\r\n" +
+                      std::to_string(t + kDay + 1) + "=C_DOM\\JOE\r\n" + std::to_string(t + kDay + 2) + "=C\r\n");
+    ASSERT_TRUE(m_log.LoadScope(2, t));
+    const std::vector<LogRecord>& r = m_log.Records();
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[0].server.data(), r[1].server.data());
+    EXPECT_EQ(r[0].port.data(), r[1].port.data());
+    EXPECT_EQ(r[0].user.data(), r[1].user.data());
+    EXPECT_EQ(r[0].user, r[1].user);
+    // Another spelling keeps its own text: the history shows what the file says.
+    EXPECT_NE(r[1].user, r[2].user);
+    EXPECT_EQ(r[2].user, "DOM\\JOE");
+    EXPECT_TRUE(r[3].user.empty());
+    EXPECT_EQ(r[3].user, "");
+    EXPECT_EQ(r[0].ipx, "NET.NODE");
+    EXPECT_EQ(r[0].netbios, "JOEPC");
+    // A record built in code names the same copies as a loaded one.
+    LogRecord built;
+    built.server = std::string("SRV");
+    built.user = std::string_view("DOM\\joe");
+    EXPECT_EQ(built.server.data(), r[0].server.data());
+    EXPECT_EQ(built.user, r[0].user);
+    // Loading again, or another scope, changes none of the texts.
+    const std::string before = r[0].user;
+    ASSERT_TRUE(m_log.LoadScope(1, t + kDay));
+    EXPECT_EQ(m_log.Records().front().user, "DOM\\joe");
+    EXPECT_EQ(before, "DOM\\joe");
+}
+
+TEST_F(ActivityLogTest, TheTableIsSizedFromTheFilesInsteadOfGrowingByHalves)
+{
+    // Thirty days of like files: room for what they hold and little more.
+    std::string text = "[SRV\\COM1]\r\n";
+    for (int i = 0; i < 200; ++i)
+        text += std::to_string(kDec05Noon + i) + "=" + FormatSessionEndValue(i, "DOM\\u" + std::to_string(i % 7), 1, 0, "", "") + "\r\n";
+    for (int d = 0; d < 30; ++d)
+        Day(kDec05Noon + static_cast<std::uint32_t>(d) * kDay, text);
+    ASSERT_TRUE(m_log.LoadScope(3, kDec05Noon));
+    ASSERT_EQ(m_log.Count(), 6000u);
+    EXPECT_LE(m_log.Records().capacity(), 6000u * 105 / 100);
+    // A missing day among them changes nothing but the count.
+    std::filesystem::remove(Slashes(DayLogPath(m_dir.str(), kDec05Noon + 3 * kDay)));
+    ASSERT_TRUE(m_log.LoadScope(3, kDec05Noon));
+    EXPECT_EQ(m_log.Count(), 5800u);
+}

@@ -1,6 +1,11 @@
 #include "common/inifile.h"
+#include "common/iniparser.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 
 using namespace dm;
@@ -237,4 +242,52 @@ TEST(IniLineEndTest, AWriteKeepsTheFilesLineEnds)
     IniFile empty;
     ASSERT_TRUE(empty.Write("A", "k", "v"));
     EXPECT_EQ(empty.Text(), "[A]\r\nk=v\r\n");
+}
+
+namespace {
+
+// Every line as the parser hands it over: text and end.
+class LineRecorder : public IniHandler {
+public:
+    bool OnSection(std::string_view, const IniLine& line) override { return Keep(line); }
+    bool OnKey(std::string_view, std::string_view, const IniLine& line) override { return Keep(line); }
+    bool OnOther(const IniLine& line) override { return Keep(line); }
+    std::vector<std::pair<std::string, LineEnd>> lines;
+
+private:
+    bool Keep(const IniLine& line)
+    {
+        EXPECT_EQ(line.number, lines.size());
+        lines.emplace_back(std::string(line.text), line.end);
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(IniParseTest, LinesEndAtTheFirstCrOrLfWhereverItFalls)
+{
+    // Lines of every length from 0 to 40, each end kind in turn, so that
+    // ends fall on every place of the parser's sixteen-byte steps; a lone CR
+    // ends a line as LF does, and the last line may have no end.
+    const LineEnd ends[] = {LineEnd::CrLf, LineEnd::Lf, LineEnd::Cr};
+    std::string text;
+    std::vector<std::pair<std::string, LineEnd>> expected;
+    for (std::size_t length = 0; length <= 40; ++length) {
+        for (const LineEnd end : ends) {
+            std::string line = length == 0 ? "" : "[s]" + std::string(length, 'k');
+            line = line.substr(0, length);
+            text += line;
+            text += LineEndText(end);
+            expected.emplace_back(line, end);
+        }
+    }
+    // An LF right after a CR's line is an empty line's end, not the CR's.
+    text += "a\r\rb\n\nc";
+    for (const auto& [line, end] : std::vector<std::pair<std::string, LineEnd>>{
+             {"a", LineEnd::Cr}, {"", LineEnd::Cr}, {"b", LineEnd::Lf}, {"", LineEnd::Lf}, {"c", LineEnd::None}})
+        expected.emplace_back(line, end);
+    LineRecorder recorder;
+    ParseIni(text, recorder);
+    EXPECT_EQ(recorder.lines, expected);
 }

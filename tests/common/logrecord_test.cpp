@@ -1,6 +1,10 @@
 #include "common/logrecord.h"
 
+#include "common/numbers.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace dm;
 
@@ -175,4 +179,75 @@ TEST(DayLogPathTest, LocalDateInTheDayFilePicture)
     EXPECT_EQ(DayLogPath("C:\\DB", 881362799), "C:\\DB\\LogData\\1997-Dec-05.log"); // 23:59:59
     EXPECT_EQ(DayLogPath("\\\\M\\DM_NT_DB", 881362800), "\\\\M\\DM_NT_DB\\LogData\\1997-Dec-06.log");
     EXPECT_EQ(LegacyLogPath("C:\\DB"), "C:\\DB\\Dialmind.log");
+}
+
+namespace {
+
+// The session end's fields found the plain way, one search per mark.
+LogFields PlainSessionEnd(std::string_view value)
+{
+    constexpr auto npos = std::string_view::npos;
+    LogFields f;
+    f.kind = kLogSessionEnd;
+    f.duration = AtoiValue(value.substr(1));
+    const std::size_t underscore = value.find('_');
+    if (underscore != npos) {
+        const std::string_view user = value.substr(underscore + 1);
+        f.user = user.substr(0, user.find('?'));
+    }
+    const std::size_t firstQ = value.find('?');
+    const std::size_t lastQ = value.rfind('?');
+    if (firstQ != npos)
+        f.ip = AtoiWrapped32(value.substr(firstQ + 1));
+    if (lastQ != npos && lastQ > firstQ)
+        f.reason = AtoiValue(value.substr(lastQ + 1));
+    const std::size_t firstColon = value.find(':');
+    const std::size_t lastColon = value.rfind(':');
+    if (firstColon != npos && lastColon != firstColon) {
+        f.ipx = value.substr(firstColon + 1, lastColon - firstColon - 1);
+        f.netbios = value.substr(lastColon + 1);
+    }
+    return f;
+}
+
+} // namespace
+
+TEST(LogValueTest, SessionEndMarksAreFoundWhereverTheyFall)
+{
+    // Values of every length up to 70, each mark ('_', '?', ':') moved over
+    // every place, twice or not at all, before or after the others: the
+    // split must not depend on where sixteen-byte steps fall.
+    const std::string filler = "H1234_DOM\\someone.with.a.long.name?3232235521?2:0000000A.00C0A8000001:PC";
+    int checked = 0;
+    for (std::size_t length = 1; length <= 70; ++length) {
+        for (const char mark : {'_', '?', ':'}) {
+            for (std::size_t at = 1; at < length; ++at) {
+                std::string value = filler.substr(0, length);
+                value.resize(length, 'x');
+                for (char& c : value)
+                    if (c == mark && &c != &value[at])
+                        c = 'y';
+                value[at] = mark;
+                for (const std::string& v : {value, value + mark, value.substr(0, at) + "_?:" + value.substr(at)}) {
+                    LogFields fields;
+                    ASSERT_TRUE(DecodeLogValue(v, fields)) << v;
+                    const LogFields plain = PlainSessionEnd(v);
+                    ASSERT_EQ(fields.user, plain.user) << v;
+                    ASSERT_EQ(fields.ipx, plain.ipx) << v;
+                    ASSERT_EQ(fields.netbios, plain.netbios) << v;
+                    ASSERT_EQ(fields.ip, plain.ip) << v;
+                    ASSERT_EQ(fields.reason, plain.reason) << v;
+                    ASSERT_EQ(fields.duration, plain.duration) << v;
+                    ++checked;
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 7000);
+    // The record form holds the same texts.
+    LogRecord record;
+    ASSERT_TRUE(DecodeLogValue(filler, record));
+    EXPECT_EQ(record.user, "DOM\\someone.with.a.long.name");
+    EXPECT_EQ(record.ipx, "0000000A.00C0A8000001");
+    EXPECT_EQ(record.netbios, "PC");
 }

@@ -34,6 +34,31 @@ TEST(AtoiRules, ThirtyTwoBitsReadSignedOrUnsigned)
     EXPECT_EQ(AtoiWrapped32("100000000000000000000000000000000000000000005"), 5u);
 }
 
+TEST(AtoiRules, PlainDigitsOfEveryLengthReadAsTheFullRulesReadThem)
+{
+    // The digits of a log's times and durations take a short path; at and
+    // around its limit of eighteen digits the value must not change.
+    EXPECT_EQ(AtoiValue("2147483647"), INT_MAX);
+    EXPECT_EQ(AtoiValue("2147483648"), INT_MAX);
+    EXPECT_EQ(AtoiValue("999999999999999999"), INT_MAX);
+    EXPECT_EQ(AtoiValue("0000000000000000000000000012"), 12);
+    EXPECT_EQ(AtoiWrapped32("1700000000=H"), 1700000000u);
+    EXPECT_EQ(AtoiWrapped32("000000000000000001"), 1u);
+    EXPECT_EQ(AtoiWrapped32("4294967297"), 1u);
+    EXPECT_EQ(AtoiWrapped32("18446744073709551617"), 1u);  // 2^64 + 1, twenty digits
+    EXPECT_EQ(AtoiWrapped32("999999999999999999"), 2808348671u); // eighteen nines
+    EXPECT_EQ(AtoiWrapped32("9999999999999999999"), 2313682943u); // nineteen
+    EXPECT_EQ(AtoiValue("7?"), 7);
+    // Eight bytes read at once only when all eight are digits.
+    EXPECT_EQ(AtoiValue("12345678"), 12345678);
+    EXPECT_EQ(AtoiValue("1234567:9"), 1234567);
+    EXPECT_EQ(AtoiValue("1234/678"), 1234);
+    EXPECT_EQ(AtoiValue("9\xff" "345678"), 9);
+    EXPECT_EQ(AtoiValue("123456789?1"), 123456789);
+    EXPECT_EQ(AtoiWrapped32("0987654321"), 987654321u);
+    EXPECT_EQ(AtoiValue("0"), 0);
+}
+
 TEST(CheckedNumbers, TakeWholeDecimalsWithinTheirType)
 {
     EXPECT_EQ(ParseUInt32("0"), 0u);

@@ -344,3 +344,37 @@ TEST_F(HistoryDeleteTest, ReadOnlyOrVanishedFileIsReportedAndNothingElseIsTouche
     ASSERT_TRUE(gone);
     EXPECT_FALSE(std::filesystem::exists(Resolve(*gone)));
 }
+
+TEST_F(HistoryDeleteTest, RecordsOfTwoDaysNamingTheSamePortSortAndDeleteApart)
+{
+    // Two day files name the same server, port and accounts: the loaded
+    // records share those texts, yet sort and delete one by one.
+    const std::uint32_t next = kDec05Noon + 86400;
+    Write(kDec05Noon, "[EAST\\COM1]\r\n881319600=C_A\\b\r\n881319660=C_A\\a\r\n");
+    Write(next, "[EAST\\COM1]\r\n881406000=C_A\\b\r\n[WEST\\COM1]\r\n881406060=C_A\\a\r\n");
+    ActivityLog log(m_resolve);
+    log.SetDatabaseDirectory(m_dir.str());
+    ASSERT_TRUE(log.LoadScope(2, kDec05Noon));
+    std::vector<LogRecord> records = log.Records();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0].server.data(), records[2].server.data());
+
+    std::vector<std::uint32_t> rows = {0, 1, 2, 3};
+    SortHistoryRows(rows, records, HistoryColumn::User, 1);
+    // Equal names: the later record first.
+    EXPECT_EQ(rows, (std::vector<std::uint32_t>{3, 1, 2, 0}));
+    SortHistoryRows(rows, records, HistoryColumn::Server, 1);
+    EXPECT_EQ(rows, (std::vector<std::uint32_t>{2, 1, 0, 3}));
+
+    EXPECT_FALSE(DeleteLogRecords(m_dir.str(), {records[0], records[3]}, m_resolve));
+    EXPECT_EQ(Read(kDec05Noon), "[EAST\\COM1]\r\n881319660=C_A\\a\r\n");
+    EXPECT_EQ(Read(next), "[EAST\\COM1]\r\n881406000=C_A\\b\r\n[WEST\\COM1]\r\n");
+    ASSERT_TRUE(log.LoadScope(2, kDec05Noon));
+    ASSERT_EQ(log.Count(), 2u);
+    EXPECT_EQ(log.Records()[0].user, "A\\a");
+    EXPECT_EQ(log.Records()[1].user, "A\\b");
+    EXPECT_EQ(log.Records()[1].server, "EAST");
+    // The records kept from before the reload still read as they did.
+    EXPECT_EQ(records[3].server, "WEST");
+    EXPECT_EQ(records[0].user, "A\\b");
+}

@@ -368,3 +368,60 @@ TEST_F(ReportRun, EventsOfFilesReadOutOfDayOrderComeOutByTime)
                                [](const auto& a, const auto& b) { return a.time < b.time; }));
     EXPECT_EQ(all.Size(), events.Size() + 3);
 }
+
+TEST_F(ReportRun, ManyDayFilesReadOnTwoThreadsGiveTheEventsOneThreadGives)
+{
+    // Over a megabyte of day files, so that the later ones are read apart:
+    // the same names in both halves (one spelled in capitals only in the
+    // later half), events at the same second in neighbouring files, a day
+    // listed out of time order, and progress texts in file order.
+    const std::uint32_t first = LocalTimeOf(2026, 1, 1, 0, 0, 0);
+    for (int day = 0; day < 40; ++day) {
+        const std::uint32_t noon = AddLocalDays(first, day) + 12 * 3600;
+        std::string text;
+        for (int port = 1; port <= 3; ++port) {
+            text += "[RAS" + std::to_string(day % 2 + 1) + "\\COM" + std::to_string(port) + "]\r\n";
+            for (int i = 0; i < 250; ++i) {
+                const std::uint32_t time = noon + static_cast<std::uint32_t>(i * 60 + port);
+                const std::string user = (day >= 30 && i % 5 == 0 ? "DOM\\USER" : "DOM\\user") + std::to_string(i % 9);
+                text += std::to_string(time) + "=" +
+                        (i % 4 == 3 ? FormatConnectValue(user)
+                                    : i % 4 == 2 ? FormatDeniedValue(user, 5)
+                                                 : FormatSessionEndValue(i, user, 1, 0, "0000000A.00C0A8000001",
+                                                                         "PC" + std::to_string(i))) +
+                        "\r\n";
+            }
+        }
+        // The previous file's last second again, listed last.
+        if (day > 0)
+            text += "[RAS9\\COM1]\r\n" + std::to_string(noon - 86400 + 249 * 60 + 3) + "=H7_DOM\\early?0\r\n";
+        m_db.AddDayFile(FormatDayLogDate(noon), text);
+    }
+    std::uintmax_t bytes = 0;
+    for (const auto& file : std::filesystem::directory_iterator(m_db.LocalDirectory() / "LogData"))
+        bytes += file.file_size();
+    ASSERT_GE(bytes, std::uintmax_t{1} << 20); // what a second thread is started for
+    std::vector<std::string> progress;
+    const ReportEvents events = LoadReportEvents({m_db.Directory(), true, false}, {0, UINT32_MAX},
+                                                 [&](const std::string& t) { progress.push_back(t); });
+    ActivityLog log([](std::string_view path) { return ResolvePathOrEmpty(path); });
+    log.SetDatabaseDirectory(m_db.Directory());
+    std::vector<std::string> logProgress;
+    log.SetProgressSink([&](const std::string& t) { logProgress.push_back(t); });
+    log.LoadScope(4, 0);
+    logProgress.pop_back(); // "Ready"
+    EXPECT_EQ(progress, logProgress);
+    const std::vector<LogRecord>& records = log.Records();
+    ASSERT_EQ(events.Size(), records.size());
+    ASSERT_GE(records.size(), 40u * 750 + 39); // and the standard database's
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ReportEvents::Event& event = events.Events()[i];
+        ASSERT_EQ(event.time, records[i].time) << i;
+        ASSERT_EQ(event.kind, records[i].kind) << i;
+        if (records[i].kind == kLogConnect)
+            continue;
+        ASSERT_EQ(event.duration, records[i].duration) << i;
+        ASSERT_EQ(events.UserName(event.user), records[i].user) << i;
+        ASSERT_EQ(events.PortName(event.port), records[i].server + "\\" + records[i].port) << i;
+    }
+}
