@@ -1,6 +1,9 @@
 #pragma once
-// A profile file held in memory: the lines as they were read, indexed by
-// section and key for case-insensitive lookup, with edits that touch only
+// A profile file held in memory: the text as it was read in one buffer, its
+// sections found by their header lines and indexed by name for
+// case-insensitive lookup; keys are read from a section's lines when asked
+// for. An edit gives only the section it touches lines of its own, so a file
+// of many sections costs little more than its text, and edits touch only
 // the lines they must. Loading a file and saving it again gives the same
 // bytes; writing one value changes only that value's line.
 //
@@ -28,6 +31,8 @@
 //   removes every section of that name with all its lines.
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,13 +48,15 @@ class IniFile {
 public:
     IniFile() = default;
     explicit IniFile(std::string_view text);
+    // The same, taking the text without copying it.
+    static IniFile Adopt(std::string&& text);
 
     // The file's text, every line with its end, in the file's encoding.
     std::string Text() const;
     enum class Encoding { Bytes, Utf16Le, Utf16Be };
     Encoding TextEncoding() const { return m_encoding; }
     LineEnd NewLineEnd() const { return m_newLineEnd; }
-    bool Empty() const { return m_sections.empty() && m_preamble.empty(); }
+    bool Empty() const { return m_live == 0 && m_preamble.empty(); }
 
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
@@ -81,26 +88,55 @@ private:
         LineEnd end = LineEnd::None;
         bool isKey = false;
     };
-    struct Section {
+    // A section that was edited or added: its lines, indexed by key.
+    struct EditedSection {
         std::string name;
         std::vector<Line> lines; // lines[0] is the header
         std::unordered_map<std::string, std::size_t> keys; // lower-case name -> first line
         std::size_t lastKey = 0; // the last key line, or 0 (the header)
         void Reindex();
     };
-    class Builder;
+    // A section as the file holds it: its bytes in the text as read, from
+    // its header line up to the next header (or the end), until an edit
+    // gives it lines of its own.
+    struct Section {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        std::uint32_t nameOffset = 0; // the name within the header line
+        std::uint32_t nameLength = 0;
+        std::int32_t edited = -1;     // index in m_edited, or -1
+        bool removed = false;
+    };
+    static constexpr std::uint32_t kNoSection = 0xFFFFFFFFu;
 
+    void Parse(std::string&& text);
+    std::string_view SectionName(const Section& section) const;
+    std::string_view SourceOf(const Section& section) const;
+    // The first live section of a name, or null.
     const Section* FindSection(std::string_view section) const;
     Section* FindSection(std::string_view section);
+    // The key line of an unedited section (without its end), or nothing.
+    std::optional<std::string_view> FindKeyLine(const Section& section, std::string_view key) const;
+    EditedSection& Edit(Section& section);
     void EndLastLine();
-    void ReindexSections();
+    // The index: open addressing over section numbers, hashed by the name
+    // without regard to case; a slot names the first section of a name.
+    static std::size_t HashName(std::string_view name);
+    std::size_t SlotOf(std::string_view name) const;
+    void IndexSection(std::uint32_t number);
+    void Reindex();
 
     std::string m_bom;
     Encoding m_encoding = Encoding::Bytes;
     LineEnd m_newLineEnd = LineEnd::CrLf;
+    // The text as read (after the byte-order mark), shared by copies.
+    std::shared_ptr<const std::string> m_source;
+    std::size_t m_bodyBegin = 0;
     std::vector<Line> m_preamble; // lines before the first section
     std::vector<Section> m_sections;
-    std::unordered_map<std::string, std::size_t> m_sectionIndex; // lower-case name -> first
+    std::vector<EditedSection> m_edited;
+    std::vector<std::uint32_t> m_slots; // section numbers, kNoSection when free
+    std::size_t m_live = 0;             // sections not removed
     bool m_modified = false;
 };
 

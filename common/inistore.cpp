@@ -220,7 +220,7 @@ std::shared_ptr<const IniFile> ParseOpenFile(const std::string& key, int fd, con
     std::string text;
     if (!ReadAll(fd, static_cast<std::size_t>(st.st_size), text))
         return nullptr;
-    auto file = std::make_shared<const IniFile>(text);
+    auto file = std::make_shared<const IniFile>(IniFile::Adopt(std::move(text)));
     Cache().Store(key, id, file);
     return file;
 }
