@@ -50,20 +50,21 @@ namespace {
 template <typename Fn>
 void ForEachLine(std::string_view text, Fn&& fn)
 {
+    // Lines of a profile file are short: a plain loop finds their ends
+    // sooner than a library search per line would.
     const char* data = text.data();
     const std::size_t size = text.size();
     std::size_t pos = 0;
     while (pos < size) {
-        const char* lf = static_cast<const char*>(std::memchr(data + pos, '\n', size - pos));
-        std::size_t lineEnd = lf ? static_cast<std::size_t>(lf - data) : size;
-        const char* cr = static_cast<const char*>(std::memchr(data + pos, '\r', lineEnd - pos));
+        std::size_t lineEnd = pos;
+        while (lineEnd < size && data[lineEnd] != '\n' && data[lineEnd] != '\r')
+            ++lineEnd;
         LineEnd end = LineEnd::None;
         std::size_t next = size;
-        if (cr) {
-            lineEnd = static_cast<std::size_t>(cr - data);
+        if (lineEnd < size && data[lineEnd] == '\r') {
             end = lineEnd + 1 < size && data[lineEnd + 1] == '\n' ? LineEnd::CrLf : LineEnd::Cr;
             next = lineEnd + (end == LineEnd::CrLf ? 2 : 1);
-        } else if (lf) {
+        } else if (lineEnd < size) {
             end = LineEnd::Lf;
             next = lineEnd + 1;
         }
@@ -178,23 +179,28 @@ std::string_view IniFile::SectionName(const Section& section) const
     return std::string_view(*m_source).substr(section.begin + section.nameOffset, section.nameLength);
 }
 
-std::size_t IniFile::HashName(std::string_view name)
+std::uint64_t IniFile::HashName(std::string_view name)
 {
     std::uint64_t hash = 14695981039346656037ull;
     for (char c : name) {
         hash ^= static_cast<unsigned char>(LowerAscii(c));
         hash *= 1099511628211ull;
     }
-    return static_cast<std::size_t>(hash ^ (hash >> 29));
+    // Names that differ in their last characters spread over every slot.
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdull;
+    hash ^= hash >> 33;
+    return hash;
 }
 
 // The slot that holds the name's section, or the free slot where it would go.
-std::size_t IniFile::SlotOf(std::string_view name) const
+std::size_t IniFile::SlotOf(std::string_view name, std::uint64_t hash) const
 {
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t slot = HashName(name) & mask;; slot = (slot + 1) & mask) {
-        const std::uint32_t number = m_slots[slot];
-        if (number == kNoSection || EqualNoCase(SectionName(m_sections[number]), name))
+    const auto check = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t slot = static_cast<std::size_t>(hash) & mask;; slot = (slot + 1) & mask) {
+        const Slot& s = m_slots[slot];
+        if (s.number == kNoSection || (s.hash == check && EqualNoCase(SectionName(m_sections[s.number]), name)))
             return slot;
     }
 }
@@ -207,9 +213,12 @@ void IniFile::IndexSection(std::uint32_t number)
         Reindex();
         return;
     }
-    std::uint32_t& slot = m_slots[SlotOf(SectionName(m_sections[number]))];
-    if (slot == kNoSection || m_sections[slot].removed)
-        slot = number;
+    const std::string_view name = SectionName(m_sections[number]);
+    const std::uint64_t hash = HashName(name);
+    Slot& slot = m_slots[SlotOf(name, hash)];
+    m_sections[number].repeated = slot.number != kNoSection && !m_sections[slot.number].removed;
+    if (!m_sections[number].repeated)
+        slot = {number, static_cast<std::uint32_t>(hash >> 32)};
 }
 
 void IniFile::Reindex()
@@ -217,13 +226,16 @@ void IniFile::Reindex()
     std::size_t capacity = 16;
     while (capacity < m_sections.size() * 2 + 2)
         capacity *= 2;
-    m_slots.assign(capacity, kNoSection);
+    m_slots.assign(capacity, Slot());
     for (std::uint32_t number = 0; number < m_sections.size(); ++number) {
         if (m_sections[number].removed)
             continue;
-        std::uint32_t& slot = m_slots[SlotOf(SectionName(m_sections[number]))];
-        if (slot == kNoSection)
-            slot = number;
+        const std::string_view name = SectionName(m_sections[number]);
+        const std::uint64_t hash = HashName(name);
+        Slot& slot = m_slots[SlotOf(name, hash)];
+        m_sections[number].repeated = slot.number != kNoSection;
+        if (slot.number == kNoSection)
+            slot = {number, static_cast<std::uint32_t>(hash >> 32)};
     }
 }
 
@@ -231,7 +243,8 @@ const IniFile::Section* IniFile::FindSection(std::string_view section) const
 {
     if (m_slots.empty())
         return nullptr;
-    const std::uint32_t number = m_slots[SlotOf(TrimBlanks(section))];
+    section = TrimBlanks(section);
+    const std::uint32_t number = m_slots[SlotOf(section, HashName(section))].number;
     if (number == kNoSection || m_sections[number].removed)
         return nullptr;
     return &m_sections[number];
@@ -343,13 +356,19 @@ bool IniFile::HasSection(std::string_view section) const
     return FindSection(section) != nullptr;
 }
 
+std::optional<std::string_view> IniFile::SectionNamed(std::string_view section) const
+{
+    const Section* s = FindSection(section);
+    return s ? std::optional<std::string_view>(SectionName(*s)) : std::nullopt;
+}
+
 std::vector<std::string> IniFile::SectionNames() const
 {
     std::vector<std::string> names;
     names.reserve(m_live);
     for (const Section& section : m_sections) {
         // Only the first section of a name is listed.
-        if (!section.removed && FindSection(SectionName(section)) == &section)
+        if (!section.removed && !section.repeated)
             names.emplace_back(SectionName(section));
     }
     return names;
@@ -361,24 +380,35 @@ std::vector<std::pair<std::string, std::string>> IniFile::Entries(std::string_vi
     const Section* s = FindSection(section);
     if (!s)
         return entries;
-    if (s->edited >= 0) {
-        const EditedSection& e = m_edited[static_cast<std::size_t>(s->edited)];
+    std::vector<EntryView> views;
+    EntriesOf(*s, views);
+    entries.reserve(views.size());
+    for (const auto& [key, value] : views)
+        entries.emplace_back(std::string(key), std::string(value));
+    return entries;
+}
+
+void IniFile::EntriesOf(const Section& section, std::vector<EntryView>& entries) const
+{
+    entries.clear();
+    if (section.edited >= 0) {
+        const EditedSection& e = m_edited[static_cast<std::size_t>(section.edited)];
         for (std::size_t i = 1; i < e.lines.size(); ++i) {
             if (!e.lines[i].isKey)
                 continue;
-            IniLineKind kind = ClassifyIniLine(e.lines[i].text, true);
-            auto it = e.keys.find(LowerAscii(kind.name));
+            const IniLineKind kind = ClassifyIniLine(e.lines[i].text, true);
+            const auto it = e.keys.find(LowerAscii(kind.name));
             if (it != e.keys.end() && it->second == i)
-                entries.emplace_back(std::string(kind.name), std::string(kind.value));
+                entries.emplace_back(kind.name, kind.value);
         }
-        return entries;
+        return;
     }
     // Each name once, the first line of it: a few keys are compared one by
     // one, many through a set.
     std::unordered_set<std::string> seen;
     constexpr std::size_t kFewKeys = 24;
     bool header = true;
-    ForEachLine(SourceOf(*s), [&](std::string_view line, LineEnd) {
+    ForEachLine(SourceOf(section), [&](std::string_view line, LineEnd) {
         if (header) {
             header = false;
             return true;
@@ -389,7 +419,7 @@ std::vector<std::pair<std::string, std::string>> IniFile::Entries(std::string_vi
         bool repeated = false;
         if (entries.size() < kFewKeys) {
             for (const auto& entry : entries)
-                repeated = repeated || EqualNoCase(entry.first, kind.name);
+                repeated = repeated || (entry.first.size() == kind.name.size() && EqualNoCase(entry.first, kind.name));
         } else {
             if (seen.empty()) {
                 for (const auto& entry : entries)
@@ -398,10 +428,29 @@ std::vector<std::pair<std::string, std::string>> IniFile::Entries(std::string_vi
             repeated = !seen.insert(LowerAscii(kind.name)).second;
         }
         if (!repeated)
-            entries.emplace_back(std::string(kind.name), std::string(kind.value));
+            entries.emplace_back(kind.name, kind.value);
         return true;
     });
-    return entries;
+}
+
+void IniFile::ForEachSection(
+    const std::function<void(std::string_view name, const std::vector<EntryView>& entries)>& visit) const
+{
+    std::vector<EntryView> entries;
+    for (const Section& section : m_sections) {
+        if (section.removed || section.repeated)
+            continue;
+        EntriesOf(section, entries);
+        visit(SectionName(section), entries);
+    }
+}
+
+void IniFile::ForEachSectionName(const std::function<void(std::string_view name)>& visit) const
+{
+    for (const Section& section : m_sections) {
+        if (!section.removed && !section.repeated)
+            visit(SectionName(section));
+    }
 }
 
 std::vector<std::string> IniFile::KeyNames(std::string_view section) const

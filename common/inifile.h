@@ -32,6 +32,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,9 +61,20 @@ public:
 
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
+    // The name of the section read for section, as the file spells it.
+    std::optional<std::string_view> SectionNamed(std::string_view section) const;
     std::vector<std::string> SectionNames() const;
     std::vector<std::string> KeyNames(std::string_view section) const;
     std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
+    // Every section that SectionNames lists, in file order, with what
+    // Entries gives for it, as views into the file: for reading many
+    // sections in one pass without a copy of each. The views are valid until
+    // the next edit.
+    using EntryView = std::pair<std::string_view, std::string_view>;
+    void ForEachSection(
+        const std::function<void(std::string_view name, const std::vector<EntryView>& entries)>& visit) const;
+    // The names SectionNames lists, as views.
+    void ForEachSectionName(const std::function<void(std::string_view name)>& visit) const;
 
     // Each returns false when a name is refused; the file is unchanged then.
     bool Write(std::string_view section, std::string_view key, std::string_view value);
@@ -106,6 +118,7 @@ private:
         std::uint32_t nameLength = 0;
         std::int32_t edited = -1;     // index in m_edited, or -1
         bool removed = false;
+        bool repeated = false;        // an earlier live section has its name
     };
     static constexpr std::uint32_t kNoSection = 0xFFFFFFFFu;
 
@@ -115,14 +128,16 @@ private:
     // The first live section of a name, or null.
     const Section* FindSection(std::string_view section) const;
     Section* FindSection(std::string_view section);
+    // The first key line of each name, as Entries gives them.
+    void EntriesOf(const Section& section, std::vector<EntryView>& entries) const;
     // The key line of an unedited section (without its end), or nothing.
     std::optional<std::string_view> FindKeyLine(const Section& section, std::string_view key) const;
     EditedSection& Edit(Section& section);
     void EndLastLine();
     // The index: open addressing over section numbers, hashed by the name
     // without regard to case; a slot names the first section of a name.
-    static std::size_t HashName(std::string_view name);
-    std::size_t SlotOf(std::string_view name) const;
+    static std::uint64_t HashName(std::string_view name);
+    std::size_t SlotOf(std::string_view name, std::uint64_t hash) const;
     void IndexSection(std::uint32_t number);
     void Reindex();
 
@@ -135,7 +150,11 @@ private:
     std::vector<Line> m_preamble; // lines before the first section
     std::vector<Section> m_sections;
     std::vector<EditedSection> m_edited;
-    std::vector<std::uint32_t> m_slots; // section numbers, kNoSection when free
+    struct Slot {
+        std::uint32_t number = kNoSection; // kNoSection when free
+        std::uint32_t hash = 0;
+    };
+    std::vector<Slot> m_slots;
     std::size_t m_live = 0;             // sections not removed
     bool m_modified = false;
 };

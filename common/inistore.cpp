@@ -130,7 +130,9 @@ IniCache& Cache()
 bool ReadAll(int fd, std::size_t expected, std::string& text)
 {
     text.clear();
-    text.resize(expected);
+    // One byte more than expected, so that the end of an unchanged file is
+    // seen without growing (and copying) the text.
+    text.resize(expected + 1);
     std::size_t done = 0;
     for (;;) {
         if (done == text.size())

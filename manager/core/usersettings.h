@@ -68,9 +68,12 @@ public:
 private:
     std::string m_file;
     std::vector<UserRecord> m_records;
-    // What the file held for each account (lower-case key) at the last load or
-    // save: the base against which a save finds the manager's own changes.
-    std::unordered_map<std::string, UserRecord> m_base;
+    // What the file held for each account at the last load or save, at the
+    // account's index in m_records (an empty key where there is none): the
+    // base against which a save finds the manager's own changes.
+    std::vector<UserRecord> m_base;
+    const UserRecord* BaseOf(std::size_t index) const;
+    void SetBase(std::size_t index, UserRecord record);
     UserRecord m_edit;
     std::optional<UserRecord> m_editShown;
     int m_editIndex = 0;
