@@ -112,6 +112,62 @@ IniFile IniFile::Adopt(std::string&& text)
 // '[', the same lines ClassifyIniLine takes for headers) by looking for
 // '[' alone: key lines are never visited, which keeps a file of many
 // sections cheap to load.
+void IniFile::ScanHeaders(std::string_view text, std::size_t from,
+                          const std::function<bool(std::size_t lineStart, std::string_view name)>& found)
+{
+    const char* data = text.data();
+    const std::size_t size = text.size();
+    std::size_t pos = from;
+    while (pos < size) {
+        const char* bracket = static_cast<const char*>(std::memchr(data + pos, '[', size - pos));
+        if (!bracket)
+            return;
+        const std::size_t at = static_cast<std::size_t>(bracket - data);
+        std::size_t lineStart = at;
+        while (lineStart > from && IsBlank(data[lineStart - 1]))
+            --lineStart;
+        if (lineStart > from && data[lineStart - 1] != '\n' && data[lineStart - 1] != '\r') {
+            pos = at + 1;
+            continue;
+        }
+        const std::size_t lineEnd = LineEndAt(text, at);
+        std::string_view rest = text.substr(at + 1, lineEnd - at - 1);
+        const std::size_t close = rest.find(']');
+        if (!found(lineStart, TrimBlanks(close == std::string_view::npos ? rest : rest.substr(0, close))))
+            return;
+        pos = lineEnd;
+    }
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> IniFile::FindSectionBytes(std::string_view text,
+                                                                            std::string_view section)
+{
+    const std::size_t from = text.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
+    section = TrimBlanks(section);
+    std::optional<std::pair<std::size_t, std::size_t>> bytes;
+    ScanHeaders(text, from, [&](std::size_t lineStart, std::string_view name) {
+        if (bytes) {
+            bytes->second = lineStart;
+            return false;
+        }
+        if (name.size() == section.size() && EqualNoCase(name, section))
+            bytes.emplace(lineStart, text.size());
+        return true;
+    });
+    return bytes;
+}
+
+LineEnd IniFile::FirstLineEnd(std::string_view text)
+{
+    const std::size_t from = text.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
+    const std::size_t end = LineEndAt(text, from);
+    if (end >= text.size())
+        return LineEnd::None;
+    if (text[end] == '\n')
+        return LineEnd::Lf;
+    return end + 1 < text.size() && text[end + 1] == '\n' ? LineEnd::CrLf : LineEnd::Cr;
+}
+
 void IniFile::Parse(std::string&& text)
 {
     if (std::string_view(text).substr(0, kUtf8Bom.size()) == kUtf8Bom) {
@@ -124,23 +180,7 @@ void IniFile::Parse(std::string&& text)
     const char* data = all.data();
     const std::size_t size = all.size();
 
-    std::size_t pos = m_bodyBegin;
-    while (pos < size) {
-        const char* bracket = static_cast<const char*>(std::memchr(data + pos, '[', size - pos));
-        if (!bracket)
-            break;
-        const std::size_t at = static_cast<std::size_t>(bracket - data);
-        std::size_t lineStart = at;
-        while (lineStart > m_bodyBegin && IsBlank(data[lineStart - 1]))
-            --lineStart;
-        if (lineStart > m_bodyBegin && data[lineStart - 1] != '\n' && data[lineStart - 1] != '\r') {
-            pos = at + 1;
-            continue;
-        }
-        const std::size_t lineEnd = LineEndAt(all, at);
-        std::string_view rest = all.substr(at + 1, lineEnd - at - 1);
-        const std::size_t close = rest.find(']');
-        const std::string_view name = TrimBlanks(close == std::string_view::npos ? rest : rest.substr(0, close));
+    ScanHeaders(all, m_bodyBegin, [&](std::size_t lineStart, std::string_view name) {
         if (!m_sections.empty())
             m_sections.back().end = lineStart;
         Section section;
@@ -149,8 +189,8 @@ void IniFile::Parse(std::string&& text)
         section.nameOffset = static_cast<std::uint32_t>(name.data() - (data + lineStart));
         section.nameLength = static_cast<std::uint32_t>(name.size());
         m_sections.push_back(section);
-        pos = lineEnd;
-    }
+        return true;
+    });
     m_live = m_sections.size();
     const std::size_t preambleEnd = m_sections.empty() ? size : m_sections.front().begin;
     ForEachLine(all.substr(m_bodyBegin, preambleEnd - m_bodyBegin), [this](std::string_view line, LineEnd end) {
@@ -160,11 +200,8 @@ void IniFile::Parse(std::string&& text)
     Reindex();
 
     // New lines end as the file's first line with an end does.
-    const std::size_t firstEnd = LineEndAt(all, m_bodyBegin);
-    if (firstEnd < size)
-        m_newLineEnd = data[firstEnd] == '\n'                                 ? LineEnd::Lf
-                       : firstEnd + 1 < size && data[firstEnd + 1] == '\n' ? LineEnd::CrLf
-                                                                             : LineEnd::Cr;
+    if (const LineEnd end = FirstLineEnd(all); end != LineEnd::None)
+        m_newLineEnd = end;
 }
 
 std::string_view IniFile::SourceOf(const Section& section) const
@@ -434,11 +471,12 @@ void IniFile::EntriesOf(const Section& section, std::vector<EntryView>& entries)
 }
 
 void IniFile::ForEachSection(
-    const std::function<void(std::string_view name, const std::vector<EntryView>& entries)>& visit) const
+    const std::function<void(std::string_view name, const std::vector<EntryView>& entries)>& visit,
+    const std::function<bool(std::string_view name)>& accepts) const
 {
     std::vector<EntryView> entries;
     for (const Section& section : m_sections) {
-        if (section.removed || section.repeated)
+        if (section.removed || section.repeated || (accepts && !accepts(SectionName(section))))
             continue;
         EntriesOf(section, entries);
         visit(SectionName(section), entries);

@@ -71,8 +71,10 @@ public:
     // sections in one pass without a copy of each. The views are valid until
     // the next edit.
     using EntryView = std::pair<std::string_view, std::string_view>;
+    // With accepts, only the sections whose name it accepts are read and visited.
     void ForEachSection(
-        const std::function<void(std::string_view name, const std::vector<EntryView>& entries)>& visit) const;
+        const std::function<void(std::string_view name, const std::vector<EntryView>& entries)>& visit,
+        const std::function<bool(std::string_view name)>& accepts = {}) const;
     // The names SectionNames lists, as views.
     void ForEachSectionName(const std::function<void(std::string_view name)>& visit) const;
 
@@ -85,6 +87,17 @@ public:
     bool Modified() const { return m_modified; }
     // Marks the text as saved (Modified becomes false).
     void MarkSaved() { m_modified = false; }
+
+    // Where the first section of a name lies in a file's text (a file of
+    // single bytes): from its header line up to the next header line or the
+    // end, found by looking at header lines alone.
+    static std::optional<std::pair<std::size_t, std::size_t>> FindSectionBytes(std::string_view text,
+                                                                               std::string_view section);
+    // How the first line of text that has an end ends (None when no line does).
+    static LineEnd FirstLineEnd(std::string_view text);
+    // Sets how added lines end: a piece of a larger file ends them as the
+    // whole file does.
+    void SetNewLineEnd(LineEnd end) { m_newLineEnd = end; }
 
     static bool IsValidSectionName(std::string_view section);
     static bool IsValidKeyName(std::string_view key);
@@ -123,6 +136,8 @@ private:
     static constexpr std::uint32_t kNoSection = 0xFFFFFFFFu;
 
     void Parse(std::string&& text);
+    static void ScanHeaders(std::string_view text, std::size_t from,
+                            const std::function<bool(std::size_t lineStart, std::string_view name)>& found);
     std::string_view SectionName(const Section& section) const;
     std::string_view SourceOf(const Section& section) const;
     // The first live section of a name, or null.

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <mutex>
 #include <string>
 
@@ -286,37 +287,111 @@ std::shared_ptr<const IniFile> LoadIniFile(const std::filesystem::path& path)
     return file;
 }
 
+namespace {
+
+// The exclusive lock on a file's lock file, held while the object lives.
+class FileLock {
+public:
+    FileLock(const std::filesystem::path& dir, const std::string& name)
+    {
+        std::string lockName = ".";
+        lockName += LowerAscii(name);
+        lockName += ".lock";
+        // A lock file is never a link: one planted there must not create its target.
+        m_fd.reset(::open((dir / lockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+        if (m_fd.get() < 0)
+            return;
+        while (::flock(m_fd.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                m_fd.reset(-1);
+                return;
+            }
+        }
+    }
+    bool Held() const { return m_fd.get() >= 0; }
+
+private:
+    FileDescriptor m_fd;
+};
+
+// Where a write goes: the file (a link's target), its directory and name.
+struct WritePlace {
+    std::filesystem::path path;
+    std::filesystem::path dir;
+    std::string name;
+};
+
+bool PlaceOf(const std::filesystem::path& requested, WritePlace& place)
+{
+    place.path = WriteTarget(requested);
+    place.dir = place.path.parent_path();
+    if (place.dir.empty())
+        place.dir = ".";
+    place.name = place.path.filename().string();
+    return !place.name.empty();
+}
+
+// Writes text to a temporary file beside the file, flushes it and renames it
+// over the file, under the caller's lock. existed tells whether old holds
+// the replaced file's status; written receives the new file's.
+bool ReplaceFile(const WritePlace& place, std::string_view text, bool existed, const struct stat& old,
+                 struct stat& written)
+{
+    RemoveStaleTemporaries(place.dir, place.name);
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path temp;
+    FileDescriptor out;
+    for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
+        temp = place.dir / ("." + place.name + "." + std::to_string(::getpid()) + "." +
+                            std::to_string(counter.fetch_add(1)) + ".tmp");
+        out.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (out.get() < 0 && errno != EEXIST)
+            return false;
+    }
+    if (out.get() < 0)
+        return false;
+
+    bool ok = WriteAll(out.get(), text);
+    if (ok && existed)
+        ok = ::fchmod(out.get(), old.st_mode & 07777) == 0;
+    if (ok)
+        ok = ::fsync(out.get()) == 0 && ::fstat(out.get(), &written) == 0;
+    if (ok && existed && MtimeNs(written) <= MtimeNs(old)) {
+        // Same clock tick as the file it replaces: move the time on by one
+        // nanosecond so that size and time never repeat for this path.
+        std::int64_t ns = MtimeNs(old) + 1;
+        struct timespec times[2] = {{0, UTIME_OMIT}, {ns / 1000000000, ns % 1000000000}};
+        ok = ::futimens(out.get(), times) == 0 && ::fstat(out.get(), &written) == 0;
+    }
+    if (::close(out.release()) != 0)
+        ok = false;
+    if (!ok || ::rename(temp.c_str(), place.path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool UpdateIniFile(const std::filesystem::path& requested,
                    const std::function<bool(IniFile&)>& edit)
 {
-    const std::filesystem::path path = WriteTarget(requested);
-    std::filesystem::path dir = path.parent_path();
-    if (dir.empty())
-        dir = ".";
-    const std::string name = path.filename().string();
-    if (name.empty())
+    WritePlace place;
+    if (!PlaceOf(requested, place))
         return false;
-
-    std::string lockName = ".";
-    lockName += LowerAscii(name);
-    lockName += ".lock";
-    // A lock file is never a link: one planted there must not create its target.
-    FileDescriptor lock(::open((dir / lockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
-    if (lock.get() < 0)
+    FileLock lock(place.dir, place.name);
+    if (!lock.Held())
         return false;
-    while (::flock(lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR)
-            return false;
-    }
 
     // The file as it is now, under the lock.
     IniFile file;
     struct stat old {};
     bool existed = false;
     std::shared_ptr<const IniFile> current;
-    if (ReadFromName(path, [&](int fd, const struct stat& st) {
+    if (ReadFromName(place.path, [&](int fd, const struct stat& st) {
             old = st;
-            current = ParseOpenFile(path.string(), fd, st);
+            current = ParseOpenFile(place.path.string(), fd, st);
             return current != nullptr;
         })) {
         file = *current;
@@ -330,46 +405,97 @@ bool UpdateIniFile(const std::filesystem::path& requested,
         return false;
     if (!file.Modified())
         return true;
-    RemoveStaleTemporaries(dir, name);
-
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path temp;
-    FileDescriptor out;
-    for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
-        temp = dir / ("." + name + "." + std::to_string(::getpid()) + "." +
-                      std::to_string(counter.fetch_add(1)) + ".tmp");
-        out.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (out.get() < 0 && errno != EEXIST)
-            return false;
-    }
-    if (out.get() < 0)
-        return false;
-
-    const std::string text = file.Text();
-    bool ok = WriteAll(out.get(), text);
-    if (ok && existed)
-        ok = ::fchmod(out.get(), old.st_mode & 07777) == 0;
     struct stat written {};
-    if (ok)
-        ok = ::fsync(out.get()) == 0 && ::fstat(out.get(), &written) == 0;
-    if (ok && existed && MtimeNs(written) <= MtimeNs(old)) {
-        // Same clock tick as the file it replaces: move the time on by one
-        // nanosecond so that size and time never repeat for this path.
-        std::int64_t ns = MtimeNs(old) + 1;
-        struct timespec times[2] = {{0, UTIME_OMIT}, {ns / 1000000000, ns % 1000000000}};
-        ok = ::futimens(out.get(), times) == 0 && ::fstat(out.get(), &written) == 0;
+    if (!ReplaceFile(place, file.Text(), existed, old, written))
+        return false;
+    file.MarkSaved();
+    Cache().Store(place.path.string(), IdentityOf(written), std::make_shared<const IniFile>(std::move(file)));
+    return true;
+}
+
+std::optional<IniSectionCopy> ReadIniSection(const std::filesystem::path& path, std::string_view section)
+{
+    std::optional<IniSectionCopy> copy;
+    const auto take = [&copy, section](const IniFile& file) {
+        if (const auto name = file.SectionNamed(section))
+            copy = IniSectionCopy{std::string(*name), file.Entries(section)};
+    };
+    const bool read = ReadFromName(path, [&](int fd, const struct stat& st) {
+        std::shared_ptr<const IniFile> file = Cache().Find(path.string(), IdentityOf(st));
+        if (file) {
+            take(*file);
+            return true;
+        }
+        std::string text;
+        if (!ReadAll(fd, static_cast<std::size_t>(st.st_size), text))
+            return false;
+        const std::string_view all(text);
+        if (all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF") {
+            // UTF-16 text: the whole file is decoded and parsed.
+            take(IniFile(all));
+        } else if (const auto bytes = IniFile::FindSectionBytes(all, section)) {
+            take(IniFile(all.substr(bytes->first, bytes->second - bytes->first)));
+        }
+        return true;
+    });
+    return read ? copy : std::nullopt;
+}
+
+bool UpdateIniSection(const std::filesystem::path& requested, std::string_view section,
+                      const std::function<bool(IniFile&)>& edit)
+{
+    WritePlace place;
+    if (!PlaceOf(requested, place))
+        return false;
+    {
+        // A file the cache holds is edited through its index.
+        struct stat st {};
+        if (::stat(place.path.c_str(), &st) == 0 && Cache().Find(place.path.string(), IdentityOf(st)))
+            return UpdateIniFile(requested, edit);
     }
-    if (::close(out.release()) != 0)
-        ok = false;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    FileLock lock(place.dir, place.name);
+    if (!lock.Held())
+        return false;
+
+    std::string text;
+    struct stat old {};
+    bool existed = false;
+    if (ReadFromName(place.path, [&](int fd, const struct stat& st) {
+            old = st;
+            return ReadAll(fd, static_cast<std::size_t>(st.st_size), text);
+        })) {
+        existed = true;
+    } else if (errno != ENOENT) {
         return false;
     }
+    const std::string_view all(text);
+    if (all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF")
+        return UpdateIniFile(requested, edit); // UTF-16 text is edited as a whole
 
-    file.MarkSaved();
-    Cache().Store(path.string(), IdentityOf(written),
-                  std::make_shared<const IniFile>(std::move(file)));
-    return true;
+    // The section's bytes alone are parsed and edited; the bytes before and
+    // after it are copied as they are.
+    const auto bytes = IniFile::FindSectionBytes(all, section);
+    const std::size_t begin = bytes ? bytes->first : all.size();
+    const std::size_t end = bytes ? bytes->second : all.size();
+    IniFile piece(all.substr(begin, end - begin));
+    const LineEnd fileEnd = IniFile::FirstLineEnd(all);
+    piece.SetNewLineEnd(fileEnd == LineEnd::None ? LineEnd::CrLf : fileEnd);
+    if (!edit(piece))
+        return false;
+    if (!piece.Modified())
+        return true;
+    std::string replaced;
+    std::string middle = piece.Text();
+    replaced.reserve(all.size() + middle.size() + 2);
+    replaced.append(all.substr(0, begin));
+    // A section added at the end starts on a line of its own.
+    const std::size_t body = all.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
+    if (!bytes && all.size() > body && all.back() != '\n' && all.back() != '\r')
+        replaced.append(LineEndText(fileEnd == LineEnd::None ? LineEnd::CrLf : fileEnd));
+    replaced.append(middle);
+    replaced.append(all.substr(end));
+    struct stat written {};
+    return ReplaceFile(place, replaced, existed, old, written);
 }
 
 void ClearIniCache()

@@ -1,6 +1,7 @@
 #include "database/userfile.h"
 
 #include "common/inifile.h"
+#include "common/inistore.h"
 #include "common/numbers.h"
 #include "common/text.h"
 #include "database/policyform.h"
@@ -166,25 +167,16 @@ UserDatabase LoadUserDatabase(std::string_view file)
 UserDatabase LoadUserDatabaseFor(std::string_view file, std::string_view account,
                                  const std::vector<std::string>& groups)
 {
-    UserDatabase usr;
-    const std::shared_ptr<const IniFile> ini = LoadPrivateProfile(file);
-    if (!ini)
-        return usr;
     // Each section under the name the file gives it, as a whole load keys it.
-    const auto read = [&ini](std::string_view name, auto&& take) {
-        const auto found = ini->SectionNamed(name);
-        if (found && !found->empty())
-            take(*found, ini->Entries(*found));
-    };
-    if (!IsGroupSection(account))
-        read(account, [&usr](std::string_view section, const auto& keys) {
-            if (!IsGroupSection(section))
-                usr.AddAccount(ReadUserRecord(std::string(section), keys));
-        });
-    for (const std::string& group : groups)
-        read("+" + group, [&usr](std::string_view section, const auto& keys) {
-            usr.groups.emplace(UpperAscii(section.substr(1)), ReadGroupLimits(keys));
-        });
+    UserDatabase usr;
+    if (!IsGroupSection(account)) {
+        if (const auto section = ReadPrivateProfileSection(account, file); section && !IsGroupSection(section->name))
+            usr.AddAccount(ReadUserRecord(section->name, section->entries));
+    }
+    for (const std::string& group : groups) {
+        if (const auto section = ReadPrivateProfileSection("+" + group, file))
+            usr.groups.emplace(UpperAscii(std::string_view(section->name).substr(1)), ReadGroupLimits(section->entries));
+    }
     return usr;
 }
 

@@ -4,6 +4,7 @@
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
 #include "common/inifile.h"
+#include "common/inistore.h"
 #include "database/userfile.h"
 #include "platform/files/profile.h"
 
@@ -44,6 +45,18 @@ bool UserSettings::Load(const ProgressSink& progress)
         return false;
     m_seenStamp = stamp;
 
+    Read(progress, {});
+    return true;
+}
+
+void UserSettings::LoadAccounts(const std::function<bool(std::string_view accountKey)>& accepts)
+{
+    m_seenStamp.reset();
+    Read({}, accepts);
+}
+
+void UserSettings::Read(const ProgressSink& progress, const std::function<bool(std::string_view)>& accepts)
+{
     m_records.clear();
     m_base.clear();
     // One reading of the file for every section.
@@ -51,25 +64,30 @@ bool UserSettings::Load(const ProgressSink& progress)
     if (ini) {
         std::uint64_t listLength = 0;
         std::size_t accounts = 0;
-        ini->ForEachSectionName([&](std::string_view name) {
-            listLength += name.size() + 1;
-            accounts += IsGroupSection(name) ? 0 : 1;
-        });
+        if (!accepts) {
+            ini->ForEachSectionName([&](std::string_view name) {
+                listLength += name.size() + 1;
+                accounts += IsGroupSection(name) ? 0 : 1;
+            });
+        }
         m_records.reserve(accounts);
         std::uint64_t done = 0;
-        ini->ForEachSection([&](std::string_view name, const std::vector<IniFile::EntryView>& keys) {
-            if (!IsGroupSection(name)) {
-                done += name.size() + 1;
-                m_records.push_back(ReadUserRecord(name, keys));
-            }
-            if (progress)
-                progress(ProgressText(done, listLength, m_records.size(), std::string(name)));
-        });
+        ini->ForEachSection(
+            [&](std::string_view name, const std::vector<IniFile::EntryView>& keys) {
+                if (!IsGroupSection(name)) {
+                    done += name.size() + 1;
+                    m_records.push_back(ReadUserRecord(name, keys));
+                }
+                if (progress)
+                    progress(ProgressText(done, listLength, m_records.size(), std::string(name)));
+            },
+            accepts ? std::function<bool(std::string_view)>(
+                          [&accepts](std::string_view name) { return !IsGroupSection(name) && accepts(name); })
+                    : std::function<bool(std::string_view)>());
         m_base = m_records;
     }
     if (progress)
         progress("Ready");
-    return true;
 }
 
 const UserRecord* UserSettings::BaseOf(std::size_t index) const
@@ -112,10 +130,10 @@ std::optional<UserRecord> UserSettings::ReadAccount(std::string_view accountKey)
 {
     if (m_file.empty())
         return std::nullopt;
-    const auto keys = GetPrivateProfileSection(accountKey, m_file);
-    if (keys.empty())
+    const auto section = ReadPrivateProfileSection(accountKey, m_file);
+    if (!section || section->entries.empty())
         return std::nullopt;
-    return ReadUserRecord(std::string(accountKey), keys);
+    return ReadUserRecord(std::string(accountKey), section->entries);
 }
 
 void UserSettings::BeginEdit(UserRecord record, std::optional<UserRecord> shown)
