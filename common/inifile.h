@@ -93,6 +93,11 @@ public:
     // end, found by looking at header lines alone.
     static std::optional<std::pair<std::size_t, std::size_t>> FindSectionBytes(std::string_view text,
                                                                                std::string_view section);
+    // Calls found with each header line's start and the section name it
+    // gives, in text from from on (from counts as the start of a line);
+    // found returns false to stop.
+    static void ScanHeaders(std::string_view text, std::size_t from,
+                            const std::function<bool(std::size_t lineStart, std::string_view name)>& found);
     // How the first line of text that has an end ends (None when no line does).
     static LineEnd FirstLineEnd(std::string_view text);
     // Sets how added lines end: a piece of a larger file ends them as the
@@ -136,8 +141,6 @@ private:
     static constexpr std::uint32_t kNoSection = 0xFFFFFFFFu;
 
     void Parse(std::string&& text);
-    static void ScanHeaders(std::string_view text, std::size_t from,
-                            const std::function<bool(std::size_t lineStart, std::string_view name)>& found);
     std::string_view SectionName(const Section& section) const;
     std::string_view SourceOf(const Section& section) const;
     // The first live section of a name, or null.

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <map>
+#include <unordered_set>
 #include <optional>
 #include <mutex>
 #include <string>
@@ -331,11 +332,11 @@ bool PlaceOf(const std::filesystem::path& requested, WritePlace& place)
     return !place.name.empty();
 }
 
-// Writes text to a temporary file beside the file, flushes it and renames it
+// Has write fill a temporary file beside the file, flushes it and renames it
 // over the file, under the caller's lock. existed tells whether old holds
 // the replaced file's status; written receives the new file's.
-bool ReplaceFile(const WritePlace& place, std::string_view text, bool existed, const struct stat& old,
-                 struct stat& written)
+bool ReplaceFile(const WritePlace& place, const std::function<bool(int)>& write, bool existed,
+                 const struct stat& old, struct stat& written)
 {
     RemoveStaleTemporaries(place.dir, place.name);
     static std::atomic<unsigned> counter{0};
@@ -351,7 +352,7 @@ bool ReplaceFile(const WritePlace& place, std::string_view text, bool existed, c
     if (out.get() < 0)
         return false;
 
-    bool ok = WriteAll(out.get(), text);
+    bool ok = write(out.get());
     if (ok && existed)
         ok = ::fchmod(out.get(), old.st_mode & 07777) == 0;
     if (ok)
@@ -406,12 +407,167 @@ bool UpdateIniFile(const std::filesystem::path& requested,
     if (!file.Modified())
         return true;
     struct stat written {};
-    if (!ReplaceFile(place, file.Text(), existed, old, written))
+    const std::string text = file.Text();
+    if (!ReplaceFile(place, [&text](int out) { return WriteAll(out, text); }, existed, old, written))
         return false;
     file.MarkSaved();
     Cache().Store(place.path.string(), IdentityOf(written), std::make_shared<const IniFile>(std::move(file)));
     return true;
 }
+
+namespace {
+
+// Where one section lies in a file read through a small buffer, so that a
+// large file costs neither its size in memory nor a model of it.
+struct SectionScan {
+    bool utf16 = false;                      // a UTF-16 file: to be read whole
+    std::optional<std::pair<off_t, off_t>> bytes; // the first section of the name
+    off_t size = 0;                          // bytes read
+    LineEnd firstEnd = LineEnd::None;        // how the file's first ended line ends
+    char last = 0;                           // the file's last byte
+    bool bom = false;                        // it starts with a UTF-8 mark
+};
+
+// Reads the file through a buffer of a megabyte and calls found with each
+// header's name and file offset; found returns false to stop (scan.size is
+// then the file's size). Stops at once for UTF-16 text.
+bool StreamHeaders(int fd, SectionScan& scan, const std::function<bool(std::string_view name, off_t at)>& found)
+{
+    constexpr std::size_t kChunk = 1 << 20;
+    std::string buffer;
+    off_t base = 0; // the file offset of buffer[0]
+    bool first = true;
+    bool firstEndKnown = false;
+    std::size_t from = 0; // where buffer's lines start: after a mark at the file's start
+    for (;;) {
+        const std::size_t carried = buffer.size();
+        buffer.resize(carried + kChunk);
+        ssize_t n;
+        do
+            n = ::read(fd, buffer.data() + carried, kChunk);
+        while (n < 0 && errno == EINTR);
+        if (n < 0)
+            return false;
+        buffer.resize(carried + static_cast<std::size_t>(n));
+        const bool eof = n == 0;
+        scan.size += n;
+        if (n > 0)
+            scan.last = buffer.back();
+        const std::string_view text(buffer);
+        if (first) {
+            first = false;
+            if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+                scan.utf16 = true;
+                return true;
+            }
+            if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+                from = kUtf8Bom.size();
+                scan.bom = true;
+            }
+        }
+        // Only whole lines are looked at; the rest waits for the next chunk.
+        std::size_t complete = text.size();
+        if (!eof) {
+            const std::size_t lastEnd = text.find_last_of("\r\n");
+            complete = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+        }
+        if (!firstEndKnown) {
+            const std::size_t end = text.find_first_of("\r\n", from);
+            if (end != std::string_view::npos) {
+                // A CR at the buffer's end may start a CRLF: its next byte decides.
+                char next = end + 1 < text.size() ? text[end + 1] : 0;
+                if (end + 1 == text.size() && !eof && ::pread(fd, &next, 1, base + static_cast<off_t>(end) + 1) != 1)
+                    next = 0;
+                scan.firstEnd = text[end] == '\n' ? LineEnd::Lf : next == '\n' ? LineEnd::CrLf : LineEnd::Cr;
+            }
+            firstEndKnown = end != std::string_view::npos || eof;
+        }
+        bool done = false;
+        IniFile::ScanHeaders(text.substr(0, complete), from, [&](std::size_t lineStart, std::string_view name) {
+            done = !found(name, base + static_cast<off_t>(lineStart));
+            return !done;
+        });
+        if (done) {
+            // The bytes after the section are copied up to the file's end.
+            struct stat st {};
+            if (::fstat(fd, &st) != 0)
+                return false;
+            scan.size = st.st_size;
+            return true;
+        }
+        if (eof)
+            return true;
+        if (complete > 0) {
+            buffer.erase(0, complete);
+            base += static_cast<off_t>(complete);
+            from = 0;
+        }
+    }
+}
+
+bool ScanForSection(int fd, std::string_view section, SectionScan& scan)
+{
+    section = TrimBlanks(section);
+    if (!StreamHeaders(fd, scan, [&](std::string_view name, off_t at) {
+            if (scan.bytes) {
+                scan.bytes->second = at;
+                return false;
+            }
+            if (name.size() == section.size() && EqualNoCase(name, section))
+                scan.bytes.emplace(at, -1);
+            return true;
+        }))
+        return false;
+    if (scan.bytes && scan.bytes->second < 0)
+        scan.bytes->second = scan.size;
+    return true;
+}
+
+bool ReadRange(int fd, off_t begin, off_t end, std::string& text)
+{
+    text.resize(static_cast<std::size_t>(end - begin));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::pread(fd, text.data() + done, text.size() - done, begin + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Copies bytes [begin, end) of in to out's end, in the kernel where it can.
+bool CopyRange(int in, off_t begin, off_t end, int out)
+{
+    while (begin < end) {
+        off_t from = begin;
+        const ssize_t n = ::copy_file_range(in, &from, out, nullptr, static_cast<std::size_t>(end - begin), 0);
+        if (n > 0) {
+            begin += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            return false; // the file is shorter than it was
+        // No copy between these files in the kernel: through a buffer.
+        std::string chunk;
+        while (begin < end) {
+            const off_t stop = std::min<off_t>(end, begin + (1 << 20));
+            if (!ReadRange(in, begin, stop, chunk) || !WriteAll(out, chunk))
+                return false;
+            begin = stop;
+        }
+    }
+    return true;
+}
+
+// How a one-section edit ended: the whole file is edited for UTF-16 text.
+enum class SectionEdit { Written, Failed, WholeFile };
+
+} // namespace
 
 std::optional<IniSectionCopy> ReadIniSection(const std::filesystem::path& path, std::string_view section)
 {
@@ -426,19 +582,75 @@ std::optional<IniSectionCopy> ReadIniSection(const std::filesystem::path& path, 
             take(*file);
             return true;
         }
-        std::string text;
-        if (!ReadAll(fd, static_cast<std::size_t>(st.st_size), text))
+        SectionScan scan;
+        if (!ScanForSection(fd, section, scan))
             return false;
-        const std::string_view all(text);
-        if (all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF") {
+        if (scan.utf16) {
             // UTF-16 text: the whole file is decoded and parsed.
-            take(IniFile(all));
-        } else if (const auto bytes = IniFile::FindSectionBytes(all, section)) {
-            take(IniFile(all.substr(bytes->first, bytes->second - bytes->first)));
+            std::string text;
+            if (!ReadRange(fd, 0, st.st_size, text))
+                return false;
+            take(IniFile(text));
+        } else if (scan.bytes) {
+            std::string text;
+            if (!ReadRange(fd, scan.bytes->first, scan.bytes->second, text))
+                return false;
+            take(IniFile(text));
         }
         return true;
     });
     return read ? copy : std::nullopt;
+}
+
+std::optional<std::vector<IniSectionCopy>> ReadIniSections(const std::filesystem::path& path,
+                                                           const std::function<bool(std::string_view)>& accepts)
+{
+    std::vector<IniSectionCopy> copies;
+    const auto takeAll = [&](const IniFile& file) {
+        file.ForEachSection(
+            [&](std::string_view name, const std::vector<IniFile::EntryView>& entries) {
+                copies.push_back({std::string(name), {entries.begin(), entries.end()}});
+            },
+            accepts);
+    };
+    const bool read = ReadFromName(path, [&](int fd, const struct stat& st) {
+        copies.clear();
+        if (std::shared_ptr<const IniFile> file = Cache().Find(path.string(), IdentityOf(st))) {
+            takeAll(*file);
+            return true;
+        }
+        // The headers alone are looked at; the sections taken are read after.
+        SectionScan scan;
+        std::vector<std::pair<off_t, off_t>> ranges;
+        std::unordered_set<std::string> taken; // lower-case names: the first section of a name counts
+        bool open = false;
+        if (!StreamHeaders(fd, scan, [&](std::string_view name, off_t at) {
+                if (open)
+                    ranges.back().second = at;
+                open = accepts(name) && taken.insert(LowerAscii(name)).second;
+                if (open)
+                    ranges.emplace_back(at, -1);
+                return true;
+            }))
+            return false;
+        if (open)
+            ranges.back().second = scan.size;
+        if (scan.utf16) {
+            std::string text;
+            if (!ReadRange(fd, 0, st.st_size, text))
+                return false;
+            takeAll(IniFile(text));
+            return true;
+        }
+        std::string text;
+        for (const auto& [begin, end] : ranges) {
+            if (!ReadRange(fd, begin, end, text))
+                return false;
+            takeAll(IniFile(text));
+        }
+        return true;
+    });
+    return read ? std::optional<std::vector<IniSectionCopy>>(std::move(copies)) : std::nullopt;
 }
 
 bool UpdateIniSection(const std::filesystem::path& requested, std::string_view section,
@@ -453,49 +665,59 @@ bool UpdateIniSection(const std::filesystem::path& requested, std::string_view s
         if (::stat(place.path.c_str(), &st) == 0 && Cache().Find(place.path.string(), IdentityOf(st)))
             return UpdateIniFile(requested, edit);
     }
-    FileLock lock(place.dir, place.name);
-    if (!lock.Held())
-        return false;
-
-    std::string text;
-    struct stat old {};
-    bool existed = false;
-    if (ReadFromName(place.path, [&](int fd, const struct stat& st) {
-            old = st;
-            return ReadAll(fd, static_cast<std::size_t>(st.st_size), text);
-        })) {
-        existed = true;
-    } else if (errno != ENOENT) {
-        return false;
+    SectionEdit result = SectionEdit::Failed;
+    {
+        FileLock lock(place.dir, place.name);
+        if (!lock.Held())
+            return false;
+        // The section's bytes alone are parsed and edited; the bytes before
+        // and after it are copied as they are.
+        const auto splice = [&](int fd, const SectionScan& scan, const struct stat* old) {
+            std::string text;
+            if (scan.bytes && !ReadRange(fd, scan.bytes->first, scan.bytes->second, text))
+                return SectionEdit::Failed;
+            IniFile piece(text);
+            const LineEnd fileEnd = scan.firstEnd == LineEnd::None ? LineEnd::CrLf : scan.firstEnd;
+            piece.SetNewLineEnd(fileEnd);
+            if (!edit(piece))
+                return SectionEdit::Failed;
+            if (!piece.Modified())
+                return SectionEdit::Written;
+            std::string middle;
+            // A section added at the end starts on a line of its own.
+            const off_t body = scan.size - (scan.bom ? static_cast<off_t>(kUtf8Bom.size()) : 0);
+            if (!scan.bytes && body > 0 && scan.last != '\n' && scan.last != '\r')
+                middle = LineEndText(fileEnd);
+            middle += piece.Text();
+            const off_t begin = scan.bytes ? scan.bytes->first : scan.size;
+            const off_t end = scan.bytes ? scan.bytes->second : scan.size;
+            struct stat written {};
+            const struct stat none {};
+            return ReplaceFile(
+                       place,
+                       [&](int out) {
+                           return (fd < 0 || CopyRange(fd, 0, begin, out)) && WriteAll(out, middle) &&
+                                  (fd < 0 || CopyRange(fd, end, scan.size, out));
+                       },
+                       old != nullptr, old ? *old : none, written)
+                       ? SectionEdit::Written
+                       : SectionEdit::Failed;
+        };
+        if (!ReadFromName(place.path, [&](int fd, const struct stat& st) {
+                SectionScan scan;
+                if (!ScanForSection(fd, section, scan))
+                    return false;
+                result = scan.utf16 ? SectionEdit::WholeFile : splice(fd, scan, &st);
+                return true;
+            })) {
+            if (errno != ENOENT)
+                return false;
+            result = splice(-1, SectionScan(), nullptr);
+        }
     }
-    const std::string_view all(text);
-    if (all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF")
+    if (result == SectionEdit::WholeFile)
         return UpdateIniFile(requested, edit); // UTF-16 text is edited as a whole
-
-    // The section's bytes alone are parsed and edited; the bytes before and
-    // after it are copied as they are.
-    const auto bytes = IniFile::FindSectionBytes(all, section);
-    const std::size_t begin = bytes ? bytes->first : all.size();
-    const std::size_t end = bytes ? bytes->second : all.size();
-    IniFile piece(all.substr(begin, end - begin));
-    const LineEnd fileEnd = IniFile::FirstLineEnd(all);
-    piece.SetNewLineEnd(fileEnd == LineEnd::None ? LineEnd::CrLf : fileEnd);
-    if (!edit(piece))
-        return false;
-    if (!piece.Modified())
-        return true;
-    std::string replaced;
-    std::string middle = piece.Text();
-    replaced.reserve(all.size() + middle.size() + 2);
-    replaced.append(all.substr(0, begin));
-    // A section added at the end starts on a line of its own.
-    const std::size_t body = all.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
-    if (!bytes && all.size() > body && all.back() != '\n' && all.back() != '\r')
-        replaced.append(LineEndText(fileEnd == LineEnd::None ? LineEnd::CrLf : fileEnd));
-    replaced.append(middle);
-    replaced.append(all.substr(end));
-    struct stat written {};
-    return ReplaceFile(place, replaced, existed, old, written);
+    return result == SectionEdit::Written;
 }
 
 void ClearIniCache()

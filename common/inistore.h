@@ -49,6 +49,12 @@ struct IniSectionCopy {
 };
 std::optional<IniSectionCopy> ReadIniSection(const std::filesystem::path& path, std::string_view section);
 
+// The sections whose names accepts takes (the first of each name), in file
+// order, read as ReadIniSection reads one: a few sections of a large file
+// cost a look at every header, not a model of the file.
+std::optional<std::vector<IniSectionCopy>> ReadIniSections(const std::filesystem::path& path,
+                                                           const std::function<bool(std::string_view)>& accepts);
+
 // UpdateIniFile for edits of one section alone (writes and key deletions in
 // it): the same file results, but when the cache does not hold the file,
 // only that section is parsed and the bytes around it are copied as they

@@ -45,17 +45,25 @@ bool UserSettings::Load(const ProgressSink& progress)
         return false;
     m_seenStamp = stamp;
 
-    Read(progress, {});
+    Read(progress);
     return true;
 }
 
 void UserSettings::LoadAccounts(const std::function<bool(std::string_view accountKey)>& accepts)
 {
     m_seenStamp.reset();
-    Read({}, accepts);
+    m_records.clear();
+    m_base.clear();
+    if (m_file.empty())
+        return;
+    // Only the headers of the other sections are looked at.
+    for (const IniSectionCopy& section : ReadPrivateProfileSections(
+             [&accepts](std::string_view name) { return !IsGroupSection(name) && accepts(name); }, m_file))
+        m_records.push_back(ReadUserRecord(section.name, section.entries));
+    m_base = m_records;
 }
 
-void UserSettings::Read(const ProgressSink& progress, const std::function<bool(std::string_view)>& accepts)
+void UserSettings::Read(const ProgressSink& progress)
 {
     m_records.clear();
     m_base.clear();
@@ -64,26 +72,20 @@ void UserSettings::Read(const ProgressSink& progress, const std::function<bool(s
     if (ini) {
         std::uint64_t listLength = 0;
         std::size_t accounts = 0;
-        if (!accepts) {
-            ini->ForEachSectionName([&](std::string_view name) {
-                listLength += name.size() + 1;
-                accounts += IsGroupSection(name) ? 0 : 1;
-            });
-        }
+        ini->ForEachSectionName([&](std::string_view name) {
+            listLength += name.size() + 1;
+            accounts += IsGroupSection(name) ? 0 : 1;
+        });
         m_records.reserve(accounts);
         std::uint64_t done = 0;
-        ini->ForEachSection(
-            [&](std::string_view name, const std::vector<IniFile::EntryView>& keys) {
-                if (!IsGroupSection(name)) {
-                    done += name.size() + 1;
-                    m_records.push_back(ReadUserRecord(name, keys));
-                }
-                if (progress)
-                    progress(ProgressText(done, listLength, m_records.size(), std::string(name)));
-            },
-            accepts ? std::function<bool(std::string_view)>(
-                          [&accepts](std::string_view name) { return !IsGroupSection(name) && accepts(name); })
-                    : std::function<bool(std::string_view)>());
+        ini->ForEachSection([&](std::string_view name, const std::vector<IniFile::EntryView>& keys) {
+            if (!IsGroupSection(name)) {
+                done += name.size() + 1;
+                m_records.push_back(ReadUserRecord(name, keys));
+            }
+            if (progress)
+                progress(ProgressText(done, listLength, m_records.size(), std::string(name)));
+        });
         m_base = m_records;
     }
     if (progress)

@@ -78,7 +78,7 @@ private:
     // base against which a save finds the manager's own changes.
     std::vector<UserRecord> m_base;
     const UserRecord* BaseOf(std::size_t index) const;
-    void Read(const ProgressSink& progress, const std::function<bool(std::string_view)>& accepts);
+    void Read(const ProgressSink& progress);
     void SetBase(std::size_t index, UserRecord record);
     UserRecord m_edit;
     std::optional<UserRecord> m_editShown;
