@@ -393,6 +393,16 @@ bool IniFile::HasSection(std::string_view section) const
     return FindSection(section) != nullptr;
 }
 
+std::optional<std::pair<std::size_t, std::size_t>> IniFile::SourceRange(std::string_view section) const
+{
+    if (m_encoding != Encoding::Bytes || !m_edited.empty() || m_live != m_sections.size() || m_modified)
+        return std::nullopt;
+    const Section* s = FindSection(section);
+    if (!s)
+        return std::nullopt;
+    return std::make_pair(s->begin, s->end);
+}
+
 std::optional<std::string_view> IniFile::SectionNamed(std::string_view section) const
 {
     const Section* s = FindSection(section);

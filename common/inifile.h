@@ -93,6 +93,10 @@ public:
     // end, found by looking at header lines alone.
     static std::optional<std::pair<std::size_t, std::size_t>> FindSectionBytes(std::string_view text,
                                                                                std::string_view section);
+    // Where the section read for section lies in the file's bytes, from its
+    // header line to the next header (or the end), while the file holds no
+    // edit (and is no UTF-16 text); nothing otherwise.
+    std::optional<std::pair<std::size_t, std::size_t>> SourceRange(std::string_view section) const;
     // Calls found with each header line's start and the section name it
     // gives, in text from from on (from counts as the start of a line);
     // found returns false to stop.

@@ -523,6 +523,55 @@ bool ScanForSection(int fd, std::string_view section, SectionScan& scan)
     return true;
 }
 
+// The last section found by a scan, with the file it was found in: a save
+// that follows the read of the same section in an unchanged file (a sheet's
+// or a command's read, then its write) does not scan again.
+class LastScan {
+public:
+    std::optional<SectionScan> Find(const std::string& path, const FileIdentity& id, std::string_view section)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_path != path || !(m_id == id) || !EqualNoCase(m_section, TrimBlanks(section)))
+            return std::nullopt;
+        return m_scan;
+    }
+    void Store(const std::string& path, const FileIdentity& id, std::string_view section, const SectionScan& scan)
+    {
+        std::lock_guard lock(m_mutex);
+        m_path = path;
+        m_id = id;
+        m_section = std::string(TrimBlanks(section));
+        m_scan = scan;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::string m_path;
+    FileIdentity m_id;
+    std::string m_section;
+    SectionScan m_scan;
+};
+
+LastScan& LastScans()
+{
+    static LastScan last;
+    return last;
+}
+
+// ScanForSection, or what the last scan of the same file and section found.
+bool ScanOrRecall(int fd, const std::string& path, const struct stat& st, std::string_view section, SectionScan& scan)
+{
+    if (const auto known = LastScans().Find(path, IdentityOf(st), section)) {
+        scan = *known;
+        return true;
+    }
+    if (!ScanForSection(fd, section, scan))
+        return false;
+    if (!scan.utf16 && scan.size == st.st_size)
+        LastScans().Store(path, IdentityOf(st), section, scan);
+    return true;
+}
+
 bool ReadRange(int fd, off_t begin, off_t end, std::string& text)
 {
     text.resize(static_cast<std::size_t>(end - begin));
@@ -583,7 +632,7 @@ std::optional<IniSectionCopy> ReadIniSection(const std::filesystem::path& path, 
             return true;
         }
         SectionScan scan;
-        if (!ScanForSection(fd, section, scan))
+        if (!ScanOrRecall(fd, path.string(), st, section, scan))
             return false;
         if (scan.utf16) {
             // UTF-16 text: the whole file is decoded and parsed.
@@ -659,13 +708,10 @@ bool UpdateIniSection(const std::filesystem::path& requested, std::string_view s
     WritePlace place;
     if (!PlaceOf(requested, place))
         return false;
-    {
-        // A file the cache holds is edited through its index.
-        struct stat st {};
-        if (::stat(place.path.c_str(), &st) == 0 && Cache().Find(place.path.string(), IdentityOf(st)))
-            return UpdateIniFile(requested, edit);
-    }
     SectionEdit result = SectionEdit::Failed;
+    std::shared_ptr<const IniFile> cached; // the file as the cache holds it, if it does
+    struct stat written {};
+    bool wrote = false;
     {
         FileLock lock(place.dir, place.name);
         if (!lock.Held())
@@ -691,22 +737,32 @@ bool UpdateIniSection(const std::filesystem::path& requested, std::string_view s
             middle += piece.Text();
             const off_t begin = scan.bytes ? scan.bytes->first : scan.size;
             const off_t end = scan.bytes ? scan.bytes->second : scan.size;
-            struct stat written {};
             const struct stat none {};
-            return ReplaceFile(
-                       place,
-                       [&](int out) {
-                           return (fd < 0 || CopyRange(fd, 0, begin, out)) && WriteAll(out, middle) &&
-                                  (fd < 0 || CopyRange(fd, end, scan.size, out));
-                       },
-                       old != nullptr, old ? *old : none, written)
-                       ? SectionEdit::Written
-                       : SectionEdit::Failed;
+            wrote = ReplaceFile(
+                place,
+                [&](int out) {
+                    return (fd < 0 || CopyRange(fd, 0, begin, out)) && WriteAll(out, middle) &&
+                           (fd < 0 || CopyRange(fd, end, scan.size, out));
+                },
+                old != nullptr, old ? *old : none, written);
+            return wrote ? SectionEdit::Written : SectionEdit::Failed;
         };
         if (!ReadFromName(place.path, [&](int fd, const struct stat& st) {
                 SectionScan scan;
-                if (!ScanForSection(fd, section, scan))
+                cached = Cache().Find(place.path.string(), IdentityOf(st));
+                if (cached && cached->TextEncoding() != IniFile::Encoding::Bytes) {
+                    result = SectionEdit::WholeFile;
+                    return true;
+                }
+                // The cached index knows where the section lies, while it holds no edit.
+                const auto range = cached ? cached->SourceRange(section) : std::nullopt;
+                if (range) {
+                    scan.bytes = std::make_pair(static_cast<off_t>(range->first), static_cast<off_t>(range->second));
+                    scan.size = st.st_size;
+                    scan.firstEnd = cached->NewLineEnd();
+                } else if (!ScanOrRecall(fd, place.path.string(), st, section, scan)) {
                     return false;
+                }
                 result = scan.utf16 ? SectionEdit::WholeFile : splice(fd, scan, &st);
                 return true;
             })) {
@@ -717,6 +773,15 @@ bool UpdateIniSection(const std::filesystem::path& requested, std::string_view s
     }
     if (result == SectionEdit::WholeFile)
         return UpdateIniFile(requested, edit); // UTF-16 text is edited as a whole
+    if (wrote && cached) {
+        // The cache goes on holding the file: its index with the same edits.
+        IniFile file = *cached;
+        file.MarkSaved();
+        if (edit(file)) {
+            file.MarkSaved();
+            Cache().Store(place.path.string(), IdentityOf(written), std::make_shared<const IniFile>(std::move(file)));
+        }
+    }
     return result == SectionEdit::Written;
 }
 

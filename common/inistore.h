@@ -56,10 +56,11 @@ std::optional<std::vector<IniSectionCopy>> ReadIniSections(const std::filesystem
                                                            const std::function<bool(std::string_view)>& accepts);
 
 // UpdateIniFile for edits of one section alone (writes and key deletions in
-// it): the same file results, but when the cache does not hold the file,
-// only that section is parsed and the bytes around it are copied as they
-// are, so that one section of a large file costs a copy of the file, not a
-// model of it.
+// it): the same file results, but only that section is parsed and edited and
+// the bytes around it are copied as they are (in the kernel), so that one
+// section of a large file costs a copy of the file, not a model of it. The
+// section is found by the cached index when it holds the file unedited,
+// else by a look at the headers. A cached file stays cached, edited alike.
 bool UpdateIniSection(const std::filesystem::path& path, std::string_view section,
                       const std::function<bool(IniFile&)>& edit);
 

@@ -243,7 +243,7 @@ struct BothWays {
 };
 
 BothWays EditBothWays(const TempDir& dir, const std::string& text, const std::string& section,
-                      const std::function<bool(IniFile&)>& edit)
+                      const std::function<bool(IniFile&)>& edit, bool cached = false)
 {
     ClearIniCache();
     BothWays both;
@@ -251,7 +251,12 @@ BothWays EditBothWays(const TempDir& dir, const std::string& text, const std::st
     const auto all = dir / "all.ini";
     WriteFile(one, text);
     WriteFile(all, text);
+    if (cached)
+        LoadIniFile(one);
     both.sectionOk = UpdateIniSection(one, section, edit);
+    // A file the cache held stays cached as it now is.
+    if (cached && both.sectionOk)
+        EXPECT_EQ(LoadIniFile(one)->Text(), ReadFile(one));
     both.wholeOk = UpdateIniFile(all, edit);
     both.section = ReadFile(one);
     both.whole = ReadFile(all);
@@ -281,11 +286,21 @@ TEST(IniSectionStoreTest, OneSectionsEditLeavesTheBytesAWholeFileEditLeaves)
     };
     for (const std::string& text : files) {
         for (std::size_t e = 0; e < std::size(edits); ++e) {
-            const BothWays both = EditBothWays(dir, text, "a", edits[e]);
-            EXPECT_TRUE(both.sectionOk && both.wholeOk);
-            EXPECT_EQ(both.section, both.whole) << "edit " << e << " of:\n" << text;
+            for (const bool cached : {false, true}) {
+                const BothWays both = EditBothWays(dir, text, "a", edits[e], cached);
+                EXPECT_TRUE(both.sectionOk && both.wholeOk);
+                EXPECT_EQ(both.section, both.whole) << "edit " << e << (cached ? " (cached)" : "") << " of:\n" << text;
+            }
         }
     }
+    // Two saves in a row through the cache: the second finds the section in
+    // an index that holds the first's edit.
+    WriteFile(dir / "twice.ini", "[a]\r\nk=1\r\n[b]\r\nx=2\r\n");
+    LoadIniFile(dir / "twice.ini");
+    ASSERT_TRUE(UpdateIniSection(dir / "twice.ini", "b", [](IniFile& f) { return f.Write("b", "x", "3"); }));
+    ASSERT_TRUE(UpdateIniSection(dir / "twice.ini", "a", [](IniFile& f) { return f.Write("a", "n", "4"); }));
+    EXPECT_EQ(ReadFile(dir / "twice.ini"), "[a]\r\nk=1\r\nn=4\r\n[b]\r\nx=3\r\n");
+    EXPECT_EQ(LoadIniFile(dir / "twice.ini")->Text(), ReadFile(dir / "twice.ini"));
     // An edit that changes nothing writes nothing; one that refuses, too.
     WriteFile(dir / "same.ini", "[a]\nk=1\n");
     const auto before = std::filesystem::last_write_time(dir / "same.ini");
