@@ -29,6 +29,7 @@ namespace dm::bench {
 struct Timing {
     double seconds = -1;
     double peakMB = 0;
+    double cpuSeconds = 0; // user and system time of the command
 };
 
 // Runs a command line through /bin/sh with its standard output to /dev/null.
@@ -51,6 +52,8 @@ inline Timing Timed(const std::string& command)
         else
             std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
         timing.peakMB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+        timing.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     }
     posix_spawn_file_actions_destroy(&actions);
     return timing;

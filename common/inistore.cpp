@@ -734,6 +734,7 @@ bool UpdateIniSection(const std::filesystem::path& requested, std::string_view s
             const off_t body = scan.size - (scan.bom ? static_cast<off_t>(kUtf8Bom.size()) : 0);
             if (!scan.bytes && body > 0 && scan.last != '\n' && scan.last != '\r')
                 middle = LineEndText(fileEnd);
+            const off_t added = static_cast<off_t>(middle.size());
             middle += piece.Text();
             const off_t begin = scan.bytes ? scan.bytes->first : scan.size;
             const off_t end = scan.bytes ? scan.bytes->second : scan.size;
@@ -745,7 +746,19 @@ bool UpdateIniSection(const std::filesystem::path& requested, std::string_view s
                            (fd < 0 || CopyRange(fd, end, scan.size, out));
                 },
                 old != nullptr, old ? *old : none, written);
-            return wrote ? SectionEdit::Written : SectionEdit::Failed;
+            if (!wrote)
+                return SectionEdit::Failed;
+            // Where the section now lies, for the next save of it.
+            SectionScan after = scan;
+            after.bytes = std::make_pair(begin + added, begin + static_cast<off_t>(middle.size()));
+            after.size = begin + static_cast<off_t>(middle.size()) + (scan.size - end);
+            if (after.firstEnd == LineEnd::None)
+                after.firstEnd = fileEnd;
+            if (end == scan.size)
+                after.last = middle.back();
+            if (after.size == written.st_size)
+                LastScans().Store(place.path.string(), IdentityOf(written), section, after);
+            return SectionEdit::Written;
         };
         if (!ReadFromName(place.path, [&](int fd, const struct stat& st) {
                 SectionScan scan;

@@ -1,5 +1,6 @@
 // dmctl users: the accounts of Dialmind.usr as the users view's Save As writes them.
 
+#include "common/inistore.h"
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
@@ -107,6 +108,8 @@ int RunUsers(const std::vector<std::string>& args)
         users.Load();
     else
         users.LoadAccounts([&filter](std::string_view account) { return dm::PassesUsersFilter(account, filter); });
+    // The parsed file is not needed for the rows: its memory goes before they are built.
+    dm::ClearIniCache();
     std::vector<int> rows = dm::FilterUserRows(users.Records(), filter);
     // A header click sorts with d = +1, a second click on it with -1.
     if (sortColumn >= 0)

@@ -105,10 +105,10 @@ int main()
                                "mawk -f " + Quote((root / "usr.awk").string()) + " " + Quote((db / "Dialmind.usr").string()),
                                dmctl + " users " + Quote(small.string())},
                               failed);
-    std::printf("%d accounts: dmctl users %.3f s %.1f MB, mawk %.3f s %.1f MB; one account: dmctl users %.1f MB "
-                "(best of %d each)\n",
-                kAccounts, whole[0].seconds, whole[0].peakMB, whole[1].seconds, whole[1].peakMB, whole[2].peakMB,
-                kRuns);
+    std::printf("%d accounts: dmctl users %.3f s (CPU %.3f s) %.1f MB, mawk %.3f s (CPU %.3f s) %.1f MB; "
+                "one account: dmctl users %.1f MB (best of %d each)\n",
+                kAccounts, whole[0].seconds, whole[0].cpuSeconds, whole[0].peakMB, whole[1].seconds,
+                whole[1].cpuSeconds, whole[1].peakMB, whole[2].peakMB, kRuns);
 
     // One account by the commands, on the 100,000-account file.
     const auto single = BestOf({dmctl + " users " + Quote(db.string()) + " --user user77777",
@@ -116,8 +116,10 @@ int main()
                                 dmctl + " policy set " + Quote(db.string()) + " --user " + Quote(one) +
                                     " MaxSessionTime=$(( $(date +%N) % 1000 + 60 ))"},
                                failed);
-    std::printf("one of %d accounts: users --user %.1f ms, policy explain %.1f ms, policy set %.1f ms\n", kAccounts,
-                single[0].seconds * 1000, single[1].seconds * 1000, single[2].seconds * 1000);
+    std::printf("one of %d accounts: users --user %.1f ms (CPU %.1f ms), policy explain %.1f ms (CPU %.1f ms), "
+                "policy set %.1f ms (CPU %.1f ms)\n",
+                kAccounts, single[0].seconds * 1000, single[0].cpuSeconds * 1000, single[1].seconds * 1000,
+                single[1].cpuSeconds * 1000, single[2].seconds * 1000, single[2].cpuSeconds * 1000);
 
     // The manager's side: the users view's table and a user sheet's read
     // and save, with the file read fresh as a newly opened manager does.
@@ -151,6 +153,12 @@ int main()
     std::printf("manager: users view table %.3f s, user sheet read %.1f ms, save %.1f ms\n", view, sheetRead * 1000,
                 sheetSave * 1000);
 
+    if (std::FILE* load = std::fopen("/proc/loadavg", "r")) {
+        char text[64] = {};
+        if (std::fgets(text, sizeof text, load))
+            std::printf("machine load (1, 5, 15 min): %.14s\n", text);
+        std::fclose(load);
+    }
     dm::bench::Targets targets;
     targets.Holds("every run finished", !failed);
     std::printf("dmctl users %.3f s, mawk %.3f s (same run)\n", whole[0].seconds, whole[1].seconds);

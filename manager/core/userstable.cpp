@@ -133,10 +133,10 @@ int UserRowIcon(int limitState)
 
 namespace {
 
-std::string Lines(const std::vector<UserRecord>& records, const std::vector<int>& rows,
+// Appends one line per row to text.
+std::string Lines(std::string text, const std::vector<UserRecord>& records, const std::vector<int>& rows,
                   std::string_view lineEnd)
 {
-    std::string text;
     for (int row : rows) {
         const auto cells = UserRowTexts(records[static_cast<std::size_t>(row)]);
         AppendCsvLine(text, CsvFields(cells.begin(), cells.end()), lineEnd);
@@ -148,12 +148,12 @@ std::string Lines(const std::vector<UserRecord>& records, const std::vector<int>
 
 std::string UsersCsv(const std::vector<UserRecord>& records, const std::vector<int>& rows)
 {
-    return std::string(kUsersCsvHeader) + "\n" + Lines(records, rows, "\n");
+    return Lines(std::string(kUsersCsvHeader) + "\n", records, rows, "\n");
 }
 
 std::string UsersClipboardText(const std::vector<UserRecord>& records, const std::vector<int>& rows)
 {
-    return Lines(records, rows, "\r\n");
+    return Lines(std::string(), records, rows, "\r\n");
 }
 
 } // namespace dm
