@@ -255,8 +255,9 @@ BothWays EditBothWays(const TempDir& dir, const std::string& text, const std::st
         LoadIniFile(one);
     both.sectionOk = UpdateIniSection(one, section, edit);
     // A file the cache held stays cached as it now is.
-    if (cached && both.sectionOk)
+    if (cached && both.sectionOk) {
         EXPECT_EQ(LoadIniFile(one)->Text(), ReadFile(one));
+    }
     both.wholeOk = UpdateIniFile(all, edit);
     both.section = ReadFile(one);
     both.whole = ReadFile(all);
