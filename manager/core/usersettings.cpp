@@ -117,7 +117,11 @@ bool UserSettings::Save()
         const UserRecord& record = m_records[i];
         if (record.accountKey.empty())
             continue;
-        after.emplace_back(i, WriteUserRecordChanges(batch, record, BaseOf(i)));
+        // An account as it was loaded or last written has nothing to write.
+        const UserRecord* base = BaseOf(i);
+        if (base && *base == record)
+            continue;
+        after.emplace_back(i, WriteUserRecordChanges(batch, record, base));
     }
     if (batch.Size() == 0)
         return true;
