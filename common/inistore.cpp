@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <map>
+#include <unordered_set>
+#include <optional>
 #include <mutex>
 #include <string>
 
@@ -130,14 +132,13 @@ IniCache& Cache()
 bool ReadAll(int fd, std::size_t expected, std::string& text)
 {
     text.clear();
-    // Room for the end-of-file probe below, so that a file of the size
-    // fstat gave is read without moving it.
-    text.reserve(expected + 1);
-    text.resize(expected);
+    // One byte more than expected, so that the end of an unchanged file is
+    // seen without growing (and copying) the text.
+    text.resize(expected + 1);
     std::size_t done = 0;
     for (;;) {
         if (done == text.size())
-            text.resize(text.size() + (done == expected ? 1 : 65536)); // the file may have grown since fstat
+            text.resize(text.size() + 65536); // the file grew since fstat
         ssize_t n = ::read(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
@@ -223,7 +224,7 @@ std::shared_ptr<const IniFile> ParseOpenFile(const std::string& key, int fd, con
     std::string text;
     if (!ReadAll(fd, static_cast<std::size_t>(st.st_size), text))
         return nullptr;
-    auto file = std::make_shared<const IniFile>(text);
+    auto file = std::make_shared<const IniFile>(IniFile::Adopt(std::move(text)));
     Cache().Store(key, id, file);
     return file;
 }
@@ -287,37 +288,111 @@ std::shared_ptr<const IniFile> LoadIniFile(const std::filesystem::path& path)
     return file;
 }
 
+namespace {
+
+// The exclusive lock on a file's lock file, held while the object lives.
+class FileLock {
+public:
+    FileLock(const std::filesystem::path& dir, const std::string& name)
+    {
+        std::string lockName = ".";
+        lockName += LowerAscii(name);
+        lockName += ".lock";
+        // A lock file is never a link: one planted there must not create its target.
+        m_fd.reset(::open((dir / lockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+        if (m_fd.get() < 0)
+            return;
+        while (::flock(m_fd.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                m_fd.reset(-1);
+                return;
+            }
+        }
+    }
+    bool Held() const { return m_fd.get() >= 0; }
+
+private:
+    FileDescriptor m_fd;
+};
+
+// Where a write goes: the file (a link's target), its directory and name.
+struct WritePlace {
+    std::filesystem::path path;
+    std::filesystem::path dir;
+    std::string name;
+};
+
+bool PlaceOf(const std::filesystem::path& requested, WritePlace& place)
+{
+    place.path = WriteTarget(requested);
+    place.dir = place.path.parent_path();
+    if (place.dir.empty())
+        place.dir = ".";
+    place.name = place.path.filename().string();
+    return !place.name.empty();
+}
+
+// Has write fill a temporary file beside the file, flushes it and renames it
+// over the file, under the caller's lock. existed tells whether old holds
+// the replaced file's status; written receives the new file's.
+bool ReplaceFile(const WritePlace& place, const std::function<bool(int)>& write, bool existed,
+                 const struct stat& old, struct stat& written)
+{
+    RemoveStaleTemporaries(place.dir, place.name);
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path temp;
+    FileDescriptor out;
+    for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
+        temp = place.dir / ("." + place.name + "." + std::to_string(::getpid()) + "." +
+                            std::to_string(counter.fetch_add(1)) + ".tmp");
+        out.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (out.get() < 0 && errno != EEXIST)
+            return false;
+    }
+    if (out.get() < 0)
+        return false;
+
+    bool ok = write(out.get());
+    if (ok && existed)
+        ok = ::fchmod(out.get(), old.st_mode & 07777) == 0;
+    if (ok)
+        ok = ::fsync(out.get()) == 0 && ::fstat(out.get(), &written) == 0;
+    if (ok && existed && MtimeNs(written) <= MtimeNs(old)) {
+        // Same clock tick as the file it replaces: move the time on by one
+        // nanosecond so that size and time never repeat for this path.
+        std::int64_t ns = MtimeNs(old) + 1;
+        struct timespec times[2] = {{0, UTIME_OMIT}, {ns / 1000000000, ns % 1000000000}};
+        ok = ::futimens(out.get(), times) == 0 && ::fstat(out.get(), &written) == 0;
+    }
+    if (::close(out.release()) != 0)
+        ok = false;
+    if (!ok || ::rename(temp.c_str(), place.path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool UpdateIniFile(const std::filesystem::path& requested,
                    const std::function<bool(IniFile&)>& edit)
 {
-    const std::filesystem::path path = WriteTarget(requested);
-    std::filesystem::path dir = path.parent_path();
-    if (dir.empty())
-        dir = ".";
-    const std::string name = path.filename().string();
-    if (name.empty())
+    WritePlace place;
+    if (!PlaceOf(requested, place))
         return false;
-
-    std::string lockName = ".";
-    lockName += LowerAscii(name);
-    lockName += ".lock";
-    // A lock file is never a link: one planted there must not create its target.
-    FileDescriptor lock(::open((dir / lockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
-    if (lock.get() < 0)
+    FileLock lock(place.dir, place.name);
+    if (!lock.Held())
         return false;
-    while (::flock(lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR)
-            return false;
-    }
 
     // The file as it is now, under the lock.
     IniFile file;
     struct stat old {};
     bool existed = false;
     std::shared_ptr<const IniFile> current;
-    if (ReadFromName(path, [&](int fd, const struct stat& st) {
+    if (ReadFromName(place.path, [&](int fd, const struct stat& st) {
             old = st;
-            current = ParseOpenFile(path.string(), fd, st);
+            current = ParseOpenFile(place.path.string(), fd, st);
             return current != nullptr;
         })) {
         file = *current;
@@ -331,46 +406,396 @@ bool UpdateIniFile(const std::filesystem::path& requested,
         return false;
     if (!file.Modified())
         return true;
-    RemoveStaleTemporaries(dir, name);
-
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path temp;
-    FileDescriptor out;
-    for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
-        temp = dir / ("." + name + "." + std::to_string(::getpid()) + "." +
-                      std::to_string(counter.fetch_add(1)) + ".tmp");
-        out.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (out.get() < 0 && errno != EEXIST)
-            return false;
-    }
-    if (out.get() < 0)
-        return false;
-
-    const std::string text = file.Text();
-    bool ok = WriteAll(out.get(), text);
-    if (ok && existed)
-        ok = ::fchmod(out.get(), old.st_mode & 07777) == 0;
     struct stat written {};
-    if (ok)
-        ok = ::fsync(out.get()) == 0 && ::fstat(out.get(), &written) == 0;
-    if (ok && existed && MtimeNs(written) <= MtimeNs(old)) {
-        // Same clock tick as the file it replaces: move the time on by one
-        // nanosecond so that size and time never repeat for this path.
-        std::int64_t ns = MtimeNs(old) + 1;
-        struct timespec times[2] = {{0, UTIME_OMIT}, {ns / 1000000000, ns % 1000000000}};
-        ok = ::futimens(out.get(), times) == 0 && ::fstat(out.get(), &written) == 0;
-    }
-    if (::close(out.release()) != 0)
-        ok = false;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    const std::string text = file.Text();
+    if (!ReplaceFile(place, [&text](int out) { return WriteAll(out, text); }, existed, old, written))
         return false;
+    file.MarkSaved();
+    Cache().Store(place.path.string(), IdentityOf(written), std::make_shared<const IniFile>(std::move(file)));
+    return true;
+}
+
+namespace {
+
+// Where one section lies in a file read through a small buffer, so that a
+// large file costs neither its size in memory nor a model of it.
+struct SectionScan {
+    bool utf16 = false;                      // a UTF-16 file: to be read whole
+    std::optional<std::pair<off_t, off_t>> bytes; // the first section of the name
+    off_t size = 0;                          // bytes read
+    LineEnd firstEnd = LineEnd::None;        // how the file's first ended line ends
+    char last = 0;                           // the file's last byte
+    bool bom = false;                        // it starts with a UTF-8 mark
+};
+
+// Reads the file through a buffer of a megabyte and calls found with each
+// header's name and file offset; found returns false to stop (scan.size is
+// then the file's size). Stops at once for UTF-16 text.
+bool StreamHeaders(int fd, SectionScan& scan, const std::function<bool(std::string_view name, off_t at)>& found)
+{
+    constexpr std::size_t kChunk = 1 << 20;
+    std::string buffer;
+    off_t base = 0; // the file offset of buffer[0]
+    bool first = true;
+    bool firstEndKnown = false;
+    std::size_t from = 0; // where buffer's lines start: after a mark at the file's start
+    for (;;) {
+        const std::size_t carried = buffer.size();
+        buffer.resize(carried + kChunk);
+        ssize_t n;
+        do
+            n = ::read(fd, buffer.data() + carried, kChunk);
+        while (n < 0 && errno == EINTR);
+        if (n < 0)
+            return false;
+        buffer.resize(carried + static_cast<std::size_t>(n));
+        const bool eof = n == 0;
+        scan.size += n;
+        if (n > 0)
+            scan.last = buffer.back();
+        const std::string_view text(buffer);
+        if (first) {
+            first = false;
+            if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+                scan.utf16 = true;
+                return true;
+            }
+            if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+                from = kUtf8Bom.size();
+                scan.bom = true;
+            }
+        }
+        // Only whole lines are looked at; the rest waits for the next chunk.
+        std::size_t complete = text.size();
+        if (!eof) {
+            const std::size_t lastEnd = text.find_last_of("\r\n");
+            complete = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+        }
+        if (!firstEndKnown) {
+            const std::size_t end = text.find_first_of("\r\n", from);
+            if (end != std::string_view::npos) {
+                // A CR at the buffer's end may start a CRLF: its next byte decides.
+                char next = end + 1 < text.size() ? text[end + 1] : 0;
+                if (end + 1 == text.size() && !eof && ::pread(fd, &next, 1, base + static_cast<off_t>(end) + 1) != 1)
+                    next = 0;
+                scan.firstEnd = text[end] == '\n' ? LineEnd::Lf : next == '\n' ? LineEnd::CrLf : LineEnd::Cr;
+            }
+            firstEndKnown = end != std::string_view::npos || eof;
+        }
+        bool done = false;
+        IniFile::ScanHeaders(text.substr(0, complete), from, [&](std::size_t lineStart, std::string_view name) {
+            done = !found(name, base + static_cast<off_t>(lineStart));
+            return !done;
+        });
+        if (done) {
+            // The bytes after the section are copied up to the file's end.
+            struct stat st {};
+            if (::fstat(fd, &st) != 0)
+                return false;
+            scan.size = st.st_size;
+            return true;
+        }
+        if (eof)
+            return true;
+        if (complete > 0) {
+            buffer.erase(0, complete);
+            base += static_cast<off_t>(complete);
+            from = 0;
+        }
+    }
+}
+
+bool ScanForSection(int fd, std::string_view section, SectionScan& scan)
+{
+    section = TrimBlanks(section);
+    if (!StreamHeaders(fd, scan, [&](std::string_view name, off_t at) {
+            if (scan.bytes) {
+                scan.bytes->second = at;
+                return false;
+            }
+            if (name.size() == section.size() && EqualNoCase(name, section))
+                scan.bytes.emplace(at, -1);
+            return true;
+        }))
+        return false;
+    if (scan.bytes && scan.bytes->second < 0)
+        scan.bytes->second = scan.size;
+    return true;
+}
+
+// The last section found by a scan, with the file it was found in: a save
+// that follows the read of the same section in an unchanged file (a sheet's
+// or a command's read, then its write) does not scan again.
+class LastScan {
+public:
+    std::optional<SectionScan> Find(const std::string& path, const FileIdentity& id, std::string_view section)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_path != path || !(m_id == id) || !EqualNoCase(m_section, TrimBlanks(section)))
+            return std::nullopt;
+        return m_scan;
+    }
+    void Store(const std::string& path, const FileIdentity& id, std::string_view section, const SectionScan& scan)
+    {
+        std::lock_guard lock(m_mutex);
+        m_path = path;
+        m_id = id;
+        m_section = std::string(TrimBlanks(section));
+        m_scan = scan;
     }
 
-    file.MarkSaved();
-    Cache().Store(path.string(), IdentityOf(written),
-                  std::make_shared<const IniFile>(std::move(file)));
+private:
+    std::mutex m_mutex;
+    std::string m_path;
+    FileIdentity m_id;
+    std::string m_section;
+    SectionScan m_scan;
+};
+
+LastScan& LastScans()
+{
+    static LastScan last;
+    return last;
+}
+
+// ScanForSection, or what the last scan of the same file and section found.
+bool ScanOrRecall(int fd, const std::string& path, const struct stat& st, std::string_view section, SectionScan& scan)
+{
+    if (const auto known = LastScans().Find(path, IdentityOf(st), section)) {
+        scan = *known;
+        return true;
+    }
+    if (!ScanForSection(fd, section, scan))
+        return false;
+    if (!scan.utf16 && scan.size == st.st_size)
+        LastScans().Store(path, IdentityOf(st), section, scan);
     return true;
+}
+
+bool ReadRange(int fd, off_t begin, off_t end, std::string& text)
+{
+    text.resize(static_cast<std::size_t>(end - begin));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::pread(fd, text.data() + done, text.size() - done, begin + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Copies bytes [begin, end) of in to out's end, in the kernel where it can.
+bool CopyRange(int in, off_t begin, off_t end, int out)
+{
+    while (begin < end) {
+        off_t from = begin;
+        const ssize_t n = ::copy_file_range(in, &from, out, nullptr, static_cast<std::size_t>(end - begin), 0);
+        if (n > 0) {
+            begin += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            return false; // the file is shorter than it was
+        // No copy between these files in the kernel: through a buffer.
+        std::string chunk;
+        while (begin < end) {
+            const off_t stop = std::min<off_t>(end, begin + (1 << 20));
+            if (!ReadRange(in, begin, stop, chunk) || !WriteAll(out, chunk))
+                return false;
+            begin = stop;
+        }
+    }
+    return true;
+}
+
+// How a one-section edit ended: the whole file is edited for UTF-16 text.
+enum class SectionEdit { Written, Failed, WholeFile };
+
+} // namespace
+
+std::optional<IniSectionCopy> ReadIniSection(const std::filesystem::path& path, std::string_view section)
+{
+    std::optional<IniSectionCopy> copy;
+    const auto take = [&copy, section](const IniFile& file) {
+        if (const auto name = file.SectionNamed(section))
+            copy = IniSectionCopy{std::string(*name), file.Entries(section)};
+    };
+    const bool read = ReadFromName(path, [&](int fd, const struct stat& st) {
+        std::shared_ptr<const IniFile> file = Cache().Find(path.string(), IdentityOf(st));
+        if (file) {
+            take(*file);
+            return true;
+        }
+        SectionScan scan;
+        if (!ScanOrRecall(fd, path.string(), st, section, scan))
+            return false;
+        if (scan.utf16) {
+            // UTF-16 text: the whole file is decoded and parsed.
+            std::string text;
+            if (!ReadRange(fd, 0, st.st_size, text))
+                return false;
+            take(IniFile(text));
+        } else if (scan.bytes) {
+            std::string text;
+            if (!ReadRange(fd, scan.bytes->first, scan.bytes->second, text))
+                return false;
+            take(IniFile(text));
+        }
+        return true;
+    });
+    return read ? copy : std::nullopt;
+}
+
+std::optional<std::vector<IniSectionCopy>> ReadIniSections(const std::filesystem::path& path,
+                                                           const std::function<bool(std::string_view)>& accepts)
+{
+    std::vector<IniSectionCopy> copies;
+    const auto takeAll = [&](const IniFile& file) {
+        file.ForEachSection(
+            [&](std::string_view name, const std::vector<IniFile::EntryView>& entries) {
+                copies.push_back({std::string(name), {entries.begin(), entries.end()}});
+            },
+            accepts);
+    };
+    const bool read = ReadFromName(path, [&](int fd, const struct stat& st) {
+        copies.clear();
+        if (std::shared_ptr<const IniFile> file = Cache().Find(path.string(), IdentityOf(st))) {
+            takeAll(*file);
+            return true;
+        }
+        // The headers alone are looked at; the sections taken are read after.
+        SectionScan scan;
+        std::vector<std::pair<off_t, off_t>> ranges;
+        std::unordered_set<std::string> taken; // lower-case names: the first section of a name counts
+        bool open = false;
+        if (!StreamHeaders(fd, scan, [&](std::string_view name, off_t at) {
+                if (open)
+                    ranges.back().second = at;
+                open = accepts(name) && taken.insert(LowerAscii(name)).second;
+                if (open)
+                    ranges.emplace_back(at, -1);
+                return true;
+            }))
+            return false;
+        if (open)
+            ranges.back().second = scan.size;
+        if (scan.utf16) {
+            std::string text;
+            if (!ReadRange(fd, 0, st.st_size, text))
+                return false;
+            takeAll(IniFile(text));
+            return true;
+        }
+        std::string text;
+        for (const auto& [begin, end] : ranges) {
+            if (!ReadRange(fd, begin, end, text))
+                return false;
+            takeAll(IniFile(text));
+        }
+        return true;
+    });
+    return read ? std::optional<std::vector<IniSectionCopy>>(std::move(copies)) : std::nullopt;
+}
+
+bool UpdateIniSection(const std::filesystem::path& requested, std::string_view section,
+                      const std::function<bool(IniFile&)>& edit)
+{
+    WritePlace place;
+    if (!PlaceOf(requested, place))
+        return false;
+    SectionEdit result = SectionEdit::Failed;
+    std::shared_ptr<const IniFile> cached; // the file as the cache holds it, if it does
+    struct stat written {};
+    bool wrote = false;
+    {
+        FileLock lock(place.dir, place.name);
+        if (!lock.Held())
+            return false;
+        // The section's bytes alone are parsed and edited; the bytes before
+        // and after it are copied as they are.
+        const auto splice = [&](int fd, const SectionScan& scan, const struct stat* old) {
+            std::string text;
+            if (scan.bytes && !ReadRange(fd, scan.bytes->first, scan.bytes->second, text))
+                return SectionEdit::Failed;
+            IniFile piece(text);
+            const LineEnd fileEnd = scan.firstEnd == LineEnd::None ? LineEnd::CrLf : scan.firstEnd;
+            piece.SetNewLineEnd(fileEnd);
+            if (!edit(piece))
+                return SectionEdit::Failed;
+            if (!piece.Modified())
+                return SectionEdit::Written;
+            std::string middle;
+            // A section added at the end starts on a line of its own.
+            const off_t body = scan.size - (scan.bom ? static_cast<off_t>(kUtf8Bom.size()) : 0);
+            if (!scan.bytes && body > 0 && scan.last != '\n' && scan.last != '\r')
+                middle = LineEndText(fileEnd);
+            const off_t added = static_cast<off_t>(middle.size());
+            middle += piece.Text();
+            const off_t begin = scan.bytes ? scan.bytes->first : scan.size;
+            const off_t end = scan.bytes ? scan.bytes->second : scan.size;
+            const struct stat none {};
+            wrote = ReplaceFile(
+                place,
+                [&](int out) {
+                    return (fd < 0 || CopyRange(fd, 0, begin, out)) && WriteAll(out, middle) &&
+                           (fd < 0 || CopyRange(fd, end, scan.size, out));
+                },
+                old != nullptr, old ? *old : none, written);
+            if (!wrote)
+                return SectionEdit::Failed;
+            // Where the section now lies, for the next save of it.
+            SectionScan after = scan;
+            after.bytes = std::make_pair(begin + added, begin + static_cast<off_t>(middle.size()));
+            after.size = begin + static_cast<off_t>(middle.size()) + (scan.size - end);
+            if (after.firstEnd == LineEnd::None)
+                after.firstEnd = fileEnd;
+            if (end == scan.size)
+                after.last = middle.back();
+            if (after.size == written.st_size)
+                LastScans().Store(place.path.string(), IdentityOf(written), section, after);
+            return SectionEdit::Written;
+        };
+        if (!ReadFromName(place.path, [&](int fd, const struct stat& st) {
+                SectionScan scan;
+                cached = Cache().Find(place.path.string(), IdentityOf(st));
+                if (cached && cached->TextEncoding() != IniFile::Encoding::Bytes) {
+                    result = SectionEdit::WholeFile;
+                    return true;
+                }
+                // The cached index knows where the section lies, while it holds no edit.
+                const auto range = cached ? cached->SourceRange(section) : std::nullopt;
+                if (range) {
+                    scan.bytes = std::make_pair(static_cast<off_t>(range->first), static_cast<off_t>(range->second));
+                    scan.size = st.st_size;
+                    scan.firstEnd = cached->NewLineEnd();
+                } else if (!ScanOrRecall(fd, place.path.string(), st, section, scan)) {
+                    return false;
+                }
+                result = scan.utf16 ? SectionEdit::WholeFile : splice(fd, scan, &st);
+                return true;
+            })) {
+            if (errno != ENOENT)
+                return false;
+            result = splice(-1, SectionScan(), nullptr);
+        }
+    }
+    if (result == SectionEdit::WholeFile)
+        return UpdateIniFile(requested, edit); // UTF-16 text is edited as a whole
+    if (wrote && cached) {
+        // The cache goes on holding the file: its index with the same edits.
+        IniFile file = *cached;
+        file.MarkSaved();
+        if (edit(file)) {
+            file.MarkSaved();
+            Cache().Store(place.path.string(), IdentityOf(written), std::make_shared<const IniFile>(std::move(file)));
+        }
+    }
+    return result == SectionEdit::Written;
 }
 
 void ClearIniCache()

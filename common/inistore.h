@@ -19,6 +19,11 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "common/inifile.h"
 
@@ -33,6 +38,31 @@ std::shared_ptr<const IniFile> LoadIniFile(const std::filesystem::path& path);
 // false when edit refused, or the file could not be read, locked or written.
 // Nothing is written when the edit changed nothing.
 bool UpdateIniFile(const std::filesystem::path& path, const std::function<bool(IniFile&)>& edit);
+
+// One section of a file that may hold many: through the cache when it holds
+// the file, else the file is read and only that section's lines are parsed,
+// the others' headers only looked at. Nothing when the file cannot be read
+// or has no section of that name.
+struct IniSectionCopy {
+    std::string name; // as the file spells it
+    std::vector<std::pair<std::string, std::string>> entries;
+};
+std::optional<IniSectionCopy> ReadIniSection(const std::filesystem::path& path, std::string_view section);
+
+// The sections whose names accepts takes (the first of each name), in file
+// order, read as ReadIniSection reads one: a few sections of a large file
+// cost a look at every header, not a model of the file.
+std::optional<std::vector<IniSectionCopy>> ReadIniSections(const std::filesystem::path& path,
+                                                           const std::function<bool(std::string_view)>& accepts);
+
+// UpdateIniFile for edits of one section alone (writes and key deletions in
+// it): the same file results, but only that section is parsed and edited and
+// the bytes around it are copied as they are (in the kernel), so that one
+// section of a large file costs a copy of the file, not a model of it. The
+// section is found by the cached index when it holds the file unedited,
+// else by a look at the headers. A cached file stays cached, edited alike.
+bool UpdateIniSection(const std::filesystem::path& path, std::string_view section,
+                      const std::function<bool(IniFile&)>& edit);
 
 // Reads a whole file into text; false when it is missing, not a regular
 // file or unreadable.

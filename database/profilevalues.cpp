@@ -27,7 +27,16 @@ std::string_view FindValue(const std::vector<std::pair<std::string, std::string>
                            std::string_view key, std::string_view fallback)
 {
     for (const auto& [name, value] : keys)
-        if (EqualNoCase(name, key))
+        if (name.size() == key.size() && EqualNoCase(name, key))
+            return value;
+    return fallback;
+}
+
+std::string_view FindValue(const std::vector<std::pair<std::string_view, std::string_view>>& keys,
+                           std::string_view key, std::string_view fallback)
+{
+    for (const auto& [name, value] : keys)
+        if (name.size() == key.size() && EqualNoCase(name, key))
             return value;
     return fallback;
 }

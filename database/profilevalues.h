@@ -24,5 +24,7 @@ std::string Quoted(std::string_view text);
 // compared without regard to case); the fallback when it is missing.
 std::string_view FindValue(const std::vector<std::pair<std::string, std::string>>& keys,
                            std::string_view key, std::string_view fallback = "0");
+std::string_view FindValue(const std::vector<std::pair<std::string_view, std::string_view>>& keys,
+                           std::string_view key, std::string_view fallback = "0");
 
 } // namespace dm

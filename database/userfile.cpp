@@ -1,5 +1,7 @@
 #include "database/userfile.h"
 
+#include "common/inifile.h"
+#include "common/inistore.h"
 #include "common/numbers.h"
 #include "common/text.h"
 #include "database/policyform.h"
@@ -13,10 +15,13 @@ std::string UserFileIn(std::string_view databaseDirectory)
     return std::string(databaseDirectory) + "\\Dialmind.usr";
 }
 
-UserRecord ReadUserRecord(const std::string& section, const std::vector<std::pair<std::string, std::string>>& keys)
+namespace {
+
+template <typename Keys>
+UserRecord ReadUserRecordFrom(std::string_view section, const Keys& keys)
 {
     UserRecord r;
-    r.accountKey = section;
+    r.accountKey = std::string(section);
     r.totalTime = AtoiInt32(FindValue(keys, "TotalTime"));
     r.totalConnects = AtoiInt32(FindValue(keys, "TotalConnects"));
     r.totalDenieds = AtoiInt32(FindValue(keys, "TotalDenieds"));
@@ -35,7 +40,23 @@ UserRecord ReadUserRecord(const std::string& section, const std::vector<std::pai
     return r;
 }
 
-Limits ReadGroupLimits(const std::vector<std::pair<std::string, std::string>>& keys)
+} // namespace
+
+UserRecord ReadUserRecord(const std::string& section, const std::vector<std::pair<std::string, std::string>>& keys)
+{
+    return ReadUserRecordFrom(section, keys);
+}
+
+UserRecord ReadUserRecord(std::string_view section,
+                          const std::vector<std::pair<std::string_view, std::string_view>>& keys)
+{
+    return ReadUserRecordFrom(section, keys);
+}
+
+namespace {
+
+template <typename Keys>
+Limits ReadGroupLimitsFrom(const Keys& keys)
 {
     Limits limits;
     limits.noDuplicate = AtoiInt32(FindValue(keys, "NoDuplicate")) != 0;
@@ -44,6 +65,18 @@ Limits ReadGroupLimits(const std::vector<std::pair<std::string, std::string>>& k
     limits.periodMax = AtoiInt32(FindValue(keys, "PeriodMax"));
     limits.periodType = AtoiInt32(FindValue(keys, "PeriodType"));
     return limits;
+}
+
+} // namespace
+
+Limits ReadGroupLimits(const std::vector<std::pair<std::string, std::string>>& keys)
+{
+    return ReadGroupLimitsFrom(keys);
+}
+
+Limits ReadGroupLimits(const std::vector<std::pair<std::string_view, std::string_view>>& keys)
+{
+    return ReadGroupLimitsFrom(keys);
 }
 
 UserRecord WriteUserRecordChanges(ProfileBatch& batch, const UserRecord& r, const UserRecord* base)
@@ -119,12 +152,30 @@ UserRecord& UserDatabase::AddAccount(UserRecord record)
 UserDatabase LoadUserDatabase(std::string_view file)
 {
     UserDatabase usr;
-    for (const std::string& section : GetPrivateProfileSectionNames(file)) {
-        const auto keys = GetPrivateProfileSection(section, file);
+    const std::shared_ptr<const IniFile> ini = LoadPrivateProfile(file);
+    if (!ini)
+        return usr;
+    ini->ForEachSection([&usr](std::string_view section, const std::vector<IniFile::EntryView>& keys) {
         if (IsGroupSection(section))
             usr.groups.emplace(UpperAscii(section.substr(1)), ReadGroupLimits(keys));
         else
             usr.AddAccount(ReadUserRecord(section, keys));
+    });
+    return usr;
+}
+
+UserDatabase LoadUserDatabaseFor(std::string_view file, std::string_view account,
+                                 const std::vector<std::string>& groups)
+{
+    // Each section under the name the file gives it, as a whole load keys it.
+    UserDatabase usr;
+    if (!IsGroupSection(account)) {
+        if (const auto section = ReadPrivateProfileSection(account, file); section && !IsGroupSection(section->name))
+            usr.AddAccount(ReadUserRecord(section->name, section->entries));
+    }
+    for (const std::string& group : groups) {
+        if (const auto section = ReadPrivateProfileSection("+" + group, file))
+            usr.groups.emplace(UpperAscii(std::string_view(section->name).substr(1)), ReadGroupLimits(section->entries));
     }
     return usr;
 }

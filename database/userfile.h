@@ -24,8 +24,11 @@ inline bool IsGroupSection(std::string_view section) { return !section.empty() &
 // One account section's keys (missing keys read as 0).
 UserRecord ReadUserRecord(const std::string& section,
                           const std::vector<std::pair<std::string, std::string>>& keys);
+UserRecord ReadUserRecord(std::string_view section,
+                          const std::vector<std::pair<std::string_view, std::string_view>>& keys);
 // One group section's keys as limits.
 Limits ReadGroupLimits(const std::vector<std::pair<std::string, std::string>>& keys);
+Limits ReadGroupLimits(const std::vector<std::pair<std::string_view, std::string_view>>& keys);
 
 // The manager's save of one record: the values that differ from base are
 // written (every limit and the address when there is no base: a new
@@ -51,5 +54,9 @@ struct UserDatabase {
     UserRecord& AddAccount(UserRecord record);
 };
 UserDatabase LoadUserDatabase(std::string_view file);
+// Only what one caller's decision reads: the account's section and the
+// sections of the groups named, as LoadUserDatabase would give them.
+UserDatabase LoadUserDatabaseFor(std::string_view file, std::string_view account,
+                                 const std::vector<std::string>& groups);
 
 } // namespace dm

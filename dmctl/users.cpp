@@ -1,5 +1,6 @@
 // dmctl users: the accounts of Dialmind.usr as the users view's Save As writes them.
 
+#include "common/inistore.h"
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
@@ -97,11 +98,18 @@ int RunUsers(const std::vector<std::string>& args)
         std::fprintf(stderr, "dmctl users: cannot read %s\n", users.File().c_str());
         return 1;
     }
-    users.Load();
     dm::ConsoleMessages ui("dmctl users");
     filter.members = dm::UsersFilterMembers(filter, ui);
     if (ui.Said())
         return 1;
+    // Only the accounts the filters pass are read: one account of many costs
+    // a look at each section's name, not a record of each.
+    if (filter.domain == "*" && filter.group == "*" && filter.user == "*")
+        users.Load();
+    else
+        users.LoadAccounts([&filter](std::string_view account) { return dm::PassesUsersFilter(account, filter); });
+    // The parsed file is not needed for the rows: its memory goes before they are built.
+    dm::ClearIniCache();
     std::vector<int> rows = dm::FilterUserRows(users.Records(), filter);
     // A header click sorts with d = +1, a second click on it with -1.
     if (sortColumn >= 0)

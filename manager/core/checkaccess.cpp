@@ -4,6 +4,7 @@
 #include "database/hardwarefile.h"
 #include "database/profilevalues.h"
 #include "database/userfile.h"
+#include "common/text.h"
 #include "manager/core/networkaccounts.h"
 #include "platform/accounts/accountdatabase.h"
 #include "platform/accounts/accountgroups.h"
@@ -76,7 +77,10 @@ PolicyExplanation ExplainCaller(const std::string& databaseDirectory, const Call
                                 int portsHeld)
 {
     const HardwareDatabase hw = LoadHardwareDatabase(HardwareFileIn(databaseDirectory));
-    UserDatabase usr = LoadUserDatabase(UserFileIn(databaseDirectory));
+    // One caller reads its own section and its groups', not every account's.
+    std::vector<std::string> groups = caller.globalGroups;
+    groups.insert(groups.end(), caller.localGroups.begin(), caller.localGroups.end());
+    UserDatabase usr = LoadUserDatabaseFor(UserFileIn(databaseDirectory), caller.account, groups);
     return ExplainPolicy(hw, std::move(usr), caller, server, port, at, portsHeld);
 }
 

@@ -4,6 +4,7 @@
 #include "database/policyengine.h"
 #include "database/profilevalues.h"
 #include "common/inifile.h"
+#include "common/inistore.h"
 #include "database/userfile.h"
 #include "platform/files/profile.h"
 
@@ -44,29 +45,66 @@ bool UserSettings::Load(const ProgressSink& progress)
         return false;
     m_seenStamp = stamp;
 
+    Read(progress);
+    return true;
+}
+
+void UserSettings::LoadAccounts(const std::function<bool(std::string_view accountKey)>& accepts)
+{
+    m_seenStamp.reset();
+    m_records.clear();
+    m_base.clear();
+    if (m_file.empty())
+        return;
+    // Only the headers of the other sections are looked at.
+    for (const IniSectionCopy& section : ReadPrivateProfileSections(
+             [&accepts](std::string_view name) { return !IsGroupSection(name) && accepts(name); }, m_file))
+        m_records.push_back(ReadUserRecord(section.name, section.entries));
+    m_base = m_records;
+}
+
+void UserSettings::Read(const ProgressSink& progress)
+{
     m_records.clear();
     m_base.clear();
     // One reading of the file for every section.
     const std::shared_ptr<const IniFile> ini = m_file.empty() ? nullptr : LoadPrivateProfile(m_file);
-    const std::vector<std::string> sections = ini ? ini->SectionNames() : std::vector<std::string>();
-    std::uint64_t listLength = 0;
-    for (const std::string& name : sections)
-        listLength += name.size() + 1;
-
-    std::uint64_t done = 0;
-    for (const std::string& name : sections) {
-        if (name.empty() || name[0] != '+') {
-            done += name.size() + 1;
-            UserRecord record = ReadUserRecord(name, ini->Entries(name));
-            m_base.try_emplace(LowerAscii(name), record);
-            m_records.push_back(std::move(record));
-        }
-        if (progress)
-            progress(ProgressText(done, listLength, m_records.size(), name));
+    if (ini) {
+        std::uint64_t listLength = 0;
+        std::size_t accounts = 0;
+        ini->ForEachSectionName([&](std::string_view name) {
+            listLength += name.size() + 1;
+            accounts += IsGroupSection(name) ? 0 : 1;
+        });
+        m_records.reserve(accounts);
+        std::uint64_t done = 0;
+        ini->ForEachSection([&](std::string_view name, const std::vector<IniFile::EntryView>& keys) {
+            if (!IsGroupSection(name)) {
+                done += name.size() + 1;
+                m_records.push_back(ReadUserRecord(name, keys));
+            }
+            if (progress)
+                progress(ProgressText(done, listLength, m_records.size(), std::string(name)));
+        });
+        m_base = m_records;
     }
     if (progress)
         progress("Ready");
-    return true;
+}
+
+const UserRecord* UserSettings::BaseOf(std::size_t index) const
+{
+    if (index >= m_base.size() || index >= m_records.size() || m_base[index].accountKey.empty() ||
+        !EqualNoCase(m_base[index].accountKey, m_records[index].accountKey))
+        return nullptr;
+    return &m_base[index];
+}
+
+void UserSettings::SetBase(std::size_t index, UserRecord record)
+{
+    if (m_base.size() <= index)
+        m_base.resize(index + 1);
+    m_base[index] = std::move(record);
 }
 
 bool UserSettings::Save()
@@ -74,22 +112,23 @@ bool UserSettings::Save()
     if (m_file.empty())
         return false;
     ProfileBatch batch(m_file);
-    std::vector<std::pair<std::string, UserRecord>> after;
-    after.reserve(m_records.size());
-    for (const UserRecord& record : m_records) {
+    std::vector<std::pair<std::size_t, UserRecord>> after;
+    for (std::size_t i = 0; i < m_records.size(); ++i) {
+        const UserRecord& record = m_records[i];
         if (record.accountKey.empty())
             continue;
-        std::string key = LowerAscii(record.accountKey);
-        const auto it = m_base.find(key);
-        after.emplace_back(std::move(key),
-                           WriteUserRecordChanges(batch, record, it == m_base.end() ? nullptr : &it->second));
+        // An account as it was loaded or last written has nothing to write.
+        const UserRecord* base = BaseOf(i);
+        if (base && *base == record)
+            continue;
+        after.emplace_back(i, WriteUserRecordChanges(batch, record, base));
     }
     if (batch.Size() == 0)
         return true;
     if (!batch.Commit())
         return false;
-    for (auto& [key, record] : after)
-        m_base.insert_or_assign(std::move(key), std::move(record));
+    for (auto& [index, record] : after)
+        SetBase(index, std::move(record));
     return true;
 }
 
@@ -97,10 +136,10 @@ std::optional<UserRecord> UserSettings::ReadAccount(std::string_view accountKey)
 {
     if (m_file.empty())
         return std::nullopt;
-    const auto keys = GetPrivateProfileSection(accountKey, m_file);
-    if (keys.empty())
+    const auto section = ReadPrivateProfileSection(accountKey, m_file);
+    if (!section || section->entries.empty())
         return std::nullopt;
-    return ReadUserRecord(std::string(accountKey), keys);
+    return ReadUserRecord(std::string(accountKey), section->entries);
 }
 
 void UserSettings::BeginEdit(UserRecord record, std::optional<UserRecord> shown)
@@ -118,13 +157,13 @@ bool UserSettings::CommitEditedUser()
     if (batch.Size() > 0 && !batch.Commit())
         return false;
     m_editShown = after;
-    m_base.insert_or_assign(LowerAscii(after.accountKey), after);
     const int index = FindAccount(after.accountKey);
     if (index >= 0)
         m_records[static_cast<std::size_t>(index)] = after;
     else
         m_records.push_back(after);
     m_editIndex = index >= 0 ? index : static_cast<int>(m_records.size()) - 1;
+    SetBase(static_cast<std::size_t>(m_editIndex), after);
     return true;
 }
 
@@ -137,7 +176,9 @@ bool UserSettings::DeleteAccountSection(std::string_view accountKey)
 {
     if (m_file.empty())
         return false;
-    m_base.erase(LowerAscii(accountKey));
+    const int index = FindAccount(accountKey);
+    if (index >= 0 && static_cast<std::size_t>(index) < m_base.size())
+        m_base[static_cast<std::size_t>(index)].accountKey.clear();
     return DeletePrivateProfileSection(accountKey, m_file);
 }
 

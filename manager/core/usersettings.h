@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,10 @@ public:
     // first time); false when nothing was reloaded. Shows "Loading User Data
     // (%d%%, %d records). Processing %s." per section and "Ready".
     bool Load(const ProgressSink& progress = {});
+    // Loads only the accounts whose section name accepts takes, in the same
+    // one pass over the file (a command that shows a few accounts of many);
+    // the next Load reloads the whole table.
+    void LoadAccounts(const std::function<bool(std::string_view accountKey)>& accepts);
     // Forget the remembered modification time, so that the next Load reloads.
     void Invalidate() { m_seenStamp.reset(); }
     // Writes the changed values of every record (see above).
@@ -68,9 +73,13 @@ public:
 private:
     std::string m_file;
     std::vector<UserRecord> m_records;
-    // What the file held for each account (lower-case key) at the last load or
-    // save: the base against which a save finds the manager's own changes.
-    std::unordered_map<std::string, UserRecord> m_base;
+    // What the file held for each account at the last load or save, at the
+    // account's index in m_records (an empty key where there is none): the
+    // base against which a save finds the manager's own changes.
+    std::vector<UserRecord> m_base;
+    const UserRecord* BaseOf(std::size_t index) const;
+    void Read(const ProgressSink& progress);
+    void SetBase(std::size_t index, UserRecord record);
     UserRecord m_edit;
     std::optional<UserRecord> m_editShown;
     int m_editIndex = 0;

@@ -55,26 +55,30 @@ std::vector<std::string> UsersFilterMembers(const UsersFilter& filter, UserInter
     return NetworkAccounts::GroupMembers(filter.domain, filter.group, ui);
 }
 
+bool PassesUsersFilter(std::string_view key, const UsersFilter& filter)
+{
+    const std::size_t first = key.find('\\');
+    const std::size_t last = key.rfind('\\');
+    const std::string_view domain = first == std::string_view::npos ? key : key.substr(0, first);
+    const std::string_view user = last == std::string_view::npos ? key : key.substr(last + 1);
+    // A group's members count by their user part whatever their domain:
+    // the domain then only names the controller that lists the group.
+    if (filter.group == "*" && filter.domain != "*" && !EqualNoCase(filter.domain, domain))
+        return false;
+    if (filter.group != "*" &&
+        std::none_of(filter.members.begin(), filter.members.end(),
+                     [&](const std::string& member) { return EqualNoCase(member, user); }))
+        return false;
+    return filter.user == "*" || EqualNoCase(filter.user, user);
+}
+
 std::vector<int> FilterUserRows(const std::vector<UserRecord>& records, const UsersFilter& filter)
 {
     std::vector<int> rows;
+    rows.reserve(records.size());
     for (int i = static_cast<int>(records.size()) - 1; i >= 0; --i) {
-        const std::string& key = records[static_cast<std::size_t>(i)].accountKey;
-        const std::size_t first = key.find('\\');
-        const std::size_t last = key.rfind('\\');
-        const std::string domain = first == std::string::npos ? key : key.substr(0, first);
-        const std::string user = last == std::string::npos ? key : key.substr(last + 1);
-        // A group's members count by their user part whatever their domain:
-        // the domain then only names the controller that lists the group.
-        if (filter.group == "*" && filter.domain != "*" && !EqualNoCase(filter.domain, domain))
-            continue;
-        if (filter.group != "*" &&
-            std::none_of(filter.members.begin(), filter.members.end(),
-                         [&](const std::string& member) { return EqualNoCase(member, user); }))
-            continue;
-        if (filter.user != "*" && !EqualNoCase(filter.user, user))
-            continue;
-        rows.push_back(i);
+        if (PassesUsersFilter(records[static_cast<std::size_t>(i)].accountKey, filter))
+            rows.push_back(i);
     }
     return rows;
 }
@@ -129,10 +133,10 @@ int UserRowIcon(int limitState)
 
 namespace {
 
-std::string Lines(const std::vector<UserRecord>& records, const std::vector<int>& rows,
+// Appends one line per row to text.
+std::string Lines(std::string text, const std::vector<UserRecord>& records, const std::vector<int>& rows,
                   std::string_view lineEnd)
 {
-    std::string text;
     for (int row : rows) {
         const auto cells = UserRowTexts(records[static_cast<std::size_t>(row)]);
         AppendCsvLine(text, CsvFields(cells.begin(), cells.end()), lineEnd);
@@ -144,12 +148,12 @@ std::string Lines(const std::vector<UserRecord>& records, const std::vector<int>
 
 std::string UsersCsv(const std::vector<UserRecord>& records, const std::vector<int>& rows)
 {
-    return std::string(kUsersCsvHeader) + "\n" + Lines(records, rows, "\n");
+    return Lines(std::string(kUsersCsvHeader) + "\n", records, rows, "\n");
 }
 
 std::string UsersClipboardText(const std::vector<UserRecord>& records, const std::vector<int>& rows)
 {
-    return Lines(records, rows, "\r\n");
+    return Lines(std::string(), records, rows, "\r\n");
 }
 
 } // namespace dm

@@ -55,6 +55,8 @@ std::vector<std::string> UsersFilterMembers(const UsersFilter& filter, UserInter
 // after the last; with a group, its members pass whatever their domain
 // part), in the view's order: the reverse of the array's.
 std::vector<int> FilterUserRows(const std::vector<UserRecord>& records, const UsersFilter& filter);
+// Whether one account passes every active filter.
+bool PassesUsersFilter(std::string_view accountKey, const UsersFilter& filter);
 
 // The six cell texts of a record as the list shows them: hh:mm durations,
 // " " for a last session of 0 seconds, empty last-session cells when the

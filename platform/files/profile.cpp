@@ -28,13 +28,18 @@ std::string Cut(std::string_view text, std::size_t capacity)
     return std::string(text.substr(0, capacity - 1));
 }
 
-bool Update(std::string_view file, const std::function<bool(IniFile&)>& edit)
+// oneSection names the section when every edit is a write or key deletion
+// in that one section.
+bool Update(std::string_view file, const std::function<bool(IniFile&)>& edit,
+            std::optional<std::string_view> oneSection = std::nullopt)
 {
     const ResolvedPath resolved = ResolvePath(file);
     if (!resolved.ok())
         return false;
     const ResolvedPath target = ResolveWriteTarget(resolved.path);
-    return target.ok() && UpdateIniFile(target.path, edit);
+    if (!target.ok())
+        return false;
+    return oneSection ? UpdateIniSection(target.path, *oneSection, edit) : UpdateIniFile(target.path, edit);
 }
 
 } // namespace
@@ -92,6 +97,24 @@ std::vector<std::pair<std::string, std::string>> GetPrivateProfileSection(std::s
 {
     auto ini = Load(file);
     return ini ? ini->Entries(section) : std::vector<std::pair<std::string, std::string>>{};
+}
+
+std::optional<IniSectionCopy> ReadPrivateProfileSection(std::string_view section, std::string_view file)
+{
+    const std::filesystem::path path = ResolvePathOrEmpty(file);
+    if (path.empty())
+        return std::nullopt;
+    return ReadIniSection(path, section);
+}
+
+std::vector<IniSectionCopy> ReadPrivateProfileSections(const std::function<bool(std::string_view)>& accepts,
+                                                       std::string_view file)
+{
+    const std::filesystem::path path = ResolvePathOrEmpty(file);
+    if (path.empty())
+        return {};
+    auto sections = ReadIniSections(path, accepts);
+    return sections ? std::move(*sections) : std::vector<IniSectionCopy>();
 }
 
 unsigned long CheckProfileFile(std::string_view file)
@@ -155,6 +178,14 @@ bool ProfileBatch::Commit()
     }
     if (m_edits.empty())
         return true;
+    // Edits of one section (an account's save) touch only its bytes.
+    std::optional<std::string_view> oneSection = TrimBlanks(m_edits.front().section);
+    for (const Edit& edit : m_edits) {
+        if (edit.kind == Edit::DeleteSection || !EqualNoCase(TrimBlanks(edit.section), *oneSection)) {
+            oneSection.reset();
+            break;
+        }
+    }
     return Update(m_file, [this](IniFile& ini) {
         for (const Edit& edit : m_edits) {
             bool ok = edit.kind == Edit::Write       ? ini.Write(edit.section, edit.key, edit.value)
@@ -164,7 +195,7 @@ bool ProfileBatch::Commit()
                 return false;
         }
         return true;
-    });
+    }, oneSection);
 }
 
 } // namespace dm

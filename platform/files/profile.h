@@ -26,9 +26,13 @@
 // "C:\Dialmind\LogData\1997-Mar-04.log", "dmscript.dat") resolved by
 // ResolvePath (platform/files/pathresolver.h).
 
+#include "common/inistore.h"
+
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -60,6 +64,13 @@ std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,
 // All keys of one section with their values, in file order.
 std::vector<std::pair<std::string, std::string>>
 GetPrivateProfileSection(std::string_view section, std::string_view file);
+// One section of a file that may hold many (an account of Dialmind.usr): its
+// keys as GetPrivateProfileSection gives them, nothing when the file has no
+// section of that name. A file not yet parsed is not parsed whole for it.
+std::optional<IniSectionCopy> ReadPrivateProfileSection(std::string_view section, std::string_view file);
+// The sections whose names accepts takes, in file order, read the same way.
+std::vector<IniSectionCopy> ReadPrivateProfileSections(const std::function<bool(std::string_view)>& accepts,
+                                                       std::string_view file);
 // The whole file as the store holds it parsed (null when there is nothing to
 // load), for reading many sections: the name is resolved and the file
 // examined once instead of once per section.

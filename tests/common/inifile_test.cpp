@@ -291,3 +291,55 @@ TEST(IniParseTest, LinesEndAtTheFirstCrOrLfWhereverItFalls)
     ParseIni(text, recorder);
     EXPECT_EQ(recorder.lines, expected);
 }
+
+TEST(IniLeanModelTest, ACopyIsEditedApartFromTheFileItCameFrom)
+{
+    const std::string text = "[a]\r\nk=1\r\n[b]\r\nx=2\r\n";
+    const IniFile original(text);
+    IniFile copy = original;
+    ASSERT_TRUE(copy.Write("a", "k", "9"));
+    ASSERT_TRUE(copy.DeleteSection("b"));
+    ASSERT_TRUE(copy.Write("B", "y", "3"));
+    EXPECT_EQ(original.Text(), text);
+    EXPECT_EQ(original.Value("b", "x"), "2");
+    EXPECT_EQ(copy.Text(), "[a]\r\nk=9\r\n[B]\r\ny=3\r\n");
+    // The section written after the delete is the one read, not the removed one.
+    EXPECT_EQ(copy.Value("b", "y"), "3");
+    EXPECT_FALSE(copy.Value("b", "x"));
+    EXPECT_EQ(copy.SectionNames(), Names({"a", "B"}));
+}
+
+TEST(IniLeanModelTest, VisitingEverySectionGivesWhatSectionNamesAndEntriesGive)
+{
+    IniFile ini("top=1\n[a]\nk=1\nK=2\n[b]\n;c\nx=2\n[A]\nk=3\n[c]\n");
+    ASSERT_TRUE(ini.Write("b", "y", "4"));
+    ASSERT_TRUE(ini.Write("d", "z", "5"));
+    std::vector<std::string> names;
+    ini.ForEachSection([&](std::string_view name, const std::vector<IniFile::EntryView>& entries) {
+        names.emplace_back(name);
+        std::vector<std::pair<std::string, std::string>> copied(entries.begin(), entries.end());
+        EXPECT_EQ(copied, ini.Entries(name)) << name;
+    });
+    EXPECT_EQ(names, ini.SectionNames());
+    EXPECT_EQ(names, Names({"a", "b", "c", "d"}));
+    names.clear();
+    ini.ForEachSection([&](std::string_view name, const auto&) { names.emplace_back(name); },
+                       [](std::string_view name) { return name != "b"; });
+    EXPECT_EQ(names, Names({"a", "c", "d"}));
+}
+
+TEST(IniLeanModelTest, FindsASectionsBytesByItsHeaderLineAlone)
+{
+    const std::string text = "\xEF\xBB\xBF[x]\rv=[a]\r  [ A ]\r\nk=1\r\n[a]\nk=2\n[b]";
+    const auto bytes = IniFile::FindSectionBytes(text, "a");
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(text.substr(bytes->first, bytes->second - bytes->first), "  [ A ]\r\nk=1\r\n");
+    const auto last = IniFile::FindSectionBytes(text, "B");
+    ASSERT_TRUE(last);
+    EXPECT_EQ(text.substr(last->first), "[b]");
+    EXPECT_EQ(last->second, text.size());
+    EXPECT_EQ(IniFile::FindSectionBytes("[x]\nk=[y]\n", "y"), std::nullopt);
+    EXPECT_EQ(IniFile::FirstLineEnd("\xEF\xBB\xBF[x]\r\n"), LineEnd::CrLf);
+    EXPECT_EQ(IniFile::FirstLineEnd("[x]\rk\n"), LineEnd::Cr);
+    EXPECT_EQ(IniFile::FirstLineEnd("[x]"), LineEnd::None);
+}

@@ -232,3 +232,134 @@ TEST(IniStoreTest, TheNextWriterRemovesTemporariesOfKilledWriters)
     EXPECT_TRUE(std::filesystem::exists(dir / ".Dialmind.usr.x.0.tmp")); // not ours to judge
     EXPECT_EQ(ReadFile(file), "[S]\r\nk=2\r\n");
 }
+
+namespace {
+
+// The file that UpdateIniSection leaves, next to the one UpdateIniFile
+// leaves after the same edits of one section.
+struct BothWays {
+    std::string section, whole;
+    bool sectionOk = false, wholeOk = false;
+};
+
+BothWays EditBothWays(const TempDir& dir, const std::string& text, const std::string& section,
+                      const std::function<bool(IniFile&)>& edit, bool cached = false)
+{
+    ClearIniCache();
+    BothWays both;
+    const auto one = dir / "one.ini";
+    const auto all = dir / "all.ini";
+    WriteFile(one, text);
+    WriteFile(all, text);
+    if (cached)
+        LoadIniFile(one);
+    both.sectionOk = UpdateIniSection(one, section, edit);
+    // A file the cache held stays cached as it now is.
+    if (cached && both.sectionOk) {
+        EXPECT_EQ(LoadIniFile(one)->Text(), ReadFile(one));
+    }
+    both.wholeOk = UpdateIniFile(all, edit);
+    both.section = ReadFile(one);
+    both.whole = ReadFile(all);
+    return both;
+}
+
+} // namespace
+
+TEST(IniSectionStoreTest, OneSectionsEditLeavesTheBytesAWholeFileEditLeaves)
+{
+    TempDir dir;
+    const std::string files[] = {
+        "[a]\r\nk=1\r\n[b]\r\nx=2\r\n",
+        "; top\n[b]\nx=2\n; after\n\n[a]\nk=1",      // the section last, no end on its last line
+        "[a]\rk=1\r[B]\rx=2",                          // CR lines
+        "\xEF\xBB\xBF[b]\r\nx=2\r\n  [ A ] note\r\nk = 1\r\n;c\r\n[a]\r\nk=9\r\n", // mark, blanks, a repeat
+        "x=[a]\r\n[c]\r\nv=[a]\r\n",                   // "[a]" only inside lines
+        "",
+        "\xEF\xBB\xBF",
+        "; only a comment without an end",
+    };
+    const std::function<bool(IniFile&)> edits[] = {
+        [](IniFile& f) { return f.Write("A", "k", "5"); },
+        [](IniFile& f) { return f.Write("a", "New", "n") && f.Write("a", "k", "1"); },
+        [](IniFile& f) { return f.DeleteKey("a", "K") && f.Write("a", "z", " quoted "); },
+        [](IniFile& f) { return f.Write(" a ", "line", "one\r\n[b]\r\nx=injected"); },
+    };
+    for (const std::string& text : files) {
+        for (std::size_t e = 0; e < std::size(edits); ++e) {
+            for (const bool cached : {false, true}) {
+                const BothWays both = EditBothWays(dir, text, "a", edits[e], cached);
+                EXPECT_TRUE(both.sectionOk && both.wholeOk);
+                EXPECT_EQ(both.section, both.whole) << "edit " << e << (cached ? " (cached)" : "") << " of:\n" << text;
+            }
+        }
+    }
+    // Two saves in a row through the cache: the second finds the section in
+    // an index that holds the first's edit.
+    WriteFile(dir / "twice.ini", "[a]\r\nk=1\r\n[b]\r\nx=2\r\n");
+    LoadIniFile(dir / "twice.ini");
+    ASSERT_TRUE(UpdateIniSection(dir / "twice.ini", "b", [](IniFile& f) { return f.Write("b", "x", "3"); }));
+    ASSERT_TRUE(UpdateIniSection(dir / "twice.ini", "a", [](IniFile& f) { return f.Write("a", "n", "4"); }));
+    EXPECT_EQ(ReadFile(dir / "twice.ini"), "[a]\r\nk=1\r\nn=4\r\n[b]\r\nx=3\r\n");
+    EXPECT_EQ(LoadIniFile(dir / "twice.ini")->Text(), ReadFile(dir / "twice.ini"));
+    // An edit that changes nothing writes nothing; one that refuses, too.
+    WriteFile(dir / "same.ini", "[a]\nk=1\n");
+    const auto before = std::filesystem::last_write_time(dir / "same.ini");
+    EXPECT_TRUE(UpdateIniSection(dir / "same.ini", "a", [](IniFile& f) { return f.Write("a", "k", "1"); }));
+    EXPECT_FALSE(UpdateIniSection(dir / "same.ini", "a", [](IniFile& f) { return f.Write("a", "k=", "2"); }));
+    EXPECT_EQ(std::filesystem::last_write_time(dir / "same.ini"), before);
+    EXPECT_EQ(ReadFile(dir / "same.ini"), "[a]\nk=1\n");
+}
+
+TEST(IniSectionStoreTest, FindsTheSectionAcrossTheReadersChunksAndInUtf16Files)
+{
+    TempDir dir;
+    // A first line of a megabyte whose CR ends the first chunk: new lines
+    // still end in CRLF; the section lies beyond the first chunk.
+    std::string big = ";" + std::string((1 << 20) - 2, 'x') + "\r\n";
+    for (int i = 0; i < 40000; ++i)
+        big += "[DOM\\user" + std::to_string(i) + "]\r\nTotalTime=" + std::to_string(i) + "\r\n";
+    const BothWays both = EditBothWays(dir, big, "dom\\USER39999",
+                                       [](IniFile& f) { return f.Write("DOM\\user39999", "Lasted", "7"); });
+    EXPECT_TRUE(both.sectionOk);
+    EXPECT_EQ(both.section, both.whole);
+    EXPECT_NE(both.section.find("[DOM\\user39999]\r\nTotalTime=39999\r\nLasted=7\r\n"), std::string::npos);
+
+    ClearIniCache();
+    const auto read = ReadIniSection(dir / "one.ini", "dom\\user20000");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->name, "DOM\\user20000");
+    EXPECT_EQ(read->entries, (std::vector<std::pair<std::string, std::string>>{{"TotalTime", "20000"}}));
+    EXPECT_FALSE(ReadIniSection(dir / "one.ini", "DOM\\user40000"));
+
+    // Some sections of many: the same whether the file is cached or not.
+    const auto someOf = [&dir] {
+        std::vector<std::string> seen;
+        const auto sections = ReadIniSections(dir / "one.ini", [](std::string_view name) {
+            return name.size() > 3 && name.substr(name.size() - 3) == "999";
+        });
+        if (sections) {
+            for (const IniSectionCopy& section : *sections)
+                seen.push_back(section.name + "=" + section.entries.back().second);
+        }
+        return seen;
+    };
+    ClearIniCache();
+    const std::vector<std::string> streamed = someOf();
+    ASSERT_EQ(streamed.size(), 40u);
+    EXPECT_EQ(streamed.front(), "DOM\\user999=999");
+    EXPECT_EQ(streamed.back(), "DOM\\user39999=7");
+    ASSERT_TRUE(LoadIniFile(dir / "one.ini"));
+    EXPECT_EQ(someOf(), streamed);
+    EXPECT_FALSE(ReadIniSection(dir / "missing.ini", "DOM\\user1"));
+
+    // UTF-16 text is read and edited as the whole file is.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[a]\r\nk=1\r\n"))
+        utf16 += std::string{c, '\0'};
+    const BothWays wide = EditBothWays(dir, utf16, "a", [](IniFile& f) { return f.Write("a", "k", "2"); });
+    EXPECT_TRUE(wide.sectionOk);
+    EXPECT_EQ(wide.section, wide.whole);
+    ClearIniCache();
+    EXPECT_EQ(ReadIniSection(dir / "one.ini", "A")->entries.at(0).second, "2");
+}

@@ -162,3 +162,31 @@ TEST_F(DatabaseFilesTest, ServerComponentViewFindsPortsAndListsWithoutRegardToCa
 }
 
 } // namespace
+
+// One caller's decision reads its account and its groups alone: what it
+// finds is what the whole file's load gives for them, whatever the spelling
+// of the names, and nothing of the others.
+TEST_F(DatabaseFilesTest, OneCallersLoadGivesWhatTheWholeLoadGivesForIt)
+{
+    WriteFile(Usr(), "[+DOM\\Sales]\r\nMaxTotalTime=36000\r\n[dom\\JOE]\r\nTotalTime=5\r\nTotalTime=6\r\n"
+                     "[DOM\\ann]\r\nTotalTime=7\r\n[DOM\\joe]\r\nTotalTime=8\r\n[+dom\\staff]\r\nPeriodMax=60\r\n"
+                     "PeriodType=1\r\n[+DOM\\Sales]\r\nMaxTotalTime=1\r\n");
+    const UserDatabase whole = LoadUserDatabase(Usr());
+    for (const bool cached : {false, true}) {
+        if (!cached)
+            ClearIniCache();
+        const UserDatabase one = LoadUserDatabaseFor(Usr(), "Dom\\Joe", {"DOM\\SALES", "DOM\\Staff", "DOM\\none"});
+        ASSERT_EQ(one.accounts.size(), 1u);
+        ASSERT_NE(one.FindAccount("DOM\\JOE"), nullptr);
+        EXPECT_EQ(*one.FindAccount("DOM\\JOE"), *whole.FindAccount("DOM\\JOE"));
+        EXPECT_EQ(one.FindAccount("DOM\\JOE")->accountKey, "dom\\JOE") << "the file's spelling";
+        EXPECT_EQ(one.FindAccount("DOM\\ann"), nullptr);
+        ASSERT_EQ(one.groups.size(), 2u);
+        EXPECT_EQ(*one.FindGroup("dom\\sales"), *whole.FindGroup("dom\\sales"));
+        EXPECT_EQ(*one.FindGroup("DOM\\STAFF"), *whole.FindGroup("DOM\\STAFF"));
+        // A group's name is no account, and an account's is no group.
+        EXPECT_TRUE(LoadUserDatabaseFor(Usr(), "+DOM\\Sales", {"DOM\\ann"}).accounts.empty());
+        EXPECT_TRUE(LoadUserDatabaseFor(Usr(), "+DOM\\Sales", {"DOM\\ann"}).groups.empty());
+        LoadPrivateProfile(Usr());
+    }
+}

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <utility>
+#include <vector>
+
 #include "tests/dmctl/dmctlrunner.h"
 #include "tests/support/tempdir.h"
 
@@ -73,4 +77,30 @@ TEST(DmctlUsersCodePageTest, CodePageBytesPrintAsTheirLetters)
     EXPECT_NE(run.out.find("DOM\\Jos\u00e9,2,"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("DOM\\Zo\u00eb,1,"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find('\xe9'), std::string::npos) << "no lone code page byte is left";
+}
+
+// A file as several writers leave it (a preamble, groups, a repeated section
+// and repeated keys, LF, CR and CRLF lines, quotes, blanks, numbers out of
+// range, a last line without an end) prints the rows it printed when every
+// section was read on its own: the files under tests/data/users are that
+// output.
+TEST(DmctlUsersRowsTest, PrintTheRowsTheyPrintedBefore)
+{
+    const std::filesystem::path data = std::filesystem::path(DM_TESTDATA_DIR) / "users";
+    TempDir db;
+    WriteFile(db / "Dialmind.usr", ReadFile(data / "Dialmind.usr"));
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{}, "all.csv"},
+        {{"--user", "ANNA"}, "user-anna.csv"},
+        {{"--domain", "field"}, "domain-field.csv"},
+        {{"--sort", "total"}, "sort-total.csv"},
+        {{"--sort", "last", "--reverse"}, "sort-last-reverse.csv"},
+    };
+    for (const auto& [options, expected] : cases) {
+        std::vector<std::string> args = {"users", db.str()};
+        args.insert(args.end(), options.begin(), options.end());
+        const auto result = RunDmctl(args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, ReadFile(data / expected)) << expected;
+    }
 }

@@ -312,3 +312,21 @@ TEST_F(UserSettingsTest, GroupPageReadsAndWritesByItsRules)
 }
 
 } // namespace
+
+TEST_F(UserSettingsTest, AFilteredLoadHoldsTheAccountsItTakesAndTheNextLoadAllOfThem)
+{
+    Write("[+DOM\\anna]\r\nMaxTotalTime=5\r\n[DOM\\anna]\r\nTotalConnects=2\r\n[FIELD\\bert]\r\nTotalConnects=3\r\n"
+          "[OTHER\\ANNA]\r\nTotalConnects=4\r\n");
+    m_users.LoadAccounts([](std::string_view account) { return account.size() >= 4 && account.substr(account.size() - 4) != "bert"; });
+    ASSERT_EQ(m_users.Records().size(), 2u);
+    EXPECT_EQ(m_users.Records()[0].accountKey, "DOM\\anna");
+    EXPECT_EQ(m_users.Records()[1].totalConnects, 4);
+    // A save after the filtered load writes only what changed in its accounts.
+    m_users.Records()[0].maxSessionTime = 600;
+    ASSERT_TRUE(m_users.Save());
+    EXPECT_EQ(Value("DOM\\anna", "MaxSessionTime"), "600");
+    EXPECT_EQ(Value("OTHER\\ANNA", "MaxSessionTime"), "<missing>");
+    EXPECT_EQ(Value("FIELD\\bert", "MaxSessionTime"), "<missing>");
+    EXPECT_TRUE(m_users.Load());
+    EXPECT_EQ(m_users.Records().size(), 3u);
+}
