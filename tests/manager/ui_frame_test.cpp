@@ -223,7 +223,15 @@ TEST_F(FrameTest, ClosingSavesTheManagerSettings)
 
 TEST_F(FrameTest, CountersOnTheSwitchBar)
 {
-    EXPECT_EQ(m_frame->SwitchBar()->CountersText(), " Servers: 1        Ports: 0        Busy Ports: 0");
+    // The ports the tree lists from its first paint.
+    EXPECT_EQ(m_frame->SwitchBar()->CountersText(), " Servers: 1        Ports: 2        Busy Ports: 0");
+    // Where the full text does not fit the same numbers close up, then wrap.
+    CViewSwitchBar* bar = m_frame->SwitchBar();
+    EXPECT_EQ(bar->CountersLines(2000), QStringList{bar->CountersText()});
+    EXPECT_EQ(bar->CountersLines(bar->fontMetrics().horizontalAdvance("Servers: 1   Ports: 2   Busy Ports: 0")),
+              QStringList{"Servers: 1   Ports: 2   Busy Ports: 0"});
+    EXPECT_EQ(bar->CountersLines(10), (QStringList{"Servers: 1   Ports: 2", "Busy Ports: 0"}));
+    EXPECT_LE(bar->minimumSizeHint().width(), 420) << "tabs and counters fit beside the toolbar at 800 pixels";
     EXPECT_EQ(m_frame->SwitchBar()->TabRect(1).width(), 80);
     EXPECT_EQ(m_frame->SwitchBar()->toolTip(), "Switch type of view");
 }

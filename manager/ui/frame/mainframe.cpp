@@ -102,7 +102,12 @@ CMainFrame::CMainFrame(CDMDoc& doc, QtUserInteraction& ui, ManagerExtensions ext
     setCentralWidget(central);
 
     connect(m_tree, &CDMView::selectionChanged, this, &CMainFrame::UpdateCommandStates);
-    connect(m_tree, &CDMView::countersChanged, m_switchBar, qOverload<>(&QWidget::update));
+    connect(m_tree, &CDMView::countersChanged, this, [this] {
+        m_switchBar->update();
+        // The thread reads the servers the tree lists, after every rebuild too.
+        if (m_portTotals)
+            m_portTotals->SetServers(m_doc.ServerNames());
+    });
     connect(m_tree, &CDMView::addServerRequested, this, &CMainFrame::OnAddServer);
 
     auto* next = new QShortcut(QKeySequence(Qt::Key_F6), this);
@@ -170,10 +175,23 @@ void CMainFrame::StartPortTotals()
 {
     if (m_portTotals)
         return;
-    m_portTotals = std::make_unique<PortTotalThread>(m_doc, m_counters, [this] {
-        QMetaObject::invokeMethod(m_switchBar, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    m_portTotals = std::make_unique<PortTotalThread>(m_doc, [this](std::vector<ServerEntry> tables) {
+        QMetaObject::invokeMethod(
+            this, [this, tables = std::move(tables)]() mutable { TakePortTables(std::move(tables)); },
+            Qt::QueuedConnection);
     });
-    m_portTotals->Start();
+    m_portTotals->SetServers(m_doc.ServerNames());
+    // The tree read every server when it was built: the next pass waits.
+    m_portTotals->Start(true);
+}
+
+void CMainFrame::TakePortTables(std::vector<ServerEntry> tables)
+{
+    m_doc.Lock();
+    const bool changed = m_doc.TakePortTables(std::move(tables));
+    m_doc.Unlock();
+    if (changed)
+        m_tree->ShowPortTables();
 }
 
 QAction* CMainFrame::Action(Command command) const

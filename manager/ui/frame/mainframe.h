@@ -5,6 +5,7 @@
 // the document's progress window.
 
 #include "manager/core/frameinterface.h"
+#include "manager/core/serverentry.h"
 #include "manager/ui/frame/commands.h"
 #include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/panechoice.h"
@@ -52,6 +53,8 @@ public:
     void UpdateCommandStates();
     // Starts the thread that totals the ports of all servers every 20 s.
     void StartPortTotals();
+    // Shows port tables the port-total thread read (user-interface thread).
+    void TakePortTables(std::vector<ServerEntry> tables);
 
     CDMDoc& Document() { return m_doc; }
     CDMView* TreeView() const { return m_tree; }
