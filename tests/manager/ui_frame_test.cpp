@@ -236,6 +236,25 @@ TEST_F(FrameTest, CountersOnTheSwitchBar)
     EXPECT_EQ(m_frame->SwitchBar()->toolTip(), "Switch type of view");
 }
 
+TEST_F(FrameTest, At800x600TheTreeAndTheCountersStayWhole)
+{
+    m_frame->resize(1280, 800);
+    m_frame->show();
+    m_frame->resize(800, 600);
+    QApplication::processEvents();
+    EXPECT_LE(m_frame->minimumSizeHint().width(), 800);
+    EXPECT_LE(m_frame->minimumSizeHint().height(), 600);
+    // The tree keeps its width; the right pane gives way.
+    EXPECT_EQ(Tree().width(), CMainFrame::kTreeWidth);
+    // Every counter is drawn whole beside the tabs.
+    CViewSwitchBar* bar = m_frame->SwitchBar();
+    const int room = bar->width() - (bar->TabRect(2).right() + 16);
+    for (const QString& line : bar->CountersLines(room))
+        EXPECT_LE(bar->fontMetrics().horizontalAdvance(line), room) << line.toStdString();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_LE(bar->geometry().right(), m_frame->width());
+}
+
 TEST_F(FrameTest, TheViewSwitchTakesTheFocusAndTheTreeMenuOpensFromTheKeyboard)
 {
     m_frame->show();

@@ -64,9 +64,15 @@ CGreetingsDialog::CGreetingsDialog(CDMDoc& doc, QWidget* parent) : QDialog(paren
     layout->addLayout(textRow);
 
     m_menu = new QMenu(this);
+    m_menuStyle = new CVariableMenuStyle;
+    m_menuStyle->setParent(m_menu);
+    m_menu->setStyle(m_menuStyle);
     for (const GreetingVariable& variable : kGreetingVariables) {
         const QString name = QString::fromLatin1(variable.name);
-        m_menu->addAction(QString::fromLatin1(variable.menuText), this, [this, name] { InsertVariable(name); });
+        QAction* action =
+            m_menu->addAction(QString::fromLatin1(variable.menuText), this, [this, name] { InsertVariable(name); });
+        // The description again where a screen reader or the status bar looks.
+        action->setStatusTip(CVariableMenuStyle::DrawnText(action->text()));
     }
 
     auto* previewLabel = new QLabel(QStringLiteral("Preview for a sample user:"), this);

@@ -93,6 +93,10 @@ CMainFrame::CMainFrame(CDMDoc& doc, QtUserInteraction& ui, ManagerExtensions ext
     m_splitter->addWidget(m_rightPane);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({kTreeWidth, 700});
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
+        if (!m_placingSplitter)
+            m_treeWidth = m_splitter->sizes().value(0, kTreeWidth);
+    });
     centralLayout->addWidget(m_splitter, 1);
     m_historyHolder = new QWidget(central);
     auto* holderLayout = new QVBoxLayout(m_historyHolder);
@@ -296,6 +300,20 @@ void CMainFrame::OnToolbarCommand(int command)
         OnSaveOrPrint(which, true);
     else
         RunCommand(which);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // The tree keeps its width (at most 40 % of a narrow window), so a
+    // smaller window takes its room from the right pane, which scrolls.
+    const int total = m_splitter->width();
+    if (total <= 0)
+        return;
+    const int tree = std::min(m_treeWidth, total * 2 / 5);
+    m_placingSplitter = true;
+    m_splitter->setSizes({tree, std::max(1, total - tree)});
+    m_placingSplitter = false;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

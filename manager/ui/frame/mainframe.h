@@ -78,6 +78,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -111,6 +112,9 @@ private:
     QLabel* m_lockLabels[3] = {nullptr, nullptr, nullptr};
     bool m_lockStates[3] = {false, false, false};
     std::unique_ptr<PortTotalThread> m_portTotals;
+    // The tree's width: the default until the person drags the splitter.
+    int m_treeWidth = kTreeWidth;
+    bool m_placingSplitter = false;
     // Focus and pane selection changes that update the command states; cut
     // before the frame goes, so that no late signal reaches it.
     QMetaObject::Connection m_focusConnection;
