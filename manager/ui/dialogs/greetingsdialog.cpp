@@ -1,4 +1,5 @@
 #include "manager/ui/dialogs/greetingsdialog.h"
+#include "manager/ui/frame/helptopics.h"
 
 #include "framework/displaytext.h"
 #include "framework/helpwindow.h"
@@ -32,6 +33,7 @@ const char* const kRuleLabels[3] = {" General welcome message sent to everyone",
 CGreetingsDialog::CGreetingsDialog(CDMDoc& doc, QWidget* parent) : QDialog(parent), m_doc(doc)
 {
     setWindowTitle(QStringLiteral("Greeting Messages"));
+    CHelpWindow::SetWindowHelp(this, helptopic::Greetings);
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(8);
 
@@ -95,7 +97,7 @@ CGreetingsDialog::CGreetingsDialog(CDMDoc& doc, QWidget* parent) : QDialog(paren
     connect(m_previewButton, &QPushButton::clicked, this, &CGreetingsDialog::Preview);
     connect(buttons, &QDialogButtonBox::accepted, this, &CGreetingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_help, &QPushButton::clicked, this, [this] { CHelpWindow::ShowContext(200, this); });
+    connect(m_help, &QPushButton::clicked, this, [this] { CHelpWindow::ShowWindowHelp(this); });
 
     // The working copy; rule 0 is selected and shown.
     m_doc.Hardware().Refresh();

@@ -6,6 +6,7 @@
 #include "manager/core/dmdoc.h"
 #include "manager/ui/dialogs/addserverdialog.h"
 #include "manager/ui/frame/captionbar.h"
+#include "manager/ui/frame/helptopics.h"
 #include "manager/ui/tree/dmview.h"
 #include "manager/ui/frame/flattoolbar.h"
 #include "manager/ui/views/introview.h"
@@ -208,12 +209,14 @@ int CMainFrame::HelpContext() const
 {
     // The page of the pane shown; the contents for the others.
     switch (m_paneKind) {
-    case PaneKind::PortStatus: return 100;
-    case PaneKind::History: return 110;
-    case PaneKind::Users: return 120;
-    case PaneKind::Graphs: return 130;
-    default: return 1;
+    case PaneKind::PortStatus: return helptopic::PortStatus;
+    case PaneKind::History: return helptopic::History;
+    case PaneKind::Users: return helptopic::Users;
+    case PaneKind::Graphs: return helptopic::Graphs;
+    case PaneKind::Ports: return helptopic::PortsList;
+    case PaneKind::Intro: return helptopic::Contents;
     }
+    return helptopic::Contents;
 }
 
 QWidget* CMainFrame::CreatePane(PaneKind pane)
