@@ -110,6 +110,7 @@ bool CHelpWindow::OpenPage(const QString& file)
         return false;
     m_browser->setSource(QUrl::fromLocalFile(QString::fromStdString((m_map.Directory() / file.toStdString()).string())));
     m_context = 0;
+    MarkCurrentPage();
     return true;
 }
 
@@ -175,6 +176,7 @@ bool CHelpWindow::OpenContext(int context)
         url.setFragment(QString::fromStdString(found->anchor));
     m_browser->setSource(url);
     m_context = context;
+    MarkCurrentPage();
     return true;
 }
 
