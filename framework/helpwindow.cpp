@@ -57,7 +57,7 @@ CHelpWindow::CHelpWindow(const HelpMap& map, QWidget* parent) : QMainWindow(pare
     splitter->addWidget(side);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({190, 570});
+    splitter->setSizes({215, 545});
     setCentralWidget(splitter);
     connect(m_browser, &QTextBrowser::anchorClicked, this, &CHelpWindow::OnAnchorClicked);
     connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { MarkCurrentPage(); });
