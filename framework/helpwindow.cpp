@@ -3,6 +3,7 @@
 #include "framework/icons.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
@@ -228,10 +229,42 @@ bool CHelpWindow::ShowContext(int context, QWidget* parent)
         }
     }
     g_window->OpenContext(context);
+    g_window->FollowModalDialog();
     g_window->show();
     g_window->raise();
     g_window->activateWindow();
     return true;
+}
+
+void CHelpWindow::FollowModalDialog()
+{
+    // A modal dialog blocks every window that is not its own, so help opened
+    // from it could be read but not scrolled, searched or followed. While one
+    // is open the help window belongs to it; when it closes, help is a
+    // window of its own again and stays open.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == this || modal == parentWidget())
+        return;
+    const QPoint at = pos();
+    setParent(modal, Qt::Window);
+    move(at);
+    modal->installEventFilter(this);
+}
+
+bool CHelpWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && (event->type() == QEvent::Hide || event->type() == QEvent::Close)) {
+        watched->removeEventFilter(this);
+        const bool shown = isVisible();
+        const QPoint at = pos();
+        setParent(nullptr, Qt::Window);
+        move(at);
+        // Another modal dialog below the closed one takes it in turn.
+        FollowModalDialog();
+        if (shown)
+            show();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CHelpWindow::ShowIndex(QWidget* parent)

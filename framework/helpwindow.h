@@ -59,9 +59,11 @@ public:
 protected:
     // Esc closes the window.
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnAnchorClicked(const QUrl& url);
+    void FollowModalDialog();
     void FilterPages(const QString& query);
     void OpenListedPage();
     void MarkCurrentPage();

@@ -4,7 +4,10 @@
 #include "framework/helpmap.h"
 #include "framework/helpwindow.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
+#include <QPointer>
 #include <QListWidget>
 #include <QTest>
 #include <QTextBrowser>
@@ -170,5 +173,26 @@ TEST(HelpWindow, TheSearchFieldFiltersThePageListAndEnterOpensTheFirst)
     EXPECT_TRUE(window->OpenPage("history.html"));
     EXPECT_EQ(window->PageList()->currentItem()->text(), "History") << "the list follows the page shown";
     EXPECT_FALSE(window->OpenPage("../secret.html"));
+    window->close();
+}
+
+TEST(HelpWindow, HelpFromAModalDialogCanBeUsedAndOutlivesIt)
+{
+    setenv("DIALMIND_HELP_DIR", kHelp.c_str(), 1);
+    auto* dialog = new QDialog;
+    dialog->setModal(true);
+    dialog->show();
+    ASSERT_EQ(QApplication::activeModalWidget(), dialog);
+    ASSERT_TRUE(CHelpWindow::ShowContext(1, dialog));
+    QPointer<CHelpWindow> window = CHelpWindow::SharedWindow();
+    ASSERT_TRUE(window);
+    // Not blocked by the dialog: it belongs to it while it is open.
+    EXPECT_EQ(window->parentWidget(), dialog);
+    EXPECT_TRUE(window->isWindow());
+    dialog->hide();
+    delete dialog;
+    ASSERT_TRUE(window) << "closing the dialog does not close help";
+    EXPECT_EQ(window->parentWidget(), nullptr);
+    EXPECT_TRUE(window->isVisible());
     window->close();
 }
