@@ -66,6 +66,12 @@ void CPropertySheet::SetHelpButtonVisible(bool visible)
     m_help->setVisible(visible);
 }
 
+void CPropertySheet::SetHelpContext(int context)
+{
+    CHelpWindow::SetWindowHelp(this, context);
+    m_help->setVisible(true);
+}
+
 void CPropertySheet::SetContextHelpButton(bool shown)
 {
     setWindowFlag(Qt::WindowContextHelpButtonHint, shown);
@@ -146,6 +152,8 @@ void CPropertySheet::OnHelp()
         return;
     if (int topic = Page(index)->HelpTopic(); topic != 0)
         CHelpWindow::ShowContext(topic, this);
+    else
+        CHelpWindow::ShowWindowHelp(this);
 }
 
 } // namespace dm

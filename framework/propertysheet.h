@@ -35,6 +35,9 @@ public:
     void SetActivePage(int index);
 
     void SetHelpButtonVisible(bool visible);
+    // The sheet's help page: its Help button (shown) and F1 open it, unless
+    // the active page names a topic of its own.
+    void SetHelpContext(int context);
     void SetContextHelpButton(bool shown);
     bool HasContextHelpButton() const;
 

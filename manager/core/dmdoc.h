@@ -12,8 +12,8 @@
 // through the FrameInterface, redraws through the registered observers.
 // All calls come from the user-interface thread, except Lock/Unlock, which
 // serialise walks of the server tables across threads and processes, and
-// GetServerPortTotals, which only calls the library and may run on the
-// tree's port-total thread.
+// GetServerPortTotals and ReadPortTables, which only call the library and
+// the registries and may run on the tree's port-total thread.
 
 #include "common/userinteraction.h"
 #include "manager/core/documentobserver.h"
@@ -154,6 +154,14 @@ public:
                               std::uint8_t privilege, std::string_view callbackNumber);
     // Total and busy ports of one server (the tree's port-total thread).
     bool GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse);
+    // Fresh port tables of the named servers, read as RefreshServerPorts reads
+    // them but into copies: the document is not touched and nothing is shown,
+    // so the port-total thread may call it.
+    std::vector<ServerEntry> ReadPortTables(const std::vector<std::string>& names) const;
+    // Takes tables that ReadPortTables made for the servers still listed
+    // (matched by name); true when a listed port or its image changed.
+    bool TakePortTables(std::vector<ServerEntry> tables);
+    std::vector<std::string> ServerNames() const;
     // Set by port refreshes when a server's port or busy count changed.
     bool Changed() const { return m_changed; }
     void SetChanged(bool changed) { m_changed = changed; }

@@ -3,9 +3,11 @@
 // window, server table) to the components.
 
 #include "manager/core/dmdoc.h"
+#include "manager/core/documentplatform.h"
 
 #include "manager/core/messagecaption.h"
 #include "manager/core/portlivedata.h"
+#include "manager/core/porttotals.h"
 #include "manager/core/rasaccess.h"
 
 #include <cstdio>
@@ -119,6 +121,54 @@ bool CDMDoc::SetUserRasPermission(std::string_view server, std::string_view acco
                                   std::uint8_t privilege, std::string_view callbackNumber)
 {
     return m_ras->SetUserRasPermission(server, account, privilege, callbackNumber);
+}
+
+std::vector<ServerEntry> CDMDoc::ReadPortTables(const std::vector<std::string>& names) const
+{
+    SilentInteraction silent;
+    RasAccess ras(&m_platform->functions, silent);
+    std::vector<ServerEntry> tables;
+    tables.reserve(names.size());
+    for (const std::string& name : names) {
+        ServerEntry entry;
+        entry.name = name;
+        // The master share a server names is taken by the document's own
+        // refresh; a copy's finding is dropped.
+        std::string directory;
+        bool changed = false;
+        ras.RefreshServerPorts(entry, directory, changed);
+        tables.push_back(std::move(entry));
+    }
+    return tables;
+}
+
+bool CDMDoc::TakePortTables(std::vector<ServerEntry> tables)
+{
+    bool changed = false;
+    for (ServerEntry& table : tables) {
+        const int index = FindServer(table.name);
+        if (index == kNoServer)
+            continue;
+        ServerEntry& server = m_servers[static_cast<std::size_t>(index)];
+        const int listed = ListedPortCount(table);
+        bool same = listed == ListedPortCount(server) && table.state == server.state;
+        for (int i = 0; same && i < listed; ++i) {
+            const PortSlot& a = table.slots[static_cast<std::size_t>(i)];
+            const PortSlot& b = server.slots[static_cast<std::size_t>(i)];
+            same = a.portName == b.portName && PortImage(a) == PortImage(b);
+        }
+        changed = changed || !same;
+        server = std::move(table);
+    }
+    return changed;
+}
+
+std::vector<std::string> CDMDoc::ServerNames() const
+{
+    std::vector<std::string> names;
+    for (const ServerEntry& server : m_servers)
+        names.push_back(server.name);
+    return names;
 }
 
 bool CDMDoc::GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse)

@@ -5,7 +5,11 @@
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 
+#include "common/timeformat.h"
+
 #include <algorithm>
+#include <array>
+#include <ctime>
 #include <cctype>
 #include <filesystem>
 
@@ -25,8 +29,34 @@ bool HasLogExtension(std::string_view name)
     return name.size() > 4 && EndsWithNoCase(name, ".log");
 }
 
+// The month abbreviations of the locale that forms the day file names.
+const std::array<std::string, 12>& MonthNames()
+{
+    static const std::array<std::string, 12> names = [] {
+        std::array<std::string, 12> result;
+        for (int month = 0; month < 12; ++month) {
+            std::tm day{};
+            day.tm_year = 101;
+            day.tm_mon = month;
+            day.tm_mday = 15;
+            day.tm_hour = 12;
+            day.tm_isdst = -1;
+            result[static_cast<size_t>(month)] = FormatLocalTime("%b", static_cast<std::uint32_t>(std::mktime(&day)));
+        }
+        return result;
+    }();
+    return names;
+}
+
 bool NameLess(const LogFileEntry& a, const LogFileEntry& b)
 {
+    const int dateA = DayFileDate(a.name);
+    const int dateB = DayFileDate(b.name);
+    // Day files by their date, oldest first; any other file after them.
+    if ((dateA != 0) != (dateB != 0))
+        return dateA != 0;
+    if (dateA != dateB)
+        return dateA < dateB;
     return LessNoCase(a.name, b.name);
 }
 
@@ -42,6 +72,33 @@ bool EndsWithLog(std::string_view name)
 }
 
 } // namespace
+
+int DayFileDate(std::string_view name)
+{
+    // "yyyy-MMM-dd.log": four digits, a dash, the month, a dash, two digits.
+    const auto firstDash = name.find('-');
+    const auto lastDash = name.rfind('-');
+    const auto dot = name.rfind('.');
+    if (firstDash != 4 || lastDash == firstDash || dot != lastDash + 3 || !EndsWithNoCase(name, ".log"))
+        return 0;
+    auto number = [&name](std::size_t from, std::size_t count) {
+        int value = 0;
+        for (std::size_t i = from; i < from + count; ++i) {
+            if (!std::isdigit(static_cast<unsigned char>(name[i])))
+                return -1;
+            value = value * 10 + (name[i] - '0');
+        }
+        return value;
+    };
+    const int year = number(0, 4);
+    const int day = number(lastDash + 1, 2);
+    const std::string_view month = name.substr(firstDash + 1, lastDash - firstDash - 1);
+    const auto& months = MonthNames();
+    for (int m = 0; m < 12; ++m)
+        if (year > 0 && day >= 1 && day <= 31 && EqualNoCase(month, months[static_cast<size_t>(m)]))
+            return year * 10000 + (m + 1) * 100 + day;
+    return 0;
+}
 
 std::vector<LogFileEntry> ListLogFiles(std::string_view databaseDirectory)
 {

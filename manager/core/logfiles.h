@@ -16,10 +16,13 @@ struct LogFileEntry {
 };
 
 // The plain files of "<databaseDirectory>\LogData" whose names end in ".log"
-// (without regard to case), sorted by name without regard to case, which is
-// the order the system's own file system returns them in. Empty when the
-// directory cannot be read.
+// (without regard to case): the day files by their date, oldest first, then
+// any other by name without regard to case. Empty when the directory cannot
+// be read.
 std::vector<LogFileEntry> ListLogFiles(std::string_view databaseDirectory);
+// The date of a day file name ("1997-Dec-05.log", the month as this locale
+// abbreviates it, without regard to case) as yyyymmdd; 0 for any other name.
+int DayFileDate(std::string_view name);
 int CountLogFiles(std::string_view databaseDirectory);
 
 // "%s\LogData\logfiles.tmp": entry i of files under key (fileCount - i), its

@@ -2,6 +2,7 @@
 
 #include "common/userinteraction.h"
 #include "framework/displaytext.h"
+#include "framework/onscreen.h"
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/frame/mainframe.h"
@@ -81,6 +82,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Dialminder"));
     QApplication::setOrganizationName(QStringLiteral("Osterhall Software"));
 
+    // Every window and dialog opens whole on the screen, 800x600 included.
+    dm::OnScreenGuard::Install();
     dm::QtUserInteraction ui;
     // Unattended screenshots must never wait for an answer; what a message
     // would have said goes to standard error.

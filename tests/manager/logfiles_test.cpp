@@ -24,7 +24,7 @@ protected:
     std::filesystem::path m_logData;
 };
 
-TEST_F(LogFilesTest, ListsOnlyLogFilesInNameOrderWithTheirSizes)
+TEST_F(LogFilesTest, ListsOnlyLogFilesByDateWithTheirSizes)
 {
     Add("1997-Mar-04.log", 120);
     Add("1997-Apr-01.LOG", 7);
@@ -33,15 +33,33 @@ TEST_F(LogFilesTest, ListsOnlyLogFilesInNameOrderWithTheirSizes)
     std::filesystem::create_directories(m_logData / "old.log");
     const auto files = ListLogFiles(DatabaseDir());
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[0].name, "1997-Apr-01.LOG");
-    EXPECT_EQ(files[0].size, 7u);
-    EXPECT_EQ(files[1].name, "1997-Mar-04.log");
-    EXPECT_EQ(files[1].size, 120u);
+    EXPECT_EQ(files[0].name, "1997-Mar-04.log") << "March before April, not by the month's letters";
+    EXPECT_EQ(files[0].size, 120u);
+    EXPECT_EQ(files[1].name, "1997-Apr-01.LOG");
+    EXPECT_EQ(files[1].size, 7u);
     EXPECT_EQ(CountLogFiles(DatabaseDir()), 2);
 
     std::filesystem::remove_all(m_logData);
     EXPECT_EQ(CountLogFiles(DatabaseDir()), 0);
     EXPECT_EQ(CountLogFiles("\\\\NOWHERE\\DM_NT_DB"), 0);
+}
+
+TEST_F(LogFilesTest, DayFilesSortAcrossYearsAndOtherNamesFollow)
+{
+    for (const char* name : {"1998-Jan-02.log", "1997-Dec-31.log", "1997-dec-05.log", "1997-Feb-10.log",
+                             "Dialmind.log", "1997-Foo-01.log", "1997-Aug-1.log", "2001-Sep-30.log"})
+        Add(name, 1);
+    std::vector<std::string> names;
+    for (const LogFileEntry& file : ListLogFiles(DatabaseDir()))
+        names.push_back(file.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"1997-Feb-10.log", "1997-dec-05.log", "1997-Dec-31.log",
+                                               "1998-Jan-02.log", "2001-Sep-30.log", "1997-Aug-1.log",
+                                               "1997-Foo-01.log", "Dialmind.log"}));
+    EXPECT_EQ(DayFileDate("1997-Dec-05.log"), 19971205);
+    EXPECT_EQ(DayFileDate("1997-Dec-05.txt"), 0);
+    EXPECT_EQ(DayFileDate("97-Dec-05.log"), 0);
+    EXPECT_EQ(DayFileDate("1997-Dec-32.log"), 0);
+    EXPECT_EQ(DayFileDate("1997-December-05.log"), 0);
 }
 
 TEST_F(LogFilesTest, RecordedKeysCountDownAndStaleKeysGo)

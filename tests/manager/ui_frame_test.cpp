@@ -183,7 +183,7 @@ TEST_F(FrameTest, HelpContextAndAbout)
     m_doc->SetViewMode(ModeStatus);
     EXPECT_EQ(m_frame->HelpContext(), 120);
     Select("Servers");
-    EXPECT_EQ(m_frame->HelpContext(), 1);
+    EXPECT_EQ(m_frame->HelpContext(), 140) << "the ports list has its own page";
 
     Select("EAST");
     m_frame->RunCommand(Command::About);
@@ -223,9 +223,36 @@ TEST_F(FrameTest, ClosingSavesTheManagerSettings)
 
 TEST_F(FrameTest, CountersOnTheSwitchBar)
 {
-    EXPECT_EQ(m_frame->SwitchBar()->CountersText(), " Servers: 1        Ports: 0        Busy Ports: 0");
+    // The ports the tree lists from its first paint.
+    EXPECT_EQ(m_frame->SwitchBar()->CountersText(), " Servers: 1        Ports: 2        Busy Ports: 0");
+    // Where the full text does not fit the same numbers close up, then wrap.
+    CViewSwitchBar* bar = m_frame->SwitchBar();
+    EXPECT_EQ(bar->CountersLines(2000), QStringList{bar->CountersText()});
+    EXPECT_EQ(bar->CountersLines(bar->fontMetrics().horizontalAdvance("Servers: 1   Ports: 2   Busy Ports: 0")),
+              QStringList{"Servers: 1   Ports: 2   Busy Ports: 0"});
+    EXPECT_EQ(bar->CountersLines(10), (QStringList{"Servers: 1   Ports: 2", "Busy Ports: 0"}));
+    EXPECT_LE(bar->minimumSizeHint().width(), 420) << "tabs and counters fit beside the toolbar at 800 pixels";
     EXPECT_EQ(m_frame->SwitchBar()->TabRect(1).width(), 80);
     EXPECT_EQ(m_frame->SwitchBar()->toolTip(), "Switch type of view");
+}
+
+TEST_F(FrameTest, At800x600TheTreeAndTheCountersStayWhole)
+{
+    m_frame->resize(1280, 800);
+    m_frame->show();
+    m_frame->resize(800, 600);
+    QApplication::processEvents();
+    EXPECT_LE(m_frame->minimumSizeHint().width(), 800);
+    EXPECT_LE(m_frame->minimumSizeHint().height(), 600);
+    // The tree keeps its width; the right pane gives way.
+    EXPECT_EQ(Tree().width(), CMainFrame::kTreeWidth);
+    // Every counter is drawn whole beside the tabs.
+    CViewSwitchBar* bar = m_frame->SwitchBar();
+    const int room = bar->width() - (bar->TabRect(2).right() + 16);
+    for (const QString& line : bar->CountersLines(room))
+        EXPECT_LE(bar->fontMetrics().horizontalAdvance(line), room) << line.toStdString();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_LE(bar->geometry().right(), m_frame->width());
 }
 
 TEST_F(FrameTest, TheViewSwitchTakesTheFocusAndTheTreeMenuOpensFromTheKeyboard)

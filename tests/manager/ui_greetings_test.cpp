@@ -1,6 +1,7 @@
 // The Greeting Messages dialog: rules, variables, preview and what OK saves.
 
 #include "tests/manager/ui_fixture.h"
+#include "manager/core/greetingpreview.h"
 
 #include "manager/ui/dialogs/greetingsdialog.h"
 #include "manager/ui/dialogs/rulechecklist.h"
@@ -8,6 +9,7 @@
 #include "platform/files/profile.h"
 
 #include <QLineEdit>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -134,6 +136,33 @@ TEST_F(GreetingsDialogTest, VariablesAreTypedAtTheCaretWithABlank)
     m_dialog->RuleText()->setText(QString(396, 'a'));
     menu->actions()[1]->trigger();
     EXPECT_EQ(m_dialog->RuleText()->text(), QString(396, 'a') + "#PM");
+}
+
+TEST_F(GreetingsDialogTest, TheVariableMenuShowsEachDescriptionBesideItsName)
+{
+    Open("[Greetings]\r\nRuleMask=1\r\nRule0Text=\"Hi\"\r\n");
+    QMenu* menu = m_dialog->VariableMenu();
+    ASSERT_EQ(menu->actions().size(), static_cast<int>(kGreetingVariables.size()));
+    const QFontMetrics metrics(menu->font());
+    int widest = 0;
+    for (int i = 0; i < menu->actions().size(); ++i) {
+        const QString text = menu->actions()[i]->text();
+        EXPECT_EQ(text, QString::fromLatin1(kGreetingVariables[static_cast<size_t>(i)].menuText));
+        const QString drawn = CVariableMenuStyle::DrawnText(text);
+        EXPECT_TRUE(drawn.startsWith(QString::fromLatin1(kGreetingVariables[static_cast<size_t>(i)].name) + "   - "))
+            << drawn.toStdString();
+        EXPECT_FALSE(drawn.contains('\t'));
+        EXPECT_EQ(menu->actions()[i]->statusTip(), drawn);
+        widest = std::max(widest, metrics.horizontalAdvance(drawn));
+    }
+    EXPECT_EQ(CVariableMenuStyle::DrawnText("#PMS\t - Port max session time in secs"),
+              "#PMS   - Port max session time in secs");
+    // Every description fits whole, and the menu is not a screen wide.
+    menu->ensurePolished();
+    const int width = menu->sizeHint().width();
+    EXPECT_GE(width, widest);
+    EXPECT_LE(width, widest + 120);
+    EXPECT_LE(width, 760) << "opens whole on an 800-pixel screen";
 }
 
 TEST_F(GreetingsDialogTest, VariableButtonTriangleSitsRightOfCentre)

@@ -3,6 +3,11 @@
 #include "manager/ui/tree/dmview.h"
 #include "manager/ui/frame/portcounters.h"
 #include "manager/ui/tree/porttotalthread.h"
+#include "manager/core/dmdoc.h"
+#include "manager/core/porttotals.h"
+#include "platform/ras/rasportstore.h"
+
+#include <atomic>
 #include "platform/files/network.h"
 
 #include <QCoreApplication>
@@ -63,15 +68,19 @@ TEST_F(TreeTest, RebuildShowsRootsServersAndPlaceholders)
     EXPECT_EQ(CDMView::ImageOf(Tree().AccountsRoot()), 6);
     EXPECT_EQ(ChildTexts(Tree().ServersRoot()), (QStringList{"EAST", "WEST"}));
     EXPECT_EQ(CDMView::ImageOf(Node("EAST")), 1);
-    // At start-up the port tables are empty: every server has a placeholder.
-    ASSERT_EQ(Node("EAST")->childCount(), 1);
-    EXPECT_EQ(Node("EAST")->child(0)->text(0), "No ports available");
-    EXPECT_EQ(CDMView::ImageOf(Node("EAST")->child(0)), 5);
+    // The build reads every server: its ports show from the first paint, a
+    // server without ports has the rebuild's placeholder.
+    EXPECT_EQ(ChildTexts(Node("EAST")), (QStringList{"COM1", "COM2", "ISDN1"}));
+    ASSERT_EQ(Node("WEST")->childCount(), 1);
+    EXPECT_EQ(Node("WEST")->child(0)->text(0), "No ports available");
+    EXPECT_EQ(CDMView::ImageOf(Node("WEST")->child(0)), 5);
     EXPECT_EQ(ChildTexts(Tree().AccountsRoot()), (QStringList{"DEFAULT PROFILE", "OSTERHALL"}));
     EXPECT_EQ(CDMView::ImageOf(Node("DEFAULT PROFILE")), 12);
     EXPECT_EQ(CDMView::ImageOf(Node("OSTERHALL")), 9);
     EXPECT_EQ(ChildTexts(Node("OSTERHALL")), (QStringList{"DUMMY"}));
     EXPECT_EQ(m_frame->Counters().servers.load(), 2);
+    EXPECT_EQ(m_frame->Counters().ports.load(), 3) << "the bar counts what the tree shows, before any pass";
+    EXPECT_EQ(m_frame->Counters().busyPorts.load(), 1);
 }
 
 TEST_F(TreeTest, ExpandingServersFillsPortsWithTheirImages)
@@ -220,20 +229,65 @@ TEST_F(TreeTest, TimerFollowsTheInterval)
     EXPECT_EQ(Tree().TimerInterval(), 30000) << "seconds below 5000 arm the default";
 }
 
-TEST_F(TreeTest, PortTotalsOfAllListedServers)
+namespace {
+
+PortTotals BarTotals(const PortCounters& counters)
+{
+    return {counters.servers.load(), counters.ports.load(), counters.busyPorts.load()};
+}
+
+} // namespace
+
+TEST_F(TreeTest, SwitchBarCountsWhatTheTreeShowsAfterEveryPass)
+{
+    // NOCOMP answers with four ports but runs no server component: the tree
+    // lists none of them, so neither does the bar.
+    AddRasServer("NOCOMP", {"COM1", "COM2", "COM3", "COM4"});
+    RegKey hive;
+    ASSERT_EQ(RegConnectRegistry("\\\\NOCOMP", hive), 0u);
+    ASSERT_EQ(hive.DeleteTree("Software\\Microsoft\\RAS\\AdminDLL"), 0u);
+    OpenManager();
+    EXPECT_EQ(Tree().ShownTotals(), (PortTotals{3, 3, 1}));
+    EXPECT_EQ(BarTotals(m_frame->Counters()), Tree().ShownTotals());
+    EXPECT_FALSE(Node("NOCOMP")->toolTip(0).isEmpty()) << "says why no port is listed";
+
+    std::vector<std::vector<ServerEntry>> passes;
+    PortTotalThread thread(*m_doc, [&passes](std::vector<ServerEntry> tables) { passes.push_back(tables); });
+    thread.SetServers(m_doc->ServerNames());
+    StartSession("EAST", "COM1", "bert", 1765000500);
+    thread.CountOnce();
+    ASSERT_EQ(passes.size(), 1u);
+    ASSERT_EQ(passes[0].size(), 3u) << "one table a listed server, in the tree's order";
+    EXPECT_EQ(CountListedPorts(passes[0]), (PortTotals{3, 3, 2}));
+    EXPECT_EQ(m_frame->Counters().busyPorts.load(), 1) << "a pass alone changes nothing shown";
+
+    m_frame->TakePortTables(passes[0]);
+    EXPECT_EQ(CDMView::ImageOf(Tree().FindNode("COM1", Node("EAST"))), 4);
+    EXPECT_EQ(Tree().ShownTotals(), (PortTotals{3, 3, 2}));
+    EXPECT_EQ(BarTotals(m_frame->Counters()), Tree().ShownTotals());
+
+    // A port that goes away leaves the tree and the bar together; the
+    // selection on a port that stays is kept.
+    Tree().SelectNode(Tree().FindNode("COM2", Node("EAST")));
+    ASSERT_EQ(RasPortStore("EAST").RemovePort("ISDN1"), 0u);
+    thread.CountOnce();
+    m_frame->TakePortTables(passes.back());
+    EXPECT_EQ(ChildTexts(Node("EAST")), (QStringList{"COM1", "COM2"}));
+    EXPECT_EQ(Tree().currentItem()->text(0), "COM2");
+    EXPECT_EQ(BarTotals(m_frame->Counters()), (PortTotals{3, 2, 2}));
+}
+
+TEST_F(TreeTest, PortTotalThreadPassesOnItsOwn)
 {
     OpenManager();
-    PortCounters counters;
-    int repaints = 0;
-    PortTotalThread thread(*m_doc, counters, [&repaints] { ++repaints; });
-    ASSERT_TRUE(thread.CountOnce());
-    EXPECT_EQ(counters.ports.load(), 3) << "EAST's three ports; WEST has none";
-    EXPECT_EQ(counters.busyPorts.load(), 1);
-    EXPECT_EQ(repaints, 1);
-    StartSession("EAST", "COM1", "bert", 1765000500);
-    thread.Start();
+    std::atomic<int> delivered{0};
+    PortTotalThread thread(
+        *m_doc, [&delivered](std::vector<ServerEntry> tables) { delivered += static_cast<int>(tables.size()); },
+        std::chrono::milliseconds(20));
+    thread.SetServers({"EAST", "WEST"});
+    thread.Start(true);
     for (int i = 0; i < 200 && thread.Passes() < 2; ++i)
         QTest::qWait(10);
     EXPECT_GE(thread.Passes(), 2);
-    EXPECT_EQ(counters.busyPorts.load(), 2);
+    EXPECT_GE(delivered.load(), 4);
 }

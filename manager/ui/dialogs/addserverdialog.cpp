@@ -1,4 +1,5 @@
 #include "manager/ui/dialogs/addserverdialog.h"
+#include "manager/ui/frame/helptopics.h"
 
 #include "common/userinteraction.h"
 #include "manager/core/messagecaption.h"
@@ -28,6 +29,8 @@ CAddServerDialog::CAddServerDialog(UserInteraction& ui, std::string serverListKe
     : QDialog(parent), m_ui(ui), m_serverListKey(std::move(serverListKey))
 {
     setWindowTitle(QStringLiteral("Add Server"));
+    // No Help button here; F1 opens the page.
+    CHelpWindow::SetWindowHelp(this, helptopic::AddServer);
     auto* layout = new QVBoxLayout(this);
     auto* serverLabel = new QLabel(QStringLiteral("&Server:"), this);
     m_server = new QLineEdit(this);

@@ -1,4 +1,5 @@
 #include "manager/ui/dialogs/allowedgroupsdialog.h"
+#include "manager/ui/frame/helptopics.h"
 
 #include "common/userinteraction.h"
 #include "framework/displaytext.h"
@@ -36,6 +37,7 @@ CAllowedGroupsDialog::CAllowedGroupsDialog(UserInteraction& ui, NetworkBrowsing&
     : QDialog(parent), m_ui(ui), m_network(network)
 {
     setWindowTitle(QStringLiteral("Add Allowed Groups"));
+    CHelpWindow::SetWindowHelp(this, helptopic::AllowedGroups);
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(8);
     auto* from = new QLabel(QStringLiteral("&List groups from:"), this);

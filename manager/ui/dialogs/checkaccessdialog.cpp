@@ -27,6 +27,7 @@ CCheckAccessDialog::CCheckAccessDialog(CDMDoc& doc, const std::string& account, 
 {
     setObjectName(QStringLiteral("CheckAccessDialog"));
     setWindowTitle(QStringLiteral("Check Access"));
+    CHelpWindow::SetWindowHelp(this, kHelpContext);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;

@@ -1,4 +1,5 @@
 #include "manager/ui/dialogs/greetingsdialog.h"
+#include "manager/ui/frame/helptopics.h"
 
 #include "framework/displaytext.h"
 #include "framework/helpwindow.h"
@@ -32,6 +33,7 @@ const char* const kRuleLabels[3] = {" General welcome message sent to everyone",
 CGreetingsDialog::CGreetingsDialog(CDMDoc& doc, QWidget* parent) : QDialog(parent), m_doc(doc)
 {
     setWindowTitle(QStringLiteral("Greeting Messages"));
+    CHelpWindow::SetWindowHelp(this, helptopic::Greetings);
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(8);
 
@@ -64,9 +66,15 @@ CGreetingsDialog::CGreetingsDialog(CDMDoc& doc, QWidget* parent) : QDialog(paren
     layout->addLayout(textRow);
 
     m_menu = new QMenu(this);
+    m_menuStyle = new CVariableMenuStyle;
+    m_menuStyle->setParent(m_menu);
+    m_menu->setStyle(m_menuStyle);
     for (const GreetingVariable& variable : kGreetingVariables) {
         const QString name = QString::fromLatin1(variable.name);
-        m_menu->addAction(QString::fromLatin1(variable.menuText), this, [this, name] { InsertVariable(name); });
+        QAction* action =
+            m_menu->addAction(QString::fromLatin1(variable.menuText), this, [this, name] { InsertVariable(name); });
+        // The description again where a screen reader or the status bar looks.
+        action->setStatusTip(CVariableMenuStyle::DrawnText(action->text()));
     }
 
     auto* previewLabel = new QLabel(QStringLiteral("Preview for a sample user:"), this);
@@ -89,7 +97,7 @@ CGreetingsDialog::CGreetingsDialog(CDMDoc& doc, QWidget* parent) : QDialog(paren
     connect(m_previewButton, &QPushButton::clicked, this, &CGreetingsDialog::Preview);
     connect(buttons, &QDialogButtonBox::accepted, this, &CGreetingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_help, &QPushButton::clicked, this, [this] { CHelpWindow::ShowContext(200, this); });
+    connect(m_help, &QPushButton::clicked, this, [this] { CHelpWindow::ShowWindowHelp(this); });
 
     // The working copy; rule 0 is selected and shown.
     m_doc.Hardware().Refresh();

@@ -12,6 +12,7 @@
 
 class QLineEdit;
 class QMenu;
+class QStyle;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -61,6 +62,7 @@ private:
     QLineEdit* m_text = nullptr;
     CVariableButton* m_insert = nullptr;
     QMenu* m_menu = nullptr;
+    QStyle* m_menuStyle = nullptr;
     QPlainTextEdit* m_preview = nullptr;
     QPushButton* m_previewButton = nullptr;
     QPushButton* m_help = nullptr;

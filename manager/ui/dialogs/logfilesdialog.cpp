@@ -1,4 +1,5 @@
 #include "manager/ui/dialogs/logfilesdialog.h"
+#include "manager/ui/frame/helptopics.h"
 
 #include "framework/displaytext.h"
 #include "framework/helpwindow.h"
@@ -24,6 +25,7 @@ CLogFilesDialog::CLogFilesDialog(CDMDoc& doc, int fileCount, QWidget* parent)
     : QDialog(parent), m_doc(doc), m_fileCount(fileCount)
 {
     setWindowTitle(QStringLiteral("Dialminder Log Files"));
+    CHelpWindow::SetWindowHelp(this, helptopic::LogFiles);
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(QStringLiteral("Select the log files to delete. Deleted days no longer appear in "
                                             "the history, the graphs or the reports."),
@@ -53,7 +55,7 @@ CLogFilesDialog::CLogFilesDialog(CDMDoc& doc, int fileCount, QWidget* parent)
     connect(m_list, &QTreeWidget::itemSelectionChanged, this,
             [this] { m_delete->setEnabled(!m_list->selectedItems().isEmpty()); });
     connect(m_delete, &QPushButton::clicked, this, &CLogFilesDialog::DeleteSelected);
-    connect(m_help, &QPushButton::clicked, this, [this] { CHelpWindow::ShowContext(77, this); });
+    connect(m_help, &QPushButton::clicked, this, [this] { CHelpWindow::ShowWindowHelp(this); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     m_doc.Interaction().BeginWaitCursor();

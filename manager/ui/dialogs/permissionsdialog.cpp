@@ -1,4 +1,6 @@
 #include "manager/ui/dialogs/permissionsdialog.h"
+#include "manager/ui/frame/helptopics.h"
+#include "framework/helpwindow.h"
 
 #include "framework/displaytext.h"
 #include "framework/icons.h"
@@ -32,6 +34,7 @@ CPermissionsDialog::CPermissionsDialog(CDMDoc& doc, Direction direction, QWidget
     const bool exporting = direction == Direction::Export;
     setWindowTitle(exporting ? QStringLiteral("Export RAS Account Permissions")
                              : QStringLiteral("Import RAS Account Permissions"));
+    CHelpWindow::SetWindowHelp(this, helptopic::Permissions);
     m_chooser = [exporting](QWidget* owner, const QString& title) { return DefaultChooser(owner, title, exporting); };
 
     auto* layout = new QGridLayout(this);

@@ -1,4 +1,6 @@
 #include "manager/ui/dialogs/reportdialogs.h"
+#include "manager/ui/frame/helptopics.h"
+#include "framework/helpwindow.h"
 
 #include "common/timeformat.h"
 #include "common/userinteraction.h"
@@ -118,6 +120,7 @@ CTimePeriodDialog::CTimePeriodDialog(int periodType, std::uint32_t from, std::ui
     : QDialog(parent), m_choice(periodType, from, to), m_ui(ui), m_now(NowTime())
 {
     setWindowTitle(QStringLiteral("Time Period for Report"));
+    CHelpWindow::SetWindowHelp(this, helptopic::ReportPeriod);
     auto* group = new QGroupBox(QStringLiteral("Base report on available session data from"), this);
     auto* grid = new QGridLayout(group);
     const char* names[] = {"Today", "This week", "This month", "Time of first session record",
@@ -207,6 +210,7 @@ void CTimePeriodDialog::StepTo(int days)
 CSendToDialog::CSendToDialog(const ReportSettings& settings, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Send Report To"));
+    CHelpWindow::SetWindowHelp(this, helptopic::ReportOutput);
     auto* group = new QGroupBox(QStringLiteral("Output Device"), this);
     auto* intro = new QLabel(QStringLiteral("Select whether the produced report should be sent to a printer "
                                             "or to a comma separated file:"),
@@ -292,6 +296,7 @@ CSaveScriptDialog::CSaveScriptDialog(CDMDoc& doc, int reportType, QWidget* paren
     : QDialog(parent), m_doc(doc), m_reportType(reportType)
 {
     setWindowTitle(QStringLiteral("Save Report Script"));
+    CHelpWindow::SetWindowHelp(this, helptopic::ReportScript);
     auto* group = new QGroupBox(QStringLiteral("Batch Script"), this);
     auto* intro = new QLabel(QStringLiteral("Here you can save the report settings that you have made to a "
                                             "script file, which can be utilized by the batch program DMREPORT "
@@ -347,6 +352,7 @@ void CSaveScriptDialog::Save()
 CReportsDialog::CReportsDialog(CDMDoc& doc, QWidget* parent) : QDialog(parent), m_doc(doc)
 {
     setWindowTitle(QStringLiteral("Reports"));
+    CHelpWindow::SetWindowHelp(this, helptopic::Reports);
     auto* intro = new QLabel(QStringLiteral("Select a report from the list, specify custom options and click "
                                             "Generate to produce the report."),
                              this);

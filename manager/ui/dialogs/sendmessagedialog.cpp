@@ -1,4 +1,6 @@
 #include "manager/ui/dialogs/sendmessagedialog.h"
+#include "manager/ui/frame/helptopics.h"
+#include "framework/helpwindow.h"
 
 #include "common/userinteraction.h"
 #include "platform/system/execute.h"
@@ -20,6 +22,7 @@ CSendMessageDialog::CSendMessageDialog(const QString& recipient, UserInteraction
     : QDialog(parent), m_recipient(recipient), m_ui(ui)
 {
     setWindowTitle(QStringLiteral("Send Message to %1").arg(recipient));
+    CHelpWindow::SetWindowHelp(this, helptopic::SendMessage);
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(QStringLiteral("&Message:"), this);
     m_text = new QPlainTextEdit(this);

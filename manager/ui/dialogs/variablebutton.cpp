@@ -1,5 +1,6 @@
 #include "manager/ui/dialogs/variablebutton.h"
 
+#include <QMenu>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -59,6 +60,51 @@ void CVariableButton::paintEvent(QPaintEvent*)
         focus.rect = rect().adjusted(4, 4, -4, -4);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
+}
+
+QString CVariableMenuStyle::DrawnText(const QString& menuText)
+{
+    const qsizetype tab = menuText.indexOf(QLatin1Char('\t'));
+    if (tab < 0)
+        return menuText;
+    return menuText.left(tab) + QStringLiteral("   ") + menuText.mid(tab + 1).trimmed();
+}
+
+void CVariableMenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                                     const QWidget* widget) const
+{
+    if (element == CE_MenuItem) {
+        if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+            QStyleOptionMenuItem joined(*item);
+            joined.text = DrawnText(item->text);
+            joined.reservedShortcutWidth = 0;
+            QProxyStyle::drawControl(element, &joined, painter, widget);
+            return;
+        }
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
+}
+
+QSize CVariableMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                                           const QWidget* widget) const
+{
+    QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+    if (type != CT_MenuItem)
+        return result;
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (!item || !item->text.contains(QLatin1Char('\t')))
+        return result;
+    // The menu adds the widest description as its shortcut column; the item
+    // asks for the width of its drawn text less its own description.
+    const QFontMetrics metrics(item->font);
+    QStyleOptionMenuItem plain(*item);
+    plain.text = DrawnText(item->text);
+    plain.reservedShortcutWidth = 0;
+    const QSize plainSize = QProxyStyle::sizeFromContents(
+        type, &plain, QSize(metrics.horizontalAdvance(plain.text), size.height()), widget);
+    const QString description = item->text.mid(item->text.indexOf(QLatin1Char('\t')) + 1);
+    result.setWidth(plainSize.width() - metrics.horizontalAdvance(description));
+    return result;
 }
 
 } // namespace dm

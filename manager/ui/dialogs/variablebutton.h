@@ -3,6 +3,7 @@
 // hand with a small downward triangle near its right edge, opening the menu
 // of variables below its lower left corner.
 
+#include <QProxyStyle>
 #include <QPushButton>
 
 #include <array>
@@ -26,6 +27,22 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// The variables menu's items are "#NAME\t - what it stands for". A menu
+// would put the part after the tab into its shortcut column, far right of
+// the name and first to be cut where the screen is narrow; this style draws
+// each description right after its name instead.
+class CVariableMenuStyle : public QProxyStyle {
+    Q_OBJECT
+public:
+    using QProxyStyle::QProxyStyle;
+    // "#PMS\t - Port..." drawn as "#PMS   - Port...".
+    static QString DrawnText(const QString& menuText);
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget = nullptr) const override;
 };
 
 } // namespace dm

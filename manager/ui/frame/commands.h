@@ -25,6 +25,7 @@ enum class Command {
     Options,
     Refresh,
     Help,
+    HelpIndex,
     About,
     Copy,
 };

@@ -6,6 +6,7 @@
 #include "manager/core/dmdoc.h"
 #include "manager/ui/dialogs/addserverdialog.h"
 #include "manager/ui/frame/captionbar.h"
+#include "manager/ui/frame/helptopics.h"
 #include "manager/ui/tree/dmview.h"
 #include "manager/ui/frame/flattoolbar.h"
 #include "manager/ui/views/introview.h"
@@ -93,6 +94,10 @@ CMainFrame::CMainFrame(CDMDoc& doc, QtUserInteraction& ui, ManagerExtensions ext
     m_splitter->addWidget(m_rightPane);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({kTreeWidth, 700});
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
+        if (!m_placingSplitter)
+            m_treeWidth = m_splitter->sizes().value(0, kTreeWidth);
+    });
     centralLayout->addWidget(m_splitter, 1);
     m_historyHolder = new QWidget(central);
     auto* holderLayout = new QVBoxLayout(m_historyHolder);
@@ -102,7 +107,12 @@ CMainFrame::CMainFrame(CDMDoc& doc, QtUserInteraction& ui, ManagerExtensions ext
     setCentralWidget(central);
 
     connect(m_tree, &CDMView::selectionChanged, this, &CMainFrame::UpdateCommandStates);
-    connect(m_tree, &CDMView::countersChanged, m_switchBar, qOverload<>(&QWidget::update));
+    connect(m_tree, &CDMView::countersChanged, this, [this] {
+        m_switchBar->update();
+        // The thread reads the servers the tree lists, after every rebuild too.
+        if (m_portTotals)
+            m_portTotals->SetServers(m_doc.ServerNames());
+    });
     connect(m_tree, &CDMView::addServerRequested, this, &CMainFrame::OnAddServer);
 
     auto* next = new QShortcut(QKeySequence(Qt::Key_F6), this);
@@ -170,10 +180,23 @@ void CMainFrame::StartPortTotals()
 {
     if (m_portTotals)
         return;
-    m_portTotals = std::make_unique<PortTotalThread>(m_doc, m_counters, [this] {
-        QMetaObject::invokeMethod(m_switchBar, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    m_portTotals = std::make_unique<PortTotalThread>(m_doc, [this](std::vector<ServerEntry> tables) {
+        QMetaObject::invokeMethod(
+            this, [this, tables = std::move(tables)]() mutable { TakePortTables(std::move(tables)); },
+            Qt::QueuedConnection);
     });
-    m_portTotals->Start();
+    m_portTotals->SetServers(m_doc.ServerNames());
+    // The tree read every server when it was built: the next pass waits.
+    m_portTotals->Start(true);
+}
+
+void CMainFrame::TakePortTables(std::vector<ServerEntry> tables)
+{
+    m_doc.Lock();
+    const bool changed = m_doc.TakePortTables(std::move(tables));
+    m_doc.Unlock();
+    if (changed)
+        m_tree->ShowPortTables();
 }
 
 QAction* CMainFrame::Action(Command command) const
@@ -186,12 +209,14 @@ int CMainFrame::HelpContext() const
 {
     // The page of the pane shown; the contents for the others.
     switch (m_paneKind) {
-    case PaneKind::PortStatus: return 100;
-    case PaneKind::History: return 110;
-    case PaneKind::Users: return 120;
-    case PaneKind::Graphs: return 130;
-    default: return 1;
+    case PaneKind::PortStatus: return helptopic::PortStatus;
+    case PaneKind::History: return helptopic::History;
+    case PaneKind::Users: return helptopic::Users;
+    case PaneKind::Graphs: return helptopic::Graphs;
+    case PaneKind::Ports: return helptopic::PortsList;
+    case PaneKind::Intro: return helptopic::Contents;
     }
+    return helptopic::Contents;
 }
 
 QWidget* CMainFrame::CreatePane(PaneKind pane)
@@ -278,6 +303,20 @@ void CMainFrame::OnToolbarCommand(int command)
         OnSaveOrPrint(which, true);
     else
         RunCommand(which);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // The tree keeps its width (at most 40 % of a narrow window), so a
+    // smaller window takes its room from the right pane, which scrolls.
+    const int total = m_splitter->width();
+    if (total <= 0)
+        return;
+    const int tree = std::min(m_treeWidth, total * 2 / 5);
+    m_placingSplitter = true;
+    m_splitter->setSizes({tree, std::max(1, total - tree)});
+    m_placingSplitter = false;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

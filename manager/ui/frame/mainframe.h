@@ -5,6 +5,7 @@
 // the document's progress window.
 
 #include "manager/core/frameinterface.h"
+#include "manager/core/serverentry.h"
 #include "manager/ui/frame/commands.h"
 #include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/panechoice.h"
@@ -52,6 +53,8 @@ public:
     void UpdateCommandStates();
     // Starts the thread that totals the ports of all servers every 20 s.
     void StartPortTotals();
+    // Shows port tables the port-total thread read (user-interface thread).
+    void TakePortTables(std::vector<ServerEntry> tables);
 
     CDMDoc& Document() { return m_doc; }
     CDMView* TreeView() const { return m_tree; }
@@ -75,6 +78,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -108,6 +112,9 @@ private:
     QLabel* m_lockLabels[3] = {nullptr, nullptr, nullptr};
     bool m_lockStates[3] = {false, false, false};
     std::unique_ptr<PortTotalThread> m_portTotals;
+    // The tree's width: the default until the person drags the splitter.
+    int m_treeWidth = kTreeWidth;
+    bool m_placingSplitter = false;
     // Focus and pane selection changes that update the command states; cut
     // before the frame goes, so that no late signal reaches it.
     QMetaObject::Connection m_focusConnection;

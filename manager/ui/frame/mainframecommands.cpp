@@ -70,6 +70,7 @@ void CMainFrame::CreateMenus()
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     add(help, Command::Help, QStringLiteral("&Help..."), QKeySequence(QKeySequence::HelpContents));
+    add(help, Command::HelpIndex, QStringLiteral("&Index and Search..."));
     help->addSeparator();
     add(help, Command::About, QStringLiteral("&About Dialminder..."));
 
@@ -164,6 +165,7 @@ void CMainFrame::RunCommand(Command command)
     case Command::Options: OnOptions(); break;
     case Command::Refresh: m_doc.RefreshDocument(); break;
     case Command::Help: CHelpWindow::ShowContext(HelpContext(), this); break;
+    case Command::HelpIndex: CHelpWindow::ShowIndex(this); break;
     case Command::About: m_doc.SelectItem(nullptr, KindNone); break;
     }
     UpdateCommandStates();

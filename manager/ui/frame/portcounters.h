@@ -1,8 +1,8 @@
 #pragma once
 // The counters the view-switch bar shows: servers, ports and busy ports.
-// The tree writes all three when it rebuilds; the port-total thread writes
-// the two port totals every 20 seconds. Single atomic stores: readers take
-// each number without a lock.
+// Only the tree writes them, counted from the nodes it shows, whenever those
+// change (a rebuild, an expansion, the port-total thread's fresh tables).
+// Single atomic stores: readers take each number without a lock.
 
 #include <atomic>
 #include <string>

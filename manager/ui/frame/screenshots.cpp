@@ -1,5 +1,6 @@
 #include "manager/ui/frame/screenshots.h"
 
+#include "framework/helpwindow.h"
 #include "framework/propertysheet.h"
 #include "manager/core/dmdoc.h"
 #include "manager/ui/dialogs/addserverdialog.h"
@@ -16,6 +17,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QEventLoop>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -60,6 +64,29 @@ bool FindBusyPort(CDMDoc& doc, std::string& server, std::string& port)
         }
     }
     return false;
+}
+
+// The help window at every page of the index, and once with a search.
+bool TakeHelpScreenshots(QWidget* owner, const QDir& dir)
+{
+    bool ok = CHelpWindow::ShowContext(1, owner);
+    CHelpWindow* help = CHelpWindow::SharedWindow();
+    if (!help)
+        return false;
+    help->resize(760, 540);
+    std::vector<QString> files;
+    for (int i = 0; i < help->PageList()->count(); ++i)
+        files.push_back(help->PageList()->item(i)->data(Qt::UserRole).toString());
+    for (const QString& file : files) {
+        help->OpenPage(file);
+        ok &= SaveScreenshot(help, dir, QStringLiteral("help-%1.png").arg(QFileInfo(file).baseName()));
+    }
+    help->SearchField()->setText(QStringLiteral("call back"));
+    help->PageList()->setCurrentRow(0);
+    Q_EMIT help->SearchField()->returnPressed();
+    ok &= SaveScreenshot(help, dir, QStringLiteral("help-search.png"));
+    help->close();
+    return ok;
 }
 
 } // namespace
@@ -155,6 +182,11 @@ int TakeScreenshots(CDMDoc& doc, CMainFrame& frame, const QString& directory)
     ok &= TakeUsersScreenshots(doc, frame, dir);
     ok &= TakeSettingsScreenshots(doc, &frame, dir);
     ok &= TakeCapacityScreenshots(doc, frame, dir);
+    ok &= TakeHelpScreenshots(&frame, dir);
+    // The main window on an 800x600 screen: the tree and the counters whole.
+    frame.resize(800, 600);
+    tree->SelectNode(tree->ServersRoot());
+    ok &= SaveScreenshot(&frame, dir, QStringLiteral("main-800x600.png"));
     frame.hide();
     return ok ? 0 : 1;
 }

@@ -31,6 +31,42 @@ QSize CViewSwitchBar::sizeHint() const
     return {kLeft + 3 * kTabWidth + 420, 46};
 }
 
+QSize CViewSwitchBar::minimumSizeHint() const
+{
+    // The tabs and the counters in their narrowest form: an 800-pixel
+    // window still shows every number.
+    return {CountersLeft() + CountersWidth(CountersLines(0)) + 4, 46};
+}
+
+int CViewSwitchBar::CountersLeft() const
+{
+    return kLeft + 3 * kTabWidth + 16;
+}
+
+QStringList CViewSwitchBar::CountersLines(int width) const
+{
+    const QString full = CountersText();
+    if (CountersWidth({full}) <= width)
+        return {full};
+    // The same counters with short gaps, then on two lines.
+    const QString servers = QStringLiteral("Servers: %1").arg(m_counters.servers.load());
+    const QString ports = QStringLiteral("Ports: %1").arg(m_counters.ports.load());
+    const QString busy = QStringLiteral("Busy Ports: %1").arg(m_counters.busyPorts.load());
+    const QString gap = QStringLiteral("   ");
+    const QString oneLine = servers + gap + ports + gap + busy;
+    if (CountersWidth({oneLine}) <= width)
+        return {oneLine};
+    return {servers + gap + ports, busy};
+}
+
+int CViewSwitchBar::CountersWidth(const QStringList& lines) const
+{
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(line));
+    return widest;
+}
+
 QRect CViewSwitchBar::TabRect(int index) const
 {
     return {kLeft + index * kTabWidth, kTop, kTabWidth, height() - 2 * kTop};
@@ -119,8 +155,8 @@ void CViewSwitchBar::paintEvent(QPaintEvent*)
     }
     painter.setFont(font());
     painter.setPen(pal.color(QPalette::WindowText));
-    const QRect text(TabRect(2).right() + 16, 0, width() - TabRect(2).right() - 16, height());
-    painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, CountersText());
+    const QRect text(CountersLeft(), 0, width() - CountersLeft(), height());
+    painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, CountersLines(text.width()).join(QLatin1Char('\n')));
 }
 
 } // namespace dm

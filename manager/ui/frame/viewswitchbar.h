@@ -4,6 +4,7 @@
 // and busy ports. It takes the focus (Tab, a click); the arrow keys, Home
 // and End then choose a tab, and the chosen one shows a focus frame.
 
+#include <QStringList>
 #include <QWidget>
 
 namespace dm {
@@ -21,7 +22,11 @@ public:
     int Mode() const { return m_mode; }
     QRect TabRect(int index) const;
     QString CountersText() const;
+    // The counters as drawn in this many pixels: the full text when it fits,
+    // else the same numbers with short gaps, else on two lines.
+    QStringList CountersLines(int width) const;
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 Q_SIGNALS:
     void modeSelected(int mode);
@@ -32,6 +37,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    int CountersLeft() const;
+    int CountersWidth(const QStringList& lines) const;
+
     const PortCounters& m_counters;
     int m_mode = 0;
 };

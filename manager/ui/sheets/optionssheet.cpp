@@ -1,4 +1,5 @@
 #include "manager/ui/sheets/optionssheet.h"
+#include "manager/ui/frame/helptopics.h"
 
 #include "framework/propertysheet.h"
 #include "manager/core/dmdoc.h"
@@ -11,6 +12,7 @@ namespace dm {
 CPropertySheet* CreateOptionsSheet(CDMDoc& doc, QWidget* parent)
 {
     auto* sheet = new CPropertySheet(QStringLiteral("Options"), parent);
+    sheet->SetHelpContext(helptopic::Options);
     auto* display = new COptionsDisplay(doc.Interaction());
     display->m_interval = doc.Settings().interval;
     display->m_userIcons = doc.Settings().userIcons;

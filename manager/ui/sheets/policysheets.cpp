@@ -1,5 +1,6 @@
 #include "manager/ui/sheets/policysheets.h"
 #include "framework/displaytext.h"
+#include "manager/ui/frame/helptopics.h"
 
 #include "framework/propertysheet.h"
 #include "manager/ui/frame/managerextensions.h"
@@ -31,6 +32,7 @@ CPropertySheet* CreatePortSheet(CDMDoc& doc, const std::string& port, const std:
     auto* sheet = new CPropertySheet(title, parent);
     sheet->AddPage(new CPortPropGeneral(doc, port, server));
     sheet->AddPage(new CPortPropPolicies(doc, port, server));
+    sheet->SetHelpContext(helptopic::PortProperties);
     sheet->resize(440, 380);
     return sheet;
 }
@@ -42,6 +44,7 @@ CPropertySheet* CreateGroupSheet(CDMDoc& doc, const std::string& domain, const s
                               .arg(DisplayText(domain), DisplayText(group));
     auto* sheet = new CPropertySheet(title, parent);
     sheet->AddPage(new CGroupProperties(doc, domain, group));
+    sheet->SetHelpContext(helptopic::GroupProperties);
     sheet->resize(560, 330);
     return sheet;
 }
@@ -51,6 +54,7 @@ CPropertySheet* CreateDefaultProfileSheet(CDMDoc& doc, QWidget* parent)
     auto* sheet = new CPropertySheet(QStringLiteral("Default Profile"), parent);
     sheet->AddPage(new CDefault1(doc));
     sheet->AddPage(new CDefault2(doc));
+    sheet->SetHelpContext(helptopic::DefaultProfile);
     sheet->resize(640, 360);
     return sheet;
 }

@@ -1,5 +1,6 @@
 #include "manager/ui/sheets/systemsettingssheet.h"
 #include "framework/displaytext.h"
+#include "manager/ui/frame/helptopics.h"
 
 #include "framework/propertysheet.h"
 #include "manager/ui/sheets/servermaint.h"
@@ -19,7 +20,7 @@ CPropertySheet* CreateSystemSettingsSheet(CDMDoc& doc, QWidget* parent)
     sheet->AddPage(new CSystemNotify(doc));
     sheet->AddPage(new CServerMaint(doc));
     sheet->AddPage(new CSystemDatabase(doc));
-    sheet->SetHelpButtonVisible(true);
+    sheet->SetHelpContext(helptopic::SystemSettings);
     sheet->resize(600, 440);
     return sheet;
 }
@@ -34,6 +35,7 @@ CPropertySheet* CreateServerSheet(CDMDoc& doc, const std::string& server, QWidge
 {
     auto* sheet = new CPropertySheet(QStringLiteral("Properties for %1").arg(DisplayText(server)), parent);
     sheet->AddPage(new CServerSettings(doc, server));
+    sheet->SetHelpContext(helptopic::ServerProperties);
     sheet->resize(520, 300);
     return sheet;
 }

@@ -1,4 +1,5 @@
 #include "manager/ui/sheets/usersheet.h"
+#include "manager/ui/frame/helptopics.h"
 
 #include "framework/propertysheet.h"
 #include "manager/ui/sheets/userpages.h"
@@ -16,6 +17,7 @@ CPropertySheet* CreateUserSheet(CDMDoc& doc, const std::string& account, const Q
     sheet->AddPage(new CUserPropIP(doc));
     if (pages == UserSheetPages::All)
         sheet->AddPage(new CUserNTPrivs(doc, account));
+    sheet->SetHelpContext(helptopic::UserProperties);
     sheet->resize(480, 400);
     return sheet;
 }

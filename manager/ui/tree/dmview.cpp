@@ -3,6 +3,7 @@
 #include "framework/displaytext.h"
 #include "framework/icons.h"
 #include "manager/core/dmdoc.h"
+#include "manager/core/porttotals.h"
 #include "manager/ui/frame/portcounters.h"
 
 #include <QHeaderView>
@@ -128,7 +129,10 @@ void CDMView::Rebuild()
     m_reported = nullptr;
     m_serversRoot = AddNode(nullptr, QStringLiteral("Servers"), 0);
     m_accountsRoot = AddNode(nullptr, QStringLiteral("Accounts"), 6);
-    m_counters.Reset();
+    // Every server's ports are read before the first paint, so that the
+    // tree and the switch bar's totals show them from the start.
+    for (int i = 0; i < static_cast<int>(m_doc.Servers().size()); ++i)
+        m_doc.RefreshServerPorts(i);
     m_doc.Lock();
     InsertServers();
     AddNode(m_accountsRoot, QStringLiteral("DEFAULT PROFILE"), 12);
@@ -138,34 +142,94 @@ void CDMView::Rebuild()
     m_built = true;
     if (m_rebuilds++ > 0 && window())
         window()->update();
-    Q_EMIT countersChanged();
+    Recount();
 }
 
 // Servers and their ports from the document's tables, as the last refresh
 // left them. The caller holds the document's lock.
 void CDMView::InsertServers()
 {
-    for (const ServerEntry& server : m_doc.Servers()) {
-        ++m_counters.servers;
-        QTreeWidgetItem* node = AddNamedNode(m_serversRoot, server.name, 1);
-        if (server.portCount < 1) {
-            AddPlaceholder(node, 5);
-            continue;
-        }
-        const int count = std::min<int>(server.portCount, static_cast<int>(server.slots.size()));
+    for (const ServerEntry& server : m_doc.Servers())
+        FillServerNode(AddNamedNode(m_serversRoot, server.name, 1), server, 5);
+}
+
+void CDMView::FillServerNode(QTreeWidgetItem* node, const ServerEntry& server, int placeholderImage)
+{
+    // Says why a server that answers lists no ports.
+    node->setToolTip(0, server.state == ServerState::NoComponent
+                            ? QStringLiteral("The Dialminder server component is not installed on this "
+                                             "server, so its ports are not read or listed.")
+                            : QString());
+    const int count = ListedPortCount(server);
+    bool sameNames = count > 0 && node->childCount() == count;
+    for (int i = 0; sameNames && i < count; ++i)
+        sameNames = !node->child(i)->data(0, kPlaceholderRole).toBool() &&
+                    NameOf(node->child(i)) == server.slots[static_cast<size_t>(i)].portName;
+    if (sameNames) {
+        // The same ports: only their images change, the selection stays.
         for (int i = 0; i < count; ++i) {
-            const PortSlot& slot = server.slots[static_cast<size_t>(i)];
-            ++m_counters.ports;
-            int image = 3;
-            if (slot.sessionStart != 0) {
-                image = 4;
-                ++m_counters.busyPorts;
-            } else if (static_cast<int>(slot.state) > 1) {
-                image = 5;
+            const int image = PortImage(server.slots[static_cast<size_t>(i)]);
+            if (ImageOf(node->child(i)) != image) {
+                node->child(i)->setData(0, kImageRole, image);
+                node->child(i)->setIcon(0, Icons::TreeImage(image));
             }
-            AddNamedNode(node, slot.portName, image);
+        }
+        return;
+    }
+    const QTreeWidgetItem* current = currentItem();
+    const std::string currentPort = current && current->parent() == node ? NameOf(current) : std::string();
+    const QSignalBlocker blocker(this);
+    DeleteChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const PortSlot& slot = server.slots[static_cast<size_t>(i)];
+        QTreeWidgetItem* port = AddNamedNode(node, slot.portName, PortImage(slot));
+        if (!currentPort.empty() && slot.portName == currentPort)
+            setCurrentItem(port);
+    }
+    if (count == 0)
+        AddPlaceholder(node, placeholderImage);
+}
+
+void CDMView::ShowPortTables()
+{
+    if (!m_serversRoot)
+        return;
+    for (int i = 0; i < m_serversRoot->childCount(); ++i) {
+        QTreeWidgetItem* node = m_serversRoot->child(i);
+        const int index = m_doc.FindServer(NameOf(node));
+        if (index != kNoServer)
+            FillServerNode(node, m_doc.Servers()[static_cast<size_t>(index)], 13);
+    }
+    Recount();
+}
+
+PortTotals CDMView::ShownTotals() const
+{
+    PortTotals totals;
+    if (!m_serversRoot)
+        return totals;
+    for (int i = 0; i < m_serversRoot->childCount(); ++i) {
+        const QTreeWidgetItem* server = m_serversRoot->child(i);
+        ++totals.servers;
+        for (int p = 0; p < server->childCount(); ++p) {
+            const QTreeWidgetItem* port = server->child(p);
+            if (port->data(0, kPlaceholderRole).toBool())
+                continue;
+            ++totals.ports;
+            if (ImageOf(port) == 4)
+                ++totals.busyPorts;
         }
     }
+    return totals;
+}
+
+void CDMView::Recount()
+{
+    const PortTotals totals = ShownTotals();
+    m_counters.servers = totals.servers;
+    m_counters.ports = totals.ports;
+    m_counters.busyPorts = totals.busyPorts;
+    Q_EMIT countersChanged();
 }
 
 void CDMView::OnItemExpanded(QTreeWidgetItem* item)
@@ -180,11 +244,10 @@ void CDMView::OnItemExpanded(QTreeWidgetItem* item)
             const QSignalBlocker blocker(this);
             DeleteChildren(m_serversRoot);
         }
-        m_counters.Reset();
         m_doc.Lock();
         InsertServers();
         m_doc.Unlock();
-        Q_EMIT countersChanged();
+        Recount();
         break;
     case 9: ExpandDomain(item); break;
     default: break;
@@ -193,31 +256,17 @@ void CDMView::OnItemExpanded(QTreeWidgetItem* item)
 
 void CDMView::ExpandServer(QTreeWidgetItem* item)
 {
-    {
+    const int index = m_doc.FindServer(NameOf(item));
+    if (index == kNoServer) {
         const QSignalBlocker blocker(this);
         DeleteChildren(item);
-    }
-    const int index = m_doc.FindServer(NameOf(item));
-    bool any = false;
-    if (index != kNoServer) {
+        AddPlaceholder(item, 13);
+    } else {
         m_doc.RefreshServerPorts(index);
         m_doc.RefreshPortUsers(index);
-        const ServerEntry& server = m_doc.Servers()[static_cast<size_t>(index)];
-        // Says why a server that answers lists no ports.
-        item->setToolTip(0, server.state == ServerState::NoComponent
-                                ? QStringLiteral("The Dialminder server component is not installed on this "
-                                                 "server, so its ports are not read or listed.")
-                                : QString());
-        const int count = std::min<int>(server.portCount, static_cast<int>(server.slots.size()));
-        for (int i = 0; i < count; ++i) {
-            const PortSlot& slot = server.slots[static_cast<size_t>(i)];
-            const int state = static_cast<int>(slot.state);
-            AddNamedNode(item, slot.portName, state == 0 ? 3 : state == 1 ? 4 : 5);
-            any = true;
-        }
+        FillServerNode(item, m_doc.Servers()[static_cast<size_t>(index)], 13);
     }
-    if (!any)
-        AddPlaceholder(item, 13);
+    Recount();
 }
 
 void CDMView::OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)

@@ -12,6 +12,7 @@
 
 #include "framework/displaytext.h"
 #include "manager/core/documentobserver.h"
+#include "manager/core/porttotals.h"
 
 #include <QTreeWidget>
 
@@ -26,6 +27,7 @@ namespace dm {
 class CDMDoc;
 struct ManagerExtensions;
 struct PortCounters;
+struct ServerEntry;
 
 class CDMView : public QTreeWidget, public DocumentObserver {
     Q_OBJECT
@@ -64,6 +66,13 @@ public:
     // The context menu of a node, or null for nodes without one.
     std::unique_ptr<QMenu> CreateContextMenu(QTreeWidgetItem* item);
 
+    // Shows the document's port tables under the server nodes (after the
+    // port-total thread handed fresh ones over) and recounts.
+    void ShowPortTables();
+    // Servers, port nodes and port nodes in session as the tree shows them:
+    // the only source of the switch bar's counters.
+    PortTotals ShownTotals() const;
+
     bool CanDeleteServer() const;
     // Asks, then removes the selected server from the monitored servers.
     void DeleteSelectedServer();
@@ -87,6 +96,8 @@ private:
     QTreeWidgetItem* AddPlaceholder(QTreeWidgetItem* server, int image);
     void Rebuild();
     void InsertServers();
+    void FillServerNode(QTreeWidgetItem* node, const ServerEntry& server, int placeholderImage);
+    void Recount();
     void InsertDomains();
     void OnItemExpanded(QTreeWidgetItem* item);
     void ExpandServer(QTreeWidgetItem* item);

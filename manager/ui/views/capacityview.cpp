@@ -56,6 +56,7 @@ CCapacityView::CCapacityView(CDMDoc& doc, QWidget* parent) : QDialog(parent), m_
     setObjectName(QStringLiteral("CapacityView"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    CHelpWindow::SetWindowHelp(this, kHelpContext);
     m_serverFilter = doc.CurrentSelection().server.empty() ? "*" : doc.CurrentSelection().server;
     // The ports installed, as the RAS library lists them now.
     for (int i = 0; i < static_cast<int>(doc.Servers().size()); ++i) {
