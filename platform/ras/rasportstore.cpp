@@ -96,32 +96,93 @@ RasPortRecord ReadRecord(const std::string& section, std::vector<std::pair<std::
     return r;
 }
 
-void WriteSession(ProfileBatch& batch, const RasPortRecord& r)
-{
-    const std::string& s = r.name;
-    batch.Write(s, "Flags", std::to_string(r.flags));
-    batch.Write(s, "LineCondition", std::to_string(r.lineCondition));
-    batch.Write(s, "User", r.user);
-    batch.Write(s, "LogonDomain", r.logonDomain);
-    batch.Write(s, "Computer", r.computer);
-    batch.Write(s, "SessionStart", std::to_string(r.sessionStart));
-    batch.Write(s, "NbfError", std::to_string(r.nbfError));
-    batch.Write(s, "NbfNetBiosError", std::to_string(r.nbfNetBiosError));
-    batch.Write(s, "NbfName", r.nbfName);
-    batch.Write(s, "NbfWorkstation", r.nbfWorkstation);
-    batch.Write(s, "IpError", std::to_string(r.ip.error));
-    batch.Write(s, "IpAddress", r.ip.address);
-    batch.Write(s, "IpxError", std::to_string(r.ipx.error));
-    batch.Write(s, "IpxAddress", r.ipx.address);
-    batch.Write(s, "AtError", std::to_string(r.appleTalk.error));
-    batch.Write(s, "AtAddress", r.appleTalk.address);
-}
+// Writes the keys of a port's section into a batch: every key, or, given
+// the record as it was read, only the keys whose value differs from it, so
+// that the other keys keep what another program wrote meanwhile and a
+// service that changes a line condition writes one key, not forty.
+class PortKeyWriter {
+public:
+    PortKeyWriter(ProfileBatch& batch, const RasPortRecord& record, const RasPortRecord* before = nullptr)
+        : m_batch(batch), m_r(record), m_before(before)
+    {
+    }
 
-void WriteCounters(ProfileBatch& batch, const RasPortRecord& r)
-{
-    for (std::size_t i = 0; i < kRasCounterKeys.size(); ++i)
-        batch.Write(r.name, kRasCounterKeys[i], std::to_string(r.counters[i]));
-}
+    template <typename Get>
+    void Put(std::string_view key, Get get)
+    {
+        const auto& value = get(m_r);
+        if (m_before != nullptr && get(*m_before) == value)
+            return;
+        m_batch.Write(m_r.name, key, Text(value));
+    }
+
+    void Device()
+    {
+        Put("DeviceType", [](const RasPortRecord& r) -> const std::string& { return r.deviceType; });
+        Put("DeviceName", [](const RasPortRecord& r) -> const std::string& { return r.deviceName; });
+        Put("MediaName", [](const RasPortRecord& r) -> const std::string& { return r.mediaName; });
+        Put("MediaType", [](const RasPortRecord& r) { return r.mediaType; });
+        Put("HardwareCondition", [](const RasPortRecord& r) { return r.hardwareCondition; });
+        Put("LineSpeed", [](const RasPortRecord& r) { return r.lineSpeed; });
+        Put("AdvancedServer", [](const RasPortRecord& r) { return r.advancedServer; });
+    }
+
+    void Session()
+    {
+        Put("Flags", [](const RasPortRecord& r) { return r.flags; });
+        Put("LineCondition", [](const RasPortRecord& r) { return r.lineCondition; });
+        Put("User", [](const RasPortRecord& r) -> const std::string& { return r.user; });
+        Put("LogonDomain", [](const RasPortRecord& r) -> const std::string& { return r.logonDomain; });
+        Put("Computer", [](const RasPortRecord& r) -> const std::string& { return r.computer; });
+        Put("SessionStart", [](const RasPortRecord& r) { return r.sessionStart; });
+        Put("NbfError", [](const RasPortRecord& r) { return r.nbfError; });
+        Put("NbfNetBiosError", [](const RasPortRecord& r) { return r.nbfNetBiosError; });
+        Put("NbfName", [](const RasPortRecord& r) -> const std::string& { return r.nbfName; });
+        Put("NbfWorkstation", [](const RasPortRecord& r) -> const std::string& { return r.nbfWorkstation; });
+        Put("IpError", [](const RasPortRecord& r) { return r.ip.error; });
+        Put("IpAddress", [](const RasPortRecord& r) -> const std::string& { return r.ip.address; });
+        Put("IpxError", [](const RasPortRecord& r) { return r.ipx.error; });
+        Put("IpxAddress", [](const RasPortRecord& r) -> const std::string& { return r.ipx.address; });
+        Put("AtError", [](const RasPortRecord& r) { return r.appleTalk.error; });
+        Put("AtAddress", [](const RasPortRecord& r) -> const std::string& { return r.appleTalk.address; });
+    }
+
+    void Counters()
+    {
+        for (std::size_t i = 0; i < kRasCounterKeys.size(); ++i)
+            Put(kRasCounterKeys[i], [i](const RasPortRecord& r) { return r.counters[i]; });
+    }
+
+    // A parameter is written when the record read had none of that name or
+    // another value; one the record no longer has stays in the file.
+    void MediaParams()
+    {
+        for (const auto& [key, value] : m_r.mediaParams) {
+            if (m_before != nullptr) {
+                const auto& old = m_before->mediaParams;
+                const auto same = std::find_if(old.begin(), old.end(), [&](const auto& p) {
+                    return EqualNoCase(p.first, key);
+                });
+                if (same != old.end() && same->second == value)
+                    continue;
+            }
+            m_batch.Write(m_r.name, std::string(kParamPrefix) + key, value);
+        }
+    }
+
+private:
+    static std::string Text(std::uint32_t value) { return std::to_string(value); }
+    static std::string Text(bool value) { return value ? "1" : "0"; }
+    static const std::string& Text(const std::string& value) { return value; }
+
+    ProfileBatch& m_batch;
+    const RasPortRecord& m_r;
+    const RasPortRecord* m_before;
+};
+
+void WriteSession(ProfileBatch& batch, const RasPortRecord& r) { PortKeyWriter(batch, r).Session(); }
+
+void WriteCounters(ProfileBatch& batch, const RasPortRecord& r) { PortKeyWriter(batch, r).Counters(); }
 
 void ClearSession(RasPortRecord& r)
 {
@@ -229,6 +290,16 @@ unsigned long RasPortStore::List(std::vector<RasPortRecord>& ports) const
     return winerr::Success;
 }
 
+unsigned long RasPortStore::Table(std::shared_ptr<const RasPortTable>& table) const
+{
+    table.reset();
+    fs::path dir;
+    if (unsigned long error = Check(dir))
+        return error;
+    table = Ports(dir / "ras.ini");
+    return winerr::Success;
+}
+
 unsigned long RasPortStore::Find(std::string_view port, RasPortRecord& record) const
 {
     fs::path dir;
@@ -242,18 +313,18 @@ unsigned long RasPortStore::Find(std::string_view port, RasPortRecord& record) c
     return winerr::Success;
 }
 
-std::shared_ptr<const RasPortStore::PortTable> RasPortStore::Ports(const fs::path& file) const
+std::shared_ptr<const RasPortTable> RasPortStore::Ports(const fs::path& file) const
 {
-    static FileSnapshotCache<PortTable> cache;
+    static FileSnapshotCache<RasPortTable> cache;
     return cache.Get(file, [&] {
-        auto table = std::make_shared<PortTable>();
+        auto table = std::make_shared<RasPortTable>();
         if (const auto ini = LoadIniFile(file)) {
             for (const auto& section : ini->SectionNames()) {
                 if (table->index.emplace(LowerAscii(section), table->records.size()).second)
                     table->records.push_back(ReadRecord(section, ini->Entries(section)));
             }
         }
-        return std::shared_ptr<const PortTable>(std::move(table));
+        return std::shared_ptr<const RasPortTable>(std::move(table));
     });
 }
 
@@ -336,25 +407,27 @@ unsigned long RasPortStore::SavePort(const RasPortRecord& record)
 
 unsigned long RasPortStore::SavePorts(const std::vector<RasPortRecord>& records)
 {
+    std::vector<PortChange> changes;
+    changes.reserve(records.size());
+    for (const RasPortRecord& record : records)
+        changes.push_back({nullptr, &record});
+    return SavePortChanges(changes);
+}
+
+unsigned long RasPortStore::SavePortChanges(const std::vector<PortChange>& changes)
+{
     fs::path dir;
     if (unsigned long error = Locate(dir))
         return error;
     ProfileBatch batch(IniPath().string());
-    for (const auto& r : records) {
-        if (!ValidPortName(r.name))
+    for (const PortChange& change : changes) {
+        if (!ValidPortName(change.after->name))
             return winerr::InvalidParameter;
-        const std::string& s = r.name;
-        batch.Write(s, "DeviceType", r.deviceType);
-        batch.Write(s, "DeviceName", r.deviceName);
-        batch.Write(s, "MediaName", r.mediaName);
-        batch.Write(s, "MediaType", std::to_string(r.mediaType));
-        batch.Write(s, "HardwareCondition", std::to_string(r.hardwareCondition));
-        batch.Write(s, "LineSpeed", std::to_string(r.lineSpeed));
-        batch.Write(s, "AdvancedServer", r.advancedServer ? "1" : "0");
-        WriteSession(batch, r);
-        WriteCounters(batch, r);
-        for (const auto& [key, value] : r.mediaParams)
-            batch.Write(s, std::string(kParamPrefix) + key, value);
+        PortKeyWriter writer(batch, *change.after, change.before);
+        writer.Device();
+        writer.Session();
+        writer.Counters();
+        writer.MediaParams();
     }
     if (!batch.Commit())
         return winerr::AccessDenied;

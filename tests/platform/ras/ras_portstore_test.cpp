@@ -1,6 +1,7 @@
 // The port and account stores as dmctl and dmsim use them.
 
 #include "platform/accounts/accountdatabase.h"
+#include "platform/files/profile.h"
 #include "platform/ras/rasportstore.h"
 #include "tests/platform/ras/rasnetworkfixture.h"
 
@@ -69,6 +70,51 @@ TEST_F(PortStoreTest, PortNamesThatWouldBreakTheFileAreRefused)
     std::vector<RasPortRecord> ports;
     ASSERT_EQ(0u, store.List(ports));
     EXPECT_EQ(2u, ports.size());
+}
+
+TEST_F(PortStoreTest, AChangedPortWritesOnlyItsDifferingKeysAndAnUnchangedOneNothing)
+{
+    Machine("RAS1");
+    RasPortStore store("RAS1");
+    RasPortRecord port;
+    port.name = "COM1";
+    port.deviceType = "Modem";
+    port.lineCondition = 5;
+    port.mediaParams = {{"MaxConnectBps", "28800"}};
+    ASSERT_EQ(0u, store.SavePort(port));
+    RasPortRecord before;
+    ASSERT_EQ(0u, store.Find("COM1", before));
+    // Another program writes meanwhile; the service's copy does not know it.
+    const std::string ini = store.IniPath().string();
+    ASSERT_TRUE(WritePrivateProfileString("COM1", "DeviceName", "Fast modem", ini));
+    ASSERT_TRUE(WritePrivateProfileString("COM1", "MediaType", "0x1", ini));
+
+    RasPortRecord after = before;
+    after.lineCondition = 4;
+    after.mediaParams = {{"maxconnectbps", "28800"}, {"Carrier", "V.34"}};
+    ASSERT_EQ(0u, store.SavePortChanges({{&before, &after}}));
+    RasPortRecord read;
+    ASSERT_EQ(0u, store.Find("COM1", read));
+    EXPECT_EQ(4u, read.lineCondition);
+    EXPECT_EQ("Fast modem", read.deviceName);
+    const std::string text = ReadMachineFile("RAS1", "ras.ini");
+    EXPECT_NE(std::string::npos, text.find("MediaType=0x1\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("Param.Carrier=V.34\r\n")) << text;
+    EXPECT_EQ(2u, read.mediaParams.size());
+    EXPECT_NE(std::string::npos, text.find("Param.MaxConnectBps=28800")) << "an equal value keeps its spelling";
+
+    // Nothing differs: the file is not even replaced.
+    const auto stamp = std::filesystem::last_write_time(store.IniPath());
+    ASSERT_EQ(0u, store.SavePortChanges({{&read, &read}}));
+    EXPECT_EQ(stamp, std::filesystem::last_write_time(store.IniPath()));
+    EXPECT_EQ(text, ReadMachineFile("RAS1", "ras.ini"));
+
+    // Without the record read every key is written.
+    ASSERT_EQ(0u, store.SavePortChanges({{nullptr, &read}}));
+    EXPECT_NE(std::string::npos, ReadMachineFile("RAS1", "ras.ini").find("MediaType=1\r\n"));
+    RasPortRecord bad = read;
+    bad.name = "COM]1";
+    EXPECT_EQ(87u, store.SavePortChanges({{&read, &bad}}));
 }
 
 TEST_F(PortStoreTest, RequestLinesAreWholeWhateverTheirLengthAndFieldsCannotAddFields)
