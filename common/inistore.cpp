@@ -314,10 +314,19 @@ bool UpdateIniFile(const std::filesystem::path& requested,
     std::shared_ptr<const IniFile> current;
     if (ReadFromName(path, [&](int fd, const struct stat& st) {
             old = st;
-            current = ParseOpenFile(path.string(), fd, st);
-            return current != nullptr;
+            // A parse kept by a reader is copied; otherwise the file is
+            // parsed straight into the copy that is edited, so that a large
+            // file is not built twice and then freed once more.
+            if ((current = Cache().Find(path.string(), IdentityOf(st)))) {
+                file = *current;
+                return true;
+            }
+            std::string text;
+            if (!ReadAll(fd, static_cast<std::size_t>(st.st_size), text))
+                return false;
+            file = IniFile(text);
+            return true;
         })) {
-        file = *current;
         file.MarkSaved();
         existed = true;
     } else if (errno != ENOENT) {

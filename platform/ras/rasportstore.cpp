@@ -1,5 +1,6 @@
 #include "platform/ras/rasportstore.h"
 
+#include "common/iniparser.h"
 #include "common/inistore.h"
 #include "common/text.h"
 #include "platform/files/fileopen.h"
@@ -14,7 +15,7 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
-#include <map>
+#include <unordered_set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,65 +37,113 @@ namespace {
 
 constexpr std::string_view kParamPrefix = "Param.";
 
-// The keys of one section, found without regard to case.
-class SectionValues {
+// Reads ras.ini in one pass straight into port records, without the
+// editable copy of the file a profile read builds: dmsim and the RAS
+// library list 10,000 ports on every step. As in every profile file, the
+// first section of a name counts, and in it the first key of a name; keys
+// missing from a section keep the record's defaults.
+class PortTableReader : public IniHandler {
 public:
-    explicit SectionValues(std::vector<std::pair<std::string, std::string>> pairs)
-        : m_pairs(std::move(pairs))
+    explicit PortTableReader(RasPortTable& table) : m_table(table) {}
+
+    bool OnSection(std::string_view name, const IniLine&) override
     {
-        for (std::size_t i = 0; i < m_pairs.size(); ++i)
-            m_index.emplace(LowerAscii(m_pairs[i].first), i); // the first of a name wins
+        Finish();
+        m_active = m_table.index.emplace(LowerAscii(name), m_table.records.size()).second;
+        if (m_active) {
+            m_record = RasPortRecord{};
+            m_record.name = std::string(name);
+            m_seen.clear();
+        }
+        return true;
     }
-    std::string Text(std::string_view key) const
+
+    bool OnKey(std::string_view key, std::string_view value, const IniLine&) override
     {
-        auto it = m_index.find(LowerAscii(key));
-        return it == m_index.end() ? std::string() : m_pairs[it->second].second;
+        if (!m_active)
+            return true;
+        std::string lower = LowerAscii(key);
+        if (lower.size() > kParamPrefix.size() && lower.compare(0, kParamPrefix.size(), "param.") == 0) {
+            if (m_seen.insert(std::move(lower)).second)
+                m_record.mediaParams.emplace_back(key.substr(kParamPrefix.size()), value);
+            return true;
+        }
+        const auto field = Fields().find(lower);
+        if (field != Fields().end() && m_seen.insert(std::move(lower)).second)
+            field->second(m_record, value);
+        return true;
     }
-    std::uint32_t Number(std::string_view key, std::uint32_t fallback) const
+
+    // Adds the port of the section being read (call once at the end).
+    void Finish()
     {
-        auto it = m_index.find(LowerAscii(key));
-        return it == m_index.end() ? fallback : ParseUnsigned(m_pairs[it->second].second);
+        if (m_active)
+            m_table.records.push_back(std::move(m_record));
+        m_active = false;
     }
-    const std::vector<std::pair<std::string, std::string>>& Pairs() const { return m_pairs; }
 
 private:
-    std::vector<std::pair<std::string, std::string>> m_pairs;
-    std::multimap<std::string, std::size_t> m_index;
-};
+    using Apply = void (*)(RasPortRecord&, std::string_view);
+    static std::uint32_t Number(std::string_view value) { return ParseUnsigned(std::string(value)); }
 
-RasPortRecord ReadRecord(const std::string& section, std::vector<std::pair<std::string, std::string>> pairs)
-{
-    const SectionValues v(std::move(pairs));
-    RasPortRecord r;
-    r.name = section;
-    r.deviceType = v.Text("DeviceType");
-    r.deviceName = v.Text("DeviceName");
-    r.mediaName = v.Text("MediaName");
-    r.mediaType = v.Number("MediaType", 1);
-    r.flags = v.Number("Flags", 0);
-    r.lineCondition = v.Number("LineCondition", 4);
-    r.hardwareCondition = v.Number("HardwareCondition", 1);
-    r.lineSpeed = v.Number("LineSpeed", 0);
-    r.advancedServer = v.Number("AdvancedServer", 1) != 0;
-    r.user = v.Text("User");
-    r.logonDomain = v.Text("LogonDomain");
-    r.computer = v.Text("Computer");
-    r.sessionStart = v.Number("SessionStart", 0);
-    r.nbfError = v.Number("NbfError", kProtocolNotProjected);
-    r.nbfNetBiosError = v.Number("NbfNetBiosError", 0);
-    r.nbfName = v.Text("NbfName");
-    r.nbfWorkstation = v.Text("NbfWorkstation");
-    r.ip = {v.Number("IpError", kProtocolNotProjected), v.Text("IpAddress")};
-    r.ipx = {v.Number("IpxError", kProtocolNotProjected), v.Text("IpxAddress")};
-    r.appleTalk = {v.Number("AtError", kProtocolNotProjected), v.Text("AtAddress")};
-    for (std::size_t i = 0; i < kRasCounterKeys.size(); ++i)
-        r.counters[i] = v.Number(kRasCounterKeys[i], 0);
-    for (const auto& [key, value] : v.Pairs()) {
-        if (key.size() > kParamPrefix.size() && StartsWithNoCase(key, kParamPrefix))
-            r.mediaParams.emplace_back(key.substr(kParamPrefix.size()), value);
+    // Each key of a port's section by its lower-case name.
+    static const std::unordered_map<std::string, Apply>& Fields()
+    {
+        static const std::unordered_map<std::string, Apply> fields = [] {
+            std::unordered_map<std::string, Apply> f = {
+                {"devicetype", [](RasPortRecord& r, std::string_view v) { r.deviceType = v; }},
+                {"devicename", [](RasPortRecord& r, std::string_view v) { r.deviceName = v; }},
+                {"medianame", [](RasPortRecord& r, std::string_view v) { r.mediaName = v; }},
+                {"mediatype", [](RasPortRecord& r, std::string_view v) { r.mediaType = Number(v); }},
+                {"flags", [](RasPortRecord& r, std::string_view v) { r.flags = Number(v); }},
+                {"linecondition", [](RasPortRecord& r, std::string_view v) { r.lineCondition = Number(v); }},
+                {"hardwarecondition", [](RasPortRecord& r, std::string_view v) { r.hardwareCondition = Number(v); }},
+                {"linespeed", [](RasPortRecord& r, std::string_view v) { r.lineSpeed = Number(v); }},
+                {"advancedserver", [](RasPortRecord& r, std::string_view v) { r.advancedServer = Number(v) != 0; }},
+                {"user", [](RasPortRecord& r, std::string_view v) { r.user = v; }},
+                {"logondomain", [](RasPortRecord& r, std::string_view v) { r.logonDomain = v; }},
+                {"computer", [](RasPortRecord& r, std::string_view v) { r.computer = v; }},
+                {"sessionstart", [](RasPortRecord& r, std::string_view v) { r.sessionStart = Number(v); }},
+                {"nbferror", [](RasPortRecord& r, std::string_view v) { r.nbfError = Number(v); }},
+                {"nbfnetbioserror", [](RasPortRecord& r, std::string_view v) { r.nbfNetBiosError = Number(v); }},
+                {"nbfname", [](RasPortRecord& r, std::string_view v) { r.nbfName = v; }},
+                {"nbfworkstation", [](RasPortRecord& r, std::string_view v) { r.nbfWorkstation = v; }},
+                {"iperror", [](RasPortRecord& r, std::string_view v) { r.ip.error = Number(v); }},
+                {"ipaddress", [](RasPortRecord& r, std::string_view v) { r.ip.address = v; }},
+                {"ipxerror", [](RasPortRecord& r, std::string_view v) { r.ipx.error = Number(v); }},
+                {"ipxaddress", [](RasPortRecord& r, std::string_view v) { r.ipx.address = v; }},
+                {"aterror", [](RasPortRecord& r, std::string_view v) { r.appleTalk.error = Number(v); }},
+                {"ataddress", [](RasPortRecord& r, std::string_view v) { r.appleTalk.address = v; }},
+            };
+            static constexpr Apply counters[] = {
+                [](RasPortRecord& r, std::string_view v) { r.counters[0] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[1] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[2] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[3] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[4] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[5] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[6] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[7] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[8] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[9] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[10] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[11] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[12] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[13] = Number(v); },
+            };
+            static_assert(std::size(counters) == std::tuple_size_v<decltype(RasPortRecord::counters)>);
+            for (std::size_t i = 0; i < kRasCounterKeys.size(); ++i)
+                f.emplace(LowerAscii(kRasCounterKeys[i]), counters[i]);
+            return f;
+        }();
+        return fields;
     }
-    return r;
-}
+
+    RasPortTable& m_table;
+    bool m_active = false;
+    RasPortRecord m_record;
+    std::unordered_set<std::string> m_seen; // lower-case keys of the section read so far
+};
 
 // Writes the keys of a port's section into a batch: every key, or, given
 // the record as it was read, only the keys whose value differs from it, so
@@ -318,11 +367,30 @@ std::shared_ptr<const RasPortTable> RasPortStore::Ports(const fs::path& file) co
     static FileSnapshotCache<RasPortTable> cache;
     return cache.Get(file, [&] {
         auto table = std::make_shared<RasPortTable>();
-        if (const auto ini = LoadIniFile(file)) {
-            for (const auto& section : ini->SectionNames()) {
-                if (table->index.emplace(LowerAscii(section), table->records.size()).second)
-                    table->records.push_back(ReadRecord(section, ini->Entries(section)));
+        std::string text;
+        if (!ReadWholeFile(file, text)) {
+            // Nothing to read: no ports.
+        } else if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
+                                        (text[0] == '\xFE' && text[1] == '\xFF'))) {
+            // A file someone saved as UTF-16 reads as its text, as every
+            // profile read takes it.
+            if (const auto ini = LoadIniFile(file)) {
+                PortTableReader reader(*table);
+                IniLine none;
+                for (const auto& section : ini->SectionNames()) {
+                    reader.OnSection(section, none);
+                    for (const auto& [key, value] : ini->Entries(section))
+                        reader.OnKey(key, value, none);
+                }
+                reader.Finish();
             }
+        } else {
+            const auto sections = std::count(text.begin(), text.end(), '[');
+            table->records.reserve(static_cast<std::size_t>(sections));
+            table->index.reserve(static_cast<std::size_t>(sections));
+            PortTableReader reader(*table);
+            ParseIni(text, reader);
+            reader.Finish();
         }
         return std::shared_ptr<const RasPortTable>(std::move(table));
     });

@@ -117,6 +117,48 @@ TEST_F(PortStoreTest, AChangedPortWritesOnlyItsDifferingKeysAndAnUnchangedOneNot
     EXPECT_EQ(87u, store.SavePortChanges({{&read, &bad}}));
 }
 
+TEST_F(PortStoreTest, PortsReadAsAProfileReadTakesThem)
+{
+    // The first section and the first key of a name count, names in any
+    // case; keys left out keep their defaults; quotes and blanks go.
+    WriteMachineFile("RAS1", "ras.ini",
+                     "; ports\n[COM1]\nlinecondition = 6\nLineCondition=2\nUser=\"jdoe \"\nsessionstart=0x10\n"
+                     "param.MaxConnectBps=115200\nParam.maxconnectbps=1\nBytesReceived=77\nnonsense\n"
+                     "[ISDN1]\nMediaType=4\n[com1]\nLineCondition=3\n");
+    RasPortStore store("RAS1");
+    std::vector<RasPortRecord> ports;
+    ASSERT_EQ(0u, store.List(ports));
+    ASSERT_EQ(2u, ports.size());
+    EXPECT_EQ("COM1", ports[0].name);
+    EXPECT_EQ(6u, ports[0].lineCondition);
+    EXPECT_EQ("jdoe ", ports[0].user);
+    EXPECT_EQ(16u, ports[0].sessionStart);
+    EXPECT_EQ(77u, ports[0].counters[1]);
+    ASSERT_EQ(1u, ports[0].mediaParams.size());
+    EXPECT_EQ("MaxConnectBps", ports[0].mediaParams[0].first);
+    EXPECT_EQ("115200", ports[0].mediaParams[0].second);
+    RasPortRecord defaults;
+    defaults.name = "ISDN1";
+    defaults.mediaType = 4;
+    EXPECT_EQ(defaults, ports[1]);
+    RasPortRecord found;
+    ASSERT_EQ(0u, store.Find("isdn1", found));
+    EXPECT_EQ(defaults, found);
+
+    // A file saved as UTF-16 holds the same ports.
+    std::string wide = "\xFF\xFE";
+    for (char c : std::string("[COM7]\r\nLineCondition=6\r\nUser=ann\r\n")) {
+        wide += c;
+        wide += '\0';
+    }
+    WriteMachineFile("RAS1", "ras.ini", wide);
+    ASSERT_EQ(0u, store.List(ports));
+    ASSERT_EQ(1u, ports.size());
+    EXPECT_EQ("COM7", ports[0].name);
+    EXPECT_EQ("ann", ports[0].user);
+    EXPECT_EQ(6u, ports[0].lineCondition);
+}
+
 TEST_F(PortStoreTest, RequestLinesAreWholeWhateverTheirLengthAndFieldsCannotAddFields)
 {
     Machine("RAS1");
