@@ -121,6 +121,11 @@ bool CDMDoc::SetUserRasPermission(std::string_view server, std::string_view acco
     return m_ras->SetUserRasPermission(server, account, privilege, callbackNumber);
 }
 
+std::size_t CDMDoc::SetUserRasPermissions(std::string_view server, std::span<const RasPermissionChange> changes)
+{
+    return m_ras->SetUserRasPermissions(server, changes);
+}
+
 bool CDMDoc::GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse)
 {
     return m_ras->GetServerPortTotals(server, totalPorts, portsInUse);
