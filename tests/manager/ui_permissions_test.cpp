@@ -149,7 +149,7 @@ TEST_F(PermissionsDialogTest, AnImportRunsOffTheWindowThreadAndCancelKeepsWhatWa
             ++texts;
         },
         Qt::DirectConnection);
-    QObject::connect(&importer, &CPermissionsDialog::progressChanged, &importer, [&](int handled, int) {
+    const auto canceller = QObject::connect(&importer, &CPermissionsDialog::progressChanged, &importer, [&](int handled, int) {
         if (handled >= 4000)
             importer.RequestCancel();
     }, Qt::DirectConnection);
@@ -173,6 +173,7 @@ TEST_F(PermissionsDialogTest, AnImportRunsOffTheWindowThreadAndCancelKeepsWhatWa
 
     // Again: the rest is set, the accounts already so are not written, and
     // the finished import closes the dialog.
+    QObject::disconnect(canceller);
     const std::string accounts = (m_dir / "network" / "machines" / "NORTHDC" / "accounts.ini").string();
     EXPECT_EQ(importer.Run(), TransferResult::Done);
     EXPECT_EQ(importer.result(), QDialog::Accepted);
