@@ -109,7 +109,8 @@ CPermissionsDialog::CPermissionsDialog(CDMDoc& doc, Direction direction, QWidget
     muted.setColor(QPalette::WindowText, muted.color(QPalette::PlaceholderText));
     m_status->setPalette(muted);
     m_progress = new QProgressBar(this);
-    m_progress->setTextVisible(true);
+    // Empty until an import has counted its accounts.
+    m_progress->setTextVisible(false);
     m_progress->setFormat(QStringLiteral("%v of %m accounts"));
     m_progress->setVisible(!exporting);
     m_progress->setRange(0, 1);
@@ -225,6 +226,8 @@ TransferResult CPermissionsDialog::RunImport(const std::string& server, const st
     });
 
     m_cancel.store(false);
+    m_progress->setRange(0, 0);
+    m_progress->setTextVisible(true);
     SetRunning(true);
     TransferResult result = TransferResult::Failed;
     QEventLoop loop;
