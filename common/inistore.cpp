@@ -392,10 +392,19 @@ bool UpdateIniFile(const std::filesystem::path& requested,
     std::shared_ptr<const IniFile> current;
     if (ReadFromName(place.path, [&](int fd, const struct stat& st) {
             old = st;
-            current = ParseOpenFile(place.path.string(), fd, st);
-            return current != nullptr;
+            // A parse kept by a reader is copied; otherwise the file is
+            // parsed straight into the copy that is edited, so that a large
+            // file is not built twice and then freed once more.
+            if ((current = Cache().Find(place.path.string(), IdentityOf(st)))) {
+                file = *current;
+                return true;
+            }
+            std::string text;
+            if (!ReadAll(fd, static_cast<std::size_t>(st.st_size), text))
+                return false;
+            file = IniFile::Adopt(std::move(text));
+            return true;
         })) {
-        file = *current;
         file.MarkSaved();
         existed = true;
     } else if (errno != ENOENT) {

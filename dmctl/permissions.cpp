@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,9 @@ int RunPermissions(const std::vector<std::string>& args)
     };
     calls.write = [&ras](std::string_view server, std::string_view account, std::uint8_t bits,
                          std::string_view callback) { return ras.SetUserRasPermission(server, account, bits, callback); };
+    calls.writeMany = [&ras](std::string_view server, std::span<const dm::RasPermissionChange> accounts) {
+        return ras.SetUserRasPermissions(server, accounts);
+    };
 
     // A relative name means the current directory, as for any command.
     std::error_code ec;

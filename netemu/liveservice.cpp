@@ -65,10 +65,10 @@ std::optional<std::size_t> LiveService::PortIndex(std::size_t server, std::strin
 void LiveService::AdoptRunningSessions()
 {
     for (std::size_t s = 0; s < m_scanned.size(); ++s) {
-        std::vector<RasPortRecord> records;
-        if (RasPortStore(m_scanned[s].name).List(records) != 0)
+        std::shared_ptr<const RasPortTable> table;
+        if (RasPortStore(m_scanned[s].name).Table(table) != 0)
             continue;
-        for (const RasPortRecord& record : records) {
+        for (const RasPortRecord& record : table->records) {
             if (record.lineCondition != 6 || record.user.empty())
                 continue;
             if (const auto found = PortIndex(s, record.name)) {
@@ -112,12 +112,12 @@ void LiveService::RefreshServiceState()
 {
     for (std::size_t s = 0; s < m_scanned.size(); ++s) {
         m_simulation->SetAutoDisconnect(s, ReadAutoDisconnect(m_scanned[s].name));
-        std::vector<RasPortRecord> records;
-        if (RasPortStore(m_scanned[s].name).List(records) != 0)
+        std::shared_ptr<const RasPortTable> table;
+        if (RasPortStore(m_scanned[s].name).Table(table) != 0)
             continue;
         // Only an administrator writes the conditions that take a port out of
         // service (the service never does), so the file tells them apart.
-        for (const RasPortRecord& record : records)
+        for (const RasPortRecord& record : table->records)
             if (const auto p = PortIndex(s, record.name))
                 m_simulation->SetOutOfService(s, *p, IsOutOfService(record.lineCondition, record.hardwareCondition));
     }
@@ -191,6 +191,7 @@ void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
         LineCondition condition;
     };
     std::vector<RasPortRecord> changed;
+    std::vector<const RasPortRecord*> before; // what ras.ini showed of each changed port
     std::vector<Shown> shown;
     const auto needsShowing = [&](std::size_t p) {
         const SimPort& port = sim.ports[p];
@@ -203,11 +204,11 @@ void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
     if (!any)
         return;
     // What ras.ini shows, read once (a look-up per port checks the computer each time).
-    std::vector<RasPortRecord> listed;
-    if (store.List(listed) != 0)
+    std::shared_ptr<const RasPortTable> listed;
+    if (store.Table(listed) != 0)
         return;
-    std::vector<RasPortRecord*> inFile(sim.ports.size(), nullptr);
-    for (RasPortRecord& record : listed)
+    std::vector<const RasPortRecord*> inFile(sim.ports.size(), nullptr);
+    for (const RasPortRecord& record : listed->records)
         if (const auto p = PortIndex(server, record.name); p && !inFile[*p])
             inFile[*p] = &record;
     for (std::size_t p = 0; p < sim.ports.size(); ++p) {
@@ -231,6 +232,7 @@ void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
                 record.ip = {};
                 record.ipx = {};
                 changed.push_back(std::move(record));
+                before.push_back(inFile[p]);
                 shown.push_back({p, 0, port.condition});
             } else {
                 view.shownSession = 0;
@@ -286,9 +288,18 @@ void LiveService::ShowPorts(std::size_t server, std::uint32_t now, bool all)
             continue;
         }
         changed.push_back(std::move(record));
+        before.push_back(inFile[p]);
         shown.push_back({p, sessionId, port.condition});
     }
-    if (changed.empty() || store.SavePorts(changed) != 0)
+    if (changed.empty())
+        return;
+    // Only the keys that differ from what was read: a start on 10,000 ports
+    // that were left authenticating writes one key of each, and what an
+    // administrator wrote to the others meanwhile stays.
+    std::vector<RasPortStore::PortChange> changes(changed.size());
+    for (std::size_t i = 0; i < changed.size(); ++i)
+        changes[i] = {before[i], &changed[i]};
+    if (store.SavePortChanges(changes) != 0)
         return;
     for (const Shown& s : shown) {
         m_views[server][s.port].shownSession = s.session;
@@ -380,6 +391,7 @@ std::uint32_t LiveStart(const std::vector<ScannedServer>& servers, std::uint32_t
 
 int RunLive(const LiveOptions& options, const std::atomic<bool>& stop)
 {
+
     std::vector<ScannedServer> servers = ScanNetwork();
     if (servers.empty()) {
         std::fprintf(stderr, "dmsim: no computer of the network has RAS installed (no machines/NAME/ras.ini)\n");

@@ -142,13 +142,14 @@ std::vector<ScannedServer> ScanNetwork()
     std::vector<ScannedServer> servers;
     for (const std::string& name : names) {
         RasPortStore store(name);
-        std::vector<RasPortRecord> ports;
+        std::shared_ptr<const RasPortTable> ports;
         std::error_code error;
-        if (!std::filesystem::exists(store.IniPath(), error) || store.List(ports) != 0)
+        if (!std::filesystem::exists(store.IniPath(), error) || store.Table(ports) != 0)
             continue;
         ScannedServer server;
         server.name = Network::NormalizeComputerName(name);
-        for (const RasPortRecord& port : ports)
+        server.ports.reserve(ports->records.size());
+        for (const RasPortRecord& port : ports->records)
             server.ports.push_back(
                 {port.name, port.lineSpeed, IsOutOfService(port.lineCondition, port.hardwareCondition)});
         server.component = ReadComponentConfig(name);

@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,7 @@ namespace dm {
 class ActivityLog;
 class RasAccess;
 struct PortLiveData;
+struct RasPermissionChange;
 
 class CDMDoc {
 public:
@@ -152,6 +154,8 @@ public:
                                       std::string& callbackNumber);
     bool SetUserRasPermission(std::string_view server, std::string_view account,
                               std::uint8_t privilege, std::string_view callbackNumber);
+    // Many accounts in one write (RasAccess::SetUserRasPermissions): the number set.
+    std::size_t SetUserRasPermissions(std::string_view server, std::span<const RasPermissionChange> changes);
     // Total and busy ports of one server (the tree's port-total thread).
     bool GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse);
     // Fresh port tables of the named servers, read as RefreshServerPorts reads

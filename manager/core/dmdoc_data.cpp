@@ -171,6 +171,11 @@ std::vector<std::string> CDMDoc::ServerNames() const
     return names;
 }
 
+std::size_t CDMDoc::SetUserRasPermissions(std::string_view server, std::span<const RasPermissionChange> changes)
+{
+    return m_ras->SetUserRasPermissions(server, changes);
+}
+
 bool CDMDoc::GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse)
 {
     return m_ras->GetServerPortTotals(server, totalPorts, portsInUse);

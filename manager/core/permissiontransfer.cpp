@@ -6,6 +6,7 @@
 #include "platform/files/network.h"
 #include "platform/system/widetext.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -175,10 +176,19 @@ TransferResult PermissionTransfer::Export(std::string_view typedServer, const st
     return TransferResult::Done;
 }
 
+bool PermissionTransfer::GoOnAfterFailure(const std::string& server, const std::string& account)
+{
+    ++m_failures;
+    const std::string question = "Failed to set RAS permissions for user '" + account + "'\non server " + server +
+                                 ". Continue with next account?";
+    return m_ui.ShowMessage(question, kMessageCaption, Buttons::YesNo, Icon::Error) != Answer::No;
+}
+
 TransferResult PermissionTransfer::Import(std::string_view typedServer, const std::filesystem::path& file)
 {
     m_handled = 0;
     m_failures = 0;
+    m_total = 0;
     const std::string server = PermissionServerName(typedServer);
     // Only a regular file that can be read whole is a data file: a
     // directory, a FIFO or a file we may not read is an error, never an
@@ -190,25 +200,68 @@ TransferResult PermissionTransfer::Import(std::string_view typedServer, const st
         return TransferResult::Failed;
     }
     // Whole lines of any length: a long line is one account, never two.
+    std::vector<PermissionLine> lines;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        const std::string line = text.substr(start, end - start);
+        const std::string_view line = std::string_view(text).substr(start, end - start);
         start = end + 1;
         PermissionLine parsed;
-        if (!ParsePermissionLine(line, parsed))
-            continue;
-        Status("Importing " + parsed.account);
-        if (m_calls.write(server, parsed.account, parsed.bits, parsed.callback)) {
+        if (ParsePermissionLine(line, parsed))
+            lines.push_back(std::move(parsed));
+    }
+    m_total = static_cast<int>(lines.size());
+    if (m_progress)
+        m_progress(0, m_total);
+    if (m_calls.writeMany)
+        return ImportInBatches(server, lines);
+    for (const PermissionLine& line : lines) {
+        if (CancelRequested())
+            return TransferResult::Cancelled;
+        Status("Importing " + line.account);
+        if (m_calls.write(server, line.account, line.bits, line.callback)) {
             ++m_handled;
-            continue;
-        }
-        ++m_failures;
-        const std::string question = "Failed to set RAS permissions for user '" + parsed.account +
-                                     "'\non server " + server + ". Continue with next account?";
-        if (m_ui.ShowMessage(question, kMessageCaption, Buttons::YesNo, Icon::Error) == Answer::No)
+            if (m_progress)
+                m_progress(m_handled, m_total);
+        } else if (!GoOnAfterFailure(server, line.account)) {
             return TransferResult::Stopped;
+        }
+    }
+    return TransferResult::Done;
+}
+
+TransferResult PermissionTransfer::ImportInBatches(const std::string& server, const std::vector<PermissionLine>& lines)
+{
+    std::vector<RasPermissionChange> batch;
+    std::size_t next = 0;
+    while (next < lines.size()) {
+        // The accounts of one write; a Cancel ends the batch where it came.
+        batch.clear();
+        bool cancelled = false;
+        for (std::size_t i = next; i < lines.size() && batch.size() < kImportBatch; ++i) {
+            if (CancelRequested()) {
+                cancelled = true;
+                break;
+            }
+            Status("Importing " + lines[i].account);
+            batch.push_back({lines[i].account, lines[i].bits, lines[i].callback});
+        }
+        const std::size_t set = batch.empty() ? 0 : std::min(m_calls.writeMany(server, batch), batch.size());
+        next += set;
+        m_handled += static_cast<int>(set);
+        if (m_progress)
+            m_progress(m_handled, m_total);
+        if (set < batch.size()) {
+            // The accounts after the failed one are not set yet: the next
+            // batch begins with them when the person goes on.
+            const std::string& failed = lines[next].account;
+            ++next;
+            if (!GoOnAfterFailure(server, failed))
+                return TransferResult::Stopped;
+        }
+        if (cancelled)
+            return TransferResult::Cancelled;
     }
     return TransferResult::Done;
 }

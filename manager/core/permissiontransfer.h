@@ -10,23 +10,32 @@
 // where "?" marks an account whose permissions could not be read.
 
 #include "common/userinteraction.h"
+#include "platform/accounts/accountdatabase.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dm {
 
 // How the transfer reads and writes one account's permission on a server
 // (the document's GetUserRasPermission and SetUserRasPermission, or the RAS
 // library bound by a command). read returns 0 when it cannot read.
+// writeMany, when given, sets many accounts at once, in order, stopping at
+// the first that fails, and returns how many it set before that one (all
+// of them when none failed): the import then writes the server's files once
+// a batch instead of once an account.
 struct RasPermissionCalls {
     std::function<std::uint8_t(std::string_view server, std::string_view account, std::string& callback)> read;
     std::function<bool(std::string_view server, std::string_view account, std::uint8_t bits,
                        std::string_view callback)>
         write;
+    std::function<std::size_t(std::string_view server, std::span<const RasPermissionChange> accounts)> writeMany;
 };
 
 // A server name as typed becomes "\\NAME"; one that begins with a backslash
@@ -46,19 +55,31 @@ struct PermissionLine {
 bool ParsePermissionLine(std::string_view line, PermissionLine& parsed);
 
 enum class TransferResult {
-    Done,    // every account was handled
-    Failed,  // a message told why; the file is incomplete or nothing was done
-    Stopped, // the person chose not to go on after a failed account
+    Done,      // every account was handled
+    Failed,    // a message told why; the file is incomplete or nothing was done
+    Stopped,   // the person chose not to go on after a failed account
+    Cancelled, // the import was asked to stop; the accounts handled stay set
 };
 
 class PermissionTransfer {
 public:
     using StatusSink = std::function<void(const std::string&)>;
+    // Accounts handled so far and the accounts the data file lists.
+    using ProgressSink = std::function<void(int handled, int total)>;
     // Batches of the account enumeration.
     static constexpr std::uint32_t kBatchEntries = 10000;
     static constexpr std::uint32_t kBatchBytes = 100000;
+    // Accounts the import sets in one write (with writeMany): few enough
+    // that a Cancel or the progress is never long in coming, many enough
+    // that 100,000 accounts cost a few dozen writes of the file.
+    static constexpr std::size_t kImportBatch = 4000;
 
     PermissionTransfer(RasPermissionCalls calls, UserInteraction& ui, StatusSink status = {});
+
+    // Tested between accounts by Import: once it is true the import stops
+    // (Cancelled), the accounts set before it stay set.
+    void SetCancelFlag(const std::atomic<bool>* cancel) { m_cancel = cancel; }
+    void SetProgressSink(ProgressSink progress) { m_progress = std::move(progress); }
 
     // server as the dialog's field holds it (see PermissionServerName).
     TransferResult Export(std::string_view server, const std::filesystem::path& file);
@@ -68,13 +89,22 @@ public:
     int Handled() const { return m_handled; }
     // Accounts that could not be read (export) or written (import).
     int Failures() const { return m_failures; }
+    // The accounts the last import's data file lists.
+    int Total() const { return m_total; }
 
 private:
     void Status(const std::string& text) const;
+    bool CancelRequested() const { return m_cancel != nullptr && m_cancel->load(); }
+    // Asks whether to go on after account failed; false for "No".
+    bool GoOnAfterFailure(const std::string& server, const std::string& account);
+    TransferResult ImportInBatches(const std::string& server, const std::vector<PermissionLine>& lines);
 
     RasPermissionCalls m_calls;
     UserInteraction& m_ui;
     StatusSink m_status;
+    ProgressSink m_progress;
+    const std::atomic<bool>* m_cancel = nullptr;
+    int m_total = 0;
     int m_handled = 0;
     int m_failures = 0;
 };

@@ -262,6 +262,28 @@ bool RasAccess::SetUserRasPermission(std::string_view server, std::string_view a
     return m_functions->RasAdminUserSetInfo(ToWide(server).c_str(), ToWide(account).c_str(), &user) == 0;
 }
 
+std::size_t RasAccess::SetUserRasPermissions(std::string_view server, std::span<const RasPermissionChange> changes)
+{
+    // Without the library's entry point no account can be set, as one at a time.
+    if (m_functions == nullptr || m_functions->RasAdminUserSetInfo == nullptr)
+        return 0;
+    // What the library takes of each: the name after a domain's backslash,
+    // the number cut to its field.
+    std::vector<RasPermissionChange> taken;
+    taken.reserve(changes.size());
+    for (const RasPermissionChange& change : changes) {
+        RasPermissionChange& t = taken.emplace_back(change);
+        if (const auto slash = t.user.rfind('\\'); slash != std::string::npos)
+            t.user.erase(0, slash + 1);
+        char16_t number[RASSAPI_MAX_PHONENUMBER_SIZE + 1];
+        CopyToWideField(number, RASSAPI_MAX_PHONENUMBER_SIZE + 1, change.callbackNumber);
+        t.callbackNumber = FromWide(number);
+    }
+    std::size_t written = 0;
+    AccountDatabase(FromWide(ToWide(server))).SetRasPermissions(taken, written);
+    return written;
+}
+
 bool RasAccess::GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse)
 {
     totalPorts = 0;

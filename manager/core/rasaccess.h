@@ -5,10 +5,12 @@
 // as not available).
 
 #include "common/userinteraction.h"
+#include "platform/accounts/accountdatabase.h"
 #include "manager/core/serverentry.h"
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -40,6 +42,12 @@ public:
                                       std::string& callbackNumber);
     bool SetUserRasPermission(std::string_view server, std::string_view account,
                               std::uint8_t privilege, std::string_view callbackNumber);
+    // The change SetUserRasPermission makes, for many accounts of one server
+    // in one write of its account database (the library would write it once
+    // an account), in order, stopping at the first that fails: the number
+    // set before it, all of them when none failed. Accounts whose permission
+    // is already so are not written.
+    std::size_t SetUserRasPermissions(std::string_view server, std::span<const RasPermissionChange> changes);
     // Total ports and ports in use of a server.
     bool GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse);
     // Line conditions 2 (disconnected) to 7 (initializing); 1 and unknown

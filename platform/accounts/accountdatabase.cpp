@@ -1,6 +1,7 @@
 #include "platform/accounts/accountdatabase.h"
 
 #include "common/iniparser.h"
+#include "common/inifile.h"
 #include "common/inistore.h"
 #include "common/text.h"
 #include "platform/files/filesnapshot.h"
@@ -323,16 +324,38 @@ const GroupAccount* AccountDatabase::FindLocalGroup(std::string_view name) const
 unsigned long AccountDatabase::SetRasPermission(std::string_view user, std::uint8_t privilege,
                                                 std::string_view callbackNumber)
 {
+    const RasPermissionChange change{std::string(user), privilege, std::string(callbackNumber)};
+    std::size_t written = 0;
+    return SetRasPermissions(std::span(&change, 1), written);
+}
+
+unsigned long AccountDatabase::SetRasPermissions(std::span<const RasPermissionChange> changes, std::size_t& written)
+{
+    written = 0;
     if (unsigned long error = Load())
         return error;
-    const UserAccount* u = FindUser(user);
-    if (u == nullptr)
-        return winerr::NerrUserNotFound;
     ProfileBatch batch(IniPath());
-    const std::string section = std::string(kUserPrefix) + u->name;
-    batch.Write(section, "RasPrivilege", std::to_string(privilege));
-    batch.Write(section, "CallbackNumber", callbackNumber);
-    return batch.Commit() ? winerr::Success : winerr::AccessDenied;
+    std::size_t known = 0;
+    unsigned long error = winerr::Success;
+    for (; known < changes.size(); ++known) {
+        const RasPermissionChange& change = changes[known];
+        const UserAccount* u = FindUser(change.user);
+        if (u == nullptr) {
+            error = winerr::NerrUserNotFound;
+            break;
+        }
+        // The number as a reading of the file would give it back.
+        const std::string number = IniFile::SanitizeValue(change.callbackNumber);
+        if (u->rasPrivilege == change.privilege && u->callbackNumber == RemoveOuterQuotes(TrimBlanks(number)))
+            continue;
+        const std::string section = std::string(kUserPrefix) + u->name;
+        batch.Write(section, "RasPrivilege", std::to_string(change.privilege));
+        batch.Write(section, "CallbackNumber", change.callbackNumber);
+    }
+    if (batch.Size() != 0 && !batch.Commit())
+        return winerr::AccessDenied;
+    written = known;
+    return error;
 }
 
 unsigned long AccountDatabase::Store(const std::vector<UserAccount>& users,

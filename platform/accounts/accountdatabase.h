@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -24,6 +25,13 @@ struct UserAccount {
     std::uint32_t rid = 0; // 0: assigned from the position when loaded
     // RAS permission: 8 dial-in, 1 no call-back, 2 preset call-back, 4 set by caller.
     std::uint8_t rasPrivilege = 1;
+    std::string callbackNumber;
+};
+
+// One user's RAS permission as a batch sets it.
+struct RasPermissionChange {
+    std::string user;
+    std::uint8_t privilege = 1;
     std::string callbackNumber;
 };
 
@@ -66,8 +74,15 @@ public:
     const GroupAccount* FindLocalGroup(std::string_view name) const;
 
     // Writes one user's RAS permission: 0, 53, 2221 unknown user, 5 unwritable.
+    // A permission that already reads as it would be written writes nothing.
     unsigned long SetRasPermission(std::string_view user, std::uint8_t privilege,
                                    std::string_view callbackNumber);
+    // Many users' RAS permissions, in order, in one locked write of the file;
+    // those that already read as they would be written are left alone, and
+    // when none changes the file is not written at all. Stops at the first
+    // unknown user (2221): `written` counts the users before it, which are
+    // written; an error of the file (53, 5) sets none, written 0.
+    unsigned long SetRasPermissions(std::span<const RasPermissionChange> changes, std::size_t& written);
 
     // Tool operations, each one locked write of the file: create or replace
     // accounts (a group's member list is replaced), name the domain.

@@ -1,6 +1,7 @@
 #include "platform/ras/rasportstore.h"
 
 #include "common/ansitext.h"
+#include "common/iniparser.h"
 #include "common/inistore.h"
 #include "common/text.h"
 #include "platform/files/fileopen.h"
@@ -15,7 +16,7 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
-#include <map>
+#include <unordered_set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,92 +38,208 @@ namespace {
 
 constexpr std::string_view kParamPrefix = "Param.";
 
-// The keys of one section, found without regard to case.
-class SectionValues {
+// A port is found by its letters: a section written in code page bytes
+// ("COM\x80") answers to the name the library hands out for it ("COM€").
+std::string PortKey(std::string_view name)
+{
+    return LowerAscii(AnsiToUtf8(name));
+}
+
+// Reads ras.ini in one pass straight into port records, without the
+// editable copy of the file a profile read builds: dmsim and the RAS
+// library list 10,000 ports on every step. As in every profile file, the
+// first section of a name counts, and in it the first key of a name; keys
+// missing from a section keep the record's defaults.
+class PortTableReader : public IniHandler {
 public:
-    explicit SectionValues(std::vector<std::pair<std::string, std::string>> pairs)
-        : m_pairs(std::move(pairs))
+    explicit PortTableReader(RasPortTable& table) : m_table(table) {}
+
+    bool OnSection(std::string_view name, const IniLine&) override
     {
-        for (std::size_t i = 0; i < m_pairs.size(); ++i)
-            m_index.emplace(LowerAscii(m_pairs[i].first), i); // the first of a name wins
+        Finish();
+        m_active = m_table.index.emplace(PortKey(name), m_table.records.size()).second;
+        if (m_active) {
+            m_record = RasPortRecord{};
+            m_record.name = std::string(name);
+            m_seen.clear();
+        }
+        return true;
     }
-    std::string Text(std::string_view key) const
+
+    bool OnKey(std::string_view key, std::string_view value, const IniLine&) override
     {
-        auto it = m_index.find(LowerAscii(key));
-        return it == m_index.end() ? std::string() : m_pairs[it->second].second;
+        if (!m_active)
+            return true;
+        std::string lower = LowerAscii(key);
+        if (lower.size() > kParamPrefix.size() && lower.compare(0, kParamPrefix.size(), "param.") == 0) {
+            if (m_seen.insert(std::move(lower)).second)
+                m_record.mediaParams.emplace_back(key.substr(kParamPrefix.size()), value);
+            return true;
+        }
+        const auto field = Fields().find(lower);
+        if (field != Fields().end() && m_seen.insert(std::move(lower)).second)
+            field->second(m_record, value);
+        return true;
     }
-    std::uint32_t Number(std::string_view key, std::uint32_t fallback) const
+
+    // Adds the port of the section being read (call once at the end).
+    void Finish()
     {
-        auto it = m_index.find(LowerAscii(key));
-        return it == m_index.end() ? fallback : ParseUnsigned(m_pairs[it->second].second);
+        if (m_active)
+            m_table.records.push_back(std::move(m_record));
+        m_active = false;
     }
-    const std::vector<std::pair<std::string, std::string>>& Pairs() const { return m_pairs; }
 
 private:
-    std::vector<std::pair<std::string, std::string>> m_pairs;
-    std::multimap<std::string, std::size_t> m_index;
+    using Apply = void (*)(RasPortRecord&, std::string_view);
+    static std::uint32_t Number(std::string_view value) { return ParseUnsigned(std::string(value)); }
+
+    // Each key of a port's section by its lower-case name.
+    static const std::unordered_map<std::string, Apply>& Fields()
+    {
+        static const std::unordered_map<std::string, Apply> fields = [] {
+            std::unordered_map<std::string, Apply> f = {
+                {"devicetype", [](RasPortRecord& r, std::string_view v) { r.deviceType = v; }},
+                {"devicename", [](RasPortRecord& r, std::string_view v) { r.deviceName = v; }},
+                {"medianame", [](RasPortRecord& r, std::string_view v) { r.mediaName = v; }},
+                {"mediatype", [](RasPortRecord& r, std::string_view v) { r.mediaType = Number(v); }},
+                {"flags", [](RasPortRecord& r, std::string_view v) { r.flags = Number(v); }},
+                {"linecondition", [](RasPortRecord& r, std::string_view v) { r.lineCondition = Number(v); }},
+                {"hardwarecondition", [](RasPortRecord& r, std::string_view v) { r.hardwareCondition = Number(v); }},
+                {"linespeed", [](RasPortRecord& r, std::string_view v) { r.lineSpeed = Number(v); }},
+                {"advancedserver", [](RasPortRecord& r, std::string_view v) { r.advancedServer = Number(v) != 0; }},
+                {"user", [](RasPortRecord& r, std::string_view v) { r.user = v; }},
+                {"logondomain", [](RasPortRecord& r, std::string_view v) { r.logonDomain = v; }},
+                {"computer", [](RasPortRecord& r, std::string_view v) { r.computer = v; }},
+                {"sessionstart", [](RasPortRecord& r, std::string_view v) { r.sessionStart = Number(v); }},
+                {"nbferror", [](RasPortRecord& r, std::string_view v) { r.nbfError = Number(v); }},
+                {"nbfnetbioserror", [](RasPortRecord& r, std::string_view v) { r.nbfNetBiosError = Number(v); }},
+                {"nbfname", [](RasPortRecord& r, std::string_view v) { r.nbfName = v; }},
+                {"nbfworkstation", [](RasPortRecord& r, std::string_view v) { r.nbfWorkstation = v; }},
+                {"iperror", [](RasPortRecord& r, std::string_view v) { r.ip.error = Number(v); }},
+                {"ipaddress", [](RasPortRecord& r, std::string_view v) { r.ip.address = v; }},
+                {"ipxerror", [](RasPortRecord& r, std::string_view v) { r.ipx.error = Number(v); }},
+                {"ipxaddress", [](RasPortRecord& r, std::string_view v) { r.ipx.address = v; }},
+                {"aterror", [](RasPortRecord& r, std::string_view v) { r.appleTalk.error = Number(v); }},
+                {"ataddress", [](RasPortRecord& r, std::string_view v) { r.appleTalk.address = v; }},
+            };
+            static constexpr Apply counters[] = {
+                [](RasPortRecord& r, std::string_view v) { r.counters[0] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[1] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[2] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[3] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[4] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[5] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[6] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[7] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[8] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[9] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[10] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[11] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[12] = Number(v); },
+                [](RasPortRecord& r, std::string_view v) { r.counters[13] = Number(v); },
+            };
+            static_assert(std::size(counters) == std::tuple_size_v<decltype(RasPortRecord::counters)>);
+            for (std::size_t i = 0; i < kRasCounterKeys.size(); ++i)
+                f.emplace(LowerAscii(kRasCounterKeys[i]), counters[i]);
+            return f;
+        }();
+        return fields;
+    }
+
+    RasPortTable& m_table;
+    bool m_active = false;
+    RasPortRecord m_record;
+    std::unordered_set<std::string> m_seen; // lower-case keys of the section read so far
 };
 
-RasPortRecord ReadRecord(const std::string& section, std::vector<std::pair<std::string, std::string>> pairs)
-{
-    const SectionValues v(std::move(pairs));
-    RasPortRecord r;
-    r.name = section;
-    r.deviceType = v.Text("DeviceType");
-    r.deviceName = v.Text("DeviceName");
-    r.mediaName = v.Text("MediaName");
-    r.mediaType = v.Number("MediaType", 1);
-    r.flags = v.Number("Flags", 0);
-    r.lineCondition = v.Number("LineCondition", 4);
-    r.hardwareCondition = v.Number("HardwareCondition", 1);
-    r.lineSpeed = v.Number("LineSpeed", 0);
-    r.advancedServer = v.Number("AdvancedServer", 1) != 0;
-    r.user = v.Text("User");
-    r.logonDomain = v.Text("LogonDomain");
-    r.computer = v.Text("Computer");
-    r.sessionStart = v.Number("SessionStart", 0);
-    r.nbfError = v.Number("NbfError", kProtocolNotProjected);
-    r.nbfNetBiosError = v.Number("NbfNetBiosError", 0);
-    r.nbfName = v.Text("NbfName");
-    r.nbfWorkstation = v.Text("NbfWorkstation");
-    r.ip = {v.Number("IpError", kProtocolNotProjected), v.Text("IpAddress")};
-    r.ipx = {v.Number("IpxError", kProtocolNotProjected), v.Text("IpxAddress")};
-    r.appleTalk = {v.Number("AtError", kProtocolNotProjected), v.Text("AtAddress")};
-    for (std::size_t i = 0; i < kRasCounterKeys.size(); ++i)
-        r.counters[i] = v.Number(kRasCounterKeys[i], 0);
-    for (const auto& [key, value] : v.Pairs()) {
-        if (key.size() > kParamPrefix.size() && StartsWithNoCase(key, kParamPrefix))
-            r.mediaParams.emplace_back(key.substr(kParamPrefix.size()), value);
+// Writes the keys of a port's section into a batch: every key, or, given
+// the record as it was read, only the keys whose value differs from it, so
+// that the other keys keep what another program wrote meanwhile and a
+// service that changes a line condition writes one key, not forty.
+class PortKeyWriter {
+public:
+    PortKeyWriter(ProfileBatch& batch, const RasPortRecord& record, const RasPortRecord* before = nullptr)
+        : m_batch(batch), m_r(record), m_before(before)
+    {
     }
-    return r;
-}
 
-void WriteSession(ProfileBatch& batch, const RasPortRecord& r)
-{
-    const std::string& s = r.name;
-    batch.Write(s, "Flags", std::to_string(r.flags));
-    batch.Write(s, "LineCondition", std::to_string(r.lineCondition));
-    batch.Write(s, "User", r.user);
-    batch.Write(s, "LogonDomain", r.logonDomain);
-    batch.Write(s, "Computer", r.computer);
-    batch.Write(s, "SessionStart", std::to_string(r.sessionStart));
-    batch.Write(s, "NbfError", std::to_string(r.nbfError));
-    batch.Write(s, "NbfNetBiosError", std::to_string(r.nbfNetBiosError));
-    batch.Write(s, "NbfName", r.nbfName);
-    batch.Write(s, "NbfWorkstation", r.nbfWorkstation);
-    batch.Write(s, "IpError", std::to_string(r.ip.error));
-    batch.Write(s, "IpAddress", r.ip.address);
-    batch.Write(s, "IpxError", std::to_string(r.ipx.error));
-    batch.Write(s, "IpxAddress", r.ipx.address);
-    batch.Write(s, "AtError", std::to_string(r.appleTalk.error));
-    batch.Write(s, "AtAddress", r.appleTalk.address);
-}
+    template <typename Get>
+    void Put(std::string_view key, Get get)
+    {
+        const auto& value = get(m_r);
+        if (m_before != nullptr && get(*m_before) == value)
+            return;
+        m_batch.Write(m_r.name, key, Text(value));
+    }
 
-void WriteCounters(ProfileBatch& batch, const RasPortRecord& r)
-{
-    for (std::size_t i = 0; i < kRasCounterKeys.size(); ++i)
-        batch.Write(r.name, kRasCounterKeys[i], std::to_string(r.counters[i]));
-}
+    void Device()
+    {
+        Put("DeviceType", [](const RasPortRecord& r) -> const std::string& { return r.deviceType; });
+        Put("DeviceName", [](const RasPortRecord& r) -> const std::string& { return r.deviceName; });
+        Put("MediaName", [](const RasPortRecord& r) -> const std::string& { return r.mediaName; });
+        Put("MediaType", [](const RasPortRecord& r) { return r.mediaType; });
+        Put("HardwareCondition", [](const RasPortRecord& r) { return r.hardwareCondition; });
+        Put("LineSpeed", [](const RasPortRecord& r) { return r.lineSpeed; });
+        Put("AdvancedServer", [](const RasPortRecord& r) { return r.advancedServer; });
+    }
+
+    void Session()
+    {
+        Put("Flags", [](const RasPortRecord& r) { return r.flags; });
+        Put("LineCondition", [](const RasPortRecord& r) { return r.lineCondition; });
+        Put("User", [](const RasPortRecord& r) -> const std::string& { return r.user; });
+        Put("LogonDomain", [](const RasPortRecord& r) -> const std::string& { return r.logonDomain; });
+        Put("Computer", [](const RasPortRecord& r) -> const std::string& { return r.computer; });
+        Put("SessionStart", [](const RasPortRecord& r) { return r.sessionStart; });
+        Put("NbfError", [](const RasPortRecord& r) { return r.nbfError; });
+        Put("NbfNetBiosError", [](const RasPortRecord& r) { return r.nbfNetBiosError; });
+        Put("NbfName", [](const RasPortRecord& r) -> const std::string& { return r.nbfName; });
+        Put("NbfWorkstation", [](const RasPortRecord& r) -> const std::string& { return r.nbfWorkstation; });
+        Put("IpError", [](const RasPortRecord& r) { return r.ip.error; });
+        Put("IpAddress", [](const RasPortRecord& r) -> const std::string& { return r.ip.address; });
+        Put("IpxError", [](const RasPortRecord& r) { return r.ipx.error; });
+        Put("IpxAddress", [](const RasPortRecord& r) -> const std::string& { return r.ipx.address; });
+        Put("AtError", [](const RasPortRecord& r) { return r.appleTalk.error; });
+        Put("AtAddress", [](const RasPortRecord& r) -> const std::string& { return r.appleTalk.address; });
+    }
+
+    void Counters()
+    {
+        for (std::size_t i = 0; i < kRasCounterKeys.size(); ++i)
+            Put(kRasCounterKeys[i], [i](const RasPortRecord& r) { return r.counters[i]; });
+    }
+
+    // A parameter is written when the record read had none of that name or
+    // another value; one the record no longer has stays in the file.
+    void MediaParams()
+    {
+        for (const auto& [key, value] : m_r.mediaParams) {
+            if (m_before != nullptr) {
+                const auto& old = m_before->mediaParams;
+                const auto same = std::find_if(old.begin(), old.end(), [&](const auto& p) {
+                    return EqualNoCase(p.first, key);
+                });
+                if (same != old.end() && same->second == value)
+                    continue;
+            }
+            m_batch.Write(m_r.name, std::string(kParamPrefix) + key, value);
+        }
+    }
+
+private:
+    static std::string Text(std::uint32_t value) { return std::to_string(value); }
+    static std::string Text(bool value) { return value ? "1" : "0"; }
+    static const std::string& Text(const std::string& value) { return value; }
+
+    ProfileBatch& m_batch;
+    const RasPortRecord& m_r;
+    const RasPortRecord* m_before;
+};
+
+void WriteSession(ProfileBatch& batch, const RasPortRecord& r) { PortKeyWriter(batch, r).Session(); }
+
+void WriteCounters(ProfileBatch& batch, const RasPortRecord& r) { PortKeyWriter(batch, r).Counters(); }
 
 void ClearSession(RasPortRecord& r)
 {
@@ -230,14 +347,15 @@ unsigned long RasPortStore::List(std::vector<RasPortRecord>& ports) const
     return winerr::Success;
 }
 
-namespace {
-// A port is found by its letters: a section written in code page bytes
-// ("COM\x80") answers to the name the library hands out for it ("COM€").
-std::string PortKey(std::string_view name)
+unsigned long RasPortStore::Table(std::shared_ptr<const RasPortTable>& table) const
 {
-    return LowerAscii(AnsiToUtf8(name));
+    table.reset();
+    fs::path dir;
+    if (unsigned long error = Check(dir))
+        return error;
+    table = Ports(dir / "ras.ini");
+    return winerr::Success;
 }
-} // namespace
 
 unsigned long RasPortStore::Find(std::string_view port, RasPortRecord& record) const
 {
@@ -252,18 +370,37 @@ unsigned long RasPortStore::Find(std::string_view port, RasPortRecord& record) c
     return winerr::Success;
 }
 
-std::shared_ptr<const RasPortStore::PortTable> RasPortStore::Ports(const fs::path& file) const
+std::shared_ptr<const RasPortTable> RasPortStore::Ports(const fs::path& file) const
 {
-    static FileSnapshotCache<PortTable> cache;
+    static FileSnapshotCache<RasPortTable> cache;
     return cache.Get(file, [&] {
-        auto table = std::make_shared<PortTable>();
-        if (const auto ini = LoadIniFile(file)) {
-            for (const auto& section : ini->SectionNames()) {
-                if (table->index.emplace(PortKey(section), table->records.size()).second)
-                    table->records.push_back(ReadRecord(section, ini->Entries(section)));
+        auto table = std::make_shared<RasPortTable>();
+        std::string text;
+        if (!ReadWholeFile(file, text)) {
+            // Nothing to read: no ports.
+        } else if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
+                                        (text[0] == '\xFE' && text[1] == '\xFF'))) {
+            // A file someone saved as UTF-16 reads as its text, as every
+            // profile read takes it.
+            if (const auto ini = LoadIniFile(file)) {
+                PortTableReader reader(*table);
+                IniLine none;
+                for (const auto& section : ini->SectionNames()) {
+                    reader.OnSection(section, none);
+                    for (const auto& [key, value] : ini->Entries(section))
+                        reader.OnKey(key, value, none);
+                }
+                reader.Finish();
             }
+        } else {
+            const auto sections = std::count(text.begin(), text.end(), '[');
+            table->records.reserve(static_cast<std::size_t>(sections));
+            table->index.reserve(static_cast<std::size_t>(sections));
+            PortTableReader reader(*table);
+            ParseIni(text, reader);
+            reader.Finish();
         }
-        return std::shared_ptr<const PortTable>(std::move(table));
+        return std::shared_ptr<const RasPortTable>(std::move(table));
     });
 }
 
@@ -346,25 +483,27 @@ unsigned long RasPortStore::SavePort(const RasPortRecord& record)
 
 unsigned long RasPortStore::SavePorts(const std::vector<RasPortRecord>& records)
 {
+    std::vector<PortChange> changes;
+    changes.reserve(records.size());
+    for (const RasPortRecord& record : records)
+        changes.push_back({nullptr, &record});
+    return SavePortChanges(changes);
+}
+
+unsigned long RasPortStore::SavePortChanges(const std::vector<PortChange>& changes)
+{
     fs::path dir;
     if (unsigned long error = Locate(dir))
         return error;
     ProfileBatch batch(IniPath().string());
-    for (const auto& r : records) {
-        if (!ValidPortName(r.name))
+    for (const PortChange& change : changes) {
+        if (!ValidPortName(change.after->name))
             return winerr::InvalidParameter;
-        const std::string& s = r.name;
-        batch.Write(s, "DeviceType", r.deviceType);
-        batch.Write(s, "DeviceName", r.deviceName);
-        batch.Write(s, "MediaName", r.mediaName);
-        batch.Write(s, "MediaType", std::to_string(r.mediaType));
-        batch.Write(s, "HardwareCondition", std::to_string(r.hardwareCondition));
-        batch.Write(s, "LineSpeed", std::to_string(r.lineSpeed));
-        batch.Write(s, "AdvancedServer", r.advancedServer ? "1" : "0");
-        WriteSession(batch, r);
-        WriteCounters(batch, r);
-        for (const auto& [key, value] : r.mediaParams)
-            batch.Write(s, std::string(kParamPrefix) + key, value);
+        PortKeyWriter writer(batch, *change.after, change.before);
+        writer.Device();
+        writer.Session();
+        writer.Counters();
+        writer.MediaParams();
     }
     if (!batch.Commit())
         return winerr::AccessDenied;

@@ -36,6 +36,12 @@ struct RasSession {
     bool netBios = true;       // NetBIOS projected with the computer as workstation name
 };
 
+// The ports of one state of ras.ini in file order, indexed by lower-case name.
+struct RasPortTable {
+    std::vector<RasPortRecord> records;
+    std::unordered_map<std::string, std::size_t> index;
+};
+
 class RasPortStore {
 public:
     // The computer as the caller names it ("\\NAME", "NAME", "" for the local one).
@@ -45,6 +51,10 @@ public:
     unsigned long Check() const;
     // All ports in file order.
     unsigned long List(std::vector<RasPortRecord>& ports) const;
+    // All ports as one reading of ras.ini holds them, shared and not copied
+    // (null unless the result is 0): for a caller that goes through
+    // thousands of ports on every step.
+    unsigned long Table(std::shared_ptr<const RasPortTable>& table) const;
     // One port, the name matched without regard to case.
     unsigned long Find(std::string_view port, RasPortRecord& record) const;
 
@@ -69,21 +79,24 @@ public:
     unsigned long SavePort(const RasPortRecord& record);
     // Many ports in one write of the file.
     unsigned long SavePorts(const std::vector<RasPortRecord>& records);
+    // A port as it was read and as it is to be: only the keys that differ
+    // are written (every key when before is null). The same name in both.
+    struct PortChange {
+        const RasPortRecord* before = nullptr;
+        const RasPortRecord* after = nullptr;
+    };
+    // Many ports in one write of the file, each changing only its differing
+    // keys, so that what another program wrote to the others stays.
+    unsigned long SavePortChanges(const std::vector<PortChange>& changes);
     unsigned long RemovePort(std::string_view port);
 
     // machines/NAME/ras.ini and machines/NAME/rasrequests.log.
     std::filesystem::path IniPath() const;
     std::filesystem::path RequestLogPath() const;
 
-    // The ports of one state of ras.ini, indexed by lower-case name.
-    struct PortTable {
-        std::vector<RasPortRecord> records;
-        std::unordered_map<std::string, std::size_t> index;
-    };
-
 private:
     // The ports of a ras.ini, read and indexed once while it is unchanged.
-    std::shared_ptr<const PortTable> Ports(const std::filesystem::path& file) const;
+    std::shared_ptr<const RasPortTable> Ports(const std::filesystem::path& file) const;
     // Check, giving the computer's directory as well.
     unsigned long Check(std::filesystem::path& dir) const;
     unsigned long Locate(std::filesystem::path& dir) const;

@@ -104,6 +104,34 @@ TEST_F(DmctlPermissionsTest, HelpUsageAndFailures)
     const auto missing = RunDmctl({"permissions", "import", "HQDC01", File("none.txt")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("Error opening data file: 2."), std::string::npos) << missing.err;
+    // A directory is no data file.
+    std::filesystem::create_directories(File("folder.txt"));
+    const auto folder = RunDmctl({"permissions", "import", "HQDC01", File("folder.txt")});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("Error opening data file: 5."), std::string::npos) << folder.err;
+}
+
+TEST_F(DmctlPermissionsTest, ImportingWhatADomainHoldsWritesNothingAndAChangeOnlyItsAccount)
+{
+    ASSERT_EQ(RunDmctl({"permissions", "export", "HQDC01", File("hq.txt")}).status, 0);
+    const std::filesystem::path accounts = std::filesystem::path(m_root) / "machines" / "HQDC01" / "accounts.ini";
+    const std::string before = ReadFile(accounts);
+    ASSERT_FALSE(before.empty());
+    const auto stamp = std::filesystem::last_write_time(accounts);
+    const auto same = RunDmctl({"permissions", "import", "HQDC01", File("hq.txt")});
+    ASSERT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(ReadFile(accounts), before);
+    EXPECT_EQ(std::filesystem::last_write_time(accounts), stamp);
+
+    // The first account loses its dial-in: that line changes, nothing else.
+    const std::string text = ReadFile(File("hq.txt"));
+    const std::string first = Names(text).front();
+    const std::size_t end = text.find('\n', 1);
+    WriteFile(File("one.txt"), "\n" + first + ",1," + (end == std::string::npos ? "" : text.substr(end)));
+    ASSERT_EQ(RunDmctl({"permissions", "import", "HQDC01", File("one.txt")}).status, 0);
+    EXPECT_EQ(RunDmctl({"ras", "user", "HQDC01", first}).out, "1,\n");
+    ASSERT_EQ(RunDmctl({"permissions", "export", "HQDC01", File("after.txt")}).status, 0);
+    EXPECT_EQ(ReadFile(File("after.txt")), ReadFile(File("one.txt")));
 }
 
 TEST_F(DmctlPermissionsTest, LogFilesListsNameAndSize)

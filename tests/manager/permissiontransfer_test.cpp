@@ -5,6 +5,7 @@
 #include "platform/files/network.h"
 #include "tests/manager/corefixture.h"
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 
@@ -43,6 +44,25 @@ struct FakeServer {
         };
         return calls;
     }
+    // The calls with writeMany as well: each batch recorded by its size.
+    RasPermissionCalls BatchCalls()
+    {
+        RasPermissionCalls calls = Calls();
+        calls.writeMany = [this](std::string_view server, std::span<const RasPermissionChange> changes) {
+            servers.emplace_back(server);
+            batches.push_back(changes.size());
+            std::size_t set = 0;
+            for (const RasPermissionChange& c : changes) {
+                if (Contains(unwritable, c.user))
+                    break;
+                accounts[c.user] = {c.privilege, c.callbackNumber};
+                ++set;
+            }
+            return set;
+        };
+        return calls;
+    }
+    std::vector<std::size_t> batches;
     static bool Contains(const std::vector<std::string>& names, std::string_view name)
     {
         return std::find(names.begin(), names.end(), name) != names.end();
@@ -183,6 +203,79 @@ TEST_F(PermissionTransferTest, AFailedAccountAsksWhetherToGoOn)
     EXPECT_EQ(transfer.Import("RAS2", File()), TransferResult::Done);
     EXPECT_EQ(m_server.accounts.count("bob"), 1u);
     EXPECT_EQ(transfer.Failures(), 1);
+}
+
+// A data file of count accounts named a0, a1, ... with bits 9.
+std::string DataFile(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "\na" + std::to_string(i) + ",9,";
+    return text;
+}
+
+TEST_F(PermissionTransferTest, ImportInBatchesGoesOnAfterTheFailedAccountOfABatch)
+{
+    WriteFile(File(), DataFile(10000));
+    m_server.unwritable = {"a5000"};
+    m_ui.QueueAnswer(Answer::Yes);
+    PermissionTransfer transfer(m_server.BatchCalls(), m_ui);
+    std::vector<std::pair<int, int>> progress;
+    transfer.SetProgressSink([&](int handled, int total) { progress.emplace_back(handled, total); });
+    EXPECT_EQ(transfer.Import("RAS2", File()), TransferResult::Done);
+    EXPECT_EQ(m_server.accounts.size(), 9999u);
+    EXPECT_EQ(m_server.accounts.count("a5000"), 0u);
+    EXPECT_EQ(m_server.accounts.count("a5001"), 1u);
+    EXPECT_EQ(transfer.Handled(), 9999);
+    EXPECT_EQ(transfer.Failures(), 1);
+    EXPECT_EQ(transfer.Total(), 10000);
+    // The batch with the failed account is set up to it; the next begins after it.
+    const std::size_t b = PermissionTransfer::kImportBatch;
+    ASSERT_GE(m_server.batches.size(), 3u);
+    EXPECT_EQ(m_server.batches[0], b);
+    EXPECT_EQ(m_server.batches[1], b);
+    EXPECT_LE(m_server.batches.size(), 5u);
+    EXPECT_EQ(m_ui.Texts(), (std::vector<std::string>{"Failed to set RAS permissions for user 'a5000'\non server "
+                                                      "\\\\RAS2. Continue with next account?"}));
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), std::make_pair(0, 10000));
+    EXPECT_EQ(progress.back(), std::make_pair(9999, 10000));
+
+    // "No" leaves the accounts after the failed one unset, those of its batch too.
+    m_server.accounts.clear();
+    m_ui.QueueAnswer(Answer::No);
+    EXPECT_EQ(transfer.Import("RAS2", File()), TransferResult::Stopped);
+    EXPECT_EQ(m_server.accounts.size(), 5000u);
+    EXPECT_EQ(m_server.accounts.count("a5001"), 0u);
+}
+
+TEST_F(PermissionTransferTest, CancelStopsBetweenAccountsAndKeepsWhatWasSet)
+{
+    WriteFile(File(), DataFile(9000));
+    for (const bool batches : {false, true}) {
+        m_server.accounts.clear();
+        std::atomic<bool> cancel{false};
+        int shown = 0;
+        PermissionTransfer transfer(batches ? m_server.BatchCalls() : m_server.Calls(), m_ui,
+                                    [&](const std::string&) {
+                                        if (++shown == 4500)
+                                            cancel = true;
+                                    });
+        transfer.SetCancelFlag(&cancel);
+        EXPECT_EQ(transfer.Import("RAS2", File()), TransferResult::Cancelled) << batches;
+        EXPECT_EQ(transfer.Handled(), 4500) << batches;
+        EXPECT_EQ(m_server.accounts.size(), 4500u) << batches;
+        EXPECT_EQ(m_server.accounts.count("a4499"), 1u) << batches;
+        EXPECT_EQ(m_server.accounts.count("a4500"), 0u) << batches;
+    }
+    // A Cancel before the start sets nothing.
+    std::atomic<bool> cancel{true};
+    m_server.accounts.clear();
+    PermissionTransfer transfer(m_server.BatchCalls(), m_ui);
+    transfer.SetCancelFlag(&cancel);
+    EXPECT_EQ(transfer.Import("RAS2", File()), TransferResult::Cancelled);
+    EXPECT_TRUE(m_server.accounts.empty());
+    EXPECT_TRUE(m_ui.m_messages.empty());
 }
 
 TEST_F(PermissionTransferTest, ImportOfAMissingFileIsReported)

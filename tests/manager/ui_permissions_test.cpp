@@ -8,7 +8,11 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
+
+#include <sys/stat.h>
 
 using namespace dm;
 using namespace dm::test;
@@ -115,6 +119,84 @@ TEST_F(PermissionsDialogTest, RefusingToGoOnLeavesTheRestAndTheDialogOpen)
     EXPECT_TRUE(importer.isVisible());
     EXPECT_EQ(m_ui.m_messages.back().text, "Error opening data file: 2.");
     EXPECT_EQ(m_ui.m_waitDepth, 0);
+}
+
+TEST_F(PermissionsDialogTest, AnImportRunsOffTheWindowThreadAndCancelKeepsWhatWasSet)
+{
+    // 9,000 accounts of EAST without dial-in, a file giving each dial-in.
+    std::vector<std::pair<std::string, std::uint8_t>> users;
+    std::string text;
+    for (int i = 0; i < 9000; ++i) {
+        users.emplace_back("u" + std::to_string(i), 1);
+        text += "\nu" + std::to_string(i) + ",9,";
+    }
+    AddDomain("NORTH", "NORTHDC", users);
+    WriteFile(File(), text);
+    CImportPermissionsDialog importer(*m_doc);
+    importer.show();
+    importer.ServerField()->setText("NORTHDC");
+    importer.FileField()->setText(QString::fromStdString(File()));
+
+    // The texts come from the worker; the progress after the first batch
+    // cancels.
+    QThread* window = QThread::currentThread();
+    bool offTheWindowThread = true;
+    int texts = 0;
+    QObject::connect(
+        &importer, &CPermissionsDialog::statusChanged, &importer,
+        [&] {
+            offTheWindowThread = offTheWindowThread && QThread::currentThread() != window;
+            ++texts;
+        },
+        Qt::DirectConnection);
+    const auto canceller = QObject::connect(&importer, &CPermissionsDialog::progressChanged, &importer, [&](int handled, int) {
+        if (handled >= 4000)
+            importer.RequestCancel();
+    }, Qt::DirectConnection);
+    EXPECT_EQ(importer.Run(), TransferResult::Cancelled);
+    EXPECT_TRUE(offTheWindowThread);
+    EXPECT_GE(texts, 1);
+    EXPECT_TRUE(importer.isVisible());
+    EXPECT_FALSE(importer.Running());
+    EXPECT_TRUE(importer.RunButton()->isEnabled());
+    EXPECT_TRUE(importer.ServerField()->isEnabled());
+    const int handled = importer.Handled();
+    EXPECT_GE(handled, 4000);
+    EXPECT_LT(handled, 9000);
+    EXPECT_EQ(importer.Total(), 9000);
+    EXPECT_EQ(importer.StatusLine()->text(),
+              QStringLiteral("Import cancelled: %1 of 9000 accounts imported.").arg(handled));
+    EXPECT_EQ(importer.ProgressBar()->value(), handled);
+    EXPECT_EQ(Permission("NORTHDC", "u" + std::to_string(handled - 1)), "9,");
+    EXPECT_EQ(Permission("NORTHDC", "u" + std::to_string(handled)), "1,");
+    EXPECT_TRUE(m_ui.m_messages.empty());
+
+    // Again: the rest is set, the accounts already so are not written, and
+    // the finished import closes the dialog.
+    QObject::disconnect(canceller);
+    const std::string accounts = (m_dir / "network" / "machines" / "NORTHDC" / "accounts.ini").string();
+    EXPECT_EQ(importer.Run(), TransferResult::Done);
+    EXPECT_EQ(importer.result(), QDialog::Accepted);
+    EXPECT_EQ(Permission("NORTHDC", "u8999"), "9,");
+    struct stat before {};
+    ASSERT_EQ(::stat(accounts.c_str(), &before), 0) << accounts;
+    CImportPermissionsDialog again(*m_doc);
+    again.ServerField()->setText("NORTHDC");
+    again.FileField()->setText(QString::fromStdString(File()));
+    EXPECT_EQ(again.Run(), TransferResult::Done);
+    struct stat after {};
+    ASSERT_EQ(::stat(accounts.c_str(), &after), 0);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+    EXPECT_EQ(before.st_ino, after.st_ino) << "an import that changes nothing does not replace the file";
+}
+
+TEST_F(PermissionsDialogTest, CancelWhileNothingRunsClosesTheDialog)
+{
+    CImportPermissionsDialog importer(*m_doc);
+    importer.show();
+    importer.reject();
+    EXPECT_FALSE(importer.isVisible());
+    EXPECT_EQ(importer.result(), QDialog::Rejected);
 }
 
 } // namespace

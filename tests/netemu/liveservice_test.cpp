@@ -169,6 +169,39 @@ TEST_F(LiveNetworkTest, LiveServiceShowsSessionsAndLogsADisconnectFromTheLibrary
     EXPECT_TRUE(fs::exists(DbDir() / "portstat.log"));
 }
 
+TEST_F(LiveNetworkTest, TheStartShowsPortsLeftAuthenticatingAndChangesNoOtherKey)
+{
+    // As a killed run left them, with keys in spellings of their own.
+    const std::string ini = RasPortStore("RAS1").IniPath().string();
+    for (const char* port : {"COM1", "COM2", "COM3"}) {
+        ASSERT_TRUE(WritePrivateProfileString(port, "LineCondition", "5", ini));
+        ASSERT_TRUE(WritePrivateProfileString(port, "MediaType", "0x1", ini));
+        ASSERT_TRUE(WritePrivateProfileString(port, "BytesReceived", "  12", ini));
+    }
+    LiveOptions options;
+    options.model.callsPerPortPerPeakHour = 0.0001; // nobody calls
+    const std::uint32_t start = 1772438400;
+    LiveService service(ScanNetwork(), options, start);
+    std::vector<RasPortRecord> ports;
+    ASSERT_EQ(RasPortStore("RAS1").List(ports), 0u);
+    ASSERT_EQ(ports.size(), 3u);
+    for (const RasPortRecord& port : ports) {
+        EXPECT_EQ(port.lineCondition, 4u) << port.name;
+        EXPECT_EQ(port.counters[1], 12u) << port.name;
+    }
+    const std::string text = dm::test::ReadFile(ini);
+    std::size_t kept = 0;
+    for (std::size_t at = text.find("MediaType=0x1\r\n"); at != std::string::npos; at = text.find("MediaType=0x1", at + 1))
+        ++kept;
+    EXPECT_EQ(kept, 3u) << "a value the service does not change stays as written: " << text;
+    EXPECT_EQ(text.find("LineCondition=5"), std::string::npos);
+
+    // Started again on what it showed, it has nothing to write.
+    const auto stamp = fs::last_write_time(ini);
+    LiveService again(ScanNetwork(), options, start + 60);
+    EXPECT_EQ(fs::last_write_time(ini), stamp);
+}
+
 TEST_F(LiveNetworkTest, SessionsFoundRunningAtTheStartGoOnAndAreLogged)
 {
     dm::test::WriteFile(DbDir() / "Dialmind.usr", "[DOM\\joe]\r\nMaxSessionTime=600\r\n");

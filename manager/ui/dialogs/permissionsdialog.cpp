@@ -7,15 +7,61 @@
 #include "manager/core/dmdoc.h"
 
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
+
+#include <chrono>
 
 namespace dm {
 
 namespace {
+
+// The person's screen for a transfer on a worker thread: a message is shown
+// by the screen's own interaction on the dialog's thread while the worker
+// waits for the answer.
+class WorkerInteraction : public SilentInteraction {
+public:
+    WorkerInteraction(QObject* context, UserInteraction& screen) : m_context(context), m_screen(screen) {}
+    Answer ShowMessage(const std::string& text, const std::string& caption, Buttons buttons, Icon icon) override
+    {
+        Answer answer = DefaultAnswer(buttons);
+        const auto show = [&] { answer = m_screen.ShowMessage(text, caption, buttons, icon); };
+        if (QThread::currentThread() == m_context->thread())
+            show();
+        else
+            QMetaObject::invokeMethod(m_context, show, Qt::BlockingQueuedConnection);
+        return answer;
+    }
+
+private:
+    QObject* m_context;
+    UserInteraction& m_screen;
+};
+
+// Lets a text through at most once per interval, so that 100,000 accounts
+// do not post 100,000 texts to the window.
+class Pace {
+public:
+    bool Pass()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (m_shown && now - m_last < std::chrono::milliseconds(50))
+            return false;
+        m_shown = true;
+        m_last = now;
+        return true;
+    }
+
+private:
+    bool m_shown = false;
+    std::chrono::steady_clock::time_point m_last{};
+};
 
 QString DefaultChooser(QWidget* parent, const QString& title, bool save)
 {
@@ -66,6 +112,13 @@ CPermissionsDialog::CPermissionsDialog(CDMDoc& doc, Direction direction, QWidget
     QPalette muted = m_status->palette();
     muted.setColor(QPalette::WindowText, muted.color(QPalette::PlaceholderText));
     m_status->setPalette(muted);
+    m_progress = new QProgressBar(this);
+    // Empty until an import has counted its accounts.
+    m_progress->setTextVisible(false);
+    m_progress->setFormat(QStringLiteral("%v of %m accounts"));
+    m_progress->setVisible(!exporting);
+    m_progress->setRange(0, 1);
+    m_progress->setValue(0);
 
     auto* buttons = new QDialogButtonBox(this);
     m_run = buttons->addButton(exporting ? QStringLiteral("&Export") : QStringLiteral("&Import"),
@@ -82,7 +135,8 @@ CPermissionsDialog::CPermissionsDialog(CDMDoc& doc, Direction direction, QWidget
     layout->addWidget(m_file, 4, 1);
     layout->addWidget(m_browse, 4, 2);
     layout->addWidget(m_status, 5, 1, 1, 2);
-    layout->addWidget(buttons, 6, 0, 1, 3);
+    layout->addWidget(m_progress, 6, 1, 1, 2);
+    layout->addWidget(buttons, 7, 0, 1, 3);
     layout->setColumnStretch(1, 1);
     layout->setRowMinimumHeight(5, 28);
 
@@ -90,7 +144,19 @@ CPermissionsDialog::CPermissionsDialog(CDMDoc& doc, Direction direction, QWidget
     connect(m_file, &QLineEdit::textChanged, this, &CPermissionsDialog::UpdateRunButton);
     connect(m_browse, &QPushButton::clicked, this, &CPermissionsDialog::ChooseFile);
     connect(m_run, &QPushButton::clicked, this, [this] { Run(); });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CPermissionsDialog::reject);
+    // Set on this thread, the worker being another (queued); a text that
+    // arrives after the run ended is no longer news.
+    connect(this, &CPermissionsDialog::statusChanged, this, [this](const QString& text) {
+        if (m_running && !m_cancel.load())
+            m_status->setText(text);
+    });
+    connect(this, &CPermissionsDialog::progressChanged, this, [this](int handled, int total) {
+        if (!m_running)
+            return;
+        m_progress->setRange(0, qMax(total, 1));
+        m_progress->setValue(handled);
+    });
 }
 
 void CPermissionsDialog::UpdateRunButton()
@@ -110,8 +176,34 @@ void CPermissionsDialog::ChooseFile()
 
 TransferResult CPermissionsDialog::Run()
 {
-    if (m_server->text().isEmpty() || m_file->text().isEmpty())
+    if (m_running || m_server->text().isEmpty() || m_file->text().isEmpty())
         return TransferResult::Failed;
+    const std::string server = m_server->text().toStdString();
+    const std::string file = m_file->text().toStdString();
+    TransferResult result;
+    if (m_direction == Direction::Import) {
+        result = RunImport(server, file);
+    } else {
+        RasPermissionCalls calls;
+        calls.read = [this](std::string_view server, std::string_view account, std::string& callback) {
+            return m_doc.GetUserRasPermission(server, account, callback);
+        };
+        PermissionTransfer transfer(std::move(calls), m_doc.Interaction(), [this](const std::string& text) {
+            m_status->setText(DisplayText(text));
+            m_status->repaint();
+        });
+        WaitCursor wait(m_doc.Interaction());
+        result = transfer.Export(server, std::filesystem::path(file));
+    }
+    if (result == TransferResult::Done)
+        accept();
+    return result;
+}
+
+TransferResult CPermissionsDialog::RunImport(const std::string& server, const std::string& file)
+{
+    // The document's RAS calls keep no state of their own: the worker may
+    // make them while this thread serves the window.
     RasPermissionCalls calls;
     calls.read = [this](std::string_view server, std::string_view account, std::string& callback) {
         return m_doc.GetUserRasPermission(server, account, callback);
@@ -120,20 +212,69 @@ TransferResult CPermissionsDialog::Run()
                          std::string_view callback) {
         return m_doc.SetUserRasPermission(server, account, bits, callback);
     };
-    PermissionTransfer transfer(std::move(calls), m_doc.Interaction(), [this](const std::string& text) {
-        m_status->setText(DisplayText(text));
-        m_status->repaint();
+    calls.writeMany = [this](std::string_view server, std::span<const RasPermissionChange> accounts) {
+        return m_doc.SetUserRasPermissions(server, accounts);
+    };
+    WorkerInteraction screen(this, m_doc.Interaction());
+    Pace statusPace, progressPace;
+    std::string lastStatus;
+    PermissionTransfer transfer(std::move(calls), screen, [&](const std::string& text) {
+        lastStatus = text;
+        if (statusPace.Pass())
+            Q_EMIT statusChanged(DisplayText(text));
     });
-    TransferResult result;
-    {
-        WaitCursor wait(m_doc.Interaction());
-        const std::string server = m_server->text().toStdString();
-        const std::filesystem::path file = m_file->text().toStdString();
-        result = m_direction == Direction::Export ? transfer.Export(server, file) : transfer.Import(server, file);
-    }
-    if (result == TransferResult::Done)
-        accept();
+    transfer.SetCancelFlag(&m_cancel);
+    transfer.SetProgressSink([&](int handled, int total) {
+        if (handled == 0 || handled == total || progressPace.Pass())
+            Q_EMIT progressChanged(handled, total);
+    });
+
+    m_cancel.store(false);
+    m_progress->setRange(0, 0);
+    m_progress->setTextVisible(true);
+    SetRunning(true);
+    TransferResult result = TransferResult::Failed;
+    QEventLoop loop;
+    QThread* worker = QThread::create([&] { result = transfer.Import(server, std::filesystem::path(file)); });
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    delete worker;
+    SetRunning(false);
+
+    m_handled = transfer.Handled();
+    m_total = transfer.Total();
+    m_progress->setRange(0, qMax(m_total, 1));
+    m_progress->setValue(m_handled);
+    if (result == TransferResult::Cancelled)
+        m_status->setText(QStringLiteral("Import cancelled: %1 of %2 accounts imported.").arg(m_handled).arg(m_total));
+    else if (!lastStatus.empty())
+        m_status->setText(DisplayText(lastStatus));
     return result;
+}
+
+void CPermissionsDialog::SetRunning(bool running)
+{
+    m_running = running;
+    m_server->setEnabled(!running);
+    m_file->setEnabled(!running);
+    m_browse->setEnabled(!running);
+    if (running)
+        m_run->setEnabled(false);
+    else
+        UpdateRunButton();
+}
+
+void CPermissionsDialog::reject()
+{
+    if (m_running) {
+        // The import stops at its next account and Run reports it.
+        RequestCancel();
+        m_status->setText(QStringLiteral("Cancelling..."));
+        return;
+    }
+    QDialog::reject();
 }
 
 } // namespace dm

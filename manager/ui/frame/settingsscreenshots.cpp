@@ -14,6 +14,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QThread>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +25,7 @@
 #include <QPainter>
 #include <QTreeWidget>
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 
@@ -136,6 +140,45 @@ bool TakeSettingsScreenshots(CDMDoc& doc, QWidget* owner, const QDir& dir)
         dialog.show();
         ok &= Save(&dialog, dir, QStringLiteral("permissions-import.png"));
         dialog.reject();
+    }
+    {
+        // A real import of the head office domain's own permissions (so
+        // nothing changes), held at its first account while the picture of
+        // the running import is taken.
+        const QString file = QDir::temp().filePath(QStringLiteral("dialmind-screenshot-permissions.txt"));
+        RasPermissionCalls calls;
+        calls.read = [&doc](std::string_view server, std::string_view account, std::string& callback) {
+            return doc.GetUserRasPermission(server, account, callback);
+        };
+        SilentInteraction quiet;
+        PermissionTransfer exporter(std::move(calls), quiet);
+        if (exporter.Export("HQDC01", file.toStdString()) == TransferResult::Done && exporter.Handled() > 0) {
+            CImportPermissionsDialog dialog(doc, owner);
+            dialog.ServerField()->setText(QStringLiteral("HQDC01"));
+            dialog.FileField()->setText(file);
+            dialog.show();
+            std::atomic<bool> taken{false};
+            QObject::connect(
+                &dialog, &CPermissionsDialog::statusChanged, &dialog,
+                [&] {
+                    if (taken)
+                        return;
+                    QTimer::singleShot(0, &dialog, [&] {
+                        ok &= Save(&dialog, dir, QStringLiteral("permissions-import-progress.png"));
+                        taken = true;
+                    });
+                    while (!taken)
+                        QThread::msleep(5);
+                },
+                Qt::DirectConnection);
+            dialog.Run();
+            ok &= taken.load();
+            dialog.reject();
+        } else {
+            std::fprintf(stderr, "could not export the permissions of HQDC01 for the import picture\n");
+            ok = false;
+        }
+        QFile::remove(file);
     }
     return ok;
 }

@@ -142,3 +142,88 @@ TEST_F(AccountFileTest, APortReadSeesTheServiceAndTheComputerChangeBetweenCalls)
     Network::SetReachable("RAS1", true);
     EXPECT_EQ(store.Find("COM1", port), 0u);
 }
+
+namespace {
+
+class RasPermissionWriteTest : public AccountFileTest {
+protected:
+    std::string Path() const { return (m_dir / "machines" / "DC1" / "accounts.ini").string(); }
+    std::string Text() { return ReadMachineFile("DC1", "accounts.ini"); }
+    std::int64_t Mtime()
+    {
+        struct stat st {};
+        ::stat(Path().c_str(), &st);
+        return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    }
+};
+
+TEST_F(RasPermissionWriteTest, PermissionsThatReadAsTheyWouldBeWrittenWriteNothing)
+{
+    Machine("DC1");
+    // A number in quotes and an empty one written with a blank read as the
+    // import would give them; a missing privilege reads as 1.
+    WriteAccounts("[User:anna]\r\nRasPrivilege=10\r\nCallbackNumber=\"040 55\"\r\n"
+                  "[User:carl]\r\nRasPrivilege=1\r\nCallbackNumber= \r\n"
+                  "[User:dora]\r\nFullName=Dora\r\n");
+    const std::string before = Text();
+    const std::int64_t stamp = Mtime();
+    const std::vector<RasPermissionChange> same = {{"ANNA", 10, "040 55"}, {"carl", 1, " "}, {"dora", 1, ""}};
+    std::size_t written = 99;
+    EXPECT_EQ(0u, AccountDatabase("DC1").SetRasPermissions(same, written));
+    EXPECT_EQ(3u, written);
+    EXPECT_EQ(0u, AccountDatabase("DC1").SetRasPermission("anna", 10, "040 55"));
+    EXPECT_EQ(before, Text());
+    EXPECT_EQ(stamp, Mtime());
+
+    // One that differs is written, and only it.
+    EXPECT_EQ(0u, AccountDatabase("DC1").SetRasPermissions(
+                      std::vector<RasPermissionChange>{{"anna", 10, "040 55"}, {"dora", 9, ""}}, written));
+    EXPECT_NE(stamp, Mtime());
+    EXPECT_EQ("[User:anna]\r\nRasPrivilege=10\r\nCallbackNumber=\"040 55\"\r\n"
+              "[User:carl]\r\nRasPrivilege=1\r\nCallbackNumber= \r\n"
+              "[User:dora]\r\nFullName=Dora\r\nRasPrivilege=9\r\nCallbackNumber=\r\n",
+              Text());
+}
+
+TEST_F(RasPermissionWriteTest, ABatchGivesWhatOneAccountAtATimeGives)
+{
+    Machine("DC1");
+    std::string file;
+    std::vector<RasPermissionChange> changes;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "user" + std::to_string(i);
+        file += "[User:" + name + "]\r\nFullName=U " + std::to_string(i) + "\r\nRasPrivilege=" +
+                (i % 2 ? "9" : "1") + "\r\n";
+        if (i % 3 != 0)
+            changes.push_back({name, static_cast<std::uint8_t>(i % 4 ? 10 : 9), i % 4 ? "0301 " + name : ""});
+    }
+    WriteAccounts(file);
+    for (const RasPermissionChange& c : changes)
+        ASSERT_EQ(0u, AccountDatabase("DC1").SetRasPermission(c.user, c.privilege, c.callbackNumber));
+    const std::string oneByOne = Text();
+
+    WriteAccounts(file);
+    std::size_t written = 0;
+    ASSERT_EQ(0u, AccountDatabase("DC1").SetRasPermissions(changes, written));
+    EXPECT_EQ(changes.size(), written);
+    EXPECT_EQ(oneByOne, Text());
+}
+
+TEST_F(RasPermissionWriteTest, AnUnknownUserEndsTheBatchAfterWritingThoseBeforeIt)
+{
+    Machine("DC1");
+    WriteAccounts("[User:anna]\r\nRasPrivilege=1\r\n[User:bob]\r\nRasPrivilege=1\r\n");
+    const std::vector<RasPermissionChange> changes = {{"anna", 9, ""}, {"ghost", 9, ""}, {"bob", 9, ""}};
+    std::size_t written = 99;
+    EXPECT_EQ(2221u, AccountDatabase("DC1").SetRasPermissions(changes, written));
+    EXPECT_EQ(1u, written);
+    AccountDatabase db("DC1");
+    ASSERT_EQ(0u, db.Load());
+    EXPECT_EQ(9, db.FindUser("anna")->rasPrivilege);
+    EXPECT_EQ(1, db.FindUser("bob")->rasPrivilege);
+
+    EXPECT_EQ(53u, AccountDatabase("NOWHERE").SetRasPermissions(changes, written));
+    EXPECT_EQ(0u, written);
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 // The port and account stores as dmctl and dmsim use them.
 
 #include "platform/accounts/accountdatabase.h"
+#include "platform/files/profile.h"
 #include "platform/ras/rasportstore.h"
 #include "tests/platform/ras/rasnetworkfixture.h"
 
@@ -69,6 +70,93 @@ TEST_F(PortStoreTest, PortNamesThatWouldBreakTheFileAreRefused)
     std::vector<RasPortRecord> ports;
     ASSERT_EQ(0u, store.List(ports));
     EXPECT_EQ(2u, ports.size());
+}
+
+TEST_F(PortStoreTest, AChangedPortWritesOnlyItsDifferingKeysAndAnUnchangedOneNothing)
+{
+    Machine("RAS1");
+    RasPortStore store("RAS1");
+    RasPortRecord port;
+    port.name = "COM1";
+    port.deviceType = "Modem";
+    port.lineCondition = 5;
+    port.mediaParams = {{"MaxConnectBps", "28800"}};
+    ASSERT_EQ(0u, store.SavePort(port));
+    RasPortRecord before;
+    ASSERT_EQ(0u, store.Find("COM1", before));
+    // Another program writes meanwhile; the service's copy does not know it.
+    const std::string ini = store.IniPath().string();
+    ASSERT_TRUE(WritePrivateProfileString("COM1", "DeviceName", "Fast modem", ini));
+    ASSERT_TRUE(WritePrivateProfileString("COM1", "MediaType", "0x1", ini));
+
+    RasPortRecord after = before;
+    after.lineCondition = 4;
+    after.mediaParams = {{"maxconnectbps", "28800"}, {"Carrier", "V.34"}};
+    ASSERT_EQ(0u, store.SavePortChanges({{&before, &after}}));
+    RasPortRecord read;
+    ASSERT_EQ(0u, store.Find("COM1", read));
+    EXPECT_EQ(4u, read.lineCondition);
+    EXPECT_EQ("Fast modem", read.deviceName);
+    const std::string text = ReadMachineFile("RAS1", "ras.ini");
+    EXPECT_NE(std::string::npos, text.find("MediaType=0x1\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("Param.Carrier=V.34\r\n")) << text;
+    EXPECT_EQ(2u, read.mediaParams.size());
+    EXPECT_NE(std::string::npos, text.find("Param.MaxConnectBps=28800")) << "an equal value keeps its spelling";
+
+    // Nothing differs: the file is not even replaced.
+    const auto stamp = std::filesystem::last_write_time(store.IniPath());
+    ASSERT_EQ(0u, store.SavePortChanges({{&read, &read}}));
+    EXPECT_EQ(stamp, std::filesystem::last_write_time(store.IniPath()));
+    EXPECT_EQ(text, ReadMachineFile("RAS1", "ras.ini"));
+
+    // Without the record read every key is written.
+    ASSERT_EQ(0u, store.SavePortChanges({{nullptr, &read}}));
+    EXPECT_NE(std::string::npos, ReadMachineFile("RAS1", "ras.ini").find("MediaType=1\r\n"));
+    RasPortRecord bad = read;
+    bad.name = "COM]1";
+    EXPECT_EQ(87u, store.SavePortChanges({{&read, &bad}}));
+}
+
+TEST_F(PortStoreTest, PortsReadAsAProfileReadTakesThem)
+{
+    // The first section and the first key of a name count, names in any
+    // case; keys left out keep their defaults; quotes and blanks go.
+    WriteMachineFile("RAS1", "ras.ini",
+                     "; ports\n[COM1]\nlinecondition = 6\nLineCondition=2\nUser=\"jdoe \"\nsessionstart=0x10\n"
+                     "param.MaxConnectBps=115200\nParam.maxconnectbps=1\nBytesReceived=77\nnonsense\n"
+                     "[ISDN1]\nMediaType=4\n[com1]\nLineCondition=3\n");
+    RasPortStore store("RAS1");
+    std::vector<RasPortRecord> ports;
+    ASSERT_EQ(0u, store.List(ports));
+    ASSERT_EQ(2u, ports.size());
+    EXPECT_EQ("COM1", ports[0].name);
+    EXPECT_EQ(6u, ports[0].lineCondition);
+    EXPECT_EQ("jdoe ", ports[0].user);
+    EXPECT_EQ(16u, ports[0].sessionStart);
+    EXPECT_EQ(77u, ports[0].counters[1]);
+    ASSERT_EQ(1u, ports[0].mediaParams.size());
+    EXPECT_EQ("MaxConnectBps", ports[0].mediaParams[0].first);
+    EXPECT_EQ("115200", ports[0].mediaParams[0].second);
+    RasPortRecord defaults;
+    defaults.name = "ISDN1";
+    defaults.mediaType = 4;
+    EXPECT_EQ(defaults, ports[1]);
+    RasPortRecord found;
+    ASSERT_EQ(0u, store.Find("isdn1", found));
+    EXPECT_EQ(defaults, found);
+
+    // A file saved as UTF-16 holds the same ports.
+    std::string wide = "\xFF\xFE";
+    for (char c : std::string("[COM7]\r\nLineCondition=6\r\nUser=ann\r\n")) {
+        wide += c;
+        wide += '\0';
+    }
+    WriteMachineFile("RAS1", "ras.ini", wide);
+    ASSERT_EQ(0u, store.List(ports));
+    ASSERT_EQ(1u, ports.size());
+    EXPECT_EQ("COM7", ports[0].name);
+    EXPECT_EQ("ann", ports[0].user);
+    EXPECT_EQ(6u, ports[0].lineCondition);
 }
 
 TEST_F(PortStoreTest, RequestLinesAreWholeWhateverTheirLengthAndFieldsCannotAddFields)
