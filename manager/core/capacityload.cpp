@@ -2,6 +2,7 @@
 
 #include "common/inistore.h"
 #include "common/logfilereader.h"
+#include "common/text.h"
 #include "common/timeformat.h"
 #include "database/profilevalues.h"
 

@@ -1,5 +1,6 @@
 #include "manager/core/checkaccess.h"
 
+#include "common/text.h"
 #include "database/hardwarefile.h"
 #include "database/profilevalues.h"
 #include "database/userfile.h"
