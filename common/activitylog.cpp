@@ -24,6 +24,14 @@ private:
     std::optional<WaitCursor> m_cursor;
 };
 
+// Whether anything of that name is there (a link counts, wherever it leads).
+bool Exists(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    return !ec && status.type() != std::filesystem::file_type::not_found;
+}
+
 bool HasLogExtension(const std::string& name)
 {
     return name.size() > 4 && EndsWithNoCase(name, ".log");
@@ -42,8 +50,10 @@ void ActivityLog::ReadSystemFile(const std::string& systemPath, LogFileRules rul
                                  bool showProgress)
 {
     std::filesystem::path path = m_resolver(systemPath);
-    if (!path.empty())
-        ReadLogFile(path, rules, m_records, showProgress ? m_progress : ProgressSink());
+    if (path.empty())
+        return;
+    if (!ReadLogFile(path, rules, m_records, showProgress ? m_progress : ProgressSink()) && Exists(path))
+        m_unreadable.push_back(systemPath);
 }
 
 void ActivityLog::ReadDays(std::uint32_t first, int days)
@@ -57,32 +67,44 @@ bool ActivityLog::LoadScope(int scope, std::uint32_t historyDate)
 {
     OptionalWaitCursor cursor(m_ui);
     m_records.clear();
+    m_unreadable.clear();
     switch (NormalizeBrowseScope(scope)) {
     case 2: ReadDays(historyDate, 7); break;
     case 3: ReadDays(historyDate, 30); break;
     case 4: {
-        std::filesystem::path dir = m_resolver(m_databaseDirectory + "\\LogData");
-        std::vector<std::filesystem::path> files;
+        const std::string logData = m_databaseDirectory + "\\LogData";
+        std::filesystem::path dir = m_resolver(logData);
+        // (path, name as the system gives it)
+        std::vector<std::pair<std::filesystem::path, std::string>> files;
         std::error_code ec;
         if (!dir.empty()) {
-            for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
-                 it.increment(ec)) {
+            std::filesystem::directory_iterator it(dir, ec), end;
+            for (; !ec && it != end; it.increment(ec)) {
                 // Each file through the resolver too, which refuses a day
                 // file whose link leads out of the network.
                 const std::string name = it->path().filename().string();
-                if (!HasLogExtension(name) || !it->is_regular_file(ec))
+                if (!HasLogExtension(name))
                     continue;
-                std::filesystem::path file = m_resolver(m_databaseDirectory + "\\LogData\\" + name);
+                std::error_code typeError;
+                if (!it->is_regular_file(typeError)) {
+                    m_unreadable.push_back(logData + "\\" + name);
+                    continue;
+                }
+                std::filesystem::path file = m_resolver(logData + "\\" + name);
                 if (!file.empty())
-                    files.push_back(std::move(file));
+                    files.emplace_back(std::move(file), logData + "\\" + name);
             }
+            // A LogData that is there but cannot be listed hides every day.
+            if (ec && ec != std::errc::no_such_file_or_directory)
+                m_unreadable.push_back(logData);
         }
         if (files.empty())
             return false;
         // Name order keeps loads repeatable; the sort by time decides the rest.
         std::sort(files.begin(), files.end());
-        for (const auto& file : files)
-            ReadLogFile(file, LogFileRules::Day, m_records, m_progress);
+        for (const auto& [file, name] : files)
+            if (!ReadLogFile(file, LogFileRules::Day, m_records, m_progress))
+                m_unreadable.push_back(name);
         break;
     }
     default: ReadDays(historyDate, 1); break;
@@ -95,6 +117,7 @@ bool ActivityLog::LoadRange(std::uint32_t from, std::uint32_t to)
 {
     OptionalWaitCursor cursor(m_ui);
     m_records.clear();
+    m_unreadable.clear();
     // Whole local days from the day of `from` to the day of `to`; the first
     // day is always read. Stops, too, where days can no longer be counted
     // in 32-bit times.
@@ -113,6 +136,7 @@ bool ActivityLog::LoadRange(std::uint32_t from, std::uint32_t to)
 bool ActivityLog::LoadLegacy()
 {
     m_records.clear();
+    m_unreadable.clear();
     ReadSystemFile(LegacyLogPath(m_databaseDirectory), LogFileRules::Legacy, false);
     Finish(false);
     return true;

@@ -83,6 +83,11 @@ public:
     // --- Database -----------------------------------------------------------
     const std::string& DatabaseDirectory() const { return m_databaseDirectory; }
     bool DatabaseAvailable() const { return m_databaseAvailable; }
+    // True when the database file (Hardware().File(), Users().File()) can be
+    // read or does not exist yet. Otherwise shows the message naming the file
+    // and why, and returns false: an editor of that file does not open, as it
+    // could only show nothing and save over what the file holds.
+    bool CheckDatabaseFile(std::string_view file);
 
     // --- Hardware settings (Dialmind.hw) ---------------------------------------
     void LoadHardwareSettings();
@@ -196,6 +201,9 @@ private:
     void AttachLogDirectory();
     void SwitchPane(int kind);
     void AfterLogLoad();
+    // Names the day files the last load could not read, once for each
+    // change of that list.
+    void ReportUnreadableLogFiles();
 
     UserInteraction& m_ui;
     std::unique_ptr<Platform> m_platform;
@@ -228,6 +236,7 @@ private:
     bool m_logReloadNeeded = false;
     std::uint32_t m_historyDate = 0;
     UsageWindow m_graphWindow;
+    std::vector<std::string> m_reportedLogFiles;
 };
 
 } // namespace dm

@@ -5,6 +5,7 @@
 #include "database/profilevalues.h"
 #include "common/inifile.h"
 #include "database/userfile.h"
+#include "manager/core/databasefile.h"
 #include "platform/files/profile.h"
 
 #include <cstdio>
@@ -46,6 +47,12 @@ bool UserSettings::Load(const ProgressSink& progress)
 
     m_records.clear();
     m_base.clear();
+    m_loadError = DatabaseFileError(m_file);
+    if (m_loadError != 0) {
+        if (progress)
+            progress("Ready");
+        return true;
+    }
     // One reading of the file for every section.
     const std::shared_ptr<const IniFile> ini = m_file.empty() ? nullptr : LoadPrivateProfile(m_file);
     const std::vector<std::string> sections = ini ? ini->SectionNames() : std::vector<std::string>();

@@ -1,0 +1,23 @@
+#include "manager/core/databasefile.h"
+
+#include "platform/files/fileopen.h"
+#include "platform/files/network.h"
+#include "platform/files/profile.h"
+
+namespace dm {
+
+unsigned long DatabaseFileError(std::string_view file)
+{
+    if (file.empty())
+        return 0;
+    const unsigned long error = CheckProfileFile(file);
+    return error == winerr::FileNotFound ? 0 : error;
+}
+
+std::string UnreadableFileMessage(std::string_view file, unsigned long error)
+{
+    return "The file " + std::string(file) + " cannot be read: " + ReadProblem(error) + " (error " +
+           std::to_string(error) + ").\nNothing of it is shown or saved until it can be read.";
+}
+
+} // namespace dm
