@@ -9,6 +9,7 @@
 // - a limits form shown from stored values and read back untouched gives
 //   those values again and changes no key;
 // - a group's form reads back as its limits;
+// - a field's text the checks take is a value its key holds;
 // - the history table and the usage graph cover every loaded record.
 
 #include "common/activitylog.h"
@@ -273,6 +274,39 @@ void RunExplain(const std::string& userFile)
     }
 }
 
+// Every NAME=VALUE line of the input as a person might type it into any
+// editor's field: the checks refuse or take it, and what they take reads
+// back as a value the field holds.
+void RunValueChecks(std::string_view text)
+{
+    int lines = 0;
+    while (!text.empty() && lines++ < 64) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        const std::string_view name = line.substr(0, equals);
+        const std::string_view value = line.substr(equals + 1);
+        for (dm::PolicyEditor editor : {dm::PolicyEditor::User, dm::PolicyEditor::Group, dm::PolicyEditor::Port,
+                                        dm::PolicyEditor::Default, dm::PolicyEditor::Notifications,
+                                        dm::PolicyEditor::Greetings})
+            dm::CheckPolicyValue(editor, name, value);
+        for (int field = 0; field < dm::LimitFieldCount; ++field) {
+            const auto limit = static_cast<dm::LimitField>(field);
+            const dm::LimitCheck check = dm::CheckLimitText(limit, value);
+            if (check.value)
+                Check(*check.value >= 0 && *check.value <= dm::LimitFieldOf(limit).largest);
+            else
+                Check(!check.message.empty());
+        }
+        if (const auto amount = dm::ParseAmount(value))
+            Check(*amount >= 0 && *amount <= dm::kLargestAmount);
+        dm::CutToCharacters(std::string(value), 3);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -292,5 +326,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RunHardware(hardwareFile);
     RunLog();
     RunExplain(userFile);
+    RunValueChecks(parts[0]);
+    RunValueChecks(parts[1]);
     return 0;
 }

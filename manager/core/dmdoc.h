@@ -138,6 +138,9 @@ public:
     // The records the usage graph reads for its own window (LoadUsageRecords),
     // apart from the history scope's.
     ActivityLog& GraphLog() { return *m_graphLog; }
+    // Names the day files the last load of log could not read, once for each
+    // change of that list: their events are missing from what is shown.
+    void ReportUnreadableLogFiles(const ActivityLog& log);
 
     // --- Servers and the RAS library -----------------------------------------------
     std::vector<ServerEntry>& Servers() { return m_servers; }
@@ -201,9 +204,6 @@ private:
     void AttachLogDirectory();
     void SwitchPane(int kind);
     void AfterLogLoad();
-    // Names the day files the last load could not read, once for each
-    // change of that list.
-    void ReportUnreadableLogFiles();
 
     UserInteraction& m_ui;
     std::unique_ptr<Platform> m_platform;

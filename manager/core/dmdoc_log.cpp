@@ -25,7 +25,7 @@ bool CDMDoc::LoadActivityLog()
     // A scope outside 1 to 4 is corrected and kept as 1.
     m_settings.browseScope = ActivityLog::NormalizeBrowseScope(m_settings.browseScope);
     const bool loaded = m_log->LoadScope(m_settings.browseScope, m_historyDate);
-    ReportUnreadableLogFiles();
+    ReportUnreadableLogFiles(*m_log);
     if (!loaded)
         return false;
     AfterLogLoad();
@@ -35,7 +35,7 @@ bool CDMDoc::LoadActivityLog()
 bool CDMDoc::LoadActivityLogRange(std::uint32_t from, std::uint32_t to)
 {
     const bool loaded = m_log->LoadRange(from, to);
-    ReportUnreadableLogFiles();
+    ReportUnreadableLogFiles(*m_log);
     AfterLogLoad();
     return loaded;
 }
@@ -45,9 +45,9 @@ void CDMDoc::AfterLogLoad()
     m_graphWindow.ResetAfterLoad(m_log->TodayStart(), m_log->TodayEnd(), m_log->FirstRecordTime());
 }
 
-void CDMDoc::ReportUnreadableLogFiles()
+void CDMDoc::ReportUnreadableLogFiles(const ActivityLog& log)
 {
-    const std::vector<std::string>& unreadable = m_log->UnreadableFiles();
+    const std::vector<std::string>& unreadable = log.UnreadableFiles();
     if (unreadable == m_reportedLogFiles)
         return;
     m_reportedLogFiles = unreadable;
