@@ -141,6 +141,8 @@ public:
     // Names the day files the last load of log could not read, once for each
     // change of that list: their events are missing from what is shown.
     void ReportUnreadableLogFiles(const ActivityLog& log);
+    // The same for any list of day files (the capacity view's).
+    void ReportUnreadableLogFiles(const std::vector<std::string>& unreadable);
 
     // --- Servers and the RAS library -----------------------------------------------
     std::vector<ServerEntry>& Servers() { return m_servers; }

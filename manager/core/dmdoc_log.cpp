@@ -47,7 +47,11 @@ void CDMDoc::AfterLogLoad()
 
 void CDMDoc::ReportUnreadableLogFiles(const ActivityLog& log)
 {
-    const std::vector<std::string>& unreadable = log.UnreadableFiles();
+    ReportUnreadableLogFiles(log.UnreadableFiles());
+}
+
+void CDMDoc::ReportUnreadableLogFiles(const std::vector<std::string>& unreadable)
+{
     if (unreadable == m_reportedLogFiles)
         return;
     m_reportedLogFiles = unreadable;
