@@ -18,8 +18,11 @@ struct LogFileEntry {
 // The plain files of "<databaseDirectory>\LogData" whose names end in ".log"
 // (without regard to case), sorted by name without regard to case, which is
 // the order the system's own file system returns them in. Empty when the
-// directory cannot be read.
-std::vector<LogFileEntry> ListLogFiles(std::string_view databaseDirectory);
+// directory cannot be read; then error, when given, receives why (0 when
+// there is no LogData at all, which is a database without history).
+std::vector<LogFileEntry> ListLogFiles(std::string_view databaseDirectory, unsigned long* error = nullptr);
+// "%s\LogData" of a database directory.
+std::string LogDataDirectory(std::string_view databaseDirectory);
 int CountLogFiles(std::string_view databaseDirectory);
 
 // "%s\LogData\logfiles.tmp": entry i of files under key (fileCount - i), its
