@@ -83,7 +83,9 @@ IniFile::IniFile(std::string_view text)
     std::string decoded;
     if (DecodeUtf16(text, decoded, m_encoding))
         text = decoded;
-    else if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+    // The parser skips a leading U+FEFF; it is kept to be written back, in
+    // a UTF-16 file (a second byte-order mark) as in a UTF-8 one.
+    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         m_bom = std::string(kUtf8Bom);
     Builder builder(*this);
     ParseIni(text, builder);
