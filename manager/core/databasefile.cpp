@@ -10,8 +10,16 @@ unsigned long DatabaseFileError(std::string_view file)
 {
     if (file.empty())
         return 0;
+    // Not there at all (no such file or directory, no such computer or
+    // share) reads as it always did: a new or unreachable database.
     const unsigned long error = CheckProfileFile(file);
-    return error == winerr::FileNotFound ? 0 : error;
+    switch (error) {
+    case winerr::FileNotFound:
+    case winerr::PathNotFound:
+    case winerr::BadNetPath:
+    case winerr::BadNetName: return 0;
+    default: return error;
+    }
 }
 
 std::string UnreadableFileMessage(std::string_view file, unsigned long error)

@@ -10,8 +10,10 @@
 
 namespace dm {
 
-// 0 when the file (named as the system names it) can be read or does not
-// exist; else the error (5, 53, 67, 161 ...).
+// 0 when the file (named as the system names it) can be read or is not
+// there (no such file, directory, computer or share); else the error (5 for
+// one that is no regular file or may not be read, 161 for a link out of the
+// network ...).
 unsigned long DatabaseFileError(std::string_view file);
 
 // "The file \\MASTER\DM_NT_DB\Dialmind.usr cannot be read: it is not a
