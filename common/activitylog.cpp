@@ -24,6 +24,14 @@ private:
     std::optional<WaitCursor> m_cursor;
 };
 
+// Whether anything of that name is there (a link counts, wherever it leads).
+bool Exists(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    return !ec && status.type() != std::filesystem::file_type::not_found;
+}
+
 bool HasLogExtension(const std::string& name)
 {
     return name.size() > 4 && EndsWithNoCase(name, ".log");
@@ -38,50 +46,73 @@ int ActivityLog::NormalizeBrowseScope(int scope)
     return scope >= 1 && scope <= 4 ? scope : 1;
 }
 
-void ActivityLog::AddSystemFile(const std::string& systemPath, std::vector<std::filesystem::path>& paths) const
+void ActivityLog::AddSystemFile(const std::string& systemPath, FileList& files) const
 {
     std::filesystem::path path = m_resolver(systemPath);
-    if (!path.empty())
-        paths.push_back(std::move(path));
+    if (path.empty())
+        return;
+    files.paths.push_back(std::move(path));
+    files.names.push_back(systemPath);
 }
 
-void ActivityLog::AddDays(std::uint32_t first, int days, std::vector<std::filesystem::path>& paths) const
+void ActivityLog::AddDays(std::uint32_t first, int days, FileList& files) const
 {
     for (int i = 0; i < days; ++i)
-        AddSystemFile(DayLogPath(m_databaseDirectory, AddLocalDays(first, i)), paths);
+        AddSystemFile(DayLogPath(m_databaseDirectory, AddLocalDays(first, i)), files);
+}
+
+void ActivityLog::ReadFiles(const FileList& files, LogFileRules rules, const ProgressSink& progress)
+{
+    for (const std::size_t i : ReadLogFiles(files.paths, rules, m_records, progress)) {
+        if (Exists(files.paths[i]))
+            m_unreadable.push_back(files.names[i]);
+    }
 }
 
 bool ActivityLog::LoadScope(int scope, std::uint32_t historyDate)
 {
     OptionalWaitCursor cursor(m_ui);
     m_records.clear();
-    std::vector<std::filesystem::path> files;
+    m_unreadable.clear();
+    FileList files;
     switch (NormalizeBrowseScope(scope)) {
     case 2: AddDays(historyDate, 7, files); break;
     case 3: AddDays(historyDate, 30, files); break;
     case 4: {
-        std::filesystem::path dir = m_resolver(m_databaseDirectory + "\\LogData");
+        const std::string logData = m_databaseDirectory + "\\LogData";
+        std::filesystem::path dir = m_resolver(logData);
+        std::vector<std::string> names;
         std::error_code ec;
         if (!dir.empty()) {
-            for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
-                 it.increment(ec)) {
-                // Each file through the resolver too, which refuses a day
-                // file whose link leads out of the network.
+            std::filesystem::directory_iterator it(dir, ec), end;
+            for (; !ec && it != end; it.increment(ec)) {
                 const std::string name = it->path().filename().string();
-                if (!HasLogExtension(name) || !it->is_regular_file(ec))
+                if (!HasLogExtension(name))
                     continue;
-                AddSystemFile(m_databaseDirectory + "\\LogData\\" + name, files);
+                std::error_code typeError;
+                if (!it->is_regular_file(typeError)) {
+                    m_unreadable.push_back(logData + "\\" + name);
+                    continue;
+                }
+                names.push_back(name);
             }
+            // A LogData that is there but cannot be listed hides every day.
+            if (ec && ec != std::errc::no_such_file_or_directory)
+                m_unreadable.push_back(logData);
         }
-        if (files.empty())
-            return false;
         // Name order keeps loads repeatable; the sort by time decides the rest.
-        std::sort(files.begin(), files.end());
+        std::sort(names.begin(), names.end());
+        // Each file through the resolver too, which refuses a day file
+        // whose link leads out of the network.
+        for (const std::string& name : names)
+            AddSystemFile(logData + "\\" + name, files);
+        if (files.paths.empty())
+            return false;
         break;
     }
     default: AddDays(historyDate, 1, files); break;
     }
-    ReadLogFiles(files, LogFileRules::Day, m_records, m_progress);
+    ReadFiles(files, LogFileRules::Day, m_progress);
     Finish(true);
     return true;
 }
@@ -90,10 +121,11 @@ bool ActivityLog::LoadRange(std::uint32_t from, std::uint32_t to)
 {
     OptionalWaitCursor cursor(m_ui);
     m_records.clear();
+    m_unreadable.clear();
     // Whole local days from the day of `from` to the day of `to`; the first
     // day is always read. Stops, too, where days can no longer be counted
     // in 32-bit times.
-    std::vector<std::filesystem::path> files;
+    FileList files;
     std::uint32_t previous = 0;
     for (int i = 0;; ++i) {
         const std::uint32_t day = AddLocalDays(from, i);
@@ -102,7 +134,7 @@ bool ActivityLog::LoadRange(std::uint32_t from, std::uint32_t to)
         AddSystemFile(DayLogPath(m_databaseDirectory, day), files);
         previous = day;
     }
-    ReadLogFiles(files, LogFileRules::Day, m_records, m_progress);
+    ReadFiles(files, LogFileRules::Day, m_progress);
     Finish(true);
     return true;
 }
@@ -110,9 +142,10 @@ bool ActivityLog::LoadRange(std::uint32_t from, std::uint32_t to)
 bool ActivityLog::LoadLegacy()
 {
     m_records.clear();
-    std::vector<std::filesystem::path> files;
+    m_unreadable.clear();
+    FileList files;
     AddSystemFile(LegacyLogPath(m_databaseDirectory), files);
-    ReadLogFiles(files, LogFileRules::Legacy, m_records);
+    ReadFiles(files, LogFileRules::Legacy, {});
     Finish(false);
     return true;
 }

@@ -65,6 +65,11 @@ public:
     const std::vector<LogRecord>& Records() const { return m_records; }
     std::size_t Count() const { return m_records.size(); }
     bool IsLoaded() const { return m_loaded; }
+    // The files (named as the system names them) that the last load found
+    // but could not read: not a regular file, no permission, a LogData that
+    // cannot be listed. Their events are missing from the table; the caller
+    // says so rather than show the table as the whole log.
+    const std::vector<std::string>& UnreadableFiles() const { return m_unreadable; }
     // The earliest record's time; 0 when the table is empty.
     std::uint32_t FirstRecordTime() const { return m_firstTime; }
     // 00:00:00 and 23:59:59 local time of the day of the last load.
@@ -73,8 +78,17 @@ public:
 
 private:
     // Adds the path of a file named as the system names it, when it resolves.
-    void AddSystemFile(const std::string& systemPath, std::vector<std::filesystem::path>& paths) const;
-    void AddDays(std::uint32_t first, int days, std::vector<std::filesystem::path>& paths) const;
+    // The files of a load: where each lies and its name as the system
+    // names it (for UnreadableFiles).
+    struct FileList {
+        std::vector<std::filesystem::path> paths;
+        std::vector<std::string> names;
+    };
+    void AddSystemFile(const std::string& systemPath, FileList& files) const;
+    void AddDays(std::uint32_t first, int days, FileList& files) const;
+    // Reads the files into the table; those found but not read go to
+    // UnreadableFiles.
+    void ReadFiles(const FileList& files, LogFileRules rules, const ProgressSink& progress);
     void Finish(bool showReady);
 
     PathResolver m_resolver;
@@ -84,6 +98,7 @@ private:
     std::function<std::uint32_t()> m_now;
 
     std::vector<LogRecord> m_records;
+    std::vector<std::string> m_unreadable;
     bool m_loaded = false;
     std::uint32_t m_firstTime = 0;
     std::uint32_t m_todayStart = 0;

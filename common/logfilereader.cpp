@@ -113,9 +113,10 @@ void ReadLogText(std::string_view text, LogFileRules rules, std::vector<LogRecor
     AppendRecords(text, rules, records, progress);
 }
 
-void ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules rules,
-                  std::vector<LogRecord>& records, const ProgressSink& progress)
+std::vector<std::size_t> ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules rules,
+                                      std::vector<LogRecord>& records, const ProgressSink& progress)
 {
+    std::vector<std::size_t> failed;
     std::uintmax_t ahead = 0; // bytes of the files not read yet
     std::vector<std::uintmax_t> sizes;
     for (const std::filesystem::path& path : paths) {
@@ -129,8 +130,10 @@ void ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules 
     std::string text;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         ahead -= sizes[i];
-        if (!ReadWholeFile(paths[i], text))
+        if (!ReadWholeFile(paths[i], text)) {
+            failed.push_back(i);
             continue;
+        }
         const std::size_t lines = CountLines(text);
         bytesRead += text.size();
         linesRead += lines;
@@ -140,6 +143,7 @@ void ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules 
                                          bytesRead > 0 ? ahead * linesRead / bytesRead + 1 : 0));
         AppendRecords(text, rules, records, progress);
     }
+    return failed;
 }
 
 bool ReadLogFile(const std::filesystem::path& path, LogFileRules rules,

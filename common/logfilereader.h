@@ -41,8 +41,9 @@ struct LogEvent {
 // each; files that are missing or cannot be read add nothing. Before a file
 // the table is sized for it and for the files still to read (their bytes
 // over the bytes a line took so far), so that it neither grows by half
-// again nor keeps much unused room.
-void ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules rules,
+// again nor keeps much unused room. Returns the positions in paths of the
+// files that could not be read (missing ones among them).
+std::vector<std::size_t> ReadLogFiles(const std::vector<std::filesystem::path>& paths, LogFileRules rules,
                   std::vector<LogRecord>& records, const ProgressSink& progress = {});
 
 // Calls onEvent with every event of the text, in file order, with the same

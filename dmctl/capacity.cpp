@@ -204,6 +204,14 @@ int TableCommand(const std::vector<std::string>& args)
     dm::CapacityLoader loader(dm::ResolvePathOrEmpty);
     dm::CapacityHistory history;
     loader.Load(dbdir, window, server, history);
+    // Figures without the sessions of a day file that could not be read
+    // would be too low: an error, not an answer.
+    if (!history.unreadable.empty()) {
+        for (const std::string& file : history.unreadable)
+            std::fprintf(stderr, "dmctl capacity: %s cannot be read: it is not a regular file or may not be read\n",
+                         file.c_str());
+        return 1;
+    }
     if (words.Has("--network")) {
         std::map<std::string, int> installed = InstalledPorts();
         if (server != "*")

@@ -100,10 +100,13 @@ int RunPermissions(const std::vector<std::string>& args)
     const dm::TransferResult result =
         exporting ? transfer.Export(positional[1], ec ? std::filesystem::path(positional[2]) : file)
                   : transfer.Import(positional[1], ec ? std::filesystem::path(positional[2]) : file);
-    if (exporting)
-        std::printf("%d accounts exported, %d of them unreadable\n", transfer.Handled(), transfer.Failures());
-    else
+    // A failed export wrote no file: there is no count to report.
+    if (exporting) {
+        if (result != dm::TransferResult::Failed)
+            std::printf("%d accounts exported, %d of them unreadable\n", transfer.Handled(), transfer.Failures());
+    } else {
         std::printf("%d accounts imported, %d failed\n", transfer.Handled(), transfer.Failures());
+    }
     if (result == dm::TransferResult::Failed || result == dm::TransferResult::Stopped)
         return 1;
     return exporting || transfer.Failures() == 0 ? 0 : 1;

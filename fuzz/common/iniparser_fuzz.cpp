@@ -51,7 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(View(dm::IniFile(rebuilt.Text())) == view);
 
     // Edits of the loaded file: the written value reads back, other sections stay.
-    if (!view.empty()) {
+    // Bytes that begin with a UTF-16 byte-order mark but are no UTF-16 are
+    // read as bytes; an edit can make them valid UTF-16, and the next read
+    // then takes them as such, as Windows does. That ambiguity is the
+    // format's, so such files are left out of the read-back check.
+    const bool ambiguous = ini.TextEncoding() == dm::IniFile::Encoding::Bytes &&
+                           (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF");
+    if (!view.empty() && !ambiguous) {
         const std::string& section = view.front().first;
         const std::string value =
             dm::IniFile::SanitizeValue(text.substr(0, std::min<std::size_t>(size, 40)));

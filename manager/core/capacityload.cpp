@@ -42,10 +42,16 @@ bool CapacityLoader::Load(const std::string& databaseDirectory, const CapacityWi
         if (progress && !progress(day, total))
             return false;
         const bool extraDay = day == window.Days();
-        const std::filesystem::path path =
-            m_resolver(DayLogPath(databaseDirectory, AddLocalDays(window.Start(), day)));
-        if (path.empty() || !ReadWholeFile(path, text))
+        const std::string name = DayLogPath(databaseDirectory, AddLocalDays(window.Start(), day));
+        const std::filesystem::path path = m_resolver(name);
+        if (path.empty())
             continue;
+        if (!ReadWholeFile(path, text)) {
+            std::error_code ec;
+            if (std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found && !ec)
+                history.unreadable.push_back(name);
+            continue;
+        }
         ++history.filesRead;
         VisitLogText(text, LogFileRules::Day, [&](const LogRecord& record) {
             if (record.kind != kLogSessionEnd && extraDay)

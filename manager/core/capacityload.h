@@ -25,6 +25,9 @@ struct CapacityHistory {
     // records name (connects, denials and session ends of the window's days).
     std::vector<CapacityServer> servers;
     std::size_t filesRead = 0;
+    // Day files (named as the system names them) that are there but could
+    // not be read: their sessions are missing, and the caller says so.
+    std::vector<std::string> unreadable;
 };
 
 class CapacityLoader {

@@ -85,6 +85,11 @@ public:
     // --- Database -----------------------------------------------------------
     const std::string& DatabaseDirectory() const { return m_databaseDirectory; }
     bool DatabaseAvailable() const { return m_databaseAvailable; }
+    // True when the database file (Hardware().File(), Users().File()) can be
+    // read or does not exist yet. Otherwise shows the message naming the file
+    // and why, and returns false: an editor of that file does not open, as it
+    // could only show nothing and save over what the file holds.
+    bool CheckDatabaseFile(std::string_view file);
 
     // --- Hardware settings (Dialmind.hw) ---------------------------------------
     void LoadHardwareSettings();
@@ -135,6 +140,11 @@ public:
     // The records the usage graph reads for its own window (LoadUsageRecords),
     // apart from the history scope's.
     ActivityLog& GraphLog() { return *m_graphLog; }
+    // Names the day files the last load of log could not read, once for each
+    // change of that list: their events are missing from what is shown.
+    void ReportUnreadableLogFiles(const ActivityLog& log);
+    // The same for any list of day files (the capacity view's).
+    void ReportUnreadableLogFiles(const std::vector<std::string>& unreadable);
 
     // --- Servers and the RAS library -----------------------------------------------
     std::vector<ServerEntry>& Servers() { return m_servers; }
@@ -240,6 +250,7 @@ private:
     bool m_logReloadNeeded = false;
     std::uint32_t m_historyDate = 0;
     UsageWindow m_graphWindow;
+    std::vector<std::string> m_reportedLogFiles;
 };
 
 } // namespace dm

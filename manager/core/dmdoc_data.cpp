@@ -5,6 +5,7 @@
 #include "manager/core/dmdoc.h"
 #include "manager/core/documentplatform.h"
 
+#include "manager/core/databasefile.h"
 #include "manager/core/messagecaption.h"
 #include "manager/core/portlivedata.h"
 #include "manager/core/porttotals.h"
@@ -14,9 +15,32 @@
 
 namespace dm {
 
-void CDMDoc::LoadHardwareSettings() { m_hardware.Load(Progress()); }
+bool CDMDoc::CheckDatabaseFile(std::string_view file)
+{
+    const unsigned long error = DatabaseFileError(file);
+    if (error == 0)
+        return true;
+    m_ui.ShowMessage(UnreadableFileMessage(file, error), kMessageCaption, Buttons::Ok, Icon::Error);
+    return false;
+}
 
-bool CDMDoc::LoadUserSettings() { return m_users.Load(Progress()); }
+void CDMDoc::LoadHardwareSettings()
+{
+    m_hardware.Load(Progress());
+    if (const unsigned long error = m_hardware.LoadError())
+        m_ui.ShowMessage(UnreadableFileMessage(m_hardware.File(), error), kMessageCaption, Buttons::Ok, Icon::Error);
+}
+
+bool CDMDoc::LoadUserSettings()
+{
+    // A reload happens once for each change of the file, so an unreadable
+    // file is named once, not at every refresh.
+    const bool reloaded = m_users.Load(Progress());
+    if (reloaded && m_users.LoadError() != 0)
+        m_ui.ShowMessage(UnreadableFileMessage(m_users.File(), m_users.LoadError()), kMessageCaption, Buttons::Ok,
+                         Icon::Error);
+    return reloaded;
+}
 void CDMDoc::SaveUserSettings() { m_users.Save(); }
 bool CDMDoc::CommitEditedUser() { return m_users.CommitEditedUser(); }
 

@@ -1,6 +1,7 @@
 #include "manager/core/hardwaresettings.h"
 
 #include "database/hardwarefile.h"
+#include "manager/core/databasefile.h"
 #include "platform/files/profile.h"
 
 namespace dm {
@@ -22,7 +23,8 @@ void HardwareSettings::Load(const ProgressSink& progress)
     m_default = {};
     m_notifications = {};
     m_seenStamp = StampOf(m_file);
-    if (m_file.empty())
+    m_loadError = DatabaseFileError(m_file);
+    if (m_file.empty() || m_loadError != 0)
         return;
     m_ports = LoadPortSettings(m_file, progress);
     m_greetings = LoadGreetingRules(m_file);

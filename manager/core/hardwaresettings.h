@@ -35,7 +35,11 @@ public:
     // Reads the port sections, the greeting rules, the default profile and
     // the notices. Shows "Loading settings for %s, please wait..." per port
     // section and "Ready" at the end through progress, when there is one.
+    // A file that exists but cannot be read leaves every copy empty and is
+    // kept as LoadError (see databasefile.h); the caller reports it.
     void Load(const ProgressSink& progress = {});
+    // 0, or the error of the last Load's file.
+    unsigned long LoadError() const { return m_loadError; }
     // Reloads when the file's modification time or size changed since the
     // last load (always the first time); true when it reloaded. Every editor
     // calls it as it opens, so it shows what the file holds.
@@ -84,6 +88,7 @@ private:
     GreetingRules m_greetings;
     NotificationSettings m_notifications;
     std::optional<FileStamp> m_seenStamp;
+    unsigned long m_loadError = 0;
 };
 
 } // namespace dm

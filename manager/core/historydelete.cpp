@@ -39,7 +39,10 @@ std::optional<std::string> DeleteLogRecords(std::string_view databaseDirectory,
         }
         it->second.push_back(&record);
     }
-    for (const auto& [file, inFile] : files) {
+    // Named references, not a structured binding: the lambda below captures them.
+    for (const auto& entry : files) {
+        const std::string& file = entry.first;
+        const auto& inFile = entry.second;
         const std::filesystem::path path = resolve(file);
         if (path.empty() || !Writable(path))
             return file;

@@ -2,6 +2,8 @@
 
 #include "common/iniparser.h"
 #include "common/text.h"
+#include "platform/files/hosterror.h"
+#include "platform/files/network.h"
 #include "platform/files/pathresolver.h"
 #include "platform/files/profile.h"
 
@@ -18,11 +20,6 @@ namespace dm {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string LogDataDirectory(std::string_view databaseDirectory)
-{
-    return std::string(databaseDirectory) + "\\LogData";
-}
 
 bool HasLogExtension(std::string_view name)
 {
@@ -100,14 +97,29 @@ int DayFileDate(std::string_view name)
     return 0;
 }
 
-std::vector<LogFileEntry> ListLogFiles(std::string_view databaseDirectory)
+std::string LogDataDirectory(std::string_view databaseDirectory)
+{
+    return std::string(databaseDirectory) + "\\LogData";
+}
+
+std::vector<LogFileEntry> ListLogFiles(std::string_view databaseDirectory, unsigned long* error)
 {
     std::vector<LogFileEntry> files;
+    if (error)
+        *error = 0;
     const ResolvedPath dir = ResolvePath(LogDataDirectory(databaseDirectory));
-    if (!dir.ok())
+    if (!dir.ok()) {
+        if (error && dir.error != winerr::FileNotFound && dir.error != winerr::PathNotFound)
+            *error = dir.error;
         return files;
+    }
     std::error_code ec;
-    for (fs::directory_iterator it(dir.path, ec), end; !ec && it != end; it.increment(ec)) {
+    fs::directory_iterator it(dir.path, ec), end;
+    // A LogData that is there but cannot be listed is no database without
+    // history: the caller says so.
+    if (ec && error && ec != std::errc::no_such_file_or_directory)
+        *error = WinErrorOf(ec);
+    for (; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         std::error_code fileError;
         // A day file that is a link out of the network is neither listed

@@ -18,11 +18,14 @@ struct LogFileEntry {
 // The plain files of "<databaseDirectory>\LogData" whose names end in ".log"
 // (without regard to case): the day files by their date, oldest first, then
 // any other by name without regard to case. Empty when the directory cannot
-// be read.
-std::vector<LogFileEntry> ListLogFiles(std::string_view databaseDirectory);
+// be read; then error, when given, receives why (0 when there is no LogData
+// at all, which is a database without history).
+std::vector<LogFileEntry> ListLogFiles(std::string_view databaseDirectory, unsigned long* error = nullptr);
 // The date of a day file name ("1997-Dec-05.log", the month as this locale
 // abbreviates it, without regard to case) as yyyymmdd; 0 for any other name.
 int DayFileDate(std::string_view name);
+// "%s\LogData" of a database directory.
+std::string LogDataDirectory(std::string_view databaseDirectory);
 int CountLogFiles(std::string_view databaseDirectory);
 
 // "%s\LogData\logfiles.tmp": entry i of files under key (fileCount - i), its

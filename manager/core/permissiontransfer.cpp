@@ -1,9 +1,11 @@
 #include "manager/core/permissiontransfer.h"
 
 #include "manager/core/messagecaption.h"
+#include "platform/accounts/accountdatabase.h"
 #include "platform/accounts/netapi.h"
 #include "platform/files/fileopen.h"
 #include "platform/files/network.h"
+#include "platform/files/replacementfile.h"
 #include "platform/system/widetext.h"
 
 #include <algorithm>
@@ -26,6 +28,8 @@ unsigned long FileError(int error, bool reading)
     case EROFS:
     case EISDIR: return winerr::AccessDenied;
     case ENAMETOOLONG: return 206; // the file name is too long
+    case ENOSPC:
+    case EDQUOT: return 112;       // the disk is full
     default: return 31;            // a device attached to the system is not functioning
     }
 }
@@ -112,12 +116,20 @@ TransferResult PermissionTransfer::Export(std::string_view typedServer, const st
     m_failures = 0;
     const std::string server = PermissionServerName(typedServer);
     const std::u16string wideServer = ToWide(server);
-    const auto enumerationFailed = [&](unsigned long error) {
+    const auto enumerationFailed = [&](unsigned long error, const std::string& cause) {
         m_ui.ShowMessage("Failed to enumerate accounts on server " + server + ".\nError " +
-                             std::to_string(static_cast<int>(error)) + ".",
+                             std::to_string(static_cast<int>(error)) + "." + cause,
                          kMessageCaption, Buttons::Ok, Icon::Error);
         return TransferResult::Failed;
     };
+
+    // The enumeration takes a missing account database for an empty one; a
+    // copy of no accounts made from a lost or unreadable file would pass for
+    // a copy of the server's permissions, so it is an error here.
+    const AccountDatabase accounts(server);
+    if (const unsigned long error = accounts.CheckStored();
+        error != winerr::Success && error != winerr::BadNetPath)
+        return enumerationFailed(error, "\n" + accounts.IniPath() + ": " + ReadProblem(error) + ".");
 
     std::uint32_t count = 0;
     void* buffer = nullptr;
@@ -125,14 +137,15 @@ TransferResult PermissionTransfer::Export(std::string_view typedServer, const st
         NetQueryDisplayInformation(wideServer.c_str(), 1, 0, kBatchEntries, kBatchBytes, &count, &buffer);
     if (status != winerr::Success && status != winerr::MoreData) {
         NetApiBufferFree(buffer);
-        return enumerationFailed(status);
+        return enumerationFailed(status, {});
     }
 
-    errno = 0;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) {
+    // The file takes its name only once it is complete: a failed export
+    // leaves an earlier file of that name as it was.
+    ReplacementFile out;
+    if (const int error = out.Open(file)) {
         NetApiBufferFree(buffer);
-        m_ui.ShowMessage(FormatWithNumber("Error opening output file: %d.", FileError(errno, false)), kMessageCaption,
+        m_ui.ShowMessage(FormatWithNumber("Error opening output file: %d.", FileError(error, false)), kMessageCaption,
                          Buttons::Ok, Icon::Error);
         return TransferResult::Failed;
     }
@@ -147,9 +160,9 @@ TransferResult PermissionTransfer::Export(std::string_view typedServer, const st
             std::string callback;
             const std::uint8_t bits = m_calls.read(server, name, callback);
             if (bits != 0) {
-                out << '\n' << name << ',' << static_cast<int>(bits) << ',' << callback;
+                out.Append("\n" + name + "," + std::to_string(static_cast<int>(bits)) + "," + callback);
             } else {
-                out << '\n' << name << ",?, ";
+                out.Append("\n" + name + ",?, ");
                 ++m_failures;
             }
             ++m_handled;
@@ -162,14 +175,13 @@ TransferResult PermissionTransfer::Export(std::string_view typedServer, const st
                                             &buffer);
         if (status != winerr::Success && status != winerr::MoreData) {
             NetApiBufferFree(buffer);
-            return enumerationFailed(status);
+            return enumerationFailed(status, {});
         }
     }
-    out.close();
-    if (!out) {
+    if (const int error = out.Commit()) {
         // A file that could not be written completely is no copy of the
         // permissions; say so rather than close as if it were.
-        m_ui.ShowMessage(FormatWithNumber("Error writing output file: %d.", FileError(errno, false)), kMessageCaption,
+        m_ui.ShowMessage(FormatWithNumber("Error writing output file: %d.", FileError(error, false)), kMessageCaption,
                          Buttons::Ok, Icon::Error);
         return TransferResult::Failed;
     }

@@ -6,6 +6,7 @@
 #include "common/inifile.h"
 #include "common/inistore.h"
 #include "database/userfile.h"
+#include "manager/core/databasefile.h"
 #include "platform/files/profile.h"
 
 #include <cstdio>
@@ -67,6 +68,12 @@ void UserSettings::Read(const ProgressSink& progress)
 {
     m_records.clear();
     m_base.clear();
+    m_loadError = DatabaseFileError(m_file);
+    if (m_loadError != 0) {
+        if (progress)
+            progress("Ready");
+        return true;
+    }
     // One reading of the file for every section.
     const std::shared_ptr<const IniFile> ini = m_file.empty() ? nullptr : LoadPrivateProfile(m_file);
     if (ini) {

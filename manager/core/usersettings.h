@@ -37,11 +37,15 @@ public:
     // Reloads the table when the file changed since the last load (always the
     // first time); false when nothing was reloaded. Shows "Loading User Data
     // (%d%%, %d records). Processing %s." per section and "Ready".
+    // A file that exists but cannot be read empties the table and is kept
+    // as LoadError (see databasefile.h); the caller reports it.
     bool Load(const ProgressSink& progress = {});
     // Loads only the accounts whose section name accepts takes, in the same
     // one pass over the file (a command that shows a few accounts of many);
     // the next Load reloads the whole table.
     void LoadAccounts(const std::function<bool(std::string_view accountKey)>& accepts);
+    // 0, or the error of the last Load's file.
+    unsigned long LoadError() const { return m_loadError; }
     // Forget the remembered modification time, so that the next Load reloads.
     void Invalidate() { m_seenStamp.reset(); }
     // Writes the changed values of every record (see above).
@@ -84,6 +88,7 @@ private:
     std::optional<UserRecord> m_editShown;
     int m_editIndex = 0;
     std::optional<FileStamp> m_seenStamp;
+    unsigned long m_loadError = 0;
 };
 
 // 1 when the account has an expiry, has connected, and now has reached its

@@ -279,6 +279,13 @@ unsigned long AccountDatabase::Load()
     return winerr::Success;
 }
 
+unsigned long AccountDatabase::CheckStored() const
+{
+    if (const unsigned long error = Reachable())
+        return error;
+    return CheckReadable(IniPath());
+}
+
 unsigned long AccountDatabase::LoadUser(std::string_view name)
 {
     m_data = EmptyContents();

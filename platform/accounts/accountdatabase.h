@@ -96,6 +96,12 @@ public:
     unsigned long AddMember(std::string_view group, std::string_view member, bool local);
 
     std::string IniPath() const;
+    // Whether the computer's account database can be read: 0 when it can,
+    // 53 for an unknown or unreachable computer, 2 when it has no
+    // accounts.ini, else the error of CheckReadable. Load takes a missing
+    // file for an empty database; an operation that copies every account
+    // asks here first, so that a lost file is never copied as no accounts.
+    unsigned long CheckStored() const;
 
     static std::string TypeName(AccountType type);
     static AccountType ParseType(std::string_view text);

@@ -82,6 +82,17 @@ unsigned long CheckReadable(const std::filesystem::path& path)
     return 0;
 }
 
+std::string ReadProblem(unsigned long error)
+{
+    switch (error) {
+    case winerr::FileNotFound: return "the file does not exist";
+    case winerr::PathNotFound: return "its directory does not exist";
+    case winerr::AccessDenied: return "it is not a regular file or may not be read";
+    case 161: return "its path leads out of the network";
+    default: return "error " + std::to_string(error) + " (" + WinErrorName(error) + ")";
+    }
+}
+
 unsigned long ReadRegularFile(const std::filesystem::path& path, std::string& text)
 {
     text.clear();

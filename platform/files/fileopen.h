@@ -58,4 +58,10 @@ unsigned long ReadRegularFile(const std::filesystem::path& path, std::string& te
 // empty or missing one.
 unsigned long CheckReadable(const std::filesystem::path& path);
 
+// Why a file could not be read, in words for a message, from the error of
+// CheckReadable or ReadRegularFile: "the file does not exist", "it is not a
+// regular file or may not be read", "its path leads out of the network", or
+// the error's number and name.
+std::string ReadProblem(unsigned long error);
+
 } // namespace dm

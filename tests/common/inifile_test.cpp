@@ -215,6 +215,16 @@ TEST(IniEncodingTest, AUtf16FileIsReadAsItsTextAndWrittenBackInUtf16)
     EXPECT_EQ(bigFile.Text().substr(0, 6), std::string("\xFE\xFF\0[\0S", 6));
 }
 
+TEST(IniEncodingTest, AUtf16FileThatBeginsWithASecondMarkKeepsIt)
+{
+    // Two byte-order marks: the second is text, U+FEFF, written back as it was.
+    const std::string file = "\xFF\xFE\xFF\xFE" + Utf16Le("[S]\r\nk=v\r\n");
+    IniFile ini(file);
+    EXPECT_EQ(ini.TextEncoding(), IniFile::Encoding::Utf16Le);
+    EXPECT_EQ(ini.Value("S", "k"), "v");
+    EXPECT_EQ(ini.Text(), file);
+}
+
 TEST(IniEncodingTest, BytesThatAreNoUtf16AreKeptAsTheyAre)
 {
     // An odd length and a lone surrogate: not text that would be written back the same.

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <sys/stat.h>
 
 using namespace dm::test;
 
@@ -132,6 +133,40 @@ TEST_F(DmctlPermissionsTest, ImportingWhatADomainHoldsWritesNothingAndAChangeOnl
     EXPECT_EQ(RunDmctl({"ras", "user", "HQDC01", first}).out, "1,\n");
     ASSERT_EQ(RunDmctl({"permissions", "export", "HQDC01", File("after.txt")}).status, 0);
     EXPECT_EQ(ReadFile(File("after.txt")), ReadFile(File("one.txt")));
+}
+
+TEST_F(DmctlPermissionsTest, AnAccountDatabaseThatCannotBeReadFailsTheExportAndKeepsTheFile)
+{
+    const std::filesystem::path accounts = std::filesystem::path(m_root) / "machines" / "HQDC01" / "accounts.ini";
+    const std::filesystem::path kept = accounts.string() + ".kept";
+    std::filesystem::rename(accounts, kept);
+    WriteFile(File("hq.txt"), "\nearlier,9,");
+    for (const char* variant : {"missing", "directory", "fifo"}) {
+        SCOPED_TRACE(variant);
+        std::filesystem::remove(accounts);
+        if (std::string(variant) == "directory")
+            std::filesystem::create_directory(accounts);
+        if (std::string(variant) == "fifo") {
+            ASSERT_EQ(::mkfifo(accounts.c_str(), 0644), 0);
+        }
+        const auto run = RunDmctl({"permissions", "export", "HQDC01", File("hq.txt")});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("Failed to enumerate accounts on server \\\\HQDC01. Error "), std::string::npos)
+            << run.err;
+        EXPECT_NE(run.err.find(accounts.string() + ": "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(std::string(variant) == "missing" ? "does not exist" : "not a regular file"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(ReadFile(File("hq.txt")), "\nearlier,9,");
+        // Nothing is written for a new file either.
+        EXPECT_NE(RunDmctl({"permissions", "export", "HQDC01", File("new.txt")}).status, 0);
+        EXPECT_FALSE(std::filesystem::exists(File("new.txt")));
+    }
+    std::filesystem::remove(accounts);
+    std::filesystem::rename(kept, accounts);
+    EXPECT_EQ(RunDmctl({"permissions", "export", "HQDC01", File("hq.txt")}).status, 0);
+    EXPECT_NE(ReadFile(File("hq.txt")), "\nearlier,9,");
 }
 
 TEST_F(DmctlPermissionsTest, LogFilesListsNameAndSize)

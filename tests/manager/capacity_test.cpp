@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/logrecord.h"
 #include "common/timeformat.h"
 #include "manager/core/capacityload.h"
 #include "manager/core/capacitymodel.h"
@@ -297,3 +298,27 @@ TEST(CapacityLoadTest, CarriedLoadOfAGeneratedHistoryEqualsTheDayFilesSummedHere
     // A cancelled load says so.
     EXPECT_FALSE(loader.Load(db.string(), window, "*", history, [](int done, int) { return done < 2; }));
 }
+
+namespace {
+
+TEST(CapacityLoadTest, ADayFileThatCannotBeReadIsListedNotTakenForAQuietDay)
+{
+    test::TempDir dir;
+    const std::filesystem::path db = dir / "db";
+    const CapacityWindow window(kNov02, kNov02 + 86400);
+    const std::string first = DayLogPath(db.string(), window.Start());
+    const std::string second = DayLogPath(db.string(), AddLocalDays(window.Start(), 1));
+    const auto local = [](std::string_view systemPath) {
+        std::string path(systemPath);
+        std::replace(path.begin(), path.end(), '\\', '/');
+        return std::filesystem::path(path);
+    };
+    std::filesystem::create_directories(local(first));
+    test::WriteFile(local(second), "[RAS1\\COM1]\r\n" + std::to_string(kNov02 + 86400 + 60) + "=C_DOM\\anna\r\n");
+    CapacityHistory history;
+    ASSERT_TRUE(CapacityLoader(local).Load(db.string(), window, "*", history));
+    EXPECT_EQ(history.unreadable, std::vector<std::string>{first});
+    EXPECT_EQ(history.filesRead, 1u);
+}
+
+} // namespace

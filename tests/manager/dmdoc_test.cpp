@@ -10,6 +10,8 @@
 #include "tests/manager/corefixture.h"
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace dm;
 using dm::test::ReadFile;
@@ -260,6 +262,115 @@ TEST_F(DocumentTest, RemovingAServerRerunsTheNewDocumentStep)
     ASSERT_EQ(doc->Servers().size(), 1u);
     EXPECT_EQ(doc->Servers()[0].name, "MASTER");
     EXPECT_EQ(m_view.m_hints.back(), hint::DocumentLoaded);
+}
+
+} // namespace
+
+namespace {
+
+class UnreadableDatabaseTest : public DocumentTest {
+protected:
+    std::string Message(const std::string& file) const
+    {
+        return "The file " + file +
+               " cannot be read: it is not a regular file or may not be read (error 5).\n"
+               "Nothing of it is shown or saved until it can be read.";
+    }
+    // 2001-May-10 12:00 UTC.
+    static constexpr std::uint32_t kDay = 989496000;
+};
+
+TEST_F(UnreadableDatabaseTest, AUserFileThatCannotBeReadIsNamedOnceAndNeverTakenForAnEmptyOne)
+{
+    AddMaster();
+    WriteFile(m_db / "Dialmind.usr", "[DOM\\anna]\r\nMaxSessionTime=60\r\n");
+    auto doc = NewDocument();
+    ASSERT_TRUE(doc->LoadUserSettings());
+    ASSERT_EQ(doc->UserTable().size(), 1u);
+    EXPECT_TRUE(doc->CheckDatabaseFile(doc->Users().File()));
+    EXPECT_TRUE(doc->CheckDatabaseFile(doc->Hardware().File())) << "a file not there yet is a new database";
+    EXPECT_TRUE(m_ui.m_messages.empty());
+
+    // A directory in its place cannot be read, not even by root.
+    std::filesystem::remove(m_db / "Dialmind.usr");
+    std::filesystem::create_directory(m_db / "Dialmind.usr");
+    const std::string file = doc->Users().File();
+    EXPECT_TRUE(doc->LoadUserSettings());
+    EXPECT_TRUE(doc->UserTable().empty());
+    EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{Message(file)});
+    EXPECT_EQ(m_ui.m_messages.front().icon, Icon::Error);
+    doc->RefreshDocument();
+    EXPECT_EQ(m_ui.Texts().size(), 1u) << "named once, not at every refresh";
+    // An editor asks first and does not open.
+    EXPECT_FALSE(doc->CheckDatabaseFile(file));
+    EXPECT_EQ(m_ui.Texts().size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_directory(m_db / "Dialmind.usr"));
+
+    // Readable again: loaded as before, without a message.
+    std::filesystem::remove(m_db / "Dialmind.usr");
+    WriteFile(m_db / "Dialmind.usr", "[DOM\\anna]\r\nMaxSessionTime=60\r\n");
+    EXPECT_TRUE(doc->LoadUserSettings());
+    EXPECT_EQ(doc->UserTable().size(), 1u);
+    EXPECT_EQ(m_ui.Texts().size(), 2u);
+}
+
+TEST_F(UnreadableDatabaseTest, HardwareSettingsAndDayFilesThatCannotBeReadAreNamed)
+{
+    AddMaster();
+    WriteFile(m_db / "Dialmind.hw", "[RAS1\\COM1]\r\nMaxSessionTime=60\r\n");
+    auto doc = NewDocument();
+    ASSERT_EQ(doc->PortSettingsTable().size(), 1u);
+
+    std::filesystem::remove(m_db / "Dialmind.hw");
+    ASSERT_EQ(::mkfifo((m_db / "Dialmind.hw").c_str(), 0644), 0);
+    doc->LoadHardwareSettings();
+    EXPECT_TRUE(doc->PortSettingsTable().empty());
+    EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{Message(doc->Hardware().File())});
+    EXPECT_FALSE(doc->CheckDatabaseFile(doc->Hardware().File()));
+
+    // A day file: its events are missing, and the list says so once.
+    m_ui.m_messages.clear();
+    const std::string dayFile = DayLogPath(DatabaseDir(), kDay);
+    const std::filesystem::path dayPath = ResolvePath(dayFile).path;
+    std::filesystem::create_directories(dayPath);
+    doc->SetBrowseScope(1);
+    doc->SetHistoryDate(kDay);
+    doc->LoadActivityLog();
+    EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{Message(dayFile)});
+    doc->LoadActivityLog();
+    EXPECT_EQ(m_ui.Texts().size(), 1u);
+
+    // Two of them are listed together.
+    m_ui.m_messages.clear();
+    const std::string nextFile = DayLogPath(DatabaseDir(), kDay + 86400);
+    std::filesystem::create_directories(ResolvePath(nextFile).path);
+    doc->SetBrowseScope(2);
+    doc->LoadActivityLog();
+    EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{"These log files cannot be read; their events are not shown:\n" +
+                                                     dayFile + "\n" + nextFile});
+
+    // Readable again: the events are there and nothing is said.
+    m_ui.m_messages.clear();
+    std::filesystem::remove(dayPath);
+    std::filesystem::remove(ResolvePath(nextFile).path);
+    WriteFile(dayPath, "[RAS1\\COM1]\r\n989496000=C_DOM\\anna\r\n");
+    doc->LoadActivityLog();
+    EXPECT_EQ(doc->Log().Count(), 1u);
+    EXPECT_TRUE(m_ui.m_messages.empty());
+}
+
+TEST_F(UnreadableDatabaseTest, AFileOfModeZeroIsNamedLikeAnyUnreadableOne)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads a file of mode 000; the directory and FIFO cases cover the rest";
+    AddMaster();
+    WriteFile(m_db / "Dialmind.usr", "[DOM\\anna]\r\nMaxSessionTime=60\r\n");
+    std::filesystem::permissions(m_db / "Dialmind.usr", std::filesystem::perms::none);
+    auto doc = NewDocument();
+    EXPECT_TRUE(doc->LoadUserSettings());
+    EXPECT_TRUE(doc->UserTable().empty());
+    EXPECT_EQ(m_ui.Texts(), std::vector<std::string>{Message(doc->Users().File())});
+    std::filesystem::permissions(m_db / "Dialmind.usr", std::filesystem::perms::owner_all);
 }
 
 } // namespace

@@ -62,6 +62,23 @@ TEST_F(LogFilesTest, DayFilesSortAcrossYearsAndOtherNamesFollow)
     EXPECT_EQ(DayFileDate("1997-December-05.log"), 0);
 }
 
+TEST_F(LogFilesTest, ALogDataThatCannotBeListedIsAnErrorNotAnEmptyHistory)
+{
+    unsigned long error = 1;
+    Add("1997-Mar-04.log", 120);
+    EXPECT_EQ(ListLogFiles(DatabaseDir(), &error).size(), 1u);
+    EXPECT_EQ(error, 0u);
+
+    std::filesystem::remove_all(m_logData);
+    EXPECT_TRUE(ListLogFiles(DatabaseDir(), &error).empty());
+    EXPECT_EQ(error, 0u) << "no LogData: a database without history";
+
+    // A file in its place cannot be listed, not even by root.
+    WriteFile(m_logData, "not a directory");
+    EXPECT_TRUE(ListLogFiles(DatabaseDir(), &error).empty());
+    EXPECT_NE(error, 0u);
+}
+
 TEST_F(LogFilesTest, RecordedKeysCountDownAndStaleKeysGo)
 {
     const std::string tmp = DatabaseDir() + "\\LogData\\logfiles.tmp";

@@ -7,6 +7,9 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <map>
 
 using namespace dm;
@@ -137,6 +140,85 @@ TEST_F(PermissionTransferTest, ExportFailuresAreReportedAndWriteNothing)
     EXPECT_EQ(m_ui.m_messages[0].text, "Failed to enumerate accounts on server \\\\NOWHERE.\nError 53.");
     EXPECT_EQ(m_ui.m_messages[0].icon, Icon::Error);
     EXPECT_EQ(m_ui.m_messages[1].text, "Error opening output file: 3.");
+}
+
+// Files of the export's directory other than the ones named: a failed export
+// leaves no temporary file behind.
+std::vector<std::string> OtherFiles(const std::filesystem::path& dir, const std::vector<std::string>& named)
+{
+    std::vector<std::string> others;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(named.begin(), named.end(), name) == named.end())
+            others.push_back(name);
+    }
+    return others;
+}
+
+TEST_F(PermissionTransferTest, AnAccountDatabaseThatIsMissingOrUnreadableIsAnErrorAndKeepsTheOldFile)
+{
+    AddAccounts("RAS1", {"anna"});
+    m_server.accounts = {{"anna", {9, ""}}};
+    ASSERT_EQ(Transfer().Export("RAS1", File()), TransferResult::Done);
+    ASSERT_EQ(ReadFile(File()), "\nanna,9,");
+    m_server.servers.clear();
+    const std::filesystem::path accounts = AccountDatabase("RAS1").IniPath();
+    const std::filesystem::path kept = accounts.string() + ".kept";
+    std::filesystem::rename(accounts, kept);
+
+    struct Case {
+        const char* what;
+        std::function<bool()> make; // false: this variant cannot fail here
+        int error;
+        std::string cause;
+    };
+    const std::vector<Case> cases = {
+        {"missing", [] { return true; }, 2, "the file does not exist"},
+        {"a directory", [&] { return std::filesystem::create_directory(accounts); }, 5,
+         "it is not a regular file or may not be read"},
+        {"a FIFO", [&] { return ::mkfifo(accounts.c_str(), 0644) == 0; }, 5,
+         "it is not a regular file or may not be read"},
+        // Mode 000 stops every reader but root (last: as root it is skipped).
+        {"mode 000",
+         [&] {
+             std::filesystem::copy_file(kept, accounts);
+             std::filesystem::permissions(accounts, std::filesystem::perms::none);
+             return ::geteuid() != 0;
+         },
+         5, "it is not a regular file or may not be read"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_ui.m_messages.clear();
+        std::filesystem::remove(accounts);
+        if (!c.make())
+            GTEST_SKIP() << c.what << ": root reads a file of mode 000";
+        PermissionTransfer transfer = Transfer();
+        EXPECT_EQ(transfer.Export("RAS1", File()), TransferResult::Failed);
+        EXPECT_EQ(m_ui.Texts(), (std::vector<std::string>{"Failed to enumerate accounts on server \\\\RAS1.\nError " +
+                                                          std::to_string(c.error) + ".\n" + accounts.string() + ": " + c.cause + "."}));
+        EXPECT_EQ(transfer.Handled(), 0);
+        EXPECT_EQ(ReadFile(File()), "\nanna,9,");
+        EXPECT_TRUE(m_server.servers.empty()) << "no account was read";
+        EXPECT_EQ(OtherFiles(m_dir.path(), {"perms.txt", "network"}), std::vector<std::string>{});
+    }
+}
+
+TEST_F(PermissionTransferTest, AnOutputThatIsNoRegularFileIsRefusedWithoutWaiting)
+{
+    AddAccounts("RAS1", {"anna"});
+    m_server.accounts = {{"anna", {9, ""}}};
+    const std::filesystem::path fifo = m_dir / "fifo.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const std::filesystem::path dir = m_dir / "dir.txt";
+    std::filesystem::create_directory(dir);
+    PermissionTransfer transfer = Transfer();
+    EXPECT_EQ(transfer.Export("RAS1", fifo), TransferResult::Failed);
+    EXPECT_EQ(transfer.Export("RAS1", dir), TransferResult::Failed);
+    EXPECT_EQ(m_ui.Texts(), (std::vector<std::string>{"Error opening output file: 5.", "Error opening output file: 5."}));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_directory(dir));
+    EXPECT_EQ(OtherFiles(m_dir.path(), {"fifo.txt", "dir.txt", "network"}), std::vector<std::string>{});
 }
 
 TEST_F(PermissionTransferTest, LinesAreParsedAsTheImportTakesThem)

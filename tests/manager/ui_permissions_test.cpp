@@ -101,6 +101,25 @@ TEST_F(PermissionsDialogTest, ExportAndImportCarryPermissionsToAnotherDomain)
     EXPECT_EQ(Permission("WESTDC", "bob"), "10,0301 555");
 }
 
+TEST_F(PermissionsDialogTest, AnAccountDatabaseThatCannotBeReadIsReportedAndTheExportStaysOpen)
+{
+    WriteFile(File(), "\nearlier,9,");
+    const std::filesystem::path accounts = AccountDatabase("EASTDC").IniPath();
+    std::filesystem::remove(accounts);
+    std::filesystem::create_directory(accounts);
+    CExportPermissionsDialog exporter(*m_doc);
+    exporter.show();
+    exporter.ServerField()->setText("EASTDC");
+    exporter.FileField()->setText(QString::fromStdString(File()));
+    exporter.RunButton()->click();
+    EXPECT_TRUE(exporter.isVisible());
+    EXPECT_NE(exporter.result(), QDialog::Accepted);
+    EXPECT_EQ(m_ui.Texts(), (std::vector<std::string>{"Failed to enumerate accounts on server \\\\EASTDC.\nError 5.\n" +
+                                                      accounts.string() +
+                                                      ": it is not a regular file or may not be read."}));
+    EXPECT_EQ(ReadFile(File()), "\nearlier,9,");
+}
+
 TEST_F(PermissionsDialogTest, RefusingToGoOnLeavesTheRestAndTheDialogOpen)
 {
     WriteFile(File(), "\nghost,9,\nanna,10,12345");

@@ -298,6 +298,22 @@ TEST_F(SystemSettingsTest, ADayFileNamedInBytesThatAreNotUtf8IsDeletedByItsName)
     EXPECT_EQ(dialog.List()->topLevelItemCount(), 1);
 }
 
+TEST_F(SystemSettingsTest, ALogDataThatCannotBeListedIsNamedNotShownEmpty)
+{
+    AddRasServer("RAS1", {"COM1"}, true);
+    // A file in LogData's place cannot be listed, not even by root.
+    WriteFile(m_db / "LogData", "not a directory");
+    OpenManager();
+    CLogFilesDialog dialog(*m_doc, 2);
+    dialog.ListFiles();
+    EXPECT_EQ(dialog.List()->topLevelItemCount(), 0);
+    EXPECT_EQ(m_ui.m_waitDepth, 0);
+    EXPECT_EQ(m_ui.Texts(), (std::vector<std::string>{"The directory " + DatabaseDir() +
+                                                      "\\LogData cannot be read (error 3).\n"
+                                                      "Its log files are not listed."}));
+    EXPECT_EQ(ReadFile(m_db / "LogData"), "not a directory");
+}
+
 TEST_F(SystemSettingsTest, IdleTimeoutShowsTheSmallerAndWritesBoth)
 {
     AddRasServer("RAS1", {"COM1"}, true);

@@ -5,6 +5,7 @@
 #include "framework/displaytext.h"
 #include "framework/helpwindow.h"
 #include "manager/core/checkaccess.h"
+#include "manager/core/databasefile.h"
 #include "manager/core/dmdoc.h"
 
 #include <QComboBox>
@@ -143,6 +144,13 @@ bool CCheckAccessDialog::Check()
         groups << DisplayText(group);
     m_groups->setText(groups.isEmpty() ? QStringLiteral("Groups from the network accounts: none")
                                        : QStringLiteral("Groups from the network accounts: ") + groups.join(", "));
+    // An answer from files that could not be read would be made up.
+    for (const std::string& file : {m_doc.Hardware().File(), m_doc.Users().File()}) {
+        if (const unsigned long error = DatabaseFileError(file)) {
+            m_answer->setPlainText(QString::fromStdString(UnreadableFileMessage(file, error)));
+            return false;
+        }
+    }
     const auto at = static_cast<std::uint32_t>(std::max<qint64>(0, m_moment->dateTime().toSecsSinceEpoch()));
     const PolicyExplanation explanation =
         ExplainCaller(m_doc.DatabaseDirectory(), caller, server, port, at, m_portsHeld->value());

@@ -78,7 +78,21 @@ void CLogFilesDialog::ListFiles()
 {
     m_timer->stop();
     m_list->clear();
-    const std::vector<LogFileEntry> files = ListLogFiles(m_doc.DatabaseDirectory());
+    unsigned long error = 0;
+    const std::vector<LogFileEntry> files = ListLogFiles(m_doc.DatabaseDirectory(), &error);
+    if (error != 0) {
+        // Nothing is listed, and nothing recorded as the list of log files.
+        if (m_waiting) {
+            m_waiting = false;
+            m_doc.Interaction().EndWaitCursor();
+        }
+        m_delete->setEnabled(false);
+        m_doc.Interaction().ShowMessage("The directory " + LogDataDirectory(m_doc.DatabaseDirectory()) +
+                                            " cannot be read (error " + std::to_string(error) +
+                                            ").\nIts log files are not listed.",
+                                        kMessageCaption, Buttons::Ok, Icon::Error);
+        return;
+    }
     const QIcon icon = Icons::FromDrawing(QStringLiteral("document.svg"));
     QList<QTreeWidgetItem*> items;
     for (const LogFileEntry& file : files) {

@@ -1,5 +1,6 @@
 #include "manager/ui/frame/settingswindows.h"
 
+#include "manager/core/dmdoc.h"
 #include "manager/ui/dialogs/greetingsdialog.h"
 #include "manager/ui/dialogs/permissionsdialog.h"
 #include "manager/ui/frame/managerextensions.h"
@@ -14,6 +15,8 @@ void AddSettingsWindows(ManagerExtensions& extensions, CDMDoc& doc)
         RunServerSheet(doc, server, parent);
     };
     extensions.greetings = [&doc](QWidget* parent) {
+        if (!doc.CheckDatabaseFile(doc.Hardware().File()))
+            return;
         CGreetingsDialog dialog(doc, parent);
         dialog.exec();
     };

@@ -3,6 +3,7 @@
 #include "manager/ui/frame/helptopics.h"
 
 #include "framework/propertysheet.h"
+#include "manager/core/dmdoc.h"
 #include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/sheets/default1.h"
 #include "manager/ui/sheets/default2.h"
@@ -61,16 +62,22 @@ CPropertySheet* CreateDefaultProfileSheet(CDMDoc& doc, QWidget* parent)
 
 void RunPortSheet(CDMDoc& doc, QWidget* parent, const std::string& port, const std::string& server)
 {
+    if (!doc.CheckDatabaseFile(doc.Hardware().File()))
+        return;
     Run(CreatePortSheet(doc, port, server, parent));
 }
 
 void RunGroupSheet(CDMDoc& doc, QWidget* parent, const std::string& domain, const std::string& group)
 {
+    if (!doc.CheckDatabaseFile(doc.Users().File()))
+        return;
     Run(CreateGroupSheet(doc, domain, group, parent));
 }
 
 void RunDefaultProfileSheet(CDMDoc& doc, QWidget* parent)
 {
+    if (!doc.CheckDatabaseFile(doc.Hardware().File()))
+        return;
     Run(CreateDefaultProfileSheet(doc, parent));
 }
 

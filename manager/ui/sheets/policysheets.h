@@ -22,7 +22,8 @@ CPropertySheet* CreateGroupSheet(CDMDoc& doc, const std::string& domain, const s
                                  QWidget* parent);
 CPropertySheet* CreateDefaultProfileSheet(CDMDoc& doc, QWidget* parent);
 
-// Shows a sheet modally.
+// Shows a sheet modally; when the file it edits exists but cannot be read,
+// says so instead (CDMDoc::CheckDatabaseFile).
 void RunPortSheet(CDMDoc& doc, QWidget* parent, const std::string& port, const std::string& server);
 void RunGroupSheet(CDMDoc& doc, QWidget* parent, const std::string& domain, const std::string& group);
 void RunDefaultProfileSheet(CDMDoc& doc, QWidget* parent);

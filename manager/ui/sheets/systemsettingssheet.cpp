@@ -3,6 +3,7 @@
 #include "manager/ui/frame/helptopics.h"
 
 #include "framework/propertysheet.h"
+#include "manager/core/dmdoc.h"
 #include "manager/ui/sheets/servermaint.h"
 #include "manager/ui/sheets/serversettings.h"
 #include "manager/ui/sheets/systemdatabase.h"
@@ -27,6 +28,9 @@ CPropertySheet* CreateSystemSettingsSheet(CDMDoc& doc, QWidget* parent)
 
 void RunSystemSettingsSheet(CDMDoc& doc, QWidget* parent)
 {
+    // The Notifications page edits Dialmind.hw.
+    if (!doc.CheckDatabaseFile(doc.Hardware().File()))
+        return;
     std::unique_ptr<CPropertySheet> sheet(CreateSystemSettingsSheet(doc, parent));
     sheet->exec();
 }

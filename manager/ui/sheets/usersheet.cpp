@@ -25,6 +25,8 @@ CPropertySheet* CreateUserSheet(CDMDoc& doc, const std::string& account, const Q
 bool RunUserSheet(CDMDoc& doc, const std::string& account, const QString& title, UserSheetPages pages,
                   QWidget* parent)
 {
+    if (!doc.CheckDatabaseFile(doc.Users().File()))
+        return false;
     std::unique_ptr<CPropertySheet> sheet(CreateUserSheet(doc, account, title, pages, parent));
     return sheet->exec() == QDialog::Accepted;
 }

@@ -202,6 +202,7 @@ bool CCapacityView::Load()
     QApplication::restoreOverrideCursor();
     if (!loaded)
         return false;
+    m_doc.ReportUnreadableLogFiles(history.unreadable);
     SetInstalledPorts(history, m_installed);
     m_history = std::move(history);
     Recompute();

@@ -229,6 +229,7 @@ void CUseView::Calculate(bool saveForZoomBack)
                 }, InProgressUntil(span, now));
             },
             g_calculationDelay);
+        m_doc.ReportUnreadableLogFiles(log);
     }
     ++m_calculations;
     m_calculating = false;
