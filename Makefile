@@ -57,10 +57,11 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDM_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
 	@set -e; for f in $(FUZZ_BUILD)/bin/fuzz_*; do \
-		name=$$(basename $$f); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus; \
+		name=$$(basename $$f); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus $(FUZZ_BUILD)/findings; \
 		seeds=fuzz/corpus/$${name#fuzz_}; [ -d $$seeds ] || seeds=; \
 		echo "== $$name for $(FUZZ_SECONDS) s"; \
-		$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus $$seeds; done
+		$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+			-artifact_prefix=$(FUZZ_BUILD)/findings/$$name- $$corpus $$seeds; done
 
 clean:
 	rm -rf $(BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
