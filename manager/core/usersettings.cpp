@@ -55,7 +55,8 @@ void UserSettings::LoadAccounts(const std::function<bool(std::string_view accoun
     m_seenStamp.reset();
     m_records.clear();
     m_base.clear();
-    if (m_file.empty())
+    m_loadError = DatabaseFileError(m_file);
+    if (m_file.empty() || m_loadError != 0)
         return;
     // Only the headers of the other sections are looked at.
     for (const IniSectionCopy& section : ReadPrivateProfileSections(
@@ -72,7 +73,7 @@ void UserSettings::Read(const ProgressSink& progress)
     if (m_loadError != 0) {
         if (progress)
             progress("Ready");
-        return true;
+        return;
     }
     // One reading of the file for every section.
     const std::shared_ptr<const IniFile> ini = m_file.empty() ? nullptr : LoadPrivateProfile(m_file);
