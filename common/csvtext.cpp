@@ -16,19 +16,23 @@ bool IsAscii(std::string_view text)
 
 } // namespace
 
+void AppendCsvField(std::string& out, std::string_view field, std::string_view emptyField)
+{
+    // Bytes of the Windows code page become their letters, as every window shows them.
+    if (field.empty())
+        out += emptyField;
+    else if (IsAscii(field))
+        out += field; // its own UTF-8: no copy between
+    else
+        out += AnsiToUtf8(field);
+    out += ',';
+}
+
 void AppendCsvLine(std::string& out, const CsvFields& fields, std::string_view lineEnd,
                    std::string_view emptyField)
 {
-    for (const std::string& field : fields) {
-        // Bytes of the Windows code page become their letters, as every window shows them.
-        if (field.empty())
-            out += emptyField;
-        else if (IsAscii(field))
-            out += field; // its own UTF-8: no copy between
-        else
-            out += AnsiToUtf8(field);
-        out += ',';
-    }
+    for (const std::string& field : fields)
+        AppendCsvField(out, field, emptyField);
     out += lineEnd;
 }
 

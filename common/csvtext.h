@@ -20,6 +20,8 @@ namespace dm {
 
 using CsvFields = std::vector<std::string>;
 
+// Appends one field of such a line with its comma: "a," or " ," when empty.
+void AppendCsvField(std::string& out, std::string_view field, std::string_view emptyField = " ");
 // Appends "a,b, ,<lineEnd>" for fields {"a", "b", ""}.
 void AppendCsvLine(std::string& out, const CsvFields& fields, std::string_view lineEnd = "\n",
                    std::string_view emptyField = " ");

@@ -281,21 +281,36 @@ std::string LegacyLogPath(std::string_view databaseDirectory)
 
 std::string FormatIpAddress(std::uint32_t ip)
 {
-    // Formed by hand: a saved history has one a row, and printf would cost
-    // more than the rest of the row.
     std::string text;
     text.reserve(15);
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        char digits[3];
-        const auto written = std::to_chars(digits, digits + sizeof digits, (ip >> shift) & 0xFF);
-        text.append(digits, written.ptr);
-        if (shift > 0)
-            text += '.';
-    }
+    AppendIpAddress(text, ip);
     return text;
 }
 
+void AppendIpAddress(std::string& out, std::uint32_t ip)
+{
+    // Formed by hand: a saved history has one a row, and printf would cost
+    // more than the rest of the row.
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        char digits[3];
+        const auto written = std::to_chars(digits, digits + sizeof digits, (ip >> shift) & 0xFF);
+        out.append(digits, written.ptr);
+        if (shift > 0)
+            out += '.';
+    }
+}
+
 std::string LogActionText(std::int32_t kind, std::int32_t reason)
+{
+    return std::string(LogActionView(kind, reason));
+}
+
+std::string LogInformationText(std::int32_t kind, std::int32_t reason)
+{
+    return std::string(LogInformationView(kind, reason));
+}
+
+std::string_view LogActionView(std::int32_t kind, std::int32_t reason)
 {
     if (kind == kLogConnect)
         return "Connect";
@@ -304,7 +319,7 @@ std::string LogActionText(std::int32_t kind, std::int32_t reason)
     return (reason == 0 || reason == kLogNoReason) ? "Hang Up" : "Disconnected";
 }
 
-std::string LogInformationText(std::int32_t kind, std::int32_t reason)
+std::string_view LogInformationView(std::int32_t kind, std::int32_t reason)
 {
     if (kind == kLogDenied) {
         switch (reason) {

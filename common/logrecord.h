@@ -117,11 +117,15 @@ std::string LegacyLogPath(std::string_view databaseDirectory);
 
 // "a.b.c.d", first octet from the highest byte.
 std::string FormatIpAddress(std::uint32_t ip);
+void AppendIpAddress(std::string& out, std::uint32_t ip);
 
 // The history view's texts for an event: "Connect", "Denied",
 // "Disconnected" or "Hang Up", and the reason's explanation (empty when
 // there is none).
 std::string LogActionText(std::int32_t kind, std::int32_t reason);
 std::string LogInformationText(std::int32_t kind, std::int32_t reason);
+// The same texts without a copy (they are constants).
+std::string_view LogActionView(std::int32_t kind, std::int32_t reason);
+std::string_view LogInformationView(std::int32_t kind, std::int32_t reason);
 
 } // namespace dm

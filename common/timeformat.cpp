@@ -1,9 +1,11 @@
 #include "common/timeformat.h"
 
+#include <langinfo.h>
 #include <locale.h>
 
 #include <cstdlib>
 #include <limits>
+#include <string_view>
 
 namespace dm {
 
@@ -122,15 +124,39 @@ std::string FormatLocalTime(const char* picture, std::uint32_t time)
     return std::string(buffer, n);
 }
 
-std::string FormatLocalDateTime(std::uint32_t time)
+namespace {
+
+// Whether the locale's time of day ("%X") is the 24-hour "hh:mm:ss", which
+// is then formed by hand.
+bool TimeOfDayIsPlain()
 {
-    // The last day formed, for the time zone it was formed in.
+    static const bool plain = [] {
+        const std::string_view picture = ::nl_langinfo_l(T_FMT, UserTimeLocale());
+        return picture == "%H:%M:%S" || picture == "%T";
+    }();
+    return plain;
+}
+
+void AppendTwoDigits(std::string& out, int value)
+{
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+}
+
+} // namespace
+
+void AppendLocalDateTime(std::string& out, std::uint32_t time)
+{
+    // The last day formed, for the time zone it was formed in, with its
+    // local fields at midnight.
     struct DayText {
         std::uint32_t start = 1;
         std::uint32_t end = 0;
         bool zoneSet = false;
+        bool steady = false; // no clock change: a time's fields follow from the start's
         std::string zone;
         std::string date;
+        std::tm midnight{};
     };
     thread_local DayText day;
     const char* zone = std::getenv("TZ");
@@ -141,8 +167,41 @@ std::string FormatLocalDateTime(std::uint32_t time)
         day.zoneSet = zone != nullptr;
         day.zone = zone != nullptr ? zone : "";
         day.date = FormatShortDate(time);
+        day.midnight = LocalFields(day.start);
+        // A day of exactly 86,400 seconds that begins at 00:00:00 has no
+        // clock change (nor a leap second) inside it.
+        day.steady = day.end - day.start == 86399 && day.midnight.tm_hour == 0 && day.midnight.tm_min == 0 &&
+                     day.midnight.tm_sec == 0 && time >= day.start;
     }
-    return day.date + ' ' + FormatTimeOfDay(time);
+    out += day.date;
+    out += ' ';
+    if (!day.steady) {
+        out += FormatTimeOfDay(time);
+        return;
+    }
+    const int second = static_cast<int>(time - day.start);
+    if (TimeOfDayIsPlain()) {
+        AppendTwoDigits(out, second / 3600);
+        out += ':';
+        AppendTwoDigits(out, second / 60 % 60);
+        out += ':';
+        AppendTwoDigits(out, second % 60);
+        return;
+    }
+    std::tm fields = day.midnight;
+    fields.tm_hour = second / 3600;
+    fields.tm_min = second / 60 % 60;
+    fields.tm_sec = second % 60;
+    char buffer[256];
+    const std::size_t n = ::strftime_l(buffer, sizeof buffer, "%X", &fields, UserTimeLocale());
+    out.append(buffer, n);
+}
+
+std::string FormatLocalDateTime(std::uint32_t time)
+{
+    std::string text;
+    AppendLocalDateTime(text, time);
+    return text;
 }
 
 std::string FormatShortDate(std::uint32_t time)

@@ -47,6 +47,8 @@ std::string FormatLocalTime(const char* picture, std::uint32_t time);
 // locale. The date is formed once per local day, so a list of a million
 // times costs little more than their times of day.
 std::string FormatLocalDateTime(std::uint32_t time);
+// The same, appended to out: a list of a million rows forms no string per time.
+void AppendLocalDateTime(std::string& out, std::uint32_t time);
 // The locale's short date ("%x"), e.g. "12/05/97" in the C locale.
 std::string FormatShortDate(std::uint32_t time);
 // The locale's time of day ("%X"), e.g. "14:03:07" in the C locale.

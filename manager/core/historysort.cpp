@@ -153,7 +153,10 @@ void SortHistoryRows(std::vector<std::uint32_t>& rows, const std::vector<LogReco
         keys[i] = (static_cast<std::uint64_t>(key) << 32) | static_cast<std::uint32_t>(~rows[i]);
     }
     ranks = {};
-    std::sort(keys.begin(), keys.end());
+    // A fill leaves the rows latest first, which is the order by time most
+    // lists ask for: then there is nothing to sort.
+    if (!std::is_sorted(keys.begin(), keys.end()))
+        std::sort(keys.begin(), keys.end());
     for (std::size_t i = 0; i < rows.size(); ++i)
         rows[i] = ~static_cast<std::uint32_t>(keys[i]);
 }

@@ -143,11 +143,17 @@ std::string HistoryTable::SavedText(const std::vector<int>& rows) const
     // About a row's length for each row: the text is not copied as it grows.
     const std::size_t count = rows.empty() ? static_cast<std::size_t>(RowCount()) : rows.size();
     text.reserve(text.size() * (count + 1));
+    // Each cell goes straight into the text: the record's own texts and the
+    // constant ones are not copied, the others are formed in one buffer.
+    std::string scratch;
     auto append = [&](int row) {
-        CsvFields fields = RowTexts(row);
-        for (std::string& field : fields)
-            field.resize(CutCsvField(field, kMaxSavedCell).size());
-        AppendCsvLine(text, fields);
+        const LogRecord* record = Record(row);
+        for (const HistoryColumn column : m_columns) {
+            const std::string_view cell =
+                record ? HistoryCellView(*record, column, m_seconds, scratch) : std::string_view();
+            AppendCsvField(text, CutCsvField(cell, kMaxSavedCell));
+        }
+        text += '\n';
     };
     if (rows.empty()) {
         for (int row = 0; row < RowCount(); ++row)

@@ -2,7 +2,7 @@
 
 #include "common/timeformat.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace dm {
 
@@ -35,43 +35,75 @@ void AppendTwoDigits(std::string& out, int value)
     const unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
     if (magnitude < 10)
         out += '0';
-    out += std::to_string(magnitude);
+    char digits[10];
+    const auto written = std::to_chars(digits, digits + sizeof digits, magnitude);
+    out.append(digits, written.ptr);
 }
 
 } // namespace
 
+void AppendLasted(std::string& out, std::int32_t seconds, bool inSeconds)
+{
+    if (inSeconds) {
+        char digits[12];
+        const auto written = std::to_chars(digits, digits + sizeof digits, seconds);
+        out.append(digits, written.ptr);
+        return;
+    }
+    AppendTwoDigits(out, seconds / 3600);
+    out += ':';
+    AppendTwoDigits(out, (seconds / 60) % 60);
+    out += ':';
+    AppendTwoDigits(out, seconds % 60);
+}
+
 // Formed by hand rather than by printf: a saved history has one a row.
 std::string FormatLasted(std::int32_t seconds, bool inSeconds)
 {
-    if (inSeconds)
-        return std::to_string(seconds);
     std::string text;
     text.reserve(8);
-    AppendTwoDigits(text, seconds / 3600);
-    text += ':';
-    AppendTwoDigits(text, (seconds / 60) % 60);
-    text += ':';
-    AppendTwoDigits(text, seconds % 60);
+    AppendLasted(text, seconds, inSeconds);
     return text;
+}
+
+std::string_view HistoryCellView(const LogRecord& record, HistoryColumn column, bool lastedInSeconds,
+                                 std::string& scratch)
+{
+    switch (column) {
+    case HistoryColumn::Time:
+        scratch.clear();
+        AppendLocalDateTime(scratch, record.time);
+        return scratch;
+    case HistoryColumn::Server: return record.server.view();
+    case HistoryColumn::Port: return record.port.view();
+    case HistoryColumn::Action: return LogActionView(record.kind, record.reason);
+    case HistoryColumn::Information: return LogInformationView(record.kind, record.reason);
+    case HistoryColumn::User: return record.user.view();
+    case HistoryColumn::Ip:
+        if (!IsSessionEnd(record) || record.ip == 0)
+            return std::string_view();
+        scratch.clear();
+        AppendIpAddress(scratch, record.ip);
+        return scratch;
+    case HistoryColumn::NetBios: return record.netbios.view();
+    case HistoryColumn::Ipx: return record.ipx.view();
+    case HistoryColumn::Lasted:
+        if (!IsSessionEnd(record))
+            return std::string_view();
+        scratch.clear();
+        AppendLasted(scratch, record.duration, lastedInSeconds);
+        return scratch;
+    }
+    return std::string_view();
 }
 
 std::string HistoryCellText(const LogRecord& record, HistoryColumn column, bool lastedInSeconds)
 {
-    switch (column) {
-    case HistoryColumn::Time: return FormatLocalDateTime(record.time);
-    case HistoryColumn::Server: return record.server;
-    case HistoryColumn::Port: return record.port;
-    case HistoryColumn::Action: return LogActionText(record.kind, record.reason);
-    case HistoryColumn::Information: return LogInformationText(record.kind, record.reason);
-    case HistoryColumn::User: return record.user;
-    case HistoryColumn::Ip:
-        return IsSessionEnd(record) && record.ip != 0 ? FormatIpAddress(record.ip) : std::string();
-    case HistoryColumn::NetBios: return record.netbios;
-    case HistoryColumn::Ipx: return record.ipx;
-    case HistoryColumn::Lasted:
-        return IsSessionEnd(record) ? FormatLasted(record.duration, lastedInSeconds) : std::string();
-    }
-    return std::string();
+    std::string scratch;
+    const std::string_view text = HistoryCellView(record, column, lastedInSeconds, scratch);
+    if (text.data() == scratch.data())
+        return scratch;
+    return std::string(text);
 }
 
 } // namespace dm

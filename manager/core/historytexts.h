@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace dm {
 
@@ -29,8 +30,13 @@ int HistoryIconOf(const LogRecord& record);
 //   ip           "a.b.c.d" for a session end with an address, else empty;
 //   lasted       for a session end: "%d" seconds, or "hh:mm:ss"; else empty.
 std::string HistoryCellText(const LogRecord& record, HistoryColumn column, bool lastedInSeconds);
+// The same text without a copy where it can be had: the record's own text,
+// a constant, or what is formed into scratch (valid until scratch changes).
+std::string_view HistoryCellView(const LogRecord& record, HistoryColumn column, bool lastedInSeconds,
+                                 std::string& scratch);
 
 // "3725" or "01:02:05".
 std::string FormatLasted(std::int32_t seconds, bool inSeconds);
+void AppendLasted(std::string& out, std::int32_t seconds, bool inSeconds);
 
 } // namespace dm

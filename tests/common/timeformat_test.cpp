@@ -52,6 +52,9 @@ TEST(TimeFormatTest, DateAndTimeAgreeWithTheLocalePictureAcrossDaysZonesAndClock
     }
     for (const std::uint32_t midnight : {1774738800u, 1774821600u, 1792879200u, 1792969200u})
         times.insert(times.end(), {midnight - 1, midnight, midnight + 1});
+    // An ordinary day, formed from its midnight's fields.
+    for (std::uint32_t t = 1774821600u; t < 1774821600u + 86400; t += 13)
+        times.push_back(t);
     for (int pass = 0; pass < 2; ++pass) {
         for (const std::uint32_t t : times)
             ASSERT_EQ(FormatLocalDateTime(t), FormatLocalTime("%x %X", t)) << t;

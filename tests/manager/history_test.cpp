@@ -259,6 +259,46 @@ TEST(HistoryTable, SavedTextHasTheMaskHeaderAndEveryFieldFollowedByAComma)
     EXPECT_EQ(table.CellText(0, 0), "");
 }
 
+TEST(HistoryTable, SavedTextMatchesTheRowTextsCutAndJoined)
+{
+    // The saved text is formed cell by cell without the row texts; it must
+    // read exactly as the row texts cut to kMaxSavedCell and joined.
+    std::mt19937 random(7);
+    std::vector<LogRecord> records;
+    for (int i = 0; i < 300; ++i) {
+        LogRecord r = Record("S" + std::to_string(random() % 3), "COM" + std::to_string(random() % 9),
+                             "D\\u" + std::to_string(random() % 5), kDec05Noon - 86400 + 997u * static_cast<unsigned>(i),
+                             static_cast<int>(random() % 3), static_cast<int>(random() % 11),
+                             static_cast<std::int32_t>(random() % 100000) - 50, random() % 2 ? 0u : random());
+        if (i % 7 == 0)
+            r.netbios = std::string(299 + i % 3, 'n') + "\xE9"; // a Windows code page letter at the cut
+        if (i % 11 == 0)
+            r.ipx = std::string(150, '\xFC') + std::string(200, 'x');
+        records.push_back(std::move(r));
+    }
+    for (const bool seconds : {false, true}) {
+        HistoryTable table;
+        table.SetColumns(kHistoryAllColumns, seconds);
+        table.Fill(records, HistoryFilter{});
+        table.Sort(2, -1);
+        std::string expected = HistoryCsvHeader(kHistoryAllColumns) + "\n";
+        for (int row = 0; row < table.RowCount(); ++row) {
+            CsvFields fields = table.RowTexts(row);
+            for (int column = 0; column < table.ColumnCount(); ++column) {
+                std::string scratch = "left over";
+                const std::string_view view =
+                    HistoryCellView(*table.Record(row), table.Columns()[static_cast<std::size_t>(column)], seconds,
+                                    scratch);
+                ASSERT_EQ(view, fields[static_cast<std::size_t>(column)]) << row << ' ' << column;
+            }
+            for (std::string& field : fields)
+                field.resize(CutCsvField(field, HistoryTable::kMaxSavedCell).size());
+            AppendCsvLine(expected, fields);
+        }
+        EXPECT_EQ(table.SavedText(), expected);
+    }
+}
+
 TEST(HistoryScope, TextsByScopeType)
 {
     const std::uint32_t today = kDec05Noon;
