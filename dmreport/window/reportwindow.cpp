@@ -1,4 +1,5 @@
 #include "dmreport/window/reportwindow.h"
+#include "framework/displaytext.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,7 +107,7 @@ void ReportWindow::SetProgress(int percent)
 
 void ReportWindow::SetStatus(const std::string& text)
 {
-    m_status->setText(QString::fromStdString(text));
+    m_status->setText(DisplayText(text));
     Refresh();
 }
 

@@ -1,4 +1,5 @@
 #include "setup/wizard/installdialog.h"
+#include "framework/displaytext.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -41,8 +42,8 @@ CInstallDialog::CInstallDialog(const SetupChoices& choices, UserInteraction& ui,
 
 void CInstallDialog::SetStep(const std::string& step, const std::string& detail, int position)
 {
-    m_step->setText(QString::fromStdString(step));
-    m_detail->setText(QString::fromStdString(detail));
+    m_step->setText(DisplayText(step));
+    m_detail->setText(DisplayText(detail));
     m_bar->setValue(position);
     repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

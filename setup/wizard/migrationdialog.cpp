@@ -1,4 +1,5 @@
 #include "setup/wizard/migrationdialog.h"
+#include "framework/displaytext.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -35,7 +36,7 @@ CMigrationDialog::CMigrationDialog(std::string databaseDirectory, UserInteractio
 
 void CMigrationDialog::SetStatus(const std::string& text)
 {
-    m_status->setText(QString::fromStdString(text));
+    m_status->setText(DisplayText(text));
     // A record at a time is too often to repaint; a few times a second is enough.
     if (!m_sinceRepaint.isValid() || m_sinceRepaint.elapsed() > 50) {
         m_sinceRepaint.restart();
