@@ -18,6 +18,7 @@
 #include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QToolButton>
 
 namespace dm {
 
