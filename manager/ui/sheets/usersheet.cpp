@@ -2,6 +2,7 @@
 #include "manager/ui/frame/helptopics.h"
 
 #include "framework/propertysheet.h"
+#include "manager/core/dmdoc.h"
 #include "manager/ui/sheets/userpages.h"
 
 #include <memory>
