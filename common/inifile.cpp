@@ -74,6 +74,22 @@ void ForEachLine(std::string_view text, Fn&& fn)
     }
 }
 
+// Calls fn(line, kind) for each key line of a section's text, after its
+// header line; fn returns false to stop.
+template <typename Fn>
+void ForEachKeyLine(std::string_view sectionText, Fn&& fn)
+{
+    bool header = true;
+    ForEachLine(sectionText, [&](std::string_view line, LineEnd) {
+        if (header) {
+            header = false;
+            return true;
+        }
+        const IniLineKind kind = ClassifyIniLine(line, true);
+        return kind.kind != IniLineKind::Key || fn(line, kind);
+    });
+}
+
 // The end of the line that starts at or before pos: the first CR or LF.
 std::size_t LineEndAt(std::string_view text, std::size_t pos)
 {
@@ -295,14 +311,8 @@ IniFile::Section* IniFile::FindSection(std::string_view section)
 std::optional<std::string_view> IniFile::FindKeyLine(const Section& section, std::string_view key) const
 {
     std::optional<std::string_view> found;
-    bool header = true;
-    ForEachLine(SourceOf(section), [&](std::string_view line, LineEnd) {
-        if (header) {
-            header = false;
-            return true;
-        }
-        const IniLineKind kind = ClassifyIniLine(line, true);
-        if (kind.kind == IniLineKind::Key && EqualNoCase(kind.name, key))
+    ForEachKeyLine(SourceOf(section), [&](std::string_view line, const IniLineKind& kind) {
+        if (EqualNoCase(kind.name, key))
             found = line;
         return !found;
     });
@@ -454,15 +464,7 @@ void IniFile::EntriesOf(const Section& section, std::vector<EntryView>& entries)
     // one, many through a set.
     std::unordered_set<std::string> seen;
     constexpr std::size_t kFewKeys = 24;
-    bool header = true;
-    ForEachLine(SourceOf(section), [&](std::string_view line, LineEnd) {
-        if (header) {
-            header = false;
-            return true;
-        }
-        const IniLineKind kind = ClassifyIniLine(line, true);
-        if (kind.kind != IniLineKind::Key)
-            return true;
+    ForEachKeyLine(SourceOf(section), [&](std::string_view, const IniLineKind& kind) {
         bool repeated = false;
         if (entries.size() < kFewKeys) {
             for (const auto& entry : entries)

@@ -1,6 +1,7 @@
 #include "platform/files/filelock.h"
 
 #include "common/text.h"
+#include "platform/files/fileopen.h"
 
 #include <cctype>
 #include <cerrno>
@@ -47,19 +48,7 @@ int ReplaceFileAtomically(const std::filesystem::path& path, std::string_view co
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
-    int error = 0;
-    const char* data = contents.data();
-    std::size_t left = contents.size();
-    while (left > 0 && error == 0) {
-        ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno != EINTR)
-                error = errno;
-            continue;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
+    int error = WriteAllTo(fd, contents);
     // The new file keeps the mode of the file it replaces, as a file written
     // in place would; a new file is readable by others.
     struct stat old {}, now {};

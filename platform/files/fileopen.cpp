@@ -54,6 +54,23 @@ OpenedFile OpenRegularFile(const std::filesystem::path& path, int flags, mode_t 
     return {fd, 0};
 }
 
+int WriteAllTo(int fd, std::string_view text)
+{
+    const char* data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
 unsigned long AppendToFile(const std::filesystem::path& path, std::string_view text)
 {
     OpenedFile file = OpenRegularFile(path, O_WRONLY | O_CREAT | O_APPEND);

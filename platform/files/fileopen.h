@@ -42,6 +42,10 @@ private:
 // Opens path with the given open(2) flags (O_CLOEXEC is always added).
 OpenedFile OpenRegularFile(const std::filesystem::path& path, int flags, mode_t mode = 0644);
 
+// Writes all of text to fd, going on after short writes and EINTR; 0 or
+// the errno of the write that failed.
+int WriteAllTo(int fd, std::string_view text);
+
 // Appends text with one write under O_APPEND, creating the file, so that
 // the lines of several writers never interleave. 0 or the error: the text
 // counts as delivered only when all of it was written and the file closed.

@@ -1,5 +1,7 @@
 #include "platform/files/replacementfile.h"
 
+#include "platform/files/fileopen.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -31,19 +33,7 @@ int ReplacementFile::Commit()
 {
     if (m_fd < 0)
         return EBADF;
-    int error = 0;
-    const char* data = m_text.data();
-    std::size_t left = m_text.size();
-    while (left > 0 && error == 0) {
-        const ssize_t written = ::write(m_fd, data, left);
-        if (written < 0) {
-            if (errno != EINTR)
-                error = errno;
-            continue;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
+    int error = WriteAllTo(m_fd, m_text);
     // A replaced file keeps its mode; a new one is readable by others, as
     // the umask allows.
     struct stat old {};
