@@ -660,55 +660,134 @@ std::optional<IniSectionCopy> ReadIniSection(const std::filesystem::path& path, 
     return read ? copy : std::nullopt;
 }
 
-std::optional<std::vector<IniSectionCopy>> ReadIniSections(const std::filesystem::path& path,
-                                                           const std::function<bool(std::string_view)>& accepts)
-{
-    std::vector<IniSectionCopy> copies;
-    const auto takeAll = [&](const IniFile& file) {
-        file.ForEachSection(
-            [&](std::string_view name, const std::vector<IniFile::EntryView>& entries) {
-                copies.push_back({std::string(name), {entries.begin(), entries.end()}});
-            },
-            accepts);
-    };
-    const bool read = ReadFromName(path, [&](int fd, const struct stat& st) {
-        copies.clear();
-        if (std::shared_ptr<const IniFile> file = Cache().Find(path.string(), IdentityOf(st))) {
-            takeAll(*file);
-            return true;
-        }
-        // The headers alone are looked at; the sections taken are read after.
-        SectionScan scan;
-        std::vector<std::pair<off_t, off_t>> ranges;
-        std::unordered_set<std::string> taken; // lower-case names: the first section of a name counts
-        bool open = false;
-        if (!StreamHeaders(fd, scan, [&](std::string_view name, off_t at) {
-                if (open)
-                    ranges.back().second = at;
-                open = accepts(name) && taken.insert(LowerAscii(name)).second;
-                if (open)
-                    ranges.emplace_back(at, -1);
-                return true;
-            }))
+namespace {
+
+// The names of the sections visited so far, compared without regard to case
+// and kept compactly (one text of all names and a table of offsets into it),
+// so that a file of a hundred thousand sections visits each name once for a
+// few bytes a name.
+class SeenNames {
+public:
+    // True when no section of this name was seen before; it is kept then.
+    bool Insert(std::string_view name)
+    {
+        if (m_count * 2 >= m_slots.size())
+            Grow();
+        std::size_t slot = SlotOf(name);
+        if (m_slots[slot] != 0)
             return false;
-        if (open)
-            ranges.back().second = scan.size;
-        if (scan.utf16) {
-            std::string text;
-            if (!ReadRange(fd, 0, st.st_size, text))
+        m_slots[slot] = m_names.size() + 1;
+        m_names += name;
+        m_names += '\n'; // never part of a section name
+        ++m_count;
+        return true;
+    }
+
+private:
+    std::string_view NameAt(std::size_t offset) const
+    {
+        const std::string_view rest = std::string_view(m_names).substr(offset);
+        return rest.substr(0, rest.find('\n'));
+    }
+    static std::uint64_t Hash(std::string_view name)
+    {
+        std::uint64_t hash = 14695981039346656037ull;
+        for (char c : name) {
+            hash ^= static_cast<unsigned char>(LowerAscii(c));
+            hash *= 1099511628211ull;
+        }
+        return hash;
+    }
+    // The slot holding name, or the empty slot where it belongs.
+    std::size_t SlotOf(std::string_view name) const
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t slot = Hash(name) & mask;; slot = (slot + 1) & mask) {
+            const std::size_t held = m_slots[slot];
+            if (held == 0 || EqualNoCase(NameAt(held - 1), name))
+                return slot;
+        }
+    }
+    void Grow()
+    {
+        m_slots.assign(std::max<std::size_t>(64, m_slots.size() * 2), 0);
+        for (std::size_t offset = 0; offset < m_names.size();) {
+            const std::string_view name = NameAt(offset);
+            m_slots[SlotOf(name)] = offset + 1;
+            offset += name.size() + 1;
+        }
+    }
+
+    std::string m_names;
+    std::vector<std::size_t> m_slots; // offset + 1 of a name in m_names; 0 is empty
+    std::size_t m_count = 0;
+};
+
+// Reads the file a megabyte at a time and parses it a piece at a time, each
+// piece ending where a section ends (a section longer than a megabyte is a
+// piece of its own), so that the whole file is never held.
+bool StreamSections(int fd, const IniSectionVisit& visit, const std::function<bool(std::string_view)>& take)
+{
+    constexpr std::size_t kChunk = 1 << 20;
+    std::string buffer;
+    for (bool first = true;; first = false) {
+        const std::size_t carried = buffer.size();
+        buffer.resize(carried + kChunk);
+        ssize_t n;
+        do
+            n = ::read(fd, buffer.data() + carried, kChunk);
+        while (n < 0 && errno == EINTR);
+        if (n < 0)
+            return false;
+        buffer.resize(carried + static_cast<std::size_t>(n));
+        const bool eof = n == 0;
+        const std::string_view text(buffer);
+        std::size_t from = 0; // where lines start: after a UTF-8 mark at the file's start
+        if (first && (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")) {
+            // UTF-16 text is decoded whole.
+            std::string rest;
+            struct stat st {};
+            if (::fstat(fd, &st) != 0 || !ReadAll(fd, static_cast<std::size_t>(st.st_size), rest))
                 return false;
-            takeAll(IniFile(text));
+            buffer += rest;
+            IniFile(buffer).ForEachSection(visit, take);
             return true;
         }
-        std::string text;
-        for (const auto& [begin, end] : ranges) {
-            if (!ReadRange(fd, begin, end, text))
-                return false;
-            takeAll(IniFile(text));
+        if (first && text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+            from = kUtf8Bom.size();
+        // The piece ends before the last header read; the rest of that
+        // section may still be unread.
+        std::size_t cut = eof ? text.size() : 0;
+        if (!eof) {
+            IniFile::ScanHeaders(text, from, [&](std::size_t lineStart, std::string_view) {
+                if (lineStart > from)
+                    cut = lineStart;
+                return true;
+            });
         }
-        return true;
+        if (cut > 0)
+            IniFile::Adopt(std::string(text.substr(0, cut))).ForEachSection(visit, take);
+        if (eof)
+            return true;
+        buffer.erase(0, cut);
+    }
+}
+
+} // namespace
+
+bool ForEachIniSection(const std::filesystem::path& path, const IniSectionVisit& visit,
+                       const std::function<bool(std::string_view)>& accepts)
+{
+    // Kept across a read that starts again, so that no name is visited twice.
+    SeenNames seen;
+    const auto take = [&](std::string_view name) { return (!accepts || accepts(name)) && seen.Insert(name); };
+    return ReadFromName(path, [&](int fd, const struct stat& st) {
+        if (std::shared_ptr<const IniFile> file = Cache().Find(path.string(), IdentityOf(st))) {
+            file->ForEachSection(visit, take);
+            return true;
+        }
+        return StreamSections(fd, visit, take);
     });
-    return read ? std::optional<std::vector<IniSectionCopy>>(std::move(copies)) : std::nullopt;
 }
 
 bool UpdateIniSection(const std::filesystem::path& requested, std::string_view section,

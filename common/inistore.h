@@ -49,11 +49,17 @@ struct IniSectionCopy {
 };
 std::optional<IniSectionCopy> ReadIniSection(const std::filesystem::path& path, std::string_view section);
 
-// The sections whose names accepts takes (the first of each name), in file
-// order, read as ReadIniSection reads one: a few sections of a large file
-// cost a look at every header, not a model of the file.
-std::optional<std::vector<IniSectionCopy>> ReadIniSections(const std::filesystem::path& path,
-                                                           const std::function<bool(std::string_view)>& accepts);
+// Visits the sections whose names accepts takes (every section without it),
+// the first of each name, in file order, with their entries: through the
+// cache when it holds the file, else read a megabyte at a time and parsed a
+// piece of whole sections at a time, so that reading all of a large file
+// costs a piece's memory, not a model of the file. A read that starts again
+// (a network file replaced meanwhile) visits no name twice. False when the
+// file cannot be read; what was visited before a failure stays visited.
+using IniSectionVisit =
+    std::function<void(std::string_view name, const std::vector<IniFile::EntryView>& entries)>;
+bool ForEachIniSection(const std::filesystem::path& path, const IniSectionVisit& visit,
+                       const std::function<bool(std::string_view)>& accepts = {});
 
 // UpdateIniFile for edits of one section alone (writes and key deletions in
 // it): the same file results, but only that section is parsed and edited and

@@ -1,6 +1,5 @@
 // dmctl users: the accounts of Dialmind.usr as the users view's Save As writes them.
 
-#include "common/inistore.h"
 #include "common/userinteraction.h"
 #include "dmctl/arguments.h"
 #include "dmctl/command.h"
@@ -12,6 +11,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 // A namespace of its own, so that the groups build together in one unit.
@@ -90,32 +90,34 @@ int RunUsers(const std::vector<std::string>& args)
     if (!dmctl::CheckDatabaseDirectory(directory, "users") ||
         !dmctl::CheckDatabaseFiles("users", directory, false, true))
         return 1;
-    dm::UserSettings users;
-    users.SetFile(dm::UserSettings::FileNameIn(directory));
-    const dm::ResolvedPath file = dm::ResolvePath(users.File());
+    const std::string userFile = dm::UserSettings::FileNameIn(directory);
+    const dm::ResolvedPath file = dm::ResolvePath(userFile);
     std::error_code error;
     if (!file.ok() || !std::filesystem::is_regular_file(file.path, error)) {
-        std::fprintf(stderr, "dmctl users: cannot read %s\n", users.File().c_str());
+        std::fprintf(stderr, "dmctl users: cannot read %s\n", userFile.c_str());
         return 1;
     }
     dm::ConsoleMessages ui("dmctl users");
     filter.members = dm::UsersFilterMembers(filter, ui);
     if (ui.Said())
         return 1;
-    // Only the accounts the filters pass are read: one account of many costs
-    // a look at each section's name, not a record of each.
-    if (filter.domain == "*" && filter.group == "*" && filter.user == "*")
-        users.Load();
-    else
-        users.LoadAccounts([&filter](std::string_view account) { return dm::PassesUsersFilter(account, filter); });
-    // The parsed file is not needed for the rows: its memory goes before they are built.
-    dm::ClearIniCache();
-    std::vector<int> rows = dm::FilterUserRows(users.Records(), filter);
+    // One pass over the file a piece at a time, taking only the accounts the
+    // filters pass: the table costs its records, never the file's text, and
+    // one account of many costs a look at each section's name.
+    std::function<bool(std::string_view)> accepts;
+    if (filter.domain != "*" || filter.group != "*" || filter.user != "*")
+        accepts = [&filter](std::string_view account) { return dm::PassesUsersFilter(account, filter); };
+    unsigned long readError = 0;
+    const std::vector<dm::UserRecord> records = dm::UserSettings::ReadRecords(userFile, accepts, readError);
+    if (readError != 0) {
+        std::fprintf(stderr, "dmctl users: cannot read %s (error %lu)\n", userFile.c_str(), readError);
+        return 1;
+    }
+    std::vector<int> rows = dm::FilterUserRows(records, filter);
     // A header click sorts with d = +1, a second click on it with -1.
     if (sortColumn >= 0)
-        dm::SortUserRows(rows, users.Records(), sortColumn, words.Has("--reverse") ? -1 : 1);
-    const std::string text = dm::UsersCsv(users.Records(), rows);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+        dm::SortUserRows(rows, records, sortColumn, words.Has("--reverse") ? -1 : 1);
+    dm::WriteUsersCsv(records, rows, [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); });
     return 0;
 }
 

@@ -53,16 +53,33 @@ bool UserSettings::Load(const ProgressSink& progress)
 void UserSettings::LoadAccounts(const std::function<bool(std::string_view accountKey)>& accepts)
 {
     m_seenStamp.reset();
-    m_records.clear();
     m_base.clear();
-    m_loadError = DatabaseFileError(m_file);
-    if (m_file.empty() || m_loadError != 0)
-        return;
-    // Only the headers of the other sections are looked at.
-    for (const IniSectionCopy& section : ReadPrivateProfileSections(
-             [&accepts](std::string_view name) { return !IsGroupSection(name) && accepts(name); }, m_file))
-        m_records.push_back(ReadUserRecord(section.name, section.entries));
+    m_records = ReadRecords(m_file, accepts, m_loadError);
     m_base = m_records;
+}
+
+std::vector<UserRecord> UserSettings::ReadRecords(const std::string& file,
+                                                  const std::function<bool(std::string_view accountKey)>& accepts,
+                                                  unsigned long& error)
+{
+    std::vector<UserRecord> records;
+    error = DatabaseFileError(file);
+    if (file.empty() || error != 0)
+        return records;
+    const bool read = ForEachPrivateProfileSection(
+        [&accepts](std::string_view name) { return !IsGroupSection(name) && (!accepts || accepts(name)); },
+        [&records](std::string_view name, const std::vector<IniFile::EntryView>& keys) {
+            records.push_back(ReadUserRecord(name, keys));
+        },
+        file);
+    // A file removed before it was opened reads as a new database; one that
+    // failed partway is an error, never a table short of accounts.
+    if (!read && CheckProfileFile(file) != 2) {
+        error = DatabaseFileError(file);
+        if (error == 0)
+            error = 5;
+    }
+    return records;
 }
 
 void UserSettings::Read(const ProgressSink& progress)

@@ -44,6 +44,14 @@ public:
     // one pass over the file (a command that shows a few accounts of many);
     // the next Load reloads the whole table.
     void LoadAccounts(const std::function<bool(std::string_view accountKey)>& accepts);
+    // The accounts whose section name accepts takes (every account without
+    // it), in file order, read in one pass a piece at a time: a table that is
+    // only shown (dmctl users) costs its records, not the file's text nor a
+    // base to save against. error is set as LoadError is, and to 5 when the
+    // file could not be read through.
+    static std::vector<UserRecord> ReadRecords(const std::string& file,
+                                               const std::function<bool(std::string_view accountKey)>& accepts,
+                                               unsigned long& error);
     // 0, or the error of the last Load's file.
     unsigned long LoadError() const { return m_loadError; }
     // Forget the remembered modification time, so that the next Load reloads.

@@ -133,27 +133,42 @@ int UserRowIcon(int limitState)
 
 namespace {
 
-// Appends one line per row to text.
-std::string Lines(std::string text, const std::vector<UserRecord>& records, const std::vector<int>& rows,
-                  std::string_view lineEnd)
+void AppendRow(std::string& text, const UserRecord& record, std::string_view lineEnd)
 {
-    for (int row : rows) {
-        const auto cells = UserRowTexts(records[static_cast<std::size_t>(row)]);
-        AppendCsvLine(text, CsvFields(cells.begin(), cells.end()), lineEnd);
-    }
-    return text;
+    const auto cells = UserRowTexts(record);
+    AppendCsvLine(text, CsvFields(cells.begin(), cells.end()), lineEnd);
 }
 
 } // namespace
 
+void WriteUsersCsv(const std::vector<UserRecord>& records, const std::vector<int>& rows,
+                   const std::function<void(std::string_view piece)>& write)
+{
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::string text = std::string(kUsersCsvHeader) + "\n";
+    for (int row : rows) {
+        AppendRow(text, records[static_cast<std::size_t>(row)], "\n");
+        if (text.size() >= kPiece) {
+            write(text);
+            text.clear();
+        }
+    }
+    write(text);
+}
+
 std::string UsersCsv(const std::vector<UserRecord>& records, const std::vector<int>& rows)
 {
-    return Lines(std::string(kUsersCsvHeader) + "\n", records, rows, "\n");
+    std::string text;
+    WriteUsersCsv(records, rows, [&text](std::string_view piece) { text += piece; });
+    return text;
 }
 
 std::string UsersClipboardText(const std::vector<UserRecord>& records, const std::vector<int>& rows)
 {
-    return Lines(std::string(), records, rows, "\r\n");
+    std::string text;
+    for (int row : rows)
+        AppendRow(text, records[static_cast<std::size_t>(row)], "\r\n");
+    return text;
 }
 
 } // namespace dm

@@ -7,8 +7,10 @@
 
 #include <array>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dm {
@@ -78,6 +80,10 @@ int UserRowIcon(int limitState);
 
 // Save As: the header line, then every row's cells each followed by ",".
 std::string UsersCsv(const std::vector<UserRecord>& records, const std::vector<int>& rows);
+// The same text handed to write in pieces of about 64 KB, so that a large
+// table's text is never held whole (dmctl users).
+void WriteUsersCsv(const std::vector<UserRecord>& records, const std::vector<int>& rows,
+                   const std::function<void(std::string_view piece)>& write);
 // Copy to Clipboard: the rows without header, lines ended by "\r\n".
 std::string UsersClipboardText(const std::vector<UserRecord>& records, const std::vector<int>& rows);
 

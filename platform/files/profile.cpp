@@ -107,14 +107,11 @@ std::optional<IniSectionCopy> ReadPrivateProfileSection(std::string_view section
     return ReadIniSection(path, section);
 }
 
-std::vector<IniSectionCopy> ReadPrivateProfileSections(const std::function<bool(std::string_view)>& accepts,
-                                                       std::string_view file)
+bool ForEachPrivateProfileSection(const std::function<bool(std::string_view)>& accepts,
+                                  const IniSectionVisit& visit, std::string_view file)
 {
     const std::filesystem::path path = ResolvePathOrEmpty(file);
-    if (path.empty())
-        return {};
-    auto sections = ReadIniSections(path, accepts);
-    return sections ? std::move(*sections) : std::vector<IniSectionCopy>();
+    return !path.empty() && ForEachIniSection(path, visit, accepts);
 }
 
 unsigned long CheckProfileFile(std::string_view file)

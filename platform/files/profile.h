@@ -68,9 +68,11 @@ GetPrivateProfileSection(std::string_view section, std::string_view file);
 // keys as GetPrivateProfileSection gives them, nothing when the file has no
 // section of that name. A file not yet parsed is not parsed whole for it.
 std::optional<IniSectionCopy> ReadPrivateProfileSection(std::string_view section, std::string_view file);
-// The sections whose names accepts takes, in file order, read the same way.
-std::vector<IniSectionCopy> ReadPrivateProfileSections(const std::function<bool(std::string_view)>& accepts,
-                                                       std::string_view file);
+// Visits the sections whose names accepts takes (every section without it),
+// in file order, reading the file a piece at a time when it is not parsed
+// already (see ForEachIniSection). False when it cannot be read.
+bool ForEachPrivateProfileSection(const std::function<bool(std::string_view)>& accepts,
+                                  const IniSectionVisit& visit, std::string_view file);
 // The whole file as the store holds it parsed (null when there is nothing to
 // load), for reading many sections: the name is resolved and the file
 // examined once instead of once per section.

@@ -335,13 +335,12 @@ TEST(IniSectionStoreTest, FindsTheSectionAcrossTheReadersChunksAndInUtf16Files)
     // Some sections of many: the same whether the file is cached or not.
     const auto someOf = [&dir] {
         std::vector<std::string> seen;
-        const auto sections = ReadIniSections(dir / "one.ini", [](std::string_view name) {
-            return name.size() > 3 && name.substr(name.size() - 3) == "999";
-        });
-        if (sections) {
-            for (const IniSectionCopy& section : *sections)
-                seen.push_back(section.name + "=" + section.entries.back().second);
-        }
+        ForEachIniSection(
+            dir / "one.ini",
+            [&seen](std::string_view name, const std::vector<IniFile::EntryView>& entries) {
+                seen.push_back(std::string(name) + "=" + std::string(entries.back().second));
+            },
+            [](std::string_view name) { return name.size() > 3 && name.substr(name.size() - 3) == "999"; });
         return seen;
     };
     ClearIniCache();
@@ -362,4 +361,56 @@ TEST(IniSectionStoreTest, FindsTheSectionAcrossTheReadersChunksAndInUtf16Files)
     EXPECT_EQ(wide.section, wide.whole);
     ClearIniCache();
     EXPECT_EQ(ReadIniSection(dir / "one.ini", "A")->entries.at(0).second, "2");
+}
+
+// Every section with its entries, as a text to compare.
+std::string VisitedText(const std::filesystem::path& path, bool& read)
+{
+    std::string text;
+    read = ForEachIniSection(path, [&text](std::string_view name, const std::vector<IniFile::EntryView>& entries) {
+        text += "[" + std::string(name) + "]";
+        for (const auto& [key, value] : entries)
+            text += std::string(key) + "=" + std::string(value) + ";";
+        text += "\n";
+    });
+    return text;
+}
+
+TEST(IniSectionStoreTest, ReadingAFileInPiecesVisitsWhatTheWholeParseHolds)
+{
+    TempDir dir;
+    // Pieces are cut at headers found in megabyte reads: headers that end a
+    // read half-written, a section longer than a read, blanks before a
+    // header, CR-only line ends, a mark and lines before the first section,
+    // and repeated names far apart (the first counts, whatever its case).
+    std::string text = std::string(kUtf8Bom) + "; no section\r\nloose=1\r\n";
+    for (int i = 0; i < 30000; ++i) {
+        text += (i % 7 == 0 ? "  [DOM\\user" : "[DOM\\user") + std::to_string(i) + "]" + (i % 5 == 0 ? "\r" : "\r\n");
+        text += "TotalTime=" + std::to_string(i) + "\r\nLasted = " + std::to_string(i % 13) + " \r\n";
+        if (i == 1000)
+            text += "Big=" + std::string(3 << 20, 'b') + "\r\n";
+        if (i % 9000 == 8999)
+            text += "[dom\\USER" + std::to_string(i / 2) + "]\nTotalTime=repeated\n";
+    }
+    WriteFile(dir / "many.ini", text);
+
+    ClearIniCache();
+    bool streamedRead = false;
+    const std::string streamed = VisitedText(dir / "many.ini", streamedRead);
+    ASSERT_TRUE(streamedRead);
+    ASSERT_TRUE(LoadIniFile(dir / "many.ini"));
+    bool wholeRead = false;
+    const std::string whole = VisitedText(dir / "many.ini", wholeRead);
+    ASSERT_TRUE(wholeRead);
+    EXPECT_EQ(streamed, whole);
+    EXPECT_EQ(std::count(streamed.begin(), streamed.end(), '\n'), 30000);
+    EXPECT_EQ(streamed.find("repeated"), std::string::npos);
+    EXPECT_NE(streamed.find("[DOM\\user29999]TotalTime=29999;Lasted=8;"), std::string::npos);
+
+    // A file that cannot be read visits nothing and says so.
+    std::filesystem::create_directory(dir / "dir.ini");
+    bool dirRead = true;
+    EXPECT_EQ(VisitedText(dir / "dir.ini", dirRead), "");
+    EXPECT_FALSE(dirRead);
+    EXPECT_FALSE(ForEachIniSection(dir / "missing.ini", [](std::string_view, const auto&) {}));
 }

@@ -330,3 +330,32 @@ TEST_F(UserSettingsTest, AFilteredLoadHoldsTheAccountsItTakesAndTheNextLoadAllOf
     EXPECT_TRUE(m_users.Load());
     EXPECT_EQ(m_users.Records().size(), 3u);
 }
+
+TEST_F(UserSettingsTest, AShownTableReadInPiecesHoldsWhatTheLoadedTableHolds)
+{
+    // Enough accounts for several pieces, a repeated section far from its
+    // first (the first counts, as for every reader of the file) and groups.
+    std::string text = "[+DOM\\Sales]\r\nMaxTotalTime=5\r\n";
+    for (int i = 0; i < 12000; ++i)
+        text += "[DOM\\user" + std::to_string(i) + "]\r\nTotalConnects=" + std::to_string(i) +
+                "\r\nLastConnection=1765000000\r\nNote=" + std::string(80, 'n') + "\r\n";
+    text += "[dom\\USER5]\r\nTotalConnects=99\r\n[+DOM\\Late]\r\nPeriodMax=60\r\n";
+    Write(text);
+    m_users.Load();
+    ClearIniCache(); // the pieces are read, not the parse the load left
+    unsigned long error = 1;
+    const std::vector<UserRecord> shown = UserSettings::ReadRecords(UserFile(), {}, error);
+    EXPECT_EQ(error, 0u);
+    ASSERT_EQ(shown.size(), 12000u);
+    EXPECT_EQ(shown, m_users.Records());
+    EXPECT_EQ(shown[5].totalConnects, 5);
+
+    // A file that cannot be read is an error, never an empty table.
+    const std::string file = UserFile();
+    std::filesystem::remove(m_db / "Dialmind.usr");
+    EXPECT_TRUE(UserSettings::ReadRecords(file, {}, error).empty());
+    EXPECT_EQ(error, 0u); // no file yet: a new database
+    std::filesystem::create_directory(m_db / "Dialmind.usr");
+    UserSettings::ReadRecords(file, {}, error);
+    EXPECT_NE(error, 0u);
+}
