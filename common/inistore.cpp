@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -437,27 +438,37 @@ struct SectionScan {
     bool bom = false;                        // it starts with a UTF-8 mark
 };
 
+// Appends up to a megabyte read from fd to buffer: the bytes read, 0 at the
+// file's end, -1 when the read failed.
+ssize_t ReadChunk(int fd, std::string& buffer)
+{
+    constexpr std::size_t kChunk = 1 << 20;
+    const std::size_t carried = buffer.size();
+    buffer.resize(carried + kChunk);
+    ssize_t n;
+    do
+        n = ::read(fd, buffer.data() + carried, kChunk);
+    while (n < 0 && errno == EINTR);
+    buffer.resize(carried + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    return n;
+}
+
+bool StartsUtf16(std::string_view text) { return text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF"; }
+
 // Reads the file through a buffer of a megabyte and calls found with each
 // header's name and file offset; found returns false to stop (scan.size is
 // then the file's size). Stops at once for UTF-16 text.
 bool StreamHeaders(int fd, SectionScan& scan, const std::function<bool(std::string_view name, off_t at)>& found)
 {
-    constexpr std::size_t kChunk = 1 << 20;
     std::string buffer;
     off_t base = 0; // the file offset of buffer[0]
     bool first = true;
     bool firstEndKnown = false;
     std::size_t from = 0; // where buffer's lines start: after a mark at the file's start
     for (;;) {
-        const std::size_t carried = buffer.size();
-        buffer.resize(carried + kChunk);
-        ssize_t n;
-        do
-            n = ::read(fd, buffer.data() + carried, kChunk);
-        while (n < 0 && errno == EINTR);
+        const ssize_t n = ReadChunk(fd, buffer);
         if (n < 0)
             return false;
-        buffer.resize(carried + static_cast<std::size_t>(n));
         const bool eof = n == 0;
         scan.size += n;
         if (n > 0)
@@ -465,7 +476,7 @@ bool StreamHeaders(int fd, SectionScan& scan, const std::function<bool(std::stri
         const std::string_view text(buffer);
         if (first) {
             first = false;
-            if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+            if (StartsUtf16(text)) {
                 scan.utf16 = true;
                 return true;
             }
@@ -728,22 +739,15 @@ private:
 // piece of its own), so that the whole file is never held.
 bool StreamSections(int fd, const IniSectionVisit& visit, const std::function<bool(std::string_view)>& take)
 {
-    constexpr std::size_t kChunk = 1 << 20;
     std::string buffer;
     for (bool first = true;; first = false) {
-        const std::size_t carried = buffer.size();
-        buffer.resize(carried + kChunk);
-        ssize_t n;
-        do
-            n = ::read(fd, buffer.data() + carried, kChunk);
-        while (n < 0 && errno == EINTR);
+        const ssize_t n = ReadChunk(fd, buffer);
         if (n < 0)
             return false;
-        buffer.resize(carried + static_cast<std::size_t>(n));
         const bool eof = n == 0;
         const std::string_view text(buffer);
         std::size_t from = 0; // where lines start: after a UTF-8 mark at the file's start
-        if (first && (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")) {
+        if (first && StartsUtf16(text)) {
             // UTF-16 text is decoded whole.
             std::string rest;
             struct stat st {};
