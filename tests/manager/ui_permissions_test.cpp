@@ -256,9 +256,13 @@ TEST_F(PermissionsDialogTest, AnExportRunsOffTheWindowThreadAndCancelKeepsTheEar
                 exporter.RequestCancel();
         },
         Qt::DirectConnection);
+    exporter.activateWindow();
+    exporter.FileField()->setFocus();
     EXPECT_EQ(exporter.Run(), TransferResult::Cancelled);
     EXPECT_TRUE(offTheWindowThread);
     EXPECT_EQ(lastTotal, 3000);
+    // The focus is back in the field, so Enter starts another try.
+    EXPECT_EQ(exporter.focusWidget(), exporter.FileField());
     EXPECT_TRUE(exporter.isVisible());
     EXPECT_FALSE(exporter.Running());
     EXPECT_TRUE(exporter.RunButton()->isEnabled());

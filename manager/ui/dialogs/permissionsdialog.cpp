@@ -245,6 +245,11 @@ TransferResult CPermissionsDialog::RunTransfer(const std::string& server, const 
 
 void CPermissionsDialog::SetRunning(bool running)
 {
+    // Disabling the fields moves the focus to Cancel; after the run it goes
+    // back where it was, so that Enter starts another try rather than
+    // closing the dialog.
+    if (running)
+        m_focusBefore = focusWidget();
     m_running = running;
     m_server->setEnabled(!running);
     m_file->setEnabled(!running);
@@ -253,6 +258,8 @@ void CPermissionsDialog::SetRunning(bool running)
         m_run->setEnabled(false);
     else
         UpdateRunButton();
+    if (!running && m_focusBefore && m_focusBefore->isEnabled())
+        m_focusBefore->setFocus(Qt::OtherFocusReason);
 }
 
 void CPermissionsDialog::reject()

@@ -15,6 +15,7 @@
 #include "manager/core/permissiontransfer.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <atomic>
 #include <functional>
@@ -82,6 +83,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QPushButton* m_run = nullptr;
     QPushButton* m_browse = nullptr;
+    QPointer<QWidget> m_focusBefore;
     std::atomic<bool> m_cancel{false};
     bool m_running = false;
     int m_handled = 0;
