@@ -96,15 +96,12 @@ int Count(const std::string& text, const std::string& what)
     return count;
 }
 
-class DmctlPermissionSignalTest : public ::testing::Test {
+class DmctlPermissionSignalTest : public DmctlNetworkTest {
 protected:
     void SetUp() override
     {
-        m_root = (m_dir / "net").string();
-        ::setenv("DIALMIND_NETWORK", m_root.c_str(), 1);
-        ::setenv("DIALMIND_COMPUTERNAME", "TESTHOST", 1);
+        DmctlNetworkTest::SetUp();
         ::unsetenv("DIALMIND_RASSAPI");
-        ASSERT_EQ(RunDmctl({"net", "init", m_root}).status, 0);
         ASSERT_EQ(RunDmctl({"net", "add-computer", "BIGDC"}).status, 0);
         m_accounts = std::filesystem::path(m_root) / "machines" / "BIGDC" / "accounts.ini";
     }
@@ -123,8 +120,6 @@ protected:
         WriteFile(File("big.txt"), data);
     }
     std::string File(const std::string& name) const { return (m_dir / name).string(); }
-    TempDir m_dir;
-    std::string m_root;
     std::filesystem::path m_accounts;
 };
 
