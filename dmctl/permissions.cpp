@@ -9,8 +9,14 @@
 #include "platform/ras/rasbind/rasadminfunctions.h"
 #include "platform/ras/rasbind/sharedlibrary.h"
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,7 +36,86 @@ const char* const kUsage =
     "  name,?,                      permissions that could not be read (imported\n"
     "                               as 1: no dial-in, no call-back)\n\n"
     "An account whose permissions cannot be set stops the import, unless\n"
-    "--continue-on-error is given. Exit status 0 when every account was handled.\n";
+    "--continue-on-error is given.\n\n"
+    "SIGINT or SIGTERM stops the import between two writes of the account\n"
+    "database: the accounts set before stay set, and it says how many (\"Import\n"
+    "cancelled: N of M accounts imported.\"). An export so stopped writes no file\n"
+    "and leaves an earlier FILE as it was.\n\n"
+    "Exit status: 0 every account was handled, 1 an account or the file failed,\n"
+    "2 bad usage, 130 stopped by SIGINT, 143 stopped by SIGTERM.\n";
+
+// The stop signal that arrived while a transfer ran (0: none), and the flag
+// the transfer tests between its steps.
+volatile std::sig_atomic_t g_stopSignal = 0;
+std::atomic<bool> g_cancel{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler sets the flag");
+
+extern "C" void OnStopSignal(int signal)
+{
+    g_stopSignal = signal;
+    g_cancel.store(true);
+}
+
+// SIGINT and SIGTERM ask the transfer to stop instead of ending the process
+// in the middle of a write; the handlers before are restored at the end.
+// SA_RESTART: a write or rename under way goes on to its end.
+class StopSignals {
+public:
+    StopSignals()
+    {
+        g_stopSignal = 0;
+        g_cancel.store(false);
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, &m_int);
+        ::sigaction(SIGTERM, &action, &m_term);
+    }
+    ~StopSignals()
+    {
+        ::sigaction(SIGINT, &m_int, nullptr);
+        ::sigaction(SIGTERM, &m_term, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    struct sigaction m_int {};
+    struct sigaction m_term {};
+};
+
+// For tests that stop a transfer at a known point: when
+// DMCTL_PERMISSIONS_TEST_HOLD names a file, the first progress with an
+// account handled (an import's first written batch, an export's first
+// account) writes the count there and waits for a stop signal (60 seconds
+// at most), so that the signal always comes between the same two steps.
+class TestHold {
+public:
+    TestHold()
+    {
+        if (const char* path = std::getenv("DMCTL_PERMISSIONS_TEST_HOLD"); path != nullptr && *path != '\0')
+            m_path = path;
+    }
+    void Progress(int handled)
+    {
+        if (m_path.empty() || m_held || handled == 0)
+            return;
+        m_held = true;
+        {
+            std::ofstream(m_path + ".part") << handled << "\n";
+        }
+        std::error_code ec;
+        std::filesystem::rename(m_path + ".part", m_path, ec);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!g_cancel.load() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+
+private:
+    std::string m_path;
+    bool m_held = false;
+};
 
 // Messages go to stderr; the import's question is answered by the option.
 class ConsoleInteraction : public dm::SilentInteraction {
@@ -77,6 +162,8 @@ int RunPermissions(const std::vector<std::string>& args)
     const std::vector<std::string> positional{args[0], words.positional[0], words.positional[1]};
     const bool exporting = positional[0] == "export";
 
+    // From here on a stop signal ends the transfer at its next safe point.
+    StopSignals signals;
     ConsoleInteraction ui(continueOnError);
     dm::SharedLibrary library;
     dm::RasAdminFunctions functions;
@@ -97,15 +184,27 @@ int RunPermissions(const std::vector<std::string>& args)
     std::error_code ec;
     const std::filesystem::path file = std::filesystem::absolute(positional[2], ec);
     dm::PermissionTransfer transfer(std::move(calls), ui);
+    TestHold hold;
+    transfer.SetCancelFlag(&g_cancel);
+    transfer.SetProgressSink([&hold](int handled, int) { hold.Progress(handled); });
     const dm::TransferResult result =
         exporting ? transfer.Export(positional[1], ec ? std::filesystem::path(positional[2]) : file)
                   : transfer.Import(positional[1], ec ? std::filesystem::path(positional[2]) : file);
-    // A failed export wrote no file: there is no count to report.
+    // A failed or cancelled export wrote no file: there is no count to report.
     if (exporting) {
-        if (result != dm::TransferResult::Failed)
+        if (result != dm::TransferResult::Failed && result != dm::TransferResult::Cancelled)
             std::printf("%d accounts exported, %d of them unreadable\n", transfer.Handled(), transfer.Failures());
     } else {
         std::printf("%d accounts imported, %d failed\n", transfer.Handled(), transfer.Failures());
+    }
+    if (result == dm::TransferResult::Cancelled) {
+        std::fflush(stdout);
+        if (exporting)
+            std::fputs("dmctl permissions: Export cancelled: the file was not written.\n", stderr);
+        else
+            std::fprintf(stderr, "dmctl permissions: Import cancelled: %d of %d accounts imported.\n",
+                         transfer.Handled(), transfer.Total());
+        return 128 + (g_stopSignal != 0 ? static_cast<int>(g_stopSignal) : SIGINT);
     }
     if (result == dm::TransferResult::Failed || result == dm::TransferResult::Stopped)
         return 1;

@@ -114,6 +114,7 @@ TransferResult PermissionTransfer::Export(std::string_view typedServer, const st
 {
     m_handled = 0;
     m_failures = 0;
+    m_total = 0;
     const std::string server = PermissionServerName(typedServer);
     const std::u16string wideServer = ToWide(server);
     const auto enumerationFailed = [&](unsigned long error, const std::string& cause) {
@@ -131,53 +132,58 @@ TransferResult PermissionTransfer::Export(std::string_view typedServer, const st
         error != winerr::Success && error != winerr::BadNetPath)
         return enumerationFailed(error, "\n" + accounts.IniPath() + ": " + ReadProblem(error) + ".");
 
-    std::uint32_t count = 0;
-    void* buffer = nullptr;
-    unsigned long status =
-        NetQueryDisplayInformation(wideServer.c_str(), 1, 0, kBatchEntries, kBatchBytes, &count, &buffer);
-    if (status != winerr::Success && status != winerr::MoreData) {
-        NetApiBufferFree(buffer);
-        return enumerationFailed(status, {});
-    }
-
-    // The file takes its name only once it is complete: a failed export
-    // leaves an earlier file of that name as it was.
-    ReplacementFile out;
-    if (const int error = out.Open(file)) {
-        NetApiBufferFree(buffer);
-        m_ui.ShowMessage(FormatWithNumber("Error opening output file: %d.", FileError(error, false)), kMessageCaption,
-                         Buttons::Ok, Icon::Error);
-        return TransferResult::Failed;
-    }
-
+    // The names first, so that the progress knows the total: a server's
+    // accounts come in batches, each asked from where the last one ended.
+    std::vector<std::string> names;
+    std::uint32_t next = 0;
     for (;;) {
-        const auto* users = static_cast<const NET_DISPLAY_USER*>(buffer);
-        std::uint32_t next = 0;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::string name = FromWide(users[i].usri1_name);
-            next = users[i].usri1_next_index;
-            Status("Exporting " + name);
-            std::string callback;
-            const std::uint8_t bits = m_calls.read(server, name, callback);
-            if (bits != 0) {
-                out.Append("\n" + name + "," + std::to_string(static_cast<int>(bits)) + "," + callback);
-            } else {
-                out.Append("\n" + name + ",?, ");
-                ++m_failures;
-            }
-            ++m_handled;
-        }
-        NetApiBufferFree(buffer);
-        buffer = nullptr;
-        if (status != winerr::MoreData)
-            break;
-        status = NetQueryDisplayInformation(wideServer.c_str(), 1, next, kBatchEntries, kBatchBytes, &count,
-                                            &buffer);
+        std::uint32_t count = 0;
+        void* buffer = nullptr;
+        const unsigned long status =
+            NetQueryDisplayInformation(wideServer.c_str(), 1, next, kBatchEntries, kBatchBytes, &count, &buffer);
         if (status != winerr::Success && status != winerr::MoreData) {
             NetApiBufferFree(buffer);
             return enumerationFailed(status, {});
         }
+        const auto* users = static_cast<const NET_DISPLAY_USER*>(buffer);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            names.push_back(FromWide(users[i].usri1_name));
+            next = users[i].usri1_next_index;
+        }
+        NetApiBufferFree(buffer);
+        if (status != winerr::MoreData || count == 0)
+            break;
     }
+    m_total = static_cast<int>(names.size());
+
+    // The file takes its name only once it is complete: a failed or
+    // cancelled export leaves an earlier file of that name as it was.
+    ReplacementFile out;
+    if (const int error = out.Open(file)) {
+        m_ui.ShowMessage(FormatWithNumber("Error opening output file: %d.", FileError(error, false)), kMessageCaption,
+                         Buttons::Ok, Icon::Error);
+        return TransferResult::Failed;
+    }
+    if (m_progress)
+        m_progress(0, m_total);
+    for (const std::string& name : names) {
+        if (CancelRequested())
+            return TransferResult::Cancelled;
+        Status("Exporting " + name);
+        std::string callback;
+        const std::uint8_t bits = m_calls.read(server, name, callback);
+        if (bits != 0) {
+            out.Append("\n" + name + "," + std::to_string(static_cast<int>(bits)) + "," + callback);
+        } else {
+            out.Append("\n" + name + ",?, ");
+            ++m_failures;
+        }
+        ++m_handled;
+        if (m_progress)
+            m_progress(m_handled, m_total);
+    }
+    if (CancelRequested())
+        return TransferResult::Cancelled;
     if (const int error = out.Commit()) {
         // A file that could not be written completely is no copy of the
         // permissions; say so rather than close as if it were.
@@ -248,18 +254,16 @@ TransferResult PermissionTransfer::ImportInBatches(const std::string& server, co
     std::vector<RasPermissionChange> batch;
     std::size_t next = 0;
     while (next < lines.size()) {
-        // The accounts of one write; a Cancel ends the batch where it came.
+        // A Cancel takes effect between two writes, never within one: the
+        // accounts file holds every batch written before it, whole.
+        if (CancelRequested())
+            return TransferResult::Cancelled;
         batch.clear();
-        bool cancelled = false;
         for (std::size_t i = next; i < lines.size() && batch.size() < kImportBatch; ++i) {
-            if (CancelRequested()) {
-                cancelled = true;
-                break;
-            }
             Status("Importing " + lines[i].account);
             batch.push_back({lines[i].account, lines[i].bits, lines[i].callback});
         }
-        const std::size_t set = batch.empty() ? 0 : std::min(m_calls.writeMany(server, batch), batch.size());
+        const std::size_t set = std::min(m_calls.writeMany(server, batch), batch.size());
         next += set;
         m_handled += static_cast<int>(set);
         if (m_progress)
@@ -272,8 +276,6 @@ TransferResult PermissionTransfer::ImportInBatches(const std::string& server, co
             if (!GoOnAfterFailure(server, failed))
                 return TransferResult::Stopped;
         }
-        if (cancelled)
-            return TransferResult::Cancelled;
     }
     return TransferResult::Done;
 }

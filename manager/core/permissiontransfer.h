@@ -58,13 +58,15 @@ enum class TransferResult {
     Done,      // every account was handled
     Failed,    // a message told why; the file is incomplete or nothing was done
     Stopped,   // the person chose not to go on after a failed account
-    Cancelled, // the import was asked to stop; the accounts handled stay set
+    Cancelled, // asked to stop: the accounts an import set stay set, an export
+               // writes no file (an earlier one stays as it was)
 };
 
 class PermissionTransfer {
 public:
     using StatusSink = std::function<void(const std::string&)>;
-    // Accounts handled so far and the accounts the data file lists.
+    // Accounts handled so far and the accounts the data file lists (import)
+    // or the server enumerated (export).
     using ProgressSink = std::function<void(int handled, int total)>;
     // Batches of the account enumeration.
     static constexpr std::uint32_t kBatchEntries = 10000;
@@ -76,8 +78,10 @@ public:
 
     PermissionTransfer(RasPermissionCalls calls, UserInteraction& ui, StatusSink status = {});
 
-    // Tested between accounts by Import: once it is true the import stops
-    // (Cancelled), the accounts set before it stay set.
+    // Tested by Import before each batch it writes (each account without
+    // writeMany) and by Export before each account and before the file
+    // takes its name: once it is true the transfer stops (Cancelled). An
+    // import keeps the batches written before it; an export writes nothing.
     void SetCancelFlag(const std::atomic<bool>* cancel) { m_cancel = cancel; }
     void SetProgressSink(ProgressSink progress) { m_progress = std::move(progress); }
 
@@ -89,7 +93,8 @@ public:
     int Handled() const { return m_handled; }
     // Accounts that could not be read (export) or written (import).
     int Failures() const { return m_failures; }
-    // The accounts the last import's data file lists.
+    // The accounts the last import's data file lists, or the last export
+    // enumerated.
     int Total() const { return m_total; }
 
 private:

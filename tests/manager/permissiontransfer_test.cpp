@@ -331,9 +331,13 @@ TEST_F(PermissionTransferTest, ImportInBatchesGoesOnAfterTheFailedAccountOfABatc
     EXPECT_EQ(m_server.accounts.count("a5001"), 0u);
 }
 
-TEST_F(PermissionTransferTest, CancelStopsBetweenAccountsAndKeepsWhatWasSet)
+TEST_F(PermissionTransferTest, CancelStopsBetweenWritesAndKeepsWhatWasSet)
 {
+    // One account a write stops after the account it came at; batches stop
+    // after the batch it came in, which is written whole (4,500 is within
+    // the second batch).
     WriteFile(File(), DataFile(9000));
+    const int kept = 2 * static_cast<int>(PermissionTransfer::kImportBatch);
     for (const bool batches : {false, true}) {
         m_server.accounts.clear();
         std::atomic<bool> cancel{false};
@@ -344,19 +348,64 @@ TEST_F(PermissionTransferTest, CancelStopsBetweenAccountsAndKeepsWhatWasSet)
                                             cancel = true;
                                     });
         transfer.SetCancelFlag(&cancel);
+        const int set = batches ? kept : 4500;
         EXPECT_EQ(transfer.Import("RAS2", File()), TransferResult::Cancelled) << batches;
-        EXPECT_EQ(transfer.Handled(), 4500) << batches;
-        EXPECT_EQ(m_server.accounts.size(), 4500u) << batches;
-        EXPECT_EQ(m_server.accounts.count("a4499"), 1u) << batches;
-        EXPECT_EQ(m_server.accounts.count("a4500"), 0u) << batches;
+        EXPECT_EQ(transfer.Handled(), set) << batches;
+        EXPECT_EQ(transfer.Total(), 9000) << batches;
+        EXPECT_EQ(m_server.accounts.size(), static_cast<std::size_t>(set)) << batches;
+        EXPECT_EQ(m_server.accounts.count("a" + std::to_string(set - 1)), 1u) << batches;
+        EXPECT_EQ(m_server.accounts.count("a" + std::to_string(set)), 0u) << batches;
     }
     // A Cancel before the start sets nothing.
     std::atomic<bool> cancel{true};
     m_server.accounts.clear();
+    m_server.batches.clear();
     PermissionTransfer transfer(m_server.BatchCalls(), m_ui);
     transfer.SetCancelFlag(&cancel);
     EXPECT_EQ(transfer.Import("RAS2", File()), TransferResult::Cancelled);
     EXPECT_TRUE(m_server.accounts.empty());
+    EXPECT_TRUE(m_server.batches.empty());
+    EXPECT_TRUE(m_ui.m_messages.empty());
+}
+
+TEST_F(PermissionTransferTest, ACancelledExportKeepsTheEarlierFileAndLeavesNoTemporaryOne)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i)
+        names.push_back("u" + std::to_string(i));
+    AddAccounts("RAS1", names);
+    for (const std::string& name : names)
+        m_server.accounts[name] = {9, ""};
+    WriteFile(File(), "\nearlier,9,");
+
+    // Cancelled at the 120th account, and after the last one (before the
+    // file takes its name).
+    for (const int at : {120, 300}) {
+        SCOPED_TRACE(at);
+        std::atomic<bool> cancel{false};
+        std::vector<std::pair<int, int>> progress;
+        PermissionTransfer transfer(m_server.Calls(), m_ui);
+        transfer.SetCancelFlag(&cancel);
+        transfer.SetProgressSink([&](int handled, int total) {
+            progress.emplace_back(handled, total);
+            if (handled == at)
+                cancel = true;
+        });
+        EXPECT_EQ(transfer.Export("RAS1", File()), TransferResult::Cancelled);
+        EXPECT_EQ(transfer.Handled(), at);
+        EXPECT_EQ(transfer.Total(), 300);
+        ASSERT_FALSE(progress.empty());
+        EXPECT_EQ(progress.front(), std::make_pair(0, 300));
+        EXPECT_EQ(progress.back(), std::make_pair(at, 300));
+        EXPECT_EQ(ReadFile(File()), "\nearlier,9,");
+        EXPECT_EQ(OtherFiles(m_dir.path(), {"perms.txt", "network"}), std::vector<std::string>{});
+    }
+    // A new file is not created either.
+    std::atomic<bool> cancel{true};
+    PermissionTransfer transfer(m_server.Calls(), m_ui);
+    transfer.SetCancelFlag(&cancel);
+    EXPECT_EQ(transfer.Export("RAS1", m_dir / "new.txt"), TransferResult::Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "new.txt"));
     EXPECT_TRUE(m_ui.m_messages.empty());
 }
 

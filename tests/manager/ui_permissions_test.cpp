@@ -1,6 +1,7 @@
 // The Export and Import RAS Account Permissions dialogs over the document's
 // RAS library on an emulated network.
 
+#include "tests/dmctl/dmctlrunner.h"
 #include "tests/manager/ui_fixture.h"
 
 #include "manager/ui/dialogs/permissionsdialog.h"
@@ -37,6 +38,26 @@ protected:
         return std::to_string(bits) + "," + callback;
     }
     std::string File() const { return (m_dir / "perms.txt").string(); }
+    // The files beside the export's, but for those named: a cancelled or
+    // failed export leaves no temporary file.
+    std::vector<std::string> OtherFiles(const std::vector<std::string>& named) const
+    {
+        std::vector<std::string> others;
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir.path())) {
+            const std::string name = entry.path().filename().string();
+            if (std::find(named.begin(), named.end(), name) == named.end())
+                others.push_back(name);
+        }
+        return others;
+    }
+    // A domain NORTH of count accounts, every other one with dial-in.
+    void AddNorth(int count)
+    {
+        std::vector<std::pair<std::string, std::uint8_t>> users;
+        for (int i = 0; i < count; ++i)
+            users.emplace_back("u" + std::to_string(i), i % 2 ? 9 : 1);
+        AddDomain("NORTH", "NORTHDC", users);
+    }
 };
 
 TEST_F(PermissionsDialogTest, RunButtonFollowsBothFieldsAndTheChooserFillsTheFile)
@@ -207,6 +228,99 @@ TEST_F(PermissionsDialogTest, AnImportRunsOffTheWindowThreadAndCancelKeepsWhatWa
     ASSERT_EQ(::stat(accounts.c_str(), &after), 0);
     EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
     EXPECT_EQ(before.st_ino, after.st_ino) << "an import that changes nothing does not replace the file";
+}
+
+TEST_F(PermissionsDialogTest, AnExportRunsOffTheWindowThreadAndCancelKeepsTheEarlierFile)
+{
+    AddNorth(3000);
+    WriteFile(File(), "\nearlier,9,");
+    CExportPermissionsDialog exporter(*m_doc);
+    exporter.show();
+    exporter.ServerField()->setText("NORTHDC");
+    exporter.FileField()->setText(QString::fromStdString(File()));
+    EXPECT_TRUE(exporter.ProgressBar()->isVisible());
+
+    QThread* window = QThread::currentThread();
+    bool offTheWindowThread = true;
+    int lastTotal = 0;
+    QObject::connect(
+        &exporter, &CPermissionsDialog::statusChanged, &exporter,
+        [&] { offTheWindowThread = offTheWindowThread && QThread::currentThread() != window; },
+        Qt::DirectConnection);
+    const auto canceller = QObject::connect(
+        &exporter, &CPermissionsDialog::progressChanged, &exporter,
+        [&](int handled, int total) {
+            offTheWindowThread = offTheWindowThread && QThread::currentThread() != window;
+            lastTotal = total;
+            if (handled >= 1000)
+                exporter.RequestCancel();
+        },
+        Qt::DirectConnection);
+    exporter.activateWindow();
+    exporter.FileField()->setFocus();
+    EXPECT_EQ(exporter.Run(), TransferResult::Cancelled);
+    EXPECT_TRUE(offTheWindowThread);
+    EXPECT_EQ(lastTotal, 3000);
+    // The focus is back in the field, so Enter starts another try.
+    EXPECT_EQ(exporter.focusWidget(), exporter.FileField());
+    EXPECT_TRUE(exporter.isVisible());
+    EXPECT_FALSE(exporter.Running());
+    EXPECT_TRUE(exporter.RunButton()->isEnabled());
+    EXPECT_GE(exporter.Handled(), 1000);
+    EXPECT_LT(exporter.Handled(), 3000);
+    EXPECT_EQ(exporter.Total(), 3000);
+    EXPECT_EQ(exporter.StatusLine()->text(), "Export cancelled: the file was not written.");
+    EXPECT_EQ(ReadFile(File()), "\nearlier,9,");
+    EXPECT_EQ(OtherFiles({"perms.txt", "network"}), std::vector<std::string>{});
+    EXPECT_TRUE(m_ui.m_messages.empty());
+
+    // Again to the end: the file is the one dmctl writes, byte for byte.
+    QObject::disconnect(canceller);
+    EXPECT_EQ(exporter.Run(), TransferResult::Done);
+    EXPECT_EQ(exporter.result(), QDialog::Accepted);
+    EXPECT_EQ(exporter.StatusLine()->text(), "Exporting u2999");
+    EXPECT_EQ(exporter.ProgressBar()->value(), 3000);
+    const std::string dmctlFile = (m_dir / "dmctl.txt").string();
+    const auto run = RunDmctl({"permissions", "export", "NORTHDC", dmctlFile});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "3000 accounts exported, 0 of them unreadable\n");
+    const std::string text = ReadFile(File());
+    EXPECT_EQ(text, ReadFile(dmctlFile));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3000);
+    EXPECT_NE(text.find("\nu0,1,\n"), std::string::npos);
+    EXPECT_NE(text.find("\nu2999,9,"), std::string::npos);
+}
+
+TEST_F(PermissionsDialogTest, ExportFailuresOnTheWorkerReachThePerson)
+{
+    WriteFile(File(), "\nearlier,9,");
+    CExportPermissionsDialog exporter(*m_doc);
+    exporter.show();
+    exporter.ServerField()->setText("EASTDC");
+
+    // A directory where the file should be: nothing is written.
+    const std::filesystem::path folder = m_dir / "folder.txt";
+    std::filesystem::create_directory(folder);
+    exporter.FileField()->setText(QString::fromStdString(folder.string()));
+    EXPECT_EQ(exporter.Run(), TransferResult::Failed);
+    EXPECT_TRUE(exporter.isVisible());
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    // A lost account database is no export of no accounts.
+    const std::filesystem::path accounts = AccountDatabase("EASTDC").IniPath();
+    std::filesystem::remove(accounts);
+    exporter.FileField()->setText(QString::fromStdString(File()));
+    EXPECT_EQ(exporter.Run(), TransferResult::Failed);
+    EXPECT_TRUE(exporter.isVisible());
+    EXPECT_EQ(m_ui.Texts(), (std::vector<std::string>{"Error opening output file: 5.",
+                                                      "Failed to enumerate accounts on server \\\\EASTDC.\nError 2.\n" +
+                                                          accounts.string() + ": the file does not exist."}));
+    for (const auto& message : m_ui.m_messages)
+        EXPECT_EQ(message.icon, Icon::Error);
+    EXPECT_EQ(ReadFile(File()), "\nearlier,9,");
+    EXPECT_EQ(OtherFiles({"perms.txt", "folder.txt", "network"}), std::vector<std::string>{});
+    EXPECT_FALSE(exporter.Running());
+    EXPECT_TRUE(exporter.ServerField()->isEnabled());
 }
 
 TEST_F(PermissionsDialogTest, CancelWhileNothingRunsClosesTheDialog)

@@ -113,10 +113,9 @@ CPermissionsDialog::CPermissionsDialog(CDMDoc& doc, Direction direction, QWidget
     muted.setColor(QPalette::WindowText, muted.color(QPalette::PlaceholderText));
     m_status->setPalette(muted);
     m_progress = new QProgressBar(this);
-    // Empty until an import has counted its accounts.
+    // Empty until a run has counted its accounts.
     m_progress->setTextVisible(false);
     m_progress->setFormat(QStringLiteral("%v of %m accounts"));
-    m_progress->setVisible(!exporting);
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
 
@@ -178,29 +177,13 @@ TransferResult CPermissionsDialog::Run()
 {
     if (m_running || m_server->text().isEmpty() || m_file->text().isEmpty())
         return TransferResult::Failed;
-    const std::string server = m_server->text().toStdString();
-    const std::string file = m_file->text().toStdString();
-    TransferResult result;
-    if (m_direction == Direction::Import) {
-        result = RunImport(server, file);
-    } else {
-        RasPermissionCalls calls;
-        calls.read = [this](std::string_view server, std::string_view account, std::string& callback) {
-            return m_doc.GetUserRasPermission(server, account, callback);
-        };
-        PermissionTransfer transfer(std::move(calls), m_doc.Interaction(), [this](const std::string& text) {
-            m_status->setText(DisplayText(text));
-            m_status->repaint();
-        });
-        WaitCursor wait(m_doc.Interaction());
-        result = transfer.Export(server, std::filesystem::path(file));
-    }
+    const TransferResult result = RunTransfer(m_server->text().toStdString(), m_file->text().toStdString());
     if (result == TransferResult::Done)
         accept();
     return result;
 }
 
-TransferResult CPermissionsDialog::RunImport(const std::string& server, const std::string& file)
+TransferResult CPermissionsDialog::RunTransfer(const std::string& server, const std::string& file)
 {
     // The document's RAS calls keep no state of their own: the worker may
     // make them while this thread serves the window.
@@ -229,13 +212,17 @@ TransferResult CPermissionsDialog::RunImport(const std::string& server, const st
             Q_EMIT progressChanged(handled, total);
     });
 
+    const bool exporting = m_direction == Direction::Export;
     m_cancel.store(false);
     m_progress->setRange(0, 0);
     m_progress->setTextVisible(true);
     SetRunning(true);
     TransferResult result = TransferResult::Failed;
     QEventLoop loop;
-    QThread* worker = QThread::create([&] { result = transfer.Import(server, std::filesystem::path(file)); });
+    QThread* worker = QThread::create([&] {
+        const std::filesystem::path path(file);
+        result = exporting ? transfer.Export(server, path) : transfer.Import(server, path);
+    });
     connect(worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     worker->start();
     loop.exec();
@@ -247,7 +234,9 @@ TransferResult CPermissionsDialog::RunImport(const std::string& server, const st
     m_total = transfer.Total();
     m_progress->setRange(0, qMax(m_total, 1));
     m_progress->setValue(m_handled);
-    if (result == TransferResult::Cancelled)
+    if (result == TransferResult::Cancelled && exporting)
+        m_status->setText(QStringLiteral("Export cancelled: the file was not written."));
+    else if (result == TransferResult::Cancelled)
         m_status->setText(QStringLiteral("Import cancelled: %1 of %2 accounts imported.").arg(m_handled).arg(m_total));
     else if (!lastStatus.empty())
         m_status->setText(DisplayText(lastStatus));
@@ -256,6 +245,11 @@ TransferResult CPermissionsDialog::RunImport(const std::string& server, const st
 
 void CPermissionsDialog::SetRunning(bool running)
 {
+    // Disabling the fields moves the focus to Cancel; after the run it goes
+    // back where it was, so that Enter starts another try rather than
+    // closing the dialog.
+    if (running)
+        m_focusBefore = focusWidget();
     m_running = running;
     m_server->setEnabled(!running);
     m_file->setEnabled(!running);
@@ -264,12 +258,15 @@ void CPermissionsDialog::SetRunning(bool running)
         m_run->setEnabled(false);
     else
         UpdateRunButton();
+    if (!running && m_focusBefore && m_focusBefore->isEnabled())
+        m_focusBefore->setFocus(Qt::OtherFocusReason);
 }
 
 void CPermissionsDialog::reject()
 {
     if (m_running) {
-        // The import stops at its next account and Run reports it.
+        // The run stops before its next write (import) or account (export)
+        // and Run reports it.
         RequestCancel();
         m_status->setText(QStringLiteral("Cancelling..."));
         return;

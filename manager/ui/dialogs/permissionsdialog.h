@@ -1,12 +1,12 @@
 #pragma once
 // "Export RAS Account Permissions" and "Import RAS Account Permissions": a
-// server, a file and a status line. The export runs on the user-interface
-// thread (the status line shows each account). The import runs on a worker
-// thread while the window goes on answering, with a progress bar, and Cancel
-// (or Escape) asks it to stop between accounts; the accounts set before
-// that stay set and the status line says how many. A finished operation
-// closes the dialog, a failed, stopped or cancelled one leaves it open for
-// another try.
+// server, a file, a status line and a progress bar. Either runs on a worker
+// thread while the window goes on answering, and Cancel (or Escape) asks it
+// to stop: an import between two writes of the accounts, keeping those set
+// before (the status line says how many); an export before its next
+// account, writing no file, so that an earlier file of that name stays as
+// it was. A finished operation closes the dialog, a failed, stopped or
+// cancelled one leaves it open for another try.
 //
 // The worker never touches a widget: its texts reach the dialog as queued
 // signals, at most a few a second, and a question it asks is put on this
@@ -15,6 +15,7 @@
 #include "manager/core/permissiontransfer.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <atomic>
 #include <functional>
@@ -39,17 +40,18 @@ public:
     void SetFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
     // The "..." button.
     void ChooseFile();
-    // The "Export" or "Import" button; the result of the run (an import
-    // returns when its worker has ended, this thread's events served meanwhile).
+    // The "Export" or "Import" button; the result of the run (it returns when
+    // its worker has ended, this thread's events served meanwhile).
     TransferResult Run();
-    // Asks a running import to stop; safe from any thread.
+    // Asks a running export or import to stop; safe from any thread.
     void RequestCancel() { m_cancel.store(true); }
     bool Running() const { return m_running; }
-    // Accounts set and accounts listed by the last import.
+    // Accounts handled and accounts listed (import) or enumerated (export)
+    // by the last run.
     int Handled() const { return m_handled; }
     int Total() const { return m_total; }
 
-    // Cancel, Escape and the window's close: while an import runs they ask
+    // Cancel, Escape and the window's close: while a run goes on they ask
     // it to stop, and the dialog stays open.
     void reject() override;
 
@@ -61,13 +63,15 @@ public:
     QPushButton* BrowseButton() const { return m_browse; }
 
 Q_SIGNALS:
-    // Emitted on the import's worker thread.
+    // Emitted on the run's worker thread.
     void statusChanged(const QString& text);
     void progressChanged(int handled, int total);
 
 private:
     void UpdateRunButton();
-    TransferResult RunImport(const std::string& server, const std::string& file);
+    // The export or import on a worker thread, this thread's events served
+    // until it ends; the status line then tells how it ended.
+    TransferResult RunTransfer(const std::string& server, const std::string& file);
     void SetRunning(bool running);
 
     CDMDoc& m_doc;
@@ -79,6 +83,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QPushButton* m_run = nullptr;
     QPushButton* m_browse = nullptr;
+    QPointer<QWidget> m_focusBefore;
     std::atomic<bool> m_cancel{false};
     bool m_running = false;
     int m_handled = 0;

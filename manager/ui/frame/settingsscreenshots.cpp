@@ -58,6 +58,38 @@ int ReadableServer(CDMDoc& doc)
     return -1;
 }
 
+// Runs the dialog's export or import and saves its picture while the worker
+// is held at its first account; false when no picture was taken or the run
+// did not finish.
+bool SaveRunningTransfer(CPermissionsDialog& dialog, const QString& server, const QString& file, const QDir& dir,
+                         const QString& name)
+{
+    dialog.ServerField()->setText(server);
+    dialog.FileField()->setText(file);
+    dialog.show();
+    bool saved = false;
+    std::atomic<bool> taken{false};
+    QObject::connect(
+        &dialog, &CPermissionsDialog::statusChanged, &dialog,
+        [&] {
+            if (taken)
+                return;
+            QTimer::singleShot(0, &dialog, [&] {
+                saved = Save(&dialog, dir, name);
+                taken = true;
+            });
+            while (!taken)
+                QThread::msleep(5);
+        },
+        Qt::DirectConnection);
+    const TransferResult result = dialog.Run();
+    if (result != TransferResult::Done)
+        std::fprintf(stderr, "the %s for %s did not finish\n", qPrintable(dialog.windowTitle()), qPrintable(name));
+    dialog.reject();
+    return taken.load() && saved && result == TransferResult::Done;
+}
+
+
 } // namespace
 
 bool TakeSettingsScreenshots(CDMDoc& doc, QWidget* owner, const QDir& dir)
@@ -142,41 +174,19 @@ bool TakeSettingsScreenshots(CDMDoc& doc, QWidget* owner, const QDir& dir)
         dialog.reject();
     }
     {
-        // A real import of the head office domain's own permissions (so
-        // nothing changes), held at its first account while the picture of
-        // the running import is taken.
+        // A real export and a real import of the head office domain's own
+        // permissions (so nothing changes), each held at its first account
+        // while the picture of the running dialog is taken.
         const QString file = QDir::temp().filePath(QStringLiteral("dialmind-screenshot-permissions.txt"));
-        RasPermissionCalls calls;
-        calls.read = [&doc](std::string_view server, std::string_view account, std::string& callback) {
-            return doc.GetUserRasPermission(server, account, callback);
-        };
-        SilentInteraction quiet;
-        PermissionTransfer exporter(std::move(calls), quiet);
-        if (exporter.Export("HQDC01", file.toStdString()) == TransferResult::Done && exporter.Handled() > 0) {
+        {
+            CExportPermissionsDialog dialog(doc, owner);
+            ok &= SaveRunningTransfer(dialog, QStringLiteral("HQDC01"), file, dir,
+                                      QStringLiteral("permissions-export-progress.png"));
+        }
+        {
             CImportPermissionsDialog dialog(doc, owner);
-            dialog.ServerField()->setText(QStringLiteral("HQDC01"));
-            dialog.FileField()->setText(file);
-            dialog.show();
-            std::atomic<bool> taken{false};
-            QObject::connect(
-                &dialog, &CPermissionsDialog::statusChanged, &dialog,
-                [&] {
-                    if (taken)
-                        return;
-                    QTimer::singleShot(0, &dialog, [&] {
-                        ok &= Save(&dialog, dir, QStringLiteral("permissions-import-progress.png"));
-                        taken = true;
-                    });
-                    while (!taken)
-                        QThread::msleep(5);
-                },
-                Qt::DirectConnection);
-            dialog.Run();
-            ok &= taken.load();
-            dialog.reject();
-        } else {
-            std::fprintf(stderr, "could not export the permissions of HQDC01 for the import picture\n");
-            ok = false;
+            ok &= SaveRunningTransfer(dialog, QStringLiteral("HQDC01"), file, dir,
+                                      QStringLiteral("permissions-import-progress.png"));
         }
         QFile::remove(file);
     }
