@@ -50,7 +50,7 @@
 
 #include <sys/resource.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -67,6 +67,8 @@ namespace {
 
 constexpr int kServers = 4;
 constexpr int kPorts = 64;
+// Every third port is in session (ports 0, 3, ... 63 of each server).
+constexpr int kPortsInSession = kServers * ((kPorts + 2) / 3);
 constexpr int kAccounts = 100000;
 constexpr int kDays = 365;
 constexpr long kSessions = 1000000;
@@ -129,6 +131,10 @@ void BuildNetwork()
     }
 
     const std::uint32_t now = dm::NowTime();
+    const std::uint32_t today = dm::StartOfLocalDay(now);
+    // The sessions in progress began ten minutes ago, or at midnight.
+    const std::uint32_t sessionStart = now - std::min<std::uint32_t>(600, now - today);
+    std::string inProgress;
     for (int s = 0; s < kServers; ++s) {
         const std::string name = ServerName(s);
         const fs::path dir = dm::Network::AddComputer(name);
@@ -145,11 +151,16 @@ void BuildNetwork()
         std::string ports;
         for (int p = 0; p < kPorts; ++p) {
             ports += "[" + PortName(p) + "]\r\nDeviceType=modem\r\nDeviceName=Modem\r\nMediaName=rasser\r\n";
-            if (p % 3 == 0)
-                ports += "LineCondition=6\r\nUser=" + UserName((s * kPorts + p) * 37 % kAccounts) +
-                         "\r\nLogonDomain=CORP\r\nSessionStart=" + std::to_string(now - 600) + "\r\n";
-            else
+            if (p % 3 == 0) {
+                const std::string user = UserName((s * kPorts + p) * 37 % kAccounts);
+                ports += "LineCondition=6\r\nUser=" + user + "\r\nLogonDomain=CORP\r\nSessionStart=" +
+                         std::to_string(sessionStart) + "\r\n";
+                // Its connect is logged; its hang-up is still to come.
+                inProgress += "[" + dm::LogSectionName(name, PortName(p)) + "]\r\n" +
+                              dm::FormatLogKey(sessionStart) + "=" + dm::FormatConnectValue("CORP\\" + user) + "\r\n";
+            } else {
                 ports += "LineCondition=4\r\n";
+            }
         }
         WriteText(dir / "ras.ini", ports);
     }
@@ -171,9 +182,9 @@ void BuildNetwork()
     }
     WriteText(db / "Dialmind.hw", "[General]\r\nNotify1=60\r\n");
 
+    WriteText(dm::ResolvePath(dm::DayLogPath(kDatabase, sessionStart)).path, inProgress);
     // The days before today, oldest first; each port's sessions of a day lie
     // two hours apart, each a connect and a hang-up.
-    const std::uint32_t today = dm::StartOfLocalDay(now);
     constexpr int kAllPorts = kServers * kPorts;
     long written = 0;
     for (int d = 0; d < kDays; ++d) {
@@ -408,24 +419,34 @@ int main(int argc, char** argv)
                        2 * kSessions),
                    2 * kSessions);
 
-        // The usage graph computes its bars when its rows are first painted.
+        // The usage graph of today (the ports in session are busy), whose
+        // bars are computed when its rows are first painted, then of the
+        // whole year as Reset Time Span asks for it.
         dm::CUseView::SetCalculationDelay(300);
-        run.Report("usage graph",
+        const auto busyRows = [&] {
+            auto* view = qobject_cast<dm::CUseView*>(frame.RightPane());
+            if (!view || !view->Model()->Statistics().Computed())
+                return 0L;
+            long busy = 0;
+            for (const dm::UsageEntry& entry : view->Model()->Statistics().Entries())
+                busy += entry.busySeconds > 0 ? 1 : 0;
+            return busy;
+        };
+        run.Report("usage graph (today)",
                    Measure(
                        [&] {
                            frame.SwitchBar()->SetMode(dm::ModeGraphs);
                            doc.SetViewMode(dm::ModeGraphs);
                        },
+                       busyRows, kPortsInSession),
+                   kPortsInSession);
+        run.Report("usage graph (whole year)",
+                   Measure(
                        [&] {
-                           auto* view = qobject_cast<dm::CUseView*>(frame.RightPane());
-                           if (!view || !view->Model()->Statistics().Computed())
-                               return 0L;
-                           long busy = 0;
-                           for (std::size_t e = 0; e < view->Model()->Statistics().Count(); ++e)
-                               busy += view->Model()->Statistics().BusyPercent(e) > 0 ? 1 : 0;
-                           return busy;
+                           if (auto* view = qobject_cast<dm::CUseView*>(frame.RightPane()))
+                               view->ResetTimeSpan();
                        },
-                       kServers * kPorts),
+                       busyRows, kServers * kPorts),
                    kServers * kPorts);
         frame.SwitchBar()->SetMode(dm::ModeStatus);
         doc.SetViewMode(dm::ModeStatus);
