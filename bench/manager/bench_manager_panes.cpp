@@ -268,7 +268,8 @@ public:
 
     void Report(const char* pane, const Fill& fill, long expected)
     {
-        std::printf("%s: %ld rows%s\n", pane, fill.rows, expected > 0 ? "" : " (any)");
+        std::printf("%s: %ld rows%s, peak memory so far %.1f MB\n", pane, fill.rows, expected > 0 ? "" : " (any)",
+                    PeakMB());
         const std::string what = std::string(pane) + ": first fill";
         if (fill.seconds < 0) {
             std::printf("%s: no rows after %d s\n", pane, kGiveUpMs / 1000);
