@@ -5,7 +5,8 @@
 // Records", and each pane the main window shows is asked for as a person
 // asks for it: the start with the tree, the servers expanded into their
 // ports, the domain expanded into its accounts, the ports list, the port
-// status panel, the users view, the history, the usage graph and the
+// status panel, the users view, the history of all servers and of one
+// account, the usage graph of today and of the whole year, and the
 // Capacity view. Each pane's time runs from the request until its first
 // fill is complete (its rows are there and the events it posted have run);
 // a pane that shows no rows counts as missed.
@@ -60,6 +61,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -221,8 +223,8 @@ struct Fill {
 };
 
 // Asks for a pane, then lets events run until rows() reaches `expected`
-// (any row when expected is 0) and no event is left. The time runs from
-// the request to that moment.
+// (any row when expected is 0) once the events pending then have run
+// (painting among them). The time runs from the request to that moment.
 Fill Measure(const std::function<void()>& ask, const std::function<long()>& rows, long expected)
 {
     QElapsedTimer clock;
@@ -269,7 +271,7 @@ long PortNodes(QTreeWidgetItem* servers)
 
 class PaneRun {
 public:
-    PaneRun(dm::bench::Targets& targets) : m_targets(targets) {}
+    explicit PaneRun(dm::bench::Targets& targets) : m_targets(targets) {}
 
     void Report(const char* pane, const Fill& fill, long expected)
     {
