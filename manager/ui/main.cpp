@@ -1,22 +1,12 @@
 // dialmind: the manager of the remote access servers.
 
 #include "common/userinteraction.h"
-#include "framework/displaytext.h"
 #include "framework/onscreen.h"
 #include "framework/qtuserinteraction.h"
 #include "manager/core/dmdoc.h"
+#include "manager/ui/frame/allextensions.h"
 #include "manager/ui/frame/mainframe.h"
-#include "manager/ui/dialogs/checkaccessdialog.h"
-#include "manager/ui/dialogs/reportdialogs.h"
-#include "manager/ui/views/capacityview.h"
-#include "manager/ui/frame/managerextensions.h"
 #include "manager/ui/frame/screenshots.h"
-#include "manager/ui/sheets/policysheets.h"
-#include "manager/ui/sheets/usersheet.h"
-#include "manager/ui/views/historypanes.h"
-#include "manager/ui/views/usersview.h"
-#include "manager/ui/views/useview.h"
-#include "manager/ui/frame/settingswindows.h"
 #include "platform/system/display.h"
 
 
@@ -24,9 +14,7 @@
 
 #include <cstdio>
 #include <ctime>
-#include <memory>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -92,20 +80,7 @@ int main(int argc, char** argv)
         screenshotDir.isEmpty() ? static_cast<dm::UserInteraction&>(ui) : console;
     dm::CDMDoc doc(docUi);
     doc.SetCommandLine(commandLine);
-    dm::ManagerExtensions extensions;
-    dm::AddPolicySheets(extensions, doc);
-    dm::AddHistoryPanes(extensions);
-    extensions.graphView = [](dm::CDMDoc& d, QWidget* parent) -> QWidget* { return new dm::CUseView(d, parent); };
-    extensions.reports = [&doc](QWidget* parent) { dm::RunReportsCommand(doc, parent); };
-    extensions.usersView = [](dm::CDMDoc& d, QWidget* parent) { return new dm::CUsersView(d, parent); };
-    extensions.userProperties = [&doc](QWidget* parent, const std::string& account) {
-        return dm::RunUserSheet(doc, account, dm::DisplayText(account), dm::UserSheetPages::All, parent);
-    };
-    dm::AddSettingsWindows(extensions, doc);
-    extensions.checkAccess = [&doc](QWidget* parent, const std::string& account, const std::string& server,
-                                    const std::string& port) { dm::RunCheckAccess(doc, account, server, port, parent); };
-    extensions.capacity = [&doc](QWidget* parent) { dm::OpenCapacityView(doc, parent); };
-    dm::CMainFrame frame(doc, ui, std::move(extensions));
+    dm::CMainFrame frame(doc, ui, dm::AllExtensions(doc));
     doc.SetFrame(&frame);
     if (!screenshotDir.isEmpty()) {
         doc.OnNewDocument();
