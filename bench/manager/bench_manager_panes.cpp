@@ -11,9 +11,9 @@
 // fill is complete (its rows are there and the events it posted have run);
 // a pane that shows no rows counts as missed.
 //
-// Targets: each pane's first fill within 3 s; the whole program's peak
-// memory (ru_maxrss, the scratch network's files written before the
-// window opens, without holding them) within 500 MB.
+// Targets: each pane's first fill within 3 s, the users view's within 1 s;
+// the whole program's peak memory (ru_maxrss, the scratch network's files
+// written before the window opens, without holding them) within 500 MB.
 
 #include "common/logrecord.h"
 #include "common/timeformat.h"
@@ -77,6 +77,7 @@ constexpr int kDays = 365;
 constexpr long kSessions = 1000000;
 constexpr const char* kDatabase = "C:\\Dialmind";
 constexpr double kPaneSeconds = 3.0;
+constexpr double kUsersViewSeconds = 1.0;
 constexpr double kPeakMB = 500.0;
 // A pane that has not filled after this long is given up (and missed).
 constexpr int kGiveUpMs = 120000;
@@ -273,16 +274,16 @@ class PaneRun {
 public:
     explicit PaneRun(dm::bench::Targets& targets) : m_targets(targets) {}
 
-    void Report(const char* pane, const Fill& fill, long expected)
+    void Report(const char* pane, const Fill& fill, long expected, double limit = kPaneSeconds)
     {
         std::printf("%s: %ld rows%s, peak memory so far %.1f MB\n", pane, fill.rows, expected > 0 ? "" : " (any)",
                     PeakMB());
         const std::string what = std::string(pane) + ": first fill";
         if (fill.seconds < 0) {
             std::printf("%s: no rows after %d s\n", pane, kGiveUpMs / 1000);
-            m_targets.AtMost(what, std::nullopt, kPaneSeconds, "s");
+            m_targets.AtMost(what, std::nullopt, limit, "s");
         } else {
-            m_targets.AtMost(what, fill.seconds, kPaneSeconds, "s");
+            m_targets.AtMost(what, fill.seconds, limit, "s");
         }
     }
 
@@ -296,7 +297,8 @@ void PrintUsage()
               "\n"
               "Times the first fill of each pane of the manager's main window on a scratch\n"
               "network with a year of 1,000,000 sessions and 100,000 accounts, and the\n"
-              "program's peak memory, against their targets (3 s per pane, 500 MB).\n"
+              "program's peak memory, against their targets (3 s per pane, 1 s for the\n"
+              "users view, 500 MB).\n"
               "Exits 1 when a target is missed.");
 }
 
@@ -409,7 +411,7 @@ int main(int argc, char** argv)
                                return view ? static_cast<long>(view->Model()->rowCount()) : 0L;
                            },
                            kAccounts),
-                   kAccounts);
+                   kAccounts, kUsersViewSeconds);
 
         // The history of all servers: every record of the year, a connect
         // and a hang-up per session.

@@ -166,6 +166,8 @@ public:
                               std::uint8_t privilege, std::string_view callbackNumber);
     // Many accounts in one write (RasAccess::SetUserRasPermissions): the number set.
     std::size_t SetUserRasPermissions(std::string_view server, std::span<const RasPermissionChange> changes);
+    // Many accounts' privilege bits in one reading (RasAccess::GetUserRasPermissions).
+    std::vector<std::uint8_t> GetUserRasPermissions(std::string_view server, std::span<const std::string_view> accounts);
     // Total and busy ports of one server (the tree's port-total thread).
     bool GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse);
     // Fresh port tables of the named servers, read as RefreshServerPorts reads

@@ -141,6 +141,12 @@ std::uint8_t CDMDoc::GetUserRasPermission(std::string_view server, std::string_v
     return m_ras->GetUserRasPermission(server, account, callbackNumber);
 }
 
+std::vector<std::uint8_t> CDMDoc::GetUserRasPermissions(std::string_view server,
+                                                        std::span<const std::string_view> accounts)
+{
+    return m_ras->GetUserRasPermissions(server, accounts);
+}
+
 bool CDMDoc::SetUserRasPermission(std::string_view server, std::string_view account,
                                   std::uint8_t privilege, std::string_view callbackNumber)
 {

@@ -284,6 +284,26 @@ std::size_t RasAccess::SetUserRasPermissions(std::string_view server, std::span<
     return written;
 }
 
+std::vector<std::uint8_t> RasAccess::GetUserRasPermissions(std::string_view server,
+                                                           std::span<const std::string_view> accounts)
+{
+    std::vector<std::uint8_t> bits(accounts.size(), 0);
+    // Without the library's entry point no account can be read, as one at a time.
+    if (m_functions == nullptr || m_functions->RasAdminUserGetInfo == nullptr)
+        return bits;
+    AccountDatabase database(FromWide(ToWide(server)));
+    if (database.Load() != 0)
+        return bits;
+    for (std::size_t i = 0; i < accounts.size(); ++i) {
+        std::string_view name = accounts[i];
+        if (const auto slash = name.rfind('\\'); slash != std::string_view::npos)
+            name.remove_prefix(slash + 1);
+        if (const UserAccount* user = database.FindUser(FromWide(ToWide(name))))
+            bits[i] = user->rasPrivilege;
+    }
+    return bits;
+}
+
 bool RasAccess::GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse)
 {
     totalPorts = 0;

@@ -48,6 +48,12 @@ public:
     // set before it, all of them when none failed. Accounts whose permission
     // is already so are not written.
     std::size_t SetUserRasPermissions(std::string_view server, std::span<const RasPermissionChange> changes);
+    // The privilege bits of each account (its name after a domain's
+    // backslash), as GetUserRasPermission gives them one by one, read from one
+    // loading of the server's account database: a list of many accounts
+    // costs a look-up each, not a reading of the database each.
+    std::vector<std::uint8_t> GetUserRasPermissions(std::string_view server,
+                                                    std::span<const std::string_view> accounts);
     // Total ports and ports in use of a server.
     bool GetServerPortTotals(std::string_view server, int& totalPorts, int& portsInUse);
     // Line conditions 2 (disconnected) to 7 (initializing); 1 and unknown

@@ -156,6 +156,21 @@ TEST_F(RasAccessTest, AccountPermissionRoundTrip)
     EXPECT_EQ(doc->GetUserRasPermission("\\\\DC1", "nobody", number), 0);
     EXPECT_EQ(number, "");
     EXPECT_FALSE(doc->SetUserRasPermission("\\\\DC1", "nobody", 8, ""));
+
+    // Many at once read what one by one reads: a domain's prefix and the
+    // case do not count, an unknown account or server gives 0.
+    UserAccount bob;
+    bob.name = "Bob";
+    bob.rasPrivilege = 8 | 1;
+    ASSERT_EQ(AccountDatabase("DC1").Store({ann, bob}, {}, {}), 0u);
+    ASSERT_TRUE(doc->SetUserRasPermission("\\\\DC1", "ann", 8 | 4, ""));
+    const std::vector<std::string_view> names{"ann", "CORP\\bob", "nobody", "ANN"};
+    const std::vector<std::uint8_t> many = doc->GetUserRasPermissions("\\\\DC1", names);
+    ASSERT_EQ(many.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(many[i], doc->GetUserRasPermission("\\\\DC1", names[i], number)) << names[i];
+    EXPECT_EQ(many, (std::vector<std::uint8_t>{12, 9, 0, 12}));
+    EXPECT_EQ(doc->GetUserRasPermissions("\\\\NOWHERE", names), std::vector<std::uint8_t>(4, 0));
 }
 
 TEST_F(RasAccessTest, ServerTotals)
@@ -203,6 +218,7 @@ TEST_F(RasAccessTest, WithoutTheLibraryPortsAreNotAvailable)
     EXPECT_FALSE(doc->GetPortLiveData(0, "COM1"));
     std::string number;
     EXPECT_EQ(doc->GetUserRasPermission("\\\\RAS1", "ann", number), 0);
+    EXPECT_EQ(doc->GetUserRasPermissions("\\\\RAS1", std::vector<std::string_view>{"ann"}), std::vector<std::uint8_t>{0});
     // Operations that cannot be made show nothing beyond the start-up message.
     doc->DisconnectPort("RAS1", "COM1");
     EXPECT_EQ(m_ui.m_messages.size(), 1u);

@@ -31,17 +31,15 @@ void CDMView::ExpandDomain(QTreeWidgetItem* item)
         return;
     for (const std::string& group : NetworkAccounts::GlobalGroups(*controller))
         AddNamedNode(item, group, 10);
-    const bool icons = m_doc.Settings().userIcons;
-    for (const std::string& user : NetworkAccounts::Users(*controller)) {
-        int image = 8;
-        if (icons) {
-            // No permission read, or no dial-in bit: the crossed-out picture.
-            std::string callback;
-            const std::uint8_t privilege = m_doc.GetUserRasPermission(*controller, user, callback);
-            if (privilege == 0 || (privilege & 8) == 0)
-                image = 14;
-        }
-        AddNamedNode(item, user, image);
+    const std::vector<std::string> users = NetworkAccounts::Users(*controller);
+    // Every account's permission from one reading of the controller's accounts.
+    std::vector<std::uint8_t> privileges;
+    if (m_doc.Settings().userIcons)
+        privileges = m_doc.GetUserRasPermissions(*controller, std::vector<std::string_view>(users.begin(), users.end()));
+    for (std::size_t i = 0; i < users.size(); ++i) {
+        // No permission read, or no dial-in bit: the crossed-out picture.
+        const bool crossed = !privileges.empty() && (privileges[i] & 8) == 0;
+        AddNamedNode(item, users[i], crossed ? 14 : 8);
     }
 }
 

@@ -102,27 +102,31 @@ void CUsersView::Refill()
 
     const std::vector<UserRecord>& records = m_doc.UserTable();
     std::vector<int> rows = FilterUserRows(records, filter);
-    std::vector<QIcon> icons;
-    icons.reserve(rows.size());
+    std::vector<QIcon> icons(rows.size());
     const bool dialInIcons = m_doc.Settings().userIcons;
-    // One controller lookup per domain, not per account.
-    std::map<std::string, std::optional<std::string>> controllers;
-    for (int index : rows) {
-        if (const int state = m_doc.UserLimitState(index); state != 0 || !dialInIcons) {
-            icons.push_back(Icons::HistoryImage(UserRowIcon(state)));
+    // The rows that show their dial-in permission, by domain: each domain's
+    // controller is found once and its accounts read once for all of them.
+    std::map<std::string, std::vector<std::size_t>> byDomain;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (const int state = m_doc.UserLimitState(rows[i]); state != 0 || !dialInIcons) {
+            icons[i] = Icons::HistoryImage(UserRowIcon(state));
             continue;
         }
-        const std::string& key = records[static_cast<std::size_t>(index)].accountKey;
-        const std::string domain = key.substr(0, key.find('\\'));
-        auto found = controllers.find(domain);
-        if (found == controllers.end())
-            found = controllers.emplace(domain, NetworkAccounts::FindDomainController(domain)).first;
-        std::string callback;
-        const std::uint8_t bits = found->second
-                                      ? m_doc.GetUserRasPermission(*found->second, key.substr(key.rfind('\\') + 1),
-                                                                   callback)
-                                      : 0;
-        icons.push_back(Icons::TreeImage((bits & 8) != 0 ? 8 : 14));
+        const std::string& key = records[static_cast<std::size_t>(rows[i])].accountKey;
+        byDomain[key.substr(0, key.find('\\'))].push_back(i);
+    }
+    for (const auto& [domain, positions] : byDomain) {
+        std::vector<std::string_view> names;
+        names.reserve(positions.size());
+        for (std::size_t i : positions) {
+            const std::string& key = records[static_cast<std::size_t>(rows[i])].accountKey;
+            names.push_back(std::string_view(key).substr(key.rfind('\\') + 1));
+        }
+        const auto controller = NetworkAccounts::FindDomainController(domain);
+        const std::vector<std::uint8_t> bits = controller ? m_doc.GetUserRasPermissions(*controller, names)
+                                                          : std::vector<std::uint8_t>(names.size(), 0);
+        for (std::size_t n = 0; n < positions.size(); ++n)
+            icons[positions[n]] = Icons::TreeImage((bits[n] & 8) != 0 ? 8 : 14);
     }
     m_sizing = true;
     m_model->Fill(records, std::move(rows), std::move(icons));
