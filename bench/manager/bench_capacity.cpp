@@ -133,7 +133,7 @@ int main(int argc, char** argv)
     T targets;
     const auto list = T::Counter(r, "BM_DmctlCapacityAgainstLogList", "log_list_s");
     const auto capacity = T::Counter(r, "BM_DmctlCapacityAgainstLogList", "capacity_s");
-    const auto figures = T::Seconds(r, "BM_CapacityFiguresOfAYearInMemory/iterations:5", true);
+    const auto figures = T::Seconds(r, "BM_CapacityFiguresOfAYearInMemory", true);
     if (list && capacity)
         std::printf("dmctl capacity %.3f s, dmctl log list %.3f s (same run)\n", *capacity, *list);
     targets.AtMost("dmctl capacity against dmctl log list, a year of 1,000,000 sessions",
