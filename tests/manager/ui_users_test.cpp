@@ -128,6 +128,15 @@ TEST_F(UsersTest, TheAccountsRootListsEveryAccountBackwardsWithItsTexts)
     // bert has used up his total time (7200 of 7200): the alert picture.
     const QIcon alert = m_view->Model()->index(2, 0).data(Qt::DecorationRole).value<QIcon>();
     EXPECT_EQ(alert.pixmap(16).toImage(), Icons::HistoryImage(13).pixmap(16).toImage());
+    // The others show their dial-in permission as the controller of their
+    // domain holds it: anna may dial in; dora is no account of the domain
+    // and FIELD has no controller, so theirs are crossed out.
+    const auto picture = [this](int row) {
+        return m_view->Model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+    };
+    EXPECT_EQ(picture(3), Icons::TreeImage(8).pixmap(16).toImage());
+    EXPECT_EQ(picture(0), Icons::TreeImage(14).pixmap(16).toImage());
+    EXPECT_EQ(picture(1), Icons::TreeImage(14).pixmap(16).toImage());
 }
 
 TEST_F(UsersTest, DomainGroupAndUserSelectionsFilterTheRows)
