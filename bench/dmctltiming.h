@@ -15,7 +15,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,11 +92,12 @@ inline std::filesystem::path Slashes(std::string_view systemPath)
 
 // Runs dmctl with first and with second once per iteration of state and
 // keeps the fastest of each: a shared machine's noise only ever adds time,
-// so the fastest run is the one that measures the program. Nothing when a
-// run failed.
-inline std::optional<std::pair<double, double>> BestOfBoth(benchmark::State& state,
-                                                           const std::vector<std::string>& first,
-                                                           const std::vector<std::string>& second)
+// so the fastest run is the one that measures the program. The counters
+// firstName and secondName get the two times in seconds, "ratio" the second
+// over the first; a failed run fails the benchmark instead.
+inline void CompareDmctlRuns(benchmark::State& state, const std::vector<std::string>& first,
+                             const std::vector<std::string>& second, const std::string& firstName,
+                             const std::string& secondName)
 {
     double a = 1e9, b = 1e9;
     bool failed = false;
@@ -108,9 +108,13 @@ inline std::optional<std::pair<double, double>> BestOfBoth(benchmark::State& sta
         a = std::min(a, x);
         b = std::min(b, y);
     }
-    if (failed)
-        return std::nullopt;
-    return std::make_pair(a, b);
+    if (failed) {
+        state.SkipWithError("dmctl failed (is it built beside the benchmark?)");
+        return;
+    }
+    state.counters[firstName] = a;
+    state.counters[secondName] = b;
+    state.counters["ratio"] = b / a;
 }
 
 } // namespace dm::bench

@@ -69,6 +69,18 @@ private:
     std::filesystem::path m_dir;
 };
 
+// Fails the benchmark unless the log holds expected records; counts them
+// and the records loaded per second.
+void CountRecords(benchmark::State& state, const dm::ActivityLog& log, std::size_t expected)
+{
+    if (log.Count() != expected)
+        state.SkipWithError("wrong record count");
+    state.counters["records"] = static_cast<double>(log.Count());
+    state.counters["records_per_second"] =
+        benchmark::Counter(static_cast<double>(log.Count()) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+}
+
 // Writes `records` events spread over the ports of one file, as the server
 // component writes them (sections by port, keys by time), streaming so that
 // making the file costs no memory of note.
@@ -114,12 +126,7 @@ void BM_LoadThirtyDayFiles(benchmark::State& state)
         log.LoadScope(3, kStart);
         benchmark::DoNotOptimize(log.Records().data());
     }
-    if (log.Count() != static_cast<std::size_t>(total))
-        state.SkipWithError("wrong record count");
-    state.counters["records"] = static_cast<double>(log.Count());
-    state.counters["records_per_second"] = benchmark::Counter(
-        static_cast<double>(log.Count()) * static_cast<double>(state.iterations()),
-        benchmark::Counter::kIsRate);
+    CountRecords(state, log, static_cast<std::size_t>(total));
     state.counters["peak_MB"] = PeakMegabytes();
 }
 BENCHMARK(BM_LoadThirtyDayFiles)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -138,12 +145,7 @@ void BM_LoadLegacyMillion(benchmark::State& state)
         log.LoadLegacy();
         benchmark::DoNotOptimize(log.Records().data());
     }
-    if (log.Count() != static_cast<std::size_t>(total))
-        state.SkipWithError("wrong record count");
-    state.counters["records"] = static_cast<double>(log.Count());
-    state.counters["records_per_second"] = benchmark::Counter(
-        static_cast<double>(log.Count()) * static_cast<double>(state.iterations()),
-        benchmark::Counter::kIsRate);
+    CountRecords(state, log, static_cast<std::size_t>(total));
     state.counters["peak_MB"] = PeakMegabytes();
 }
 BENCHMARK(BM_LoadLegacyMillion)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -167,12 +169,7 @@ void BM_LoadYearOfDayFiles(benchmark::State& state)
         log.LoadScope(4, kStart);
         benchmark::DoNotOptimize(log.Records().data());
     }
-    if (log.Count() != static_cast<std::size_t>(total))
-        state.SkipWithError("wrong record count");
-    state.counters["records"] = static_cast<double>(log.Count());
-    state.counters["records_per_second"] = benchmark::Counter(
-        static_cast<double>(log.Count()) * static_cast<double>(state.iterations()),
-        benchmark::Counter::kIsRate);
+    CountRecords(state, log, static_cast<std::size_t>(total));
 }
 BENCHMARK(BM_LoadYearOfDayFiles)->Unit(benchmark::kMillisecond)->Iterations(2);
 

@@ -109,17 +109,10 @@ void BM_DmctlCapacityAgainstLogList(benchmark::State& state)
     const std::string to = dm::FormatLocalTime("%Y-%m-%d", dm::AddLocalDays(kStart, kDays - 1));
     const std::string fromTime = std::to_string(dm::StartOfLocalDay(kStart));
     const std::string toTime = std::to_string(dm::EndOfLocalDay(dm::AddLocalDays(kStart, kDays - 1)));
-    const auto best = dm::bench::BestOfBoth(state, {"log", "list", db.string(), "--from", fromTime, "--to", toTime},
-                                            {"capacity", db.string(), "--from", from, "--to", to, "--csv"});
+    dm::bench::CompareDmctlRuns(state, {"log", "list", db.string(), "--from", fromTime, "--to", toTime},
+                                {"capacity", db.string(), "--from", from, "--to", to, "--csv"}, "log_list_s",
+                                "capacity_s");
     std::filesystem::remove_all(scratch);
-    if (!best) {
-        state.SkipWithError("dmctl failed (is it built beside the benchmark?)");
-        return;
-    }
-    const auto [list, capacity] = *best;
-    state.counters["log_list_s"] = list;
-    state.counters["capacity_s"] = capacity;
-    state.counters["ratio"] = capacity / list;
 }
 BENCHMARK(BM_DmctlCapacityAgainstLogList)->Unit(benchmark::kMillisecond)->Iterations(3);
 

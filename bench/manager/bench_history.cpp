@@ -134,18 +134,10 @@ void BM_DmctlHistoryAgainstLogList(benchmark::State& state)
     WriteDays(db, 100000, 10);
     const std::string from = std::to_string(kStart);
     const std::string to = std::to_string(dm::AddLocalDays(kStart, 9));
-    const auto best =
-        dm::bench::BestOfBoth(state, {"log", "list", db.string(), "--from", from, "--to", to},
-                              {"history", db.string(), "--from", from, "--to", to, "--columns", "0x3FF"});
+    dm::bench::CompareDmctlRuns(state, {"log", "list", db.string(), "--from", from, "--to", to},
+                                {"history", db.string(), "--from", from, "--to", to, "--columns", "0x3FF"},
+                                "log_list_s", "history_s");
     std::filesystem::remove_all(scratch);
-    if (!best) {
-        state.SkipWithError("dmctl failed (is it built beside the benchmark?)");
-        return;
-    }
-    const auto [list, history] = *best;
-    state.counters["log_list_s"] = list;
-    state.counters["history_s"] = history;
-    state.counters["ratio"] = history / list;
 }
 BENCHMARK(BM_DmctlHistoryAgainstLogList)->Unit(benchmark::kMillisecond)->Iterations(7);
 
