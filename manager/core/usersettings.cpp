@@ -72,11 +72,12 @@ std::vector<UserRecord> UserSettings::ReadRecords(const std::string& file,
             records.push_back(ReadUserRecord(name, keys));
         },
         file);
-    // A file removed before it was opened reads as a new database; one that
-    // failed partway is an error, never a table short of accounts.
-    if (!read && CheckProfileFile(file) != 2) {
+    // A file, computer or share that is not there reads as a new database;
+    // a file that can be read but whose read failed partway is an error,
+    // never a table short of accounts.
+    if (!read) {
         error = DatabaseFileError(file);
-        if (error == 0)
+        if (error == 0 && CheckProfileFile(file) == 0)
             error = 5;
     }
     return records;

@@ -355,6 +355,8 @@ TEST_F(UserSettingsTest, AShownTableReadInPiecesHoldsWhatTheLoadedTableHolds)
     std::filesystem::remove(m_db / "Dialmind.usr");
     EXPECT_TRUE(UserSettings::ReadRecords(file, {}, error).empty());
     EXPECT_EQ(error, 0u); // no file yet: a new database
+    EXPECT_TRUE(UserSettings::ReadRecords("\\\\NOSUCH\\DM_NT_DB\\Dialmind.usr", {}, error).empty());
+    EXPECT_EQ(error, 0u); // nor a computer
     std::filesystem::create_directory(m_db / "Dialmind.usr");
     UserSettings::ReadRecords(file, {}, error);
     EXPECT_NE(error, 0u);
